@@ -1,0 +1,46 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace mrt {
+
+class Dialogs;
+
+// Bounds of an amount stored in a ledger line's income or expense, whole yen.
+constexpr int32_t kMinLedgerAmount = 0;
+constexpr int32_t kMaxLedgerAmount = 99999999;
+
+// Shown when an income or expense cell holds an amount outside 0..99,999,999.
+inline constexpr const char* kAmountRangeMessage = "金額が異常です。( 金額の範囲は 0～99,999,99 )";
+
+// Evaluates an amount expression: terms joined by "+"/"-", factors joined by "*"/"/", each
+// factor's value rounded half-to-even as it is applied; a trailing "%" or "*" adds consumption
+// tax at taxRate percent. Blank text gives 0.
+// Result -1 with *error set (when error is not null) for a division by zero, a 32-bit overflow,
+// or more than 10 terms or 10 factors in a term; on success *error is cleared. Note that "-1"
+// itself evaluates to -1 without an error; callers that only need the range check need not tell
+// the two apart, since both are refused.
+int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error = nullptr);
+
+// EvalAmount as text: plain digits, a leading "-" when negative, "-1" on failure.
+std::string EvalAmountText(const std::string& expr, int taxRate);
+
+// True when the amount may be stored in a ledger line (0..99,999,999).
+inline bool IsLedgerAmount(int64_t amount) { return amount >= kMinLedgerAmount && amount <= kMaxLedgerAmount; }
+
+// Display forms of an amount:
+//   mode 0: thousands separators, zero shown as nothing, right-aligned in 10 CP932 bytes;
+//   mode 2: thousands separators, zero shown as "0", right-aligned in 10 bytes;
+//   other:  plain digits, left-aligned in 8 bytes (cut when longer).
+std::string FormatAmount(int64_t amount, int mode);
+// The same for an amount held as text (a grid cell): a text that is a whole number, optionally
+// signed and with thousands separators, is formatted as that number; blank text as zero; any
+// other text is only aligned.
+std::string FormatAmount(const std::string& amountText, int mode);
+
+// Asks for an amount with the numeric input dialog (title "金額入力", range 0..99,999,999);
+// the initial text is the default in plain digits padded with blanks to 8 characters.
+// 0 = confirmed (amount set), -1 = cancelled (amount unchanged).
+int AskAmount(Dialogs& dlg, const std::string& prompt, int32_t defaultAmount, int32_t& amount);
+
+} // namespace mrt
