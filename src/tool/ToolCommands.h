@@ -1,0 +1,53 @@
+#pragma once
+#include "app/Dialogs.h"
+#include "settings/IniRecord.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mrt {
+
+// What a mrtkel-tool subcommand gets: the home folder (already made the current folder), the
+// settings read from Data1/INIT.mrt (defaults when missing), dialogs that print messages to
+// stderr and answer every question with its cancel/no value, and its own arguments.
+struct ToolContext {
+    std::string home;
+    std::string dataFolder;  // home + "/Data1/" (letter case resolved)
+    IniRecord settings;
+    Dialogs* dialogs = nullptr;
+    std::vector<std::string> args;
+
+    // Value of "--name VALUE" or "--name=VALUE" in args; nullopt when absent.
+    std::optional<std::string> option(const std::string& name) const;
+    // True when "--name" is present.
+    bool flag(const std::string& name) const;
+    // Arguments that are neither options nor option values (needs the names of options with values).
+    std::vector<std::string> positional(const std::vector<std::string>& valueOptions) const;
+    // Takes the home folder's write lock; false (after a message on stderr) when another
+    // program holds it. Commands that write call this first.
+    bool lockForWriting();
+};
+
+using ToolFunction = int (*)(ToolContext&);
+
+struct ToolCommand {
+    const char* name;
+    const char* help;
+    ToolFunction fn;
+};
+
+// Registers a subcommand at start-up; used through MRT_TOOL_COMMAND.
+struct ToolRegistrar {
+    ToolRegistrar(const char* name, const char* help, ToolFunction fn);
+};
+const std::vector<ToolCommand>& ToolCommands();
+
+} // namespace mrt
+
+#define MRT_TOOL_CONCAT2(a, b) a##b
+#define MRT_TOOL_CONCAT(a, b) MRT_TOOL_CONCAT2(a, b)
+// MRT_TOOL_COMMAND(ledger, "lists the ledger", runLedger);
+#define MRT_TOOL_COMMAND(name, help, fn)                                                                     \
+    static ::mrt::ToolRegistrar MRT_TOOL_CONCAT(s_toolCommand_, __LINE__)(#name, help, fn)

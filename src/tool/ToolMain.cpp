@@ -1,0 +1,153 @@
+// mrtkel-tool: the command-line companion of the desktop program, on the same core.
+#include "tool/ToolCommands.h"
+#include "tool/ToolDialogs.h"
+#include "util/DataLock.h"
+#include "util/Home.h"
+#include "util/Paths.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <unistd.h>
+
+namespace mrt {
+
+namespace {
+std::vector<ToolCommand>& registry() {
+    static std::vector<ToolCommand> r;
+    return r;
+}
+DataLock& toolLock() {
+    static DataLock l;
+    return l;
+}
+} // namespace
+
+ToolRegistrar::ToolRegistrar(const char* name, const char* help, ToolFunction fn) {
+    registry().push_back({name, help, fn});
+}
+
+const std::vector<ToolCommand>& ToolCommands() { return registry(); }
+
+std::optional<std::string> ToolContext::option(const std::string& name) const {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == name && i + 1 < args.size()) return args[i + 1];
+        if (args[i].rfind(name + "=", 0) == 0) return args[i].substr(name.size() + 1);
+    }
+    return std::nullopt;
+}
+
+bool ToolContext::flag(const std::string& name) const {
+    return std::find(args.begin(), args.end(), name) != args.end();
+}
+
+std::vector<std::string> ToolContext::positional(const std::vector<std::string>& valueOptions) const {
+    std::vector<std::string> r;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (std::find(valueOptions.begin(), valueOptions.end(), a) != valueOptions.end()) {
+            ++i;
+            continue;
+        }
+        // "--x" is an option; a lone "-" or a negative number like "-5" is not.
+        if (a.size() > 2 && a[0] == '-' && a[1] == '-') continue;
+        r.push_back(a);
+    }
+    return r;
+}
+
+bool ToolContext::lockForWriting() {
+    if (toolLock().Acquire(home)) return true;
+    std::string m = kDataLockedMessage;
+    m.erase(std::remove(m.begin(), m.end(), '\r'), m.end());
+    std::cerr << m << "\n";
+    return false;
+}
+
+} // namespace mrt
+
+namespace {
+
+int runSettings(mrt::ToolContext& ctx) {
+    for (const auto& [name, value] : mrt::SettingsFieldList(ctx.settings)) std::cout << name << "=" << value << "\n";
+    return 0;
+}
+MRT_TOOL_COMMAND(settings, "prints the settings record as Name=value lines", runSettings);
+
+void usage(std::ostream& os) {
+    os << "使い方: mrtkel-tool [--home DIR] <command> [options]\n"
+          "usage: mrtkel-tool [--home DIR] <command> [options]\n\n"
+          "The home folder holds Data1/; default: $MRTKEL_HOME, else $XDG_DATA_HOME/mrtkel.\n\ncommands:\n";
+    std::vector<mrt::ToolCommand> cmds = mrt::ToolCommands();
+    std::sort(cmds.begin(), cmds.end(), [](auto& a, auto& b) { return std::strcmp(a.name, b.name) < 0; });
+    for (const auto& c : cmds) {
+        std::string n = c.name;
+        n.resize(std::max<size_t>(n.size() + 1, 10), ' ');
+        os << "  " << n << c.help << "\n";
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string homeOption;
+    std::string command;
+    std::vector<std::string> rest;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--home") {
+            if (i + 1 >= args.size()) {
+                std::cerr << "--home needs a folder\n";
+                return 2;
+            }
+            homeOption = args[++i];
+        } else if (a.rfind("--home=", 0) == 0) {
+            homeOption = a.substr(7);
+        } else if (command.empty() && (a == "--help" || a == "-h")) {
+            usage(std::cout);
+            return 0;
+        } else if (command.empty() && a == "--version") {
+            std::cout << "mrtkel-tool " << MRTKEL_VERSION_TEXT << "\n";
+            return 0;
+        } else if (command.empty() && !a.empty() && a[0] != '-') {
+            command = a;
+        } else {
+            rest.push_back(a);
+        }
+    }
+    if (command.empty()) {
+        usage(std::cerr);
+        return 2;
+    }
+    const mrt::ToolCommand* cmd = nullptr;
+    for (const auto& c : mrt::ToolCommands())
+        if (command == c.name) cmd = &c;
+    if (!cmd) {
+        std::cerr << "unknown command: " << command << "\n";
+        usage(std::cerr);
+        return 2;
+    }
+
+    mrt::ToolContext ctx;
+    ctx.home = mrt::ChooseHomeFolder(homeOption);
+    if (!mrt::MakeFolders(ctx.home)) {
+        std::cerr << "cannot use the home folder " << ctx.home << "\n";
+        return 2;
+    }
+    ctx.home = std::filesystem::absolute(ctx.home).lexically_normal().string();
+    if (!ctx.home.empty() && ctx.home.back() == '/') ctx.home.pop_back();
+    if (::chdir(ctx.home.c_str()) != 0) {
+        std::cerr << "cannot use the home folder " << ctx.home << "\n";
+        return 2;
+    }
+    ctx.dataFolder = mrt::DataFolder(ctx.home);
+    if (mrt::ReadSettings(mrt::ResolveCase(ctx.dataFolder, mrt::kSettingsFileName), ctx.settings) != 0)
+        mrt::SettingsDefaults(ctx.settings);
+    mrt::ToolDialogs dialogs;
+    ctx.dialogs = &dialogs;
+    ctx.args = rest;
+    return cmd->fn(ctx);
+}

@@ -1,0 +1,40 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Text in memory is UTF-8; files and printouts count and store code page 932 (Shift-JIS) bytes.
+namespace mrt {
+
+// True when the byte opens a double-byte CP932 character.
+bool IsCp932LeadByte(unsigned char b);
+
+// Converts UTF-8 to CP932. Returns false (and leaves `out` with what could be converted, each
+// unmappable character replaced by "?") when some character has no CP932 form.
+bool ToCp932(std::string_view utf8, std::string& out);
+// CP932 → UTF-8. Invalid bytes become U+FFFD; a lead byte at the very end is dropped.
+std::string FromCp932(std::string_view sjis);
+
+// True when every character of the text has a CP932 form; input is refused otherwise.
+bool IsCp932Text(std::string_view utf8);
+
+// Number of CP932 bytes of the text (unmappable characters count as one byte each).
+int AnsiByteLength(std::string_view utf8);
+
+// Text followed by n blanks, cut to n CP932 bytes. A double-byte character that the cut
+// would split becomes a blank, so the result is always exactly n bytes in CP932.
+std::string FitLeftBytes(std::string_view utf8, int n);
+// n blanks followed by the text, last n CP932 bytes (a split character becomes a blank).
+std::string FitRightBytes(std::string_view utf8, int n);
+
+// Encodes a fixed-width file field: exactly n bytes, blank-padded, cut on a character boundary.
+// Returns false when the text holds a character CP932 cannot store (the field then holds "?").
+bool EncodeField(std::string_view utf8, int n, char* dest);
+// Decodes a fixed-width field read from a file (no trimming; a dangling lead byte is dropped).
+std::string DecodeField(const char* src, int n);
+
+// Every NUL replaced by a blank, then trailing blanks removed.
+std::string NulToBlankTrim(std::string_view text);
+// Trailing blanks (and NULs) removed.
+std::string TrimRight(std::string_view text);
+
+} // namespace mrt

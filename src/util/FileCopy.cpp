@@ -1,0 +1,92 @@
+#include "util/FileCopy.h"
+
+#include "app/Dialogs.h"
+#include "util/Paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mrt {
+namespace {
+
+bool matchFrom(const char* p, const char* s) {
+    for (; *p; ++p, ++s) {
+        if (*p == '*') {
+            while (p[1] == '*') ++p;
+            if (!p[1]) return true;
+            for (; *s; ++s)
+                if (matchFrom(p + 1, s)) return true;
+            return false;
+        }
+        if (!*s) return false;
+        if (*p != '?' && std::tolower(static_cast<unsigned char>(*p)) != std::tolower(static_cast<unsigned char>(*s)))
+            return false;
+    }
+    return *s == 0;
+}
+
+// Copies the bytes of src over dst (through a temporary file, so dst is never half-written) and
+// gives dst the modification time of src.
+bool copyFile(const std::string& src, const std::string& dst, const struct stat& srcStat) {
+    std::string data;
+    if (!ReadWholeFile(src, data)) return false;
+    if (!WriteWholeFile(dst, data)) return false;
+    struct timespec times[2] = {srcStat.st_atim, srcStat.st_mtim};
+    return ::utimensat(AT_FDCWD, dst.c_str(), times, 0) == 0;
+}
+
+} // namespace
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    // "*.*" matches names without a dot too, as the old listing did.
+    if (pattern == "*.*") return true;
+    return matchFrom(pattern.c_str(), name.c_str());
+}
+
+int ListFiles(const std::string& folder, const std::string& pattern, std::vector<std::string>& names) {
+    names.clear();
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return -1;
+    while (dirent* e = ::readdir(dir)) {
+        std::string n = e->d_name;
+        if (n == "." || n == ".." || !WildcardMatch(pattern, n)) continue;
+        struct stat st;
+        if (::stat(JoinPath(folder, n).c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) continue;
+        names.push_back(n);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return static_cast<int>(names.size());
+}
+
+int CopyChangedFiles(const std::string& pattern, const std::string& sourceFolder, const std::string& targetFolder,
+                     Dialogs& dlg) {
+    auto fail = [&dlg]() {
+        dlg.MsgBox("ファイルの複写に失敗しました。", "ミルテ家計簿", MsgIcon::Critical, MsgButtons::OK);
+        return -1;
+    };
+    std::string patFolder, patFile;
+    SplitPath(pattern, patFolder, patFile);
+    std::vector<std::string> names;
+    if (ListFiles(sourceFolder, patFile, names) < 0) return fail();
+    struct stat tst;
+    if (::stat(targetFolder.c_str(), &tst) != 0 || !S_ISDIR(tst.st_mode)) return fail();
+    for (const std::string& n : names) {
+        std::string src = JoinPath(sourceFolder, n);
+        std::string dst = ResolveCase(targetFolder, n);
+        struct stat sst;
+        if (::stat(src.c_str(), &sst) != 0) return fail();
+        struct stat dstSt;
+        if (::stat(dst.c_str(), &dstSt) == 0 && dstSt.st_mtim.tv_sec == sst.st_mtim.tv_sec &&
+            dstSt.st_mtim.tv_nsec == sst.st_mtim.tv_nsec)
+            continue;
+        if (!copyFile(src, dst, sst)) return fail();
+    }
+    return 0;
+}
+
+} // namespace mrt

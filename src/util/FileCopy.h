@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace mrt {
+
+class Dialogs;
+
+// Names of the files in `folder` that match the wildcard `pattern` ("*", "?"; letter case
+// ignored) and are longer than 0 bytes, sorted by name. Returns the count, or -1 when the folder
+// cannot be entered.
+int ListFiles(const std::string& folder, const std::string& pattern, std::vector<std::string>& names);
+
+// True when `name` matches the wildcard `pattern` without regard to case.
+bool WildcardMatch(const std::string& pattern, const std::string& name);
+
+// Copies the files of `sourceFolder` matching `pattern` (its file part) into `targetFolder`,
+// skipping those whose target has the same last-modified time. Copies keep the source's time, so a
+// second run copies nothing. A target differing only in case is overwritten, never doubled.
+// 0 done; -1 failed after the message "ファイルの複写に失敗しました。" (files copied before the
+// error stay copied).
+int CopyChangedFiles(const std::string& pattern, const std::string& sourceFolder, const std::string& targetFolder,
+                     Dialogs& dlg);
+
+} // namespace mrt

@@ -1,0 +1,112 @@
+#include "util/Paths.h"
+
+#include "app/Dialogs.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mrt {
+
+void SplitPath(std::string_view path, std::string& folder, std::string& file) {
+    std::string p(path);
+    while (!p.empty() && p.back() == ' ') p.pop_back();
+    size_t pos = p.rfind('/');
+    if (pos == std::string::npos) {
+        folder.clear();
+        file = p;
+    } else {
+        folder = p.substr(0, pos + 1);
+        file = p.substr(pos + 1);
+    }
+}
+
+std::string JoinPath(std::string_view folder, std::string_view file) {
+    std::string r(folder);
+    if (r.empty()) return std::string(file); // a bare name stays relative, never "/name"
+    if (r.back() != '/') r += '/';
+    r += file;
+    return r;
+}
+
+std::string ResolveCase(std::string_view folder, std::string_view name) {
+    std::string exact = JoinPath(folder, name);
+    struct stat st;
+    if (::stat(exact.c_str(), &st) == 0) return exact;
+    std::string dirPath = folder.empty() ? std::string(".") : std::string(folder);
+    DIR* dir = ::opendir(dirPath.c_str());
+    if (!dir) return exact;
+    std::string found;
+    std::string wanted(name);
+    while (dirent* e = ::readdir(dir)) {
+        if (::strcasecmp(e->d_name, wanted.c_str()) == 0) {
+            found = e->d_name;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found.empty() ? exact : JoinPath(folder, found);
+}
+
+std::string ResolvePath(std::string_view path) {
+    std::string folder, file;
+    SplitPath(path, folder, file);
+    if (file.empty()) return std::string(path);
+    return ResolveCase(folder, file);
+}
+
+int FileMissing(std::string_view path, Dialogs& dlg) {
+    for (;;) {
+        std::string p = ResolvePath(path);
+        struct stat st;
+        if (::stat(p.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 1 : 0;
+        if (errno == ENOENT || errno == ENOTDIR) return 1;
+        std::string err = std::strerror(errno);
+        MsgResult r = dlg.MsgBox(err, "ファイルオープンエラー ( " + std::string(path) + " )", MsgIcon::Exclamation,
+                                 MsgButtons::RetryCancel);
+        if (r != MsgResult::Retry) return -1;
+    }
+}
+
+bool ReadWholeFile(const std::string& path, std::string& data) {
+    data.clear();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view data) {
+    std::string tmp = path + ".tmp~";
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    const char* p = data.data();
+    size_t left = data.size();
+    bool ok = true;
+    while (left > 0) {
+        ssize_t w = ::write(fd, p, left);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        p += w;
+        left -= static_cast<size_t>(w);
+    }
+    if (ok && ::fsync(fd) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
+    if (!ok) ::unlink(tmp.c_str());
+    return ok;
+}
+
+} // namespace mrt

@@ -1,0 +1,33 @@
+#include "support/TempDir.h"
+
+#include "util/Paths.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace mrt::test {
+
+TempDir::TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "mrtkel-test-XXXXXX").string();
+    char* p = ::mkdtemp(tmpl.data());
+    m_path = p ? p : tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    return mrt::WriteWholeFile(path, bytes);
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::string data;
+    mrt::ReadWholeFile(path, data);
+    return data;
+}
+
+} // namespace mrt::test
