@@ -34,8 +34,8 @@ inline bool IsLedgerAmount(int64_t amount) { return amount >= kMinLedgerAmount &
 //   other:  plain digits, left-aligned in 8 bytes (cut when longer).
 std::string FormatAmount(int64_t amount, int mode);
 // The same for an amount held as text (a grid cell): a text that is a whole number, optionally
-// signed and with thousands separators, is formatted as that number; blank text as zero; any
-// other text is only aligned.
+// signed and with thousands separators, is formatted as that number; any other text (blank
+// included) is only aligned.
 std::string FormatAmount(const std::string& amountText, int mode);
 
 // Asks for an amount with the numeric input dialog (title "金額入力", range 0..99,999,999);
