@@ -1,0 +1,166 @@
+#include "ledger/LedgerFiles.h"
+
+#include "app/Dialogs.h"
+#include "ledger/FileBatch.h"
+#include "util/Paths.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace mrt {
+namespace {
+
+std::string yearText(int year) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d", year);
+    return buf;
+}
+
+// Encoded filler and region-end records, built once.
+const std::string& markerBytes(int16_t year) {
+    static const std::string filler = [] {
+        std::string b(kIoRecordSize, '\0');
+        EncodeIoRecord(FillerRecord(), b.data());
+        return b;
+    }();
+    static const std::string end = [] {
+        std::string b(kIoRecordSize, '\0');
+        EncodeIoRecord(RegionEndRecord(), b.data());
+        return b;
+    }();
+    return year == kFillerYear ? filler : end;
+}
+
+void ensureSlot(YearFile& file, int slot) {
+    size_t need = static_cast<size_t>(slot) * kIoRecordSize;
+    if (file.bytes.size() < need) file.bytes.resize(need, '\0');
+}
+
+} // namespace
+
+void LedgerIndex::SetDataFolder(const std::string& folder) {
+    IoPrefix = JoinPath(folder, "Io");
+    InfPrefix = JoinPath(folder, "Inf");
+}
+
+int LedgerIndex::LinesOf(int year, int month) const {
+    int yi = YearIndex(year);
+    if (!HoldsYearIndex(yi) || month < 1 || month > 12) return 0;
+    return Inf(yi, month).LineCount;
+}
+
+void LedgerIndex::ClearYear(int yearIndex) {
+    Months[yearIndex - 1].fill(InfRecord{});
+    YearLines[yearIndex - 1] = 0;
+}
+
+std::string IoFileName(const LedgerIndex& idx, int year) {
+    return ResolvePath(idx.IoPrefix + yearText(year) + idx.IoExtension);
+}
+
+std::string InfFileName(const LedgerIndex& idx, int yearIndex) {
+    return ResolvePath(idx.InfPrefix + yearText(idx.FirstYear + yearIndex - 1) + idx.InfExtension);
+}
+
+int OpenIoFile(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& file) {
+    file = YearFile{};
+    file.path = IoFileName(idx, year);
+    int missing = FileMissing(file.path, dlg);
+    if (missing < 0) {
+        file.error = "ファイルの確認が中止されました。";
+        return -1;
+    }
+    if (missing == 1) return 0;
+    if (!ReadWholeFile(file.path, file.bytes)) {
+        file.error = std::strerror(errno ? errno : EIO);
+        file.bytes.clear();
+        return -1;
+    }
+    file.existed = true;
+    return file.RecordCount();
+}
+
+bool ReadIoRecord(const YearFile& file, int slot, IoRecord& rec) {
+    if (slot < 1 || slot > file.RecordCount()) return false;
+    rec = DecodeIoRecord(file.bytes.data() + static_cast<size_t>(slot - 1) * kIoRecordSize);
+    return true;
+}
+
+void WriteIoRecord(YearFile& file, int slot, const IoRecord& rec) {
+    ensureSlot(file, slot);
+    EncodeIoRecord(rec, file.bytes.data() + static_cast<size_t>(slot - 1) * kIoRecordSize);
+}
+
+int ReadInfFile(LedgerIndex& idx, int yearIndex) {
+    std::string path = InfFileName(idx, yearIndex);
+    std::string data;
+    if (!ReadWholeFile(path, data)) {
+        FILE* probe = std::fopen(path.c_str(), "rb");
+        if (!probe) return errno == ENOENT ? 1 : -1;
+        std::fclose(probe);
+        return -1;
+    }
+    size_t records = std::min<size_t>(12, data.size() / kInfRecordSize);
+    for (int m = 1; m <= 12; ++m) {
+        InfRecord rec;
+        if (static_cast<size_t>(m) <= records) rec = DecodeInfRecord(data.data() + (m - 1) * kInfRecordSize);
+        if (rec.Capacity < 1 || rec.LineCount < 0 || rec.LineCount > rec.Capacity - 1) return -1;
+        idx.Inf(yearIndex, m) = rec;
+    }
+    return 0;
+}
+
+std::string EncodeInfFile(const LedgerIndex& idx, int yearIndex) {
+    std::string data(12 * kInfRecordSize, '\0');
+    for (int m = 1; m <= 12; ++m) EncodeInfRecord(idx.Inf(yearIndex, m), data.data() + (m - 1) * kInfRecordSize);
+    return data;
+}
+
+int WriteInfFile(const LedgerIndex& idx, int yearIndex, Dialogs& dlg, FileBatch* batch) {
+    std::string path = InfFileName(idx, yearIndex);
+    std::string data = EncodeInfFile(idx, yearIndex);
+    std::string error;
+    bool ok = batch ? batch->Stage(path, data, error) : WriteWholeFile(path, data);
+    if (ok) return 0;
+    dlg.MsgBox("入出金情報ファイルの書込みに失敗しました。", "入出金情報ファイルの書込み", MsgIcon::Exclamation,
+               MsgButtons::OK);
+    return -1;
+}
+
+void InitYearFile(LedgerIndex& idx, int yearIndex, YearFile& file) {
+    const std::string& filler = markerBytes(kFillerYear);
+    const std::string& end = markerBytes(kRegionEndYear);
+    file.bytes.clear();
+    file.bytes.reserve(12 * kNewMonthCapacity * kIoRecordSize);
+    for (int m = 0; m < 12; ++m) {
+        for (int s = 0; s < kNewMonthCapacity - 1; ++s) file.bytes += filler;
+        file.bytes += end;
+    }
+    idx.ClearYear(yearIndex);
+}
+
+void FillRegion(YearFile& file, int firstSlot, int endSlot) {
+    if (endSlot < 1) return;
+    ensureSlot(file, endSlot);
+    const std::string& filler = markerBytes(kFillerYear);
+    for (int s = std::max(firstSlot, 1); s < endSlot; ++s)
+        std::memcpy(file.bytes.data() + static_cast<size_t>(s - 1) * kIoRecordSize, filler.data(), kIoRecordSize);
+    std::memcpy(file.bytes.data() + static_cast<size_t>(endSlot - 1) * kIoRecordSize,
+                markerBytes(kRegionEndYear).data(), kIoRecordSize);
+}
+
+void SumYearLines(LedgerIndex& idx, int yearIndex) {
+    int32_t sum = 0;
+    for (int m = 1; m <= 12; ++m) sum += idx.Inf(yearIndex, m).LineCount;
+    idx.YearLines[yearIndex - 1] = sum;
+}
+
+std::array<int, 13> MonthStartTable(const LedgerIndex& idx, int yearIndex) {
+    std::array<int, 13> t{};
+    for (int m = 1; m <= 12; ++m) t[m] = t[m - 1] + idx.Inf(yearIndex, m).Capacity;
+    return t;
+}
+
+} // namespace mrt

@@ -1,0 +1,56 @@
+#pragma once
+#include "ledger/LedgerIndex.h"
+
+#include <array>
+#include <string>
+
+namespace mrt {
+
+class Dialogs;
+class FileBatch;
+
+// A year file held in memory for one operation: loaded whole, changed slot by slot, and written
+// back whole (through a FileBatch), so the file on disk is never half-updated.
+struct YearFile {
+    std::string path;   // resolved file name
+    std::string bytes;  // the file's bytes; slot n is at (n - 1) * 108
+    bool existed = false;
+    std::string error;  // description of the last failure
+
+    // Whole records only; a partial record at the end does not count.
+    int RecordCount() const { return static_cast<int>(bytes.size() / kIoRecordSize); }
+};
+
+// File names, letter case resolved against what exists.
+std::string IoFileName(const LedgerIndex& idx, int year);
+std::string InfFileName(const LedgerIndex& idx, int yearIndex);
+
+// Loads the year file of `year` into `file`. A missing file gives an empty image (not created on
+// disk). Result: the record count; -1 when the file cannot be read (file.error set) or the check
+// of its name failed and the user cancelled the retry.
+int OpenIoFile(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& file);
+// Slot n (1-based). False when the slot lies beyond the whole records of the file.
+bool ReadIoRecord(const YearFile& file, int slot, IoRecord& rec);
+// Slot n (1-based); the image grows when the slot lies beyond its end.
+void WriteIoRecord(YearFile& file, int slot, const IoRecord& rec);
+
+// Reads the information file of a year into the index: 0 read, 1 no such file, -1 unreadable or
+// holding impossible counts. Months missing from a short file are empty months.
+int ReadInfFile(LedgerIndex& idx, int yearIndex);
+// Encodes the twelve records of a year (120 bytes).
+std::string EncodeInfFile(const LedgerIndex& idx, int yearIndex);
+// Writes the information file: staged into `batch` when given, else replaced at once. On failure
+// shows "入出金情報ファイルの書込みに失敗しました。" and returns -1; otherwise 0.
+int WriteInfFile(const LedgerIndex& idx, int yearIndex, Dialogs& dlg, FileBatch* batch = nullptr);
+
+// Makes `file` a new year file: twelve regions of 499 fillers and a region end (6,000 slots),
+// and sets the year's months to Capacity 500, LineCount 0 and its YearLines to 0.
+void InitYearFile(LedgerIndex& idx, int yearIndex, YearFile& file);
+// Fillers from firstSlot up to endSlot - 1, then the region end at endSlot (1-based slots).
+void FillRegion(YearFile& file, int firstSlot, int endSlot);
+// YearLines of the year = sum of its twelve LineCount values.
+void SumYearLines(LedgerIndex& idx, int yearIndex);
+// MonthStart(1..13) at [0..12]: slots before month m's region; [12] is the total of all regions.
+std::array<int, 13> MonthStartTable(const LedgerIndex& idx, int yearIndex);
+
+} // namespace mrt
