@@ -88,7 +88,7 @@ std::string AddDaysToDateText(std::string_view date, int days) {
     }
     if (!sep.empty()) d = DateSeparators(d, "");
     const size_t width = d.size(); // 6 or 8
-    if (width == 6) d = std::to_string(ExpandTwoDigitYear(toInt(d.substr(0, 2)))) + d;
+    if (width == 6) d = std::to_string(ExpandTwoDigitYear(toInt(d.substr(0, 2)))).substr(0, 2) + d;
     if (d.size() != 8 || !allDigits(d)) return std::string(date);
 
     int y = toInt(d.substr(0, 4)), m = toInt(d.substr(4, 2)), day = toInt(d.substr(6, 2));

@@ -1,0 +1,89 @@
+#include "util/Cp932.h"
+#include "util/IntBounds.h"
+
+#include <gtest/gtest.h>
+
+using namespace mrt;
+
+namespace {
+std::string sjis(const std::string& utf8) {
+    std::string out;
+    EXPECT_TRUE(ToCp932(utf8, out)) << utf8;
+    return out;
+}
+} // namespace
+
+TEST(Cp932Width, CountsDoubleByteCharactersAsTwo) {
+    EXPECT_EQ(AnsiByteLength("家計簿"), 6);
+    EXPECT_EQ(AnsiByteLength("ｶﾅ12"), 4); // half-width katakana is single-byte
+    EXPECT_EQ(AnsiByteLength(""), 0);
+    EXPECT_EQ(AnsiByteLength("～①"), 4);
+}
+
+TEST(Cp932Width, FitLeftPadsAndCutsOnCharacterBoundaries) {
+    EXPECT_EQ(FitLeftBytes("家計簿", 8), "家計簿  ");
+    EXPECT_EQ(FitLeftBytes("家計簿", 4), "家計");
+    // A cut in the middle of 簿 leaves a blank, never half a character.
+    EXPECT_EQ(FitLeftBytes("家計簿", 5), "家計 ");
+    EXPECT_EQ(AnsiByteLength(FitLeftBytes("家計簿", 5)), 5);
+    EXPECT_EQ(FitLeftBytes("a家", 2), "a ");
+    EXPECT_EQ(FitLeftBytes("abc", 0), "");
+}
+
+TEST(Cp932Width, FitRightAlignsAndCutsFromTheLeft) {
+    EXPECT_EQ(FitRightBytes("12", 5), "   12");
+    EXPECT_EQ(FitRightBytes("12345", 3), "345");
+    EXPECT_EQ(FitRightBytes("家計簿", 4), "計簿");
+    // Keeping the last 3 bytes would keep only the trail byte of 家: it becomes a blank.
+    EXPECT_EQ(FitRightBytes("家計", 3), " 計");
+}
+
+TEST(Cp932Fields, EncodeCutsWithoutSplittingAndRoundTrips) {
+    char buf[5];
+    EXPECT_TRUE(EncodeField("食費です", 5, buf));
+    EXPECT_EQ(std::string(buf, 5), sjis("食費") + " ");
+    EXPECT_EQ(DecodeField(buf, 5), "食費 ");
+
+    // A 16-character full-width text in a 30-byte field keeps 15 characters.
+    std::string shop = "あいうえおかきくけこさしすせそた";
+    char f30[30];
+    EncodeField(shop, 30, f30);
+    EXPECT_EQ(TrimRight(DecodeField(f30, 30)), "あいうえおかきくけこさしすせそ");
+}
+
+TEST(Cp932Fields, DanglingLeadByteFromAFileIsDropped) {
+    std::string raw = sjis("家計");
+    raw.push_back(raw[0]); // lead byte of 家 alone at the end of the field
+    EXPECT_EQ(DecodeField(raw.data(), static_cast<int>(raw.size())), "家計");
+    EXPECT_EQ(FromCp932(raw), "家計");
+}
+
+TEST(Cp932Fields, UnmappableCharacterIsReportedNotWrittenAsGarbage) {
+    EXPECT_FALSE(IsCp932Text("ケーキ🍰"));
+    EXPECT_TRUE(IsCp932Text("ケーキ～①髙"));
+    char buf[10];
+    EXPECT_FALSE(EncodeField("a🍰", 10, buf));
+    // The field still holds valid CP932 bytes and its full width.
+    EXPECT_EQ(TrimRight(DecodeField(buf, 10)), "a?");
+}
+
+TEST(Cp932Fields, WindowsMappingsSurviveARoundTrip) {
+    // Code page 932 holds the wave dash as U+FF5E and the NEC circled digits.
+    EXPECT_EQ(sjis("～"), "\x81\x60");
+    EXPECT_EQ(sjis("①"), "\x87\x40");
+    EXPECT_EQ(FromCp932("\x81\x60\x87\x40"), "～①");
+}
+
+TEST(Cp932Text, NulToBlankTrim) {
+    EXPECT_EQ(NulToBlankTrim(std::string("ab\0c\0\0  ", 8)), "ab c");
+    EXPECT_EQ(NulToBlankTrim("   "), "");
+    EXPECT_EQ(TrimRight(" a b  "), " a b");
+}
+
+TEST(IntBounds, MinMaxClamp) {
+    EXPECT_EQ(ClampInt(7, 6, 2), 6);
+    EXPECT_EQ(ClampInt(0, 6, 2), 2);
+    EXPECT_EQ(ClampInt(4, 6, 2), 4);
+    EXPECT_EQ(MinInt(-3, 2), -3);
+    EXPECT_EQ(MaxInt(-3, 2), 2);
+}

@@ -1,0 +1,131 @@
+#include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
+#include "util/FileCopy.h"
+#include "util/Paths.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace mrt;
+using namespace mrt::test;
+namespace fs = std::filesystem;
+
+namespace {
+// Sets a file's modification time to a fixed second.
+void setTime(const std::string& path, time_t sec) {
+    struct timespec t[2] = {{sec, 0}, {sec, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), t, 0);
+}
+} // namespace
+
+TEST(ListFiles, MatchesWithoutRegardToCaseAndSkipsEmptyFiles) {
+    TempDir dir;
+    WriteBytes(dir / "Io2003.usr", "x");
+    WriteBytes(dir / "INF2003.USR", "y");
+    WriteBytes(dir / "empty.usr", "");
+    WriteBytes(dir / "TBITEM.mrt", "z");
+    fs::create_directory(dir / "sub.usr");
+    std::vector<std::string> names;
+    EXPECT_EQ(ListFiles(dir.path(), "*.usr", names), 2);
+    EXPECT_EQ(names, (std::vector<std::string>{"INF2003.USR", "Io2003.usr"}));
+    EXPECT_EQ(ListFiles(dir.path(), "io????.USR", names), 1);
+    EXPECT_EQ(ListFiles(dir.path(), "*.*", names), 3);
+    EXPECT_EQ(ListFiles(dir / "missing", "*.*", names), -1);
+}
+
+TEST(CopyChangedFiles, CopiesOnceAndKeepsTimes) {
+    TempDir src, dst;
+    WriteBytes(src / "a.usr", "AAAA");
+    WriteBytes(src / "b.usr", "BB");
+    WriteBytes(src / "zero.usr", "");
+    WriteBytes(src / "other.txt", "no");
+    ScriptedDialogs dlg;
+    ASSERT_EQ(CopyChangedFiles("Data1/*.usr", src.path(), dst.path(), dlg), 0);
+    EXPECT_EQ(ReadBytes(dst / "a.usr"), "AAAA");
+    EXPECT_EQ(ReadBytes(dst / "b.usr"), "BB");
+    EXPECT_FALSE(fs::exists(dst / "zero.usr"));
+    EXPECT_FALSE(fs::exists(dst / "other.txt"));
+    EXPECT_EQ(fs::last_write_time(dst / "a.usr"), fs::last_write_time(src / "a.usr"));
+
+    // A second run copies nothing: a target changed by hand but with the same time survives.
+    WriteBytes(dst / "a.usr", "hand");
+    fs::last_write_time(dst / "a.usr", fs::last_write_time(src / "a.usr"));
+    ASSERT_EQ(CopyChangedFiles("*.usr", src.path(), dst.path(), dlg), 0);
+    EXPECT_EQ(ReadBytes(dst / "a.usr"), "hand");
+}
+
+TEST(CopyChangedFiles, OverwritesWhenTheTimeDiffersWhetherOlderOrNewer) {
+    TempDir src, dst;
+    WriteBytes(src / "a.usr", "new");
+    WriteBytes(dst / "a.usr", "old");
+    setTime(src / "a.usr", 1000000);
+    setTime(dst / "a.usr", 2000000); // newer target is still replaced: only equality skips
+    ScriptedDialogs dlg;
+    ASSERT_EQ(CopyChangedFiles("*.usr", src.path(), dst.path(), dlg), 0);
+    EXPECT_EQ(ReadBytes(dst / "a.usr"), "new");
+}
+
+TEST(CopyChangedFiles, TargetInOtherLetterCaseIsReplacedNotDoubled) {
+    TempDir src, dst;
+    WriteBytes(src / "Io2003.usr", "fresh");
+    WriteBytes(dst / "io2003.USR", "stale");
+    setTime(src / "Io2003.usr", 1000000);
+    setTime(dst / "io2003.USR", 900000);
+    ScriptedDialogs dlg;
+    ASSERT_EQ(CopyChangedFiles("*.usr", src.path(), dst.path(), dlg), 0);
+    EXPECT_EQ(ReadBytes(dst / "io2003.USR"), "fresh");
+    EXPECT_FALSE(fs::exists(dst / "Io2003.usr"));
+}
+
+TEST(CopyChangedFiles, MissingSourceFolderFailsWithTheMessage) {
+    TempDir dst;
+    ScriptedDialogs dlg;
+    dlg.expectBox(MsgResult::OK).expectMessage("ファイルの複写に失敗しました。");
+    EXPECT_EQ(CopyChangedFiles("*.*", dst / "nowhere", dst.path(), dlg), -1);
+}
+
+TEST(CopyChangedFiles, ErrorMidwayKeepsTheFilesCopiedBefore) {
+    TempDir src, dst;
+    WriteBytes(src / "a.usr", "A");
+    WriteBytes(src / "b.usr", "B");
+    WriteBytes(src / "c.usr", "C");
+    // A folder in the way of b.usr makes its copy fail, whoever runs the test.
+    fs::create_directories(dst / "b.usr/inner");
+    ScriptedDialogs dlg;
+    dlg.expectBox(MsgResult::OK).expectMessage("ファイルの複写に失敗しました。");
+    EXPECT_EQ(CopyChangedFiles("*.usr", src.path(), dst.path(), dlg), -1);
+    EXPECT_EQ(ReadBytes(dst / "a.usr"), "A");
+    EXPECT_TRUE(fs::is_directory(dst / "b.usr"));
+    EXPECT_FALSE(fs::exists(dst / "c.usr")); // the copy stops at the first error
+}
+
+TEST(CopyChangedFiles, UnwritableTargetFails) {
+    TempDir src;
+    WriteBytes(src / "a.usr", "A");
+    ScriptedDialogs dlg;
+    dlg.expectBox(MsgResult::OK);
+    EXPECT_EQ(CopyChangedFiles("*.usr", src.path(), src / "no/such", dlg), -1);
+}
+
+TEST(Paths, SplitJoinAndResolveCase) {
+    std::string folder, file;
+    SplitPath("Data1/BU/Io2003.usr  ", folder, file);
+    EXPECT_EQ(folder, "Data1/BU/");
+    EXPECT_EQ(file, "Io2003.usr");
+    SplitPath("INIT.mrt", folder, file);
+    EXPECT_EQ(folder, "");
+    EXPECT_EQ(file, "INIT.mrt");
+    EXPECT_EQ(JoinPath("Data1", "INIT.mrt"), "Data1/INIT.mrt");
+    EXPECT_EQ(JoinPath("Data1/", "INIT.mrt"), "Data1/INIT.mrt");
+
+    TempDir dir;
+    WriteBytes(dir / "tbitem.MRT", "x");
+    EXPECT_EQ(ResolveCase(dir.path(), "TBITEM.mrt"), dir / "tbitem.MRT");
+    EXPECT_EQ(ResolveCase(dir.path(), "TBSHOP.mrt"), dir / "TBSHOP.mrt");
+    ScriptedDialogs dlg;
+    EXPECT_EQ(FileMissing(dir / "TBITEM.mrt", dlg), 0);
+    EXPECT_EQ(FileMissing(dir / "TBSHOP.mrt", dlg), 1);
+}
