@@ -2,6 +2,7 @@
 #include "ledger/AmountExpr.h"
 #include "tool/ToolCommands.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -22,9 +23,13 @@ int runEval(ToolContext& ctx) {
         }
         taxRate = static_cast<int>(v);
     }
-    std::vector<std::string> rest = ctx.positional({"--tax", "--home"});
+    // "--" ends the options, so an expression such as "--5" can still be given.
+    std::vector<std::string> rest;
+    auto dashes = std::find(ctx.args.begin(), ctx.args.end(), "--");
+    if (dashes != ctx.args.end()) rest.assign(dashes + 1, ctx.args.end());
+    else rest = ctx.positional({"--tax", "--home"});
     if (rest.size() != 1) {
-        std::cerr << "usage: mrtkel-tool eval [--tax N] EXPR\n";
+        std::cerr << "usage: mrtkel-tool eval [--tax N] [--] EXPR\n";
         return 2;
     }
     std::string error;
@@ -40,5 +45,5 @@ int runEval(ToolContext& ctx) {
 } // namespace
 } // namespace mrt
 
-MRT_TOOL_COMMAND(eval, "eval [--tax N] EXPR: evaluates an amount expression (\"%\" or \"*\" at the end adds tax)",
+MRT_TOOL_COMMAND(eval, "eval [--tax N] [--] EXPR: evaluates an amount expression (\"%\" or \"*\" at the end adds tax)",
                  mrt::runEval);
