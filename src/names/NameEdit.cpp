@@ -47,6 +47,7 @@ size_t utf8Length(unsigned char b) {
 std::string CheckNameText(int which, std::string_view name) {
     std::string trimmed = TrimRight(name);
     if (trimmed.empty()) return "名称が入力されていません。";
+    if (trimmed == kNoneEntry) return std::string("「") + kNoneEntry + "」は名称として登録できません。";
     for (unsigned char c : trimmed)
         if (c < 0x20 || c == 0x7F) return "改行などの制御文字は登録できません。";
     if (which == kItemTable && trimmed.find('"') != std::string::npos)

@@ -131,8 +131,8 @@ int FindItemPosition(const NameTables& t, std::string_view name, int kind);
 // ---- Edits in memory (the registration window's work operations). ----
 
 // Empty when the name can be stored; otherwise the message to show. Refused: an empty name,
-// control characters, characters CP932 cannot hold, and for items the double quotation mark
-// '"' (the item file quotes names and has no escape for it).
+// "（入力なし）", control characters, characters CP932 cannot hold, and for items the double
+// quotation mark '"' (the item file quotes names and has no escape for it).
 std::string CheckNameText(int which, std::string_view name);
 // The name as it will be stored: trailing blanks removed, cut to the table's byte width on a
 // character boundary.

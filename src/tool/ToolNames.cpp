@@ -1,0 +1,101 @@
+// mrtkel-tool names: lists the registered items and each item's breakdown and shop names.
+#include "names/NameTables.h"
+#include "tool/ToolCommands.h"
+#include "util/Cp932.h"
+
+#include <iostream>
+
+namespace mrt {
+namespace {
+
+// A CSV field, quoted when it holds a comma, a quotation mark or a line break.
+std::string csvField(const std::string& s) {
+    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+    std::string q = "\"";
+    for (char c : s) {
+        if (c == '"') q += '"';
+        q += c;
+    }
+    return q + "\"";
+}
+
+void csvRow(const char* table, int key, int position, const std::string& name) {
+    std::cout << table << ',' << key << ',' << position << ',' << csvField(TrimRight(name)) << "\n";
+}
+
+// Text padded with blanks to `width` columns, counting a double-width character as two.
+std::string padded(const std::string& s, int width) {
+    int w = AnsiByteLength(s);
+    return w >= width ? s : s + std::string(width - w, ' ');
+}
+
+void writeCsv(const NameTables& t) {
+    std::cout << "table,key,position,name\n";
+    static const char* kKindNames[2] = {"income", "expense"};
+    for (int kind = 0; kind < 2; ++kind) {
+        std::vector<std::string> items = FillItemList(t, kind, false);
+        for (size_t i = 0; i < items.size(); ++i)
+            csvRow(kKindNames[kind], ItemKeyOf(t, kind, static_cast<int>(i) + 1), static_cast<int>(i) + 1, items[i]);
+    }
+    for (int kind = 0; kind < 2; ++kind) {
+        for (int p = 1; p <= t.items.ItemCount[kind]; ++p) {
+            int key = ItemKeyOf(t, kind, p);
+            std::vector<std::string> brkDn = FillBrkDnList(t, key, false);
+            for (size_t i = 0; i < brkDn.size(); ++i) csvRow("breakdown", key, static_cast<int>(i) + 1, brkDn[i]);
+            std::vector<std::string> shops = FillShopList(t, key, false);
+            for (size_t i = 0; i < shops.size(); ++i) csvRow("shop", key, static_cast<int>(i) + 1, shops[i]);
+        }
+    }
+}
+
+void writeNameLine(const char* label, const std::vector<std::string>& names) {
+    std::cout << "      " << label;
+    for (size_t i = 0; i < names.size(); ++i) std::cout << (i ? "、" : "") << TrimRight(names[i]);
+    std::cout << "\n";
+}
+
+void writeText(const NameTables& t) {
+    static const char* kKindTitles[2] = {"入金項目", "出金項目"};
+    for (int kind = 0; kind < 2; ++kind) {
+        std::cout << kKindTitles[kind] << " (" << t.items.ItemCount[kind] << "/" << ItemMax[kind] << ")\n";
+        std::vector<std::string> items = FillItemList(t, kind, false);
+        for (size_t i = 0; i < items.size(); ++i) {
+            int key = ItemKeyOf(t, kind, static_cast<int>(i) + 1);
+            std::string pos = std::to_string(i + 1);
+            std::cout << std::string(4 - std::min<size_t>(pos.size(), 3), ' ') << pos << "  "
+                      << padded(TrimRight(items[i]), kItemNameBytes) << "  [key " << key << "]\n";
+            writeNameLine("内訳・備考  : ", FillBrkDnList(t, key, false));
+            writeNameLine("店名・相手先: ", FillShopList(t, key, false));
+        }
+    }
+}
+
+// names [--csv]. Reads the three tables without changing any file (a short breakdown or shop
+// file is completed in memory only). Exit 0, or 1 when a table cannot be read.
+int runNames(ToolContext& ctx) {
+    NameTables t;
+    NameFilePaths files = NameFilesIn(ctx.dataFolder);
+    struct {
+        int rc;
+        const char* what;
+        const std::string& path;
+    } loads[] = {{LoadItemTable(files.item, t), "項目名データ", files.item},
+                 {LoadBrkDnTable(files.brkDn, t, false), "内訳・備考データ", files.brkDn},
+                 {LoadShopTable(files.shop, t, false), "店名・相手先データ", files.shop}};
+    for (const auto& l : loads) {
+        if (l.rc < 0) {
+            std::cerr << "names: " << l.what << "が読めないか壊れています: " << l.path << "\n";
+            return 1;
+        }
+    }
+    if (ctx.flag("--csv"))
+        writeCsv(t);
+    else
+        writeText(t);
+    return 0;
+}
+
+} // namespace
+} // namespace mrt
+
+MRT_TOOL_COMMAND(names, "names [--csv]: lists the items and each item's breakdown and shop names", mrt::runNames);
