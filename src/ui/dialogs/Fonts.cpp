@@ -1,0 +1,24 @@
+#include "ui/dialogs/Fonts.h"
+
+#include <QStringList>
+
+namespace mrt {
+
+void InstallFontSubstitutions() {
+    // The fixed-pitch gothic keeps full width = 2 × half width, which the byte-counted columns
+    // of the grids rely on; the Noto fallbacks keep Japanese readable if IPA is missing.
+    QFont::insertSubstitutions(GothicFace(), {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                                              QStringLiteral("Noto Sans CJK JP")});
+    QFont::insertSubstitutions(PGothicFace(), {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    QFont::insertSubstitutions(MinchoFace(), {QStringLiteral("IPAMincho"), QStringLiteral("Noto Serif CJK JP")});
+}
+
+QFont UiFont(const QString& face, double points, bool bold) {
+    QFont f(face);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    if (face == GothicFace()) f.setStyleHint(QFont::TypeWriter);
+    return f;
+}
+
+} // namespace mrt

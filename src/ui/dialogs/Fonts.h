@@ -1,0 +1,19 @@
+#pragma once
+#include <QFont>
+#include <QString>
+
+namespace mrt {
+
+// Face names as the windows and printouts name them.
+inline QString GothicFace() { return QString::fromUtf8("ＭＳ ゴシック"); }    // fixed pitch
+inline QString PGothicFace() { return QString::fromUtf8("ＭＳ Ｐゴシック"); } // proportional
+inline QString MinchoFace() { return QString::fromUtf8("ＭＳ 明朝"); }
+
+// Maps the three face names onto the installed IPA fonts (Noto CJK as fallback) for every
+// QFont made afterwards. Call once after the QApplication exists; calling again does no harm.
+void InstallFontSubstitutions();
+
+// A font of one of the faces above at a size in points.
+QFont UiFont(const QString& face, double points, bool bold = false);
+
+} // namespace mrt
