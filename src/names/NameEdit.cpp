@@ -31,8 +31,8 @@ bool listOf(NameTables& t, int which, int kindOrKey, ListRef& ref) {
 }
 
 int nameBytesOf(int which) {
-    if (which == kItemTable) return kItemNameBytes;
-    return which == kBrkDnTable ? kBrkDnNameBytes : kShopNameBytes;
+    if (which == kItemTable) return kItemTextBytes;
+    return which == kBrkDnTable ? kBrkDnTextBytes : kShopTextBytes;
 }
 
 size_t utf8Length(unsigned char b) {

@@ -269,27 +269,27 @@ int SaveItemTable(const std::string& given, const NameTables& t, Dialogs& dlg) {
 }
 
 int LoadBrkDnTable(const std::string& path, NameTables& t, bool completeOnDisk) {
-    return loadNameListFile(path, t.brkDn, kBrkDnNameBytes, kBrkDnRecordBytes, completeOnDisk);
+    return loadNameListFile(path, t.brkDn, kBrkDnTextBytes, kBrkDnRecordBytes, completeOnDisk);
 }
 
 int LoadShopTable(const std::string& path, NameTables& t, bool completeOnDisk) {
-    return loadNameListFile(path, t.shop, kShopNameBytes, kShopRecordBytes, completeOnDisk);
+    return loadNameListFile(path, t.shop, kShopTextBytes, kShopRecordBytes, completeOnDisk);
 }
 
 int SaveBrkDnTable(const std::string& path, const NameTables& t, Dialogs& dlg) {
-    return saveNameListFile(path, t.brkDn, kBrkDnNameBytes, dlg, kBrkDnWriteTitle);
+    return saveNameListFile(path, t.brkDn, kBrkDnTextBytes, dlg, kBrkDnWriteTitle);
 }
 
 int SaveShopTable(const std::string& path, const NameTables& t, Dialogs& dlg) {
-    return saveNameListFile(path, t.shop, kShopNameBytes, dlg, kShopWriteTitle);
+    return saveNameListFile(path, t.shop, kShopTextBytes, dlg, kShopWriteTitle);
 }
 
 int SaveBrkDnRecord(const std::string& path, int key, const NameTables& t, Dialogs& dlg) {
-    return saveNameListRecord(path, key, t.brkDn, kBrkDnNameBytes, kBrkDnRecordBytes, dlg, kBrkDnWriteTitle);
+    return saveNameListRecord(path, key, t.brkDn, kBrkDnTextBytes, kBrkDnRecordBytes, dlg, kBrkDnWriteTitle);
 }
 
 int SaveShopRecord(const std::string& path, int key, const NameTables& t, Dialogs& dlg) {
-    return saveNameListRecord(path, key, t.shop, kShopNameBytes, kShopRecordBytes, dlg, kShopWriteTitle);
+    return saveNameListRecord(path, key, t.shop, kShopTextBytes, kShopRecordBytes, dlg, kShopWriteTitle);
 }
 
 } // namespace mrt

@@ -21,12 +21,12 @@ constexpr int kItemKeyMax = 70;
 
 // Byte widths in CP932. Item names have no field of their own in the table file, but a ledger
 // line stores its item name in 20 bytes, so names are kept within that width.
-constexpr int kItemNameBytes = 20;
-constexpr int kBrkDnNameBytes = 40;
-constexpr int kShopNameBytes = 30;
+constexpr int kItemTextBytes = 20;
+constexpr int kBrkDnTextBytes = 40;
+constexpr int kShopTextBytes = 30;
 // Record sizes: count (2) + order (50 × 2) + 50 names of 40 or 30 bytes.
-constexpr int kBrkDnRecordBytes = 2 + 2 * kNameMax + kNameMax * kBrkDnNameBytes;  // 2102
-constexpr int kShopRecordBytes = 2 + 2 * kNameMax + kNameMax * kShopNameBytes;    // 1602
+constexpr int kBrkDnRecordBytes = 2 + 2 * kNameMax + kNameMax * kBrkDnTextBytes;  // 2102
+constexpr int kShopRecordBytes = 2 + 2 * kNameMax + kNameMax * kShopTextBytes;    // 1602
 
 inline constexpr const char* kItemFileName = "TBITEM.mrt";
 inline constexpr const char* kBrkDnFileName = "TBBRKDN.mrt";

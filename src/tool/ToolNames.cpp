@@ -50,6 +50,7 @@ void writeCsv(const NameTables& t) {
 
 void writeNameLine(const char* label, const std::vector<std::string>& names) {
     std::cout << "      " << label;
+    if (names.empty()) std::cout << "(なし)";
     for (size_t i = 0; i < names.size(); ++i) std::cout << (i ? "、" : "") << TrimRight(names[i]);
     std::cout << "\n";
 }
@@ -63,7 +64,7 @@ void writeText(const NameTables& t) {
             int key = ItemKeyOf(t, kind, static_cast<int>(i) + 1);
             std::string pos = std::to_string(i + 1);
             std::cout << std::string(4 - std::min<size_t>(pos.size(), 3), ' ') << pos << "  "
-                      << padded(TrimRight(items[i]), kItemNameBytes) << "  [key " << key << "]\n";
+                      << padded(TrimRight(items[i]), kItemTextBytes) << "  [key " << key << "]\n";
             writeNameLine("内訳・備考  : ", FillBrkDnList(t, key, false));
             writeNameLine("店名・相手先: ", FillShopList(t, key, false));
         }
