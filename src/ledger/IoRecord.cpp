@@ -75,6 +75,13 @@ IoRecord DecodeIoRecord(const char* src) {
     return r;
 }
 
+constexpr int kIncomeOffset = 6 + kItemNameBytes + kNoteBytes + kShopNameBytes;  // 96
+
+int16_t EncodedYear(const char* src) { return getInt16(src); }
+int32_t EncodedIncome(const char* src) { return getInt32(src + kIncomeOffset); }
+int32_t EncodedExpense(const char* src) { return getInt32(src + kIncomeOffset + 4); }
+void PatchEncodedBalance(char* dest, int32_t balance) { putInt32(dest + kIncomeOffset + 8, balance); }
+
 void EncodeInfRecord(const InfRecord& rec, char* dest) {
     putInt16(dest, rec.Capacity);
     putInt16(dest + 2, rec.LineCount);

@@ -49,6 +49,13 @@ bool EncodeIoRecord(const IoRecord& rec, char* dest);
 // Reads kIoRecordSize bytes. A double-byte character cut at a field's end is dropped.
 IoRecord DecodeIoRecord(const char* src);
 
+// Fast access to the numeric fields of an encoded record (no text conversion), for walks that
+// only carry balances.
+int16_t EncodedYear(const char* src);
+int32_t EncodedIncome(const char* src);
+int32_t EncodedExpense(const char* src);
+void PatchEncodedBalance(char* dest, int32_t balance);
+
 void EncodeInfRecord(const InfRecord& rec, char* dest);
 InfRecord DecodeInfRecord(const char* src);
 

@@ -1,0 +1,300 @@
+#include "ledger/LedgerBlock.h"
+
+#include "app/Dialogs.h"
+#include "ledger/LedgerFiles.h"
+#include "ledger/LedgerSave.h"
+#include "util/FileCopy.h"
+#include "util/Paths.h"
+
+#include <cctype>
+
+namespace mrt {
+namespace {
+
+constexpr const char* kOverflowMessage =
+    "入出金データの読込み最大数をオーバーしました。\r\n"
+    "[登録]の[環境設定]で[入出金データの最大読込み可能数]を変更してください。";
+
+// Steps from (y, m) in direction step (+1/-1) while the month holds no lines and stays inside
+// the ledger's first..last month.
+void skipEmptyMonths(const LedgerIndex& idx, int& y, int& m, int step) {
+    while (idx.LinesOf(y, m) == 0) {
+        if (step < 0 && CompareYearMonth(y, m, idx.FirstYear, idx.FirstMonth) <= 0) return;
+        if (step > 0 && CompareYearMonth(y, m, idx.LastYear, idx.LastMonth) >= 0) return;
+        AddMonths(y, m, step);
+    }
+}
+
+// Year of an information file name "Inf2003.usr": the four characters before the extension.
+int yearOfInfName(const std::string& name, size_t extLength) {
+    if (name.size() < extLength + 4) return -1;
+    int year = 0;
+    for (size_t i = name.size() - extLength - 4; i < name.size() - extLength; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return -1;
+        year = year * 10 + (name[i] - '0');
+    }
+    return year;
+}
+
+void setEmptyLedger(LedgerIndex& idx) {
+    idx.FirstYear = idx.FirstMonth = idx.FirstDay = 0;
+    idx.LastYear = idx.LastMonth = idx.LastDay = 0;
+    for (int yi = 1; yi <= kMaxLedgerYears; ++yi) idx.ClearYear(yi);
+    idx.TotalLines = 0;
+    idx.YearCount = 0;
+}
+
+int probeDay(LedgerState& st, int year, int month, bool last, int& day, Dialogs& dlg) {
+    std::vector<IoRecord> scratch;
+    st.index.BlockStartYear = year;
+    st.index.BlockStartMonth = month;
+    st.index.BlockSpan = 1;
+    bool preSort = st.PreSortF;
+    int r = LoadLedgerBlock(st, scratch, true, dlg);
+    st.PreSortF = preSort;
+    if (r != 0) return r;
+    if (scratch.empty()) return -1;
+    day = last ? scratch.back().Day : scratch.front().Day;
+    return 0;
+}
+
+int scanYears(LedgerState& st, Dialogs& dlg) {
+    LedgerIndex& idx = st.index;
+    std::string folder, prefix;
+    SplitPath(idx.InfPrefix, folder, prefix);
+    std::vector<std::string> names;
+    if (ListFiles(folder.empty() ? "." : folder, prefix + "*" + idx.InfExtension, names) < 0) return -1;
+    int smallest = 9999, largest = 0;
+    for (const std::string& n : names) {
+        int y = yearOfInfName(n, idx.InfExtension.size());
+        if (y < 0) continue;
+        smallest = std::min(smallest, y);
+        largest = std::max(largest, y);
+    }
+    setEmptyLedger(idx);
+    if (smallest > 3000 || largest < 2000) return 0;
+
+    int previousRead = 0;
+    for (int y = smallest; y <= largest; ++y) {
+        LedgerIndex one = idx;
+        one.FirstYear = y;
+        int r = ReadInfFile(one, 1);
+        if (r == 1) continue;
+        if (r < 0) return -1;
+        SumYearLines(one, 1);
+        // Empty years before the first year with lines are no part of the ledger.
+        if (idx.FirstYear == 0 && one.YearLines[0] == 0) continue;
+        if (idx.FirstYear == 0) {
+            idx.FirstYear = y;
+            for (int m = 1; m <= 12 && idx.FirstMonth == 0; ++m)
+                if (one.Inf(1, m).LineCount > 0) idx.FirstMonth = m;
+        }
+        int yi = idx.YearIndex(y);
+        if (!idx.HoldsYearIndex(yi)) {
+            if (one.YearLines[0] == 0) continue;  // a stray empty year far beyond the ledger
+            return -1;                             // lines beyond the 50 years the ledger can hold
+        }
+        for (int gap = std::max(previousRead + 1, idx.FirstYear + 1); gap < y; ++gap) {
+            idx.ClearYear(idx.YearIndex(gap));
+            if (WriteInfFile(idx, idx.YearIndex(gap), dlg) < 0) return -1;
+        }
+        idx.Months[yi - 1] = one.Months[0];
+        idx.YearLines[yi - 1] = one.YearLines[0];
+        for (int m = 12; m >= 1; --m) {
+            if (idx.Inf(yi, m).LineCount > 0) {
+                idx.LastYear = y;
+                idx.LastMonth = m;
+                break;
+            }
+        }
+        idx.TotalLines += idx.YearLines[yi - 1];
+        previousRead = y;
+    }
+    if (idx.FirstYear == 0) {
+        setEmptyLedger(idx);
+        return 0;
+    }
+    idx.YearCount = idx.LastYear - idx.FirstYear + 1;
+    int r = probeDay(st, idx.FirstYear, idx.FirstMonth, false, idx.FirstDay, dlg);
+    if (r == 0) r = probeDay(st, 0, 0, true, idx.LastDay, dlg);
+    idx.BlockStartYear = idx.BlockStartMonth = 0;
+    return r;
+}
+
+} // namespace
+
+void AddMonths(int& year, int& month, int n) {
+    int total = year * 12 + (month - 1) + n;
+    year = total >= 0 ? total / 12 : -((-total + 11) / 12);
+    month = total - year * 12 + 1;
+}
+
+int CompareYearMonth(int y1, int m1, int y2, int m2) {
+    int a = y1 * 12 + m1, b = y2 * 12 + m2;
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+int MonthsFromTo(int y1, int m1, int y2, int m2) { return (y2 * 12 + m2) - (y1 * 12 + m1) + 1; }
+
+int ScanLedgerYears(LedgerState& st, Dialogs& dlg) {
+    int r = scanYears(st, dlg);
+    if (r < 0) dlg.MsgOK(kLedgerReadFailedMessage, "入出金データの読込み");
+    return r;
+}
+
+int ComputeBlockPos(const LedgerIndex& idx) {
+    if (idx.YearCount == 0) return kBlockWhole;
+    int ey = idx.BlockStartYear, em = idx.BlockStartMonth;
+    AddMonths(ey, em, std::max(idx.BlockSpan, 1) - 1);
+    bool startsAfterFirst = CompareYearMonth(idx.BlockStartYear, idx.BlockStartMonth, idx.FirstYear, idx.FirstMonth) > 0;
+    bool endsBeforeLast = CompareYearMonth(ey, em, idx.LastYear, idx.LastMonth) < 0;
+    if (!startsAfterFirst) return endsBeforeLast ? kBlockOldest : kBlockWhole;
+    return endsBeforeLast ? kBlockMiddle : kBlockNewest;
+}
+
+int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, Dialogs& dlg) {
+    LedgerIndex& idx = st.index;
+    target.clear();
+    if (idx.YearCount == 0) {
+        if (!probe) st.BlockPos = kBlockWhole;
+        return 0;
+    }
+    int sy = idx.BlockStartYear, sm = idx.BlockStartMonth;
+    int toRead = std::max(idx.BlockSpan, 1);
+    if (sy <= 0 || sm <= 0) {
+        int span = MonthsFromTo(idx.FirstYear, idx.FirstMonth, idx.LastYear, idx.LastMonth);
+        if (span >= toRead) {
+            sy = idx.LastYear;
+            sm = idx.LastMonth;
+            for (int i = 0; i < toRead - 1; ++i) {
+                if (CompareYearMonth(sy, sm, idx.FirstYear, idx.FirstMonth) <= 0) break;
+                AddMonths(sy, sm, -1);
+                skipEmptyMonths(idx, sy, sm, -1);
+            }
+        } else {
+            sy = idx.FirstYear;
+            sm = idx.FirstMonth;
+            toRead = span;
+        }
+    } else {
+        if (sm > 12 || CompareYearMonth(sy, sm, idx.FirstYear, idx.FirstMonth) < 0 ||
+            CompareYearMonth(sy, sm, idx.LastYear, idx.LastMonth) > 0)
+            return -1;
+        toRead = std::min(toRead, MonthsFromTo(sy, sm, idx.LastYear, idx.LastMonth));
+    }
+
+    if (!probe) st.PreSortF = false;
+    bool preSort = false;
+    int32_t smallest = 0, largest = 0;
+    YearFile file;
+    for (int y = sy; y <= idx.LastYear && toRead > 0; ++y) {
+        int yi = idx.YearIndex(y);
+        if (!idx.HoldsYearIndex(yi) || idx.YearLines[yi - 1] < 1) continue;
+        // A year that counts lines must have its year file.
+        if (OpenIoFile(idx, y, dlg, file) < 0 || !file.existed) {
+            target.clear();
+            return -1;
+        }
+        std::array<int, 13> ms = MonthStartTable(idx, yi);
+        for (int m = (y == sy ? sm : 1); m <= 12 && toRead > 0; ++m) {
+            int count = idx.Inf(yi, m).LineCount;
+            if (count <= 0) continue;
+            --toRead;
+            for (int k = 1; k <= count; ++k) {
+                IoRecord rec;
+                if (!ReadIoRecord(file, ms[m - 1] + k, rec)) {
+                    target.clear();
+                    return -1;
+                }
+                target.push_back(std::move(rec));
+                const IoRecord& line = target.back();
+                if (static_cast<int>(target.size()) > st.MaxBlockLines) {
+                    target.clear();
+                    dlg.MsgBox(kOverflowMessage, "データ読込みエラー", MsgIcon::Critical, MsgButtons::OK);
+                    return 1;
+                }
+                if (line.Year > kMaxLineYear) {
+                    target.clear();
+                    dlg.MsgBox("入出金ﾃﾞｰﾀの中に[" + std::to_string(y) + "]の異常なﾃﾞｰﾀがあります。", "読込みエラー",
+                               MsgIcon::Exclamation, MsgButtons::OK);
+                    return -1;
+                }
+                int32_t key = DateKey(line);
+                if (target.size() == 1) {
+                    smallest = largest = key;
+                } else {
+                    if (key < smallest || key < largest) preSort = true;
+                    largest = std::max(largest, key);
+                    smallest = std::min(smallest, key);
+                }
+            }
+        }
+    }
+    if (preSort) st.PreSortF = true;
+    if (!target.empty()) {
+        idx.BlockStartYear = target.front().Year;
+        idx.BlockStartMonth = target.front().Month;
+        idx.BlockEndBalance = target.back().Balance;
+        idx.BlockSpan = MonthsFromTo(idx.BlockStartYear, idx.BlockStartMonth, target.back().Year, target.back().Month);
+    }
+    if (!probe) st.BlockPos = ComputeBlockPos(idx);
+    return 0;
+}
+
+int LoadStartBlock(LedgerState& st, Dialogs& dlg) {
+    st.index.BlockStartYear = st.index.BlockStartMonth = 0;
+    st.index.BlockSpan = st.BlockMonthsInUse;
+    st.LedgerModified = false;
+    if (st.index.TotalLines == 0) {
+        st.block.clear();
+        st.BlockPos = kBlockWhole;
+        return 0;
+    }
+    int r = LoadLedgerBlock(st, st.block, false, dlg);
+    if (r < 0) dlg.MsgOK(kLedgerReadFailedMessage, "入出金データの読込み");
+    if (r == 0 && st.MaxBlockLines < st.LedgerLineCount() + 1) st.MaxBlockLines = st.LedgerLineCount() + 1;
+    return r;
+}
+
+int ReReadBlock(LedgerState& st, int direction, int year, int month, Dialogs& dlg) {
+    if (ForcedSave(st, dlg, false) < 0) return -1;
+    LedgerIndex& idx = st.index;
+    if (idx.YearCount == 0) {
+        st.block.clear();
+        st.BlockPos = kBlockWhole;
+        st.LedgerModified = false;
+        return 0;
+    }
+    int y = idx.BlockStartYear, m = idx.BlockStartMonth;
+    bool newest = false;
+    if (direction > 0) {
+        AddMonths(y, m, 1);
+        skipEmptyMonths(idx, y, m, 1);
+        newest = CompareYearMonth(y, m, idx.LastYear, idx.LastMonth) >= 0;
+    } else if (direction < 0) {
+        AddMonths(y, m, -1);
+        skipEmptyMonths(idx, y, m, -1);
+    } else {
+        y = year;
+        m = month;
+        newest = CompareYearMonth(y, m, idx.LastYear, idx.LastMonth) > 0;
+        if (!newest) {
+            AddMonths(y, m, -(st.BlockMonthsInUse - 1));
+            skipEmptyMonths(idx, y, m, -1);
+        }
+    }
+    if (!newest && CompareYearMonth(y, m, idx.FirstYear, idx.FirstMonth) < 0) {
+        y = idx.FirstYear;
+        m = idx.FirstMonth;
+    }
+    idx.BlockStartYear = newest ? 0 : y;
+    idx.BlockStartMonth = newest ? 0 : m;
+    idx.BlockSpan = st.BlockMonthsInUse;
+    int r = LoadLedgerBlock(st, st.block, false, dlg);
+    if (r < 0) dlg.MsgOK(kLedgerReadFailedMessage, "読込みエラー");
+    if (r != 0) return -1;
+    st.LedgerModified = false;
+    return 0;
+}
+
+} // namespace mrt

@@ -1,0 +1,43 @@
+#pragma once
+#include "ledger/LedgerIndex.h"
+
+#include <vector>
+
+namespace mrt {
+
+class Dialogs;
+
+// Year-month arithmetic: adds n months (n may be negative), keeping month in 1..12.
+void AddMonths(int& year, int& month, int n);
+// -1, 0 or 1 by chronological order of (y1, m1) and (y2, m2).
+int CompareYearMonth(int y1, int m1, int y2, int m2);
+// Calendar months from (y1, m1) to (y2, m2) inclusive; 0 or less when the second is earlier.
+int MonthsFromTo(int y1, int m1, int y2, int m2);
+
+// Builds st.index from the information files. 0 done, 1 a one-month probe overflowed
+// MaxBlockLines, -1 read error (message shown).
+int ScanLedgerYears(LedgerState& st, Dialogs& dlg);
+
+// Reads the block described by st.index.BlockStartYear/BlockStartMonth/BlockSpan into `target`
+// and sets the block fields of the index (start, span, end balance) and st.PreSortF; unless
+// probing also st.BlockPos. 0 done; 1 more than st.MaxBlockLines lines (message shown); -1 error
+// (a corrupt line's message shown; other read errors are reported by the caller).
+// On a non-zero result `target` is left empty, so a partial block can never be saved.
+int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, Dialogs& dlg);
+
+// The newest block into st.block (BlockMonthsInUse months). Same results; clears LedgerModified
+// and raises MaxBlockLines to the block's length + 1 when it is lower.
+int LoadStartBlock(LedgerState& st, Dialogs& dlg);
+
+// Saves a modified block, then moves the block: direction 1 one month later, -1 one month
+// earlier, 0 the block that ends at (year, month); months without lines are stepped over.
+// The caller has put the grid's rows into st.block. 0 done, -1 failed (message shown).
+int ReReadBlock(LedgerState& st, int direction, int year, int month, Dialogs& dlg);
+
+// BlockPos of the block described by the index (start and span) against the ledger's range.
+int ComputeBlockPos(const LedgerIndex& idx);
+
+// Message shown when the ledger cannot be read.
+inline constexpr const char* kLedgerReadFailedMessage = "入出金ﾃﾞｰﾀの読込みに失敗しました。";
+
+} // namespace mrt

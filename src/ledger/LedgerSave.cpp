@@ -1,0 +1,345 @@
+#include "ledger/LedgerSave.h"
+
+#include "app/Dialogs.h"
+#include "ledger/FileBatch.h"
+#include "ledger/LedgerBalance.h"
+#include "ledger/LedgerBlock.h"
+#include "ledger/LedgerFiles.h"
+#include "util/DateText.h"
+
+#include <cstring>
+#include <limits>
+
+namespace mrt {
+namespace {
+
+constexpr const char* kWriteErrorTitle = "入出金ファイル書込みエラー";
+
+// Holds one year file at a time while a save walks forward through the years; every finished
+// year (year file and information file) is staged into the batch.
+class SaveWriter {
+public:
+    SaveWriter(LedgerIndex& idx, Dialogs& dlg, FileBatch& batch) : m_idx(idx), m_dlg(dlg), m_batch(batch) {}
+
+    std::string error;       // description for the write-error message
+    bool messageShown = false;  // the failure was already reported (information file)
+
+    // Makes `year` the current year. With `create`, a year without a year file (or lying beyond
+    // the ledger's last year) gets a new one, and the years between the last year and it get
+    // empty information files.
+    bool OpenYear(int year, bool create) {
+        if (m_open && m_year == year) {
+            if (create && !m_hasFile) return createFile();
+            return true;
+        }
+        if (!FinishYear()) return false;
+        m_year = year;
+        m_yi = m_idx.YearIndex(year);
+        if (OpenIoFile(m_idx, year, m_dlg, m_file) < 0) {
+            error = m_file.error;
+            return false;
+        }
+        m_open = true;
+        m_hasFile = m_file.existed;
+        bool beyondEnd = m_idx.LastYear == 0 || year > m_idx.LastYear;
+        if (create && (!m_hasFile || beyondEnd)) return createFile();
+        if (m_hasFile) repairShortFile();
+        m_ms = MonthStartTable(m_idx, m_yi);
+        return true;
+    }
+
+    // Stages the current year (its year file when it has one, and its information file).
+    bool FinishYear() {
+        if (!m_open) return true;
+        m_open = false;
+        SumYearLines(m_idx, m_yi);
+        if (m_hasFile && !m_batch.Stage(m_file.path, m_file.bytes, error)) return false;
+        if (WriteInfFile(m_idx, m_yi, m_dlg, &m_batch) < 0) {
+            messageShown = true;
+            return false;
+        }
+        return true;
+    }
+
+    // Empties months from..to of the current year: fillers, region end, LineCount 0.
+    void ClearMonths(int from, int to) {
+        for (int m = from; m <= to; ++m) {
+            if (m_hasFile) FillRegion(m_file, m_ms[m - 1] + 1, m_ms[m]);
+            m_idx.Inf(m_yi, m).LineCount = 0;
+        }
+    }
+
+    // Empties every month from (y1, m1) to (y2, m2) that lies inside the index.
+    bool ClearRange(int y1, int m1, int y2, int m2) {
+        for (int y = y1; y <= y2; ++y) {
+            if (!m_idx.HoldsYearIndex(m_idx.YearIndex(y))) continue;
+            if (!OpenYear(y, false)) return false;
+            ClearMonths(y == y1 ? m1 : 1, y == y2 ? m2 : 12);
+        }
+        return true;
+    }
+
+    // Writes the lines of one year-month run starting at lines[i]; returns the index after it.
+    bool WriteMonth(const std::vector<IoRecord>& lines, size_t& i) {
+        int month = lines[i].Month;
+        int pos = m_ms[month - 1] + 1;
+        int count = 0;
+        for (; i < lines.size() && lines[i].Year == m_year && lines[i].Month == month; ++i) {
+            if (pos == m_ms[month]) {
+                size_t n = 1;
+                while (i + n < lines.size() && lines[i + n].Year == m_year && lines[i + n].Month == month) ++n;
+                if (!growMonth(month, static_cast<int>(n))) return false;
+            }
+            WriteIoRecord(m_file, pos++, lines[i]);
+            ++count;
+        }
+        FillRegion(m_file, pos, m_ms[month]);
+        m_idx.Inf(m_yi, month).LineCount = static_cast<int16_t>(count);
+        return true;
+    }
+
+    // Recomputes the stored balances of every line after (year, month) up to the ledger's last
+    // month, starting from `balance`.
+    bool CarryForward(int year, int month, int32_t balance) {
+        for (int y = year; y <= m_idx.LastYear; ++y) {
+            int yi = m_idx.YearIndex(y);
+            if (!m_idx.HoldsYearIndex(yi) || m_idx.YearLines[yi - 1] < 1) continue;
+            if (!OpenYear(y, false)) return false;
+            if (!m_hasFile) {
+                error = "年のファイルがありません。(" + std::to_string(y) + ")";
+                return false;
+            }
+            int lastMonth = y == m_idx.LastYear ? m_idx.LastMonth : 12;
+            for (int m = (y == year ? month + 1 : 1); m <= lastMonth; ++m) {
+                int count = m_idx.Inf(yi, m).LineCount;
+                for (int k = 1; k <= count; ++k) {
+                    int slot = m_ms[m - 1] + k;
+                    if (slot > m_file.RecordCount()) {
+                        error = "入出金ファイルが途中で終わっています。";
+                        return false;
+                    }
+                    char* rec = m_file.bytes.data() + static_cast<size_t>(slot - 1) * kIoRecordSize;
+                    if (EncodedYear(rec) > kMaxLineYear) {
+                        error = "入出金ﾃﾞｰﾀの中に[" + std::to_string(y) + "]の異常なﾃﾞｰﾀがあります。";
+                        return false;
+                    }
+                    IoRecord amounts;
+                    amounts.Income = EncodedIncome(rec);
+                    amounts.Expense = EncodedExpense(rec);
+                    if (!BalanceAfter(balance, amounts, balance)) {
+                        error = "残高が計算できる範囲を超えました。";
+                        return false;
+                    }
+                    PatchEncodedBalance(rec, balance);
+                }
+            }
+        }
+        return true;
+    }
+
+private:
+    bool createFile() {
+        if (m_idx.LastYear > 0) {
+            for (int gap = m_idx.LastYear + 1; gap < m_year; ++gap) {
+                int gi = m_idx.YearIndex(gap);
+                m_idx.ClearYear(gi);
+                if (WriteInfFile(m_idx, gi, m_dlg, &m_batch) < 0) {
+                    messageShown = true;
+                    return false;
+                }
+            }
+        }
+        InitYearFile(m_idx, m_yi, m_file);
+        m_hasFile = true;
+        m_ms = MonthStartTable(m_idx, m_yi);
+        return true;
+    }
+
+    // A year file shorter than its regions gets the missing slots as fillers and region ends.
+    void repairShortFile() {
+        std::array<int, 13> ms = MonthStartTable(m_idx, m_yi);
+        int have = m_file.RecordCount();
+        if (have >= ms[12]) return;
+        m_file.bytes.resize(static_cast<size_t>(have) * kIoRecordSize);
+        for (int m = 1; m <= 12; ++m)
+            if (ms[m] > have) FillRegion(m_file, std::max(ms[m - 1] + 1, have + 1), ms[m]);
+    }
+
+    // Inserts n filler slots before the month's region end; later regions move towards the end.
+    bool growMonth(int month, int n) {
+        InfRecord& inf = m_idx.Inf(m_yi, month);
+        if (inf.Capacity + n > std::numeric_limits<int16_t>::max()) {
+            error = "１か月に記録できるデータ数を超えました。";
+            return false;
+        }
+        std::string fillers;
+        fillers.reserve(static_cast<size_t>(n) * kIoRecordSize);
+        std::string one(kIoRecordSize, '\0');
+        EncodeIoRecord(FillerRecord(), one.data());
+        for (int k = 0; k < n; ++k) fillers += one;
+        m_file.bytes.insert(static_cast<size_t>(m_ms[month] - 1) * kIoRecordSize, fillers);
+        inf.Capacity = static_cast<int16_t>(inf.Capacity + n);
+        m_ms = MonthStartTable(m_idx, m_yi);
+        return true;
+    }
+
+    LedgerIndex& m_idx;
+    Dialogs& m_dlg;
+    FileBatch& m_batch;
+    bool m_open = false;
+    bool m_hasFile = false;
+    int m_year = 0;
+    int m_yi = 0;
+    YearFile m_file;
+    std::array<int, 13> m_ms{};
+};
+
+// Checks that every line can be stored: a real date inside the 50 years of the index.
+bool checkLines(const LedgerIndex& idx, const std::vector<IoRecord>& lines, std::string& error) {
+    for (const IoRecord& l : lines) {
+        if (!IsValidDate(l.Year, l.Month, l.Day)) {
+            error = "日付が異常なデータがあります。(" + FormatDate(l.Year, l.Month, l.Day) + ")";
+            return false;
+        }
+        if (!idx.HoldsYearIndex(idx.YearIndex(l.Year))) {
+            error = "家計簿に記録できるのは開始年から" + std::to_string(kMaxLedgerYears) + "年間です。(" +
+                    FormatDate(l.Year, l.Month, l.Day) + ")";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool monthsInOrder(const std::vector<IoRecord>& lines) {
+    for (size_t i = 1; i < lines.size(); ++i)
+        if (CompareYearMonth(lines[i].Year, lines[i].Month, lines[i - 1].Year, lines[i - 1].Month) < 0) return false;
+    return true;
+}
+
+int saveBlock(LedgerState& st, Dialogs& dlg, std::string& error, bool& messageShown) {
+    std::vector<IoRecord>& lines = st.block;
+    LedgerIndex idx = st.index;
+    bool wasEmpty = idx.YearCount == 0;
+    if (wasEmpty) {
+        idx.FirstYear = lines.front().Year;
+        idx.FirstMonth = lines.front().Month;
+        idx.FirstDay = lines.front().Day;
+        idx.LastYear = idx.LastMonth = idx.LastDay = 0;
+        for (int yi = 1; yi <= kMaxLedgerYears; ++yi) idx.ClearYear(yi);
+    }
+    if (!checkLines(idx, lines, error)) return -1;
+    // Month regions are written in order, so a block whose months are mixed is sorted first.
+    if (!monthsInOrder(lines)) {
+        if (!SortBlock(lines)) {
+            error = "残高が計算できる範囲を超えました。";
+            return -1;
+        }
+        st.PreSortF = false;
+    }
+    const IoRecord& first = lines.front();
+    const IoRecord& last = lines.back();
+
+    // The block's previous range; months in it that lost their lines are cleared.
+    int oy = first.Year, om = first.Month, ey = first.Year, em = first.Month;
+    if (!wasEmpty && idx.BlockStartYear > 0 && idx.BlockStartMonth > 0) {
+        oy = ey = idx.BlockStartYear;
+        om = em = idx.BlockStartMonth;
+        AddMonths(ey, em, std::max(idx.BlockSpan, 1) - 1);
+        // Writing a month after the previous range that holds lines outside the block would lose them.
+        for (const IoRecord& l : lines) {
+            if (CompareYearMonth(l.Year, l.Month, ey, em) > 0 && idx.LinesOf(l.Year, l.Month) > 0) {
+                error = "読み込んだ範囲外の月(" + FormatDate(l.Year, l.Month, 1).substr(0, 7) +
+                        ")に登録済みのデータがあります。";
+                return -1;
+            }
+        }
+    }
+
+    FileBatch batch;
+    SaveWriter w(idx, dlg, batch);
+    auto failed = [&] {
+        error = w.error;
+        messageShown = w.messageShown;
+        return -1;
+    };
+    if (CompareYearMonth(oy, om, first.Year, first.Month) < 0) {
+        int py = first.Year, pm = first.Month;
+        AddMonths(py, pm, -1);
+        if (!w.ClearRange(oy, om, py, pm)) return failed();
+    }
+    int y = 0, m = 0;
+    for (size_t i = 0; i < lines.size();) {
+        const IoRecord& l = lines[i];
+        if (l.Year != y) {
+            if (y != 0) w.ClearMonths(m + 1, 12);
+            if (!w.OpenYear(l.Year, true)) return failed();
+            if (y != 0) w.ClearMonths(1, l.Month - 1);
+        } else {
+            w.ClearMonths(m + 1, l.Month - 1);
+        }
+        y = l.Year;
+        m = l.Month;
+        if (!w.WriteMonth(lines, i)) return failed();
+    }
+    if (CompareYearMonth(ey, em, last.Year, last.Month) > 0) {
+        int ny = last.Year, nm = last.Month;
+        AddMonths(ny, nm, 1);
+        if (!w.ClearRange(ny, nm, ey, em)) return failed();
+    }
+
+    // First and last dates.
+    if (st.BlockPos <= kBlockOldest && first.Year == idx.FirstYear) {
+        idx.FirstMonth = first.Month;
+        idx.FirstDay = first.Day;
+    }
+    bool newest = wasEmpty || st.BlockPos == kBlockNewest || st.BlockPos == kBlockWhole;
+    if (newest || DateNum(last) > DateNum(idx.LastYear, idx.LastMonth, idx.LastDay)) {
+        idx.LastYear = last.Year;
+        idx.LastMonth = last.Month;
+        idx.LastDay = last.Day;
+    }
+    if (!newest && last.Balance != idx.BlockEndBalance && !w.CarryForward(last.Year, last.Month, last.Balance))
+        return failed();
+    if (!w.FinishYear()) return failed();
+
+    idx.YearCount = idx.LastYear - idx.FirstYear + 1;
+    idx.TotalLines = 0;
+    for (int yi = 1; yi <= idx.YearCount; ++yi) idx.TotalLines += idx.YearLines[yi - 1];
+    idx.BlockStartYear = first.Year;
+    idx.BlockStartMonth = first.Month;
+    idx.BlockSpan = MonthsFromTo(first.Year, first.Month, last.Year, last.Month);
+    idx.BlockEndBalance = last.Balance;
+
+    if (!batch.Commit(error)) return -1;
+    st.index = idx;
+    st.BlockPos = ComputeBlockPos(st.index);
+    st.LedgerModified = false;
+    return 0;
+}
+
+} // namespace
+
+int SaveLedgerBlock(LedgerState& st, Dialogs& dlg) {
+    if (st.block.empty()) return 0;
+    std::string error;
+    bool messageShown = false;
+    int r = saveBlock(st, dlg, error, messageShown);
+    if (r < 0 && !messageShown) dlg.MsgBox(error, kWriteErrorTitle, MsgIcon::Exclamation, MsgButtons::OK);
+    return r;
+}
+
+int ForcedSave(LedgerState& st, Dialogs& dlg, bool show) {
+    std::string msg = "すでに最終データが書込まれています。";
+    if (st.LedgerModified) {
+        if (SaveLedgerBlock(st, dlg) < 0) return -1;
+        msg = "完了しました。";
+    }
+    if (show) {
+        dlg.MsgOn(msg, "強制保存");
+        dlg.WaitSeconds(1.5);
+        dlg.MsgOff();
+    }
+    return 0;
+}
+
+} // namespace mrt
