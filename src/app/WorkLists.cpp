@@ -12,7 +12,9 @@ namespace {
 int s_registrationEntry = 1;
 int s_auxiliaryEntry = 1;
 
-std::vector<std::string> entriesOf(const WorkList& list) { return {list.entries.begin(), list.entries.end()}; }
+std::vector<std::string> entriesOf(const WorkList& list) {
+    return {list.entries.begin(), list.entries.end()};
+}
 
 // Keeps a chosen entry 1..3, ignores anything else.
 int remember(int chosen, int& remembered) {
@@ -26,16 +28,14 @@ int remember(int chosen, int& remembered) {
 } // namespace
 
 const WorkList& RegistrationWorkList() {
-    static const WorkList list{"    「 登録 」の 作業選択",
-                               {"項目名・内訳名・店名の登録", "予算表の登録", "環境設定"},
-                               {4100, 4200, 4400}};
+    static const WorkList list{
+        "    「 登録 」の 作業選択", {"項目名・内訳名・店名の登録", "予算表の登録", "環境設定"}, {4100, 4200, 4400}};
     return list;
 }
 
 const WorkList& AuxiliaryWorkList() {
-    static const WorkList list{"    「 補助 」の 作業選択",
-                               {"各データの保管", "保管データ復帰", "開始日付の変更"},
-                               {1200, 1300, 1400}};
+    static const WorkList list{
+        "    「 補助 」の 作業選択", {"各データの保管", "保管データ復帰", "開始日付の変更"}, {1200, 1300, 1400}};
     return list;
 }
 
@@ -55,8 +55,12 @@ int ChooseAuxiliaryWork(Dialogs& dlg) {
     return remember(dlg.SubMenuH(list.title, initial, entriesOf(list), 800), s_auxiliaryEntry);
 }
 
-int RememberedRegistrationWork() { return s_registrationEntry; }
-int RememberedAuxiliaryWork() { return s_auxiliaryEntry; }
+int RememberedRegistrationWork() {
+    return s_registrationEntry;
+}
+int RememberedAuxiliaryWork() {
+    return s_auxiliaryEntry;
+}
 
 void ResetWorkChoices() {
     s_registrationEntry = 1;

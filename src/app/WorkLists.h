@@ -14,8 +14,8 @@ struct WorkList {
     std::array<int, 3> codes;
 };
 
-const WorkList& RegistrationWorkList();  // 4100 names, 4200 budget, 4400 settings
-const WorkList& AuxiliaryWorkList();     // 1200 backup, 1300 restore, 1400 start date
+const WorkList& RegistrationWorkList(); // 4100 names, 4200 budget, 4400 settings
+const WorkList& AuxiliaryWorkList();    // 1200 backup, 1300 restore, 1400 start date
 
 // Command code of entry 1..3 of a list; 0 for any other entry (nothing chosen).
 int WorkCommandCode(const WorkList& list, int entry);

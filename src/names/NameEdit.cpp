@@ -20,8 +20,8 @@ struct ListRef {
 bool listOf(NameTables& t, int which, int kindOrKey, ListRef& ref) {
     if (which == kItemTable) {
         if (kindOrKey != kIncomeKind && kindOrKey != kExpenseKind) return false;
-        ref = {&t.items.ItemCount[kindOrKey], t.items.ItemOrder[kindOrKey].data(),
-               t.items.ItemText[kindOrKey].data(), ItemMax[kindOrKey]};
+        ref = {&t.items.ItemCount[kindOrKey], t.items.ItemOrder[kindOrKey].data(), t.items.ItemText[kindOrKey].data(),
+               ItemMax[kindOrKey]};
         return true;
     }
     if ((which != kBrkDnTable && which != kShopTable) || kindOrKey < 1 || kindOrKey > kItemKeyMax) return false;
@@ -56,7 +56,8 @@ std::string CheckNameText(int which, std::string_view name) {
         for (size_t i = 0; i < trimmed.size();) {
             size_t n = std::min(utf8Length(static_cast<unsigned char>(trimmed[i])), trimmed.size() - i);
             std::string_view ch(trimmed.data() + i, n);
-            if (!IsCp932Text(ch)) return "「" + std::string(ch) + "」はファイルに保存できない文字のため登録できません。";
+            if (!IsCp932Text(ch))
+                return "「" + std::string(ch) + "」はファイルに保存できない文字のため登録できません。";
             i += n;
         }
         return "ファイルに保存できない文字が含まれているため登録できません。";
@@ -115,7 +116,8 @@ int DeleteName(NameTables& t, int which, int kindOrKey, int position) {
     if (!listOf(t, which, kindOrKey, ref) || position < 1 || position > *ref.count) return -1;
     int n = *ref.count;
     int16_t slot = ref.order[position];
-    for (int p = position; p < n; ++p) ref.order[p] = ref.order[p + 1];
+    for (int p = position; p < n; ++p)
+        ref.order[p] = ref.order[p + 1];
     ref.order[n] = slot;
     *ref.count = static_cast<int16_t>(n - 1);
     return std::min(position, n - 1);

@@ -34,7 +34,8 @@ public:
     explicit ValueReader(std::string_view text) : m_text(text) {}
 
     bool next(std::string& value) {
-        while (m_pos < m_text.size() && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t')) ++m_pos;
+        while (m_pos < m_text.size() && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t'))
+            ++m_pos;
         if (m_pos >= m_text.size()) return false;
         value.clear();
         if (m_text[m_pos] == '"') {
@@ -42,10 +43,12 @@ public:
             if (end == std::string_view::npos) return false;
             value.assign(m_text.substr(m_pos + 1, end - m_pos - 1));
             m_pos = end + 1;
-            while (m_pos < m_text.size() && !isDelimiter(m_text[m_pos])) ++m_pos;
+            while (m_pos < m_text.size() && !isDelimiter(m_text[m_pos]))
+                ++m_pos;
         } else {
             size_t start = m_pos;
-            while (m_pos < m_text.size() && !isDelimiter(m_text[m_pos])) ++m_pos;
+            while (m_pos < m_text.size() && !isDelimiter(m_text[m_pos]))
+                ++m_pos;
             value = TrimRight(m_text.substr(start, m_pos - start));
         }
         skipDelimiter();
@@ -136,7 +139,8 @@ int saveNameListFile(const std::string& given, const NameListArray& recs, int na
                      const char* title) {
     std::string path = ResolvePath(given);
     std::string data;
-    for (int key = 1; key <= kItemKeyMax; ++key) data += EncodeNameList(recs[key], nameBytes);
+    for (int key = 1; key <= kItemKeyMax; ++key)
+        data += EncodeNameList(recs[key], nameBytes);
     if (!WriteWholeFile(path, data)) {
         showWriteError(dlg, title, path);
         return -1;
@@ -144,8 +148,8 @@ int saveNameListFile(const std::string& given, const NameListArray& recs, int na
     return 0;
 }
 
-int saveNameListRecord(const std::string& given, int key, const NameListArray& recs, int nameBytes,
-                       int recordBytes, Dialogs& dlg, const char* title) {
+int saveNameListRecord(const std::string& given, int key, const NameListArray& recs, int nameBytes, int recordBytes,
+                       Dialogs& dlg, const char* title) {
     if (key < 1 || key > kItemKeyMax) return -1;
     std::string path = ResolvePath(given);
     std::string data;
@@ -155,7 +159,8 @@ int saveNameListRecord(const std::string& given, int key, const NameListArray& r
     }
     size_t held = std::min<size_t>(data.size() / recordBytes, kItemKeyMax);
     data.resize(held * recordBytes);
-    for (int k = static_cast<int>(held) + 1; k <= kItemKeyMax; ++k) data += EncodeNameList(recs[k], nameBytes);
+    for (int k = static_cast<int>(held) + 1; k <= kItemKeyMax; ++k)
+        data += EncodeNameList(recs[k], nameBytes);
     data.replace(static_cast<size_t>(key - 1) * recordBytes, recordBytes, EncodeNameList(recs[key], nameBytes));
     if (!WriteWholeFile(path, data)) {
         showWriteError(dlg, title, path);
@@ -168,11 +173,13 @@ int saveNameListRecord(const std::string& given, int key, const NameListArray& r
 
 ItemRecord::ItemRecord() {
     for (int kind = 0; kind < 2; ++kind)
-        for (int p = 1; p <= ItemMax[kind]; ++p) ItemOrder[kind][p] = static_cast<int16_t>(p);
+        for (int p = 1; p <= ItemMax[kind]; ++p)
+            ItemOrder[kind][p] = static_cast<int16_t>(p);
 }
 
 NameListRecord::NameListRecord() {
-    for (int p = 1; p <= kNameMax; ++p) NameOrder[p] = static_cast<int16_t>(p);
+    for (int p = 1; p <= kNameMax; ++p)
+        NameOrder[p] = static_cast<int16_t>(p);
 }
 
 NameListRecord DefaultNameList() {
@@ -191,7 +198,8 @@ std::string EncodeNameList(const NameListRecord& rec, int nameBytes) {
     std::string out;
     out.reserve(2 + 2 * kNameMax + kNameMax * nameBytes);
     putInt16(out, rec.NameCount);
-    for (int p = 1; p <= kNameMax; ++p) putInt16(out, rec.NameOrder[p]);
+    for (int p = 1; p <= kNameMax; ++p)
+        putInt16(out, rec.NameOrder[p]);
     std::string field(nameBytes, ' ');
     for (int s = 1; s <= kNameMax; ++s) {
         // Names are checked at input; a name that still cannot be stored is written as "?"s.
@@ -205,7 +213,8 @@ bool DecodeNameList(std::string_view bytes, int nameBytes, NameListRecord& rec) 
     if (bytes.size() < static_cast<size_t>(2 + 2 * kNameMax + kNameMax * nameBytes)) return false;
     NameListRecord r;
     r.NameCount = static_cast<int16_t>(getInt16(bytes, 0));
-    for (int p = 1; p <= kNameMax; ++p) r.NameOrder[p] = static_cast<int16_t>(getInt16(bytes, 2 * p));
+    for (int p = 1; p <= kNameMax; ++p)
+        r.NameOrder[p] = static_cast<int16_t>(getInt16(bytes, 2 * p));
     if (!isPermutation(r.NameOrder.data(), kNameMax, r.NameCount)) return false;
     size_t at = 2 + 2 * kNameMax;
     for (int s = 1; s <= kNameMax; ++s, at += nameBytes)
@@ -250,7 +259,8 @@ int SaveItemTable(const std::string& given, const NameTables& t, Dialogs& dlg) {
     }
     std::string text = std::to_string(it.ItemCount[0]) + "," + std::to_string(it.ItemCount[1]) + "\r\n";
     for (int kind = 0; kind < 2; ++kind)
-        for (int p = 1; p <= ItemMax[kind]; ++p) text += std::to_string(it.ItemOrder[kind][p]) + "\r\n";
+        for (int p = 1; p <= ItemMax[kind]; ++p)
+            text += std::to_string(it.ItemOrder[kind][p]) + "\r\n";
     bool storable = true;
     for (int kind = 0; kind < 2; ++kind) {
         for (int s = 1; s <= ItemMax[kind]; ++s) {

@@ -5,15 +5,17 @@
 namespace mrt {
 namespace {
 
-bool validKind(int kind) { return kind == kIncomeKind || kind == kExpenseKind; }
+bool validKind(int kind) {
+    return kind == kIncomeKind || kind == kExpenseKind;
+}
 
-std::vector<std::string> fillNameList(const std::array<NameListRecord, kItemKeyMax + 1>& recs, int key,
-                                      bool withNone) {
+std::vector<std::string> fillNameList(const std::array<NameListRecord, kItemKeyMax + 1>& recs, int key, bool withNone) {
     std::vector<std::string> list;
     if (withNone) list.emplace_back(kNoneEntry);
     if (key < 1 || key > kItemKeyMax) return list;
     const NameListRecord& rec = recs[key];
-    for (int p = 1; p <= rec.NameCount; ++p) list.push_back(NulToBlankTrim(rec.NameText[rec.NameOrder[p]]));
+    for (int p = 1; p <= rec.NameCount; ++p)
+        list.push_back(NulToBlankTrim(rec.NameText[rec.NameOrder[p]]));
     return list;
 }
 
@@ -34,7 +36,8 @@ std::vector<std::string> FillItemList(const NameTables& t, int kind, bool withNo
     if (withNone) list.emplace_back(kNoneEntry);
     if (!validKind(kind)) return list;
     const ItemRecord& it = t.items;
-    for (int p = 1; p <= it.ItemCount[kind]; ++p) list.push_back(TrimRight(it.ItemText[kind][it.ItemOrder[kind][p]]));
+    for (int p = 1; p <= it.ItemCount[kind]; ++p)
+        list.push_back(TrimRight(it.ItemText[kind][it.ItemOrder[kind][p]]));
     return list;
 }
 

@@ -25,8 +25,8 @@ constexpr int kItemTextBytes = 20;
 constexpr int kBrkDnTextBytes = 40;
 constexpr int kShopTextBytes = 30;
 // Record sizes: count (2) + order (50 × 2) + 50 names of 40 or 30 bytes.
-constexpr int kBrkDnRecordBytes = 2 + 2 * kNameMax + kNameMax * kBrkDnTextBytes;  // 2102
-constexpr int kShopRecordBytes = 2 + 2 * kNameMax + kNameMax * kShopTextBytes;    // 1602
+constexpr int kBrkDnRecordBytes = 2 + 2 * kNameMax + kNameMax * kBrkDnTextBytes; // 2102
+constexpr int kShopRecordBytes = 2 + 2 * kNameMax + kNameMax * kShopTextBytes;   // 1602
 
 inline constexpr const char* kItemFileName = "TBITEM.mrt";
 inline constexpr const char* kBrkDnFileName = "TBBRKDN.mrt";
@@ -36,9 +36,9 @@ inline constexpr const char* kShopFileName = "TBSHOP.mrt";
 inline constexpr const char* kNoneEntry = "（入力なし）";
 
 // Which table an edit acts on; the numbers are those of QuickAddName's `which`.
-constexpr int kItemTable = 0;   // kindOrKey is the ItemKind
-constexpr int kBrkDnTable = 1;  // kindOrKey is the ItemKey
-constexpr int kShopTable = 2;   // kindOrKey is the ItemKey
+constexpr int kItemTable = 0;  // kindOrKey is the ItemKind
+constexpr int kBrkDnTable = 1; // kindOrKey is the ItemKey
+constexpr int kShopTable = 2;  // kindOrKey is the ItemKey
 
 // The item table. Arrays are indexed 1-based as the positions and slots are; index 0 is unused.
 // Only positions/slots 1..ItemMax[kind] are used. ItemOrder[kind][1..ItemCount] are the listed
@@ -46,9 +46,9 @@ constexpr int kShopTable = 2;   // kindOrKey is the ItemKey
 struct ItemRecord {
     std::array<int16_t, 2> ItemCount{};
     std::array<std::array<int16_t, kNameMax + 1>, 2> ItemOrder{};
-    std::array<std::array<std::string, kNameMax + 1>, 2> ItemText{};  // UTF-8, by slot
+    std::array<std::array<std::string, kNameMax + 1>, 2> ItemText{}; // UTF-8, by slot
 
-    ItemRecord();  // no items, order 1..ItemMax
+    ItemRecord(); // no items, order 1..ItemMax
 };
 
 // One breakdown or shop list: NameOrder[1..NameCount] are the listed slots in display order,
@@ -59,7 +59,7 @@ struct NameListRecord {
     std::array<int16_t, kNameMax + 1> NameOrder{};
     std::array<std::string, kNameMax + 1> NameText{};
 
-    NameListRecord();  // empty list, order 1..50
+    NameListRecord(); // empty list, order 1..50
 };
 using BrkDnRecord = NameListRecord;
 using ShopRecord = NameListRecord;

@@ -41,9 +41,11 @@ void writeCsv(const NameTables& t) {
         for (int p = 1; p <= t.items.ItemCount[kind]; ++p) {
             int key = ItemKeyOf(t, kind, p);
             std::vector<std::string> brkDn = FillBrkDnList(t, key, false);
-            for (size_t i = 0; i < brkDn.size(); ++i) csvRow("breakdown", key, static_cast<int>(i) + 1, brkDn[i]);
+            for (size_t i = 0; i < brkDn.size(); ++i)
+                csvRow("breakdown", key, static_cast<int>(i) + 1, brkDn[i]);
             std::vector<std::string> shops = FillShopList(t, key, false);
-            for (size_t i = 0; i < shops.size(); ++i) csvRow("shop", key, static_cast<int>(i) + 1, shops[i]);
+            for (size_t i = 0; i < shops.size(); ++i)
+                csvRow("shop", key, static_cast<int>(i) + 1, shops[i]);
         }
     }
 }
@@ -51,7 +53,8 @@ void writeCsv(const NameTables& t) {
 void writeNameLine(const char* label, const std::vector<std::string>& names) {
     std::cout << "      " << label;
     if (names.empty()) std::cout << "(なし)";
-    for (size_t i = 0; i < names.size(); ++i) std::cout << (i ? "、" : "") << TrimRight(names[i]);
+    for (size_t i = 0; i < names.size(); ++i)
+        std::cout << (i ? "、" : "") << TrimRight(names[i]);
     std::cout << "\n";
 }
 

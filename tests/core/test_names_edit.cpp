@@ -19,17 +19,21 @@ using mrt::test::WriteBytes;
 
 namespace {
 
-std::vector<std::string> brk(const NameTables& t, int key) { return FillBrkDnList(t, key, false); }
+std::vector<std::string> brk(const NameTables& t, int key) {
+    return FillBrkDnList(t, key, false);
+}
 
 void expectPermutation(const int16_t* order, int max) {
     std::vector<int> v(order + 1, order + max + 1);
     std::sort(v.begin(), v.end());
-    for (int i = 0; i < max; ++i) ASSERT_EQ(v[i], i + 1);
+    for (int i = 0; i < max; ++i)
+        ASSERT_EQ(v[i], i + 1);
 }
 
 NameTables threeBreakdowns(int key) {
     NameTables t;
-    for (const char* n : {"朝食", "昼食", "夕食"}) EXPECT_GT(AddName(t, kBrkDnTable, key, n), 0);
+    for (const char* n : {"朝食", "昼食", "夕食"})
+        EXPECT_GT(AddName(t, kBrkDnTable, key, n), 0);
     return t;
 }
 
@@ -39,11 +43,11 @@ NameTables threeBreakdowns(int key) {
 
 TEST(NameEdit, DeletedSlotIsReusedByTheNextAdd) {
     NameTables t = threeBreakdowns(30);
-    EXPECT_EQ(DeleteName(t, kBrkDnTable, 30, 2), 2);  // selection stays at position 2
+    EXPECT_EQ(DeleteName(t, kBrkDnTable, 30, 2), 2); // selection stays at position 2
     EXPECT_EQ(brk(t, 30), (std::vector<std::string>{"朝食", "夕食"}));
     const NameListRecord& r = t.brkDn[30];
-    EXPECT_EQ(r.NameOrder[3], 2);         // the freed slot right after the listed ones
-    EXPECT_EQ(r.NameText[2], "昼食");     // its text stays until overwritten
+    EXPECT_EQ(r.NameOrder[3], 2);     // the freed slot right after the listed ones
+    EXPECT_EQ(r.NameText[2], "昼食"); // its text stays until overwritten
     EXPECT_EQ(AddName(t, kBrkDnTable, 30, "間食"), 3);
     EXPECT_EQ(r.NameText[2], "間食");
     EXPECT_EQ(brk(t, 30), (std::vector<std::string>{"朝食", "夕食", "間食"}));
@@ -105,7 +109,7 @@ TEST(NameEdit, RandomEditsKeepOrderArraysConsistent) {
         int max = NameListMax(which, kindOrKey);
         NameTables t;
         std::vector<std::string> model;
-        std::vector<int> freed;  // stack of freed slots
+        std::vector<int> freed; // stack of freed slots
         const int16_t* order = which == kItemTable ? t.items.ItemOrder[0].data() : t.shop[7].NameOrder.data();
         for (int step = 0; step < 3000; ++step) {
             int n = static_cast<int>(model.size());
@@ -153,9 +157,11 @@ TEST(NameEdit, RandomEditsKeepOrderArraysConsistent) {
 
 TEST(NameEdit, ListsStopAtTheirMaximum) {
     NameTables t;
-    for (int i = 1; i <= 20; ++i) ASSERT_EQ(AddName(t, kItemTable, kIncomeKind, "i" + std::to_string(i)), i);
+    for (int i = 1; i <= 20; ++i)
+        ASSERT_EQ(AddName(t, kItemTable, kIncomeKind, "i" + std::to_string(i)), i);
     EXPECT_EQ(AddName(t, kItemTable, kIncomeKind, "more"), -1);
-    for (int i = 1; i <= 50; ++i) ASSERT_EQ(AddName(t, kItemTable, kExpenseKind, "e" + std::to_string(i)), i);
+    for (int i = 1; i <= 50; ++i)
+        ASSERT_EQ(AddName(t, kItemTable, kExpenseKind, "e" + std::to_string(i)), i);
     EXPECT_EQ(AddName(t, kItemTable, kExpenseKind, "more"), -1);
     EXPECT_EQ(ItemKeyOf(t, kExpenseKind, 50), 70);
     EXPECT_EQ(NameListFullMessage(kItemTable, kIncomeKind),
@@ -218,7 +224,8 @@ TEST_F(QuickAdd, WritesTheChangedTableAtOnce) {
 }
 
 TEST_F(QuickAdd, AtTheMaximumNothingIsAddedOrWritten) {
-    for (int i = 1; i <= 50; ++i) AddName(t, kBrkDnTable, 3, "b" + std::to_string(i));
+    for (int i = 1; i <= 50; ++i)
+        AddName(t, kBrkDnTable, 3, "b" + std::to_string(i));
     EXPECT_EQ(QuickAddName(t, files, kBrkDnTable, 3, "one more", dlg), 1);
     EXPECT_EQ(t.brkDn[3].NameCount, 50);
     EXPECT_FALSE(std::filesystem::exists(files.brkDn));
@@ -251,7 +258,7 @@ TEST(NameLookup, KeysAndSlots) {
     DeleteName(t, kItemTable, kExpenseKind, 1);
     EXPECT_EQ(ItemSlotAt(t, kExpenseKind, 1), 2);
     EXPECT_EQ(ItemKeyOf(t, kExpenseKind, 1), 22);
-    EXPECT_EQ(ItemSlotAt(t, kExpenseKind, 2), 1);  // the freed slot follows the listed ones
+    EXPECT_EQ(ItemSlotAt(t, kExpenseKind, 2), 1); // the freed slot follows the listed ones
     EXPECT_EQ(ItemSlotAt(t, kExpenseKind, 50), 50);
     EXPECT_EQ(ItemSlotAt(t, kExpenseKind, 0), -1);
     EXPECT_EQ(ItemSlotAt(t, kExpenseKind, 51), -1);
@@ -262,7 +269,7 @@ TEST(NameLookup, KeysAndSlots) {
 
 TEST(NameLookup, FindListEntry) {
     std::vector<std::string> list{"（入力なし）", "食費  ", "外食", "食費"};
-    EXPECT_EQ(FindListEntry(list, "食費"), 1);  // first of two, trailing blanks ignored
+    EXPECT_EQ(FindListEntry(list, "食費"), 1); // first of two, trailing blanks ignored
     EXPECT_EQ(FindListEntry(list, std::string("外食\0\0 ", 9)), 2);
     EXPECT_EQ(FindListEntry(list, "   "), -1);
     EXPECT_EQ(FindListEntry(list, ""), -1);
@@ -272,12 +279,14 @@ TEST(NameLookup, FindListEntry) {
 
 TEST(NameLookup, FindItemPositionCountsIncomeFirst) {
     NameTables t;
-    for (const char* n : {"給料", "賞与", "利息", "年金", "雑収入"}) AddName(t, kItemTable, kIncomeKind, n);
-    for (const char* n : {"食費", "住居費", "雑収入"}) AddName(t, kItemTable, kExpenseKind, n);
+    for (const char* n : {"給料", "賞与", "利息", "年金", "雑収入"})
+        AddName(t, kItemTable, kIncomeKind, n);
+    for (const char* n : {"食費", "住居費", "雑収入"})
+        AddName(t, kItemTable, kExpenseKind, n);
     EXPECT_EQ(FindItemPosition(t, "住居費", kExpenseKind), 7);
     EXPECT_EQ(FindItemPosition(t, "食費  ", kExpenseKind), 6);
     EXPECT_EQ(FindItemPosition(t, "年金", kIncomeKind), 4);
-    EXPECT_EQ(FindItemPosition(t, "雑収入", kExpenseKind), 8);  // same name, other kind
+    EXPECT_EQ(FindItemPosition(t, "雑収入", kExpenseKind), 8); // same name, other kind
     EXPECT_EQ(FindItemPosition(t, "食費", kIncomeKind), 0);
     EXPECT_EQ(FindItemPosition(t, "", kIncomeKind), 0);
     // A deleted item is no longer found although its text stays in the slot.
@@ -295,7 +304,7 @@ TEST(WorkLists, RegistrationListRemembersTheChosenEntry) {
     dlg.expect("SubMenu", 3).expectInitialLine(2);
     EXPECT_EQ(ChooseRegistrationWork(dlg), 2);
     EXPECT_EQ(WorkCommandCode(RegistrationWorkList(), 2), 4200);
-    EXPECT_LE(ChooseRegistrationWork(dlg), 0);  // cancelled: the remembered entry stays
+    EXPECT_LE(ChooseRegistrationWork(dlg), 0); // cancelled: the remembered entry stays
     EXPECT_EQ(RememberedRegistrationWork(), 2);
     EXPECT_EQ(ChooseRegistrationWork(dlg), 3);
     EXPECT_EQ(RememberedRegistrationWork(), 3);
@@ -318,5 +327,5 @@ TEST(WorkLists, AuxiliaryListUsesHelpTopic800) {
     EXPECT_EQ((std::vector<int>{WorkCommandCode(aux, 1), WorkCommandCode(aux, 2), WorkCommandCode(aux, 3)}),
               (std::vector<int>{1200, 1300, 1400}));
     EXPECT_EQ(WorkCommandCode(aux, 0), 0);
-    EXPECT_EQ(RememberedRegistrationWork(), 1);  // the lists remember separately
+    EXPECT_EQ(RememberedRegistrationWork(), 1); // the lists remember separately
 }

@@ -19,17 +19,20 @@ namespace {
 const std::string kFixtureItem = std::string(MRTKEL_TEST_DATA) + "/names/TBITEM.mrt";
 
 // CP932 bytes written by hand, so the tests do not depend on the encoder under test.
-const std::string kSonota = "\x82\xbb\x82\xcc\x91\xbc";  // その他
-const std::string kNoneSjis = "\x81\x69\x93\xfc\x97\xcd\x82\xc8\x82\xb5\x81\x6a";  // （入力なし）
+const std::string kSonota = "\x82\xbb\x82\xcc\x91\xbc";                           // その他
+const std::string kNoneSjis = "\x81\x69\x93\xfc\x97\xcd\x82\xc8\x82\xb5\x81\x6a"; // （入力なし）
 
-std::string le16(int v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
+std::string le16(int v) {
+    return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+}
 
 // One record: count, the order given (then the remaining slots ascending), names padded to width.
 std::string record(int count, std::vector<int> order, const std::vector<std::string>& sjisNames, int width) {
     for (int s = 1; s <= 50; ++s)
         if (std::find(order.begin(), order.end(), s) == order.end()) order.push_back(s);
     std::string r = le16(count);
-    for (int s : order) r += le16(s);
+    for (int s : order)
+        r += le16(s);
     for (int s = 0; s < 50; ++s) {
         std::string n = s < static_cast<int>(sjisNames.size()) ? sjisNames[s] : "";
         r += n + std::string(width - n.size(), ' ');
@@ -37,7 +40,9 @@ std::string record(int count, std::vector<int> order, const std::vector<std::str
     return r;
 }
 
-std::string defaultRecord(int width) { return record(1, {}, {kSonota}, width); }
+std::string defaultRecord(int width) {
+    return record(1, {}, {kSonota}, width);
+}
 
 int16_t at16(const std::string& b, size_t off) {
     return static_cast<int16_t>(static_cast<uint8_t>(b[off]) | (static_cast<uint8_t>(b[off + 1]) << 8));
@@ -69,10 +74,13 @@ TEST(ItemFile, LoadsFixtureAndWritesItBackByteForByte) {
 TEST(ItemFile, AcceptsLfLinesAndBareValues) {
     TempDir dir;
     std::string text = "1, 0\n";
-    for (int p = 1; p <= 20; ++p) text += std::to_string(p) + "\n";
-    for (int p = 1; p <= 50; ++p) text += std::to_string(p) + "\n";
-    text += "\x8b\x8b\x97\xbf\n";  // 給料, unquoted
-    for (int s = 2; s <= 70; ++s) text += "\"\"\n";
+    for (int p = 1; p <= 20; ++p)
+        text += std::to_string(p) + "\n";
+    for (int p = 1; p <= 50; ++p)
+        text += std::to_string(p) + "\n";
+    text += "\x8b\x8b\x97\xbf\n"; // 給料, unquoted
+    for (int s = 2; s <= 70; ++s)
+        text += "\"\"\n";
     ASSERT_TRUE(WriteBytes(dir / "tbitem.MRT", text));
     NameTables t;
     // The name is found whatever its letter case.
@@ -130,7 +138,7 @@ TEST(ItemFile, FailedWriteShowsItsMessageAndKeepsTheOldFile) {
 
 TEST(NameListFile, ShortBreakdownFileGrowsToSeventyRecordsOnLoad) {
     TempDir dir;
-    std::string first3 = record(2, {2, 1}, {"\x90\x48", "\x8a\x4f\x90\x48"}, 40)  // 食, 外食
+    std::string first3 = record(2, {2, 1}, {"\x90\x48", "\x8a\x4f\x90\x48"}, 40) // 食, 外食
                          + defaultRecord(40) + record(0, {}, {}, 40);
     ASSERT_TRUE(WriteBytes(dir / "TBBRKDN.mrt", first3));
     NameTables t;
@@ -172,10 +180,10 @@ TEST(NameListFile, DamagedRecordsFailWithoutTouchingFileOrTables) {
     NameTables t;
     t.brkDn[1] = DefaultNameList();
     std::string bad[] = {
-        defaultRecord(40) + defaultRecord(40).substr(0, 1000),  // cut inside record 2
-        record(51, {}, {}, 40),                                  // count above 50
-        record(1, {1, 1}, {}, 40),                               // slot 1 listed twice
-        le16(1) + le16(0) + defaultRecord(40).substr(4),         // slot 0
+        defaultRecord(40) + defaultRecord(40).substr(0, 1000), // cut inside record 2
+        record(51, {}, {}, 40),                                // count above 50
+        record(1, {1, 1}, {}, 40),                             // slot 1 listed twice
+        le16(1) + le16(0) + defaultRecord(40).substr(4),       // slot 0
     };
     for (const std::string& b : bad) {
         ASSERT_TRUE(WriteBytes(dir / "TBBRKDN.mrt", b));
@@ -207,7 +215,7 @@ TEST(NameListFile, LongNamesAreCutOnCharacterBoundaries) {
     EXPECT_EQ(shop.substr(nameAt, 30),
               "\x82\xa0\x82\xa2\x82\xa4\x82\xa6\x82\xa8\x82\xa9\x82\xab\x82\xad\x82\xaf\x82\xb1"
               "\x82\xb3\x82\xb5\x82\xb7\x82\xb9\x82\xbb");
-    EXPECT_EQ(shop.substr(nameAt + 30, 30), std::string(30, ' '));  // slot 2 blank
+    EXPECT_EQ(shop.substr(nameAt + 30, 30), std::string(30, ' ')); // slot 2 blank
     EXPECT_EQ(brkDn.substr(20 * 2102 + 102, 40), std::string(39, 'a') + " ");
 
     NameTables back;
@@ -233,16 +241,18 @@ TEST(NameListFile, NoneEntryIsListedOnlyWhenAskedAndNeverWritten) {
     ASSERT_EQ(SaveBrkDnTable(dir / "b", t, dlg), 0);
     ASSERT_EQ(SaveShopTable(dir / "s", t, dlg), 0);
     ASSERT_EQ(SaveItemTable(dir / "i", t, dlg), 0);
-    for (const char* f : {"b", "s", "i"}) EXPECT_EQ(ReadBytes(dir / f).find(kNoneSjis), std::string::npos) << f;
+    for (const char* f : {"b", "s", "i"})
+        EXPECT_EQ(ReadBytes(dir / f).find(kNoneSjis), std::string::npos) << f;
 }
 
 TEST(NameListFile, SavingOneRecordKeepsTheOthersAsTheFileHasThem) {
     TempDir dir;
-    std::string onDisk = defaultRecord(40) + record(0, {}, {}, 40);  // 2 records only
+    std::string onDisk = defaultRecord(40) + record(0, {}, {}, 40); // 2 records only
     ASSERT_TRUE(WriteBytes(dir / "TBBRKDN.mrt", onDisk));
     NameTables t;
-    for (int k = 1; k <= 70; ++k) t.brkDn[k] = DefaultNameList();
-    t.brkDn[1].NameText[1] = "変更済み";  // in memory only, must not reach the file
+    for (int k = 1; k <= 70; ++k)
+        t.brkDn[k] = DefaultNameList();
+    t.brkDn[1].NameText[1] = "変更済み"; // in memory only, must not reach the file
     t.brkDn[2] = NameListRecord();
     ASSERT_EQ(AddName(t, kBrkDnTable, 2, "\x61"), 1);
     ScriptedDialogs dlg;
@@ -253,9 +263,8 @@ TEST(NameListFile, SavingOneRecordKeepsTheOthersAsTheFileHasThem) {
     EXPECT_EQ(after.substr(0, 2102), defaultRecord(40));
     EXPECT_EQ(at16(after, 2102), 1);
     EXPECT_EQ(after.substr(2102 + 102, 40), "a" + std::string(39, ' '));
-    EXPECT_EQ(after.substr(69 * 2102), defaultRecord(40));  // completed from memory
-    EXPECT_FALSE(std::filesystem::exists(dir / "tbbrkdn.mrt") &&
-                 std::filesystem::exists(dir / "TBBRKDN.mrt") &&
+    EXPECT_EQ(after.substr(69 * 2102), defaultRecord(40)); // completed from memory
+    EXPECT_FALSE(std::filesystem::exists(dir / "tbbrkdn.mrt") && std::filesystem::exists(dir / "TBBRKDN.mrt") &&
                  !std::filesystem::equivalent(dir / "tbbrkdn.mrt", dir / "TBBRKDN.mrt"));
 
     dlg.expectBox(MsgResult::OK);

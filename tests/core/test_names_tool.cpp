@@ -24,7 +24,8 @@ std::string runTool(const std::string& args, int& status) {
     std::string out;
     char buf[4096];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
     int rc = pclose(p);
     status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
     return out;
@@ -37,7 +38,7 @@ protected:
         AddName(t, kItemTable, kIncomeKind, "給料");
         AddName(t, kItemTable, kExpenseKind, "食費");
         AddName(t, kItemTable, kExpenseKind, "雑費");
-        MoveName(t, kItemTable, kExpenseKind, 2, -1);  // 雑費 (key 22) first
+        MoveName(t, kItemTable, kExpenseKind, 2, -1); // 雑費 (key 22) first
         t.brkDn[21] = DefaultNameList();
         AddName(t, kBrkDnTable, 21, "外食, 弁当");
         AddName(t, kShopTable, 22, "百円ショップ");
@@ -57,15 +58,14 @@ TEST_F(NamesTool, CsvListsItemsThenEachItemsNames) {
     int status = -1;
     std::string out = runTool("--home " + dir.path() + " names --csv", status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(out,
-              "table,key,position,name\n"
-              "income,1,1,給料\n"
-              "expense,22,1,雑費\n"
-              "expense,21,2,食費\n"
-              "shop,22,1,百円ショップ\n"
-              "shop,22,2,\"\"\"A\"\"店\"\n"
-              "breakdown,21,1,その他\n"
-              "breakdown,21,2,\"外食, 弁当\"\n");
+    EXPECT_EQ(out, "table,key,position,name\n"
+                   "income,1,1,給料\n"
+                   "expense,22,1,雑費\n"
+                   "expense,21,2,食費\n"
+                   "shop,22,1,百円ショップ\n"
+                   "shop,22,2,\"\"\"A\"\"店\"\n"
+                   "breakdown,21,1,その他\n"
+                   "breakdown,21,2,\"外食, 弁当\"\n");
 }
 
 TEST_F(NamesTool, ReadsAShortFileWithoutChangingIt) {
