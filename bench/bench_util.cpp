@@ -1,0 +1,46 @@
+#include "settings/IniRecord.h"
+#include "util/Cp932.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+void BM_FitLeftBytesJapanese(benchmark::State& state) {
+    const std::string text = "スーパーマーケット山田屋　駅前店";
+    for (auto _ : state) benchmark::DoNotOptimize(mrt::FitLeftBytes(text, 30));
+}
+BENCHMARK(BM_FitLeftBytesJapanese);
+
+void BM_FitLeftBytesAscii(benchmark::State& state) {
+    const std::string text = "Shop 12";
+    for (auto _ : state) benchmark::DoNotOptimize(mrt::FitLeftBytes(text, 30));
+}
+BENCHMARK(BM_FitLeftBytesAscii);
+
+void BM_EncodeField(benchmark::State& state) {
+    const std::string text = "食費・日用品";
+    char buf[40];
+    for (auto _ : state) {
+        mrt::EncodeField(text, 40, buf);
+        benchmark::DoNotOptimize(buf);
+    }
+}
+BENCHMARK(BM_EncodeField);
+
+void BM_SettingsRoundTrip(benchmark::State& state) {
+    std::string dir = (std::filesystem::temp_directory_path() / "mrtkel-bench-settings").string();
+    std::filesystem::create_directories(dir);
+    std::string path = dir + "/INIT.mrt";
+    mrt::IniRecord rec;
+    mrt::SettingsDefaults(rec);
+    for (auto _ : state) {
+        if (mrt::WriteSettings(path, rec) != 0) state.SkipWithError("write failed");
+        if (mrt::ReadSettings(path, rec) != 0) state.SkipWithError("read failed");
+    }
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_SettingsRoundTrip)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -1,0 +1,46 @@
+#pragma once
+
+namespace mrt {
+
+struct AppState;
+
+// The main window as the start-up sequence and the command loop see it. The Qt window implements
+// it; tests drive the loop with a scripted one.
+class MainScreen {
+public:
+    virtual ~MainScreen() = default;
+    virtual void SplashOn() = 0;
+    virtual void SplashOff() = 0;
+    // Builds (or rebuilds) the window for the current state: grid, menus, caption, layout; shows it.
+    virtual void SetUpMainWindow(AppState& app) = 0;
+    // The fixed-cell style: flat while the user edits, inset while a command runs.
+    virtual bool FixedStyleFlat() const = 0;
+    virtual void SetFixedStyleFlat(bool flat) = 0;
+    // One editing period: shows the block, lets the user work until a command is chosen
+    // (app.MenuSel set), ends it (pending edit stored, block saved when modified).
+    // -1 = leave the program, 0 = carry out app.MenuSel.
+    virtual int RunLedgerEditing(AppState& app) = 0;
+    // 0 normal, 1 minimised, 2 maximised.
+    virtual int WindowState() const = 0;
+    virtual void SetWindowState(int state) = 0;
+    // Closes the main window (before a restart or at exit).
+    virtual void Unload() = 0;
+};
+
+// The windows the command loop opens for the larger commands. Each returns 0 when it did its work
+// (or the user closed it) and -1 on a failure that it has already reported.
+class CommandScreens {
+public:
+    virtual ~CommandScreens() = default;
+    virtual int Settings(AppState& app) = 0;
+    virtual int NameRegistration(AppState& app) = 0;
+    virtual int BudgetRegistration(AppState& app) = 0;
+    virtual int Totals(AppState& app) = 0;
+    virtual int Print(AppState& app, int code) = 0;
+    virtual int Backup(AppState& app) = 0;
+    // 0 when files were restored (the program then restarts), -1 otherwise.
+    virtual int Restore(AppState& app) = 0;
+    virtual void Version() = 0;
+};
+
+} // namespace mrt

@@ -1,0 +1,60 @@
+#include "app/EditingPeriod.h"
+
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "ledger/AmountExpr.h"
+#include "ledger/LedgerSave.h"
+#include "util/Clock.h"
+#include "util/DateText.h"
+
+namespace mrt {
+
+int BeginEditingPeriod(AppState& app, Dialogs& dlg) {
+    LedgerState& st = app.ledger;
+    if (st.block.empty()) {
+        dlg.Beep();
+        CivilDate today = AppClock().Today();
+        std::string dateText;
+        if (dlg.DateInYMD("開始する日付を入力してください。", FormatDate(today.year, today.month, today.day, "/"),
+                          dateText) != 0)
+            return -1;
+        int y = 0, m = 0, d = 0;
+        if (!ParseDateText(dateText, y, m, d)) return -1;
+        int32_t amount = 0;
+        if (AskAmount(dlg, "最初の残高を入力してください。", 0, amount) != 0) return -1;
+        IoRecord line;
+        line.Year = static_cast<int16_t>(y);
+        line.Month = static_cast<int16_t>(m);
+        line.Day = static_cast<int16_t>(d);
+        line.ItemName = kInitialBalanceItem;
+        line.Balance = amount;
+        st.block = {line};
+        st.BlockPos = kBlockWhole;
+        st.LedgerModified = true;  // the new line is saved when the period ends
+        app.start.StartDateText = FormatDate(y, m, d, "");
+        app.start.InitialBalance = amount;
+        return 0;
+    }
+    app.start.StartDateText = StartDateTextOf(st.index);
+    return 0;
+}
+
+void DropTrailingEmptyLines(std::vector<IoRecord>& lines) {
+    while (lines.size() > 1 && lines.back().Income <= 0 && lines.back().Expense <= 0) lines.pop_back();
+}
+
+int EndEditingPeriod(AppState& app, Dialogs& dlg) {
+    LedgerState& st = app.ledger;
+    if (app.MenuSel == kCmdLeave) return -1;
+    if (st.block.empty() || !st.LedgerModified) return 0;
+    const bool wait = st.block.size() > 100;
+    if (wait) dlg.MsgOn("データ書込中、しばらくお待ち下さい", "");
+    DropTrailingEmptyLines(st.block);
+    int r = SaveLedgerBlock(st, dlg);
+    if (wait) dlg.MsgOff();
+    if (r != 0) return -1;
+    st.LedgerModified = false;
+    return 0;
+}
+
+} // namespace mrt

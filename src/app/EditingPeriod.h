@@ -1,0 +1,25 @@
+#pragma once
+#include "ledger/IoRecord.h"
+
+#include <vector>
+
+namespace mrt {
+
+class Dialogs;
+struct AppState;
+
+// Start of an editing period. An empty ledger (first start) asks for the start date (today by
+// default) and the initial balance and becomes the one initial-balance line; otherwise the start
+// date is taken from the index. 0 ready; -1 the user cancelled (the program ends).
+int BeginEditingPeriod(AppState& app, Dialogs& dlg);
+
+// Drops trailing lines with neither income nor expense (the new-entry row and blank rows), but
+// never the last remaining line.
+void DropTrailingEmptyLines(std::vector<IoRecord>& lines);
+
+// End of an editing period, after the window has put its rows into app.ledger.block.
+// -1 when MenuSel asks to leave or the save failed (message shown); 0 otherwise. A modified
+// block is saved, with the wait message when it holds more than 100 lines.
+int EndEditingPeriod(AppState& app, Dialogs& dlg);
+
+} // namespace mrt

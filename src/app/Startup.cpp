@@ -1,0 +1,220 @@
+#include "app/Startup.h"
+
+#include "app/AppScreens.h"
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "ledger/LedgerBlock.h"
+#include "ledger/StartDate.h"
+#include "util/FileCopy.h"
+#include "util/Home.h"
+#include "util/Paths.h"
+
+#include <exception>
+#include <sys/stat.h>
+
+namespace mrt {
+namespace {
+
+constexpr const char* kProgramTitle = "ミルテ家計簿";
+
+bool isFolder(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The working copies of the block settings, clamped, and the Enter-as-Tab flag.
+void applySettings(AppState& app) {
+    ClampBlockSettings(app.settings);
+    app.ledger.BlockMonthsInUse = app.settings.BlockMonths;
+    app.ledger.MaxBlockLines = app.settings.MaxBlockLines;
+    app.EnterMovesFocus = app.settings.KeyInputMode != 0;
+}
+
+// Runs one command of the loop. 0 continue; 1 restart; -1 exit.
+int dispatch(AppState& app, int code, Dialogs& dlg, MainScreen& main, CommandScreens& screens) {
+    switch (code) {
+    case kCmdBackup:
+        screens.Backup(app);
+        return 0;
+    case kCmdRestore:
+        if (screens.Restore(app) == 0) {
+            main.Unload();
+            return 1;
+        }
+        return 0;
+    case kCmdStartDate:
+        if (ChangeStartDate(app.ledger, dlg, &app.start) != 0) return -1;
+        dlg.Beep();
+        return 0;
+    case kCmdPrint:
+        screens.Print(app, code);
+        return 0;
+    case kCmdTotals:
+        // Totals need at least one line besides the initial-balance line.
+        if (app.ledger.index.TotalLines > 1) screens.Totals(app);
+        return 0;
+    case kCmdNameRegistration:
+        screens.NameRegistration(app);
+        return 0;
+    case kCmdBudgetRegistration:
+        screens.BudgetRegistration(app);
+        return 0;
+    case kCmdSettings: {
+        const IniRecord before = app.settings;
+        screens.Settings(app);
+        applySettings(app);
+        if (before.BlockMonths != app.settings.BlockMonths || before.MaxBlockLines != app.settings.MaxBlockLines ||
+            before.DisplayRows != app.settings.DisplayRows) {
+            main.Unload();
+            return 1;
+        }
+        return 0;
+    }
+    case kCmdHelp:
+        dlg.ShowHelpContents(HelpFile::Main);
+        return 0;
+    case kCmdVersion:
+        screens.Version();
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+std::string AppState::settingsPath() const { return ResolveCase(dataFolder, kSettingsFileName); }
+
+NameFilePaths AppState::namePaths() const { return NameFilesIn(dataFolder); }
+
+int PrepareDataFolders(AppState& app, Dialogs& dlg) {
+    app.dataFolder = DataFolder(app.home);
+    if (!isFolder(app.dataFolder)) {
+        MakeFolders(app.dataFolder);
+        MakeFolders(JoinPath(app.dataFolder, "BU"));
+        // CheckInitTables: the home folder's TbInit/ wins over the one delivered with the program.
+        std::string tbInit = ResolveCase(app.home, "TbInit");
+        if (!isFolder(tbInit) && !app.resourceFolder.empty()) tbInit = ResolveCase(app.resourceFolder, "TbInit");
+        if (!isFolder(tbInit) || CopyChangedFiles("*.*", tbInit, app.dataFolder, dlg) != 0) {
+            dlg.MsgBox(kInitTablesMessage, kProgramTitle, MsgIcon::Critical, MsgButtons::OK);
+            return -1;
+        }
+    }
+    MakeFolders(app.dataFolder);
+    MakeFolders(JoinPath(app.dataFolder, "BU"));
+    app.dataFolder = DataFolder(app.home);
+    app.backupFolder = BackupFolder(app.home);
+    return 0;
+}
+
+int VerifyAndBackUp(AppState& app, const std::string& pattern, const std::string& displayName, bool error,
+                    Dialogs& dlg) {
+    if (error) {
+        std::string q = displayName + "が異常です。前回立ち上げ時のデータに戻します。" + "\r\n" +
+                        "(前回の登録部分は削除されます)　　よろしいですか？";
+        if (dlg.MsgYesNo2(q, displayName + "異常", 1) != 0) return -1;
+        return CopyChangedFiles(pattern, app.backupFolder, app.dataFolder, dlg) == 0 ? 1 : -1;
+    }
+    return CopyChangedFiles(pattern, app.dataFolder, app.backupFolder, dlg) == 0 ? 0 : -1;
+}
+
+int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& screens) {
+    main.SplashOn();
+    app.dataFolder = DataFolder(app.home);
+    app.backupFolder = BackupFolder(app.home);
+
+    if (ReadSettings(app.settingsPath(), app.settings) != 0) SettingsDefaults(app.settings);
+    app.ledger = LedgerState{};
+    applySettings(app);
+
+    // Name tables: each verified and backed up right after it is read.
+    app.names = NameTables{};
+    const NameFilePaths paths = app.namePaths();
+    struct Table {
+        int (*load)(const std::string&, NameTables&);
+        std::string path, pattern, display;
+    };
+    auto loadItems = [](const std::string& p, NameTables& t) { return LoadItemTable(p, t); };
+    auto loadBrkDn = [](const std::string& p, NameTables& t) { return LoadBrkDnTable(p, t); };
+    auto loadShop = [](const std::string& p, NameTables& t) { return LoadShopTable(p, t); };
+    const Table tables[] = {
+        {loadItems, paths.item, kItemFileName, "項目名データ"},
+        {loadBrkDn, paths.brkDn, kBrkDnFileName, "内訳・備考データ"},
+        {loadShop, paths.shop, kShopFileName, "店名・相手先データ"},
+    };
+    for (const Table& t : tables) {
+        int r = t.load(t.path, app.names);
+        int v = VerifyAndBackUp(app, t.pattern, t.display, r < 0, dlg);
+        if (v != 0) {
+            main.SplashOff();
+            return v;
+        }
+    }
+
+    // The ledger: scan the information files and load the newest block.
+    app.ledger.index.SetDataFolder(app.dataFolder);
+    int r = ScanLedgerYears(app.ledger, dlg);
+    if (r == 0) r = LoadStartBlock(app.ledger, dlg);
+    if (r == 1) {
+        main.SplashOff();
+        screens.Settings(app);
+        return 1;
+    }
+    int v = VerifyAndBackUp(app, "*.usr", "入出金データ", r != 0, dlg);
+    if (v != 0) {
+        main.SplashOff();
+        return v;
+    }
+    app.settings.MaxBlockLines = static_cast<int16_t>(app.ledger.MaxBlockLines);
+    app.start.StartDateText = StartDateTextOf(app.ledger.index);
+    if (!app.ledger.block.empty()) app.start.InitialBalance = app.ledger.BlockPos < 0 ? app.ledger.block[0].Balance : 0;
+
+    if (app.settings.MainWindowState < 3) main.SetWindowState(app.settings.MainWindowState);
+    main.SetUpMainWindow(app);
+    main.SplashOff();
+    return 0;
+}
+
+void ExitSequence(AppState& app, MainScreen& main) {
+    int state = main.WindowState();
+    if (state != app.settings.MainWindowState) {
+        app.settings.MainWindowState = static_cast<int16_t>(state);
+        WriteSettings(app.settingsPath(), app.settings);
+    }
+    main.Unload();
+}
+
+int RunApplication(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& screens) {
+    for (;;) {
+        int outcome = 0;  // 1 restart, -1 exit
+        try {
+            int s = StartUp(app, dlg, main, screens);
+            if (s == 1) continue;
+            if (s < 0) {
+                ExitSequence(app, main);
+                return 1;
+            }
+            while (outcome == 0) {
+                if (!main.FixedStyleFlat()) main.SetUpMainWindow(app);
+                app.MenuSel = kCmdNone;
+                int e = main.RunLedgerEditing(app);
+                if (e < 0 || app.MenuSel == kCmdExit || app.MenuSel == kCmdLeave) {
+                    outcome = -1;
+                    break;
+                }
+                main.SetFixedStyleFlat(false);
+                outcome = dispatch(app, app.MenuSel, dlg, main, screens);
+            }
+        } catch (const std::exception& ex) {
+            MsgResult a = dlg.MsgBox(ex.what(), kProgramTitle, MsgIcon::Exclamation, MsgButtons::OKCancel);
+            outcome = a == MsgResult::OK ? 1 : -1;
+            if (outcome == 1) main.Unload();
+        }
+        if (outcome == -1) {
+            ExitSequence(app, main);
+            return 0;
+        }
+    }
+}
+
+} // namespace mrt

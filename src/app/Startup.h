@@ -1,0 +1,37 @@
+#pragma once
+#include <string>
+
+namespace mrt {
+
+class Dialogs;
+class MainScreen;
+class CommandScreens;
+struct AppState;
+
+// Message shown when the initial name tables cannot be copied on the first start.
+inline constexpr const char* kInitTablesMessage = "テーブルデータ用初期ファイルが異常です\r\nプログラムを終了します。";
+
+// Prepares the home folder: on the first start (no Data1/) creates Data1/ and Data1/BU/ and copies
+// the initial name tables (TbInit/ of the home folder, else of the resource folder). 0 ready;
+// -1 the tables are missing or could not be copied (message shown; the program must end).
+int PrepareDataFolders(AppState& app, Dialogs& dlg);
+
+// Copies the files matching `pattern` from the data folder to the backup folder (error clear), or
+// after the restore question from the backup folder back (error set).
+// 0 backed up; 1 restored (restart); -1 failed or declined (the program ends).
+int VerifyAndBackUp(AppState& app, const std::string& pattern, const std::string& displayName, bool error,
+                    Dialogs& dlg);
+
+// Steps from the restart point: splash, settings, name tables, ledger scan and newest block,
+// backups, window state, main window. 0 ready; 1 go to the restart point again; -1 exit.
+int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& screens);
+
+// The whole run after the folders are prepared: start-up, command loop, restarts, exit.
+// Run-time errors (exceptions) reaching the loop are shown with OK (restart) / Cancel (exit).
+// Returns the process exit code.
+int RunApplication(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& screens);
+
+// The exit sequence: stores a changed main-window state in the settings file.
+void ExitSequence(AppState& app, MainScreen& main);
+
+} // namespace mrt

@@ -1,0 +1,247 @@
+#include "app/AppScreens.h"
+#include "app/AppState.h"
+#include "app/EditingPeriod.h"
+#include "app/Startup.h"
+#include "ledger/LedgerBlock.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
+#include "util/Clock.h"
+#include "util/Paths.h"
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace mrt;
+using namespace mrt::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A main window that records what the loop asks of it; each editing period runs the next
+// scripted action, which picks the command to return with.
+class FakeMain : public MainScreen {
+public:
+    std::deque<std::function<int(AppState&)>> periods;
+    std::vector<std::string> log;
+    bool flat = false;
+    int state = 0;
+
+    void SplashOn() override { log.push_back("splash"); }
+    void SplashOff() override { log.push_back("splash-off"); }
+    void SetUpMainWindow(AppState&) override {
+        log.push_back("setup");
+        flat = true;
+    }
+    bool FixedStyleFlat() const override { return flat; }
+    void SetFixedStyleFlat(bool f) override { flat = f; }
+    int RunLedgerEditing(AppState& app) override {
+        log.push_back("edit");
+        if (BeginEditingPeriod(app, *dlg) != 0) return -1;
+        if (periods.empty()) {
+            ADD_FAILURE() << "unexpected editing period";
+            app.MenuSel = kCmdExit;
+        } else {
+            auto f = periods.front();
+            periods.pop_front();
+            app.MenuSel = f(app);
+        }
+        return EndEditingPeriod(app, *dlg);
+    }
+    int WindowState() const override { return state; }
+    void SetWindowState(int s) override { state = s; }
+    void Unload() override { log.push_back("unload"); }
+    Dialogs* dlg = nullptr;
+};
+
+class FakeScreens : public CommandScreens {
+public:
+    std::vector<std::string> log;
+    std::function<void(AppState&)> settingsAction;
+    int Settings(AppState& app) override {
+        log.push_back("settings");
+        if (settingsAction) settingsAction(app);
+        return 0;
+    }
+    int NameRegistration(AppState&) override { return log.push_back("names"), 0; }
+    int BudgetRegistration(AppState&) override { return log.push_back("budget"), 0; }
+    int Totals(AppState&) override { return log.push_back("totals"), 0; }
+    int Print(AppState&, int) override { return log.push_back("print"), 0; }
+    int Backup(AppState&) override { return log.push_back("backup"), 0; }
+    int Restore(AppState&) override { return log.push_back("restore"), -1; }
+    void Version() override { log.push_back("version"); }
+};
+
+// Initial name tables as the program delivers them: a few items with lists.
+void makeTbInit(const std::string& folder) {
+    NameTables t;
+    ScriptedDialogs quiet;
+    AddName(t, kItemTable, kIncomeKind, "給与");
+    AddName(t, kItemTable, kExpenseKind, "食費");
+    AddName(t, kItemTable, kExpenseKind, "光熱費");
+    AddName(t, kBrkDnTable, 21, "野菜");
+    AddName(t, kShopTable, 21, "八百屋");
+    fs::create_directories(folder);
+    ASSERT_EQ(SaveItemTable(JoinPath(folder, kItemFileName), t, quiet), 0);
+    ASSERT_EQ(SaveBrkDnTable(JoinPath(folder, kBrkDnFileName), t, quiet), 0);
+    ASSERT_EQ(SaveShopTable(JoinPath(folder, kShopFileName), t, quiet), 0);
+}
+
+struct Fixture {
+    TempDir home;
+    AppState app;
+    ScriptedDialogs dlg;
+    FakeMain main;
+    FakeScreens screens;
+    FixedClock clock{{2004, 4, 1}};
+
+    Fixture() {
+        app.home = home.path();
+        main.dlg = &dlg;
+        SetClock(&clock);
+    }
+    ~Fixture() { SetClock(nullptr); }
+
+    // A first start that answers the start date and balance questions and then exits.
+    void firstStart(const std::string& date = "2004/04/01", const std::string& balance = "50000") {
+        makeTbInit(home / "TbInit");
+        ASSERT_EQ(PrepareDataFolders(app, dlg), 0);
+        dlg.expect("DateInYMD", 0).withText(date).expectMessage("開始する日付を入力してください。");
+        dlg.expect("InputKel", 0).withText(balance).expectMessage("最初の残高を入力してください。");
+        main.periods.push_back([](AppState&) { return kCmdExit; });
+        ASSERT_EQ(RunApplication(app, dlg, main, screens), 0);
+        dlg.VerifyDone();
+    }
+};
+
+} // namespace
+
+TEST(StartUp, FirstStartCopiesInitialTablesAsksStartAndSavesTheFirstLine) {
+    Fixture f;
+    f.firstStart();
+    EXPECT_TRUE(fs::exists(f.home / "Data1/TBITEM.mrt"));
+    EXPECT_TRUE(fs::exists(f.home / "Data1/BU/TBITEM.mrt"));
+    EXPECT_TRUE(fs::exists(f.home / "Data1/Io2004.usr"));
+    EXPECT_EQ(f.app.start.StartDateText, "20040401");
+    EXPECT_EQ(f.app.names.items.ItemCount[kExpenseKind], 2);
+
+    // The next start shows the same ledger: one initial-balance line of 50,000.
+    AppState again;
+    again.home = f.home.path();
+    FakeMain main2;
+    main2.dlg = &f.dlg;
+    main2.periods.push_back([](AppState& a) {
+        EXPECT_EQ(a.ledger.block.size(), 1u);
+        EXPECT_EQ(a.ledger.block[0].ItemName, "初期残高");
+        EXPECT_EQ(a.ledger.block[0].Balance, 50000);
+        return kCmdExit;
+    });
+    ASSERT_EQ(PrepareDataFolders(again, f.dlg), 0);
+    EXPECT_EQ(RunApplication(again, f.dlg, main2, f.screens), 0);
+    EXPECT_EQ(again.start.StartDateText, "20040401");
+    EXPECT_TRUE(fs::exists(f.home / "Data1/BU/Io2004.usr"));
+}
+
+TEST(StartUp, FirstStartWithoutInitialTablesEndsWithTheMessage) {
+    Fixture f;
+    f.dlg.expectBox(MsgResult::OK).expectMessage("テーブルデータ用初期ファイルが異常です");
+    EXPECT_EQ(PrepareDataFolders(f.app, f.dlg), -1);
+    EXPECT_TRUE(fs::is_directory(f.home / "Data1"));
+    EXPECT_TRUE(fs::is_directory(f.home / "Data1/BU"));
+}
+
+TEST(StartUp, CancellingTheStartDateLeavesTheProgram) {
+    Fixture f;
+    makeTbInit(f.home / "TbInit");
+    ASSERT_EQ(PrepareDataFolders(f.app, f.dlg), 0);
+    f.dlg.expect("DateInYMD", -1);
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    EXPECT_FALSE(fs::exists(f.home / "Data1/Io2004.usr"));
+}
+
+TEST(StartUp, DamagedTableRestoredFromBackupRestarts) {
+    Fixture f;
+    f.firstStart();
+    std::string good = ReadBytes(f.home / "Data1/TBITEM.mrt");
+    WriteBytes(f.home / "Data1/TBITEM.mrt", "garbage\r\n");
+    fs::last_write_time(f.home / "Data1/TBITEM.mrt", fs::file_time_type::clock::now() + std::chrono::hours(1));
+
+    f.dlg.expect("MsgYesNo2", 0).expectMessage("項目名データが異常です。前回立ち上げ時のデータに戻します。");
+    f.main.periods.push_back([](AppState& a) {
+        EXPECT_EQ(a.names.items.ItemCount[kExpenseKind], 2);
+        return kCmdExit;
+    });
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    EXPECT_EQ(ReadBytes(f.home / "Data1/TBITEM.mrt"), good);
+    // Two splashes: the first start-up and the one after the restart.
+    EXPECT_EQ(std::count(f.main.log.begin(), f.main.log.end(), "splash"), 2);
+}
+
+TEST(StartUp, DecliningTheRestoreEndsWithoutChangingFiles) {
+    Fixture f;
+    f.firstStart();
+    WriteBytes(f.home / "Data1/TBITEM.mrt", "garbage\r\n");
+    f.dlg.expect("MsgYesNo2", 1);
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 1);
+    EXPECT_EQ(ReadBytes(f.home / "Data1/TBITEM.mrt"), "garbage\r\n");
+    EXPECT_TRUE(f.main.periods.empty());
+}
+
+TEST(CommandLoop, SettingsChangeRestartsOnlyForLayoutSettings) {
+    Fixture f;
+    f.firstStart();
+    // Tax rate only: same window, no restart.
+    f.screens.settingsAction = [](AppState& a) { a.settings.TaxRate = 8; };
+    f.main.periods.push_back([](AppState&) { return kCmdSettings; });
+    f.main.periods.push_back([](AppState&) { return kCmdExit; });
+    f.main.log.clear();
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    EXPECT_EQ(std::count(f.main.log.begin(), f.main.log.end(), "splash"), 1);
+
+    // Display rows: the window is unloaded and everything starts again from the splash.
+    f.screens.settingsAction = [](AppState& a) { a.settings.DisplayRows = 25; };
+    f.main.periods.push_back([](AppState&) { return kCmdSettings; });
+    f.main.periods.push_back([](AppState&) { return kCmdExit; });
+    f.main.log.clear();
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    EXPECT_EQ(std::count(f.main.log.begin(), f.main.log.end(), "splash"), 2);
+}
+
+TEST(CommandLoop, TotalsAreNotOfferedForALedgerOfOneLine) {
+    Fixture f;
+    f.firstStart();
+    f.main.periods.push_back([](AppState&) { return kCmdTotals; });
+    f.main.periods.push_back([](AppState&) { return kCmdVersion; });
+    f.main.periods.push_back([](AppState&) { return kCmdExit; });
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    EXPECT_EQ(f.screens.log, (std::vector<std::string>{"version"}));
+}
+
+TEST(CommandLoop, RunTimeErrorOffersRestartOrExit) {
+    Fixture f;
+    f.firstStart();
+    f.main.periods.push_back([](AppState&) -> int { throw std::runtime_error("ディスクがいっぱいです"); });
+    f.main.periods.push_back([](AppState&) { return kCmdExit; });
+    f.dlg.expectBox(MsgResult::OK).expectMessage("ディスクがいっぱいです");
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    EXPECT_TRUE(f.main.periods.empty());
+
+    f.main.periods.push_back([](AppState&) -> int { throw std::runtime_error("x"); });
+    f.dlg.expectBox(MsgResult::Cancel);
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+}
+
+TEST(CommandLoop, WindowStateIsWrittenAtExitOnlyWhenChanged) {
+    Fixture f;
+    f.firstStart();
+    EXPECT_FALSE(fs::exists(f.home / "Data1/INIT.mrt"));
+    f.main.periods.push_back([&f](AppState&) {
+        f.main.state = 2;
+        return kCmdExit;
+    });
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    IniRecord rec;
+    ASSERT_EQ(ReadSettings(f.home / "Data1/INIT.mrt", rec), 0);
+    EXPECT_EQ(rec.MainWindowState, 2);
+}
