@@ -1,0 +1,239 @@
+#include "ui/dialogs/Pictures.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+
+namespace mrt {
+
+namespace {
+
+// Every picture is drawn on a 100 × 100 canvas scaled into the target, centred.
+class Canvas {
+public:
+    explicit Canvas(QSize size) : m_pix(size) {
+        m_pix.fill(Qt::transparent);
+        m_p.begin(&m_pix);
+        m_p.setRenderHint(QPainter::Antialiasing);
+        const double s = std::min(size.width(), size.height()) / 100.0;
+        m_p.translate((size.width() - 100 * s) / 2, (size.height() - 100 * s) / 2);
+        m_p.scale(s, s);
+    }
+    QPainter& p() { return m_p; }
+    QPixmap take() {
+        m_p.end();
+        return m_pix;
+    }
+
+private:
+    QPixmap m_pix;
+    QPainter m_p;
+};
+
+void disc(QPainter& p, const QColor& fill, const QColor& rim) {
+    p.setPen(QPen(rim, 4));
+    p.setBrush(fill);
+    p.drawEllipse(QRectF(6, 6, 88, 88));
+}
+
+void glyph(QPainter& p, const QString& text, const QColor& color, int pixel, bool bold = true) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(pixel);
+    f.setBold(bold);
+    p.setFont(f);
+    p.setPen(color);
+    p.drawText(QRectF(0, 0, 100, 100), Qt::AlignCenter, text);
+}
+
+void checkMark(QPainter& p, const QColor& c) {
+    p.setPen(QPen(c, 14, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF({QPointF(20, 52), QPointF(42, 74), QPointF(80, 28)}));
+}
+
+void cross(QPainter& p, const QColor& c) {
+    p.setPen(QPen(c, 14, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(25, 25), QPointF(75, 75));
+    p.drawLine(QPointF(75, 25), QPointF(25, 75));
+}
+
+void printer(QPainter& p) {
+    p.setPen(QPen(QColor(60, 60, 60), 3));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(28, 10, 44, 30));  // paper in
+    p.setBrush(QColor(120, 130, 140));
+    p.drawRoundedRect(QRectF(10, 36, 80, 34), 6, 6);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(26, 58, 48, 32));  // paper out
+    p.setPen(QPen(QColor(120, 120, 120), 3));
+    p.drawLine(QPointF(33, 70), QPointF(67, 70));
+    p.drawLine(QPointF(33, 79), QPointF(60, 79));
+}
+
+void arrow(QPainter& p, bool left, const QColor& c) {
+    QPainterPath path;
+    if (left) {
+        path.moveTo(12, 50), path.lineTo(45, 20), path.lineTo(45, 38), path.lineTo(88, 38), path.lineTo(88, 62),
+            path.lineTo(45, 62), path.lineTo(45, 80);
+    } else {
+        path.moveTo(88, 50), path.lineTo(55, 20), path.lineTo(55, 38), path.lineTo(12, 38), path.lineTo(12, 62),
+            path.lineTo(55, 62), path.lineTo(55, 80);
+    }
+    path.closeSubpath();
+    p.setPen(QPen(c.darker(140), 3));
+    p.setBrush(c);
+    p.drawPath(path);
+}
+
+} // namespace
+
+QPixmap IconPicture(int number, int side) {
+    Canvas cv(QSize(side, side));
+    QPainter& p = cv.p();
+    switch (number) {
+    case 1:
+        disc(p, QColor(60, 120, 210), QColor(30, 70, 150));
+        glyph(p, QStringLiteral("i"), Qt::white, 64);
+        break;
+    case 2:
+        disc(p, QColor(70, 160, 90), QColor(30, 100, 50));
+        glyph(p, QStringLiteral("?"), Qt::white, 64);
+        break;
+    case 3: {
+        p.setPen(QPen(QColor(150, 110, 0), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(QColor(250, 200, 40));
+        p.drawPolygon(QPolygonF({QPointF(50, 6), QPointF(95, 90), QPointF(5, 90)}));
+        glyph(p, QStringLiteral("!"), Qt::black, 56);
+        break;
+    }
+    case 4:
+        disc(p, QColor(210, 50, 50), QColor(140, 20, 20));
+        cross(p, Qt::white);
+        break;
+    case 5: {
+        // A pencil over a sheet: the input picture.
+        p.setPen(QPen(QColor(90, 110, 90), 3));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(10, 8, 60, 80));
+        p.setPen(QPen(QColor(160, 170, 160), 3));
+        for (int y = 26; y <= 70; y += 14) p.drawLine(QPointF(18, y), QPointF(60, y));
+        p.translate(62, 58);
+        p.rotate(45);
+        p.setPen(QPen(QColor(120, 80, 0), 2));
+        p.setBrush(QColor(250, 190, 50));
+        p.drawRect(QRectF(-9, -40, 18, 56));
+        p.setBrush(QColor(240, 210, 170));
+        p.drawPolygon(QPolygonF({QPointF(-9, 16), QPointF(9, 16), QPointF(0, 34)}));
+        break;
+    }
+    default: break;
+    }
+    return cv.take();
+}
+
+QPixmap ButtonPicture(int number, QSize size) {
+    Canvas cv(size);
+    QPainter& p = cv.p();
+    switch (number) {
+    case 1: checkMark(p, QColor(20, 120, 40)); break;
+    case 2: cross(p, QColor(190, 30, 30)); break;
+    case 3:
+        p.setPen(QPen(QColor(200, 40, 40), 12));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(18, 18, 64, 64));
+        break;
+    case 4: glyph(p, QStringLiteral("?"), QColor(30, 90, 170), 80); break;
+    case 5: printer(p); break;
+    case 6:
+        p.setPen(QPen(QColor(30, 50, 90), 3));
+        p.setBrush(QColor(60, 90, 150));
+        p.drawRoundedRect(QRectF(12, 12, 76, 76), 5, 5);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(26, 12, 48, 30));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(30, 60, 40, 28));
+        break;
+    case 7: arrow(p, true, QColor(70, 150, 80)); break;
+    case 8: arrow(p, false, QColor(70, 150, 80)); break;
+    default: glyph(p, QString::number(number), Qt::black, 60); break;
+    }
+    return cv.take();
+}
+
+QPixmap MainButtonPicture(MainPicture which, QSize size) {
+    Canvas cv(size);
+    QPainter& p = cv.p();
+    switch (which) {
+    case MainPicture::Totals: {
+        // Bar chart.
+        p.setPen(QPen(QColor(60, 60, 60), 3));
+        p.drawLine(QPointF(10, 90), QPointF(92, 90));
+        p.drawLine(QPointF(10, 90), QPointF(10, 8));
+        const QColor colors[] = {QColor(220, 90, 90), QColor(90, 160, 90), QColor(80, 120, 200)};
+        const double heights[] = {40, 70, 55};
+        for (int i = 0; i < 3; ++i) {
+            p.setBrush(colors[i]);
+            p.drawRect(QRectF(20 + i * 24, 88 - heights[i], 18, heights[i]));
+        }
+        break;
+    }
+    case MainPicture::Print: printer(p); break;
+    case MainPicture::Register: {
+        // An open book with a pen.
+        p.setPen(QPen(QColor(60, 80, 60), 3));
+        p.setBrush(QColor(250, 250, 235));
+        p.drawPolygon(QPolygonF({QPointF(50, 25), QPointF(8, 15), QPointF(8, 80), QPointF(50, 90)}));
+        p.drawPolygon(QPolygonF({QPointF(50, 25), QPointF(92, 15), QPointF(92, 80), QPointF(50, 90)}));
+        p.setPen(QPen(QColor(150, 160, 150), 2));
+        for (int y = 35; y <= 70; y += 11) {
+            p.drawLine(QPointF(16, y - 6), QPointF(42, y));
+            p.drawLine(QPointF(58, y), QPointF(84, y - 6));
+        }
+        break;
+    }
+    case MainPicture::Auxiliary: {
+        // A folder with a small disk: backup and restore.
+        p.setPen(QPen(QColor(140, 100, 20), 3));
+        p.setBrush(QColor(245, 205, 100));
+        p.drawPolygon(
+            QPolygonF({QPointF(8, 25), QPointF(38, 25), QPointF(46, 33), QPointF(92, 33), QPointF(92, 85),
+                       QPointF(8, 85)}));
+        p.setPen(QPen(QColor(30, 50, 90), 2));
+        p.setBrush(QColor(60, 90, 150));
+        p.drawRect(QRectF(52, 50, 32, 30));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(58, 50, 20, 11));
+        break;
+    }
+    case MainPicture::Exit: {
+        // A door with an arrow leaving it.
+        p.setPen(QPen(QColor(90, 60, 30), 3));
+        p.setBrush(QColor(180, 130, 80));
+        p.drawRect(QRectF(12, 8, 46, 84));
+        p.setBrush(QColor(240, 220, 120));
+        p.drawEllipse(QRectF(46, 48, 7, 7));
+        arrow(p, false, QColor(210, 70, 70));
+        break;
+    }
+    case MainPicture::CancelEntry: arrow(p, true, QColor(220, 120, 60)); break;
+    case MainPicture::EditWork: {
+        // A list with a pencil: the edit work list.
+        p.setPen(QPen(QColor(60, 60, 60), 3));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(8, 8, 60, 84));
+        p.setPen(QPen(QColor(80, 120, 200), 6));
+        for (int y = 25; y <= 75; y += 16) p.drawLine(QPointF(18, y), QPointF(56, y));
+        p.translate(72, 55);
+        p.rotate(30);
+        p.setPen(QPen(QColor(120, 80, 0), 2));
+        p.setBrush(QColor(250, 190, 50));
+        p.drawRect(QRectF(-7, -38, 14, 50));
+        p.setBrush(QColor(240, 210, 170));
+        p.drawPolygon(QPolygonF({QPointF(-7, 12), QPointF(7, 12), QPointF(0, 26)}));
+        break;
+    }
+    }
+    return cv.take();
+}
+
+} // namespace mrt
