@@ -241,6 +241,23 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
     return 0;
 }
 
+int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit) {
+    YearFile file;
+    for (int yi = 1; yi <= idx.YearCount && yi <= kMaxLedgerYears; ++yi) {
+        if (idx.YearLines[yi - 1] < 1) continue;
+        if (OpenIoFile(idx, idx.FirstYear + yi - 1, dlg, file) < 0 || !file.existed) return -1;
+        std::array<int, 13> ms = MonthStartTable(idx, yi);
+        for (int m = 1; m <= 12; ++m) {
+            for (int k = 1; k <= idx.Inf(yi, m).LineCount; ++k) {
+                IoRecord rec;
+                if (!ReadIoRecord(file, ms[m - 1] + k, rec) || rec.Year > kMaxLineYear) return -1;
+                if (!visit(rec)) return 0;
+            }
+        }
+    }
+    return 0;
+}
+
 int LoadStartBlock(LedgerState& st, Dialogs& dlg) {
     st.index.BlockStartYear = st.index.BlockStartMonth = 0;
     st.index.BlockSpan = st.BlockMonthsInUse;

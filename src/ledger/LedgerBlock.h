@@ -1,6 +1,7 @@
 #pragma once
 #include "ledger/LedgerIndex.h"
 
+#include <functional>
 #include <vector>
 
 namespace mrt {
@@ -33,6 +34,11 @@ int LoadStartBlock(LedgerState& st, Dialogs& dlg);
 // earlier, 0 the block that ends at (year, month); months without lines are stepped over.
 // The caller has put the grid's rows into st.block. 0 done, -1 failed (message shown).
 int ReReadBlock(LedgerState& st, int direction, int year, int month, Dialogs& dlg);
+
+// Visits every line of the ledger in ledger order (year by year, month by month, slot order),
+// holding one year file at a time; `visit` returns false to stop. 0 done, -1 a year file is
+// missing, unreadable or holds a corrupt line (nothing shown).
+int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit);
 
 // BlockPos of the block described by the index (start and span) against the ledger's range.
 int ComputeBlockPos(const LedgerIndex& idx);

@@ -228,6 +228,8 @@ int saveBlock(LedgerState& st, Dialogs& dlg, std::string& error, bool& messageSh
         for (int yi = 1; yi <= kMaxLedgerYears; ++yi) idx.ClearYear(yi);
     }
     if (!checkLines(idx, lines, error)) return -1;
+    const IoRecord& first = lines.front();
+    const IoRecord& last = lines.back();
     // Month regions are written in order, so a block whose months are mixed is sorted first.
     if (!monthsInOrder(lines)) {
         if (!SortBlock(lines)) {
@@ -236,20 +238,18 @@ int saveBlock(LedgerState& st, Dialogs& dlg, std::string& error, bool& messageSh
         }
         st.PreSortF = false;
     }
-    const IoRecord& first = lines.front();
-    const IoRecord& last = lines.back();
-
     // The block's previous range; months in it that lost their lines are cleared.
     int oy = first.Year, om = first.Month, ey = first.Year, em = first.Month;
     if (!wasEmpty && idx.BlockStartYear > 0 && idx.BlockStartMonth > 0) {
         oy = ey = idx.BlockStartYear;
         om = em = idx.BlockStartMonth;
         AddMonths(ey, em, std::max(idx.BlockSpan, 1) - 1);
-        // Writing a month after the previous range that holds lines outside the block would lose them.
-        for (const IoRecord& l : lines) {
-            if (CompareYearMonth(l.Year, l.Month, ey, em) > 0 && idx.LinesOf(l.Year, l.Month) > 0) {
-                error = "読み込んだ範囲外の月(" + FormatDate(l.Year, l.Month, 1).substr(0, 7) +
-                        ")に登録済みのデータがあります。";
+        // Writing (or clearing) a month after the previous range that holds lines outside the
+        // block would lose them.
+        int gy = ey, gm = em;
+        for (AddMonths(gy, gm, 1); CompareYearMonth(gy, gm, last.Year, last.Month) <= 0; AddMonths(gy, gm, 1)) {
+            if (idx.LinesOf(gy, gm) > 0) {
+                error = "読み込んだ範囲外の月(" + FormatDate(gy, gm, 1).substr(0, 7) + ")に登録済みのデータがあります。";
                 return -1;
             }
         }

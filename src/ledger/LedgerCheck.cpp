@@ -1,0 +1,140 @@
+#include "ledger/LedgerCheck.h"
+
+#include "ledger/LedgerBalance.h"
+#include "ledger/LedgerFiles.h"
+#include "util/DateText.h"
+#include "util/FileCopy.h"
+#include "util/Paths.h"
+
+#include <cctype>
+#include <map>
+
+namespace mrt {
+namespace {
+
+// Years of the files "<prefix>yyyy<ext>" in the prefix's folder, mapped to the file name.
+std::map<int, std::string> listYears(const std::string& prefixPath, const std::string& ext) {
+    std::string folder, prefix;
+    SplitPath(prefixPath, folder, prefix);
+    std::vector<std::string> names;
+    std::map<int, std::string> years;
+    if (ListFiles(folder.empty() ? "." : folder, prefix + "*" + ext, names) < 0) return years;
+    for (const std::string& n : names) {
+        if (n.size() != prefix.size() + 4 + ext.size()) continue;
+        int year = 0;
+        bool digits = true;
+        for (size_t i = prefix.size(); i < prefix.size() + 4; ++i) {
+            if (!std::isdigit(static_cast<unsigned char>(n[i]))) digits = false;
+            else year = year * 10 + (n[i] - '0');
+        }
+        if (digits) years[year] = n;
+    }
+    return years;
+}
+
+std::string monthLabel(const std::string& file, int month) { return file + " " + std::to_string(month) + "月: "; }
+
+struct Walk {
+    bool haveLine = false;
+    int32_t startNum = 0;  // date of the ledger's first line
+    int32_t balance = 0;
+};
+
+} // namespace
+
+std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names) {
+    std::vector<std::string> out;
+    std::map<int, std::string> infYears = listYears(names.InfPrefix, names.InfExtension);
+    std::map<int, std::string> ioYears = listYears(names.IoPrefix, names.IoExtension);
+    for (const auto& [year, file] : ioYears)
+        if (!infYears.count(year)) out.push_back(file + ": 入出金情報ファイルがありません。");
+
+    Walk walk;
+    int firstYearWithLines = 0;
+    for (const auto& [year, infName] : infYears) {
+        LedgerIndex one = names;
+        one.FirstYear = year;
+        std::string infPath = InfFileName(one, 1);
+        std::string data;
+        if (!ReadWholeFile(infPath, data)) {
+            out.push_back(infName + ": 読み込めません。");
+            continue;
+        }
+        if (data.size() < 12 * kInfRecordSize)
+            out.push_back(infName + ": 12か月分の記録がありません (" + std::to_string(data.size()) + " バイト)。");
+        bool countsSound = true;
+        int32_t yearLines = 0;
+        for (int m = 1; m <= 12; ++m) {
+            InfRecord r;
+            if (static_cast<size_t>(m * kInfRecordSize) <= data.size())
+                r = DecodeInfRecord(data.data() + (m - 1) * kInfRecordSize);
+            one.Inf(1, m) = r;
+            if (r.Capacity < 1 || r.LineCount < 0 || r.LineCount > r.Capacity - 1) {
+                out.push_back(monthLabel(infName, m) + "行数 " + std::to_string(r.LineCount) + " が容量 " +
+                              std::to_string(r.Capacity) + " - 1 を超えています。");
+                countsSound = false;
+            }
+            yearLines += std::max<int>(r.LineCount, 0);
+        }
+        if (yearLines > 0) {
+            if (firstYearWithLines == 0) firstYearWithLines = year;
+            if (year - firstYearWithLines >= kMaxLedgerYears)
+                out.push_back(infName + ": 開始年から" + std::to_string(kMaxLedgerYears) + "年を超えています。");
+        }
+        auto io = ioYears.find(year);
+        if (io == ioYears.end()) {
+            if (yearLines > 0) out.push_back(infName + ": 入出金ファイルがないのに行数があります。");
+            continue;
+        }
+        if (!countsSound) continue;
+        const std::string& ioName = io->second;
+        YearFile file;
+        if (!ReadWholeFile(IoFileName(one, year), file.bytes)) {
+            out.push_back(ioName + ": 読み込めません。");
+            continue;
+        }
+        if (file.bytes.size() % kIoRecordSize != 0)
+            out.push_back(ioName + ": 長さ " + std::to_string(file.bytes.size()) + " が108の倍数ではありません。");
+        std::array<int, 13> ms = MonthStartTable(one, 1);
+        for (int m = 1; m <= 12; ++m) {
+            IoRecord rec;
+            if (!ReadIoRecord(file, ms[m], rec)) {
+                out.push_back(monthLabel(ioName, m) + "領域がファイルの終わりを超えています。");
+                break;
+            }
+            if (rec.Year != kRegionEndYear) out.push_back(monthLabel(ioName, m) + "領域の終わりの記録がありません。");
+            for (int k = 1; k <= one.Inf(1, m).LineCount; ++k) {
+                ReadIoRecord(file, ms[m - 1] + k, rec);
+                std::string at = monthLabel(ioName, m) + std::to_string(k) + "行目 ";
+                if (rec.Year != year || rec.Month != m) {
+                    out.push_back(at + "年月が違います (" + std::to_string(rec.Year) + "/" + std::to_string(rec.Month) +
+                                  ")。");
+                    continue;
+                }
+                if (!IsValidDate(rec.Year, rec.Month, rec.Day)) {
+                    out.push_back(at + "日付が異常です (日 " + std::to_string(rec.Day) + ")。");
+                    continue;
+                }
+                int32_t num = DateNum(rec);
+                if (!walk.haveLine) {
+                    walk.haveLine = true;
+                    walk.startNum = num;
+                    walk.balance = rec.Balance;
+                    continue;
+                }
+                if (num < walk.startNum)
+                    out.push_back(at + FormatDate(rec.Year, rec.Month, rec.Day) + " は開始日付より前です。");
+                int32_t expected = 0;
+                if (!BalanceAfter(walk.balance, rec, expected))
+                    out.push_back(at + "残高が32ビットの範囲を超えます。");
+                else if (expected != rec.Balance)
+                    out.push_back(at + "残高 " + std::to_string(rec.Balance) + " が前の行から求めた " +
+                                  std::to_string(expected) + " と違います。");
+                walk.balance = rec.Balance;
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace mrt

@@ -1,0 +1,112 @@
+// mrtkel-tool ledger and check: lists the ledger lines and checks the ledger files.
+#include "tool/ToolLedger.h"
+
+#include "ledger/AmountExpr.h"
+#include "ledger/LedgerBlock.h"
+#include "ledger/LedgerCheck.h"
+#include "util/Cp932.h"
+#include "util/DateText.h"
+
+#include <algorithm>
+#include <iostream>
+
+namespace mrt {
+
+bool OpenToolLedger(ToolContext& ctx, LedgerState& st) {
+    st.index.SetDataFolder(ctx.dataFolder);
+    st.BlockMonthsInUse = std::clamp<int>(ctx.settings.BlockMonths, 2, 6);
+    st.MaxBlockLines = std::clamp<int>(ctx.settings.MaxBlockLines, 100, 1500);
+    return ScanLedgerYears(st, *ctx.dialogs) == 0;
+}
+
+bool ParseToolDate(const std::string& text, int& year, int& month, int& day) {
+    return ParseDateText(text, year, month, day) && IsValidDate(year, month, day);
+}
+
+namespace {
+
+std::string csvField(const std::string& s) {
+    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+    std::string q = "\"";
+    for (char c : s) {
+        if (c == '"') q += '"';
+        q += c;
+    }
+    return q + "\"";
+}
+
+// Text padded with blanks to `width` columns, a double-width character counting two.
+std::string padded(const std::string& s, int width) {
+    int w = AnsiByteLength(s);
+    return w >= width ? s : s + std::string(width - w, ' ');
+}
+
+std::string isoDate(const IoRecord& r) { return FormatDate(r.Year, r.Month, r.Day, "-"); }
+
+bool dateOption(ToolContext& ctx, const char* name, int32_t& num) {
+    auto text = ctx.option(name);
+    if (!text) return true;
+    int y, m, d;
+    if (!ParseToolDate(*text, y, m, d)) {
+        std::cerr << "ledger: " << name << " takes a date YYYY-MM-DD\n";
+        return false;
+    }
+    num = DateNum(y, m, d);
+    return true;
+}
+
+// ledger [--from D] [--to D] [--csv]: every line in ledger order with its stored balance.
+// Exit 0, 1 when the ledger cannot be read, 2 on a usage error.
+int runLedger(ToolContext& ctx) {
+    int32_t from = 0, to = 99999999;
+    if (!dateOption(ctx, "--from", from) || !dateOption(ctx, "--to", to)) return 2;
+    bool csv = ctx.flag("--csv");
+    LedgerState st;
+    if (!OpenToolLedger(ctx, st)) return 1;
+    if (csv) {
+        std::cout << "date,item,note,shop,income,expense,balance\n";
+    } else {
+        std::cout << padded("日付", 10) << "  " << padded("項目名", kItemNameBytes) << "  "
+                  << padded("内訳・備考", kNoteBytes) << "  " << padded("店名・相手先", kShopNameBytes) << "  "
+                  << FitRightBytes("入金", 10) << "  " << FitRightBytes("出金", 10) << "  " << FitRightBytes("残高", 10)
+                  << "\n";
+    }
+    int r = ForEachLedgerLine(st.index, *ctx.dialogs, [&](const IoRecord& l) {
+        int32_t num = DateNum(l);
+        if (num < from || num > to) return true;
+        if (csv) {
+            std::cout << isoDate(l) << ',' << csvField(TrimRight(l.ItemName)) << ',' << csvField(TrimRight(l.Note))
+                      << ',' << csvField(TrimRight(l.ShopName)) << ',' << l.Income << ',' << l.Expense << ','
+                      << l.Balance << "\n";
+        } else {
+            std::cout << isoDate(l) << "  " << padded(TrimRight(l.ItemName), kItemNameBytes) << "  "
+                      << padded(TrimRight(l.Note), kNoteBytes) << "  " << padded(TrimRight(l.ShopName), kShopNameBytes)
+                      << "  " << FormatAmount(l.Income, 0) << "  " << FormatAmount(l.Expense, 0) << "  "
+                      << FormatAmount(l.Balance, 2) << "\n";
+        }
+        return true;
+    });
+    if (r < 0) {
+        std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+// check: reads every ledger file and prints each inconsistency on its own line.
+// Exit 0 when the ledger files are consistent, 1 otherwise.
+int runCheck(ToolContext& ctx) {
+    LedgerIndex names;
+    names.SetDataFolder(ctx.dataFolder);
+    std::vector<std::string> problems = CheckLedgerFiles(names);
+    for (const std::string& p : problems) std::cout << p << "\n";
+    return problems.empty() ? 0 : 1;
+}
+
+} // namespace
+} // namespace mrt
+
+MRT_TOOL_COMMAND(ledger, "ledger [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--csv]: lists the ledger lines with balances",
+                 mrt::runLedger);
+MRT_TOOL_COMMAND(check, "check: checks the ledger files and prints each inconsistency (exit 1 when any)",
+                 mrt::runCheck);

@@ -1,0 +1,169 @@
+// mrtkel-tool init and add: the initial-balance line of an empty ledger, and one new line through
+// the same block load, cell checks, balance recomputation and save that the ledger window uses.
+#include "ledger/AmountExpr.h"
+#include "ledger/LedgerBalance.h"
+#include "ledger/LedgerBlock.h"
+#include "ledger/LedgerSave.h"
+#include "ledger/StartDate.h"
+#include "tool/ToolLedger.h"
+#include "util/Cp932.h"
+#include "util/DateText.h"
+#include "util/Home.h"
+
+#include <iostream>
+
+namespace mrt {
+namespace {
+
+// The ledger grid's cell messages.
+constexpr const char* kBadInputMessage = "入力内容が異常です。";
+constexpr const char* kBadDateMessage = "日付が異常です。";
+constexpr const char* kBeforeStartMessage = "データ登録の開始日付より前の日付は入力できません。";
+
+// The grid's year cell holds two digits 0..50: years 2000..2050.
+constexpr int kFirstInputYear = 2000;
+constexpr int kLastInputYear = 2050;
+
+int refuse(const char* cmd, const std::string& msg) {
+    std::cerr << cmd << ": " << msg << "\n";
+    return 1;
+}
+
+// A date option checked as the grid's date cells check it; prints the refusal and returns false.
+bool inputDate(const char* cmd, const std::string& text, int& y, int& m, int& d) {
+    if (!ParseToolDate(text, y, m, d) || y < kFirstInputYear || y > kLastInputYear) {
+        refuse(cmd, kBadDateMessage);
+        return false;
+    }
+    return true;
+}
+
+// A text option that must fit its field and be storable in CP932.
+bool inputText(const char* cmd, const char* what, const std::string& text, int bytes) {
+    if (!IsCp932Text(text) || AnsiByteLength(text) > bytes || text.find_first_of("\r\n\t") != std::string::npos) {
+        refuse(cmd, std::string(kBadInputMessage) + " (" + what + ": " + std::to_string(bytes) + " バイトまで)");
+        return false;
+    }
+    return true;
+}
+
+bool prepareWrite(ToolContext& ctx) {
+    if (!MakeFolders(ctx.dataFolder)) {
+        std::cerr << "cannot create " << ctx.dataFolder << "\n";
+        return false;
+    }
+    return ctx.lockForWriting();
+}
+
+// init --start YYYY-MM-DD --balance N: the initial-balance line of an empty ledger.
+int runInit(ToolContext& ctx) {
+    auto start = ctx.option("--start");
+    auto balance = ctx.option("--balance");
+    if (!start || !balance) {
+        std::cerr << "usage: mrtkel-tool init --start YYYY-MM-DD --balance N\n";
+        return 2;
+    }
+    int y, m, d;
+    if (!inputDate("init", *start, y, m, d)) return 1;
+    std::string error;
+    int32_t amount = EvalAmount(*balance, ctx.settings.TaxRate, &error);
+    if (!error.empty() || !IsLedgerAmount(amount)) return refuse("init", kAmountRangeMessage);
+    if (!prepareWrite(ctx)) return 1;
+    LedgerState st;
+    if (!OpenToolLedger(ctx, st)) return 1;
+    if (st.index.TotalLines > 0) return refuse("init", "家計簿にはすでにデータがあります。");
+    IoRecord line;
+    line.Year = static_cast<int16_t>(y);
+    line.Month = static_cast<int16_t>(m);
+    line.Day = static_cast<int16_t>(d);
+    line.ItemName = kInitialBalanceItem;
+    line.Balance = amount;
+    st.block = {line};
+    st.LedgerModified = true;
+    return SaveLedgerBlock(st, *ctx.dialogs) == 0 ? 0 : 1;
+}
+
+// Loads the block that holds (year, month): the newest block for a month after the ledger's
+// last month, otherwise the block starting at the month (or the nearest earlier month with lines).
+int loadBlockFor(LedgerState& st, int year, int month, Dialogs& dlg) {
+    LedgerIndex& idx = st.index;
+    if (CompareYearMonth(year, month, idx.LastYear, idx.LastMonth) >= 0) return LoadStartBlock(st, dlg);
+    while (idx.LinesOf(year, month) == 0 && CompareYearMonth(year, month, idx.FirstYear, idx.FirstMonth) > 0)
+        AddMonths(year, month, -1);
+    idx.BlockStartYear = year;
+    idx.BlockStartMonth = month;
+    idx.BlockSpan = st.BlockMonthsInUse;
+    int r = LoadLedgerBlock(st, st.block, false, dlg);
+    if (r < 0) dlg.MsgOK(kLedgerReadFailedMessage, "読込みエラー");
+    return r;
+}
+
+// add --date D --item NAME [--note T] [--shop T] (--income EXPR | --expense EXPR) [--tax]
+// Exit 0 when the line was saved; 1 when the input was refused or the ledger could not be read
+// or written (nothing written); 2 on a usage error.
+int runAdd(ToolContext& ctx) {
+    auto date = ctx.option("--date");
+    auto item = ctx.option("--item");
+    auto income = ctx.option("--income");
+    auto expense = ctx.option("--expense");
+    if (!date || !item || income.has_value() == expense.has_value()) {
+        std::cerr << "usage: mrtkel-tool add --date YYYY-MM-DD --item NAME [--note T] [--shop T] "
+                     "(--income EXPR | --expense EXPR) [--tax]\n";
+        return 2;
+    }
+    IoRecord line;
+    int y, m, d;
+    if (!inputDate("add", *date, y, m, d)) return 1;
+    line.Year = static_cast<int16_t>(y);
+    line.Month = static_cast<int16_t>(m);
+    line.Day = static_cast<int16_t>(d);
+    line.ItemName = TrimRight(*item);
+    line.Note = TrimRight(ctx.option("--note").value_or(""));
+    line.ShopName = TrimRight(ctx.option("--shop").value_or(""));
+    if (line.ItemName.empty()) return refuse("add", kBadInputMessage);
+    if (!inputText("add", "--item", line.ItemName, kItemNameBytes) || !inputText("add", "--note", line.Note, kNoteBytes) ||
+        !inputText("add", "--shop", line.ShopName, kShopNameBytes))
+        return 1;
+    std::string expr = income ? *income : *expense;
+    if (ctx.flag("--tax")) expr += "%";
+    std::string error;
+    int32_t amount = EvalAmount(expr, ctx.settings.TaxRate, &error);
+    if (!error.empty() || !IsLedgerAmount(amount)) return refuse("add", kAmountRangeMessage);
+    if (amount == 0) return refuse("add", "金額が 0 のため行は追加されません。");
+    (income ? line.Income : line.Expense) = amount;
+
+    if (!prepareWrite(ctx)) return 1;
+    LedgerState st;
+    if (!OpenToolLedger(ctx, st)) return 1;
+    const LedgerIndex& idx = st.index;
+    if (idx.YearCount == 0) return refuse("add", "開始日付がありません。先に init で初期残高を登録してください。");
+    if (DateNum(line) < DateNum(idx.FirstYear, idx.FirstMonth, idx.FirstDay))
+        return refuse("add", kBeforeStartMessage);
+    if (!idx.HoldsYearIndex(idx.YearIndex(line.Year))) return refuse("add", kBadDateMessage);
+    if (loadBlockFor(st, line.Year, line.Month, *ctx.dialogs) != 0) return 1;
+    if (st.LedgerLineCount() + 1 > st.MaxBlockLines)
+        return refuse("add", "このブロックの入出金データ数が最大読込み可能数(" + std::to_string(st.MaxBlockLines) +
+                                 ")に達しています。");
+
+    // After the last line of the same date or earlier.
+    size_t pos = st.block.size();
+    while (pos > 0 && DateNum(st.block[pos - 1]) > DateNum(line)) --pos;
+    int64_t before = pos == 0 ? BalanceBefore(st.block.front()) : st.block[pos - 1].Balance;
+    if (before < INT32_MIN || before > INT32_MAX || !BalanceAfter(static_cast<int32_t>(before), line, line.Balance))
+        return refuse("add", "残高が計算できる範囲を超えました。");
+    st.block.insert(st.block.begin() + static_cast<std::ptrdiff_t>(pos), line);
+    if (!RecomputeBalances(st.block, pos + 1)) return refuse("add", "残高が計算できる範囲を超えました。");
+    if (BreaksDateOrder(st.block, pos)) st.PreSortF = true;
+    st.LedgerModified = true;
+    return SaveLedgerBlock(st, *ctx.dialogs) == 0 ? 0 : 1;
+}
+
+} // namespace
+} // namespace mrt
+
+MRT_TOOL_COMMAND(init, "init --start YYYY-MM-DD --balance N: gives an empty ledger its initial-balance line",
+                 mrt::runInit);
+MRT_TOOL_COMMAND(add,
+                 "add --date YYYY-MM-DD --item NAME [--note T] [--shop T] (--income EXPR | --expense EXPR) [--tax]: "
+                 "adds one ledger line",
+                 mrt::runAdd);
