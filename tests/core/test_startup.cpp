@@ -172,6 +172,7 @@ TEST(StartUp, DamagedTableRestoredFromBackupRestarts) {
         EXPECT_EQ(a.names.items.ItemCount[kExpenseKind], 2);
         return kCmdExit;
     });
+    f.main.log.clear();
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     EXPECT_EQ(ReadBytes(f.home / "Data1/TBITEM.mrt"), good);
     // Two splashes: the first start-up and the one after the restart.

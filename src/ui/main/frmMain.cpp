@@ -1,0 +1,519 @@
+#include "ui/main/frmMain.h"
+
+#include "app/AppState.h"
+#include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/Pictures.h"
+#include "ui/grid/GridView.h"
+#include "ui/main/MainMenu.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+
+namespace mrt {
+namespace {
+
+constexpr int px(int twips) { return TwipsToPixels(twips); }
+
+QString rgb(int r, int g, int b) { return QStringLiteral("rgb(%1,%2,%3)").arg(r).arg(g).arg(b); }
+
+void setBackground(QWidget* w, const QString& colour, const QString& extra = QString()) {
+    w->setStyleSheet(QStringLiteral("background-color: %1; %2").arg(colour, extra));
+}
+
+// The title picture: the product name drawn on the title panel's colour.
+QPixmap titlePixmap(QSize size) {
+    QPixmap pm(size);
+    pm.fill(QColor(240, 248, 224));
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QFont f = UiFont(PGothicFace(), 16, true);
+    p.setFont(f);
+    p.setPen(QColor(80, 80, 80));
+    p.drawText(QRect(QPoint(2, 2), size), Qt::AlignCenter, QStringLiteral("ミルテ家計簿"));
+    p.setPen(QColor(96, 152, 80));
+    p.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, QStringLiteral("ミルテ家計簿"));
+    return pm;
+}
+
+const char* const kMenuTips[5] = {
+    "入出金データを集計して表示します",
+    "入力した入出金データを印刷します",
+    "入出金の入力処理に利用するいろいろなデータを登録します",
+    "「データの保管・復帰」「プリンタの設定」",
+    "「ミルテ家計簿」を終了します",
+};
+const MainPicture kMenuPictures[5] = {MainPicture::Totals, MainPicture::Print, MainPicture::Register,
+                                      MainPicture::Auxiliary, MainPicture::Exit};
+const char* const kMenuKeys[5] = {"F2", "F3", "F4", "F5", "F12"};
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(QStringLiteral("ミルテ家計簿  Ver. 3.1.1"));
+    m_central = new QWidget(this);
+    setCentralWidget(m_central);
+
+    m_picBG = new QWidget(m_central);
+    m_picHelpFrame = new QWidget(m_central);
+    m_lblOnePtHelp = new QLabel(m_picHelpFrame);
+    m_lblOnePtHelp->setToolTip(QStringLiteral("現在の作業に対する簡単な説明を表示しています"));
+    m_lblOnePtHelp->setWordWrap(true);
+    m_lblOnePtHelp->setFont(UiFont(PGothicFace(), 9));
+    m_lblOnePtHelp->setFrameShape(QFrame::Panel);
+    m_lblOnePtHelp->setFrameShadow(QFrame::Sunken);
+    m_cmdSubHelp = new QPushButton(m_picHelpFrame);
+    m_cmdSubHelp->setIcon(QIcon(ButtonPicture(4, QSize(24, 24))));
+    m_cmdSubHelp->setIconSize(QSize(24, 24));
+    m_cmdSubHelp->setToolTip(QStringLiteral("現在の作業とその他の機能に関する詳しい説明を表示します"));
+    m_cmdSubHelp->setFocusPolicy(Qt::NoFocus);
+    connect(m_cmdSubHelp, &QPushButton::clicked, this, &frmMain::subHelp);
+
+    m_picTool = new QWidget(m_central);
+    m_lblToolTitle = new QLabel(QStringLiteral("作　業　ボ　タ　ン"), m_picTool);
+    m_lblToolTitle->setToolTip(QStringLiteral("入出金データの入力に関する処理はこれらのﾎﾞﾀﾝを押します"));
+    m_lblToolTitle->setAlignment(Qt::AlignCenter);
+    const MainPicture toolPictures[2] = {MainPicture::CancelEntry, MainPicture::EditWork};
+    const char* toolTips[2] = {"現在のデータ入力・選択をｷｬﾝｾﾙします", "入出金データの入力に関するいろいろな編集処理"};
+    for (int i = 0; i < 2; ++i) {
+        m_cmdTool[i] = new QPushButton(m_picTool);
+        m_cmdTool[i]->setIcon(QIcon(MainButtonPicture(toolPictures[i], QSize(40, 30))));
+        m_cmdTool[i]->setIconSize(QSize(40, 30));
+        m_cmdTool[i]->setToolTip(QString::fromUtf8(toolTips[i]) + (i == 1 ? QStringLiteral(" [F11]") : QString()));
+        m_cmdTool[i]->setFocusPolicy(Qt::NoFocus);
+    }
+    connect(m_cmdTool[0], &QPushButton::clicked, this, [this] {
+        if (m_actions) m_actions->CancelEntry();
+    });
+    connect(m_cmdTool[1], &QPushButton::clicked, this, [this] {
+        if (m_actions) m_actions->EditWorkMenu();
+    });
+
+    m_picGrid = new QWidget(m_central);
+    m_picGrid->setToolTip(QStringLiteral("ここに必要なデータを入力します"));
+    m_fxgMX = new GridView(m_picGrid);
+    m_txtEdit = new QLineEdit(m_fxgMX->viewport());
+    m_txtEdit->setFrame(false);
+    m_txtEdit->hide();
+
+    m_picIO = new QWidget(m_central);
+    m_lblIO = new QLabel(QStringLiteral("出金"), m_picIO);
+    m_lblIO->setAlignment(Qt::AlignCenter);
+    m_cmdITEM = new QPushButton(QStringLiteral("出金"), m_picIO);
+    m_cmdITEM->setFocusPolicy(Qt::NoFocus);
+    for (int k = 0; k < 2; ++k) {
+        m_lstITEM[k] = new QListWidget(m_picIO);
+        m_lstITEM[k]->setFont(UiFont(GothicFace(), 9));
+    }
+    m_picIO->hide();
+    const QString comboTip = QStringLiteral("この一覧の中から選択します（ｷｰﾎﾞｰﾄﾞからの入力も可）");
+    m_cboBrkDn = new QComboBox(m_central);
+    m_cboShop = new QComboBox(m_central);
+    for (QComboBox* c : {m_cboBrkDn, m_cboShop}) {
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        c->setToolTip(comboTip);
+        c->setFont(UiFont(GothicFace(), 9));
+        c->hide();
+    }
+
+    m_picICON = new QLabel(m_central);
+    m_picICON->setPixmap(IconPicture(1, 40));
+    m_picICON->setAlignment(Qt::AlignCenter);
+    m_picTitle = new QLabel(m_central);
+    m_picTitle->setToolTip(QStringLiteral("毎日の入出金を記帳して、残高・集計・予算を管理する家計簿です"));
+
+    m_picMENU = new QWidget(m_central);
+    m_lblMenuTitle = new QLabel(QStringLiteral("Ｍ　Ｅ　Ｎ　Ｕ　ボ　タ　ン"), m_picMENU);
+    m_lblMenuTitle->setToolTip(QStringLiteral("入出金データの入力以外のいろいろな作業を選択します"));
+    m_lblMenuTitle->setAlignment(Qt::AlignCenter);
+    for (int i = 0; i < 5; ++i) {
+        m_cmdMenu[i] = new QPushButton(m_picMENU);
+        m_cmdMenu[i]->setIcon(QIcon(MainButtonPicture(kMenuPictures[i], QSize(40, 30))));
+        m_cmdMenu[i]->setIconSize(QSize(40, 30));
+        m_cmdMenu[i]->setToolTip(QString::fromUtf8(kMenuTips[i]) + QStringLiteral(" [") +
+                                 QString::fromUtf8(kMenuKeys[i]) + QStringLiteral("]"));
+        m_cmdMenu[i]->setFocusPolicy(Qt::NoFocus);
+        connect(m_cmdMenu[i], &QPushButton::clicked, this, [this, i] { PressMenuButton(i); });
+    }
+
+    auto caption = [this](const char* text) {
+        auto* l = new QLabel(QString::fromUtf8(text), m_central);
+        l->setAlignment(Qt::AlignCenter);
+        return l;
+    };
+    m_lblRegDateT = caption(" 登録データ ");
+    m_lblRegDate = new QLabel(m_central);
+    m_lblDspDateT = caption(" 表示データ ");
+    m_lblDspDate = new QLabel(m_central);
+    m_lblDateT = caption(" 日付 ");
+    m_lblDate = new QLabel(m_central);
+
+    qApp->installEventFilter(this);
+    MenuInit();
+    FormColSet();
+}
+
+frmMain::~frmMain() { qApp->removeEventFilter(this); }
+
+QAction* frmMain::menuAction(int id) const {
+    for (const auto& [i, a] : m_actionsById)
+        if (i == id) return a;
+    return nullptr;
+}
+
+void frmMain::MenuInit() {
+    menuBar()->clear();
+    m_actionsById.clear();
+    QMenu* current = nullptr;
+    for (const MainMenuEntry& e : MainMenuEntries()) {
+        QString text = QString::fromUtf8(e.caption);
+        if (e.id < 10) {
+            current = menuBar()->addMenu(text + QStringLiteral("(&") + QChar::fromLatin1(e.accessKey) + QStringLiteral(")"));
+            continue;
+        }
+        if (text == QStringLiteral("-")) {
+            current->addSeparator();
+            continue;
+        }
+        QAction* a = current->addAction(text + QStringLiteral("(&") + QChar::fromLatin1(e.accessKey) + QStringLiteral(")"));
+        if (*e.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
+        a->setShortcutContext(Qt::WindowShortcut);
+        const int id = e.id;
+        connect(a, &QAction::triggered, this, [this, id] { menuItem(id); });
+        m_actionsById.emplace_back(id, a);
+    }
+}
+
+void frmMain::FormColSet() {
+    setBackground(m_central, rgb(184, 202, 184));
+    m_txtEdit->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid black;").arg(rgb(255, 255, 144)));
+    m_lstITEM[0]->setStyleSheet(QStringLiteral("background-color: %1;").arg(rgb(255, 255, 221)));
+    m_lstITEM[1]->setStyleSheet(QStringLiteral("background-color: %1;").arg(rgb(221, 255, 221)));
+    setBackground(m_cmdITEM, rgb(200, 218, 200));
+    m_cboBrkDn->setStyleSheet(QStringLiteral("QComboBox { background-color: %1; }").arg(rgb(221, 255, 255)));
+    m_cboShop->setStyleSheet(QStringLiteral("QComboBox { background-color: %1; }").arg(rgb(221, 255, 255)));
+    GridModel& g = m_fxgMX->model();
+    g.SetBackColor(Rgb(255, 255, 248));
+    g.SetBackColorFixed(Rgb(176, 224, 255));
+    g.SetForeColorFixed(Rgb(128, 128, 128));
+    g.SetBackColorSel(Rgb(224, 112, 160));
+    const QString capStyle =
+        QStringLiteral("background-color: %1; color: %2;").arg(rgb(0, 80, 16), rgb(192, 202, 192));
+    for (QLabel* l : {m_lblRegDateT, m_lblDspDateT, m_lblDateT}) l->setStyleSheet(capStyle);
+    for (QLabel* l : {m_lblRegDate, m_lblDspDate, m_lblDate})
+        l->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(rgb(0, 80, 16)));
+    setBackground(m_picTitle, rgb(240, 248, 224));
+    setBackground(m_picICON, rgb(240, 248, 224));
+    setBackground(m_picBG, rgb(240, 248, 224));
+    setBackground(m_lblOnePtHelp, rgb(255, 255, 232));
+    setBackground(m_picHelpFrame, rgb(176, 208, 192));
+    setBackground(m_cmdSubHelp, rgb(112, 208, 192));
+    for (QWidget* w : {m_picTool, m_picMENU}) setBackground(w, rgb(176, 208, 192));
+    for (QLabel* l : {m_lblToolTitle, m_lblMenuTitle}) l->setFont(UiFont(PGothicFace(), 8));
+}
+
+void frmMain::FormSet(int flag) {
+    m_layoutRunning = true;
+    for (QWidget* w : std::initializer_list<QWidget*>{m_cmdITEM, m_lstITEM[0], m_lstITEM[1], m_cboBrkDn, m_cboShop,
+                                                      m_picIO})
+        w->hide();
+    const int margin = px(30);
+    const QSize gridSize = m_fxgMX->sizeHint();
+    const int gridW = gridSize.width();
+
+    if (flag == 0) {
+        QFontMetrics fm(m_lblOnePtHelp->font());
+        const int kanW = fm.horizontalAdvance(QStringLiteral("漢"));
+        const int kanH = fm.height();
+        m_lblOnePtHelp->setGeometry(margin, margin, 40 * kanW, 2 * kanH + 4);
+        m_cmdSubHelp->setGeometry(m_lblOnePtHelp->geometry().right() + margin, margin, 2 * kanH + 4, 2 * kanH + 4);
+        m_picHelpFrame->resize(m_cmdSubHelp->geometry().right() + margin + 1, 2 * kanH + 4 + 2 * margin);
+        const int btnW = 52, btnH = 40;
+        m_lblToolTitle->setGeometry(margin, margin, 2 * btnW + margin, 14);
+        for (int i = 0; i < 2; ++i) m_cmdTool[i]->setGeometry(margin + i * (btnW + margin), margin + 16, btnW, btnH);
+        m_picTool->resize(2 * btnW + 3 * margin, btnH + 16 + 2 * margin);
+        m_lblMenuTitle->setGeometry(margin, margin, 5 * btnW + 4 * margin, 14);
+        for (int i = 0; i < 5; ++i) m_cmdMenu[i]->setGeometry(margin + i * (btnW + margin), margin + 16, btnW, btnH);
+        m_picMENU->resize(5 * btnW + 6 * margin, btnH + 16 + 2 * margin);
+        m_fxgMX->setGeometry(0, 0, gridSize.width(), gridSize.height());
+        m_picGrid->resize(gridSize);
+        m_picICON->resize(m_picMENU->height(), m_picMENU->height());
+    }
+    const int winW = std::max(width(), gridW + px(1200));
+    const int left = (winW - gridW) / 2;
+    int y = px(300);
+    // Top band: help strip on the left, tool buttons right-aligned with the grid.
+    m_picHelpFrame->move(left, y);
+    m_picTool->move(left + gridW - m_picTool->width(), y + m_picHelpFrame->height() - m_picTool->height());
+    y += std::max(m_picHelpFrame->height(), m_picTool->height()) + px(100);
+    m_picGrid->move(left, y);
+    y += m_picGrid->height() + px(100);
+    // Bottom band: icon, title, and the menu buttons right-aligned with the grid.
+    m_picICON->move(left, y);
+    const int titleW = gridW - m_picICON->width() - m_picMENU->width() - 2 * px(100);
+    m_picTitle->setGeometry(m_picICON->geometry().right() + px(100) + 1, y, std::max(titleW, 120),
+                            m_picMENU->height());
+    m_picTitle->setPixmap(titlePixmap(m_picTitle->size()));
+    m_picMENU->move(left + gridW - m_picMENU->width(), y);
+    y += m_picMENU->height() + px(100);
+    // Date labels under the bands.
+    const int labH = 18;
+    int x = left;
+    for (auto [cap, val, w] : {std::tuple{m_lblRegDateT, m_lblRegDate, 230}, std::tuple{m_lblDspDateT, m_lblDspDate, 230},
+                               std::tuple{m_lblDateT, m_lblDate, 150}}) {
+        cap->setGeometry(x, y, 70, labH);
+        val->setGeometry(x + 74, y, w, labH);
+        x += 74 + w + 8;
+    }
+    y += labH + px(250) / 2;
+    if (flag == 0 && !isMaximized()) {
+        const int winH = y + menuBar()->sizeHint().height();
+        resize(gridW + px(1200), winH);
+        if (QScreen* s = screen()) {
+            QRect a = s->availableGeometry();
+            move(a.x() + (a.width() - frameGeometry().width()) / 2,
+                 a.y() + (a.height() - frameGeometry().height()) / 2 - px(100));
+        }
+    }
+    MenuBG();
+    m_layoutRunning = false;
+}
+
+void frmMain::MenuBG() {
+    if (isMinimized()) return;
+    m_picBG->setGeometry(0, 0, m_central->width() - px(100), m_central->height());
+    m_picBG->lower();
+    m_picBG->hide(); // the bands sit directly on the window colour; the panel is only a backdrop
+}
+
+void frmMain::ToolBtnOnOff(bool on, int index) {
+    for (int i = 0; i < 2; ++i)
+        if (index < 0 || index == i) m_cmdTool[i]->setEnabled(on);
+}
+
+void frmMain::MenuBtnOnOff(bool on, int index) {
+    for (int i = 0; i < 5; ++i)
+        if (index < 0 || index == i) m_cmdMenu[i]->setEnabled(on);
+}
+
+void frmMain::SetDateLabels(const QString& registered, const QString& shown, const QString& today) {
+    m_lblRegDate->setText(registered);
+    m_lblDspDate->setText(shown);
+    m_lblDate->setText(today);
+}
+
+void frmMain::SetOnePointHelp(const QString& text) { m_lblOnePtHelp->setText(text); }
+
+void frmMain::SetFixedStyleFlat(bool flat) {
+    m_flat = flat;
+    m_fxgMX->model().SetTextStyleFixed(flat ? GridFixedStyle::Flat : GridFixedStyle::InsetLight);
+}
+
+void frmMain::CloseForReal() {
+    m_closingForReal = true;
+    close();
+}
+
+void frmMain::chooseCommand(int code, int buttonIndex) {
+    MenuSel = code;
+    if (buttonIndex >= 0) {
+        ToolBtnOnOff(false, -1);
+        MenuBtnOnOff(false, -1);
+        MenuBtnOnOff(true, buttonIndex);
+    }
+    emit CommandChosen();
+}
+
+void frmMain::PressMenuButton(int index) {
+    if (!m_actions || !m_cmdMenu[index]->isEnabled() || MenuSel != 0) return;
+    switch (index) {
+    case 0:
+        if (m_actions->PreSortCheck() != 0) return;
+        chooseCommand(kCmdTotals, 0);
+        return;
+    case 1:
+        m_actions->PreSortCheck();
+        chooseCommand(kCmdPrint, 1);
+        return;
+    case 2:
+    case 3: {
+        if (m_actions->PreSortCheck() != 0) return;
+        m_actions->FocusKeep(1);
+        int code = index == 2 ? m_actions->ChooseRegistration() : m_actions->ChooseAuxiliary();
+        if (code <= 0) {
+            m_actions->FocusKeep(2);
+            return;
+        }
+        chooseCommand(code, index);
+        return;
+    }
+    case 4:
+        if (m_actions->ExitCheck(true) != 0) return;
+        chooseCommand(kCmdExit, 4);
+        return;
+    default:
+        return;
+    }
+}
+
+void frmMain::menuItem(int id) {
+    if (!m_actions || MenuSel != 0) return;
+    if (id >= 21 && id <= 30) {
+        m_actions->FocusKeep(0);
+        QWidget* f = QApplication::focusWidget();
+        auto* edit = qobject_cast<QLineEdit*>(f);
+        if (!edit) {
+            if (auto* combo = qobject_cast<QComboBox*>(f)) edit = combo->lineEdit();
+        }
+        if (id == 21 && edit) edit->cut();
+        else if (id == 22 && edit) edit->copy();
+        else if (id == 23 && edit) edit->paste();
+        else if (id >= 25) {
+            m_actions->FocusKeep(1);
+            if (id == 30) {
+                if (m_actions->PreSortCheck() == 0) m_actions->ForcedSave();
+                m_actions->Beep();
+            } else {
+                m_actions->EditCommand(id);
+            }
+        }
+        m_actions->FocusKeep(2);
+        return;
+    }
+    switch (id) {
+    case 11:
+        m_actions->FocusKeep(1);
+        if (m_actions->PreSortCheck() == 0) m_actions->ForcedSave();
+        m_actions->Beep();
+        m_actions->FocusKeep(2);
+        return;
+    case 12:
+    case 13:
+        if (m_actions->PreSortCheck() == 0) chooseCommand(id == 12 ? kCmdBackup : kCmdRestore, -1);
+        return;
+    case 14:
+        chooseCommand(kCmdStartDate, -1);
+        return;
+    case 16:
+        m_actions->PreSortCheck();
+        chooseCommand(kCmdPrint, -1);
+        return;
+    case 18:
+        if (m_actions->ExitCheck(false) == 0) chooseCommand(kCmdExit, -1);
+        return;
+    case 31:
+    case 41:
+    case 42:
+    case 44:
+        if (m_actions->PreSortCheck() == 0) chooseCommand(MainMenuCode(id), -1);
+        return;
+    case 51:
+    case 53:
+        chooseCommand(MainMenuCode(id), -1);
+        return;
+    default:
+        return;
+    }
+}
+
+void frmMain::subHelp() {
+    if (!m_actions) return;
+    m_actions->FocusKeep(0);
+    int topic = m_actions->HelpTopic();
+    m_actions->Beep();
+    m_actions->ShowHelp(topic);
+}
+
+bool frmMain::windowKey(QKeyEvent* e) {
+    const int key = e->key();
+    if (key == Qt::Key_F4 && (e->modifiers() & Qt::AltModifier)) {
+        if (m_actions && m_actions->HelpOpen()) {
+            m_actions->CloseAllHelp();
+            return true;
+        }
+        return false;
+    }
+    switch (key) {
+    case Qt::Key_F1:
+        subHelp();
+        return true;
+    case Qt::Key_F2: PressMenuButton(0); return true;
+    case Qt::Key_F3: PressMenuButton(1); return true;
+    case Qt::Key_F4: PressMenuButton(2); return true;
+    case Qt::Key_F5: PressMenuButton(3); return true;
+    case Qt::Key_F12: PressMenuButton(4); return true;
+    case Qt::Key_F11:
+        if (m_actions && m_cmdTool[1]->isEnabled()) m_actions->EditWorkMenu();
+        return true;
+    case Qt::Key_Tab:
+        return m_actions && m_picIO->isVisible() && m_actions->TabInItemBox();
+    default:
+        return false;
+    }
+}
+
+bool frmMain::eventFilter(QObject* obj, QEvent* e) {
+    if (e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride) {
+        auto* w = qobject_cast<QWidget*>(obj);
+        // Only keys for this window (not for a dialog in front of it) are the window's.
+        if (w && w->window() == this && QApplication::activeModalWidget() == nullptr) {
+            auto* ke = static_cast<QKeyEvent*>(e);
+            if (e->type() == QEvent::ShortcutOverride) {
+                // Function keys must reach the window before any shortcut or control takes them.
+                const int k = ke->key();
+                if ((k >= Qt::Key_F1 && k <= Qt::Key_F12) || k == Qt::Key_Tab) {
+                    ke->accept();
+                    return false;
+                }
+                return false;
+            }
+            if (windowKey(ke)) return true;
+        }
+    }
+    return QMainWindow::eventFilter(obj, e);
+}
+
+void frmMain::closeEvent(QCloseEvent* e) {
+    if (m_closingForReal) {
+        if (m_actions) m_actions->CloseAllHelp();
+        e->accept();
+        return;
+    }
+    // The close box counts as the exit button, with its question.
+    e->ignore();
+    PressMenuButton(4);
+}
+
+void frmMain::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && !m_layoutRunning) {
+        if (!m_firstResizeSeen) {
+            m_firstResizeSeen = true;
+            m_lastState = windowState();
+            return;
+        }
+        if (windowState() != m_lastState) {
+            m_lastState = windowState();
+            FormSet(1);
+        }
+    }
+}
+
+void frmMain::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    if (!m_layoutRunning) {
+        FormSet(1);
+    }
+}
+
+} // namespace mrt
