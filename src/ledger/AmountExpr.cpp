@@ -16,11 +16,15 @@ namespace {
 constexpr int kMaxTerms = 10;
 constexpr int kMaxFactors = 10;
 
-bool isReadBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isReadBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
     return s;
 }
 
@@ -30,7 +34,8 @@ std::string_view trimBlanks(std::string_view s) {
 double leadingNumber(std::string_view s) {
     size_t i = 0;
     auto skip = [&] {
-        while (i < s.size() && isReadBlank(s[i])) ++i;
+        while (i < s.size() && isReadBlank(s[i]))
+            ++i;
     };
     skip();
     std::string text;
@@ -63,7 +68,7 @@ double leadingNumber(std::string_view s) {
 // not fit 32 bits (or the value is not finite).
 bool roundToInt32(double v, int64_t& out) {
     if (!std::isfinite(v)) return false;
-    double r = std::nearbyint(v);  // default rounding mode: to nearest, ties to even
+    double r = std::nearbyint(v); // default rounding mode: to nearest, ties to even
     if (r < static_cast<double>(std::numeric_limits<int32_t>::min()) ||
         r > static_cast<double>(std::numeric_limits<int32_t>::max()))
         return false;
@@ -169,9 +174,12 @@ int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error) {
             if (!roundToInt32(result, value)) return fail(error, "overflow");
         }
 
-        if (t == 0) amount = value;
-        else if (termOps[t - 1] == '+') amount += value;
-        else amount -= value;
+        if (t == 0)
+            amount = value;
+        else if (termOps[t - 1] == '+')
+            amount += value;
+        else
+            amount -= value;
         if (!fitsInt32(amount)) return fail(error, "overflow");
     }
 

@@ -26,7 +26,9 @@ int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error = nu
 std::string EvalAmountText(const std::string& expr, int taxRate);
 
 // True when the amount may be stored in a ledger line (0..99,999,999).
-inline bool IsLedgerAmount(int64_t amount) { return amount >= kMinLedgerAmount && amount <= kMaxLedgerAmount; }
+inline bool IsLedgerAmount(int64_t amount) {
+    return amount >= kMinLedgerAmount && amount <= kMaxLedgerAmount;
+}
 
 // Display forms of an amount:
 //   mode 0: thousands separators, zero shown as nothing, right-aligned in 10 CP932 bytes;

@@ -39,14 +39,16 @@ void shiftYears(LedgerIndex& idx, int h) {
             idx.Months[yi - 1 + h] = idx.Months[yi - 1];
             idx.YearLines[yi - 1 + h] = idx.YearLines[yi - 1];
         }
-        for (int yi = 1; yi <= h; ++yi) idx.ClearYear(yi);
+        for (int yi = 1; yi <= h; ++yi)
+            idx.ClearYear(yi);
     } else if (h < 0) {
         int d = -h;
         for (int yi = 1; yi <= kMaxLedgerYears - d; ++yi) {
             idx.Months[yi - 1] = idx.Months[yi - 1 + d];
             idx.YearLines[yi - 1] = idx.YearLines[yi - 1 + d];
         }
-        for (int yi = kMaxLedgerYears - d + 1; yi <= kMaxLedgerYears; ++yi) idx.ClearYear(yi);
+        for (int yi = kMaxLedgerYears - d + 1; yi <= kMaxLedgerYears; ++yi)
+            idx.ClearYear(yi);
     }
 }
 
@@ -71,7 +73,8 @@ void moveStartInIndex(LedgerIndex& idx, int y, int m, int d, bool hasEntries) {
         idx.YearCount -= h;
         idx.Inf(1, m).LineCount = static_cast<int16_t>(idx.Inf(1, m).LineCount + 1);
     }
-    for (int yi = 1; yi <= kMaxLedgerYears; ++yi) SumYearLines(idx, yi);
+    for (int yi = 1; yi <= kMaxLedgerYears; ++yi)
+        SumYearLines(idx, yi);
     idx.FirstYear = y;
     idx.FirstMonth = m;
     idx.FirstDay = d;
@@ -82,7 +85,8 @@ void moveStartInIndex(LedgerIndex& idx, int y, int m, int d, bool hasEntries) {
     }
     idx.YearCount = idx.LastYear - idx.FirstYear + 1;
     idx.TotalLines = 0;
-    for (int yi = 1; yi <= idx.YearCount; ++yi) idx.TotalLines += idx.YearLines[yi - 1];
+    for (int yi = 1; yi <= idx.YearCount; ++yi)
+        idx.TotalLines += idx.YearLines[yi - 1];
 }
 
 // Shows the failure message, rebuilds the ledger state from the files and gives -1.
@@ -106,7 +110,7 @@ std::string StartDateTextOf(const LedgerIndex& idx) {
 }
 
 int ChangeStartDate(LedgerState& state, Dialogs& dlg, StartLine* start) {
-    if (state.index.YearCount == 0 || state.index.TotalLines == 0) return 0;  // no initial-balance line yet
+    if (state.index.YearCount == 0 || state.index.TotalLines == 0) return 0; // no initial-balance line yet
     if (dlg.MsgYesNo(std::string("この家計簿を開始する日付を変更します。") + "\r\n" + "よろしいですか？", kTitle) != 0)
         return 0;
 
@@ -114,14 +118,14 @@ int ChangeStartDate(LedgerState& state, Dialogs& dlg, StartLine* start) {
     LedgerState work;
     work.index = state.index;
     work.BlockMonthsInUse = state.BlockMonthsInUse;
-    work.MaxBlockLines = INT_MAX;  // two months of any size are fine here
+    work.MaxBlockLines = INT_MAX; // two months of any size are fine here
     work.index.BlockStartYear = state.index.FirstYear;
     work.index.BlockStartMonth = state.index.FirstMonth;
     work.index.BlockSpan = 2;
     int r = LoadLedgerBlock(work, work.block, false, dlg);
     if (r != 0 || work.block.empty()) {
         if (r <= 0) dlg.MsgOK(kLedgerReadFailedMessage, "入出金データの読込み");
-        return 0;  // nothing was changed
+        return 0; // nothing was changed
     }
     std::vector<IoRecord>& lines = work.block;
     const int32_t initialBalance = lines[0].Balance;
@@ -147,7 +151,7 @@ int ChangeStartDate(LedgerState& state, Dialogs& dlg, StartLine* start) {
     for (;;) {
         std::string answer = currentText;
         if (dlg.DateInYMD("開始する日付を変更してください。", currentText, answer) != 0) return 0;
-        if (!ParseDateText(answer, y, m, d)) continue;  // the dialog only returns real dates
+        if (!ParseDateText(answer, y, m, d)) continue; // the dialog only returns real dates
         int32_t newNum = DateNum(y, m, d);
         if (newNum == currentNum) return 0;
         if (y < kFirstLedgerYear) {

@@ -26,8 +26,10 @@ int runEval(ToolContext& ctx) {
     // "--" ends the options, so an expression such as "--5" can still be given.
     std::vector<std::string> rest;
     auto dashes = std::find(ctx.args.begin(), ctx.args.end(), "--");
-    if (dashes != ctx.args.end()) rest.assign(dashes + 1, ctx.args.end());
-    else rest = ctx.positional({"--tax", "--home"});
+    if (dashes != ctx.args.end())
+        rest.assign(dashes + 1, ctx.args.end());
+    else
+        rest = ctx.positional({"--tax", "--home"});
     if (rest.size() != 1) {
         std::cerr << "usage: mrtkel-tool eval [--tax N] [--] EXPR\n";
         return 2;

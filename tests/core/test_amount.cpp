@@ -32,7 +32,7 @@ TEST(EvalAmount, TermsAddAndSubtractInOrder) {
     EXPECT_EQ(evalOk("1000+500-200"), 1300);
     EXPECT_EQ(evalOk("100-30-20"), 50);
     EXPECT_EQ(evalOk(" 100 + 200 "), 300);
-    EXPECT_EQ(evalOk("1+-2"), -1);  // the remainder "-2" is a signed term
+    EXPECT_EQ(evalOk("1+-2"), -1); // the remainder "-2" is a signed term
     EXPECT_EQ(evalOk("5--3"), 8);
 }
 
@@ -47,13 +47,13 @@ TEST(EvalAmount, SignInFirstOrLastPlaceDoesNotSplit) {
 
 TEST(EvalAmount, FactorsRoundAfterEveryStep) {
     EXPECT_EQ(evalOk("300*3/2"), 450);
-    EXPECT_EQ(evalOk("5/2"), 2);    // 2.5 → even neighbour
-    EXPECT_EQ(evalOk("7/2"), 4);    // 3.5 → even neighbour
-    EXPECT_EQ(evalOk("5/2*2"), 4);  // rounded to 2 before doubling
+    EXPECT_EQ(evalOk("5/2"), 2);   // 2.5 → even neighbour
+    EXPECT_EQ(evalOk("7/2"), 4);   // 3.5 → even neighbour
+    EXPECT_EQ(evalOk("5/2*2"), 4); // rounded to 2 before doubling
     EXPECT_EQ(evalOk("1/3*3"), 0);
-    EXPECT_EQ(evalOk("2.5*2"), 4);  // the first factor is rounded first
-    EXPECT_EQ(evalOk("3*0.5"), 2);  // 1.5 → 2
-    EXPECT_EQ(evalOk("5*0.5"), 2);  // 2.5 → 2
+    EXPECT_EQ(evalOk("2.5*2"), 4); // the first factor is rounded first
+    EXPECT_EQ(evalOk("3*0.5"), 2); // 1.5 → 2
+    EXPECT_EQ(evalOk("5*0.5"), 2); // 2.5 → 2
     EXPECT_EQ(evalOk("100*1.08"), 108);
     EXPECT_EQ(evalOk("2.5"), 2);
     EXPECT_EQ(evalOk("3.5"), 4);
@@ -65,11 +65,11 @@ TEST(EvalAmount, FactorsRoundAfterEveryStep) {
 
 TEST(EvalAmount, NumbersAreReadFromTheLeadingCharacters) {
     EXPECT_EQ(evalOk("1,000"), 1);
-    EXPECT_EQ(evalOk("1 000"), 1000);  // blanks are skipped inside the number
+    EXPECT_EQ(evalOk("1 000"), 1000); // blanks are skipped inside the number
     EXPECT_EQ(evalOk("12abc"), 12);
     EXPECT_EQ(evalOk("abc"), 0);
     EXPECT_EQ(evalOk("1.2.3"), 1);
-    EXPECT_EQ(evalOk("１０００"), 0);  // full-width digits are not digits here
+    EXPECT_EQ(evalOk("１０００"), 0); // full-width digits are not digits here
     EXPECT_EQ(evalOk(""), 0);
     EXPECT_EQ(evalOk("    "), 0);
     EXPECT_EQ(mrt::EvalAmountText("   ", 5), "0");
@@ -77,16 +77,16 @@ TEST(EvalAmount, NumbersAreReadFromTheLeadingCharacters) {
 
 TEST(EvalAmount, ConsumptionTax) {
     EXPECT_EQ(evalOk("1000*", 5), 1050);
-    EXPECT_EQ(evalOk("100%", 5), 105);  // 104.99999 in single precision + 0.01
-    EXPECT_EQ(evalOk("98%", 5), 102);   // 102.9 rounded down
-    EXPECT_EQ(evalOk("19%", 5), 19);    // 19.95 rounded down
+    EXPECT_EQ(evalOk("100%", 5), 105); // 104.99999 in single precision + 0.01
+    EXPECT_EQ(evalOk("98%", 5), 102);  // 102.9 rounded down
+    EXPECT_EQ(evalOk("19%", 5), 19);   // 19.95 rounded down
     EXPECT_EQ(evalOk("98%", 8), 105);
     EXPECT_EQ(evalOk("100%", 10), 110);
-    EXPECT_EQ(evalOk("1000+1000%", 8), 2160);  // tax on the whole amount
+    EXPECT_EQ(evalOk("1000+1000%", 8), 2160); // tax on the whole amount
     EXPECT_EQ(evalOk("1000%", 0), 1000);
     EXPECT_EQ(evalOk("1000*", 0), 1000);
-    EXPECT_EQ(evalOk("-100%", 5), -105);  // rounded down, towards minus
-    EXPECT_EQ(evalOk("100**", 5), 105);   // "100*" is one factor once the marker is gone
+    EXPECT_EQ(evalOk("-100%", 5), -105); // rounded down, towards minus
+    EXPECT_EQ(evalOk("100**", 5), 105);  // "100*" is one factor once the marker is gone
     EXPECT_EQ(evalOk("%", 5), 0);
     EXPECT_EQ(evalOk("  1000%  ", 5), 1050);
 }
@@ -100,15 +100,15 @@ TEST(EvalAmount, TaxIsComputedInSinglePrecision) {
 
 TEST(EvalAmount, Failures) {
     expectFailure("100/0");
-    expectFailure("100/abc");  // a factor without digits is 0
+    expectFailure("100/abc"); // a factor without digits is 0
     expectFailure("0/0");
     expectFailure("2147483648");
     expectFailure("2147483647+1");
     expectFailure("0-2147483647-2");
     expectFailure("65536*65536");
-    expectFailure("2147483647.5");  // rounds to 2^31
+    expectFailure("2147483647.5"); // rounds to 2^31
     expectFailure("2000000000%", 10);
-    expectFailure(std::string(400, '9'));  // beyond double range: infinity
+    expectFailure(std::string(400, '9')); // beyond double range: infinity
     expectFailure("1+1+1+1+1+1+1+1+1+1+1");
     expectFailure("2*2*2*2*2*2*2*2*2*2*2");
 }
@@ -117,11 +117,11 @@ TEST(EvalAmount, LimitsThatStillEvaluate) {
     EXPECT_EQ(evalOk("2147483647"), 2147483647);
     EXPECT_EQ(evalOk("-2147483648"), INT32_MIN);
     EXPECT_EQ(evalOk("0-2147483647-1"), INT32_MIN);
-    EXPECT_EQ(evalOk("-2147483647-5"), -2147483647);  // one term: the leading sign stops splitting
+    EXPECT_EQ(evalOk("-2147483647-5"), -2147483647); // one term: the leading sign stops splitting
     EXPECT_EQ(evalOk("1+1+1+1+1+1+1+1+1+1"), 10);
     EXPECT_EQ(evalOk("2*2*2*2*2*2*2*2*2*2"), 1024);
     EXPECT_EQ(evalOk("2*2*2*2*2*2*2*2*2*2+2*2*2*2*2*2*2*2*2*2"), 2048);
-    EXPECT_EQ(EvalAmount("10/4", 5), 2);  // no error pointer needed
+    EXPECT_EQ(EvalAmount("10/4", 5), 2); // no error pointer needed
 }
 
 TEST(EvalAmount, LedgerRange) {
@@ -146,7 +146,7 @@ TEST(FormatAmount, Modes) {
     EXPECT_EQ(FormatAmount(int64_t{-123456}, 0), "  -123,456");
     EXPECT_EQ(FormatAmount(int64_t{0}, 1), "0       ");
     EXPECT_EQ(FormatAmount(int64_t{1234567}, 1), "1234567 ");
-    EXPECT_EQ(FormatAmount(int64_t{123456789}, 3), "12345678");  // cut to 8 bytes
+    EXPECT_EQ(FormatAmount(int64_t{123456789}, 3), "12345678"); // cut to 8 bytes
 }
 
 TEST(FormatAmount, FromCellText) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -97,6 +98,14 @@ public:
         return files;
     }
 
+    // Runs the tool's independent consistency check over the data folder; "" when it is clean.
+    std::string Check() const {
+        std::string out = m_dir / "check.txt";
+        std::string cmd = std::string(MRTKEL_TOOL_PATH) + " --home '" + m_dir.path() + "' check > '" + out + "' 2>&1";
+        int rc = std::system(cmd.c_str());
+        return rc == 0 ? "" : "check failed:\n" + mrt::test::ReadBytes(out);
+    }
+
     LedgerState st;
 
 private:
@@ -142,7 +151,7 @@ TEST(ChangeStartDate, SameYearEarlierMonthKeepsBalances) {
     ASSERT_EQ(dlg.transcript().size(), 3u);
     EXPECT_EQ(dlg.transcript()[0].title, kTitle);
     EXPECT_EQ(dlg.transcript()[1].message, "開始する日付を変更してください。");
-    EXPECT_EQ(dlg.transcript()[1].buttons, std::vector<std::string>{"2003/04/10"});  // the current date
+    EXPECT_EQ(dlg.transcript()[1].buttons, std::vector<std::string>{"2003/04/10"}); // the current date
     EXPECT_EQ(dlg.transcript()[2].message, "最初の残高を入力してください。");
     EXPECT_EQ(start.StartDateText, "20030201");
     EXPECT_EQ(start.InitialBalance, 10000);
@@ -160,6 +169,7 @@ TEST(ChangeStartDate, SameYearEarlierMonthKeepsBalances) {
     EXPECT_EQ(DateNum(l.st.block.back()), 20040105);
 
     l.Reload();
+    EXPECT_EQ(l.Check(), "");
     std::vector<IoRecord> all = l.AllLines(l.st.index);
     ASSERT_EQ(all.size(), 5u);
     EXPECT_EQ(DateNum(all[0]), 20030201);
@@ -171,10 +181,11 @@ TEST(ChangeStartDate, SameYearLaterMonthUpToTheFirstEntry) {
     Ledger l;
     l.Create(line(2003, 3, 20, "", 0, 0), 500, {line(2003, 5, 10, "給与", 1000, 0), line(2003, 5, 11, "食費", 0, 200)});
     ScriptedDialogs dlg;
-    scriptChange(dlg, "2003/05/10", "700");  // the first entry's own date is allowed
+    scriptChange(dlg, "2003/05/10", "700"); // the first entry's own date is allowed
     ASSERT_EQ(ChangeStartDate(l.st, dlg), 0);
 
     l.Reload();
+    EXPECT_EQ(l.Check(), "");
     const LedgerIndex& idx = l.st.index;
     EXPECT_EQ(idx.FirstMonth, 5);
     EXPECT_EQ(idx.Inf(1, 3).LineCount, 0);
@@ -195,6 +206,8 @@ TEST(ChangeStartDate, SameYearLaterMonthUpToTheFirstEntry) {
 TEST(ChangeStartDate, EarlierYearCreatesTheYearAndCarriesTheBalance) {
     Ledger l;
     createSpread(l);
+    // A stray year file before the ledger is replaced by a new one, not reused.
+    ASSERT_TRUE(mrt::test::WriteBytes(l.file("Io2001.usr"), std::string(1000, 'x')));
     ScriptedDialogs dlg;
     scriptChange(dlg, "2001/12/31", "20000");
     StartLine start;
@@ -204,10 +217,11 @@ TEST(ChangeStartDate, EarlierYearCreatesTheYearAndCarriesTheBalance) {
     EXPECT_TRUE(l.has("Io2001.usr"));
     EXPECT_EQ(std::filesystem::file_size(l.file("Io2001.usr")), 648000u);
     EXPECT_TRUE(l.has("Inf2001.usr"));
-    EXPECT_TRUE(l.has("Inf2002.usr"));  // a year without lines: information file only
+    EXPECT_TRUE(l.has("Inf2002.usr")); // a year without lines: information file only
     EXPECT_FALSE(l.has("Io2002.usr"));
 
     l.Reload();
+    EXPECT_EQ(l.Check(), "");
     const LedgerIndex& idx = l.st.index;
     EXPECT_EQ(idx.FirstYear, 2001);
     EXPECT_EQ(idx.YearCount, 4);
@@ -216,11 +230,16 @@ TEST(ChangeStartDate, EarlierYearCreatesTheYearAndCarriesTheBalance) {
     EXPECT_EQ(idx.YearLines[2], 3);
     EXPECT_EQ(idx.YearLines[3], 1);
     EXPECT_EQ(idx.Inf(3, 4).LineCount, 1);
+    YearFile f;
+    ASSERT_EQ(OpenIoFile(idx, 2001, dlg, f), 6000);
+    IoRecord r;
+    ASSERT_TRUE(ReadIoRecord(f, 1, r));
+    EXPECT_EQ(r.Year, kFillerYear);
     std::vector<IoRecord> all = l.AllLines(idx);
     ASSERT_EQ(all.size(), 5u);
     EXPECT_EQ(DateNum(all[0]), 20011231);
     expectConsistent(all, 20000);
-    EXPECT_EQ(all.back().Balance, 23500);  // beyond the two rewritten months
+    EXPECT_EQ(all.back().Balance, 23500); // beyond the two rewritten months
 }
 
 TEST(ChangeStartDate, LaterYearDeletesTheDroppedYears) {
@@ -241,6 +260,7 @@ TEST(ChangeStartDate, LaterYearDeletesTheDroppedYears) {
     EXPECT_EQ(l.st.index.FirstYear, 2004);
     EXPECT_EQ(l.st.index.YearCount, 1);
     l.Reload();
+    EXPECT_EQ(l.Check(), "");
     const LedgerIndex& idx = l.st.index;
     EXPECT_EQ(idx.FirstYear, 2004);
     EXPECT_EQ(idx.FirstMonth, 1);
@@ -264,6 +284,7 @@ TEST(ChangeStartDate, LaterYearWithoutLinesGetsItsYearFile) {
     EXPECT_EQ(std::filesystem::file_size(l.file("Io2003.usr")), 648000u);
 
     l.Reload();
+    EXPECT_EQ(l.Check(), "");
     const LedgerIndex& idx = l.st.index;
     EXPECT_EQ(idx.FirstYear, 2003);
     EXPECT_EQ(idx.YearCount, 2);
@@ -288,6 +309,18 @@ TEST(ChangeStartDate, RefusedDatesAreAskedAgain) {
     EXPECT_EQ(ChangeStartDate(l.st, dlg), 0);
     EXPECT_EQ(dlg.transcript()[2].title, kTitle);
     EXPECT_EQ(l.Snapshot(), before);
+}
+
+TEST(ChangeStartDate, TheLedgerStaysWithinFiftyYears) {
+    Ledger l;
+    l.Create(line(2001, 1, 1, "", 0, 0), 0, {line(2050, 1, 1, "給与", 100, 0)});
+    ASSERT_EQ(l.st.index.YearCount, 50);
+    ScriptedDialogs dlg;
+    dlg.expect("MsgYesNo", 0);
+    dlg.expect("DateInYMD", 0).withText("2000/12/31");
+    dlg.expect("MsgOK").expectMessage("５０年以内");
+    dlg.expect("DateInYMD", 0).withText("2001/01/01");
+    EXPECT_EQ(ChangeStartDate(l.st, dlg), 0);
 }
 
 TEST(ChangeStartDate, FirstEntryIsTheEarliestEvenWhenUnsorted) {
@@ -319,7 +352,7 @@ TEST(ChangeStartDate, CancelAtEveryQuestionChangesNothing) {
         EXPECT_EQ(ChangeStartDate(l.st, dlg), 0);
     }
     {
-        ScriptedDialogs dlg;  // the current start date again: nothing to do, no amount asked
+        ScriptedDialogs dlg; // the current start date again: nothing to do, no amount asked
         dlg.expect("MsgYesNo", 0);
         dlg.expect("DateInYMD", 0).withText("2003/04/10");
         EXPECT_EQ(ChangeStartDate(l.st, dlg), 0);
@@ -351,6 +384,7 @@ TEST(ChangeStartDate, LedgerWithTheInitialLineOnly) {
     EXPECT_FALSE(l.has("Inf2004.usr"));
 
     l.Reload();
+    EXPECT_EQ(l.Check(), "");
     const LedgerIndex& idx = l.st.index;
     EXPECT_EQ(idx.FirstYear, 2005);
     EXPECT_EQ(idx.LastYear, 2005);
@@ -365,6 +399,7 @@ TEST(ChangeStartDate, LedgerWithTheInitialLineOnly) {
     scriptChange(again, "2004/12/31", "900");
     ASSERT_EQ(ChangeStartDate(l.st, again), 0);
     l.Reload();
+    EXPECT_EQ(l.Check(), "");
     EXPECT_EQ(l.st.index.FirstYear, 2004);
     EXPECT_EQ(l.st.index.LastYear, 2004);
     EXPECT_EQ(l.st.index.YearCount, 1);
@@ -378,7 +413,7 @@ TEST(ChangeStartDate, AFailedSaveLeavesTheFilesAndEndsWithMinusOne) {
     std::vector<IoRecord> block = l.st.block;
     ScriptedDialogs dlg;
     scriptChange(dlg, "2001/05/05", "10000");
-    dlg.expectBox(MsgResult::OK);  // the save's own error message
+    dlg.expectBox(MsgResult::OK); // the save's own error message
     dlg.expect("MsgOK").expectMessage("ファイル処理中にエラーが発生しました。");
     SetFileBatchFailureAfter(0);
     int r = ChangeStartDate(l.st, dlg);
@@ -386,7 +421,7 @@ TEST(ChangeStartDate, AFailedSaveLeavesTheFilesAndEndsWithMinusOne) {
     EXPECT_EQ(r, -1);
     EXPECT_EQ(l.Snapshot(), before);
     EXPECT_EQ(l.st.index.FirstYear, 2003);
-    EXPECT_EQ(l.st.block, block);  // reloaded from the files
+    EXPECT_EQ(l.st.block, block); // reloaded from the files
 }
 
 TEST(ChangeInitialBalance, RewritesTheFirstBlockAndCarriesOnSave) {
@@ -408,10 +443,11 @@ TEST(ChangeInitialBalance, RewritesTheFirstBlockAndCarriesOnSave) {
     EXPECT_EQ(l.st.block[0].Balance, 12000);
     EXPECT_EQ(l.st.block[1].Balance, 11000);
     EXPECT_EQ(l.st.block[2].Balance, 16000);
-    EXPECT_EQ(DateNum(l.st.block[0]), 20030410);  // the date stays
+    EXPECT_EQ(DateNum(l.st.block[0]), 20030410); // the date stays
 
     ASSERT_EQ(SaveLedgerBlock(l.st, dlg), 0);
     l.Reload();
+    EXPECT_EQ(l.Check(), "");
     std::vector<IoRecord> all = l.AllLines(l.st.index);
     expectConsistent(all, 12000);
     EXPECT_EQ(all.back().Balance, 15500);
@@ -420,7 +456,7 @@ TEST(ChangeInitialBalance, RewritesTheFirstBlockAndCarriesOnSave) {
 TEST(ChangeInitialBalance, RefusedOutsideTheFirstBlockAndOnOverflow) {
     Ledger l;
     createSpread(l);
-    ASSERT_GT(l.st.BlockPos, 0);  // the newest block does not hold the initial-balance line
+    ASSERT_GT(l.st.BlockPos, 0); // the newest block does not hold the initial-balance line
     std::vector<IoRecord> block = l.st.block;
     EXPECT_EQ(ChangeInitialBalance(l.st, 1, nullptr), -1);
     EXPECT_EQ(l.st.block, block);
