@@ -1,0 +1,154 @@
+// mrtkel-tool totals: the totals table of one week and its closing period, as the window shows it.
+#include "names/NameTables.h"
+#include "tool/ToolCommands.h"
+#include "tool/ToolLedger.h"
+#include "totals/Totals.h"
+#include "util/Cp932.h"
+#include "util/DateText.h"
+#include "util/Paths.h"
+
+#include <cstdlib>
+#include <iostream>
+
+namespace mrt {
+namespace {
+
+std::string csvField(const std::string& s) {
+    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+    std::string q = "\"";
+    for (char c : s) {
+        if (c == '"') q += '"';
+        q += c;
+    }
+    return q + "\"";
+}
+
+std::string padded(const std::string& s, int width) {
+    int w = AnsiByteLength(s);
+    return w >= width ? s : s + std::string(width - w, ' ');
+}
+
+std::string rightAligned(const std::string& s, int width) {
+    int w = AnsiByteLength(s);
+    return w >= width ? s : std::string(width - w, ' ') + s;
+}
+
+// "#,0": thousands separators, 0 shown as "0".
+std::string grouped(int64_t v) {
+    std::string digits = std::to_string(v < 0 ? -v : v);
+    std::string out;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return (v < 0 ? "-" : "") + out;
+}
+
+CivilDate dayOfColumn(const TotalsState& st, int column) {
+    CivilDate d;
+    DateFromKey(DateKey(st.WeekStart.year, st.WeekStart.month, st.WeekStart.day) + column - 1, d.year, d.month, d.day);
+    return d;
+}
+
+// "mm/dd(aaa)" with the short Japanese weekday name.
+std::string dayHeader(const CivilDate& d) {
+    static const char* kWeekdays[7] = {"日", "月", "火", "水", "木", "金", "土"};
+    int key = DateKey(d.year, d.month, d.day);  // key 0 (30 December 1899) was a Saturday
+    return FormatDate(d.year, d.month, d.day).substr(5) + "(" + kWeekdays[(key % 7 + 6) % 7] + ")";
+}
+
+void writeCsv(const TotalsState& st, const BgtRecord& budget) {
+    std::cout << "name";
+    for (int c = 1; c <= st.DayCount; ++c) {
+        CivilDate d = dayOfColumn(st, c);
+        std::cout << ',' << FormatDate(d.year, d.month, d.day, "-");
+    }
+    std::cout << ",week,period,budget\n";
+    for (int r = 1; r <= st.RowCount; ++r) {
+        std::cout << csvField(st.rowNames[r]);
+        for (int c = 1; c <= st.DayCount + 2; ++c) std::cout << ',' << st.table[r][c];
+        int32_t amount = 0;
+        bool exceeded = false;
+        std::cout << ',';
+        if (TotalsBudgetOf(st, budget, r, amount, exceeded)) std::cout << amount << (exceeded ? "*" : "");
+        std::cout << "\n";
+    }
+}
+
+void writeText(const TotalsState& st, const BgtRecord& budget) {
+    constexpr int kName = 20, kCell = 12;
+    std::cout << "表示データ " << FormatDate(st.WeekStart.year, st.WeekStart.month, st.WeekStart.day) << "～"
+              << FormatDate(st.LastDate.year, st.LastDate.month, st.LastDate.day) << "  締め日 "
+              << (st.closingDay == 31 ? std::string("末日") : std::to_string(st.closingDay) + "日") << "  締め期間 "
+              << FormatDate(st.periodStart.year, st.periodStart.month, st.periodStart.day) << "～"
+              << FormatDate(st.periodEnd.year, st.periodEnd.month, st.periodEnd.day) << "\n";
+    std::cout << padded("項目名", kName);
+    for (int c = 1; c <= st.DayCount; ++c) std::cout << rightAligned(dayHeader(dayOfColumn(st, c)), kCell);
+    std::cout << rightAligned("週合計", kCell) << rightAligned(std::to_string(st.closingMonth) + "月締合計", kCell)
+              << rightAligned(std::to_string(st.closingMonth) + "月予算", kCell) << "\n";
+    for (int r = 1; r <= st.RowCount; ++r) {
+        if (r == st.nIn + 1 || r == st.RowCount - 2) std::cout << std::string(kName + kCell * (st.DayCount + 3), '-') << "\n";
+        std::cout << padded(st.rowNames[r], kName);
+        for (int c = 1; c <= st.DayCount + 2; ++c) std::cout << rightAligned(grouped(st.table[r][c]), kCell);
+        int32_t amount = 0;
+        bool exceeded = false;
+        if (TotalsBudgetOf(st, budget, r, amount, exceeded))
+            std::cout << rightAligned(grouped(amount) + (exceeded ? "*" : " "), kCell);
+        std::cout << "\n";
+    }
+}
+
+// totals --date YYYY-MM-DD [--closing-day N] [--csv]. The closing day option replaces the setting
+// for this run only; no file is changed. Exit 0; 1 when the data cannot be read or the ledger is
+// empty; 2 on a usage error.
+int runTotals(ToolContext& ctx) {
+    auto dateText = ctx.option("--date");
+    CivilDate lastDate;
+    if (!dateText || !ParseToolDate(*dateText, lastDate.year, lastDate.month, lastDate.day)) {
+        std::cerr << "usage: mrtkel-tool totals --date YYYY-MM-DD [--closing-day N] [--csv]\n";
+        return 2;
+    }
+    IniRecord settings = ctx.settings;
+    if (auto cd = ctx.option("--closing-day")) {
+        char* end = nullptr;
+        long v = std::strtol(cd->c_str(), &end, 10);
+        if (cd->empty() || *end != '\0' || v < -32768 || v > 32767) {
+            std::cerr << "totals: --closing-day takes a day number (1..31; other values mean 31)\n";
+            return 2;
+        }
+        settings.ClosingDay = static_cast<int16_t>(v);
+    }
+    NameTables names;
+    std::string itemPath = NameFilesIn(ctx.dataFolder).item;
+    if (LoadItemTable(itemPath, names) < 0) {
+        std::cerr << "totals: 項目名データが読めないか壊れています: " << itemPath << "\n";
+        return 1;
+    }
+    LedgerState ledger;
+    if (!OpenToolLedger(ctx, ledger)) return 1;
+    if (ledger.index.YearCount == 0) {
+        std::cerr << "totals: 入出金データがありません\n";
+        return 1;
+    }
+    BgtRecord budget;
+    TotalsSession s;
+    s.ledger = &ledger;
+    s.names = &names;
+    s.settings = &settings;
+    s.settingsPath = ResolveCase(ctx.dataFolder, kSettingsFileName);
+    s.budget = &budget;
+    s.budgetPlace = BudgetPlaceOf(ctx.home);
+    s.dlg = ctx.dialogs;
+    if (ComputeTotals(s, lastDate, true) != 0) return 1;
+    if (ctx.flag("--csv")) writeCsv(s.state, budget);
+    else writeText(s.state, budget);
+    return 0;
+}
+
+} // namespace
+} // namespace mrt
+
+MRT_TOOL_COMMAND(totals,
+                 "totals --date YYYY-MM-DD [--closing-day N] [--csv]: totals of the week ending at the date, its "
+                 "closing period and the budget (\"*\" = exceeded)",
+                 mrt::runTotals);

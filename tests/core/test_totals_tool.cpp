@@ -1,0 +1,112 @@
+// mrtkel-tool totals and budget on a small data folder written through the core's own savers.
+#include "test_totals_fixture.h"
+
+#include <cstdio>
+#include <sys/wait.h>
+
+using namespace totals_test;
+
+namespace {
+
+std::string runTool(const std::string& args, int& status) {
+    std::string cmd = std::string(MRTKEL_TOOL_PATH) + " " + args + " 2>/dev/null";
+    FILE* p = popen(cmd.c_str(), "r");
+    std::string out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    int rc = pclose(p);
+    status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return out;
+}
+
+class TotalsTool : public TotalsFixture {
+protected:
+    void SetUp() override {
+        // Expense items listed 交通費, 食費, 光熱費: positions differ from slots.
+        MoveName(names, kItemTable, 1, 3, -1);
+        MoveName(names, kItemTable, 1, 2, -1);
+        ASSERT_EQ(SaveItemTable(DataFolder(dir.path()) + "TBITEM.mrt", names, dlg), 0);
+        writeLedger(1000, {{2024, 2, 26, "初期残高", 0, 0},
+                           {2024, 2, 27, "食費", 0, 300},
+                           {2024, 3, 1, "給与", 9000, 0},
+                           {2024, 3, 2, "交通費", 0, 50}});
+        budget.HeldYear = 2024;
+        FillBudget(budget, -1);
+        budget.at(3, 1, 1) = 100;    // 食費 (slot 1) in March
+        budget.at(3, 1, 3) = 2000;   // 交通費 (slot 3)
+        budget.at(12, 0, 1) = 7;     // December only
+        ASSERT_EQ(SaveBudget(budget, 2024, names.items, BudgetPlaceOf(dir.path()), dlg), 0);
+    }
+    std::string home() const { return "--home " + dir.path() + " "; }
+};
+
+} // namespace
+
+TEST_F(TotalsTool, CsvTableAsTheWindowShowsIt) {
+    int status = -1;
+    std::string out = runTool(home() + "totals --date 2024-03-02 --closing-day 31 --csv", status);
+    EXPECT_EQ(status, 0);
+    // Week 2/26..3/2 (ledger starts 2/26); period March.
+    EXPECT_EQ(out,
+              "name,2024-02-26,2024-02-27,2024-02-28,2024-02-29,2024-03-01,2024-03-02,week,period,budget\n"
+              "給与,0,0,0,0,9000,0,9000,9000,\n"
+              "賞与,0,0,0,0,0,0,0,0,\n"
+              "(不明),0,0,0,0,0,0,0,0,\n"
+              "交通費,0,0,0,0,0,50,50,50,2000\n"
+              "食費,0,300,0,0,0,0,300,0,100\n"
+              "光熱費,0,0,0,0,0,0,0,0,\n"
+              "(不明),0,0,0,0,0,0,0,0,\n"
+              "(入金合計),0,0,0,0,9000,0,9000,9000,\n"
+              "(出金合計),0,300,0,0,0,50,350,50,\n"
+              "(差引残高),1000,700,700,700,9700,9650,9650,9650,\n");
+
+    // Closing day 27: 2 March lies in March's period, 28 February .. 27 March; a day without
+    // lines before the period start does not count.
+    out = runTool(home() + "totals --date 2024-03-02 --closing-day 27 --csv", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("\n食費,0,300,0,0,0,0,300,0,100\n"), std::string::npos) << out;
+    // Closing day 1: the closing month becomes April, which has no budget.
+    out = runTool(home() + "totals --date 2024-03-02 --closing-day 1 --csv", status);
+    EXPECT_NE(out.find("\n交通費,0,0,0,0,0,50,50,50,\n"), std::string::npos) << out;
+}
+
+TEST_F(TotalsTool, ExceededBudgetIsMarkedAndUsageErrorsExit2) {
+    int status = -1;
+    std::string out = runTool(home() + "totals --date 2024-03-31 --csv", status);  // clamped to 3/2
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out.substr(0, out.find('\n')),
+              "name,2024-02-26,2024-02-27,2024-02-28,2024-02-29,2024-03-01,2024-03-02,week,period,budget");
+    // The setting's closing day (31) was used and the settings file was not written.
+    EXPECT_EQ(test::ReadBytes(DataFolder(dir.path()) + "INIT.mrt"), "");
+
+    budget.at(3, 1, 3) = 10;
+    ASSERT_EQ(SaveBudget(budget, 2024, names.items, BudgetPlaceOf(dir.path()), dlg), 0);
+    out = runTool(home() + "totals --date 2024-03-02 --csv", status);
+    EXPECT_NE(out.find("\n交通費,0,0,0,0,0,50,50,50,10*\n"), std::string::npos) << out;
+
+    runTool(home() + "totals --date 2024-13-01", status);
+    EXPECT_EQ(status, 2);
+    runTool(home() + "totals --date 2024-03-01 --closing-day x", status);
+    EXPECT_EQ(status, 2);
+}
+
+TEST_F(TotalsTool, BudgetCsvInDisplayOrderWithPreviousDecember) {
+    int status = -1;
+    std::string out = runTool(home() + "budget --year 2024 --csv", status);
+    EXPECT_EQ(status, 0);
+    std::string march = "3,income,1,1,給与,\n3,income,2,2,賞与,\n"
+                        "3,expense,1,23,交通費,2000\n3,expense,2,21,食費,100\n3,expense,3,22,光熱費,\n";
+    EXPECT_NE(out.find(march), std::string::npos) << out;
+    EXPECT_EQ(out.rfind("month,kind,position,key,item,amount\n", 0), 0u);
+
+    // 2025 has no file: every month shows December 2024.
+    out = runTool(home() + "budget --year 2025 --csv", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("\n7,income,1,1,給与,7\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\n7,expense,1,23,交通費,\n"), std::string::npos) << out;
+    EXPECT_EQ(test::ReadBytes(DataFolder(dir.path()) + "Bgt2025.usr"), "") << "nothing written";
+
+    runTool(home() + "budget", status);
+    EXPECT_EQ(status, 2);
+}
