@@ -1,0 +1,353 @@
+#include "ledger/LedgerSheet.h"
+
+#include "app/Dialogs.h"
+#include "app/GridModel.h"
+#include "ledger/AmountExpr.h"
+#include "ledger/LedgerBalance.h"
+#include "ledger/LedgerBlock.h"
+#include "ledger/LedgerIndex.h"
+#include "ledger/LedgerSave.h"
+#include "util/Cp932.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+namespace mrt {
+namespace {
+
+const LedgerColumnSpec kColumns[kLedgerDataCols + 1] = {
+    {"No.", 0, false},
+    {" 年", 2, false},
+    {" 月", 2, false},
+    {" 日", 2, false},
+    {" 　項　目　名 ", kItemNameBytes, true},
+    {"  内 訳・備 考   ", kNoteBytes, true},
+    {" 店名・相手先 ", kShopNameBytes, true},
+    {"  入　金  ", 10, false},
+    {"  出　金  ", 10, false},
+    {"  残　高  ", 10, false},
+};
+
+std::string twoDigits(int64_t v, char pad) {
+    char buf[24];
+    if (pad == '0')
+        std::snprintf(buf, sizeof buf, "%02lld", static_cast<long long>(v));
+    else
+        std::snprintf(buf, sizeof buf, "%2lld", static_cast<long long>(v));
+    return buf;
+}
+
+std::string grouped(int64_t v) {
+    std::string digits = std::to_string(v < 0 ? -v : v);
+    std::string out;
+    int n = 0;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        if (n && n % 3 == 0) out.insert(out.begin(), ',');
+        out.insert(out.begin(), *it);
+        ++n;
+    }
+    return v < 0 ? "-" + out : out;
+}
+
+std::string trimBlanks(const std::string& s) {
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    size_t e = s.find_last_not_of(' ');
+    return s.substr(b, e - b + 1);
+}
+
+} // namespace
+
+const LedgerColumnSpec& LedgerColumnOf(int col) {
+    if (col < 1 || col > kLedgerDataCols) return kColumns[0];
+    return kColumns[col];
+}
+
+TextMeasure FixedPitchMeasure(int halfWidth, int height) {
+    return [halfWidth, height](const std::string& text) {
+        return TextSize{AnsiByteLength(text) * halfWidth, height};
+    };
+}
+
+LedgerGridGeometry SetUpLedgerGrid(GridModel& grid, const GridSpec& spec, const TextMeasure& measure) {
+    LedgerGridGeometry g;
+    TextSize a = measure("A");
+    g.charWidth = a.width;
+    g.textHeight = a.height;
+
+    grid.SetRedraw(false);
+    grid.SetFontName("ＭＳ ゴシック");
+    grid.SetFontSize(9);
+    const int cols = spec.fixedCols + spec.dataCols;
+    const int rows = spec.fixedRows + spec.lineRows + kLedgerSpareRows;
+    grid.SetCols(cols);
+    grid.SetRows(rows);
+    grid.SetFixedCols(spec.fixedCols);
+    grid.SetFixedRows(spec.fixedRows);
+
+    int sum = 0;
+    for (int c = 0; c < cols; ++c) {
+        int w = measure(LedgerColumnOf(c).header).width;
+        grid.SetColWidth(c, w);
+        sum += w;
+    }
+    const int dataRowHeight = a.height * 6 / 5;
+    grid.SetDefaultRowHeight(dataRowHeight);
+    grid.SetAllRowHeights(dataRowHeight);
+    for (int r = 0; r < spec.fixedRows; ++r) grid.SetRowHeight(r, a.height);
+
+    grid.SetColAlignment(0, GridAlign::Center);
+    for (int c = kColYear; c <= kColDay; ++c) grid.SetColAlignment(c, GridAlign::Center);
+    for (int c = kColItem; c < cols; ++c) grid.SetColAlignment(c, GridAlign::Left);
+    for (int c = 0; c < cols; ++c) grid.SetTextMatrix(0, c, LedgerColumnOf(c).header);
+    for (int r = 1; r < rows; ++r)
+        grid.SetTextMatrix(r, 0, r <= spec.lineRows ? std::to_string(r) : std::string("*"));
+
+    g.height = a.height + spec.displayRows * dataRowHeight + a.height * 2 / 5;
+    g.scrollBar = spec.displayRows < spec.lineRows + kLedgerSpareRows;
+    g.width = sum + (g.scrollBar ? a.width * 27 / 10 : a.width * 3 / 5);
+    grid.SetScrollBars(g.scrollBar ? GridScrollBars::Vertical : GridScrollBars::None);
+    grid.SetSelectionMode(GridSelectionMode::Free);
+    grid.SetRedraw(true);
+    return g;
+}
+
+std::string LedgerCellDisplay(int col, int64_t value) {
+    switch (col) {
+    case kColYear: return twoDigits(value % 100, '0');
+    case kColMonth:
+    case kColDay: return twoDigits(value, ' ');
+    case kColIncome:
+    case kColExpense: return value == 0 ? std::string() : FormatAmount(value, 0);
+    case kColBalance: {
+        std::string text = grouped(value);
+        // Balances can outgrow the 10 bytes of the column; never cut one.
+        return text.size() >= 10 ? text : std::string(10 - text.size(), ' ') + text;
+    }
+    default: return std::to_string(value);
+    }
+}
+
+std::string LedgerCellEditText(int col, const std::string& cellText) {
+    std::string t = trimBlanks(cellText);
+    if (col >= kColIncome && col <= kColBalance) t.erase(std::remove(t.begin(), t.end(), ','), t.end());
+    return t;
+}
+
+int64_t LedgerCellNumber(const std::string& cellText) {
+    int64_t v = 0;
+    bool neg = false, any = false;
+    for (size_t i = 0; i < cellText.size(); ++i) {
+        char c = cellText[i];
+        if (c == ' ' || c == ',') continue;
+        if (c == '-' && !any && !neg) {
+            neg = true;
+            continue;
+        }
+        if (c < '0' || c > '9') return 0;
+        any = true;
+        if (v > std::numeric_limits<int64_t>::max() / 10 - 10) return 0;
+        v = v * 10 + (c - '0');
+    }
+    return neg ? -v : v;
+}
+
+void FillGridRow(GridModel& grid, int row, const IoRecord& rec) {
+    grid.SetTextMatrix(row, kColYear, LedgerCellDisplay(kColYear, rec.Year));
+    grid.SetTextMatrix(row, kColMonth, LedgerCellDisplay(kColMonth, rec.Month));
+    grid.SetTextMatrix(row, kColDay, LedgerCellDisplay(kColDay, rec.Day));
+    grid.SetTextMatrix(row, kColItem, rec.ItemName);
+    grid.SetTextMatrix(row, kColNote, rec.Note);
+    grid.SetTextMatrix(row, kColShop, rec.ShopName);
+    grid.SetTextMatrix(row, kColIncome, LedgerCellDisplay(kColIncome, rec.Income));
+    grid.SetTextMatrix(row, kColExpense, LedgerCellDisplay(kColExpense, rec.Expense));
+    grid.SetTextMatrix(row, kColBalance, LedgerCellDisplay(kColBalance, rec.Balance));
+}
+
+IoRecord ReadGridRow(const GridModel& grid, int row) {
+    IoRecord rec;
+    rec.Year = static_cast<int16_t>(2000 + LedgerCellNumber(grid.TextMatrix(row, kColYear)));
+    rec.Month = static_cast<int16_t>(LedgerCellNumber(grid.TextMatrix(row, kColMonth)));
+    rec.Day = static_cast<int16_t>(LedgerCellNumber(grid.TextMatrix(row, kColDay)));
+    rec.ItemName = TrimRight(grid.TextMatrix(row, kColItem));
+    rec.Note = TrimRight(grid.TextMatrix(row, kColNote));
+    rec.ShopName = TrimRight(grid.TextMatrix(row, kColShop));
+    auto amount = [&](int col) {
+        int64_t v = LedgerCellNumber(grid.TextMatrix(row, col));
+        return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                        std::numeric_limits<int32_t>::max()));
+    };
+    rec.Income = amount(kColIncome);
+    rec.Expense = amount(kColExpense);
+    rec.Balance = amount(kColBalance);
+    return rec;
+}
+
+void BlankGridRow(GridModel& grid, int row) {
+    for (int c = 1; c <= kLedgerDataCols; ++c) grid.SetTextMatrix(row, c, std::string());
+}
+
+std::string DateRangeLabel(int32_t first, int32_t last) {
+    if (first == 0 && last == 0) return " 登録済みデータ無し";
+    auto one = [](int32_t d) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%d年%02d月%02d日", d / 10000, d / 100 % 100, d % 100);
+        return std::string(buf);
+    };
+    return one(first) + "～" + one(last);
+}
+
+// ---- LedgerSheet ------------------------------------------------------------------------------
+
+LedgerSheet::LedgerSheet(GridModel& grid, LedgerState& ledger, const IniRecord& settings, const StartLine& start,
+                         Dialogs& dlg)
+    : m_grid(grid), m_ledger(ledger), m_settings(settings), m_start(start), m_dlg(dlg) {}
+
+void LedgerSheet::ensureRows(int lines) {
+    const int needed = m_grid.FixedRows() + lines + kLedgerSpareRows;
+    if (m_grid.Rows() >= needed) return;
+    const int old = m_grid.Rows();
+    m_grid.SetRows(needed);
+    for (int r = std::max(old, 1); r < needed; ++r)
+        m_grid.SetTextMatrix(r, 0, r <= lines ? std::to_string(r) : std::string("*"));
+    // Earlier "*" labels that now number lines.
+    for (int r = 1; r <= lines && r < old; ++r) m_grid.SetTextMatrix(r, 0, std::to_string(r));
+}
+
+void LedgerSheet::FillFromBlock() {
+    const std::vector<IoRecord>& block = m_ledger.block;
+    const int n = static_cast<int>(block.size());
+    ensureRows(std::max(n, m_ledger.MaxBlockLines));
+    const bool redraw = m_grid.Redraw();
+    m_grid.SetRedraw(false);
+    for (int i = 0; i < n; ++i) FillGridRow(m_grid, i + 1, block[static_cast<size_t>(i)]);
+    const int blankTo = std::min(std::max(m_lastRow + 1, n + 1), m_grid.Rows() - 1);
+    for (int r = n + 1; r <= blankTo; ++r) BlankGridRow(m_grid, r);
+    m_lastRow = n;
+    m_grid.SetRedraw(redraw);
+    ResetDates();
+}
+
+void LedgerSheet::GridToBlock() {
+    std::vector<IoRecord> lines;
+    lines.reserve(static_cast<size_t>(m_lastRow));
+    for (int r = 1; r <= m_lastRow; ++r) lines.push_back(ReadGridRow(m_grid, r));
+    while (lines.size() > 1 && lines.back().Income <= 0 && lines.back().Expense <= 0) lines.pop_back();
+    m_ledger.block = std::move(lines);
+}
+
+bool LedgerSheet::InsertGridRow(int row) {
+    if (row < 1 || row > m_lastRow + 1) return false;
+    ensureRows(m_lastRow + 1);
+    if (m_lastRow + 2 > m_grid.Rows() - 1) return false;
+    for (int r = m_lastRow + 1; r >= row; --r)
+        for (int c = 1; c <= kLedgerDataCols; ++c) m_grid.SetTextMatrix(r + 1, c, m_grid.TextMatrix(r, c));
+    BlankGridRow(m_grid, row);
+    ++m_lastRow;
+    return true;
+}
+
+bool LedgerSheet::DeleteGridRow(int row) {
+    if (row < 1 || row > m_lastRow) return false;
+    for (int r = row; r < m_lastRow; ++r)
+        for (int c = 1; c <= kLedgerDataCols; ++c) m_grid.SetTextMatrix(r, c, m_grid.TextMatrix(r + 1, c));
+    BlankGridRow(m_grid, m_lastRow);
+    --m_lastRow;
+    if (row >= 2 && row <= m_lastRow) return RecomputeBalances(row);
+    return true;
+}
+
+bool LedgerSheet::RecomputeBalances(int fromRow) {
+    if (fromRow < 2) fromRow = 2;
+    if (fromRow > m_lastRow) return true;
+    int64_t balance = LedgerCellNumber(m_grid.TextMatrix(fromRow - 1, kColBalance));
+    for (int r = fromRow; r <= m_lastRow; ++r) {
+        int64_t income = LedgerCellNumber(m_grid.TextMatrix(r, kColIncome));
+        if (income >= 1)
+            balance += income;
+        else
+            balance -= LedgerCellNumber(m_grid.TextMatrix(r, kColExpense));
+        if (balance < std::numeric_limits<int32_t>::min() || balance > std::numeric_limits<int32_t>::max())
+            return false;
+        std::string text = LedgerCellDisplay(kColBalance, balance);
+        if (m_grid.TextMatrix(r, kColBalance) != text) m_grid.SetTextMatrix(r, kColBalance, text);
+    }
+    return true;
+}
+
+bool LedgerSheet::SumBalanceFrom(int32_t& balance) {
+    if (m_lastRow < 1) return true;
+    m_grid.SetTextMatrix(1, kColBalance, LedgerCellDisplay(kColBalance, balance));
+    if (!RecomputeBalances(2)) return false;
+    balance = static_cast<int32_t>(LedgerCellNumber(m_grid.TextMatrix(m_lastRow, kColBalance)));
+    return true;
+}
+
+bool LedgerSheet::SortByDate() {
+    if (m_lastRow < 2) return true;
+    m_dlg.MsgOn("登録データ並び替え中・・・　しばらくお待ちください。", "登録データ並び替え");
+    const int row = m_grid.Row(), col = m_grid.Col();
+    GridToBlock();
+    bool ok = true;
+    if (m_ledger.block.size() >= 2) {
+        std::vector<IoRecord> sorted = m_ledger.block;
+        ok = mrt::SortBlock(sorted);
+        if (ok) m_ledger.block = std::move(sorted);
+    }
+    FillFromBlock();
+    m_grid.SetCursor(std::min(row, m_grid.Rows() - 1), col);
+    m_dlg.MsgOff();
+    return ok;
+}
+
+int32_t LedgerSheet::RowDate(int row) const {
+    IoRecord r = ReadGridRow(m_grid, row);
+    return DateNum(r);
+}
+
+void LedgerSheet::ResetDates() {
+    m_dates = {};
+    if (m_lastRow >= 1) {
+        m_dates.first = RowDate(1);
+        m_dates.last = RowDate(m_lastRow);
+    }
+    if (DatesChanged) DatesChanged();
+}
+
+void LedgerSheet::noteDate(int32_t date) {
+    bool changed = false;
+    if (m_dates.first == 0 || date < m_dates.first) m_dates.first = date, changed = true;
+    if (date > m_dates.last) m_dates.last = date, changed = true;
+    if (changed && DatesChanged) DatesChanged();
+}
+
+void LedgerSheet::ShowBlockOverflow() {
+    m_dlg.MsgBox("入出金データの読込み最大数をオーバーしました。\r\n"
+                 "[登録]の[環境設定]で[入出金データの最大読込み可能数]を変更してください。",
+                 "データ読込みエラー", MsgIcon::Critical, MsgButtons::OK);
+}
+
+int LedgerSheet::ReadBlock(int direction, int year, int month) {
+    LedgerState& st = m_ledger;
+    GridToBlock();
+    // Save first, so that a failed read can fall back to the block as it is now on disk.
+    if (ForcedSave(st, m_dlg, false) < 0) return -1;
+    const LedgerIndex keptIndex = st.index;
+    const std::vector<IoRecord> keptBlock = st.block;
+    const int keptPos = st.BlockPos;
+    const bool keptSort = st.PreSortF;
+    if (ReReadBlock(st, direction, year, month, m_dlg) != 0) {
+        st.index = keptIndex;
+        st.block = keptBlock;
+        st.BlockPos = keptPos;
+        st.PreSortF = keptSort;
+        st.LedgerModified = false;
+        FillFromBlock();
+        return -1;
+    }
+    FillFromBlock();
+    return 0;
+}
+
+} // namespace mrt

@@ -1,0 +1,196 @@
+#pragma once
+#include "ledger/IoRecord.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace mrt {
+
+class GridModel;
+class Dialogs;
+struct IniRecord;
+struct LedgerState;
+struct StartLine;
+
+// Data columns of the ledger grid; grid column = data column (one fixed column "No." at 0).
+// Grid row r holds line r of the block (row 1 the carried-balance line); row 0 is the header.
+enum LedgerColumn : int {
+    kColYear = 1,
+    kColMonth = 2,
+    kColDay = 3,
+    kColItem = 4,
+    kColNote = 5,
+    kColShop = 6,
+    kColIncome = 7,
+    kColExpense = 8,
+    kColBalance = 9,
+};
+constexpr int kLedgerDataCols = 9;
+// Rows after the last possible line, labelled "*".
+constexpr int kLedgerSpareRows = 5;
+
+// One data column: its header, the input length of the edit box in CP932 bytes and whether the
+// input method is switched on for it.
+struct LedgerColumnSpec {
+    const char* header;
+    int inputBytes;
+    bool imeOn;
+};
+// col 1..9; anything else gives the fixed column's description.
+const LedgerColumnSpec& LedgerColumnOf(int col);
+
+// The shape of the ledger grid, built when the main window is set up.
+struct GridSpec {
+    std::string title = "家計簿";
+    int lineRows = 300;    // MaxBlockLines
+    int displayRows = 19;  // DisplayRows
+    int dataCols = kLedgerDataCols;
+    int fixedCols = 1;
+    int fixedRows = 1;
+};
+
+// Measures a text in the window's measuring font ("ＭＳ ゴシック" 12 pt): width and height in twips.
+struct TextSize {
+    int width = 0;
+    int height = 0;
+};
+using TextMeasure = std::function<TextSize(const std::string&)>;
+// A fixed-pitch measure: every CP932 byte is `halfWidth` twips wide, every text `height` high.
+// The default is "ＭＳ ゴシック" at 12 points (a half-width character 120 twips, 240 twips high).
+TextMeasure FixedPitchMeasure(int halfWidth = 120, int height = 240);
+
+// What SetUpLedgerGrid computed for the window layout, in twips.
+struct LedgerGridGeometry {
+    int width = 0;   // grid width including the scroll bar allowance
+    int height = 0;  // header row + DisplayRows data rows + 0.4 text heights
+    bool scrollBar = false;
+    int charWidth = 0;   // width of "A" in the measuring font
+    int textHeight = 0;  // height of "A"
+};
+
+// Sets up the ledger grid: 1 + 9 columns, 1 + lineRows + 5 rows, widths from the header texts,
+// row heights, alignment, header texts and row labels ("1".."lineRows", then "*" × 5), font.
+LedgerGridGeometry SetUpLedgerGrid(GridModel& grid, const GridSpec& spec, const TextMeasure& measure);
+
+// Display forms of a cell value (what the grid shows) and edit forms (what the edit box gets).
+// Amount columns: mode 0 for income/expense, mode 2 for the balance; a balance too wide for 10
+// bytes is shown whole rather than cut. Date columns: "00" year, month and day right-aligned in 2.
+std::string LedgerCellDisplay(int col, int64_t value);
+// The cell's text prepared for editing: blanks trimmed; amounts without thousands separators.
+std::string LedgerCellEditText(int col, const std::string& cellText);
+// The number a cell holds: blanks and thousands separators ignored; 0 for blank or non-numeric.
+int64_t LedgerCellNumber(const std::string& cellText);
+
+// Row ↔ record. Reading a row gives Year = 2000 + the year cell.
+void FillGridRow(GridModel& grid, int row, const IoRecord& rec);
+IoRecord ReadGridRow(const GridModel& grid, int row);
+// Blanks the nine data cells of a row.
+void BlankGridRow(GridModel& grid, int row);
+
+// First and last dates of the loaded block (for the " 表示データ " label); 0 when no line.
+struct BlockDates {
+    int32_t first = 0;  // yyyymmdd
+    int32_t last = 0;
+};
+// "2003年04月01日～2003年06月30日", or " 登録済みデータ無し" when both are 0.
+std::string DateRangeLabel(int32_t first, int32_t last);
+
+// The ledger block as shown in the grid, and the checks a cell value passes before it is stored.
+// The grid is the working copy while the user edits: rows 1..LastRow() are the block's lines,
+// LastRow() + 1 is the new-entry row. the ledger's block is brought up to date by GridToBlock.
+// Messages go through `dlg`. The sheet reads the tax rate from `settings` and the start date from
+// `start` at each commit; all references must outlive the sheet.
+class LedgerSheet {
+public:
+    LedgerSheet(GridModel& grid, LedgerState& ledger, const IniRecord& settings, const StartLine& start,
+                Dialogs& dlg);
+
+    GridModel& Grid() { return m_grid; }
+    const GridModel& Grid() const { return m_grid; }
+    LedgerState& Ledger() { return m_ledger; }
+
+    // LedgerLineCount while editing: the number of lines on the grid.
+    int LastRow() const { return m_lastRow; }
+    int NewEntryRow() const { return m_lastRow + 1; }
+
+    // Writes the ledger's block into rows 1..n, blanks the rows that held lines before and the
+    // new-entry row, and takes the block dates from the block. Grows the grid when a block is
+    // longer than its rows allow.
+    void FillFromBlock();
+    // Rebuilds the ledger's block from rows 1..LastRow() and drops trailing lines without amounts
+    // (never the last remaining line). The grid is not changed.
+    void GridToBlock();
+
+    // Inserts a blank row at `row` (rows row..LastRow() move down); LastRow() grows by one.
+    // False (nothing done) when the row is outside 1..LastRow() + 1 or the grid has no room.
+    bool InsertGridRow(int row);
+    // Deletes line `row` (rows below move up), blanks the former last row and recomputes the
+    // balances from `row`. False when row is outside 1..LastRow().
+    bool DeleteGridRow(int row);
+
+    // Balance column of rows from..LastRow() by the balance rule, starting from the balance
+    // shown in the row above (from >= 2). False on a 32-bit overflow (rows before it updated).
+    bool RecomputeBalances(int fromRow);
+    // The same walk from line 1, starting from `balance`; returns the closing balance through it.
+    bool SumBalanceFrom(int32_t& balance);
+
+    // Sorts the lines by date (stable), drops trailing lines without amounts and refills the grid.
+    // Shows the sort wait window. False on a balance overflow (block left as it was).
+    bool SortByDate();
+
+    // The date of a row as yyyymmdd from its three date cells (2000 + year).
+    int32_t RowDate(int row) const;
+    const BlockDates& Dates() const { return m_dates; }
+    // Dates from the first and last lines of the grid.
+    void ResetDates();
+
+    // Checks the value of one cell and stores it. `text` in: what the user entered; out: the
+    // value in display form (what the cell now shows), or unchanged when refused/abandoned.
+    // 0 stored; 1 refused, the user chose "再 入 力"; 2 another block was read (the grid was
+    // refilled, the value is not stored); -1 abandoned (refused with "入力中止", a question
+    // answered no, or nothing to store).
+    int CommitCell(std::string& text, int col, int row);
+
+    // Reads the block that ends at (year, month) after the month questions of CommitCell:
+    // 0 read (grid refilled), nonzero cancelled or failed. The editor sets this to its own read
+    // (sort offer, wait window); by default the block is read with ReadBlock.
+    std::function<int(int year, int month)> ReadBlockOf;
+    // Called whenever the block dates change (the window refreshes its date label).
+    std::function<void()> DatesChanged;
+
+    // Saves a modified block and loads another (ReReadBlock's directions), then refills the grid.
+    // The grid's lines are taken into the block first. On failure the block on screen stays
+    // loaded (index and block as before the read). 0 done, -1 failed (message shown).
+    int ReadBlock(int direction, int year, int month);
+
+    // The block-full message box of a block read (also shown when a line would exceed
+    // MaxBlockLines).
+    void ShowBlockOverflow();
+
+private:
+    int refuse(const std::string& message);
+    int commitYear(std::string& text, int row);
+    int commitMonth(std::string& text, int row);
+    int commitDay(std::string& text, int row);
+    int commitName(std::string& text, int col, int row);
+    int commitAmount(std::string& text, int col, int row);
+    int commitBalance(std::string& text, int row);
+    void afterDateChange(int row, bool changed);
+    bool checkNewLineDate(int row, int& result);
+    int32_t startDate() const;
+    void markModified();
+    void noteDate(int32_t date);
+    void ensureRows(int lines);
+
+    GridModel& m_grid;
+    LedgerState& m_ledger;
+    const IniRecord& m_settings;
+    const StartLine& m_start;
+    Dialogs& m_dlg;
+    int m_lastRow = 0;
+    BlockDates m_dates;
+};
+
+} // namespace mrt

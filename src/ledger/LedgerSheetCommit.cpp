@@ -1,0 +1,271 @@
+// The cell checks of the ledger grid: each column's value is checked, stored in display form
+// and its consequences (new line, balances, date order, block dates) applied.
+#include "app/Dialogs.h"
+#include "app/GridModel.h"
+#include "ledger/AmountExpr.h"
+#include "ledger/LedgerBalance.h"
+#include "ledger/LedgerBlock.h"
+#include "ledger/LedgerIndex.h"
+#include "ledger/LedgerSheet.h"
+#include "ledger/StartDate.h"
+#include "settings/IniRecord.h"
+#include "util/Cp932.h"
+#include "util/DateText.h"
+
+#include <cstdlib>
+
+namespace mrt {
+namespace {
+
+constexpr const char* kBadInput = "入力内容が異常です。";
+constexpr const char* kBadDate = "日付が異常です。";
+constexpr const char* kBeforeStart = "データ登録の開始日付より前の日付は入力できません。";
+constexpr const char* kMessageTitle = "ミルテ家計簿";
+
+// A small whole number typed into a date cell: digits only (blanks around allowed); -1 otherwise.
+int dateNumber(const std::string& text) {
+    size_t b = text.find_first_not_of(' ');
+    if (b == std::string::npos) return -1;
+    size_t e = text.find_last_not_of(' ');
+    if (e - b + 1 > 4) return -1;
+    int v = 0;
+    for (size_t i = b; i <= e; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        v = v * 10 + (text[i] - '0');
+    }
+    return v;
+}
+
+// Cuts a name to the byte width of its field on a character boundary.
+std::string fitName(const std::string& text, int bytes) {
+    std::string t = TrimRight(text);
+    if (AnsiByteLength(t) <= bytes) return t;
+    return TrimRight(FitLeftBytes(t, bytes));
+}
+
+} // namespace
+
+int32_t LedgerSheet::startDate() const { return static_cast<int32_t>(std::atoi(m_start.StartDateText.c_str())); }
+
+void LedgerSheet::markModified() { m_ledger.LedgerModified = true; }
+
+int LedgerSheet::refuse(const std::string& message) {
+    m_dlg.Beep();
+    int choice = m_dlg.MsgKel({"再 入 力", "入力中止"}, message, kMessageTitle);
+    return choice == 1 ? 1 : -1;
+}
+
+int LedgerSheet::CommitCell(std::string& text, int col, int row) {
+    if (col < kColYear || col > kColBalance || row < 1) return -1;
+    if (!IsCp932Text(text)) return refuse(kBadInput);
+    if (row > m_lastRow + 1) return -1;
+    if (row > m_ledger.MaxBlockLines) {
+        ShowBlockOverflow();
+        return col <= kColDay ? 0 : -1;
+    }
+    switch (col) {
+    case kColYear: return commitYear(text, row);
+    case kColMonth: return commitMonth(text, row);
+    case kColDay: return commitDay(text, row);
+    case kColItem:
+    case kColNote:
+    case kColShop: return commitName(text, col, row);
+    case kColIncome:
+    case kColExpense: return commitAmount(text, col, row);
+    default: return commitBalance(text, row);
+    }
+}
+
+// A date cell of a loaded line must keep the line a real date; the new-entry row is checked
+// when it becomes a line.
+static bool realDate(const IoRecord& r) { return IsValidDate(r.Year, r.Month, r.Day); }
+
+int LedgerSheet::commitYear(std::string& text, int row) {
+    int v = dateNumber(text);
+    if (v < 0 || v > 50) return refuse(kBadDate);
+    if (2000 + v < startDate() / 10000) return refuse(kBeforeStart);
+    IoRecord line = ReadGridRow(m_grid, row);
+    line.Year = static_cast<int16_t>(2000 + v);
+    if (row <= m_lastRow && !realDate(line)) return refuse(kBadDate);
+    if (row <= m_lastRow && DateNum(line) < startDate()) return refuse(kBeforeStart);
+    std::string shown = LedgerCellDisplay(kColYear, v);
+    bool changed = m_grid.TextMatrix(row, kColYear) != shown;
+    m_grid.SetTextMatrix(row, kColYear, shown);
+    text = shown;
+    afterDateChange(row, changed);
+    return 0;
+}
+
+int LedgerSheet::commitMonth(std::string& text, int row) {
+    int v = dateNumber(text);
+    if (v < 1 || v > 12) return refuse(kBadDate);
+    IoRecord line = ReadGridRow(m_grid, row);
+    const int year = line.Year;
+    const int32_t start = startDate();
+    if (year * 100 + v < start / 100) return refuse(kBeforeStart);
+    line.Month = static_cast<int16_t>(v);
+    if (row <= m_lastRow && !realDate(line)) return refuse(kBadDate);
+    if (row <= m_lastRow && DateNum(line) < start) return refuse(kBeforeStart);
+
+    // A month outside the loaded block.
+    const int ym = year * 100 + v;
+    const int firstYm = m_dates.first / 100, lastYm = m_dates.last / 100;
+    const bool latest = std::abs(m_ledger.BlockPos) == 2;
+    const bool before = m_dates.first != 0 && ym < firstYm;
+    bool after = m_dates.last != 0 && ym > lastYm;
+    if (after && latest) after = MonthsFromTo(lastYm / 100, lastYm % 100, year, v) - 1 > 2;
+    if (before || after) {
+        if (m_dlg.MsgYesNo("この年月のデータを入力しますか？", kMessageTitle) != 0) return -1;
+        if (before && m_dlg.MsgYesNo(std::string("この年月のデータのブロックを読み込みます。") + "\r\n" +
+                                         "その位置で(訂正でなくて)新規入力する場合は" + "\r\n" +
+                                         "[編集]の[現在行の前に１行挿入する]を使ってデータ入力してください。" +
+                                         "\r\n" + "\r\n" + "処理を続けますか？",
+                                     kMessageTitle) != 0)
+            return -1;
+        // In the newest block a later month is simply entered; any other month is in another block.
+        if (before || !latest) {
+            int r = ReadBlockOf ? ReadBlockOf(year, v) : ReadBlock(0, year, v);
+            return r == 0 ? 2 : -1;
+        }
+    }
+    std::string shown = LedgerCellDisplay(kColMonth, v);
+    bool changed = m_grid.TextMatrix(row, kColMonth) != shown;
+    m_grid.SetTextMatrix(row, kColMonth, shown);
+    text = shown;
+    afterDateChange(row, changed);
+    return 0;
+}
+
+int LedgerSheet::commitDay(std::string& text, int row) {
+    int v = dateNumber(text);
+    const bool newRow = row == m_lastRow + 1;
+    if (v < 1 || v > 31) {
+        if (newRow) return -1;
+        return refuse(kBadDate);
+    }
+    IoRecord line = ReadGridRow(m_grid, row);
+    line.Day = static_cast<int16_t>(v);
+    if (!realDate(line)) return refuse(kBadDate);
+    if (DateNum(line) < startDate()) return refuse(kBeforeStart);
+    std::string shown = LedgerCellDisplay(kColDay, v);
+    bool changed = m_grid.TextMatrix(row, kColDay) != shown;
+    m_grid.SetTextMatrix(row, kColDay, shown);
+    text = shown;
+    afterDateChange(row, changed);
+    return 0;
+}
+
+void LedgerSheet::afterDateChange(int row, bool changed) {
+    const int32_t key = RowDate(row);
+    if (row > 1 && key < RowDate(row - 1)) m_ledger.PreSortF = true;
+    if (row < m_lastRow && key > RowDate(row + 1)) m_ledger.PreSortF = true;
+    if (row <= m_lastRow) {
+        if (changed) markModified();
+        if (IsValidDate(key / 10000, key / 100 % 100, key % 100)) noteDate(key);
+    }
+}
+
+int LedgerSheet::commitName(std::string& text, int col, int row) {
+    std::string value = fitName(text, LedgerColumnOf(col).inputBytes);
+    if (value.find_first_of("\r\n\t") != std::string::npos) return refuse(kBadInput);
+    if (row <= m_lastRow && m_grid.TextMatrix(row, col) != value) markModified();
+    m_grid.SetTextMatrix(row, col, value);
+    text = value;
+    return 0;
+}
+
+// The new-entry row becomes a line only with a real date not before the start date.
+bool LedgerSheet::checkNewLineDate(int row, int& result) {
+    IoRecord line = ReadGridRow(m_grid, row);
+    if (!realDate(line)) {
+        result = refuse(kBadDate);
+        return false;
+    }
+    if (DateNum(line) < startDate()) {
+        result = refuse(kBeforeStart);
+        return false;
+    }
+    return true;
+}
+
+int LedgerSheet::commitAmount(std::string& text, int col, int row) {
+    std::string error;
+    int32_t amount = EvalAmount(text, m_settings.TaxRate, &error);
+    if (!error.empty() || !IsLedgerAmount(amount)) return refuse(kAmountRangeMessage);
+    const bool newRow = row == m_lastRow + 1;
+    const int other = col == kColIncome ? kColExpense : kColIncome;
+    std::string shown = LedgerCellDisplay(col, amount);
+    if (newRow) {
+        if (amount != 0) {
+            int r = 0;
+            if (!checkNewLineDate(row, r)) return r;
+        }
+        m_grid.SetTextMatrix(row, col, shown);
+        text = shown;
+        if (amount == 0) return 0;
+        // The first non-zero amount turns the new-entry row into a line of the block.
+        m_grid.SetTextMatrix(row, other, std::string());
+        ++m_lastRow;
+        if (!RecomputeBalances(row)) {
+            --m_lastRow;
+            m_grid.SetTextMatrix(row, col, std::string());
+            m_grid.SetTextMatrix(row, kColBalance, std::string());
+            text = LedgerCellEditText(col, text);
+            return refuse(kAmountRangeMessage);
+        }
+        markModified();
+        noteDate(RowDate(row));
+        return 0;
+    }
+
+    const std::string oldCell = m_grid.TextMatrix(row, col);
+    const std::string oldOther = m_grid.TextMatrix(row, other);
+    m_grid.SetTextMatrix(row, col, shown);
+    if (amount != 0) m_grid.SetTextMatrix(row, other, std::string());
+    if (!RecomputeBalances(row)) {
+        m_grid.SetTextMatrix(row, col, oldCell);
+        m_grid.SetTextMatrix(row, other, oldOther);
+        RecomputeBalances(row);
+        return refuse(kAmountRangeMessage);
+    }
+    if (oldCell != shown || oldOther != m_grid.TextMatrix(row, other)) markModified();
+    text = shown;
+    return 0;
+}
+
+int LedgerSheet::commitBalance(std::string& text, int row) {
+    // Only a loaded line after the carried-balance line has a balance of its own to adjust.
+    if (row < 2 || row > m_lastRow) return -1;
+    std::string error;
+    int32_t wanted = EvalAmount(text, m_settings.TaxRate, &error);
+    if (!error.empty()) return refuse(kAmountRangeMessage);
+
+    std::vector<IoRecord> lines;
+    lines.reserve(static_cast<size_t>(m_lastRow));
+    for (int r = 1; r <= m_lastRow; ++r) lines.push_back(ReadGridRow(m_grid, r));
+    const size_t i = static_cast<size_t>(row - 1);
+    int32_t byRule = lines[i].Balance;
+    if (!BalanceAfter(lines[i - 1].Balance, lines[i], byRule)) return refuse(kAmountRangeMessage);
+    if (wanted == byRule) {
+        text = LedgerCellDisplay(kColBalance, byRule);
+        m_grid.SetTextMatrix(row, kColBalance, text);
+        return 0;
+    }
+    if (m_lastRow >= m_ledger.MaxBlockLines) {
+        ShowBlockOverflow();
+        return -1;
+    }
+    int r = BookBalanceAdjustment(lines, i, wanted, m_dlg);
+    if (r == 1) return -1;  // "変更中止"
+    if (r < 0) return refuse(kAmountRangeMessage);
+    if (!InsertGridRow(row + 1)) return -1;
+    const bool redraw = m_grid.Redraw();
+    m_grid.SetRedraw(false);
+    for (size_t k = i; k < lines.size(); ++k) FillGridRow(m_grid, static_cast<int>(k) + 1, lines[k]);
+    m_grid.SetRedraw(redraw);
+    markModified();
+    text = LedgerCellDisplay(kColBalance, lines[i].Balance);
+    return 0;
+}
+
+} // namespace mrt

@@ -1,0 +1,201 @@
+#include "app/GridModel.h"
+#include "ledger/LedgerIndex.h"
+#include "ledger/LedgerSheet.h"
+#include "ledger/StartDate.h"
+#include "settings/IniRecord.h"
+#include "support/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace mrt {
+namespace {
+
+using test::ScriptedDialogs;
+
+IoRecord line(int y, int m, int d, const std::string& item, int32_t income, int32_t expense, int32_t balance) {
+    IoRecord r;
+    r.Year = static_cast<int16_t>(y);
+    r.Month = static_cast<int16_t>(m);
+    r.Day = static_cast<int16_t>(d);
+    r.ItemName = item;
+    r.Income = income;
+    r.Expense = expense;
+    r.Balance = balance;
+    return r;
+}
+
+struct SheetFixture : ::testing::Test {
+    GridModel grid;
+    LedgerState ledger;
+    IniRecord settings;
+    StartLine start;
+    ScriptedDialogs dlg;
+    LedgerSheet sheet{grid, ledger, settings, start, dlg};
+
+    void SetUp() override {
+        GridSpec spec;
+        spec.lineRows = 300;
+        SetUpLedgerGrid(grid, spec, FixedPitchMeasure());
+        ledger.MaxBlockLines = 300;
+        ledger.BlockPos = kBlockNewest;
+        start.StartDateText = "20030401";
+        ledger.block = {line(2003, 4, 1, "初期残高", 0, 0, 10000), line(2003, 4, 3, "食費", 0, 1000, 9000),
+                        line(2003, 4, 5, "給与", 5000, 0, 14000), line(2003, 4, 30, "外食", 0, 2000, 12000)};
+        sheet.FillFromBlock();
+    }
+    std::string cell(int r, int c) const { return grid.TextMatrix(r, c); }
+    int commit(std::string text, int col, int row) { return sheet.CommitCell(text, col, row); }
+};
+
+TEST(LedgerGridLayout, RowsLabelsWidthsAndScrollBar) {
+    GridModel grid;
+    GridSpec spec;
+    spec.lineRows = 300;
+    spec.displayRows = 19;
+    LedgerGridGeometry g = SetUpLedgerGrid(grid, spec, FixedPitchMeasure(100, 200));
+    EXPECT_EQ(grid.Rows(), 306);
+    EXPECT_EQ(grid.Cols(), 10);
+    EXPECT_EQ(grid.TextMatrix(300, 0), "300");
+    for (int r = 301; r <= 305; ++r) EXPECT_EQ(grid.TextMatrix(r, 0), "*");
+    EXPECT_EQ(grid.TextMatrix(0, 4), " 　項　目　名 ");
+    // Widths are the header texts' CP932 bytes: " 年" is 3 bytes, "  入　金  " 10.
+    EXPECT_EQ(grid.ColWidth(1), 300);
+    EXPECT_EQ(grid.ColWidth(7), 1000);
+    EXPECT_TRUE(g.scrollBar);
+    EXPECT_EQ(g.height, 200 + 19 * 240 + 80);
+
+    spec.displayRows = 400;  // every row fits: no scroll bar
+    g = SetUpLedgerGrid(grid, spec, FixedPitchMeasure(100, 200));
+    EXPECT_FALSE(g.scrollBar);
+}
+
+TEST_F(SheetFixture, RowsRoundTripAndBlockDates) {
+    EXPECT_EQ(sheet.LastRow(), 4);
+    EXPECT_EQ(cell(2, kColYear), "03");
+    EXPECT_EQ(cell(2, kColMonth), " 4");
+    EXPECT_EQ(cell(2, kColExpense), "     1,000");
+    EXPECT_EQ(cell(2, kColIncome), "");
+    EXPECT_EQ(cell(1, kColBalance), "    10,000");
+    for (int r = 1; r <= 4; ++r) EXPECT_EQ(ReadGridRow(grid, r), ledger.block[static_cast<size_t>(r - 1)]);
+    EXPECT_EQ(sheet.Dates().first, 20030401);
+    EXPECT_EQ(sheet.Dates().last, 20030430);
+    EXPECT_EQ(DateRangeLabel(20030401, 20030430), "2003年04月01日～2003年04月30日");
+
+    // A shorter block blanks the rows that held lines.
+    ledger.block.resize(2);
+    sheet.FillFromBlock();
+    EXPECT_EQ(cell(3, kColItem), "");
+    EXPECT_EQ(cell(4, kColExpense), "");
+}
+
+TEST_F(SheetFixture, DateCellsRefuseImpossibleDates) {
+    dlg.expect("MsgKel", 1).expectMessage("日付が異常です。");
+    EXPECT_EQ(commit("51", kColYear, 2), 1);
+    dlg.expect("MsgKel", 2).expectMessage("日付が異常です。");
+    EXPECT_EQ(commit("31", kColDay, 2), -1);  // April has 30 days; "入力中止"
+    dlg.expect("MsgKel", 1).expectMessage("データ登録の開始日付より前の日付は入力できません。");
+    EXPECT_EQ(commit("2", kColYear, 2), 1);
+    EXPECT_EQ(cell(2, kColDay), " 3");
+    EXPECT_FALSE(ledger.LedgerModified);
+
+    // On the new-entry row a day outside 1..31 drops out silently.
+    EXPECT_EQ(commit("0", kColDay, 5), -1);
+    EXPECT_EQ(commit("12", kColDay, 2), 0);
+    EXPECT_TRUE(ledger.LedgerModified);
+    EXPECT_TRUE(ledger.PreSortF);  // 12th before the 5th on the line below
+}
+
+TEST_F(SheetFixture, AmountsClearTheOtherCellAndRecomputeBalances) {
+    std::string t = "3000";
+    EXPECT_EQ(sheet.CommitCell(t, kColIncome, 2), 0);
+    EXPECT_EQ(t, "     3,000");
+    EXPECT_EQ(cell(2, kColExpense), "");
+    EXPECT_EQ(cell(2, kColBalance), "    13,000");
+    EXPECT_EQ(cell(4, kColBalance), "    16,000");
+    EXPECT_TRUE(ledger.LedgerModified);
+
+    settings.TaxRate = 5;
+    EXPECT_EQ(commit("1000*", kColExpense, 4), 0);
+    EXPECT_EQ(cell(4, kColExpense), "     1,050");
+    EXPECT_EQ(cell(4, kColBalance), "    16,950");
+
+    dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
+    EXPECT_EQ(commit("100/0", kColExpense, 4), 1);
+    dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
+    EXPECT_EQ(commit("100000000", kColIncome, 3), 1);
+    EXPECT_EQ(cell(4, kColExpense), "     1,050");
+}
+
+TEST_F(SheetFixture, NewEntryRowBecomesALineOnItsFirstAmount) {
+    FillGridRow(grid, 5, line(2003, 5, 2, "", 0, 0, 0));
+    grid.SetTextMatrix(5, kColIncome, "");
+    grid.SetTextMatrix(5, kColExpense, "");
+    grid.SetTextMatrix(5, kColBalance, "");
+    EXPECT_EQ(commit("0", kColIncome, 5), 0);
+    EXPECT_EQ(sheet.LastRow(), 4);
+    EXPECT_FALSE(ledger.LedgerModified);
+    EXPECT_EQ(commit("800", kColExpense, 5), 0);
+    EXPECT_EQ(sheet.LastRow(), 5);
+    EXPECT_EQ(cell(5, kColBalance), "    11,200");
+    EXPECT_EQ(sheet.Dates().last, 20030502);
+    EXPECT_TRUE(ledger.LedgerModified);
+    sheet.GridToBlock();
+    ASSERT_EQ(ledger.block.size(), 5u);
+    EXPECT_EQ(ledger.block[4].Expense, 800);
+}
+
+TEST_F(SheetFixture, TextThatCp932CannotHoldIsRefused) {
+    dlg.expect("MsgKel", 2).expectMessage("入力内容が異常です。");
+    EXPECT_EQ(commit("ケーキ🎂", kColNote, 2), -1);
+    EXPECT_EQ(cell(2, kColNote), "");
+    // A name longer than its field is cut on a character boundary (20 bytes for the item).
+    std::string t = "あいうえおかきくけこさ";
+    EXPECT_EQ(sheet.CommitCell(t, kColItem, 2), 0);
+    EXPECT_EQ(t, "あいうえおかきくけこ");
+}
+
+TEST_F(SheetFixture, ChangedBalanceBooksAnAdjustmentLine) {
+    dlg.expect("MsgKel", 1).expectMessage("残高を変更(残高調整)しますか？");
+    EXPECT_EQ(commit("14500", kColBalance, 3), 0);
+    EXPECT_EQ(sheet.LastRow(), 5);
+    EXPECT_EQ(cell(3, kColBalance), "    14,000");
+    EXPECT_EQ(cell(4, kColItem), "不明な入金");
+    EXPECT_EQ(cell(4, kColNote), "残高調整");
+    EXPECT_EQ(cell(4, kColIncome), "       500");
+    EXPECT_EQ(cell(4, kColBalance), "    14,500");
+    EXPECT_EQ(cell(5, kColBalance), "    12,500");
+
+    dlg.expect("MsgKel", 2);
+    EXPECT_EQ(commit("100", kColBalance, 5), -1);  // "変更中止"
+    EXPECT_EQ(sheet.LastRow(), 5);
+    EXPECT_EQ(commit("12500", kColBalance, 5), 0);  // no difference: nothing asked
+}
+
+TEST_F(SheetFixture, InsertAndDeleteRows) {
+    ASSERT_TRUE(sheet.InsertGridRow(3));
+    EXPECT_EQ(sheet.LastRow(), 5);
+    EXPECT_EQ(cell(3, kColItem), "");
+    EXPECT_EQ(cell(4, kColItem), "給与");
+    ASSERT_TRUE(sheet.DeleteGridRow(3));
+    ASSERT_TRUE(sheet.DeleteGridRow(3));  // 給与 goes; the balances follow
+    EXPECT_EQ(sheet.LastRow(), 3);
+    EXPECT_EQ(cell(3, kColItem), "外食");
+    EXPECT_EQ(cell(3, kColBalance), "     7,000");
+    EXPECT_EQ(cell(4, kColItem), "");
+}
+
+TEST_F(SheetFixture, SortKeepsEntryOrderOfEqualDatesAndDropsTrailingEmptyLines) {
+    ledger.block = {line(2003, 4, 1, "初期残高", 0, 0, 0), line(2003, 4, 5, "a", 0, 1, -1),
+                    line(2003, 4, 3, "b", 0, 2, -3), line(2003, 4, 3, "c", 0, 3, -6), line(2003, 4, 9, "", 0, 0, -6)};
+    sheet.FillFromBlock();
+    ASSERT_TRUE(sheet.SortByDate());
+    EXPECT_EQ(sheet.LastRow(), 4);
+    EXPECT_EQ(cell(2, kColItem), "b");
+    EXPECT_EQ(cell(3, kColItem), "c");
+    EXPECT_EQ(cell(4, kColItem), "a");
+    EXPECT_EQ(cell(4, kColBalance), "        -6");
+    EXPECT_EQ(dlg.count("MsgOn"), 1);
+}
+
+} // namespace
+} // namespace mrt
