@@ -96,8 +96,10 @@ struct Household {
         home = (std::filesystem::temp_directory_path() / "mrtkel-bench-totals").string();
         std::filesystem::remove_all(home);
         MakeFolders(home + "/Data1/BU");
-        for (int i = 1; i <= 20; ++i) AddName(names, kItemTable, 0, "収入項目" + std::to_string(i));
-        for (int i = 1; i <= 50; ++i) AddName(names, kItemTable, 1, "支出項目" + std::to_string(i));
+        for (int i = 1; i <= 20; ++i)
+            AddName(names, kItemTable, 0, "収入項目" + std::to_string(i));
+        for (int i = 1; i <= 50; ++i)
+            AddName(names, kItemTable, 1, "支出項目" + std::to_string(i));
         std::vector<std::string> in = FillItemList(names, 0, false), out = FillItemList(names, 1, false);
 
         LedgerState writer;
@@ -135,7 +137,7 @@ struct Household {
         ledger.MaxBlockLines = 1500;
         if (ScanLedgerYears(ledger, dlg) != 0) return;
 
-        settings.ClosingDay = 25;  // periods across two months: the most months to read
+        settings.ClosingDay = 25; // periods across two months: the most months to read
         session.ledger = &ledger;
         session.names = &names;
         session.settings = &settings;
@@ -187,13 +189,16 @@ struct BudgetYear {
         home = (std::filesystem::temp_directory_path() / "mrtkel-bench-budget").string();
         MakeFolders(home + "/Data1/BU");
         place = BudgetPlaceOf(home);
-        for (int i = 1; i <= 20; ++i) AddName(names, kItemTable, 0, "収入" + std::to_string(i));
-        for (int i = 1; i <= 50; ++i) AddName(names, kItemTable, 1, "支出" + std::to_string(i));
+        for (int i = 1; i <= 20; ++i)
+            AddName(names, kItemTable, 0, "収入" + std::to_string(i));
+        for (int i = 1; i <= 50; ++i)
+            AddName(names, kItemTable, 1, "支出" + std::to_string(i));
         rec.HeldYear = 2024;
         FillBudget(rec, -1);
         for (int m = 1; m <= 12; ++m)
             for (int k = 0; k < 2; ++k)
-                for (int s = 1; s <= kBudgetSlotMax[k]; ++s) rec.at(m, k, s) = (m * 1000 + s * 37) * (k + 1);
+                for (int s = 1; s <= kBudgetSlotMax[k]; ++s)
+                    rec.at(m, k, s) = (m * 1000 + s * 37) * (k + 1);
     }
     ~BudgetYear() { std::filesystem::remove_all(home); }
 };
@@ -210,7 +215,7 @@ void BM_BudgetLoad(benchmark::State& state) {
     if (SaveBudget(b.rec, 2024, b.names.items, b.place, b.dlg) != 0) state.SkipWithError("save failed");
     BgtRecord loaded;
     for (auto _ : state) {
-        loaded.HeldYear = 0;  // force a read of the file
+        loaded.HeldYear = 0; // force a read of the file
         if (LoadBudget(loaded, 2024, b.names.items, b.place, b.dlg) != 0) state.SkipWithError("load failed");
     }
     if (loaded.BudgetAmounts != b.rec.BudgetAmounts) state.SkipWithError("round trip differs");

@@ -2,8 +2,8 @@
 
 #include "app/Dialogs.h"
 #include "names/NameTables.h"
-#include "util/FileCopy.h"
 #include "util/Cp932.h"
+#include "util/FileCopy.h"
 #include "util/Home.h"
 #include "util/Paths.h"
 
@@ -62,7 +62,8 @@ ReadResult readYear(BgtRecord& rec, int year, BudgetCounts counts, const BudgetP
             damagedPath = previous;
             return ReadResult::Damaged;
         }
-        for (int month = 1; month <= kBudgetMonths; ++month) rec.BudgetAmounts[month] = last.BudgetAmounts[12];
+        for (int month = 1; month <= kBudgetMonths; ++month)
+            rec.BudgetAmounts[month] = last.BudgetAmounts[12];
         return ReadResult::Done;
     }
     FillBudget(rec, -1);
@@ -71,9 +72,13 @@ ReadResult readYear(BgtRecord& rec, int year, BudgetCounts counts, const BudgetP
 
 } // namespace
 
-BudgetCounts BudgetCountsOf(const ItemRecord& items) { return {items.ItemCount[0], items.ItemCount[1]}; }
+BudgetCounts BudgetCountsOf(const ItemRecord& items) {
+    return {items.ItemCount[0], items.ItemCount[1]};
+}
 
-BudgetPlace BudgetPlaceOf(const std::string& home) { return {DataFolder(home), BackupFolder(home)}; }
+BudgetPlace BudgetPlaceOf(const std::string& home) {
+    return {DataFolder(home), BackupFolder(home)};
+}
 
 std::string BudgetPath(const BudgetPlace& place, int year) {
     return ResolveCase(place.dataFolder, BudgetFileNameOf(year));
@@ -124,7 +129,8 @@ int SaveBudget(const BgtRecord& rec, int year, const ItemRecord& items, const Bu
 
 int32_t BudgetTextValue(const std::string& text) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     int64_t v = 0;
@@ -154,7 +160,8 @@ void CommitBudgetPage(BgtRecord& rec, int /*year*/, int month, int kind, const s
         text = TrimRight(text);
         int32_t amount = text.empty() ? -1 : BudgetTextValue(text);
         int lastMonth = forward ? kBudgetMonths : month;
-        for (int m = month; m <= lastMonth; ++m) rec.at(m, kind, slot) = amount;
+        for (int m = month; m <= lastMonth; ++m)
+            rec.at(m, kind, slot) = amount;
     }
 }
 

@@ -12,11 +12,15 @@ namespace {
 constexpr std::string_view kSlotsMarker = "*SLOTS";
 constexpr std::string_view kLineEnd = "\r\n";
 
-int clampCount(int count, int kind) { return std::clamp(count, 0, kBudgetSlotMax[kind]); }
+int clampCount(int count, int kind) {
+    return std::clamp(count, 0, kBudgetSlotMax[kind]);
+}
 
 std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -98,7 +102,8 @@ bool decodeSlots(const std::vector<std::string_view>& lines, size_t first, BgtRe
             size_t start = 0;
             for (;;) {
                 size_t comma = text.find(',', start);
-                std::string_view field = text.substr(start, comma == std::string_view::npos ? text.npos : comma - start);
+                std::string_view field =
+                    text.substr(start, comma == std::string_view::npos ? text.npos : comma - start);
                 if (++slot > kBudgetSlotMax[kind]) return false;
                 if (!parseValue(field, rec.at(month, kind, slot))) return false;
                 if (comma == std::string_view::npos) break;
@@ -120,7 +125,8 @@ std::string BudgetFileNameOf(int year) {
 
 void FillBudget(BgtRecord& rec, int32_t value) {
     for (auto& month : rec.BudgetAmounts)
-        for (auto& kind : month) kind.fill(value);
+        for (auto& kind : month)
+            kind.fill(value);
 }
 
 std::string FormatBudgetValue(int32_t value) {
@@ -138,11 +144,13 @@ std::string EncodeBudgetFile(const BgtRecord& rec, BudgetCounts counts) {
         }
     };
     for (int month = 1; month <= kBudgetMonths; ++month)
-        for (int kind = 0; kind < 2; ++kind) writeLine(month, kind, clampCount(counts[kind], kind));
+        for (int kind = 0; kind < 2; ++kind)
+            writeLine(month, kind, clampCount(counts[kind], kind));
     out += kSlotsMarker;
     out += kLineEnd;
     for (int month = 1; month <= kBudgetMonths; ++month)
-        for (int kind = 0; kind < 2; ++kind) writeLine(month, kind, kBudgetSlotMax[kind]);
+        for (int kind = 0; kind < 2; ++kind)
+            writeLine(month, kind, kBudgetSlotMax[kind]);
     return out;
 }
 

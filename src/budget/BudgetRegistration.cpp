@@ -89,7 +89,7 @@ int RunBudgetRegistration(BgtRecord& rec, const NameTables& names, const BudgetP
         proposal = answer;
         if ((result = LoadBudget(rec, year, items, place, dlg)) != 0) break;
 
-        int kind = 1;  // the expense page first
+        int kind = 1; // the expense page first
         bool registered = false;
         for (;;) {
             BudgetPage page = MakeBudgetPage(rec, names, year, month, kind);

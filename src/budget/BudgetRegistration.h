@@ -10,10 +10,10 @@ struct NameTables;
 
 // One page of the budget window: the items of one kind for one month, in list order.
 struct BudgetPage {
-    int year = 0, month = 0, kind = 1;  // kind 0 income, 1 expense
-    std::string caption;                // e.g. "２００４年 ３月分（出金）"
-    std::vector<std::string> names;     // item names, each followed by one blank
-    std::vector<std::string> amounts;   // "" for no budget, else the digits; read back after the page closes
+    int year = 0, month = 0, kind = 1; // kind 0 income, 1 expense
+    std::string caption;               // e.g. "２００４年 ３月分（出金）"
+    std::vector<std::string> names;    // item names, each followed by one blank
+    std::vector<std::string> amounts;  // "" for no budget, else the digits; read back after the page closes
 };
 
 // How the user left a page.

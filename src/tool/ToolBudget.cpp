@@ -56,8 +56,10 @@ int runBudget(ToolContext& ctx) {
     const bool csv = ctx.flag("--csv");
     static const char* kKindNames[2] = {"income", "expense"};
     static const char* kKindTitles[2] = {"入金", "出金"};
-    if (csv) std::cout << "month,kind,position,key,item,amount\n";
-    else std::cout << " 月  区分  項目名                 予算額\n";
+    if (csv)
+        std::cout << "month,kind,position,key,item,amount\n";
+    else
+        std::cout << " 月  区分  項目名                 予算額\n";
     for (int month = 1; month <= kBudgetMonths; ++month) {
         for (int kind = 0; kind < 2; ++kind) {
             std::vector<std::string> items = FillItemList(t, kind, false);

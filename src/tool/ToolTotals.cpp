@@ -53,7 +53,7 @@ CivilDate dayOfColumn(const TotalsState& st, int column) {
 // "mm/dd(aaa)" with the short Japanese weekday name.
 std::string dayHeader(const CivilDate& d) {
     static const char* kWeekdays[7] = {"日", "月", "火", "水", "木", "金", "土"};
-    int key = DateKey(d.year, d.month, d.day);  // key 0 (30 December 1899) was a Saturday
+    int key = DateKey(d.year, d.month, d.day); // key 0 (30 December 1899) was a Saturday
     return FormatDate(d.year, d.month, d.day).substr(5) + "(" + kWeekdays[(key % 7 + 6) % 7] + ")";
 }
 
@@ -66,7 +66,8 @@ void writeCsv(const TotalsState& st, const BgtRecord& budget) {
     std::cout << ",week,period,budget\n";
     for (int r = 1; r <= st.RowCount; ++r) {
         std::cout << csvField(st.rowNames[r]);
-        for (int c = 1; c <= st.DayCount + 2; ++c) std::cout << ',' << st.table[r][c];
+        for (int c = 1; c <= st.DayCount + 2; ++c)
+            std::cout << ',' << st.table[r][c];
         int32_t amount = 0;
         bool exceeded = false;
         std::cout << ',';
@@ -83,13 +84,16 @@ void writeText(const TotalsState& st, const BgtRecord& budget) {
               << FormatDate(st.periodStart.year, st.periodStart.month, st.periodStart.day) << "～"
               << FormatDate(st.periodEnd.year, st.periodEnd.month, st.periodEnd.day) << "\n";
     std::cout << padded("項目名", kName);
-    for (int c = 1; c <= st.DayCount; ++c) std::cout << rightAligned(dayHeader(dayOfColumn(st, c)), kCell);
+    for (int c = 1; c <= st.DayCount; ++c)
+        std::cout << rightAligned(dayHeader(dayOfColumn(st, c)), kCell);
     std::cout << rightAligned("週合計", kCell) << rightAligned(std::to_string(st.closingMonth) + "月締合計", kCell)
               << rightAligned(std::to_string(st.closingMonth) + "月予算", kCell) << "\n";
     for (int r = 1; r <= st.RowCount; ++r) {
-        if (r == st.nIn + 1 || r == st.RowCount - 2) std::cout << std::string(kName + kCell * (st.DayCount + 3), '-') << "\n";
+        if (r == st.nIn + 1 || r == st.RowCount - 2)
+            std::cout << std::string(kName + kCell * (st.DayCount + 3), '-') << "\n";
         std::cout << padded(st.rowNames[r], kName);
-        for (int c = 1; c <= st.DayCount + 2; ++c) std::cout << rightAligned(grouped(st.table[r][c]), kCell);
+        for (int c = 1; c <= st.DayCount + 2; ++c)
+            std::cout << rightAligned(grouped(st.table[r][c]), kCell);
         int32_t amount = 0;
         bool exceeded = false;
         if (TotalsBudgetOf(st, budget, r, amount, exceeded))
@@ -140,8 +144,10 @@ int runTotals(ToolContext& ctx) {
     s.budgetPlace = BudgetPlaceOf(ctx.home);
     s.dlg = ctx.dialogs;
     if (ComputeTotals(s, lastDate, true) != 0) return 1;
-    if (ctx.flag("--csv")) writeCsv(s.state, budget);
-    else writeText(s.state, budget);
+    if (ctx.flag("--csv"))
+        writeCsv(s.state, budget);
+    else
+        writeText(s.state, budget);
     return 0;
 }
 

@@ -49,10 +49,10 @@ struct TotalsState {
     // Rows: nIn and nOut count the entries of the two item lists ("（入力なし）" included).
     int nIn = 0, nOut = 0;
     int RowCount = 0;
-    std::vector<std::string> rowNames;                 // [1..RowCount]; [0] unused
-    std::vector<std::string> incomeList, expenseList;  // the ledger screen's item lists
-    std::array<std::vector<int>, 2> itemSlots;         // [kind][position] = item slot; [0] unused
-    LedgerIndex index;                                 // private copy; its block fields are the totals'
+    std::vector<std::string> rowNames;                // [1..RowCount]; [0] unused
+    std::vector<std::string> incomeList, expenseList; // the ledger screen's item lists
+    std::array<std::vector<int>, 2> itemSlots;        // [kind][position] = item slot; [0] unused
+    LedgerIndex index;                                // private copy; its block fields are the totals'
 
     // Kept for the window: the column count the grids were built for and each grid's count.
     int builtColumns = 0;
@@ -61,8 +61,8 @@ struct TotalsState {
     CivilDate LastDate, WeekStart;
     int DayCount = 0;
     int closingDay = 31;
-    int closingYear = 0, closingMonth = 0;  // ClosingMonth (Y2, M2)
-    CivilDate periodStart, periodEnd;       // ClosingPeriod
+    int closingYear = 0, closingMonth = 0; // ClosingMonth (Y2, M2)
+    CivilDate periodStart, periodEnd;      // ClosingPeriod
     // TotalsTable[row 1..RowCount][column 1..10] in yen. 64-bit so that large sums do not wrap.
     std::vector<std::array<int64_t, kTotalsColumns + 1>> table;
 
@@ -99,12 +99,12 @@ public:
 struct TotalsSession {
     const LedgerState* ledger = nullptr;
     const NameTables* names = nullptr;
-    IniRecord* settings = nullptr;  // ClosingDay is read and, by SetClosingDay, written
+    IniRecord* settings = nullptr; // ClosingDay is read and, by SetClosingDay, written
     std::string settingsPath;
     BgtRecord* budget = nullptr;
     BudgetPlace budgetPlace;
     Dialogs* dlg = nullptr;
-    TotalsView* view = nullptr;  // may be null (the tool reads the state)
+    TotalsView* view = nullptr; // may be null (the tool reads the state)
     TotalsState state;
 };
 

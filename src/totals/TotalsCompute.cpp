@@ -16,7 +16,9 @@ constexpr const char* kLoadTitle = "集計データ読込み";
 constexpr const char* kWaitMessage = "データ処理中、しばらくお待ち下さい";
 constexpr const char* kAppTitle = "ミルテ家計簿";
 
-int32_t dateNum(const CivilDate& d) { return DateNum(d.year, d.month, d.day); }
+int32_t dateNum(const CivilDate& d) {
+    return DateNum(d.year, d.month, d.day);
+}
 
 CivilDate addDays(const CivilDate& d, int days) {
     CivilDate r;
@@ -39,7 +41,9 @@ void clampWeek(const LedgerIndex& idx, CivilDate& lastDate, CivilDate& weekStart
     }
 }
 
-bool earlierMonth(int y1, int m1, int y2, int m2) { return CompareYearMonth(y1, m1, y2, m2) < 0; }
+bool earlierMonth(int y1, int m1, int y2, int m2) {
+    return CompareYearMonth(y1, m1, y2, m2) < 0;
+}
 
 } // namespace
 
@@ -127,13 +131,15 @@ void MoveTotalsWeek(TotalsSession& s, int days) {
 
 void SetClosingDay(TotalsSession& s) {
     std::string text = FitLeftBytes(std::to_string(EffectiveClosingDay(s.settings->ClosingDay)), 2);
-    if (s.dlg->InputKel(text, "月集計の締め日を入力してください。\r\n(月末締めの場合は31を入れます。)", "締め日の設定", 0, 0,
-                        "01,31") != 0)
+    if (s.dlg->InputKel(text, "月集計の締め日を入力してください。\r\n(月末締めの場合は31を入れます。)", "締め日の設定",
+                        0, 0, "01,31") != 0)
         return;
     int day = 0;
     for (char c : text) {
-        if (c >= '0' && c <= '9') day = day * 10 + (c - '0');
-        else if (c != ' ') break;
+        if (c >= '0' && c <= '9')
+            day = day * 10 + (c - '0');
+        else if (c != ' ')
+            break;
     }
     if (day < 1 || day > 31 || day == s.settings->ClosingDay) return;
     s.settings->ClosingDay = static_cast<int16_t>(day);

@@ -10,7 +10,8 @@ namespace mrt {
 namespace {
 
 std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\0'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -24,7 +25,9 @@ int findEntry(const std::vector<std::string>& list, std::string_view name) {
     return -1;
 }
 
-int32_t dateNum(const CivilDate& d) { return DateNum(d.year, d.month, d.day); }
+int32_t dateNum(const CivilDate& d) {
+    return DateNum(d.year, d.month, d.day);
+}
 
 } // namespace
 
@@ -52,7 +55,9 @@ bool InClosingPeriod(const IoRecord& line, const CivilDate& start, const CivilDa
     return dateNum(start) <= d && d <= dateNum(end);
 }
 
-int EffectiveClosingDay(int stored) { return stored >= 1 && stored <= 31 ? stored : 31; }
+int EffectiveClosingDay(int stored) {
+    return stored >= 1 && stored <= 31 ? stored : 31;
+}
 
 void ClosingMonthOf(const CivilDate& day, int closingDay, int& year, int& month) {
     year = day.year;
@@ -101,7 +106,7 @@ void AccumulateTotals(const std::vector<IoRecord>& lines, TotalsState& st) {
     auto& t = st.table;
     const int days = st.DayCount;
     const int weekCol = days + 1, periodCol = days + 2;
-    const int sumRow = st.RowCount - 2;  // + side: the income or expense total
+    const int sumRow = st.RowCount - 2; // + side: the income or expense total
     const int balRow = st.RowCount;
     const int32_t weekKey = DateKey(st.WeekStart.year, st.WeekStart.month, st.WeekStart.day);
 
@@ -109,10 +114,11 @@ void AccumulateTotals(const std::vector<IoRecord>& lines, TotalsState& st) {
     int lastFilled = 0;
     int64_t carried = 0;
     auto fillBalance = [&](int from, int to) {
-        for (int c = from; c <= to; ++c) t[balRow][c] = carried;
+        for (int c = from; c <= to; ++c)
+            t[balRow][c] = carried;
     };
     const size_t n = lines.size();
-    for (size_t k = 0;; ) {
+    for (size_t k = 0;;) {
         if (k >= n) {
             fillBalance(lastFilled + 1, days);
             break;

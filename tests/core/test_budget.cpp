@@ -21,15 +21,18 @@ namespace {
 // `n` values of -1 as one group line.
 std::string noBudgetLine(int n) {
     std::string s;
-    for (int i = 0; i < n; ++i) s += i + 1 < n ? "-1 ," : "-1 \r\n";
+    for (int i = 0; i < n; ++i)
+        s += i + 1 < n ? "-1 ," : "-1 \r\n";
     return s;
 }
 
 // Item table with the given numbers of income and expense items in slots 1..n.
 NameTables tablesWith(int income, int expense) {
     NameTables t;
-    for (int i = 1; i <= income; ++i) AddName(t, kItemTable, 0, "収入" + std::to_string(i));
-    for (int i = 1; i <= expense; ++i) AddName(t, kItemTable, 1, "支出" + std::to_string(i));
+    for (int i = 1; i <= income; ++i)
+        AddName(t, kItemTable, 0, "収入" + std::to_string(i));
+    for (int i = 1; i <= expense; ++i)
+        AddName(t, kItemTable, 1, "支出" + std::to_string(i));
     return t;
 }
 
@@ -68,15 +71,18 @@ TEST(BudgetFile, GroupsThenTheSlotSectionByteForByte) {
     rec.at(1, 0, 1) = 5000;
     rec.at(1, 0, 3) = 30000;
     rec.at(12, 1, 2) = 0;
-    rec.at(12, 1, 40) = 777;  // an expense item above the count
+    rec.at(12, 1, 40) = 777; // an expense item above the count
     std::string expected = " 5000 ,-1 , 30000 \r\n" + noBudgetLine(2);
-    for (int month = 2; month <= 11; ++month) expected += noBudgetLine(3) + noBudgetLine(2);
+    for (int month = 2; month <= 11; ++month)
+        expected += noBudgetLine(3) + noBudgetLine(2);
     expected += noBudgetLine(3) + "-1 , 0 \r\n";
     expected += "*SLOTS\r\n";
     expected += " 5000 ,-1 , 30000 ," + noBudgetLine(17) + noBudgetLine(50);
-    for (int month = 2; month <= 11; ++month) expected += noBudgetLine(20) + noBudgetLine(50);
+    for (int month = 2; month <= 11; ++month)
+        expected += noBudgetLine(20) + noBudgetLine(50);
     std::string dec = "-1 , 0 ,";
-    for (int slot = 3; slot <= 50; ++slot) dec += slot == 40 ? " 777 ," : slot == 50 ? "-1 \r\n" : "-1 ,";
+    for (int slot = 3; slot <= 50; ++slot)
+        dec += slot == 40 ? " 777 ," : slot == 50 ? "-1 \r\n" : "-1 ,";
     expected += noBudgetLine(20) + dec;
     EXPECT_EQ(EncodeBudgetFile(rec, {3, 2}), expected);
 
@@ -84,7 +90,8 @@ TEST(BudgetFile, GroupsThenTheSlotSectionByteForByte) {
     std::string text = EncodeBudgetFile(rec, {3, 2});
     size_t groupsEnd = text.find("*SLOTS");
     int lines = 0;
-    for (size_t i = 0; i < groupsEnd; ++i) lines += text[i] == '\n';
+    for (size_t i = 0; i < groupsEnd; ++i)
+        lines += text[i] == '\n';
     EXPECT_EQ(lines, 24);
 }
 
@@ -93,7 +100,8 @@ TEST(BudgetFile, KindWithoutItemsHasNoGroupLine) {
     FillBudget(rec, 100);
     std::string text = EncodeBudgetFile(rec, {0, 1});
     std::string groups;
-    for (int month = 1; month <= 12; ++month) groups += " 100 \r\n";
+    for (int month = 1; month <= 12; ++month)
+        groups += " 100 \r\n";
     EXPECT_EQ(text.substr(0, text.find("*SLOTS")), groups);
 }
 
@@ -107,7 +115,7 @@ TEST(BudgetFile, PlainGroupFileIsReadAsASequenceOfValues) {
     EXPECT_EQ(rec.at(3, 0, 1), 300);
     EXPECT_EQ(rec.at(3, 0, 2), -1);
     EXPECT_EQ(rec.at(12, 1, 1), 12);
-    EXPECT_EQ(rec.at(12, 1, 2), -1);  // slots the file does not hold carry no budget
+    EXPECT_EQ(rec.at(12, 1, 2), -1); // slots the file does not hold carry no budget
     EXPECT_EQ(rec.at(5, 0, 20), -1);
 
     // The line structure plays no part: the same values one per line, with a blank line.
@@ -121,7 +129,8 @@ TEST(BudgetFile, PlainGroupFileIsReadAsASequenceOfValues) {
 
 TEST(BudgetFile, DamageIsDetected) {
     std::string good;
-    for (int i = 0; i < 24; ++i) good += " 1 \r\n";
+    for (int i = 0; i < 24; ++i)
+        good += " 1 \r\n";
     BgtRecord rec;
     EXPECT_TRUE(DecodeBudgetFile(good, {1, 1}, rec));
     EXPECT_FALSE(DecodeBudgetFile(good, {2, 1}, rec)) << "fewer values than the counts need";
@@ -142,7 +151,7 @@ TEST(BudgetFile, BudgetsFollowTheirSlotsWhenItemsChange) {
     BgtRecord rec;
     FillBudget(rec, -1);
     rec.at(4, 0, 1) = 100;
-    rec.at(4, 0, 3) = 300;  // slot 3 is listed although only two items are registered
+    rec.at(4, 0, 3) = 300; // slot 3 is listed although only two items are registered
     rec.at(4, 1, 1) = 50;
     std::string text = EncodeBudgetFile(rec, {2, 1});
 
@@ -191,7 +200,8 @@ TEST(BudgetLoad, OwnFilePreviousDecemberOrNothing) {
     // 2006 has neither file: no budget anywhere.
     ASSERT_EQ(LoadBudget(loaded, 2006, t.items, home.place, dlg), 0);
     for (int month = 1; month <= 12; ++month)
-        for (int slot = 1; slot <= 50; ++slot) EXPECT_EQ(loaded.at(month, 1, slot), -1);
+        for (int slot = 1; slot <= 50; ++slot)
+            EXPECT_EQ(loaded.at(month, 1, slot), -1);
     EXPECT_EQ(dlg.transcript().size(), 0u);
 }
 
@@ -217,7 +227,8 @@ TEST(BudgetLoad, DamagedFileIsRestoredFromTheBackupWhenTheUserAgrees) {
     BudgetHome home;
     NameTables t = tablesWith(1, 1);
     std::string good;
-    for (int month = 1; month <= 12; ++month) good += " 10 \r\n 20 \r\n";
+    for (int month = 1; month <= 12; ++month)
+        good += " 10 \r\n 20 \r\n";
     ASSERT_TRUE(home.writeBackup("Bgt2004.usr", good));
     ASSERT_TRUE(WriteBytes(home.data("Bgt2004.usr"), " 10 \r\n 2"));
 
@@ -266,8 +277,9 @@ TEST(BudgetLoad, DamagedPreviousYearIsTheFileRestored) {
     BudgetHome home;
     NameTables t = tablesWith(1, 1);
     std::string good;
-    for (int month = 1; month <= 12; ++month) good += " " + std::to_string(month) + " , 5 \r\n";
-    ASSERT_TRUE(home.writeBackup("bgt2004.USR", good));  // letter case from another system
+    for (int month = 1; month <= 12; ++month)
+        good += " " + std::to_string(month) + " , 5 \r\n";
+    ASSERT_TRUE(home.writeBackup("bgt2004.USR", good)); // letter case from another system
     ASSERT_TRUE(WriteBytes(home.data("Bgt2004.usr"), " 1 , x \r\n"));
     ScriptedDialogs dlg;
     dlg.expect("MsgYesNo2", 0);
@@ -299,7 +311,7 @@ TEST(BudgetSave, FailedWriteShowsItsMessageAndKeepsTheOldFile) {
 
 TEST(BudgetCommit, BlankPlusAndDigits) {
     NameTables t = tablesWith(0, 4);
-    DeleteName(t, kItemTable, 1, 2);  // slot 2 freed: list is slots 1, 3, 4
+    DeleteName(t, kItemTable, 1, 2); // slot 2 freed: list is slots 1, 3, 4
     BgtRecord rec;
     FillBudget(rec, 7);
     CommitBudgetPage(rec, 2004, 10, 1, {"", "1000+", "0  ", "abc"}, t.items);

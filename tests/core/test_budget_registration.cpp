@@ -25,7 +25,7 @@ public:
         BudgetPageAction action;
     };
     std::deque<Step> steps;
-    std::vector<BudgetPage> shown;  // the pages as they were handed to the window
+    std::vector<BudgetPage> shown; // the pages as they were handed to the window
     bool unloaded = false;
 
     void then(BudgetPageAction action, std::function<void(BudgetPage&)> edit = nullptr) {
@@ -100,8 +100,10 @@ TEST_F(RegistrationFixture, EditSwitchKindRegisterAndSave) {
     std::string file = ReadBytes(place.dataFolder + "Bgt2004.usr");
     std::string expected;
     for (int month = 1; month <= 12; ++month) {
-        if (month < 3) expected += "-1 \r\n-1 ,-1 \r\n";
-        else expected += std::string(month == 3 ? " 250000 \r\n" : "-1 \r\n") + " 30000 ,-1 \r\n";
+        if (month < 3)
+            expected += "-1 \r\n-1 ,-1 \r\n";
+        else
+            expected += std::string(month == 3 ? " 250000 \r\n" : "-1 \r\n") + " 30000 ,-1 \r\n";
     }
     EXPECT_EQ(file.substr(0, file.find("*SLOTS")), expected);
 }
@@ -119,7 +121,7 @@ TEST_F(RegistrationFixture, CancelledPageIsDroppedAndTheMonthAskedAgain) {
 TEST_F(RegistrationFixture, MovingPastDecemberSavesAndOpensTheNextYear) {
     dlg.expect("DateInYM").withText("2004/12");
     view.then(BudgetPageAction::NextMonth, [](BudgetPage& p) { p.amounts = {"700", "800"}; });
-    view.then(BudgetPageAction::PreviousMonth);  // January 2005, back to December 2004
+    view.then(BudgetPageAction::PreviousMonth); // January 2005, back to December 2004
     view.then(BudgetPageAction::Register);
     dlg.expect("DateInYM", -1);
     EXPECT_EQ(RunBudgetRegistration(rec, names, place, dlg, view), 0);

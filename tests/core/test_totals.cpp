@@ -17,7 +17,7 @@ TEST(ClosingPeriod, BoundsAndMonths) {
     ClosingPeriodOf(y, m, 25, s, e);
     EXPECT_EQ(s.year * 10000 + s.month * 100 + s.day, 20231226);
 
-    ClosingPeriodOf(2024, 3, 31, s, e);  // a calendar month
+    ClosingPeriodOf(2024, 3, 31, s, e); // a calendar month
     EXPECT_EQ(s.year * 10000 + s.month * 100 + s.day, 20240301);
     EXPECT_EQ(e.year * 10000 + e.month * 100 + e.day, 20240331);
 
@@ -54,14 +54,14 @@ TEST(ClassifyLine, SidesRowsAndUnknownItems) {
     EXPECT_EQ(c.side, 1);
     EXPECT_EQ(c.amount, 70);
 
-    l.ItemName = "給与";  // an income item on an expense line is not an expense item
+    l.ItemName = "給与"; // an income item on an expense line is not an expense item
     EXPECT_EQ(ClassifyLine(l, in, out).row, 7);
     l.ItemName = "（入力なし）";
     EXPECT_EQ(ClassifyLine(l, in, out).row, 7);
     l.ItemName = "";
     EXPECT_EQ(ClassifyLine(l, in, out).row, 7);
 
-    l.ItemName = "初期残高";  // both amounts zero: an expense line of 0
+    l.ItemName = "初期残高"; // both amounts zero: an expense line of 0
     l.Expense = 0;
     c = ClassifyLine(l, in, out);
     EXPECT_EQ(c.side, 1);
@@ -79,7 +79,7 @@ TEST_F(TotalsTable, ClosingDay25AcrossTheYearEnd) {
                          {2023, 12, 24, "給与", 200000, 0},
                          {2023, 12, 26, "光熱費", 0, 8000},
                          {2023, 12, 28, "食費", 0, 1500},
-                         {2023, 12, 28, "旧項目", 0, 500},  // an item deleted since
+                         {2023, 12, 28, "旧項目", 0, 500}, // an item deleted since
                          {2024, 1, 2, "賞与", 50000, 0},
                          {2024, 1, 10, "交通費", 0, 1200},
                          {2024, 1, 25, "食費", 0, 2000},
@@ -88,10 +88,10 @@ TEST_F(TotalsTable, ClosingDay25AcrossTheYearEnd) {
     // Budgets: December 2023 and January 2024 differ, so the month used is visible.
     budget.HeldYear = 2024;
     FillBudget(budget, -1);
-    budget.at(1, 0, 2) = 40000;  // 賞与
-    budget.at(1, 1, 1) = 3000;   // 食費
-    budget.at(1, 1, 2) = 8000;   // 光熱費
-    budget.at(1, 1, 3) = 0;      // 交通費
+    budget.at(1, 0, 2) = 40000; // 賞与
+    budget.at(1, 1, 1) = 3000;  // 食費
+    budget.at(1, 1, 2) = 8000;  // 光熱費
+    budget.at(1, 1, 3) = 0;     // 交通費
     ASSERT_EQ(SaveBudget(budget, 2024, names.items, session.budgetPlace, dlg), 0);
     budget = BgtRecord();
 
@@ -102,8 +102,8 @@ TEST_F(TotalsTable, ClosingDay25AcrossTheYearEnd) {
     EXPECT_EQ(st.WeekStart.day, 23);
     EXPECT_EQ(st.closingYear * 100 + st.closingMonth, 202401);
     ASSERT_EQ(st.RowCount, 10);
-    EXPECT_EQ(st.rowNames, (std::vector<std::string>{"", "給与", "賞与", "(不明)", "食費", "光熱費", "交通費",
-                                                      "(不明)", "(入金合計)", "(出金合計)", "(差引残高)"}));
+    EXPECT_EQ(st.rowNames, (std::vector<std::string>{"", "給与", "賞与", "(不明)", "食費", "光熱費", "交通費", "(不明)",
+                                                     "(入金合計)", "(出金合計)", "(差引残高)"}));
 
     //            12/23   12/24   12/25   12/26   12/27   12/28   12/29    week   period
     EXPECT_EQ(row(kSalary), (V{0, 200000, 0, 0, 0, 0, 0, 200000, 0}));
@@ -119,7 +119,7 @@ TEST_F(TotalsTable, ClosingDay25AcrossTheYearEnd) {
 
     int32_t amount = 0;
     bool exceeded = false;
-    EXPECT_FALSE(TotalsBudgetOf(st, budget, kSalary, amount, exceeded));  // no budget
+    EXPECT_FALSE(TotalsBudgetOf(st, budget, kSalary, amount, exceeded)); // no budget
     ASSERT_TRUE(TotalsBudgetOf(st, budget, kBonus, amount, exceeded));
     EXPECT_EQ(amount, 40000);
     EXPECT_TRUE(exceeded);
@@ -154,7 +154,7 @@ TEST_F(TotalsTable, ClosingDay30InFebruary) {
     ASSERT_EQ(compute(2024, 3, 1, false), 0);
     EXPECT_EQ(session.state.closingMonth, 3);
     EXPECT_EQ(cell(kFood, 9), 800);
-    EXPECT_EQ(cell(kFood, 8), 1200);  // week 2/24..3/1
+    EXPECT_EQ(cell(kFood, 8), 1200); // week 2/24..3/1
     EXPECT_EQ(cell(kBalance, 9), 8500);
 }
 
@@ -167,7 +167,7 @@ TEST_F(TotalsTable, WeekClippedByTheFirstDateAndDaysWithoutLines) {
     //                          5/3   5/4   5/5  week period
     EXPECT_EQ(row(kSalary), (V{0, 1000, 0, 1000, 1000}));
     EXPECT_EQ(row(kFood), (V{0, 0, 0, 0, 300}));
-    EXPECT_EQ(row(kOutUnknown), (V{0, 0, 0, 0, 0}));  // the initial line, an expense of 0
+    EXPECT_EQ(row(kOutUnknown), (V{0, 0, 0, 0, 0})); // the initial line, an expense of 0
     EXPECT_EQ(row(kOutSum), (V{0, 0, 0, 0, 300}));
     EXPECT_EQ(row(kBalance), (V{5000, 6000, 6000, 6000, 5700}));
 

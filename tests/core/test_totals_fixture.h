@@ -85,7 +85,8 @@ protected:
     // One row's day columns, then week and period.
     std::vector<int64_t> row(int r) const {
         std::vector<int64_t> v;
-        for (int c = 1; c <= session.state.DayCount + 2; ++c) v.push_back(cell(r, c));
+        for (int c = 1; c <= session.state.DayCount + 2; ++c)
+            v.push_back(cell(r, c));
         return v;
     }
     int compute(int y, int m, int d, bool rebuild = true) {

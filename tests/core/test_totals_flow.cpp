@@ -105,7 +105,7 @@ TEST_F(TotalsFlow, ClosingDayIsAskedStoredAndRecomputed) {
     standardLedger();
     ASSERT_EQ(compute(2024, 3, 18), 0);
     session.state.LastDate = {2024, 3, 18};
-    EXPECT_EQ(cell(kFood, 9), 300);  // March
+    EXPECT_EQ(cell(kFood, 9), 300); // March
 
     dlg.expect("InputKel").withText("10");
     SetClosingDay(session);

@@ -14,7 +14,8 @@ std::string runTool(const std::string& args, int& status) {
     std::string out;
     char buf[4096];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
     int rc = pclose(p);
     status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
     return out;
@@ -33,9 +34,9 @@ protected:
                            {2024, 3, 2, "交通費", 0, 50}});
         budget.HeldYear = 2024;
         FillBudget(budget, -1);
-        budget.at(3, 1, 1) = 100;    // 食費 (slot 1) in March
-        budget.at(3, 1, 3) = 2000;   // 交通費 (slot 3)
-        budget.at(12, 0, 1) = 7;     // December only
+        budget.at(3, 1, 1) = 100;  // 食費 (slot 1) in March
+        budget.at(3, 1, 3) = 2000; // 交通費 (slot 3)
+        budget.at(12, 0, 1) = 7;   // December only
         ASSERT_EQ(SaveBudget(budget, 2024, names.items, BudgetPlaceOf(dir.path()), dlg), 0);
     }
     std::string home() const { return "--home " + dir.path() + " "; }
@@ -48,18 +49,17 @@ TEST_F(TotalsTool, CsvTableAsTheWindowShowsIt) {
     std::string out = runTool(home() + "totals --date 2024-03-02 --closing-day 31 --csv", status);
     EXPECT_EQ(status, 0);
     // Week 2/26..3/2 (ledger starts 2/26); period March.
-    EXPECT_EQ(out,
-              "name,2024-02-26,2024-02-27,2024-02-28,2024-02-29,2024-03-01,2024-03-02,week,period,budget\n"
-              "給与,0,0,0,0,9000,0,9000,9000,\n"
-              "賞与,0,0,0,0,0,0,0,0,\n"
-              "(不明),0,0,0,0,0,0,0,0,\n"
-              "交通費,0,0,0,0,0,50,50,50,2000\n"
-              "食費,0,300,0,0,0,0,300,0,100\n"
-              "光熱費,0,0,0,0,0,0,0,0,\n"
-              "(不明),0,0,0,0,0,0,0,0,\n"
-              "(入金合計),0,0,0,0,9000,0,9000,9000,\n"
-              "(出金合計),0,300,0,0,0,50,350,50,\n"
-              "(差引残高),1000,700,700,700,9700,9650,9650,9650,\n");
+    EXPECT_EQ(out, "name,2024-02-26,2024-02-27,2024-02-28,2024-02-29,2024-03-01,2024-03-02,week,period,budget\n"
+                   "給与,0,0,0,0,9000,0,9000,9000,\n"
+                   "賞与,0,0,0,0,0,0,0,0,\n"
+                   "(不明),0,0,0,0,0,0,0,0,\n"
+                   "交通費,0,0,0,0,0,50,50,50,2000\n"
+                   "食費,0,300,0,0,0,0,300,0,100\n"
+                   "光熱費,0,0,0,0,0,0,0,0,\n"
+                   "(不明),0,0,0,0,0,0,0,0,\n"
+                   "(入金合計),0,0,0,0,9000,0,9000,9000,\n"
+                   "(出金合計),0,300,0,0,0,50,350,50,\n"
+                   "(差引残高),1000,700,700,700,9700,9650,9650,9650,\n");
 
     // Closing day 27: 2 March lies in March's period, 28 February .. 27 March; a day without
     // lines before the period start does not count.
@@ -73,7 +73,7 @@ TEST_F(TotalsTool, CsvTableAsTheWindowShowsIt) {
 
 TEST_F(TotalsTool, ExceededBudgetIsMarkedAndUsageErrorsExit2) {
     int status = -1;
-    std::string out = runTool(home() + "totals --date 2024-03-31 --csv", status);  // clamped to 3/2
+    std::string out = runTool(home() + "totals --date 2024-03-31 --csv", status); // clamped to 3/2
     EXPECT_EQ(status, 0);
     EXPECT_EQ(out.substr(0, out.find('\n')),
               "name,2024-02-26,2024-02-27,2024-02-28,2024-02-29,2024-03-01,2024-03-02,week,period,budget");
