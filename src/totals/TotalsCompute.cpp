@@ -50,7 +50,8 @@ bool earlierMonth(int y1, int m1, int y2, int m2) {
 int ComputeTotals(TotalsSession& s, CivilDate& lastDate, bool rebuild) {
     TotalsState& st = s.state;
     const LedgerIndex& main = s.ledger->index;
-    if (rebuild) {
+    // Rows and the index copy are built at least once, whatever the caller asked.
+    if (rebuild || st.RowCount == 0) {
         st.index = main;
         BuildTotalsRows(*s.names, st);
     }

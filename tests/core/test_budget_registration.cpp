@@ -67,11 +67,6 @@ struct RegistrationFixture : ::testing::Test {
 
 } // namespace
 
-TEST(BudgetPageCaption, FullWidthYearAndMonth) {
-    EXPECT_EQ(BudgetPageCaption(2004, 3, 1), "２００４年 ３月分（出金）");
-    EXPECT_EQ(BudgetPageCaption(2010, 12, 0), "２０１０年 １２月分（入金）");
-}
-
 TEST_F(RegistrationFixture, NoItemsOfAKindEndsAtOnce) {
     NameTables none;
     AddName(none, kItemTable, 1, "食費");
