@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
 
 namespace mrt {
 namespace {
@@ -31,14 +30,22 @@ const ItemDef kItems[] = {
      "キー入力方式を設定します。[Dosﾀｲﾌﾟ]では上書きﾓｰﾄﾞになります。([Insert]ｷｰも使用可)"},
 };
 
-// Numeric value of the leading number of a text (blanks skipped, sign and decimals allowed);
-// an empty or non-numeric text is 0.
+// Numeric value of the leading number of a text: blanks, an optional sign, digits and an optional
+// decimal part. Anything else ends the number; no digits at all is 0. Hex, exponents, "inf" and
+// "nan" are not numbers here, so the value is always finite.
 double leadingNumber(const std::string& text) {
-    const char* s = text.c_str();
-    while (*s == ' ') ++s;
-    char* end = nullptr;
-    double v = std::strtod(s, &end);
-    return end == s ? 0.0 : v;
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    double v = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) v = v * 10 + (text[i] - '0');
+    if (i < text.size() && text[i] == '.') {
+        double scale = 0.1;
+        for (++i; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i, scale /= 10)
+            v += (text[i] - '0') * scale;
+    }
+    return negative ? -v : v;
 }
 
 } // namespace

@@ -59,6 +59,9 @@ bool isAscii(std::string_view s) {
     return true;
 }
 
+// True when the byte can follow a lead byte in a double-byte CP932 character.
+bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
 // Length of the UTF-8 sequence that starts with byte b (1 for stray bytes).
 size_t utf8Length(unsigned char b) {
     if (b < 0xC0) return 1;
@@ -119,8 +122,12 @@ std::string FromCp932(std::string_view sjis) {
         sjis.remove_prefix(consumed);
         // A lead byte at the very end has lost its trail byte: drop it.
         if (sjis.size() == 1 && IsCp932LeadByte(static_cast<unsigned char>(sjis[0]))) break;
+        // The bad character becomes U+FFFD. A lead byte takes its follower with it only when that
+        // byte can be a trail byte; a blank or control byte after a stray lead byte is kept.
         out += "\xEF\xBF\xBD";
-        sjis.remove_prefix(IsCp932LeadByte(static_cast<unsigned char>(sjis[0])) && sjis.size() >= 2 ? 2 : 1);
+        bool pair = IsCp932LeadByte(static_cast<unsigned char>(sjis[0])) && sjis.size() >= 2 &&
+                    isTrailByte(static_cast<unsigned char>(sjis[1]));
+        sjis.remove_prefix(pair ? 2 : 1);
     }
     return out;
 }

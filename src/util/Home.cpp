@@ -11,7 +11,9 @@ namespace mrt {
 std::string ChooseHomeFolder(const std::string& homeOption) {
     if (!homeOption.empty()) return homeOption;
     if (const char* env = std::getenv("MRTKEL_HOME"); env && *env) return env;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return JoinPath(xdg, "mrtkel");
+    // A relative XDG_DATA_HOME is invalid and ignored, so the data never lands below whatever
+    // folder the program happened to be started from.
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') return JoinPath(xdg, "mrtkel");
     const char* home = std::getenv("HOME");
     return JoinPath(JoinPath(home && *home ? home : ".", ".local/share"), "mrtkel");
 }

@@ -4,7 +4,8 @@
 namespace mrt {
 
 // The home folder holds Data1/ and Data1/BU/ and is the current folder while the program runs.
-// Chosen by --home DIR, else MRTKEL_HOME, else $XDG_DATA_HOME/mrtkel (~/.local/share/mrtkel).
+// Chosen by --home DIR, else MRTKEL_HOME, else $XDG_DATA_HOME/mrtkel when that is an absolute
+// path, else ~/.local/share/mrtkel.
 std::string ChooseHomeFolder(const std::string& homeOption);
 
 // Read-only resources (TbInit/, help/): MRTKEL_SHARE when set, else <exe dir>/../share/mrtkel,

@@ -58,6 +58,15 @@ TEST(Cp932Fields, DanglingLeadByteFromAFileIsDropped) {
     EXPECT_EQ(FromCp932(raw), "家計");
 }
 
+TEST(Cp932Fields, StrayLeadByteDoesNotSwallowTheNextCharacter) {
+    // A lead byte followed by a byte that cannot end a double-byte character is bad on its own:
+    // the blank, line feed or letter after it is kept.
+    EXPECT_EQ(FromCp932(std::string("\x81 ab", 4)), "\xEF\xBF\xBD ab");
+    EXPECT_EQ(FromCp932(std::string("x\x82\nz", 4)), "x\xEF\xBF\xBD\nz");
+    std::string field = std::string("\x81", 1) + "  " + sjis("家");
+    EXPECT_EQ(DecodeField(field.data(), static_cast<int>(field.size())), "\xEF\xBF\xBD  家");
+}
+
 TEST(Cp932Fields, UnmappableCharacterIsReportedNotWrittenAsGarbage) {
     EXPECT_FALSE(IsCp932Text("ケーキ🍰"));
     EXPECT_TRUE(IsCp932Text("ケーキ～①髙"));

@@ -85,6 +85,8 @@ TEST(CopyChangedFiles, MissingSourceFolderFailsWithTheMessage) {
     ScriptedDialogs dlg;
     dlg.expectBox(MsgResult::OK).expectMessage("ファイルの複写に失敗しました。");
     EXPECT_EQ(CopyChangedFiles("*.*", dst / "nowhere", dst.path(), dlg), -1);
+    ASSERT_EQ(dlg.transcript().size(), 1u);
+    EXPECT_EQ(dlg.transcript()[0].buttons, (std::vector<std::string>{"Critical", "OK"}));
 }
 
 TEST(CopyChangedFiles, ErrorMidwayKeepsTheFilesCopiedBefore) {
@@ -128,4 +130,18 @@ TEST(Paths, SplitJoinAndResolveCase) {
     ScriptedDialogs dlg;
     EXPECT_EQ(FileMissing(dir / "TBITEM.mrt", dlg), 0);
     EXPECT_EQ(FileMissing(dir / "TBSHOP.mrt", dlg), 1);
+}
+
+TEST(Paths, FileMissingAsksRetryOnACheckErrorAndCancelGivesMinusOne) {
+    // A symbolic link loop makes the check itself fail (ELOOP), whoever runs the test.
+    TempDir dir;
+    fs::create_symlink(dir / "b.usr", dir / "a.usr");
+    fs::create_symlink(dir / "a.usr", dir / "b.usr");
+    ScriptedDialogs dlg;
+    dlg.expectBox(MsgResult::Retry);
+    dlg.expectBox(MsgResult::Cancel);
+    EXPECT_EQ(FileMissing(dir / "a.usr", dlg), -1);
+    ASSERT_EQ(dlg.count("MsgBox"), 2);
+    EXPECT_EQ(dlg.transcript()[0].title, "ファイルオープンエラー ( " + (dir / "a.usr") + " )");
+    EXPECT_EQ(dlg.transcript()[0].buttons, (std::vector<std::string>{"Exclamation", "RetryCancel"}));
 }

@@ -182,3 +182,20 @@ TEST(SettingsItems, LabelsBoundsAndHelpLines) {
     EXPECT_EQ(rec.TwoColumnItemBox, 1);
     EXPECT_EQ(rec.KeyInputMode, 0);
 }
+
+TEST(SettingsItems, OnlyLeadingDigitsCount) {
+    // Hex, exponents and words are not numbers of the settings grid: only the leading digits count,
+    // and no text can give an undefined value.
+    IniRecord rec;
+    ApplySettingsItems({"0x10", "1e3", " 12abc", "nan", "inf", "-2.5"}, rec);
+    EXPECT_EQ(rec.BlockMonths, 0);
+    EXPECT_EQ(rec.MaxBlockLines, 1);
+    EXPECT_EQ(rec.DisplayRows, 12);
+    EXPECT_EQ(rec.TaxRate, 0);
+    EXPECT_EQ(rec.TwoColumnItemBox, 0);
+    EXPECT_EQ(rec.KeyInputMode, -2);
+    ApplySettingsItems({"99999", "-99999", std::string(400, '9')}, rec);
+    EXPECT_EQ(rec.BlockMonths, 32767);
+    EXPECT_EQ(rec.MaxBlockLines, -32768);
+    EXPECT_EQ(rec.DisplayRows, 32767);
+}

@@ -183,8 +183,28 @@ int ScriptedDialogs::GetFileName(const std::string& ttl, const std::string& msg,
     return s->result;
 }
 
-MsgResult ScriptedDialogs::MsgBox(const std::string& msg, const std::string& ttl, MsgIcon, MsgButtons buttons) {
-    const DialogStep* s = take("MsgBox", ttl, msg);
+namespace {
+const char* iconName(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Information: return "Information";
+    case MsgIcon::Exclamation: return "Exclamation";
+    case MsgIcon::Critical: return "Critical";
+    case MsgIcon::Question: return "Question";
+    default: return "None";
+    }
+}
+const char* buttonsName(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::OKCancel: return "OKCancel";
+    case MsgButtons::YesNo: return "YesNo";
+    case MsgButtons::RetryCancel: return "RetryCancel";
+    default: return "OK";
+    }
+}
+} // namespace
+
+MsgResult ScriptedDialogs::MsgBox(const std::string& msg, const std::string& ttl, MsgIcon icon, MsgButtons buttons) {
+    const DialogStep* s = take("MsgBox", ttl, msg, {iconName(icon), buttonsName(buttons)});
     if (s) return static_cast<MsgResult>(s->result);
     switch (buttons) {
     case MsgButtons::OK: return MsgResult::OK;

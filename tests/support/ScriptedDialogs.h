@@ -12,7 +12,8 @@ struct DialogCall {
     std::string op;       // "MsgOK", "MsgYesNo", "InputKel", "MsgBox", "MsgOn", "Beep", ...
     std::string title;
     std::string message;
-    std::vector<std::string> buttons;  // captions, list entries or picture numbers as text
+    std::vector<std::string> buttons;  // captions, list entries or picture numbers as text;
+                                       // MsgBox: icon and button set ("Critical", "OK")
 };
 
 // One scripted answer. `result` is the operation's return value (MsgResult as its int value for

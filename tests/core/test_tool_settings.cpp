@@ -1,0 +1,96 @@
+// mrtkel-tool settings: the Name=value listing, and which home folder the tool reads.
+#include "settings/IniRecord.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+
+using namespace mrt;
+using mrt::test::TempDir;
+
+namespace {
+
+// Runs the tool with `env` (VAR=value words, may be empty) in front; returns stdout and the exit code.
+std::string runTool(const std::string& env, const std::string& args, int& status) {
+    std::string cmd = "env " + env + " '" + std::string(MRTKEL_TOOL_PATH) + "' " + args + " 2>/dev/null";
+    FILE* p = popen(cmd.c_str(), "r");
+    std::string out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    int rc = pclose(p);
+    status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return out;
+}
+
+// A home folder whose settings file carries the given tax rate.
+void makeHome(const std::string& home, int taxRate) {
+    std::filesystem::create_directories(home + "/Data1");
+    IniRecord rec;
+    rec.TaxRate = static_cast<int16_t>(taxRate);
+    ASSERT_EQ(WriteSettings(home + "/Data1/INIT.mrt", rec), 0);
+}
+
+std::string taxLine(const std::string& out) {
+    size_t at = out.find("TaxRate=");
+    return at == std::string::npos ? "" : out.substr(at, out.find('\n', at) - at);
+}
+
+} // namespace
+
+TEST(ToolSettings, ListsTheNamedFieldsInRecordOrderWithoutAFile) {
+    TempDir home;
+    int status = -1;
+    std::string out = runTool("", "--home '" + home.path() + "' settings", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out, "KeyInputMode=1\nMainWindowState=0\nTotalsWindowState=0\nBlockMonths=3\nMaxBlockLines=300\n"
+                   "DisplayRows=19\nClosingDay=31\nLedgerPrintTitle=家計簿\nTotalsPrintTitle=家計簿集計\n"
+                   "PrintUserName=ユーザー名\nLedgerPaperSize=9\nLedgerPrintColumn=5\nLedgerPrintLine=0\n"
+                   "TotalsPaperSize=9\nTotalsPrintColumn=5\nTotalsPrintLine=0\nTwoColumnItemBox=0\nTaxRate=5\n");
+    // Looking at the settings writes nothing.
+    EXPECT_FALSE(std::filesystem::exists(home / "Data1/INIT.mrt"));
+}
+
+TEST(ToolSettings, ReadsAFileInOtherLetterCaseAndTrimsTexts) {
+    TempDir home;
+    std::filesystem::create_directories(home / "Data1");
+    IniRecord rec;
+    rec.ClosingDay = 25;
+    rec.PrintUserName = "山田　花子  ";
+    rec.reserved1 = std::string(100, 'x');
+    ASSERT_EQ(WriteSettings(home / "Data1/init.MRT", rec), 0);
+    int status = -1;
+    std::string out = runTool("", "settings --home '" + home.path() + "'", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("\nClosingDay=25\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\nPrintUserName=山田　花子\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("xxx"), std::string::npos) << "a reserved field was listed";
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 18);
+}
+
+TEST(ToolSettings, HomeOptionThenMrtkelHomeThenXdgDataHome) {
+    TempDir root;
+    makeHome(root / "opt", 11);
+    makeHome(root / "env", 12);
+    makeHome(root / "xdg/mrtkel", 13);
+    makeHome(root / "user/.local/share/mrtkel", 14);
+    const std::string env =
+        "MRTKEL_HOME='" + (root / "env") + "' XDG_DATA_HOME='" + (root / "xdg") + "' HOME='" + (root / "user") + "'";
+    const std::string noMrtkel = "-u MRTKEL_HOME XDG_DATA_HOME='" + (root / "xdg") + "' HOME='" + (root / "user") + "'";
+    int status = -1;
+    EXPECT_EQ(taxLine(runTool(env, "--home '" + (root / "opt") + "' settings", status)), "TaxRate=11");
+    EXPECT_EQ(taxLine(runTool(env, "settings", status)), "TaxRate=12");
+    EXPECT_EQ(taxLine(runTool(noMrtkel, "settings", status)), "TaxRate=13");
+    EXPECT_EQ(taxLine(runTool("-u MRTKEL_HOME -u XDG_DATA_HOME HOME='" + (root / "user") + "'", "settings", status)),
+              "TaxRate=14");
+    // A relative XDG_DATA_HOME is ignored rather than taken below the current folder.
+    EXPECT_EQ(
+        taxLine(runTool("-C '" + root.path() + "' -u MRTKEL_HOME XDG_DATA_HOME=xdg HOME='" + (root / "user") + "'",
+                        "settings", status)),
+        "TaxRate=14");
+}
