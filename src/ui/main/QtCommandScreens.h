@@ -1,0 +1,26 @@
+#pragma once
+#include "app/AppScreens.h"
+
+namespace mrt {
+
+class Dialogs;
+
+// The windows of the larger commands. Those not built yet say so honestly and change nothing.
+class QtCommandScreens : public CommandScreens {
+public:
+    explicit QtCommandScreens(Dialogs& dlg) : m_dlg(dlg) {}
+    int Settings(AppState& app) override;
+    int NameRegistration(AppState& app) override;
+    int BudgetRegistration(AppState& app) override;
+    int Totals(AppState& app) override;
+    int Print(AppState& app, int code) override;
+    int Backup(AppState& app) override;
+    int Restore(AppState& app) override;
+    void Version() override;
+
+private:
+    int notYet(const char* what);
+    Dialogs& m_dlg;
+};
+
+} // namespace mrt

@@ -1,0 +1,480 @@
+#include "ui/main/QtMainScreen.h"
+
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "app/EditingPeriod.h"
+#include "app/LedgerEditor.h"
+#include "app/WorkLists.h"
+#include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/frmSplash.h"
+#include "ui/grid/GridView.h"
+#include "ui/help/HelpWindow.h"
+#include "util/Clock.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace mrt {
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+std::string ss(const QString& s) { return s.toStdString(); }
+
+// Maps a Qt key to the editor's keys; false for keys the editor does not take.
+bool toEditorKey(const QKeyEvent* ke, Key& key) {
+    const bool shift = ke->modifiers() & Qt::ShiftModifier;
+    switch (ke->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: key = shift ? Key::ShiftEnter : Key::Enter; return true;
+    case Qt::Key_Backtab: key = Key::ShiftTab; return true;
+    case Qt::Key_Tab: key = shift ? Key::ShiftTab : Key::Tab; return true;
+    case Qt::Key_Escape: key = Key::Esc; return true;
+    case Qt::Key_Left: key = Key::Left; return true;
+    case Qt::Key_Right: key = Key::Right; return true;
+    case Qt::Key_Up: key = Key::Up; return true;
+    case Qt::Key_Down: key = Key::Down; return true;
+    case Qt::Key_PageUp: key = Key::PageUp; return true;
+    case Qt::Key_PageDown: key = Key::PageDown; return true;
+    case Qt::Key_Home: key = Key::Home; return true;
+    case Qt::Key_End: key = Key::End; return true;
+    case Qt::Key_Insert: key = Key::Insert; return true;
+    case Qt::Key_Delete: key = Key::Delete; return true;
+    case Qt::Key_Backspace: key = Key::Backspace; return true;
+    case Qt::Key_F11: key = Key::F11; return true;
+    default: break;
+    }
+    if (!ke->text().isEmpty() && ke->text().at(0).isPrint() &&
+        !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        key = Key::Char;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QtMainScreen::QtMainScreen(Dialogs& dlg) : m_dlg(dlg) {}
+
+QtMainScreen::~QtMainScreen() {
+    m_editor.reset();
+    if (m_win) m_win->CloseForReal();
+}
+
+void QtMainScreen::SplashOn() {
+    if (!m_splash) m_splash = std::make_unique<frmSplash>();
+    m_splash->SplashOn(QString::fromUtf8(kSystemName), QString::fromUtf8(kProgramShortName),
+                       QString::fromUtf8(kVersionText), QString::fromUtf8(kProviderLine), 0);
+}
+
+void QtMainScreen::SplashOff() {
+    if (m_splash) m_splash->SplashOff();
+}
+
+void QtMainScreen::buildWindow() {
+    m_win = std::make_unique<frmMain>();
+    m_win->SetActions(this);
+    QWidget* central = m_win->centralWidget();
+    for (int k = 0; k < 2; ++k) {
+        m_cboITEM[k] = new QComboBox(central);
+        m_cboITEM[k]->setEditable(true);
+        m_cboITEM[k]->setInsertPolicy(QComboBox::NoInsert);
+        m_cboITEM[k]->setFont(UiFont(GothicFace(), 9));
+        m_cboITEM[k]->setStyleSheet(k == 0 ? QStringLiteral("QComboBox { background-color: rgb(255,255,221); }")
+                                           : QStringLiteral("QComboBox { background-color: rgb(221,255,221); }"));
+        m_cboITEM[k]->hide();
+    }
+    GridView* g = m_win->grid();
+    QLineEdit* edit = m_win->editBox();
+    edit->installEventFilter(this);
+    for (QComboBox* c : {m_cboITEM[0], m_cboITEM[1], m_win->breakdownBox(), m_win->shopBox()}) {
+        c->installEventFilter(this);
+        if (c->lineEdit()) c->lineEdit()->installEventFilter(this);
+        c->view()->installEventFilter(this);
+        connect(c, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+            if (m_editor && m_openBox != InputCtrl::Grid) m_editor->ChoiceChosen(index);
+        });
+    }
+    connect(m_win->itemSwitchButton(), &QPushButton::clicked, this, [this] {
+        if (m_editor) m_editor->ItemSwitchClicked();
+    });
+    connect(g, &GridView::KeyDown, this, [this](int key, Qt::KeyboardModifiers mods, bool* consumed) {
+        if (!m_editor) return;
+        QKeyEvent ke(QEvent::KeyPress, key, mods);
+        Key k;
+        if (ke.key() != Qt::Key_unknown && toEditorKey(&ke, k) && k != Key::Char && k != Key::Tab &&
+            k != Key::ShiftTab) {
+            m_editor->KeyOnGrid(k);
+            *consumed = true;
+        }
+    });
+    connect(g, &GridView::KeyPress, this, [this](int code, const QString& text, bool* consumed) {
+        if (!m_editor || text.isEmpty()) return;
+        if (code == 13 || code == 27 || code == 8 || code == 9) return;
+        m_editor->KeyOnGrid(Key::Char, ss(text));
+        *consumed = true;
+    });
+    connect(g, &GridView::MouseDown, this, [this, g](Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+        int row, col;
+        if (m_editor && g->CellAt(QPoint(x, y), row, col)) m_editor->CellClicked(row, col);
+    });
+    connect(g, &GridView::DblClick, this, [this, g] {
+        if (m_editor) m_editor->CellDoubleClicked(g->model().Row(), g->model().Col());
+    });
+    connect(g, &GridView::Scroll, this, [this, g] {
+        if (m_editor && !m_editor->NonScrlF() && m_inEditing) m_editor->Scrolled(g->model().TopRow());
+    });
+}
+
+void QtMainScreen::SetUpMainWindow(AppState& app) {
+    m_app = &app;
+    if (!m_win) buildWindow();
+    frmMain* w = m_win.get();
+    GridView* g = w->grid();
+    m_editor = std::make_unique<LedgerEditor>(app, g->model(), m_dlg, *this);
+    // Header widths are measured in the grid font at 12 points, as the layout rules ask.
+    QFont measureFont = UiFont(GothicFace(), 12);
+    QFontMetrics fm(measureFont);
+    TextMeasure measure = [fm](const std::string& text) {
+        QString t = QString::fromStdString(text);
+        return TextSize{PixelsToTwips(fm.horizontalAdvance(t)), PixelsToTwips(fm.height())};
+    };
+    m_editor->SetUpGrid(measure);
+    w->editBox()->setFont(g->GridFont());
+    w->setWindowTitle(QStringLiteral("ミルテ家計簿  Ver. 3.1.1"));
+    w->FormColSet();
+    w->FormSet(0);
+    w->SetFixedStyleFlat(true);
+    if (m_pendingState == 2) w->showMaximized();
+    else if (m_pendingState == 1) w->showMinimized();
+    else w->show();
+    QApplication::processEvents();
+}
+
+bool QtMainScreen::FixedStyleFlat() const { return m_win && m_win->FixedStyleFlat(); }
+
+void QtMainScreen::SetFixedStyleFlat(bool flat) {
+    if (m_win) m_win->SetFixedStyleFlat(flat);
+}
+
+int QtMainScreen::RunLedgerEditing(AppState& app) {
+    if (BeginEditingPeriod(app, m_dlg) != 0) return -1;
+    frmMain* w = m_win.get();
+    const CivilDate t = AppClock().Today();
+    w->SetDateLabels(w->registeredDateLabel()->text(), w->shownDateLabel()->text(),
+                     QStringLiteral("%1年 %2月 %3日")
+                         .arg(t.year, 4, 10, QLatin1Char('0'))
+                         .arg(t.month, 2, 10, QLatin1Char('0'))
+                         .arg(t.day, 2, 10, QLatin1Char('0')));
+    w->MenuSel = 0;
+    m_inEditing = true;
+    m_editor->Start();
+    QEventLoop loop;
+    connect(w, &frmMain::CommandChosen, &loop, &QEventLoop::quit);
+    loop.exec();
+    m_inEditing = false;
+    app.MenuSel = w->MenuSel;
+    m_editor->End();
+    QApplication::beep();
+    int r = EndEditingPeriod(app, m_dlg);
+    w->MenuSel = 0;
+    return r;
+}
+
+int QtMainScreen::WindowState() const {
+    if (!m_win) return m_pendingState < 0 ? 0 : m_pendingState;
+    if (m_win->isMinimized()) return 1;
+    if (m_win->isMaximized()) return 2;
+    return 0;
+}
+
+void QtMainScreen::SetWindowState(int state) { m_pendingState = state; }
+
+void QtMainScreen::Unload() {
+    m_editor.reset();
+    if (m_win) {
+        m_win->CloseForReal();
+        m_win.reset();
+    }
+}
+
+// ---- MainActions ----
+
+int QtMainScreen::PreSortCheck() { return m_editor ? m_editor->PreSortCheck() : 0; }
+
+int QtMainScreen::ExitCheck(bool ask) {
+    FocusKeep(1);
+    m_win->ToolBtnOnOff(false, -1);
+    m_win->MenuBtnOnOff(false, -1);
+    m_win->MenuBtnOnOff(true, 4);
+    int answer = 0;
+    if (m_app && m_app->ledger.PreSortF) {
+        answer = m_dlg.MsgYesNo2("日付順に並び替えてから終了します。\r\nよろしいですか？", "終了", 0);
+        if (answer == 0) m_editor->SortByDate();
+    } else if (ask) {
+        answer = m_dlg.MsgYesNo2("家計簿プログラムを終了します。\r\nよろしいですか？", "終了", 0);
+    }
+    if (answer != 0) {
+        m_win->ToolBtnOnOff(true, -1);
+        m_win->MenuBtnOnOff(true, -1);
+        FocusKeep(2);
+    }
+    return answer;
+}
+
+void QtMainScreen::FocusKeep(int mode) {
+    if (m_editor) m_editor->FocusKeep(mode);
+}
+
+void QtMainScreen::ForcedSave() {
+    if (m_editor) m_editor->ForcedSaveNow(true);
+}
+
+void QtMainScreen::EditCommand(int menuId) {
+    if (m_editor) m_editor->RunCommand(2000 + (menuId - 20) * 10);
+}
+
+void QtMainScreen::EditWorkMenu() {
+    if (!m_editor) return;
+    m_win->MenuBtnOnOff(false, -1);
+    m_win->ToolBtnOnOff(false, 0);
+    m_editor->EditWorkSelect();
+    m_win->ToolBtnOnOff(true, 0);
+    m_win->MenuBtnOnOff(true, -1);
+}
+
+void QtMainScreen::CancelEntry() {
+    if (m_editor) m_editor->CancelEntry();
+}
+
+int QtMainScreen::HelpTopic() const { return m_editor ? m_editor->HelpTopic() : 100; }
+
+bool QtMainScreen::TabInItemBox() {
+    if (!m_editor || !m_editor->ItemBoxOpen()) return false;
+    m_editor->KeyInChoiceBox(Key::Tab);
+    return true;
+}
+
+int QtMainScreen::ChooseRegistration() {
+    return WorkCommandCode(RegistrationWorkList(), ChooseRegistrationWork(m_dlg));
+}
+
+int QtMainScreen::ChooseAuxiliary() { return WorkCommandCode(AuxiliaryWorkList(), ChooseAuxiliaryWork(m_dlg)); }
+
+void QtMainScreen::Beep() { m_dlg.Beep(); }
+
+void QtMainScreen::ShowHelp(int topic) { m_dlg.ShowHelpTopic(HelpFile::Main, topic); }
+
+bool QtMainScreen::HelpOpen() const { return AppHelp().HelpShown(); }
+
+void QtMainScreen::CloseAllHelp() { m_dlg.CloseAllHelp(); }
+
+// ---- EditorView ----
+
+void QtMainScreen::placeOverCell(QWidget* w, int row, int col, int height) {
+    GridView* g = m_win->grid();
+    QRect r = g->CellRect(row, col);
+    if (w->parent() == g->viewport()) {
+        w->setGeometry(r.x(), r.y(), r.width(), height > 0 ? height : r.height());
+        return;
+    }
+    QPoint p = g->mapTo(m_win->centralWidget(), r.topLeft());
+    w->setGeometry(p.x(), p.y(), std::max(r.width(), 60), height > 0 ? height : r.height() + 4);
+}
+
+void QtMainScreen::ShowEditBox(int row, int col, ImeMode ime, int maxBytes) {
+    QLineEdit* e = m_win->editBox();
+    GridView* g = m_win->grid();
+    QRect r = g->CellRect(row, col);
+    e->setParent(g);
+    e->setGeometry(r);
+    e->setMaxLength(std::max(maxBytes, 1) * 2);
+    if (ime == ImeMode::Off) e->setAttribute(Qt::WA_InputMethodEnabled, false);
+    else if (ime == ImeMode::On) e->setAttribute(Qt::WA_InputMethodEnabled, true);
+    e->show();
+    e->raise();
+    e->setFocus();
+}
+
+void QtMainScreen::HideEditBox() {
+    m_win->editBox()->hide();
+}
+
+void QtMainScreen::SetEditText(const std::string& text, int caret, int selLength) {
+    QLineEdit* e = m_win->editBox();
+    QString t = qs(text);
+    if (e->text() != t) e->setText(t);
+    // Positions count code points; QLineEdit counts UTF-16 units.
+    auto unitsOf = [&t](int codePoints) {
+        int units = 0;
+        for (int cp = 0; cp < codePoints && units < t.size(); ++cp) units += t.at(units).isHighSurrogate() ? 2 : 1;
+        return units;
+    };
+    const int start = unitsOf(caret);
+    if (selLength > 0) e->setSelection(start, unitsOf(caret + selLength) - start);
+    else e->setCursorPosition(start);
+}
+
+bool QtMainScreen::ReadEditBox(std::string& text, int& caret) const {
+    if (!m_win) return false;
+    QLineEdit* e = m_win->editBox();
+    if (!e->isVisible()) return false;
+    text = ss(e->text());
+    caret = static_cast<int>(e->text().left(e->cursorPosition()).toUcs4().size());
+    return true;
+}
+
+QComboBox* QtMainScreen::boxFor(InputCtrl box) const {
+    switch (box) {
+    case InputCtrl::IncomeItems: return m_cboITEM[0];
+    case InputCtrl::ExpenseItems: return m_cboITEM[1];
+    case InputCtrl::Breakdown: return m_win->breakdownBox();
+    case InputCtrl::Shop: return m_win->shopBox();
+    default: return nullptr;
+    }
+}
+
+void QtMainScreen::ShowChoiceBox(InputCtrl box, int row, int col, const std::vector<std::string>& entries,
+                                 int selected, const std::string& text) {
+    QComboBox* c = boxFor(box);
+    if (!c) return;
+    for (InputCtrl other : {InputCtrl::IncomeItems, InputCtrl::ExpenseItems, InputCtrl::Breakdown, InputCtrl::Shop})
+        if (other != box && boxFor(other)) boxFor(other)->hide();
+    m_openBox = box;
+    c->blockSignals(true);
+    c->clear();
+    for (const std::string& e : entries) c->addItem(qs(e));
+    c->setMaxVisibleItems(12);
+    if (selected >= 0) c->setCurrentIndex(selected);
+    else {
+        c->setCurrentIndex(-1);
+        c->setEditText(qs(text));
+    }
+    c->blockSignals(false);
+    placeOverCell(c, row, col, 0);
+    c->show();
+    c->raise();
+    c->setFocus();
+    c->showPopup();
+}
+
+void QtMainScreen::ReadChoiceBox(int& selected, std::string& text) const {
+    QComboBox* c = boxFor(m_openBox);
+    if (!c) {
+        selected = -1;
+        text.clear();
+        return;
+    }
+    text = ss(c->currentText());
+    int idx = c->view()->isVisible() ? c->view()->currentIndex().row() : c->currentIndex();
+    if (idx >= 0 && idx < c->count() && c->view()->isVisible()) text = ss(c->itemText(idx));
+    selected = (idx >= 0 && idx < c->count() && c->itemText(idx) == qs(text)) ? idx : -1;
+}
+
+void QtMainScreen::ShowItemSwitch(int kind, const std::vector<std::string>& otherKindList) {
+    QPushButton* b = m_win->itemSwitchButton();
+    QWidget* panel = m_win->itemPanel();
+    QComboBox* c = m_cboITEM[kind];
+    b->setText(kind == 0 ? QStringLiteral("←\n入金") : QStringLiteral("←\n出金"));
+    QListWidget* other = m_win->itemList(1 - kind);
+    other->clear();
+    for (const std::string& e : otherKindList) other->addItem(qs(e));
+    const QRect cr = c->geometry();
+    const int listW = otherKindList.empty() ? 0 : cr.width();
+    panel->setGeometry(cr.right() + 2, cr.y(), 44 + listW, 180);
+    b->setGeometry(0, 0, 40, 40);
+    other->setGeometry(44, 0, listW, 180);
+    other->setVisible(!otherKindList.empty());
+    m_win->itemBoxLabel()->hide();
+    b->show();
+    panel->show();
+    panel->raise();
+}
+
+void QtMainScreen::HideChoiceBoxes() {
+    for (InputCtrl box : {InputCtrl::IncomeItems, InputCtrl::ExpenseItems, InputCtrl::Breakdown, InputCtrl::Shop}) {
+        QComboBox* c = boxFor(box);
+        c->hidePopup();
+        c->hide();
+    }
+    m_win->itemPanel()->hide();
+    m_openBox = InputCtrl::Grid;
+}
+
+bool QtMainScreen::DropDownFits(int row, int dropRows) const {
+    GridView* g = m_win->grid();
+    QRect r = g->CellRect(row, 1);
+    QPoint bottom = g->mapTo(m_win.get(), r.bottomLeft());
+    return bottom.y() + dropRows * r.height() < m_win->height();
+}
+
+void QtMainScreen::SetOnePointHelp(const std::string& text) { m_win->SetOnePointHelp(qs(text)); }
+
+void QtMainScreen::RefreshDateLabels(const std::string& registered, const std::string& displayed) {
+    m_win->registeredDateLabel()->setText(qs(registered));
+    m_win->shownDateLabel()->setText(qs(displayed));
+}
+
+void QtMainScreen::Focus(InputCtrl ctrl) {
+    switch (ctrl) {
+    case InputCtrl::Grid: m_win->grid()->setFocus(); return;
+    case InputCtrl::EditBox: m_win->editBox()->setFocus(); return;
+    default:
+        if (QComboBox* c = boxFor(ctrl)) c->setFocus();
+        return;
+    }
+}
+
+void QtMainScreen::SetButtonsEnabled(bool on) {
+    m_win->ToolBtnOnOff(on, -1);
+    m_win->MenuBtnOnOff(on, -1);
+}
+
+void QtMainScreen::SetEditBoxWhite(bool white) {
+    m_win->editBox()->setStyleSheet(white ? QStringLiteral("background-color: white; border: 1px solid black;")
+                                          : QStringLiteral("background-color: rgb(255,255,144); border: 1px solid black;"));
+}
+
+void QtMainScreen::ProcessEvents() { QApplication::processEvents(); }
+
+// ---- keys of the edit box and the choice boxes ----
+
+bool QtMainScreen::editBoxKey(QKeyEvent* ke) {
+    Key k;
+    if (!toEditorKey(ke, k)) return false;
+    if (k == Key::Tab || k == Key::ShiftTab) return false;
+    std::string text;
+    int caret = 0;
+    ReadEditBox(text, caret);
+    return m_editor->KeyInEditBox(k, k == Key::Char ? ss(ke->text()) : std::string(), caret, text);
+}
+
+bool QtMainScreen::choiceBoxKey(QKeyEvent* ke) {
+    switch (ke->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: m_editor->KeyInChoiceBox(Key::Enter); return true;
+    case Qt::Key_Escape: m_editor->KeyInChoiceBox(Key::Esc); return true;
+    case Qt::Key_Tab: m_editor->KeyInChoiceBox(Key::Tab); return true;
+    default: return false;
+    }
+}
+
+bool QtMainScreen::eventFilter(QObject* obj, QEvent* e) {
+    if (!m_editor || !m_win || e->type() != QEvent::KeyPress) return QObject::eventFilter(obj, e);
+    auto* ke = static_cast<QKeyEvent*>(e);
+    const int key = ke->key();
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return false; // the window's own keys
+    if (obj == m_win->editBox()) return editBoxKey(ke);
+    if (m_openBox != InputCtrl::Grid) return choiceBoxKey(ke);
+    return QObject::eventFilter(obj, e);
+}
+
+} // namespace mrt
