@@ -14,12 +14,15 @@ int BeginEditingPeriod(AppState& app, Dialogs& dlg) {
     if (st.block.empty()) {
         dlg.Beep();
         CivilDate today = AppClock().Today();
-        std::string dateText;
-        if (dlg.DateInYMD("開始する日付を入力してください。", FormatDate(today.year, today.month, today.day, "/"),
-                          dateText) != 0)
-            return -1;
+        std::string dateText = FormatDate(today.year, today.month, today.day, "/");
         int y = 0, m = 0, d = 0;
-        if (!ParseDateText(dateText, y, m, d)) return -1;
+        // The ledger grid shows two-digit years of 2000..2050, so the start date must lie there.
+        for (;;) {
+            if (dlg.DateInYMD("開始する日付を入力してください。", dateText, dateText) != 0) return -1;
+            if (ParseDateText(dateText, y, m, d) && y >= kFirstLedgerYear && y <= kLastLedgerYear) break;
+            dlg.Beep();
+            dlg.MsgOK("日付が異常です。\r\n２０００年から２０５０年までの日付を入力してください。", "開始日付");
+        }
         int32_t amount = 0;
         if (AskAmount(dlg, "最初の残高を入力してください。", 0, amount) != 0) return -1;
         IoRecord line;
@@ -30,7 +33,12 @@ int BeginEditingPeriod(AppState& app, Dialogs& dlg) {
         line.Balance = amount;
         st.block = {line};
         st.BlockPos = kBlockWhole;
-        st.LedgerModified = true;  // the new line is saved when the period ends
+        // Saved at once: the user has just typed it, and it must not depend on a clean exit.
+        st.LedgerModified = true;
+        if (SaveLedgerBlock(st, dlg) != 0) {
+            st.block.clear();
+            return -1;
+        }
         app.start.StartDateText = FormatDate(y, m, d, "");
         app.start.InitialBalance = amount;
         return 0;

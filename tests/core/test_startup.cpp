@@ -143,6 +143,25 @@ TEST(StartUp, FirstStartCopiesInitialTablesAsksStartAndSavesTheFirstLine) {
     EXPECT_TRUE(fs::exists(f.home / "Data1/BU/Io2004.usr"));
 }
 
+TEST(StartUp, StartDateOutsideTheGridYearsIsAskedAgainAndTheLineIsSavedAtOnce) {
+    Fixture f;
+    makeTbInit(f.home / "TbInit");
+    ASSERT_EQ(PrepareDataFolders(f.app, f.dlg), 0);
+    f.dlg.expect("DateInYMD", 0).withText("0008/12/07");
+    f.dlg.expect("MsgOK").expectMessage("日付が異常です。");
+    f.dlg.expect("DateInYMD", 0).withText("2051/01/01");
+    f.dlg.expect("MsgOK").expectMessage("日付が異常です。");
+    f.dlg.expect("DateInYMD", 0).withText("2050/12/31");
+    f.dlg.expect("InputKel", 0).withText("1200");
+    // The initial-balance line is on disk before the user does anything else.
+    f.main.periods.push_back([&f](AppState&) {
+        EXPECT_TRUE(fs::exists(f.home / "Data1/Io2050.usr"));
+        return kCmdExit;
+    });
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    EXPECT_EQ(f.app.start.StartDateText, "20501231");
+}
+
 TEST(StartUp, FirstStartWithoutInitialTablesEndsWithTheMessage) {
     Fixture f;
     f.dlg.expectBox(MsgResult::OK).expectMessage("テーブルデータ用初期ファイルが異常です");

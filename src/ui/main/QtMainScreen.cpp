@@ -147,7 +147,8 @@ void QtMainScreen::SetUpMainWindow(AppState& app) {
         QString t = QString::fromStdString(text);
         return TextSize{PixelsToTwips(fm.horizontalAdvance(t)), PixelsToTwips(fm.height())};
     };
-    m_editor->SetUpGrid(measure);
+    const LedgerGridGeometry geo = m_editor->SetUpGrid(measure);
+    g->setFixedSize(TwipsToPixels(geo.width) + 2, TwipsToPixels(geo.height) + 2);
     w->editBox()->setFont(g->GridFont());
     w->setWindowTitle(QStringLiteral("ミルテ家計簿  Ver. 3.1.1"));
     w->FormColSet();

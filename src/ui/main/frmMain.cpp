@@ -27,6 +27,7 @@ constexpr int px(int twips) { return TwipsToPixels(twips); }
 QString rgb(int r, int g, int b) { return QStringLiteral("rgb(%1,%2,%3)").arg(r).arg(g).arg(b); }
 
 void setBackground(QWidget* w, const QString& colour, const QString& extra = QString()) {
+    w->setAttribute(Qt::WA_StyledBackground, true);
     w->setStyleSheet(QStringLiteral("background-color: %1; %2").arg(colour, extra));
 }
 
@@ -127,7 +128,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     }
 
     m_picICON = new QLabel(m_central);
-    m_picICON->setPixmap(IconPicture(1, 40));
+    m_picICON->setPixmap(MainButtonPicture(MainPicture::Register, QSize(44, 40)));
     m_picICON->setAlignment(Qt::AlignCenter);
     m_picTitle = new QLabel(m_central);
     m_picTitle->setToolTip(QStringLiteral("毎日の入出金を記帳して、残高・集計・予算を管理する家計簿です"));
@@ -228,7 +229,7 @@ void frmMain::FormSet(int flag) {
                                                       m_picIO})
         w->hide();
     const int margin = px(30);
-    const QSize gridSize = m_fxgMX->sizeHint();
+    const QSize gridSize = m_fxgMX->minimumSize().isEmpty() ? m_fxgMX->sizeHint() : m_fxgMX->size();
     const int gridW = gridSize.width();
 
     if (flag == 0) {
@@ -251,11 +252,13 @@ void frmMain::FormSet(int flag) {
     }
     const int winW = std::max(width(), gridW + px(1200));
     const int left = (winW - gridW) / 2;
-    int y = px(300);
-    // Top band: help strip on the left, tool buttons right-aligned with the grid.
-    m_picHelpFrame->move(left, y);
-    m_picTool->move(left + gridW - m_picTool->width(), y + m_picHelpFrame->height() - m_picTool->height());
-    y += std::max(m_picHelpFrame->height(), m_picTool->height()) + px(100);
+    // Top band: help strip on the left, tool buttons right-aligned with the grid and bottom-aligned
+    // with the help strip (the taller of the two decides where the band starts).
+    const int bandH = std::max(m_picHelpFrame->height(), m_picTool->height());
+    int y = px(150);
+    m_picHelpFrame->move(left, y + bandH - m_picHelpFrame->height());
+    m_picTool->move(left + gridW - m_picTool->width(), y + bandH - m_picTool->height());
+    y += bandH + px(100);
     m_picGrid->move(left, y);
     y += m_picGrid->height() + px(100);
     // Bottom band: icon, title, and the menu buttons right-aligned with the grid.
@@ -268,12 +271,15 @@ void frmMain::FormSet(int flag) {
     y += m_picMENU->height() + px(100);
     // Date labels under the bands.
     const int labH = 18;
+    const int capW = 70, gap = 8;
+    const int valW = std::max(120, (gridW - 3 * (capW + 4) - 2 * gap) * 37 / 100);
+    const int todayW = std::max(110, gridW - 3 * (capW + 4) - 2 * gap - 2 * valW);
     int x = left;
-    for (auto [cap, val, w] : {std::tuple{m_lblRegDateT, m_lblRegDate, 230}, std::tuple{m_lblDspDateT, m_lblDspDate, 230},
-                               std::tuple{m_lblDateT, m_lblDate, 150}}) {
-        cap->setGeometry(x, y, 70, labH);
-        val->setGeometry(x + 74, y, w, labH);
-        x += 74 + w + 8;
+    for (auto [cap, val, w] : {std::tuple{m_lblRegDateT, m_lblRegDate, valW}, std::tuple{m_lblDspDateT, m_lblDspDate, valW},
+                               std::tuple{m_lblDateT, m_lblDate, todayW}}) {
+        cap->setGeometry(x, y, capW, labH);
+        val->setGeometry(x + capW + 4, y, w, labH);
+        x += capW + 4 + w + gap;
     }
     y += labH + px(250) / 2;
     if (flag == 0 && !isMaximized()) {
