@@ -1,0 +1,204 @@
+#pragma once
+#include "app/EditorView.h"
+#include "ledger/LedgerSheet.h"
+
+#include <string>
+#include <vector>
+
+namespace mrt {
+
+class Dialogs;
+class GridModel;
+struct AppState;
+
+// Keys as the main window reports them. Char carries its text (UTF-8, one or more characters:
+// an input-method commit may bring several).
+enum class Key {
+    Enter,
+    ShiftEnter,
+    Tab,
+    ShiftTab,
+    Esc,
+    Left,
+    Right,
+    Up,
+    Down,
+    PageUp,
+    PageDown,
+    Home,
+    End,
+    Insert,
+    Delete,
+    Backspace,
+    F11,
+    Char,
+};
+
+// Codes of the ledger editing commands (RunCommand). Menu 2's items are 2000 + item × 10.
+enum EditCommand : int {
+    kCmdFileForcedSave = 1100,  // file menu #11 (Ctrl+S)
+    kCmdSortByDate = 2050,      // #25
+    kCmdDeleteLine = 2060,      // #26 (Ctrl+Y)
+    kCmdInsertLine = 2070,      // #27 (Ctrl+I)
+    kCmdMoveToDate = 2080,      // #28 (Ctrl+G)
+    kCmdEditForcedSave = 2100,  // #30
+    kCmdEditWorkSelect = 2900,  // tool button 1 / F11
+};
+
+// The ledger editing of the main window, free of any toolkit: navigation and in-place editing in
+// the grid, the entry of a line with its choice boxes, and the editing commands. The window
+// forwards its keys, clicks and scrolling here and shows what the editor asks of EditorView.
+// Everything the editor changes lives in `app` (ledger, names, start line) and in `grid`.
+// The grid must have been set up with SetUpLedgerGrid (or SetUpGrid) before Start.
+class LedgerEditor {
+public:
+    LedgerEditor(AppState& app, GridModel& grid, Dialogs& dlg, EditorView& view);
+
+    // Sets up the ledger grid from the settings (MaxBlockLines of the ledger, DisplayRows).
+    LedgerGridGeometry SetUpGrid(const TextMeasure& measure);
+
+    // Start of an editing period (after BeginEditingPeriod): fills the grid from app.ledger.block,
+    // scrolls the last line to the top, starts a new line, enables the buttons, beeps, clears
+    // LedgerModified (kept when nothing is stored yet, at the first start).
+    void Start();
+    // End of an editing period (MenuSel set): stores a pending edit, closes the edit box and, when
+    // the block was modified, puts the grid's lines into app.ledger.block for EndEditingPeriod.
+    void End();
+
+    // ---- input from the window ----
+    // A key on the idle grid: Enter or " " opens the cell, another printable character starts
+    // editing with exactly that text, arrows and page keys move the cursor, F11 the edit list.
+    void KeyOnGrid(Key key, const std::string& text = {});
+    // A key in the edit box. caret >= 0: the view's text and caret (characters) before the key,
+    // which the editor takes over first; -1: the editor's own copy is current. Returns true when
+    // the key was handled (the view then shows SetEditText's result), false to leave it to the
+    // box (Tab, F-keys).
+    bool KeyInEditBox(Key key, const std::string& text = {}, int caret = -1, const std::string& editText = {});
+    // Enter, Esc or Tab in an open choice box (the box moves its own selection with the arrows;
+    // the editor reads it through EditorView::ReadChoiceBox).
+    void KeyInChoiceBox(Key key);
+    // Double-click on entry `index` of the open choice box (counts as Enter on it).
+    void ChoiceChosen(int index);
+    // The switch button of the item box was clicked (as Tab).
+    void ItemSwitchClicked();
+    // Mouse press / double-click on a scrollable cell.
+    void CellClicked(int row, int col);
+    void CellDoubleClicked(int row, int col);
+    // The user scrolled the grid (scroll bar, wheel) so that `topRow` is on top.
+    void Scrolled(int topRow);
+    // Runs a ledger editing command (EditCommand codes); false for a code it does not know.
+    bool RunCommand(int code);
+    // Tool button 0: abandons the entry in progress; beeps.
+    void CancelEntry();
+
+    // ---- operations the window's own commands use ----
+    // 0 = go on (sorted or nothing to sort), 1 = the user declined the sort.
+    int PreSortCheck();
+    // 0 save InputCtrl; 1 end an entry in progress and save; 2 restore and focus it.
+    void FocusKeep(int mode);
+    // Stores a value still being edited (before any command runs).
+    void InDataRegEnd();
+    // Help topic of the current step: 100 on the grid, 101..105 by the column being edited.
+    int HelpTopic() const;
+
+    void RetNewLine();
+    void RetNowLine();
+    void CellMove(int row, int col);
+    void EditWorkSelect();
+    void SortByDate();
+    void DeleteLine();
+    void InsertLine();
+    void MoveToDate();
+    void GoToDateLine(int year, int month, int day);
+    // Reads another block: flag 1 the next, -1 the previous, 0 the one holding year/month.
+    // 0 read; nonzero cancelled or failed (the loaded block stays).
+    int ReReadIoData(int flag, int year, int month);
+    // Saves at once (the forced save), showing the outcome when `show`. -1 failed.
+    int ForcedSaveNow(bool show);
+    // The question before reading the neighbouring block; nonzero when the user cancels.
+    int BlockReadQuestion(int direction);
+
+    // ---- state the window reads ----
+    bool Editing() const { return m_editing; }
+    int EditRow() const { return m_editRow; }
+    int EditCol() const { return m_editCol; }
+    InputCtrl CurrentInput() const { return m_input; }
+    bool ChoiceMode() const { return m_choiceMode; }
+    bool ItemBoxOpen() const { return m_itemBoxOpen; }
+    int CurrentKind() const { return m_kind; }
+    const std::vector<std::string>& ChoiceEntries() const { return m_choiceList; }
+    int InOutRowF() const { return m_inOutRowF; }
+    bool NonScrlF() const { return m_nonScrl; }
+    bool InsertOn() const { return m_insertOn; }
+    void SetInsertOn(bool on) { m_insertOn = on; }
+    const std::string& EditText() const { return m_editText; }
+    int Caret() const { return m_caret; }
+    const std::string& OnePointHelp() const { return m_help; }
+    bool LatestBlock() const;
+    LedgerSheet& Sheet() { return m_sheet; }
+    const LedgerSheet& Sheet() const { return m_sheet; }
+
+private:
+    // entry (LedgerEditorEntry.cpp)
+    void cellOpen();
+    void cellEditStart(ImeMode ime);
+    void cellEditEnd();
+    int cellCommit();
+    void commitAndMove(Key key);
+    void nextCell(int& row, int& col, bool& newLine);
+    void abandonEntry();
+    void choiceBoxOpen(int col, const std::string& text);
+    void choiceBoxSwitch();
+    std::string choiceBoxFinish();
+    void choiceBoxPlace(InputCtrl box, const std::string& text);
+    void hideChoiceBoxes();
+    void startTyping(const std::string& text);
+    bool editKey(Key key, const std::string& text);
+    void showEdit();
+    void syncEditFromView();
+    int itemKeyFor(int kind, const std::string& itemName) const;
+    // navigation (LedgerEditor.cpp)
+    void rowChange();
+    void moveCursor(Key key);
+    void changeInitialBalance();
+    void setHelp(int col);
+    void refreshLabels();
+    int afterMonthRead(int year, int month);
+    void resyncAfterSave();
+    void sortNow();
+
+    AppState& m_app;
+    GridModel& m_grid;
+    Dialogs& m_dlg;
+    EditorView& m_view;
+    LedgerSheet m_sheet;
+
+    bool m_editing = false;
+    int m_editRow = 0, m_editCol = 0;
+    std::string m_editText;  // the edit box's text
+    int m_caret = 0;         // characters
+    int m_selLength = 0;     // characters selected after the caret
+    bool m_insertOn = false;
+    InputCtrl m_input = InputCtrl::Grid;
+    InputCtrl m_saved = InputCtrl::Grid;
+    int m_suppress = 0;  // row-change suppression depth
+    bool m_inRowChange = false;
+    bool m_nonScrl = false;
+    int m_newLines = 0;  // RetNewLine calls, to tell whether a step started a new line
+    std::string m_help;
+
+    // choice boxes
+    bool m_choiceMode = false;
+    bool m_itemBoxOpen = false;
+    InputCtrl m_box = InputCtrl::Grid;
+    int m_kind = 1;            // current kind: 0 income, 1 expense
+    bool m_freeKind = false;   // the line has no amount yet
+    int m_rememberedKind = 1;  // kind of the last item chosen on a line without amount
+    int m_chosenOverride = -1;
+    std::vector<std::string> m_choiceList;
+    int m_inOutRowF = -1;
+
+    int m_editListLast = 1;
+};
+
+} // namespace mrt

@@ -1,0 +1,290 @@
+// Ledger editor: the editing commands — the edit work list, sort, delete, insert, move to a
+// date, forced save — and the reading of another block.
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "app/GridModel.h"
+#include "app/LedgerEditor.h"
+#include "ledger/LedgerBlock.h"
+#include "ledger/LedgerSave.h"
+#include "util/Clock.h"
+#include "util/DateText.h"
+
+#include <algorithm>
+
+namespace mrt {
+namespace {
+
+constexpr GridColor kSelectionColor = Rgb(224, 112, 160);
+
+int32_t indexFirst(const LedgerIndex& idx) { return idx.FirstYear * 10000 + idx.FirstMonth * 100 + idx.FirstDay; }
+int32_t indexLast(const LedgerIndex& idx) { return idx.LastYear * 10000 + idx.LastMonth * 100 + idx.LastDay; }
+
+} // namespace
+
+bool LedgerEditor::RunCommand(int code) {
+    switch (code) {
+    case kCmdFileForcedSave:
+        FocusKeep(1);
+        if (PreSortCheck() == 0) ForcedSaveNow(true);
+        m_dlg.Beep();
+        FocusKeep(2);
+        return true;
+    case kCmdSortByDate:
+    case kCmdDeleteLine:
+    case kCmdInsertLine:
+    case kCmdMoveToDate:
+    case kCmdEditForcedSave: {
+        FocusKeep(0);
+        FocusKeep(1);
+        if (code == kCmdSortByDate) SortByDate();
+        if (code == kCmdDeleteLine) DeleteLine();
+        if (code == kCmdInsertLine) InsertLine();
+        if (code == kCmdMoveToDate) MoveToDate();
+        if (code == kCmdEditForcedSave) {
+            if (PreSortCheck() == 0) ForcedSaveNow(true);
+            m_dlg.Beep();
+        }
+        // A command that left an entry open keeps it; otherwise the saved control takes the focus.
+        if (!m_editing) FocusKeep(2);
+        return true;
+    }
+    case kCmdEditWorkSelect: EditWorkSelect(); return true;
+    default: return false;
+    }
+}
+
+void LedgerEditor::EditWorkSelect() {
+    if (m_editing && m_input != InputCtrl::Grid && cellCommit() != 0) return;
+    FocusKeep(1);
+    static const std::vector<std::string> entries = {
+        "入出金データを日付順に並び替える", "現在行を削除する", "現在行の前に１行挿入する",
+        "希望する日付の入力位置へ移動する", "入出金データを強制保存する"};
+    for (;;) {
+        int lst = m_editListLast;
+        int choice = m_dlg.SubMenu("     「 編集 」の 作業選択", lst, entries);
+        if (choice < 1 || choice > 5) {
+            FocusKeep(2);
+            return;
+        }
+        m_editListLast = choice;
+        switch (choice) {
+        case 1: SortByDate(); break;
+        case 2: DeleteLine(); break;
+        case 3: InsertLine(); return;
+        case 4: MoveToDate(); return;
+        default:
+            FocusKeep(1);
+            if (PreSortCheck() == 0) ForcedSaveNow(true);
+            m_dlg.Beep();
+            break;
+        }
+        FocusKeep(0);
+    }
+}
+
+void LedgerEditor::sortNow() {
+    if (!m_sheet.SortByDate()) m_dlg.MsgOK("残高が計算できる範囲を超えました。", "並び替え");
+    m_app.ledger.PreSortF = false;
+    m_app.ledger.LedgerModified = true;
+}
+
+int LedgerEditor::PreSortCheck() {
+    if (!m_app.ledger.PreSortF) return 0;
+    int r = m_dlg.MsgYesNo2(std::string("まず入出力ﾃﾞｰﾀを日付順に並び替えます。") + "\r\n" + "よろしいですか？", "前処理", 0);
+    if (r == 0) sortNow();
+    return r == 0 ? 0 : 1;
+}
+
+void LedgerEditor::SortByDate() {
+    if (!m_app.ledger.PreSortF) {
+        m_dlg.MsgOK("並び替えは完了しています。", "並び替え");
+        return;
+    }
+    if (m_dlg.MsgYesNo2(std::string("日付順に並び替えをします。") + "\r\n" + "よろしいですか？", "並び替え", 0) != 0) return;
+    sortNow();
+    m_input = InputCtrl::Grid;
+    m_view.Focus(InputCtrl::Grid);
+}
+
+void LedgerEditor::DeleteLine() {
+    m_editing = false;
+    m_view.HideEditBox();
+    hideChoiceBoxes();
+    m_input = InputCtrl::Grid;
+    m_grid.SetBackColorSel(kSelectionColor);
+    const int row = m_grid.Row();
+    m_grid.SetCursor(row, kColYear);
+    m_grid.SetColSel(kLedgerDataCols);
+    if (row < 2 && m_sheet.LastRow() >= 1) {
+        // The carried-balance line holds the balance of everything before the block.
+        m_dlg.Beep();
+        RetNowLine();
+        return;
+    }
+    const bool newEntry = row > m_sheet.LastRow();
+    if (!(LatestBlock() && newEntry)) {
+        if (m_dlg.MsgYesNo2(std::string("現在カーソルのある行を削除します。") + "\r\n" + "よろしいですか？", "行削除", 1) !=
+            0) {
+            RetNowLine();
+            return;
+        }
+    }
+    if (!newEntry) {
+        m_sheet.DeleteGridRow(row);
+        m_app.ledger.LedgerModified = true;
+        m_sheet.ResetDates();
+    }
+    if (LatestBlock() && m_grid.Row() > m_sheet.LastRow()) {
+        RetNewLine();
+    } else {
+        rowChange();
+        RetNowLine();
+    }
+}
+
+void LedgerEditor::InsertLine() {
+    if (m_sheet.LastRow() >= m_app.ledger.MaxBlockLines) return;
+    const int row = m_grid.Row();
+    if (row > m_sheet.LastRow()) {
+        if (LatestBlock()) RetNewLine();
+        return;
+    }
+    if (row < 2) return;  // never before the carried-balance line
+    if (!m_sheet.InsertGridRow(row)) return;
+    // The new line takes the date of the line it was put before, so that it is always a real
+    // date; the day cell then opens for the user's own.
+    for (int c = kColYear; c <= kColDay; ++c) m_grid.SetTextMatrix(row, c, m_grid.TextMatrix(row + 1, c));
+    m_sheet.RecomputeBalances(row);
+    m_app.ledger.LedgerModified = true;
+    ++m_suppress;
+    m_grid.SetRow(row);
+    --m_suppress;
+    RetNowLine();
+    cellOpen();
+}
+
+void LedgerEditor::MoveToDate() {
+    CivilDate today = AppClock().Today();
+    std::string answer;
+    if (m_dlg.DateInYMD("移動先の日付を入力してください。", FormatDate(today.year, today.month, today.day, "/"), answer) !=
+        0)
+        return;
+    int y = 0, m = 0, d = 0;
+    if (!ParseDateText(answer, y, m, d)) return;
+    int32_t date = DateNum(y, m, d);
+    const LedgerIndex& idx = m_app.ledger.index;
+    const BlockDates& dates = m_sheet.Dates();
+    const int32_t regFirst = idx.YearCount != 0 ? indexFirst(idx) : dates.first;
+    const int32_t regLast = idx.YearCount != 0 ? std::max(indexLast(idx), LatestBlock() ? dates.last : 0) : dates.last;
+    if (date < dates.first || date > dates.last) {
+        if (date < regFirst) date = regFirst;
+        if (date > regLast) date = regLast;
+        if ((date < dates.first || date > dates.last) && ReReadIoData(0, date / 10000, date / 100 % 100) != 0) return;
+    }
+    if (date < regLast)
+        GoToDateLine(date / 10000, date / 100 % 100, date % 100);
+    else
+        RetNewLine();
+}
+
+void LedgerEditor::GoToDateLine(int year, int month, int day) {
+    const int32_t key = DateNum(year, month, day);
+    const int lastRow = m_sheet.LastRow();
+    int line = lastRow;
+    for (int r = 1; r <= lastRow; ++r) {
+        const int32_t k = m_sheet.RowDate(r);
+        if (k == key) {
+            line = r;
+            break;
+        }
+        if (!m_app.ledger.PreSortF && k > key) {
+            line = r - 1;
+            break;
+        }
+    }
+    // The cursor never rests on the carried-balance line when there is a line after it.
+    line = std::clamp(line, lastRow >= 2 ? 2 : 1, std::max(1, lastRow));
+    CellMove(line, kColDay);
+    m_grid.SetTopRow(line);
+}
+
+int LedgerEditor::ReReadIoData(int flag, int year, int month) {
+    LedgerState& st = m_app.ledger;
+    ++m_suppress;
+    const int32_t last = m_sheet.Dates().last;
+    const bool other = flag != 0 || year != last / 10000 || month != last / 100 % 100;
+    const std::string op = other ? "別データ読込み" : "強制書込み";
+    const GridColor selColor = m_grid.BackColorSel();
+    if (flag == 1) {
+        m_grid.SetBackColorSel(Rgb(255, 255, 255));
+        m_view.SetEditBoxWhite(true);
+    }
+    auto restore = [&] {
+        if (flag == 1) {
+            m_grid.SetBackColorSel(selColor);
+            m_view.SetEditBoxWhite(false);
+        }
+        --m_suppress;
+    };
+    if (st.PreSortF) {
+        if (m_dlg.MsgYesNo2("入力済みﾃﾞｰﾀを日付順に並べ替えてから" + op + "します。" + "\r\n" + "よろしいですか？",
+                            "並べ替え確認", 0) != 0) {
+            restore();
+            return 1;
+        }
+        sortNow();
+    }
+    m_dlg.MsgOn(std::string("\r\n") + "しばらくお待ちください。", op + "中...");
+    const bool nonScrl = m_nonScrl;
+    m_nonScrl = true;
+    int r = m_sheet.ReadBlock(flag, year, month);
+    m_view.ProcessEvents();
+    m_nonScrl = nonScrl;
+    m_dlg.MsgOff();
+    if (r == 0) {
+        m_view.HideEditBox();
+        CellMove(LatestBlock() ? m_sheet.LastRow() + 1 : std::max(1, m_sheet.LastRow()), kColDay);
+        m_view.SetButtonsEnabled(true);
+        refreshLabels();
+        m_dlg.Beep();
+    }
+    restore();
+    return r == 0 ? 0 : 1;
+}
+
+// The month typed into a date cell lies in another block: read it and put the cursor where the
+// user can go on (the new-entry line of the newest block, otherwise the month's first line).
+int LedgerEditor::afterMonthRead(int year, int month) {
+    if (ReReadIoData(0, year, month) != 0) return 1;
+    if (LatestBlock() && DateNum(year, month, 1) > m_sheet.Dates().last)
+        RetNewLine();
+    else
+        GoToDateLine(year, month, 1);
+    return 0;
+}
+
+int LedgerEditor::ForcedSaveNow(bool show) {
+    m_sheet.GridToBlock();
+    const bool wasModified = m_app.ledger.LedgerModified;
+    int r = ForcedSave(m_app.ledger, m_dlg, show);
+    if (r == 0 && wasModified) resyncAfterSave();
+    refreshLabels();
+    return r;
+}
+
+// Saving drops trailing lines without amounts and may put the months in order: show what was
+// saved.
+void LedgerEditor::resyncAfterSave() {
+    const std::vector<IoRecord>& block = m_app.ledger.block;
+    bool same = static_cast<int>(block.size()) == m_sheet.LastRow();
+    for (int r = 1; same && r <= m_sheet.LastRow(); ++r) same = ReadGridRow(m_grid, r) == block[static_cast<size_t>(r - 1)];
+    if (same) return;
+    const int row = m_grid.Row(), col = m_grid.Col();
+    m_sheet.FillFromBlock();
+    if (LatestBlock() && row > m_sheet.LastRow())
+        RetNewLine();
+    else
+        CellMove(std::clamp(row, 1, std::max(1, m_sheet.LastRow())), col);
+}
+
+} // namespace mrt

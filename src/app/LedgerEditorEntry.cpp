@@ -1,0 +1,529 @@
+// Ledger editor: the entry of one line — the edit box and its two key input modes, the Enter
+// order, the choice boxes with the registration of typed names, and the commit of a value.
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "app/GridModel.h"
+#include "app/LedgerEditor.h"
+#include "names/NameTables.h"
+#include "util/Cp932.h"
+
+#include <algorithm>
+
+namespace mrt {
+namespace {
+
+constexpr GridColor kSelectionColor = Rgb(224, 112, 160);
+
+// The text split into its UTF-8 characters.
+std::vector<std::string> chars(const std::string& s) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+        n = std::min(n, s.size() - i);
+        out.push_back(s.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
+std::string join(const std::vector<std::string>& cs) {
+    std::string s;
+    for (const std::string& c : cs) s += c;
+    return s;
+}
+
+int charCount(const std::string& s) { return static_cast<int>(chars(s).size()); }
+
+ImeMode imeOf(int col) { return LedgerColumnOf(col).imeOn ? ImeMode::On : ImeMode::Off; }
+
+// What a typed text looks like once stored, to tell whether a pending edit changes the cell.
+std::string displayForm(int col, const std::string& text) {
+    if (col >= kColIncome && col <= kColBalance) {
+        std::string t = LedgerCellEditText(col, text);
+        if (t.empty()) return col == kColBalance ? t : std::string();
+        if (t.find_first_not_of("0123456789") == std::string::npos && t.size() <= 12)
+            return LedgerCellDisplay(col, std::stoll(t));
+        return text;
+    }
+    if (col <= kColDay) {
+        std::string t = LedgerCellEditText(col, text);
+        if (!t.empty() && t.size() <= 4 && t.find_first_not_of("0123456789") == std::string::npos)
+            return LedgerCellDisplay(col, std::stoi(t));
+        return text;
+    }
+    return TrimRight(text);
+}
+
+} // namespace
+
+// ---- the edit box -----------------------------------------------------------------------------------
+
+void LedgerEditor::showEdit() {
+    const bool overwrite = m_app.settings.KeyInputMode != 0 && !m_insertOn;
+    const int n = charCount(m_editText);
+    m_caret = std::clamp(m_caret, 0, n);
+    if (overwrite && m_selLength == 0 && m_caret < n) m_selLength = 1;
+    if (!overwrite && m_selLength == 1 && m_caret < n) {
+        // leave a user selection alone; only the overwrite mode forces one character
+    }
+    m_selLength = std::clamp(m_selLength, 0, n - m_caret);
+    m_view.SetEditText(m_editText, m_caret, m_selLength);
+}
+
+void LedgerEditor::syncEditFromView() {
+    std::string text;
+    int caret = 0;
+    if (m_view.ReadEditBox(text, caret)) {
+        m_editText = text;
+        m_caret = caret;
+        m_selLength = 0;
+    }
+}
+
+void LedgerEditor::cellEditStart(ImeMode ime) {
+    const int row = m_grid.Row(), col = m_grid.Col();
+    ++m_suppress;
+    m_grid.ScrollToShow(row);
+    --m_suppress;
+    m_view.ShowEditBox(row, col, ime, LedgerColumnOf(col).inputBytes);
+    showEdit();
+    m_view.ProcessEvents();
+    m_view.Focus(InputCtrl::EditBox);
+    m_editRow = row;
+    m_editCol = col;
+    setHelp(col);
+    m_editing = true;
+    m_input = InputCtrl::EditBox;
+    m_grid.SetBackColorSel(kSelectionColor);
+}
+
+void LedgerEditor::cellEditEnd() {
+    m_view.HideEditBox();
+    m_view.Focus(InputCtrl::Grid);
+    m_grid.SetBackColorSel(kSelectionColor);
+    m_view.ProcessEvents();
+    setHelp(0);
+    m_editing = false;
+    m_input = InputCtrl::Grid;
+}
+
+void LedgerEditor::cellOpen() {
+    const int row = m_grid.Row(), col = m_grid.Col();
+    if (row < 1 || col < 1) return;
+    if (row > m_sheet.LastRow() + 1 || (row == 1 && m_sheet.LastRow() >= 1)) {
+        // Neither a line nor the new-entry row (the carried-balance line is never edited).
+        m_dlg.Beep();
+        return;
+    }
+    m_editText = LedgerCellEditText(col, m_grid.TextMatrix(row, col));
+    m_caret = 0;
+    m_selLength = 0;
+    cellEditStart(imeOf(col));
+    if (m_editText.empty() && col == kColYear && row > m_sheet.LastRow()) {
+        RetNewLine();
+        return;
+    }
+    hideChoiceBoxes();
+    if (col >= kColItem && col <= kColShop) choiceBoxOpen(col, m_editText);
+}
+
+void LedgerEditor::startTyping(const std::string& text) {
+    const int row = m_grid.Row();
+    if (row < 1 || row > m_sheet.LastRow() + 1 || (row == 1 && m_sheet.LastRow() >= 1)) {
+        m_dlg.Beep();
+        return;
+    }
+    m_editText.clear();
+    m_caret = 0;
+    m_selLength = 0;
+    hideChoiceBoxes();
+    cellEditStart(ImeMode::Keep);
+    editKey(Key::Char, text);
+}
+
+// Typing and caret keys inside the edit box. The overwrite mode (DOS type with insert off)
+// replaces the character after the caret; a selection is always replaced by what is typed.
+bool LedgerEditor::editKey(Key key, const std::string& text) {
+    std::vector<std::string> cs = chars(m_editText);
+    const int n = static_cast<int>(cs.size());
+    const bool dos = m_app.settings.KeyInputMode != 0;
+    m_caret = std::clamp(m_caret, 0, n);
+    int sel = std::clamp(m_selLength, 0, n - m_caret);
+    switch (key) {
+    case Key::Char: {
+        std::vector<std::string> add = chars(text);
+        if (add.empty()) return true;
+        if (sel == 0 && dos && !m_insertOn && m_caret < n) sel = std::min<int>(static_cast<int>(add.size()), n - m_caret);
+        std::vector<std::string> next = cs;
+        next.erase(next.begin() + m_caret, next.begin() + m_caret + sel);
+        next.insert(next.begin() + m_caret, add.begin(), add.end());
+        // The column's input length, in CP932 bytes.
+        const int maxBytes = LedgerColumnOf(m_editCol).inputBytes;
+        if (maxBytes > 0 && AnsiByteLength(join(next)) > maxBytes) {
+            m_dlg.Beep();
+            return true;
+        }
+        m_editText = join(next);
+        m_caret += static_cast<int>(add.size());
+        m_selLength = 0;
+        break;
+    }
+    case Key::Backspace:
+        if (sel > 0) {
+            cs.erase(cs.begin() + m_caret, cs.begin() + m_caret + sel);
+        } else if (m_caret > 0) {
+            cs.erase(cs.begin() + m_caret - 1);
+            --m_caret;
+        }
+        m_editText = join(cs);
+        m_selLength = 0;
+        break;
+    case Key::Delete:
+        if (m_caret < n) cs.erase(cs.begin() + m_caret, cs.begin() + m_caret + std::max(sel, 1));
+        m_editText = join(cs);
+        m_selLength = 0;
+        break;
+    case Key::Left: m_caret = std::max(0, m_caret - 1), m_selLength = 0; break;
+    case Key::Right: m_caret = std::min(n, m_caret + (sel > 1 ? sel : 1)), m_selLength = 0; break;
+    case Key::Home: m_caret = 0, m_selLength = 0; break;
+    case Key::End: m_caret = n, m_selLength = 0; break;
+    case Key::Insert:
+        if (dos) m_insertOn = !m_insertOn;
+        m_selLength = 0;
+        break;
+    default: return false;
+    }
+    showEdit();
+    return true;
+}
+
+bool LedgerEditor::KeyInEditBox(Key key, const std::string& text, int caret, const std::string& editText) {
+    if (!m_editing) return false;
+    if (caret >= 0) {
+        m_editText = editText;
+        m_caret = caret;
+        m_selLength = 0;
+    }
+    const int n = charCount(m_editText);
+    if (key == Key::Left && m_caret == 0) key = Key::ShiftEnter;
+    if (key == Key::Right && m_caret >= n && m_selLength == 0) key = Key::Enter;
+    switch (key) {
+    case Key::Esc: abandonEntry(); return true;
+    case Key::Enter:
+    case Key::ShiftEnter:
+    case Key::Up:
+    case Key::Down: commitAndMove(key); return true;
+    case Key::Tab:
+    case Key::ShiftTab:
+    case Key::F11:
+    case Key::PageUp:
+    case Key::PageDown: return false;
+    default: return editKey(key, text);
+    }
+}
+
+void LedgerEditor::abandonEntry() {
+    if (LatestBlock())
+        RetNewLine();
+    else
+        RetNowLine();
+}
+
+// ---- commit and the Enter order ---------------------------------------------------------------------
+
+int LedgerEditor::cellCommit() {
+    const bool choice = m_choiceMode;
+    std::string text;
+    if (choice) {
+        text = choiceBoxFinish();
+    } else {
+        syncEditFromView();
+        text = m_editText;
+    }
+    int r = m_sheet.CommitCell(text, m_editCol, m_editRow);
+    if (choice) hideChoiceBoxes();
+    if (r == 2) {
+        m_editText = LedgerCellEditText(m_grid.Col(), m_grid.Text());
+    } else {
+        m_editText = LedgerCellEditText(m_editCol, text);
+    }
+    m_caret = 0;
+    m_selLength = 0;
+    if (r == -1) {
+        abandonEntry();
+    } else if (r == 1) {
+        m_dlg.Beep();
+        if (m_editing) {
+            showEdit();
+            m_view.Focus(InputCtrl::EditBox);
+            m_input = InputCtrl::EditBox;
+        }
+    } else if (m_editing && r == 0) {
+        showEdit();
+    }
+    return r;
+}
+
+void LedgerEditor::nextCell(int& row, int& col, bool& newLine) {
+    int lastCol = kColExpense;
+    if (col == kColIncome && LedgerCellNumber(m_grid.TextMatrix(row, kColIncome)) != 0) lastCol = kColIncome;
+    if (col < lastCol) {
+        ++col;
+        if (col == kColIncome && m_inOutRowF == 1) ++col;
+        return;
+    }
+    if (row + 1 > m_grid.Rows() - 1) return;
+    ++row;
+    if (LatestBlock() && row > m_sheet.LastRow()) {
+        RetNewLine();
+        newLine = true;
+        return;
+    }
+    col = kColDay;
+}
+
+void LedgerEditor::commitAndMove(Key key) {
+    if (cellCommit() != 0) return;
+    int row = m_editRow, col = m_editCol;
+    bool newLine = false;
+    ++m_suppress;
+    switch (key) {
+    case Key::Up: row = std::max(1, row - 1); break;
+    case Key::Down: row = std::min(m_grid.Rows() - 1, row + 1); break;
+    case Key::ShiftEnter:
+        if (col > kColYear) {
+            --col;
+        } else {
+            row = std::max(1, row - 1);
+            col = kColYear;
+        }
+        break;
+    default: nextCell(row, col, newLine); break;
+    }
+    if (!newLine) {
+        m_grid.SetCursor(row, col);
+        m_grid.ScrollToShow(row);
+    }
+    --m_suppress;
+    if (newLine) return;
+    const int before = m_newLines;
+    rowChange();
+    if (before != m_newLines || !m_editing) return;  // a new line was started or a block read
+    if (m_grid.Row() > m_sheet.LastRow())
+        cellOpen();
+    else
+        cellEditEnd();
+}
+
+void LedgerEditor::InDataRegEnd() {
+    if (!m_editing) return;
+    syncEditFromView();
+    const int row = m_editRow, col = m_editCol;
+    if (displayForm(col, m_editText) == m_grid.TextMatrix(row, col)) return;
+    std::string text = m_editText;
+    int r = m_sheet.CommitCell(text, col, row);
+    if (r == 1) {
+        m_dlg.Beep();
+        m_view.Focus(InputCtrl::EditBox);
+    } else if (r == 2) {
+        m_editText = LedgerCellEditText(m_grid.Col(), m_grid.Text());
+    } else if (r == 0) {
+        m_editText = LedgerCellEditText(col, text);
+    }
+}
+
+// ---- new line, current line, moves --------------------------------------------------------------------
+
+void LedgerEditor::RetNewLine() {
+    const int lastRow = m_sheet.LastRow();
+    if (lastRow < 1) return;
+    ++m_suppress;
+    ++m_newLines;
+    const int row = lastRow + 1;
+    BlankGridRow(m_grid, row);
+    for (int c = kColYear; c <= kColDay; ++c) m_grid.SetTextMatrix(row, c, m_grid.TextMatrix(lastRow, c));
+    m_grid.SetCursor(row, kColDay);
+    m_grid.ScrollToShow(row);
+    m_editText = LedgerCellEditText(kColDay, m_grid.TextMatrix(row, kColDay));
+    m_caret = 0;
+    // The whole day selected, so that the day typed replaces it.
+    m_selLength = charCount(m_editText);
+    hideChoiceBoxes();
+    cellEditStart(ImeMode::Off);
+    --m_suppress;
+}
+
+void LedgerEditor::RetNowLine() {
+    ++m_suppress;
+    m_grid.SetCol(kColDay);
+    hideChoiceBoxes();
+    cellEditEnd();
+    --m_suppress;
+}
+
+void LedgerEditor::CellMove(int row, int col) {
+    ++m_suppress;
+    m_grid.SetCursor(row, col);
+    m_grid.ScrollToShow(row);
+    hideChoiceBoxes();
+    cellEditEnd();
+    --m_suppress;
+}
+
+// ---- choice boxes -------------------------------------------------------------------------------------
+
+int LedgerEditor::itemKeyFor(int kind, const std::string& itemName) const {
+    if (kind != kIncomeKind && kind != kExpenseKind) return -1;
+    const std::vector<std::string> items = FillItemList(m_app.names, kind, false);
+    int idx = FindListEntry(items, itemName);
+    return idx < 0 ? -1 : ItemKeyOf(m_app.names, kind, idx + 1);
+}
+
+void LedgerEditor::choiceBoxOpen(int col, const std::string& text) {
+    const int row = m_editRow;
+    const bool income = LedgerCellNumber(m_grid.TextMatrix(row, kColIncome)) != 0;
+    const bool expense = LedgerCellNumber(m_grid.TextMatrix(row, kColExpense)) != 0;
+    m_freeKind = !income && !expense;
+    int kind = income ? kIncomeKind : kExpenseKind;
+    InputCtrl box;
+    if (col == kColItem) {
+        if (m_freeKind) kind = kExpenseKind;
+        m_kind = kind;
+        box = kind == kIncomeKind ? InputCtrl::IncomeItems : InputCtrl::ExpenseItems;
+        m_choiceList = FillItemList(m_app.names, kind, true);
+        m_itemBoxOpen = true;
+    } else {
+        if (m_freeKind) kind = m_rememberedKind;
+        m_kind = kind;
+        const std::string item = TrimRight(m_grid.TextMatrix(row, kColItem));
+        const int key = itemKeyFor(kind, item);
+        box = col == kColNote ? InputCtrl::Breakdown : InputCtrl::Shop;
+        m_choiceList = col == kColNote ? FillBrkDnList(m_app.names, key, true) : FillShopList(m_app.names, key, true);
+        if (m_choiceList.empty()) m_choiceList.push_back(kNoneEntry);
+    }
+    choiceBoxPlace(box, text);
+    m_choiceMode = true;
+}
+
+void LedgerEditor::choiceBoxPlace(InputCtrl box, const std::string& text) {
+    const int row = m_editRow;
+    const int dropRows = std::min<int>(7, static_cast<int>(m_choiceList.size())) + 1;
+    const bool nonScrl = m_nonScrl;
+    m_nonScrl = true;
+    while (!m_view.DropDownFits(row, dropRows) && m_grid.TopRow() < row) {
+        const int top = m_grid.TopRow();
+        m_grid.SetTopRow(top + 1);
+        if (m_grid.TopRow() == top) break;
+    }
+    m_nonScrl = nonScrl;
+    const int selected = text.empty() ? 0 : FindListEntry(m_choiceList, text);
+    m_box = box;
+    m_view.ShowChoiceBox(box, row, m_editCol, m_choiceList, selected, text);
+    m_input = box;
+    m_view.Focus(box);
+    if (m_itemBoxOpen) {
+        std::vector<std::string> other;
+        if (m_app.settings.TwoColumnItemBox == 1) other = FillItemList(m_app.names, 1 - m_kind, true);
+        m_view.ShowItemSwitch(m_kind, other);
+    }
+}
+
+void LedgerEditor::choiceBoxSwitch() {
+    if (!m_itemBoxOpen) return;
+    int selected = -1;
+    std::string text;
+    m_view.ReadChoiceBox(selected, text);
+    if (selected >= 0 && selected < static_cast<int>(m_choiceList.size()) && (text.empty() || text == m_choiceList[static_cast<size_t>(selected)]))
+        text = m_choiceList[static_cast<size_t>(selected)];
+    if (text == kNoneEntry) text.clear();
+    m_view.HideChoiceBoxes();
+    m_kind = 1 - m_kind;
+    m_choiceList = FillItemList(m_app.names, m_kind, true);
+    choiceBoxPlace(m_kind == kIncomeKind ? InputCtrl::IncomeItems : InputCtrl::ExpenseItems, text);
+}
+
+std::string LedgerEditor::choiceBoxFinish() {
+    int selected = -1;
+    std::string typed;
+    m_view.ReadChoiceBox(selected, typed);
+    if (m_chosenOverride >= 0) {
+        selected = m_chosenOverride;
+        typed.clear();
+        m_chosenOverride = -1;
+    }
+    typed = TrimRight(typed);
+    std::string result;
+    const bool entry = selected >= 0 && selected < static_cast<int>(m_choiceList.size());
+    if (entry && (typed.empty() || typed == TrimRight(m_choiceList[static_cast<size_t>(selected)]))) {
+        result = m_choiceList[static_cast<size_t>(selected)];
+    } else {
+        int idx = FindListEntry(m_choiceList, typed);
+        if (idx >= 0) {
+            result = m_choiceList[static_cast<size_t>(idx)];
+        } else {
+            result = typed;
+            if (!typed.empty() && IsCp932Text(typed)) {
+                int which = kItemTable, kindOrKey = m_kind;
+                std::string kindName = m_kind == kIncomeKind ? "入金項目名" : "出金項目名";
+                if (!m_itemBoxOpen) {
+                    which = m_editCol == kColNote ? kBrkDnTable : kShopTable;
+                    kindName = m_editCol == kColNote ? "内訳・備考" : "店名・相手先";
+                    kindOrKey = itemKeyFor(m_kind, TrimRight(m_grid.TextMatrix(m_editRow, kColItem)));
+                }
+                // A breakdown or shop name is registered under the line's item; without one there
+                // is nowhere to put it.
+                if (kindOrKey >= 0 &&
+                    m_dlg.MsgYesNo2("[" + typed + "]を" + kindName + "に登録しますか？", kindName, 1) == 0) {
+                    int r = QuickAddName(m_app.names, m_app.namePaths(), which, kindOrKey, typed, m_dlg);
+                    if (r == 0) {
+                        m_dlg.Beep();
+                        m_choiceList.push_back(StoredNameText(which, typed));
+                    } else if (r == 1) {
+                        m_dlg.MsgOK(NameListFullMessage(which, kindOrKey), kindName);
+                    }
+                }
+            }
+        }
+    }
+    if (result == kNoneEntry) result.clear();
+    if (m_itemBoxOpen && m_freeKind && result.empty())
+        m_inOutRowF = -1;
+    else
+        m_inOutRowF = m_kind;
+    if (m_itemBoxOpen && m_freeKind) m_rememberedKind = m_inOutRowF;
+    m_view.HideChoiceBoxes();
+    m_itemBoxOpen = false;
+    m_choiceMode = false;
+    return result;
+}
+
+void LedgerEditor::hideChoiceBoxes() {
+    m_view.HideChoiceBoxes();
+    m_itemBoxOpen = false;
+    m_choiceMode = false;
+    if (m_input != InputCtrl::Grid && m_input != InputCtrl::EditBox)
+        m_input = m_editing ? InputCtrl::EditBox : InputCtrl::Grid;
+}
+
+void LedgerEditor::KeyInChoiceBox(Key key) {
+    if (!m_choiceMode) return;
+    switch (key) {
+    case Key::Enter: commitAndMove(Key::Enter); return;
+    case Key::Esc: abandonEntry(); return;
+    case Key::Tab:
+    case Key::ShiftTab: choiceBoxSwitch(); return;
+    default: return;
+    }
+}
+
+void LedgerEditor::ChoiceChosen(int index) {
+    if (!m_choiceMode) return;
+    m_chosenOverride = index;
+    commitAndMove(Key::Enter);
+    m_chosenOverride = -1;
+}
+
+void LedgerEditor::ItemSwitchClicked() { choiceBoxSwitch(); }
+
+} // namespace mrt
