@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 
 namespace mrt {
@@ -200,10 +201,6 @@ int frmDIN::DataInXDate(const QStringList& names, QStringList& values, const QSt
         move(x / 15, y / 15);
     }
 
-    if (!m_fields.empty() && !names.isEmpty()) {
-        m_fields[0]->setFocus();
-        m_fields[0]->setCursorPosition(std::min<int>(3, static_cast<int>(m_fields[0]->text().size())));
-    }
     QApplication::beep();
     exec();
     g_lastPosition = pos();
@@ -215,6 +212,19 @@ int frmDIN::DataInXDate(const QStringList& names, QStringList& values, const QSt
             values.append(m_fields[i]->text());
     }
     return 0;
+}
+
+void frmDIN::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    // The caret of the first field stands after its third character (the year's last digit).
+    // Set once showing is over: the dialog's first focus-in selects the whole text.
+    QTimer::singleShot(0, this, [this] {
+        if (QLineEdit* first = Field(0); first && first->isVisible()) {
+            first->setFocus();
+            first->deselect();
+            first->setCursorPosition(std::min<int>(3, static_cast<int>(first->text().size())));
+        }
+    });
 }
 
 void frmDIN::keyPressEvent(QKeyEvent* e) {

@@ -361,7 +361,12 @@ void GridView::mouseReleaseEvent(QMouseEvent* e) {
 void GridView::mouseDoubleClickEvent(QMouseEvent* e) {
     int row = 0, col = 0;
     const QPoint pos = e->position().toPoint() + viewport()->geometry().topLeft();
-    if (e->button() == Qt::LeftButton && CellAt(pos, row, col) && row >= m_model->FixedRows()) emit DblClick();
+    if (e->button() != Qt::LeftButton || !CellAt(pos, row, col) || row < m_model->FixedRows() ||
+        col < m_model->FixedCols())
+        return;
+    // The press before a double click has normally moved the cursor already.
+    moveCursorTo(row, col, false);
+    emit DblClick();
 }
 
 void GridView::focusInEvent(QFocusEvent* e) {
