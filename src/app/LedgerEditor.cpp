@@ -95,7 +95,7 @@ void LedgerEditor::End() {
 // ---- keys on the idle grid ----------------------------------------------------------------------
 
 void LedgerEditor::KeyOnGrid(Key key, const std::string& text) {
-    m_input = InputCtrl::Grid;
+    if (!m_editing) m_input = InputCtrl::Grid;
     switch (key) {
     case Key::Enter: cellOpen(); return;
     case Key::Char:

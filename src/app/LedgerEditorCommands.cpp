@@ -54,7 +54,7 @@ bool LedgerEditor::RunCommand(int code) {
 }
 
 void LedgerEditor::EditWorkSelect() {
-    if (m_editing && m_input != InputCtrl::Grid && cellCommit() != 0) return;
+    if (m_editing && cellCommit() != 0) return;
     FocusKeep(1);
     static const std::vector<std::string> entries = {
         "入出金データを日付順に並び替える", "現在行を削除する", "現在行の前に１行挿入する",

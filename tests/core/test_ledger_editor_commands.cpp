@@ -1,0 +1,235 @@
+// The ledger editing commands and the reading of other blocks, replayed against a six-month
+// ledger held in blocks of two months.
+#include "test_ledger_editor_fixture.h"
+
+namespace mrt::test {
+namespace {
+
+class EditCommands : public EditorFixture {
+protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        MakeLedger({Line(2004, 1, 5, "初期残高", 0, 0), Line(2004, 1, 20, "食費", 0, 1000),
+                    Line(2004, 2, 10, "食費", 0, 2000), Line(2004, 2, 25, "給与", 200000, 0),
+                    Line(2004, 3, 5, "外食", 0, 3000), Line(2004, 3, 15, "食費", 0, 1500),
+                    Line(2004, 4, 2, "日用品", 0, 800), Line(2004, 4, 28, "食費", 0, 2500),
+                    Line(2004, 5, 10, "外食", 0, 4000), Line(2004, 5, 25, "給与", 200000, 0),
+                    Line(2004, 6, 3, "食費", 0, 1200), Line(2004, 6, 12, "日用品", 0, 600)},
+                   100000, 2);
+        StartEditing();
+    }
+    void MoveTo(const std::string& date) {
+        dlg.expect("DateInYMD").withText(date);
+        editor->RunCommand(kCmdMoveToDate);
+    }
+    std::vector<std::string> Items() const {
+        std::vector<std::string> v;
+        for (int r = 1; r <= LastRow(); ++r) v.push_back(Cell(r, kColItem) + "@" + Cell(r, kColDay));
+        return v;
+    }
+};
+
+TEST_F(EditCommands, NewestBlockIsLoadedWithTheCarriedBalanceLine) {
+    EXPECT_EQ(app.ledger.BlockPos, kBlockNewest);
+    EXPECT_EQ(Items(), (std::vector<std::string>{"外食@10", "給与@25", "食費@ 3", "日用品@12"}));
+    EXPECT_EQ(view.registered, "2004年01月05日～2004年06月12日");
+    EXPECT_EQ(view.displayed, "2004年05月10日～2004年06月12日");
+}
+
+TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
+    Type("1");  // 1 June after 12 June
+    EXPECT_FALSE(app.ledger.PreSortF);
+    Press(Key::Enter);
+    EXPECT_TRUE(app.ledger.PreSortF);
+    Pick("食費");
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Type("300");
+    Press(Key::Enter);
+    ASSERT_EQ(LastRow(), 5);
+
+    dlg.expect("MsgYesNo2", 0).expectMessage("まず入出力ﾃﾞｰﾀを日付順に並び替えます。");
+    editor->RunCommand(kCmdEditForcedSave);
+    EXPECT_TRUE(dlg.saw("MsgOn", "完了しました。"));
+    EXPECT_FALSE(app.ledger.PreSortF);
+    EXPECT_FALSE(app.ledger.LedgerModified);
+    EXPECT_EQ(Items(), (std::vector<std::string>{"外食@10", "給与@25", "食費@ 1", "食費@ 3", "日用品@12"}));
+    EXPECT_EQ(Cell(5, kColBalance), "   483,100");
+
+    Reload(2);
+    ASSERT_EQ(app.ledger.block.size(), 5u);
+    EXPECT_EQ(app.ledger.block[2].Day, 1);
+    EXPECT_EQ(app.ledger.block[2].Expense, 300);
+    EXPECT_EQ(app.ledger.block[4].Balance, 483100);
+    EXPECT_FALSE(app.ledger.PreSortF);
+}
+
+TEST_F(EditCommands, SortCommandWithNothingOutOfOrderOnlySaysSo) {
+    dlg.expect("MsgOK").expectMessage("並び替えは完了しています。");
+    editor->RunCommand(kCmdSortByDate);
+    EXPECT_FALSE(app.ledger.LedgerModified);
+}
+
+TEST_F(EditCommands, DeleteAndInsertInTheMiddleOfTheBlock) {
+    editor->CellClicked(2, kColItem);
+    dlg.expect("MsgYesNo2", 1).expectMessage("現在カーソルのある行を削除します。");
+    editor->RunCommand(kCmdDeleteLine);
+    EXPECT_EQ(LastRow(), 4);  // declined
+    EXPECT_FALSE(view.editVisible);
+
+    dlg.expect("MsgYesNo2", 0);
+    editor->RunCommand(kCmdDeleteLine);
+    EXPECT_EQ(Items(), (std::vector<std::string>{"外食@10", "食費@ 3", "日用品@12"}));
+    EXPECT_EQ(Cell(3, kColBalance), "   283,400");
+    EXPECT_EQ(grid.Row(), 2);
+    EXPECT_EQ(grid.Col(), kColDay);
+
+    editor->CellClicked(3, kColItem);
+    editor->RunCommand(kCmdInsertLine);
+    EXPECT_EQ(LastRow(), 4);
+    EXPECT_TRUE(view.editVisible);
+    EXPECT_EQ(view.editRow, 3);
+    EXPECT_EQ(view.editCol, kColDay);
+    EXPECT_EQ(Cell(3, kColMonth), " 6");  // dated like the line it was put before
+    Press(Key::End);
+    Press(Key::Backspace);
+    Press(Key::Backspace);
+    Type("5");
+    Press(Key::Enter);
+    EXPECT_FALSE(view.editVisible);  // a loaded line: one cell at a time
+    Press(Key::Enter);
+    Pick("食費");
+    Press(Key::Enter);
+    editor->CellClicked(3, kColExpense);
+    Press(Key::Enter);
+    Type("700");
+    Press(Key::Enter);
+    EXPECT_EQ(Items(), (std::vector<std::string>{"外食@10", "食費@ 3", "食費@ 5", "日用品@12"}));
+
+    EndAndSave();
+    Reload(2);
+    ASSERT_EQ(app.ledger.block.size(), 4u);
+    EXPECT_EQ(app.ledger.block[2].ItemName, "食費");
+    EXPECT_EQ(app.ledger.block[2].Expense, 700);
+    EXPECT_EQ(app.ledger.block[2].Balance, 283300);
+    EXPECT_EQ(app.ledger.block[3].Balance, 282700);
+    EXPECT_EQ(app.ledger.index.TotalLines, 12);
+}
+
+TEST_F(EditCommands, MoveToDatesBeforeInsideAndAfterTheLedger) {
+    MoveTo("2003/12/01");
+    EXPECT_EQ(app.ledger.BlockPos, kBlockOldest);
+    EXPECT_EQ(view.displayed, "2004年01月05日～2004年02月25日");
+    EXPECT_EQ(grid.Row(), 2);
+    EXPECT_FALSE(view.editVisible);
+    EXPECT_TRUE(dlg.saw("MsgOn", "しばらくお待ちください。"));
+
+    MoveTo("2004/02/12");
+    EXPECT_EQ(app.ledger.BlockPos, kBlockOldest);
+    EXPECT_EQ(grid.Row(), 3);
+    EXPECT_EQ(grid.TopRow(), 3);
+
+    // Esc in an older block ends the entry on the current line.
+    Press(Key::Enter);
+    EXPECT_TRUE(view.editVisible);
+    Press(Key::Esc);
+    EXPECT_FALSE(view.editVisible);
+    EXPECT_EQ(grid.Row(), 3);
+
+    MoveTo("2005/01/01");
+    EXPECT_EQ(app.ledger.BlockPos, kBlockNewest);
+    EXPECT_TRUE(view.editVisible);
+    EXPECT_EQ(view.editRow, LastRow() + 1);
+}
+
+TEST_F(EditCommands, ReadingAnotherBlockWithLinesOutOfOrderOffersTheSortFirst) {
+    Type("1");
+    Press(Key::Enter);
+    ASSERT_TRUE(app.ledger.PreSortF);
+    Press(Key::Esc);
+    dlg.expect("DateInYMD").withText("2004/01/20");
+    dlg.expect("MsgYesNo2", 1).expectMessage("並べ替えてから別データ読込みします。");
+    editor->RunCommand(kCmdMoveToDate);
+    EXPECT_EQ(app.ledger.BlockPos, kBlockNewest);
+    EXPECT_TRUE(app.ledger.PreSortF);
+}
+
+TEST_F(EditCommands, ScrollingPastBothEdgesOfAnOlderBlock) {
+    MoveTo("2004/01/01");
+    ASSERT_EQ(app.ledger.BlockPos, kBlockOldest);
+    ASSERT_EQ(LastRow(), 4);
+
+    dlg.expectBox(MsgResult::Cancel).expectMessage("2004/02/25より後のデータを読み込みます。");
+    editor->Scrolled(5);
+    EXPECT_EQ(app.ledger.BlockPos, kBlockOldest);
+    EXPECT_EQ(grid.Row(), 4);
+
+    dlg.expectBox(MsgResult::OK);
+    editor->Scrolled(5);
+    EXPECT_EQ(app.ledger.BlockPos, kBlockMiddle);
+    EXPECT_EQ(view.displayed, "2004年02月10日～2004年03月15日");
+
+    dlg.expectBox(MsgResult::OK).expectMessage("2004/02/10より前のデータを読み込みます。");
+    editor->Scrolled(1);
+    EXPECT_EQ(app.ledger.BlockPos, kBlockOldest);
+    EXPECT_EQ(grid.Row(), 2);
+
+    // The top of the first block asks nothing.
+    editor->CellClicked(4, kColDay);
+    editor->Scrolled(1);
+    EXPECT_EQ(grid.Row(), 2);
+
+    // Moving below the last line of an older block reads the next one.
+    editor->CellClicked(4, kColDay);
+    Press(Key::Down);
+    EXPECT_EQ(app.ledger.BlockPos, kBlockMiddle);
+    EXPECT_EQ(Cell(grid.Row(), kColMonth), " 3");
+}
+
+TEST_F(EditCommands, MonthBeforeTheBlockReadsItsBlockAfterTwoQuestions) {
+    Press(Key::Left);
+    Press(Key::Delete);
+    Type("2");
+    dlg.expect("MsgYesNo", 0).expectMessage("この年月のデータを入力しますか？");
+    dlg.expect("MsgYesNo", 0).expectMessage("処理を続けますか？");
+    Press(Key::Enter);
+    EXPECT_EQ(app.ledger.BlockPos, kBlockOldest);
+    EXPECT_EQ(view.displayed, "2004年01月05日～2004年02月25日");
+    // The cursor stands on the line before the month's first line.
+    EXPECT_EQ(grid.Row(), 2);
+    EXPECT_EQ(Cell(3, kColMonth), " 2");
+
+    // A month far after the last line of the newest block asks first; declining abandons.
+    MoveTo("2004/06/12");
+    Press(Key::Left);
+    Press(Key::Delete);
+    Type("9");
+    dlg.expect("MsgYesNo", 1);
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(LastRow() + 1, kColMonth), " 6");
+    // Two months later is simply entered.
+    Press(Key::Left);
+    Press(Key::Delete);
+    Type("8");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(LastRow() + 1, kColMonth), " 8");
+}
+
+TEST_F(EditCommands, EditListRemembersTheLastEntryAndShowsAgainAfterSortOrDelete) {
+    dlg.expect("SubMenu", 1).expectInitialLine(1);
+    dlg.expect("MsgOK").expectMessage("並び替えは完了しています。");
+    dlg.expect("SubMenu", 2).expectInitialLine(1);
+    // Deleting on the new-entry line of the newest block asks nothing.
+    dlg.expect("SubMenu", -1).expectInitialLine(2);
+    editor->KeyOnGrid(Key::F11);
+    EXPECT_EQ(LastRow(), 4);
+
+    dlg.expect("SubMenu", 3).expectInitialLine(2);
+    editor->RunCommand(kCmdEditWorkSelect);
+    EXPECT_TRUE(view.editVisible);  // inserting on the new-entry line starts a new line
+    EXPECT_EQ(view.editRow, 5);
+}
+
+} // namespace
+} // namespace mrt::test
