@@ -91,6 +91,12 @@ bool FileBatch::Commit(std::string& error) {
     return true;
 }
 
+std::string FileBatch::StagedFile(const std::string& path) const {
+    for (const Staged& s : m_files)
+        if (s.path == path) return s.temp;
+    return {};
+}
+
 void FileBatch::Abort() {
     for (const Staged& s : m_files) ::unlink(s.temp.c_str());
     m_files.clear();

@@ -27,6 +27,8 @@ public:
     void Abort();
 
     bool Empty() const { return m_files.empty(); }
+    // The temporary file holding the staged content of `path`; empty when it is not staged.
+    std::string StagedFile(const std::string& path) const;
 
 private:
     struct Staged {

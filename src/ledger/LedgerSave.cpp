@@ -6,6 +6,9 @@
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
 #include "util/DateText.h"
+#include "util/Paths.h"
+
+#include <cerrno>
 
 #include <cstring>
 #include <limits>
@@ -25,8 +28,7 @@ public:
     bool messageShown = false;  // the failure was already reported (information file)
 
     // Makes `year` the current year. With `create`, a year without a year file (or lying beyond
-    // the ledger's last year) gets a new one, and the years between the last year and it get
-    // empty information files.
+    // the ledger's last year) gets a new one.
     bool OpenYear(int year, bool create) {
         if (m_open && m_year == year) {
             if (create && !m_hasFile) return createFile();
@@ -38,6 +40,15 @@ public:
         if (OpenIoFile(m_idx, year, m_dlg, m_file) < 0) {
             error = m_file.error;
             return false;
+        }
+        // A year already written by this save is taken up again from its staged content.
+        std::string staged = m_batch.StagedFile(m_file.path);
+        if (!staged.empty()) {
+            if (!ReadWholeFile(staged, m_file.bytes)) {
+                error = std::strerror(errno ? errno : EIO);
+                return false;
+            }
+            m_file.existed = true;
         }
         m_open = true;
         m_hasFile = m_file.existed;
@@ -138,17 +149,9 @@ public:
     }
 
 private:
+    // Years between the ledger's end and a new year are emptied by the callers' ClearRange, which
+    // also writes their information files.
     bool createFile() {
-        if (m_idx.LastYear > 0) {
-            for (int gap = m_idx.LastYear + 1; gap < m_year; ++gap) {
-                int gi = m_idx.YearIndex(gap);
-                m_idx.ClearYear(gi);
-                if (WriteInfFile(m_idx, gi, m_dlg, &m_batch) < 0) {
-                    messageShown = true;
-                    return false;
-                }
-            }
-        }
         InitYearFile(m_idx, m_yi, m_file);
         m_hasFile = true;
         m_ms = MonthStartTable(m_idx, m_yi);
@@ -271,7 +274,12 @@ int saveBlock(LedgerState& st, Dialogs& dlg, std::string& error, bool& messageSh
     for (size_t i = 0; i < lines.size();) {
         const IoRecord& l = lines[i];
         if (l.Year != y) {
-            if (y != 0) w.ClearMonths(m + 1, 12);
+            if (y != 0) {
+                // The rest of the year and any whole years up to the line's year lie inside the
+                // block and have lost their lines.
+                w.ClearMonths(m + 1, 12);
+                if (l.Year > y + 1 && !w.ClearRange(y + 1, 1, l.Year - 1, 12)) return failed();
+            }
             if (!w.OpenYear(l.Year, true)) return failed();
             if (y != 0) w.ClearMonths(1, l.Month - 1);
         } else {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,10 @@ struct Line {
     int32_t inc = 0, exp = 0, bal = 0;
     bool operator==(const Line&) const = default;
 };
+
+inline void PrintTo(const Line& l, std::ostream* os) {
+    *os << l.y << "/" << l.m << "/" << l.d << " " << l.item << " +" << l.inc << " -" << l.exp << " =" << l.bal;
+}
 
 inline std::string le16(int v) {
     auto u = static_cast<uint16_t>(v);
