@@ -21,9 +21,12 @@ const std::string kSecondLine = "　[↑]ｷｰ(またはﾏｳｽのｸﾘｯ�
 
 std::string helpText(int col) {
     switch (col) {
-    case kColYear: return "　日付(年:下２桁)を入力してください。\n" + kSecondLine;
-    case kColMonth: return "　日付(月)を入力してください。　[年]を変更する場合は[←]ｷｰで戻ります。\n" + kSecondLine;
-    case kColDay: return "　日付(日)を入力してください。　[月]を変更する場合は[←]ｷｰで戻ります。\n" + kSecondLine;
+    case kColYear:
+        return "　日付(年:下２桁)を入力してください。\n" + kSecondLine;
+    case kColMonth:
+        return "　日付(月)を入力してください。　[年]を変更する場合は[←]ｷｰで戻ります。\n" + kSecondLine;
+    case kColDay:
+        return "　日付(日)を入力してください。　[月]を変更する場合は[←]ｷｰで戻ります。\n" + kSecondLine;
     case kColItem:
         return "　[↑][↓]ｷｰで[項目]を選択して[Enter]ｷｰを押してください。(またはﾏｳｽのWｸﾘｯｸ)\n"
                "　[TAB]ｷｰで、[入金][出金]の一覧を切り替え。　[ESC]ｷｰで、選択を中止。";
@@ -33,11 +36,13 @@ std::string helpText(int col) {
     case kColShop:
         return "　[↑][↓]ｷｰで[店名・相手先]を選択して[Enter]ｷｰを押してください。(またはﾏｳｽのWｸﾘｯｸ)\n"
                "　[ESC]ｷｰで、選択を中止。";
-    case kColIncome: return "　入金の金額(収入)を入力してください。\n" + kSecondLine;
+    case kColIncome:
+        return "　入金の金額(収入)を入力してください。\n" + kSecondLine;
     case kColExpense:
         return "　出金の金額(支出)を入力してください。　金額の最後に % か * を付けると消費税を付加します。\n" +
                kSecondLine;
-    case kColBalance: return "　残高が合わない場合にのみ残高を修正します。\n" + kSecondLine;
+    case kColBalance:
+        return "　残高が合わない場合にのみ残高を修正します。\n" + kSecondLine;
     default:
         return "　[↑][↓][→][←]ｷｰで訂正したい位置へ移動し[Enter]ｷｰを押すと入力モードになります。\n"
                "　マウスで訂正したい位置をＷｸﾘｯｸしても、入力モードになります。";
@@ -53,8 +58,7 @@ std::string slashDate(int32_t d) {
 } // namespace
 
 LedgerEditor::LedgerEditor(AppState& app, GridModel& grid, Dialogs& dlg, EditorView& view)
-    : m_app(app), m_grid(grid), m_dlg(dlg), m_view(view),
-      m_sheet(grid, app.ledger, app.settings, app.start, dlg) {
+    : m_app(app), m_grid(grid), m_dlg(dlg), m_view(view), m_sheet(grid, app.ledger, app.settings, app.start, dlg) {
     m_sheet.ReadBlockOf = [this](int year, int month) { return afterMonthRead(year, month); };
     m_sheet.DatesChanged = [this] { refreshLabels(); };
 }
@@ -66,7 +70,9 @@ LedgerGridGeometry LedgerEditor::SetUpGrid(const TextMeasure& measure) {
     return SetUpLedgerGrid(m_grid, spec, measure);
 }
 
-bool LedgerEditor::LatestBlock() const { return std::abs(m_app.ledger.BlockPos) == 2; }
+bool LedgerEditor::LatestBlock() const {
+    return std::abs(m_app.ledger.BlockPos) == 2;
+}
 
 void LedgerEditor::Start() {
     LedgerState& st = m_app.ledger;
@@ -97,7 +103,9 @@ void LedgerEditor::End() {
 void LedgerEditor::KeyOnGrid(Key key, const std::string& text) {
     if (!m_editing) m_input = InputCtrl::Grid;
     switch (key) {
-    case Key::Enter: cellOpen(); return;
+    case Key::Enter:
+        cellOpen();
+        return;
     case Key::Char:
         if (text == " ") {
             cellOpen();
@@ -105,7 +113,9 @@ void LedgerEditor::KeyOnGrid(Key key, const std::string& text) {
             startTyping(text);
         }
         return;
-    case Key::F11: EditWorkSelect(); return;
+    case Key::F11:
+        EditWorkSelect();
+        return;
     case Key::Up:
     case Key::Down:
     case Key::Left:
@@ -113,26 +123,46 @@ void LedgerEditor::KeyOnGrid(Key key, const std::string& text) {
     case Key::PageUp:
     case Key::PageDown:
     case Key::Home:
-    case Key::End: moveCursor(key); return;
-    default: return;  // Esc and other control keys do nothing
+    case Key::End:
+        moveCursor(key);
+        return;
+    default:
+        return; // Esc and other control keys do nothing
     }
 }
 
 void LedgerEditor::moveCursor(Key key) {
     int row = m_grid.Row(), col = m_grid.Col();
     const int lastGridRow = m_grid.Rows() - 1;
-    const int page = std::max(1, m_grid.VisibleRows() > 1 ? m_grid.VisibleRows()
-                                                            : static_cast<int>(m_app.settings.DisplayRows));
+    const int page =
+        std::max(1, m_grid.VisibleRows() > 1 ? m_grid.VisibleRows() : static_cast<int>(m_app.settings.DisplayRows));
     switch (key) {
-    case Key::Up: row = std::max(1, row - 1); break;
-    case Key::Down: row = std::min(lastGridRow, row + 1); break;
-    case Key::Left: col = std::max(1, col - 1); break;
-    case Key::Right: col = std::min(kLedgerDataCols, col + 1); break;
-    case Key::PageUp: row = std::max(1, row - page); break;
-    case Key::PageDown: row = std::min(lastGridRow, row + page); break;
-    case Key::Home: col = 1; break;
-    case Key::End: col = kLedgerDataCols; break;
-    default: break;
+    case Key::Up:
+        row = std::max(1, row - 1);
+        break;
+    case Key::Down:
+        row = std::min(lastGridRow, row + 1);
+        break;
+    case Key::Left:
+        col = std::max(1, col - 1);
+        break;
+    case Key::Right:
+        col = std::min(kLedgerDataCols, col + 1);
+        break;
+    case Key::PageUp:
+        row = std::max(1, row - page);
+        break;
+    case Key::PageDown:
+        row = std::min(lastGridRow, row + page);
+        break;
+    case Key::Home:
+        col = 1;
+        break;
+    case Key::End:
+        col = kLedgerDataCols;
+        break;
+    default:
+        break;
     }
     if (row == m_grid.Row() && col == m_grid.Col()) return;
     m_grid.SetCursor(row, col);
@@ -162,7 +192,8 @@ void LedgerEditor::rowChange() {
             } else {
                 // The first line after the dates that were on screen.
                 int r = 2;
-                while (r <= m_sheet.LastRow() && m_sheet.RowDate(r) <= oldLast) ++r;
+                while (r <= m_sheet.LastRow() && m_sheet.RowDate(r) <= oldLast)
+                    ++r;
                 if (r > m_sheet.LastRow() && LatestBlock())
                     RetNewLine();
                 else
@@ -178,7 +209,8 @@ void LedgerEditor::rowChange() {
             } else {
                 // The line just above the lines that were on screen.
                 int r = 2;
-                while (r < m_sheet.LastRow() && m_sheet.RowDate(r + 1) < oldFirst) ++r;
+                while (r < m_sheet.LastRow() && m_sheet.RowDate(r + 1) < oldFirst)
+                    ++r;
                 CellMove(r, col);
             }
         } else {
@@ -251,7 +283,7 @@ void LedgerEditor::CellDoubleClicked(int row, int col) {
     if (m_editing) {
         const int before = m_newLines;
         CellClicked(row, col);
-        if (m_editing || before != m_newLines) return;  // refused, abandoned or editing went on
+        if (m_editing || before != m_newLines) return; // refused, abandoned or editing went on
     } else {
         CellClicked(row, col);
     }
@@ -321,7 +353,9 @@ void LedgerEditor::Scrolled(int topRow) {
 
 void LedgerEditor::FocusKeep(int mode) {
     switch (mode) {
-    case 0: m_saved = m_input; break;
+    case 0:
+        m_saved = m_input;
+        break;
     case 1:
         m_view.ProcessEvents();
         if (m_input != InputCtrl::Grid) RetNowLine();
@@ -342,11 +376,16 @@ int LedgerEditor::HelpTopic() const {
     switch (m_editCol) {
     case kColYear:
     case kColMonth:
-    case kColDay: return 101;
-    case kColItem: return 102;
-    case kColNote: return 103;
-    case kColShop: return 104;
-    default: return 105;
+    case kColDay:
+        return 101;
+    case kColItem:
+        return 102;
+    case kColNote:
+        return 103;
+    case kColShop:
+        return 104;
+    default:
+        return 105;
     }
 }
 

@@ -36,13 +36,13 @@ enum class Key {
 
 // Codes of the ledger editing commands (RunCommand). Menu 2's items are 2000 + item × 10.
 enum EditCommand : int {
-    kCmdFileForcedSave = 1100,  // file menu #11 (Ctrl+S)
-    kCmdSortByDate = 2050,      // #25
-    kCmdDeleteLine = 2060,      // #26 (Ctrl+Y)
-    kCmdInsertLine = 2070,      // #27 (Ctrl+I)
-    kCmdMoveToDate = 2080,      // #28 (Ctrl+G)
-    kCmdEditForcedSave = 2100,  // #30
-    kCmdEditWorkSelect = 2900,  // tool button 1 / F11
+    kCmdFileForcedSave = 1100, // file menu #11 (Ctrl+S)
+    kCmdSortByDate = 2050,     // #25
+    kCmdDeleteLine = 2060,     // #26 (Ctrl+Y)
+    kCmdInsertLine = 2070,     // #27 (Ctrl+I)
+    kCmdMoveToDate = 2080,     // #28 (Ctrl+G)
+    kCmdEditForcedSave = 2100, // #30
+    kCmdEditWorkSelect = 2900, // tool button 1 / F11
 };
 
 // The ledger editing of the main window, free of any toolkit: navigation and in-place editing in
@@ -175,25 +175,25 @@ private:
 
     bool m_editing = false;
     int m_editRow = 0, m_editCol = 0;
-    std::string m_editText;  // the edit box's text
-    int m_caret = 0;         // characters
-    int m_selLength = 0;     // characters selected after the caret
+    std::string m_editText; // the edit box's text
+    int m_caret = 0;        // characters
+    int m_selLength = 0;    // characters selected after the caret
     bool m_insertOn = false;
     InputCtrl m_input = InputCtrl::Grid;
     InputCtrl m_saved = InputCtrl::Grid;
-    int m_suppress = 0;  // row-change suppression depth
+    int m_suppress = 0; // row-change suppression depth
     bool m_inRowChange = false;
     bool m_nonScrl = false;
-    int m_newLines = 0;  // RetNewLine calls, to tell whether a step started a new line
+    int m_newLines = 0; // RetNewLine calls, to tell whether a step started a new line
     std::string m_help;
 
     // choice boxes
     bool m_choiceMode = false;
     bool m_itemBoxOpen = false;
     InputCtrl m_box = InputCtrl::Grid;
-    int m_kind = 1;            // current kind: 0 income, 1 expense
-    bool m_freeKind = false;   // the line has no amount yet
-    int m_rememberedKind = 1;  // kind of the last item chosen on a line without amount
+    int m_kind = 1;           // current kind: 0 income, 1 expense
+    bool m_freeKind = false;  // the line has no amount yet
+    int m_rememberedKind = 1; // kind of the last item chosen on a line without amount
     int m_chosenOverride = -1;
     std::vector<std::string> m_choiceList;
     int m_inOutRowF = -1;

@@ -16,8 +16,12 @@ namespace {
 
 constexpr GridColor kSelectionColor = Rgb(224, 112, 160);
 
-int32_t indexFirst(const LedgerIndex& idx) { return idx.FirstYear * 10000 + idx.FirstMonth * 100 + idx.FirstDay; }
-int32_t indexLast(const LedgerIndex& idx) { return idx.LastYear * 10000 + idx.LastMonth * 100 + idx.LastDay; }
+int32_t indexFirst(const LedgerIndex& idx) {
+    return idx.FirstYear * 10000 + idx.FirstMonth * 100 + idx.FirstDay;
+}
+int32_t indexLast(const LedgerIndex& idx) {
+    return idx.LastYear * 10000 + idx.LastMonth * 100 + idx.LastDay;
+}
 
 } // namespace
 
@@ -48,17 +52,20 @@ bool LedgerEditor::RunCommand(int code) {
         if (!m_editing) FocusKeep(2);
         return true;
     }
-    case kCmdEditWorkSelect: EditWorkSelect(); return true;
-    default: return false;
+    case kCmdEditWorkSelect:
+        EditWorkSelect();
+        return true;
+    default:
+        return false;
     }
 }
 
 void LedgerEditor::EditWorkSelect() {
     if (m_editing && cellCommit() != 0) return;
     FocusKeep(1);
-    static const std::vector<std::string> entries = {
-        "入出金データを日付順に並び替える", "現在行を削除する", "現在行の前に１行挿入する",
-        "希望する日付の入力位置へ移動する", "入出金データを強制保存する"};
+    static const std::vector<std::string> entries = {"入出金データを日付順に並び替える", "現在行を削除する",
+                                                     "現在行の前に１行挿入する", "希望する日付の入力位置へ移動する",
+                                                     "入出金データを強制保存する"};
     for (;;) {
         int lst = m_editListLast;
         int choice = m_dlg.SubMenu("     「 編集 」の 作業選択", lst, entries);
@@ -68,10 +75,18 @@ void LedgerEditor::EditWorkSelect() {
         }
         m_editListLast = choice;
         switch (choice) {
-        case 1: SortByDate(); break;
-        case 2: DeleteLine(); break;
-        case 3: InsertLine(); return;
-        case 4: MoveToDate(); return;
+        case 1:
+            SortByDate();
+            break;
+        case 2:
+            DeleteLine();
+            break;
+        case 3:
+            InsertLine();
+            return;
+        case 4:
+            MoveToDate();
+            return;
         default:
             FocusKeep(1);
             if (PreSortCheck() == 0) ForcedSaveNow(true);
@@ -90,7 +105,8 @@ void LedgerEditor::sortNow() {
 
 int LedgerEditor::PreSortCheck() {
     if (!m_app.ledger.PreSortF) return 0;
-    int r = m_dlg.MsgYesNo2(std::string("まず入出力ﾃﾞｰﾀを日付順に並び替えます。") + "\r\n" + "よろしいですか？", "前処理", 0);
+    int r = m_dlg.MsgYesNo2(std::string("まず入出力ﾃﾞｰﾀを日付順に並び替えます。") + "\r\n" + "よろしいですか？",
+                            "前処理", 0);
     if (r == 0) sortNow();
     return r == 0 ? 0 : 1;
 }
@@ -100,7 +116,8 @@ void LedgerEditor::SortByDate() {
         m_dlg.MsgOK("並び替えは完了しています。", "並び替え");
         return;
     }
-    if (m_dlg.MsgYesNo2(std::string("日付順に並び替えをします。") + "\r\n" + "よろしいですか？", "並び替え", 0) != 0) return;
+    if (m_dlg.MsgYesNo2(std::string("日付順に並び替えをします。") + "\r\n" + "よろしいですか？", "並び替え", 0) != 0)
+        return;
     sortNow();
     m_input = InputCtrl::Grid;
     m_view.Focus(InputCtrl::Grid);
@@ -123,8 +140,8 @@ void LedgerEditor::DeleteLine() {
     }
     const bool newEntry = row > m_sheet.LastRow();
     if (!(LatestBlock() && newEntry)) {
-        if (m_dlg.MsgYesNo2(std::string("現在カーソルのある行を削除します。") + "\r\n" + "よろしいですか？", "行削除", 1) !=
-            0) {
+        if (m_dlg.MsgYesNo2(std::string("現在カーソルのある行を削除します。") + "\r\n" + "よろしいですか？", "行削除",
+                            1) != 0) {
             RetNowLine();
             return;
         }
@@ -149,11 +166,12 @@ void LedgerEditor::InsertLine() {
         if (LatestBlock()) RetNewLine();
         return;
     }
-    if (row < 2) return;  // never before the carried-balance line
+    if (row < 2) return; // never before the carried-balance line
     if (!m_sheet.InsertGridRow(row)) return;
     // The new line takes the date of the line it was put before, so that it is always a real
     // date; the day cell then opens for the user's own.
-    for (int c = kColYear; c <= kColDay; ++c) m_grid.SetTextMatrix(row, c, m_grid.TextMatrix(row + 1, c));
+    for (int c = kColYear; c <= kColDay; ++c)
+        m_grid.SetTextMatrix(row, c, m_grid.TextMatrix(row + 1, c));
     m_sheet.RecomputeBalances(row);
     m_app.ledger.LedgerModified = true;
     ++m_suppress;
@@ -166,8 +184,8 @@ void LedgerEditor::InsertLine() {
 void LedgerEditor::MoveToDate() {
     CivilDate today = AppClock().Today();
     std::string answer;
-    if (m_dlg.DateInYMD("移動先の日付を入力してください。", FormatDate(today.year, today.month, today.day, "/"), answer) !=
-        0)
+    if (m_dlg.DateInYMD("移動先の日付を入力してください。", FormatDate(today.year, today.month, today.day, "/"),
+                        answer) != 0)
         return;
     int y = 0, m = 0, d = 0;
     if (!ParseDateText(answer, y, m, d)) return;
@@ -277,7 +295,8 @@ int LedgerEditor::ForcedSaveNow(bool show) {
 void LedgerEditor::resyncAfterSave() {
     const std::vector<IoRecord>& block = m_app.ledger.block;
     bool same = static_cast<int>(block.size()) == m_sheet.LastRow();
-    for (int r = 1; same && r <= m_sheet.LastRow(); ++r) same = ReadGridRow(m_grid, r) == block[static_cast<size_t>(r - 1)];
+    for (int r = 1; same && r <= m_sheet.LastRow(); ++r)
+        same = ReadGridRow(m_grid, r) == block[static_cast<size_t>(r - 1)];
     if (same) return;
     const int row = m_grid.Row(), col = m_grid.Col();
     m_sheet.FillFromBlock();

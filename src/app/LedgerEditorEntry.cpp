@@ -29,13 +29,18 @@ std::vector<std::string> chars(const std::string& s) {
 
 std::string join(const std::vector<std::string>& cs) {
     std::string s;
-    for (const std::string& c : cs) s += c;
+    for (const std::string& c : cs)
+        s += c;
     return s;
 }
 
-int charCount(const std::string& s) { return static_cast<int>(chars(s).size()); }
+int charCount(const std::string& s) {
+    return static_cast<int>(chars(s).size());
+}
 
-ImeMode imeOf(int col) { return LedgerColumnOf(col).imeOn ? ImeMode::On : ImeMode::Off; }
+ImeMode imeOf(int col) {
+    return LedgerColumnOf(col).imeOn ? ImeMode::On : ImeMode::Off;
+}
 
 // What a typed text looks like once stored, to tell whether a pending edit changes the cell.
 std::string displayForm(int col, const std::string& text) {
@@ -154,7 +159,8 @@ bool LedgerEditor::editKey(Key key, const std::string& text) {
     case Key::Char: {
         std::vector<std::string> add = chars(text);
         if (add.empty()) return true;
-        if (sel == 0 && dos && !m_insertOn && m_caret < n) sel = std::min<int>(static_cast<int>(add.size()), n - m_caret);
+        if (sel == 0 && dos && !m_insertOn && m_caret < n)
+            sel = std::min<int>(static_cast<int>(add.size()), n - m_caret);
         std::vector<std::string> next = cs;
         next.erase(next.begin() + m_caret, next.begin() + m_caret + sel);
         next.insert(next.begin() + m_caret, add.begin(), add.end());
@@ -184,15 +190,24 @@ bool LedgerEditor::editKey(Key key, const std::string& text) {
         m_editText = join(cs);
         m_selLength = 0;
         break;
-    case Key::Left: m_caret = std::max(0, m_caret - 1), m_selLength = 0; break;
-    case Key::Right: m_caret = std::min(n, m_caret + (sel > 1 ? sel : 1)), m_selLength = 0; break;
-    case Key::Home: m_caret = 0, m_selLength = 0; break;
-    case Key::End: m_caret = n, m_selLength = 0; break;
+    case Key::Left:
+        m_caret = std::max(0, m_caret - 1), m_selLength = 0;
+        break;
+    case Key::Right:
+        m_caret = std::min(n, m_caret + (sel > 1 ? sel : 1)), m_selLength = 0;
+        break;
+    case Key::Home:
+        m_caret = 0, m_selLength = 0;
+        break;
+    case Key::End:
+        m_caret = n, m_selLength = 0;
+        break;
     case Key::Insert:
         if (dos) m_insertOn = !m_insertOn;
         m_selLength = 0;
         break;
-    default: return false;
+    default:
+        return false;
     }
     showEdit();
     return true;
@@ -209,17 +224,23 @@ bool LedgerEditor::KeyInEditBox(Key key, const std::string& text, int caret, con
     if (key == Key::Left && m_caret == 0) key = Key::ShiftEnter;
     if (key == Key::Right && m_caret >= n && m_selLength == 0) key = Key::Enter;
     switch (key) {
-    case Key::Esc: abandonEntry(); return true;
+    case Key::Esc:
+        abandonEntry();
+        return true;
     case Key::Enter:
     case Key::ShiftEnter:
     case Key::Up:
-    case Key::Down: commitAndMove(key); return true;
+    case Key::Down:
+        commitAndMove(key);
+        return true;
     case Key::Tab:
     case Key::ShiftTab:
     case Key::F11:
     case Key::PageUp:
-    case Key::PageDown: return false;
-    default: return editKey(key, text);
+    case Key::PageDown:
+        return false;
+    default:
+        return editKey(key, text);
     }
 }
 
@@ -243,13 +264,12 @@ int LedgerEditor::cellCommit() {
     }
     int r = m_sheet.CommitCell(text, m_editCol, m_editRow);
     if (choice) hideChoiceBoxes();
-    if (r == 2) {
-        m_editText = LedgerCellEditText(m_grid.Col(), m_grid.Text());
-    } else {
+    // On 2 the block read has already put the cursor and the edit box where entry goes on.
+    if (r != 2) {
         m_editText = LedgerCellEditText(m_editCol, text);
+        m_caret = 0;
+        m_selLength = 0;
     }
-    m_caret = 0;
-    m_selLength = 0;
     if (r == -1) {
         abandonEntry();
     } else if (r == 1) {
@@ -289,8 +309,12 @@ void LedgerEditor::commitAndMove(Key key) {
     bool newLine = false;
     ++m_suppress;
     switch (key) {
-    case Key::Up: row = std::max(1, row - 1); break;
-    case Key::Down: row = std::min(m_grid.Rows() - 1, row + 1); break;
+    case Key::Up:
+        row = std::max(1, row - 1);
+        break;
+    case Key::Down:
+        row = std::min(m_grid.Rows() - 1, row + 1);
+        break;
     case Key::ShiftEnter:
         if (col > kColYear) {
             --col;
@@ -299,7 +323,9 @@ void LedgerEditor::commitAndMove(Key key) {
             col = kColYear;
         }
         break;
-    default: nextCell(row, col, newLine); break;
+    default:
+        nextCell(row, col, newLine);
+        break;
     }
     if (!newLine) {
         m_grid.SetCursor(row, col);
@@ -309,7 +335,7 @@ void LedgerEditor::commitAndMove(Key key) {
     if (newLine) return;
     const int before = m_newLines;
     rowChange();
-    if (before != m_newLines || !m_editing) return;  // a new line was started or a block read
+    if (before != m_newLines || !m_editing) return; // a new line was started or a block read
     if (m_grid.Row() > m_sheet.LastRow())
         cellOpen();
     else
@@ -342,7 +368,8 @@ void LedgerEditor::RetNewLine() {
     ++m_newLines;
     const int row = lastRow + 1;
     BlankGridRow(m_grid, row);
-    for (int c = kColYear; c <= kColDay; ++c) m_grid.SetTextMatrix(row, c, m_grid.TextMatrix(lastRow, c));
+    for (int c = kColYear; c <= kColDay; ++c)
+        m_grid.SetTextMatrix(row, c, m_grid.TextMatrix(lastRow, c));
     m_grid.SetCursor(row, kColDay);
     m_grid.ScrollToShow(row);
     m_editText = LedgerCellEditText(kColDay, m_grid.TextMatrix(row, kColDay));
@@ -434,7 +461,8 @@ void LedgerEditor::choiceBoxSwitch() {
     int selected = -1;
     std::string text;
     m_view.ReadChoiceBox(selected, text);
-    if (selected >= 0 && selected < static_cast<int>(m_choiceList.size()) && (text.empty() || text == m_choiceList[static_cast<size_t>(selected)]))
+    if (selected >= 0 && selected < static_cast<int>(m_choiceList.size()) &&
+        (text.empty() || text == m_choiceList[static_cast<size_t>(selected)]))
         text = m_choiceList[static_cast<size_t>(selected)];
     if (text == kNoneEntry) text.clear();
     m_view.HideChoiceBoxes();
@@ -509,11 +537,18 @@ void LedgerEditor::hideChoiceBoxes() {
 void LedgerEditor::KeyInChoiceBox(Key key) {
     if (!m_choiceMode) return;
     switch (key) {
-    case Key::Enter: commitAndMove(Key::Enter); return;
-    case Key::Esc: abandonEntry(); return;
+    case Key::Enter:
+        commitAndMove(Key::Enter);
+        return;
+    case Key::Esc:
+        abandonEntry();
+        return;
     case Key::Tab:
-    case Key::ShiftTab: choiceBoxSwitch(); return;
-    default: return;
+    case Key::ShiftTab:
+        choiceBoxSwitch();
+        return;
+    default:
+        return;
     }
 }
 
@@ -524,6 +559,8 @@ void LedgerEditor::ChoiceChosen(int index) {
     m_chosenOverride = -1;
 }
 
-void LedgerEditor::ItemSwitchClicked() { choiceBoxSwitch(); }
+void LedgerEditor::ItemSwitchClicked() {
+    choiceBoxSwitch();
+}
 
 } // namespace mrt

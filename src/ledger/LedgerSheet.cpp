@@ -65,9 +65,7 @@ const LedgerColumnSpec& LedgerColumnOf(int col) {
 }
 
 TextMeasure FixedPitchMeasure(int halfWidth, int height) {
-    return [halfWidth, height](const std::string& text) {
-        return TextSize{AnsiByteLength(text) * halfWidth, height};
-    };
+    return [halfWidth, height](const std::string& text) { return TextSize{AnsiByteLength(text) * halfWidth, height}; };
 }
 
 LedgerGridGeometry SetUpLedgerGrid(GridModel& grid, const GridSpec& spec, const TextMeasure& measure) {
@@ -95,12 +93,16 @@ LedgerGridGeometry SetUpLedgerGrid(GridModel& grid, const GridSpec& spec, const 
     const int dataRowHeight = a.height * 6 / 5;
     grid.SetDefaultRowHeight(dataRowHeight);
     grid.SetAllRowHeights(dataRowHeight);
-    for (int r = 0; r < spec.fixedRows; ++r) grid.SetRowHeight(r, a.height);
+    for (int r = 0; r < spec.fixedRows; ++r)
+        grid.SetRowHeight(r, a.height);
 
     grid.SetColAlignment(0, GridAlign::Center);
-    for (int c = kColYear; c <= kColDay; ++c) grid.SetColAlignment(c, GridAlign::Center);
-    for (int c = kColItem; c < cols; ++c) grid.SetColAlignment(c, GridAlign::Left);
-    for (int c = 0; c < cols; ++c) grid.SetTextMatrix(0, c, LedgerColumnOf(c).header);
+    for (int c = kColYear; c <= kColDay; ++c)
+        grid.SetColAlignment(c, GridAlign::Center);
+    for (int c = kColItem; c < cols; ++c)
+        grid.SetColAlignment(c, GridAlign::Left);
+    for (int c = 0; c < cols; ++c)
+        grid.SetTextMatrix(0, c, LedgerColumnOf(c).header);
     for (int r = 1; r < rows; ++r)
         grid.SetTextMatrix(r, 0, r <= spec.lineRows ? std::to_string(r) : std::string("*"));
 
@@ -115,17 +117,21 @@ LedgerGridGeometry SetUpLedgerGrid(GridModel& grid, const GridSpec& spec, const 
 
 std::string LedgerCellDisplay(int col, int64_t value) {
     switch (col) {
-    case kColYear: return twoDigits(value % 100, '0');
+    case kColYear:
+        return twoDigits(value % 100, '0');
     case kColMonth:
-    case kColDay: return twoDigits(value, ' ');
+    case kColDay:
+        return twoDigits(value, ' ');
     case kColIncome:
-    case kColExpense: return value == 0 ? std::string() : FormatAmount(value, 0);
+    case kColExpense:
+        return value == 0 ? std::string() : FormatAmount(value, 0);
     case kColBalance: {
         std::string text = grouped(value);
         // Balances can outgrow the 10 bytes of the column; never cut one.
         return text.size() >= 10 ? text : std::string(10 - text.size(), ' ') + text;
     }
-    default: return std::to_string(value);
+    default:
+        return std::to_string(value);
     }
 }
 
@@ -175,8 +181,8 @@ IoRecord ReadGridRow(const GridModel& grid, int row) {
     rec.ShopName = TrimRight(grid.TextMatrix(row, kColShop));
     auto amount = [&](int col) {
         int64_t v = LedgerCellNumber(grid.TextMatrix(row, col));
-        return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                        std::numeric_limits<int32_t>::max()));
+        return static_cast<int32_t>(
+            std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
     };
     rec.Income = amount(kColIncome);
     rec.Expense = amount(kColExpense);
@@ -185,7 +191,8 @@ IoRecord ReadGridRow(const GridModel& grid, int row) {
 }
 
 void BlankGridRow(GridModel& grid, int row) {
-    for (int c = 1; c <= kLedgerDataCols; ++c) grid.SetTextMatrix(row, c, std::string());
+    for (int c = 1; c <= kLedgerDataCols; ++c)
+        grid.SetTextMatrix(row, c, std::string());
 }
 
 std::string DateRangeLabel(int32_t first, int32_t last) {
@@ -212,7 +219,8 @@ void LedgerSheet::ensureRows(int lines) {
     for (int r = std::max(old, 1); r < needed; ++r)
         m_grid.SetTextMatrix(r, 0, r <= lines ? std::to_string(r) : std::string("*"));
     // Earlier "*" labels that now number lines.
-    for (int r = 1; r <= lines && r < old; ++r) m_grid.SetTextMatrix(r, 0, std::to_string(r));
+    for (int r = 1; r <= lines && r < old; ++r)
+        m_grid.SetTextMatrix(r, 0, std::to_string(r));
 }
 
 void LedgerSheet::FillFromBlock() {
@@ -221,9 +229,11 @@ void LedgerSheet::FillFromBlock() {
     ensureRows(std::max(n, m_ledger.MaxBlockLines));
     const bool redraw = m_grid.Redraw();
     m_grid.SetRedraw(false);
-    for (int i = 0; i < n; ++i) FillGridRow(m_grid, i + 1, block[static_cast<size_t>(i)]);
+    for (int i = 0; i < n; ++i)
+        FillGridRow(m_grid, i + 1, block[static_cast<size_t>(i)]);
     const int blankTo = std::min(std::max(m_lastRow + 1, n + 1), m_grid.Rows() - 1);
-    for (int r = n + 1; r <= blankTo; ++r) BlankGridRow(m_grid, r);
+    for (int r = n + 1; r <= blankTo; ++r)
+        BlankGridRow(m_grid, r);
     m_lastRow = n;
     m_grid.SetRedraw(redraw);
     ResetDates();
@@ -232,8 +242,10 @@ void LedgerSheet::FillFromBlock() {
 void LedgerSheet::GridToBlock() {
     std::vector<IoRecord> lines;
     lines.reserve(static_cast<size_t>(m_lastRow));
-    for (int r = 1; r <= m_lastRow; ++r) lines.push_back(ReadGridRow(m_grid, r));
-    while (lines.size() > 1 && lines.back().Income <= 0 && lines.back().Expense <= 0) lines.pop_back();
+    for (int r = 1; r <= m_lastRow; ++r)
+        lines.push_back(ReadGridRow(m_grid, r));
+    while (lines.size() > 1 && lines.back().Income <= 0 && lines.back().Expense <= 0)
+        lines.pop_back();
     m_ledger.block = std::move(lines);
 }
 
@@ -242,7 +254,8 @@ bool LedgerSheet::InsertGridRow(int row) {
     ensureRows(m_lastRow + 1);
     if (m_lastRow + 2 > m_grid.Rows() - 1) return false;
     for (int r = m_lastRow + 1; r >= row; --r)
-        for (int c = 1; c <= kLedgerDataCols; ++c) m_grid.SetTextMatrix(r + 1, c, m_grid.TextMatrix(r, c));
+        for (int c = 1; c <= kLedgerDataCols; ++c)
+            m_grid.SetTextMatrix(r + 1, c, m_grid.TextMatrix(r, c));
     BlankGridRow(m_grid, row);
     ++m_lastRow;
     return true;
@@ -251,7 +264,8 @@ bool LedgerSheet::InsertGridRow(int row) {
 bool LedgerSheet::DeleteGridRow(int row) {
     if (row < 1 || row > m_lastRow) return false;
     for (int r = row; r < m_lastRow; ++r)
-        for (int c = 1; c <= kLedgerDataCols; ++c) m_grid.SetTextMatrix(r, c, m_grid.TextMatrix(r + 1, c));
+        for (int c = 1; c <= kLedgerDataCols; ++c)
+            m_grid.SetTextMatrix(r, c, m_grid.TextMatrix(r + 1, c));
     BlankGridRow(m_grid, m_lastRow);
     --m_lastRow;
     if (row >= 2 && row <= m_lastRow) return RecomputeBalances(row);

@@ -44,8 +44,8 @@ const LedgerColumnSpec& LedgerColumnOf(int col);
 // The shape of the ledger grid, built when the main window is set up.
 struct GridSpec {
     std::string title = "家計簿";
-    int lineRows = 300;    // MaxBlockLines
-    int displayRows = 19;  // DisplayRows
+    int lineRows = 300;   // MaxBlockLines
+    int displayRows = 19; // DisplayRows
     int dataCols = kLedgerDataCols;
     int fixedCols = 1;
     int fixedRows = 1;
@@ -63,11 +63,11 @@ TextMeasure FixedPitchMeasure(int halfWidth = 120, int height = 240);
 
 // What SetUpLedgerGrid computed for the window layout, in twips.
 struct LedgerGridGeometry {
-    int width = 0;   // grid width including the scroll bar allowance
-    int height = 0;  // header row + DisplayRows data rows + 0.4 text heights
+    int width = 0;  // grid width including the scroll bar allowance
+    int height = 0; // header row + DisplayRows data rows + 0.4 text heights
     bool scrollBar = false;
-    int charWidth = 0;   // width of "A" in the measuring font
-    int textHeight = 0;  // height of "A"
+    int charWidth = 0;  // width of "A" in the measuring font
+    int textHeight = 0; // height of "A"
 };
 
 // Sets up the ledger grid: 1 + 9 columns, 1 + lineRows + 5 rows, widths from the header texts,
@@ -91,7 +91,7 @@ void BlankGridRow(GridModel& grid, int row);
 
 // First and last dates of the loaded block (for the " 表示データ " label); 0 when no line.
 struct BlockDates {
-    int32_t first = 0;  // yyyymmdd
+    int32_t first = 0; // yyyymmdd
     int32_t last = 0;
 };
 // "2003年04月01日～2003年06月30日", or " 登録済みデータ無し" when both are 0.
@@ -104,8 +104,7 @@ std::string DateRangeLabel(int32_t first, int32_t last);
 // `start` at each commit; all references must outlive the sheet.
 class LedgerSheet {
 public:
-    LedgerSheet(GridModel& grid, LedgerState& ledger, const IniRecord& settings, const StartLine& start,
-                Dialogs& dlg);
+    LedgerSheet(GridModel& grid, LedgerState& ledger, const IniRecord& settings, const StartLine& start, Dialogs& dlg);
 
     GridModel& Grid() { return m_grid; }
     const GridModel& Grid() const { return m_grid; }

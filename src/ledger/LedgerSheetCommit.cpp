@@ -45,9 +45,13 @@ std::string fitName(const std::string& text, int bytes) {
 
 } // namespace
 
-int32_t LedgerSheet::startDate() const { return static_cast<int32_t>(std::atoi(m_start.StartDateText.c_str())); }
+int32_t LedgerSheet::startDate() const {
+    return static_cast<int32_t>(std::atoi(m_start.StartDateText.c_str()));
+}
 
-void LedgerSheet::markModified() { m_ledger.LedgerModified = true; }
+void LedgerSheet::markModified() {
+    m_ledger.LedgerModified = true;
+}
 
 int LedgerSheet::refuse(const std::string& message) {
     m_dlg.Beep();
@@ -64,21 +68,29 @@ int LedgerSheet::CommitCell(std::string& text, int col, int row) {
         return col <= kColDay ? 0 : -1;
     }
     switch (col) {
-    case kColYear: return commitYear(text, row);
-    case kColMonth: return commitMonth(text, row);
-    case kColDay: return commitDay(text, row);
+    case kColYear:
+        return commitYear(text, row);
+    case kColMonth:
+        return commitMonth(text, row);
+    case kColDay:
+        return commitDay(text, row);
     case kColItem:
     case kColNote:
-    case kColShop: return commitName(text, col, row);
+    case kColShop:
+        return commitName(text, col, row);
     case kColIncome:
-    case kColExpense: return commitAmount(text, col, row);
-    default: return commitBalance(text, row);
+    case kColExpense:
+        return commitAmount(text, col, row);
+    default:
+        return commitBalance(text, row);
     }
 }
 
 // A date cell of a loaded line must keep the line a real date; the new-entry row is checked
 // when it becomes a line.
-static bool realDate(const IoRecord& r) { return IsValidDate(r.Year, r.Month, r.Day); }
+static bool realDate(const IoRecord& r) {
+    return IsValidDate(r.Year, r.Month, r.Day);
+}
 
 int LedgerSheet::commitYear(std::string& text, int row) {
     int v = dateNumber(text);
@@ -118,8 +130,8 @@ int LedgerSheet::commitMonth(std::string& text, int row) {
         if (m_dlg.MsgYesNo("この年月のデータを入力しますか？", kMessageTitle) != 0) return -1;
         if (before && m_dlg.MsgYesNo(std::string("この年月のデータのブロックを読み込みます。") + "\r\n" +
                                          "その位置で(訂正でなくて)新規入力する場合は" + "\r\n" +
-                                         "[編集]の[現在行の前に１行挿入する]を使ってデータ入力してください。" +
-                                         "\r\n" + "\r\n" + "処理を続けますか？",
+                                         "[編集]の[現在行の前に１行挿入する]を使ってデータ入力してください。" + "\r\n" +
+                                         "\r\n" + "処理を続けますか？",
                                      kMessageTitle) != 0)
             return -1;
         // In the newest block a later month is simply entered; any other month is in another block.
@@ -242,7 +254,8 @@ int LedgerSheet::commitBalance(std::string& text, int row) {
 
     std::vector<IoRecord> lines;
     lines.reserve(static_cast<size_t>(m_lastRow));
-    for (int r = 1; r <= m_lastRow; ++r) lines.push_back(ReadGridRow(m_grid, r));
+    for (int r = 1; r <= m_lastRow; ++r)
+        lines.push_back(ReadGridRow(m_grid, r));
     const size_t i = static_cast<size_t>(row - 1);
     int32_t byRule = lines[i].Balance;
     if (!BalanceAfter(lines[i - 1].Balance, lines[i], byRule)) return refuse(kAmountRangeMessage);
@@ -256,12 +269,13 @@ int LedgerSheet::commitBalance(std::string& text, int row) {
         return -1;
     }
     int r = BookBalanceAdjustment(lines, i, wanted, m_dlg);
-    if (r == 1) return -1;  // "変更中止"
+    if (r == 1) return -1; // "変更中止"
     if (r < 0) return refuse(kAmountRangeMessage);
     if (!InsertGridRow(row + 1)) return -1;
     const bool redraw = m_grid.Redraw();
     m_grid.SetRedraw(false);
-    for (size_t k = i; k < lines.size(); ++k) FillGridRow(m_grid, static_cast<int>(k) + 1, lines[k]);
+    for (size_t k = i; k < lines.size(); ++k)
+        FillGridRow(m_grid, static_cast<int>(k) + 1, lines[k]);
     m_grid.SetRedraw(redraw);
     markModified();
     text = LedgerCellDisplay(kColBalance, lines[i].Balance);

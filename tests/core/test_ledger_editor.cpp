@@ -19,7 +19,8 @@ protected:
     // Clears the edit box as the user would (End, then Backspace over everything).
     void ClearEdit() {
         Press(Key::End);
-        while (!editor->EditText().empty()) Press(Key::Backspace);
+        while (!editor->EditText().empty())
+            Press(Key::Backspace);
     }
 };
 
@@ -29,7 +30,7 @@ TEST_F(LineEntry, StartsOnTheNewEntryLineWithTheLastDate) {
     EXPECT_EQ(view.editRow, 6);
     EXPECT_EQ(view.editCol, kColDay);
     EXPECT_EQ(view.editText, "3");
-    EXPECT_EQ(view.selLength, 1);  // the day typed replaces it
+    EXPECT_EQ(view.selLength, 1); // the day typed replaces it
     EXPECT_EQ(Cell(6, kColMonth), " 3");
     EXPECT_EQ(grid.TopRow(), 5);
     EXPECT_FALSE(app.ledger.LedgerModified);
@@ -49,7 +50,7 @@ TEST_F(LineEntry, DayAndEnterLandOnTheExpenseItemBox) {
     EXPECT_EQ(view.switchKind, kExpenseKind);
     EXPECT_EQ(editor->CurrentInput(), InputCtrl::ExpenseItems);
     EXPECT_EQ(editor->HelpTopic(), 102);
-    EXPECT_EQ(LastRow(), 5);  // not a line before its first amount
+    EXPECT_EQ(LastRow(), 5); // not a line before its first amount
 }
 
 TEST_F(LineEntry, ExpenseLineSkipsTheIncomeCellAndIsSaved) {
@@ -62,7 +63,7 @@ TEST_F(LineEntry, ExpenseLineSkipsTheIncomeCellAndIsSaved) {
     Pick("野菜");
     Press(Key::Enter);
     ASSERT_EQ(view.box, InputCtrl::Shop);
-    Press(Key::Enter);  // "（入力なし）"
+    Press(Key::Enter); // "（入力なし）"
     EXPECT_FALSE(view.choiceVisible);
     EXPECT_EQ(editor->InOutRowF(), 1);
     EXPECT_EQ(view.editCol, kColExpense);
@@ -113,7 +114,7 @@ TEST_F(LineEntry, IncomeItemAfterTabEndsTheLineOnTheIncomeAmount) {
 TEST_F(LineEntry, ZeroIncomeGoesOnToTheExpenseCell) {
     Type("9");
     Press(Key::Enter);
-    Press(Key::Enter);  // no item: the kind stays open
+    Press(Key::Enter); // no item: the kind stays open
     Press(Key::Enter);
     Press(Key::Enter);
     EXPECT_EQ(editor->InOutRowF(), -1);
@@ -183,7 +184,7 @@ TEST_F(LineEntry, DayThirtyInFebruaryIsRefused) {
     Press(Key::Enter);
     ClearEdit();
     Type("30");
-    dlg.expect("MsgKel", 2).expectMessage("日付が異常です。");  // "入力中止"
+    dlg.expect("MsgKel", 2).expectMessage("日付が異常です。"); // "入力中止"
     Press(Key::Enter);
     EXPECT_EQ(Cell(3, kColDay), "15");
     EXPECT_FALSE(app.ledger.LedgerModified);
@@ -193,7 +194,7 @@ TEST_F(LineEntry, DayThirtyInFebruaryIsRefused) {
 }
 
 TEST_F(LineEntry, DateBeforeTheStartDateIsRefusedAndTheOrderBreakMarked) {
-    Press(Key::Left);  // caret at 0: back to the month
+    Press(Key::Left); // caret at 0: back to the month
     EXPECT_EQ(view.editCol, kColMonth);
     EXPECT_EQ(view.editText, "3");
     Press(Key::Delete);
@@ -207,9 +208,9 @@ TEST_F(LineEntry, DateBeforeTheStartDateIsRefusedAndTheOrderBreakMarked) {
     EXPECT_EQ(view.editCol, kColDay);
     ClearEdit();
     Type("6");
-    Press(Key::Right);  // caret after the last character: as Enter
+    Press(Key::Right); // caret after the last character: as Enter
     EXPECT_EQ(view.box, InputCtrl::ExpenseItems);
-    EXPECT_TRUE(app.ledger.PreSortF);  // 6 January after a line of 3 March
+    EXPECT_TRUE(app.ledger.PreSortF); // 6 January after a line of 3 March
 }
 
 TEST_F(LineEntry, TypedShopNameIsRegisteredOrOnlyEntered) {
@@ -311,11 +312,11 @@ TEST_F(LineEntry, KeyInputModesInsertOrOverwrite) {
     editor->CellClicked(2, kColExpense);
     Press(Key::Enter);
     EXPECT_EQ(view.editText, "3000");
-    Type("5");  // Windows type inserts
+    Type("5"); // Windows type inserts
     EXPECT_EQ(view.editText, "53000");
     Press(Key::Esc);
 
-    app.settings.KeyInputMode = 1;  // DOS type overwrites
+    app.settings.KeyInputMode = 1; // DOS type overwrites
     editor->CellClicked(2, kColExpense);
     Press(Key::Enter);
     EXPECT_EQ(view.selLength, 1);
@@ -340,7 +341,7 @@ TEST_F(LineEntry, EscOnTheNewLineStartsItAfreshAndDayZeroDropsIt) {
     EXPECT_EQ(Cell(6, kColDay), " 3");
     Press(Key::Delete);
     Type("0");
-    Press(Key::Enter);  // dropped without a message
+    Press(Key::Enter); // dropped without a message
     EXPECT_EQ(view.editRow, 6);
     EXPECT_EQ(view.editText, "3");
     EXPECT_EQ(LastRow(), 5);
@@ -351,14 +352,14 @@ TEST_F(LineEntry, CarriedBalanceLineOffersTheInitialBalanceChange) {
     dlg.expect("MsgYesNo2", 0).expectMessage("初期残高を変更してもよろしいですか ?");
     dlg.expect("InputKel", 0).withText("120000  ");
     Press(Key::Up);
-    EXPECT_EQ(grid.Row(), 2);  // never rests on the carried-balance line
+    EXPECT_EQ(grid.Row(), 2); // never rests on the carried-balance line
     EXPECT_EQ(Cell(1, kColBalance), "   120,000");
     EXPECT_EQ(Cell(5, kColBalance), "   310,800");
     EXPECT_EQ(app.start.InitialBalance, 120000);
     EXPECT_TRUE(app.ledger.LedgerModified);
 
     Press(Key::Left);
-    Press(Key::Up);  // another column: no question
+    Press(Key::Up); // another column: no question
     EXPECT_EQ(grid.Row(), 2);
 }
 

@@ -24,7 +24,8 @@ protected:
     }
     std::vector<std::string> Items() const {
         std::vector<std::string> v;
-        for (int r = 1; r <= LastRow(); ++r) v.push_back(Cell(r, kColItem) + "@" + Cell(r, kColDay));
+        for (int r = 1; r <= LastRow(); ++r)
+            v.push_back(Cell(r, kColItem) + "@" + Cell(r, kColDay));
         return v;
     }
 };
@@ -37,7 +38,7 @@ TEST_F(EditCommands, NewestBlockIsLoadedWithTheCarriedBalanceLine) {
 }
 
 TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
-    Type("1");  // 1 June after 12 June
+    Type("1"); // 1 June after 12 June
     EXPECT_FALSE(app.ledger.PreSortF);
     Press(Key::Enter);
     EXPECT_TRUE(app.ledger.PreSortF);
@@ -75,7 +76,7 @@ TEST_F(EditCommands, DeleteAndInsertInTheMiddleOfTheBlock) {
     editor->CellClicked(2, kColItem);
     dlg.expect("MsgYesNo2", 1).expectMessage("現在カーソルのある行を削除します。");
     editor->RunCommand(kCmdDeleteLine);
-    EXPECT_EQ(LastRow(), 4);  // declined
+    EXPECT_EQ(LastRow(), 4); // declined
     EXPECT_FALSE(view.editVisible);
 
     dlg.expect("MsgYesNo2", 0);
@@ -91,13 +92,13 @@ TEST_F(EditCommands, DeleteAndInsertInTheMiddleOfTheBlock) {
     EXPECT_TRUE(view.editVisible);
     EXPECT_EQ(view.editRow, 3);
     EXPECT_EQ(view.editCol, kColDay);
-    EXPECT_EQ(Cell(3, kColMonth), " 6");  // dated like the line it was put before
+    EXPECT_EQ(Cell(3, kColMonth), " 6"); // dated like the line it was put before
     Press(Key::End);
     Press(Key::Backspace);
     Press(Key::Backspace);
     Type("5");
     Press(Key::Enter);
-    EXPECT_FALSE(view.editVisible);  // a loaded line: one cell at a time
+    EXPECT_FALSE(view.editVisible); // a loaded line: one cell at a time
     Press(Key::Enter);
     Pick("食費");
     Press(Key::Enter);
@@ -227,7 +228,7 @@ TEST_F(EditCommands, EditListRemembersTheLastEntryAndShowsAgainAfterSortOrDelete
 
     dlg.expect("SubMenu", 3).expectInitialLine(2);
     editor->RunCommand(kCmdEditWorkSelect);
-    EXPECT_TRUE(view.editVisible);  // inserting on the new-entry line starts a new line
+    EXPECT_TRUE(view.editVisible); // inserting on the new-entry line starts a new line
     EXPECT_EQ(view.editRow, 5);
 }
 

@@ -118,8 +118,10 @@ protected:
         app.settings.TaxRate = 5;
         app.settings.DisplayRows = 19;
         NameTables& t = app.names;
-        for (const char* n : {"給与", "雑収入"}) AddName(t, kItemTable, kIncomeKind, n);
-        for (const char* n : {"食費", "日用品", "外食"}) AddName(t, kItemTable, kExpenseKind, n);
+        for (const char* n : {"給与", "雑収入"})
+            AddName(t, kItemTable, kIncomeKind, n);
+        for (const char* n : {"食費", "日用品", "外食"})
+            AddName(t, kItemTable, kExpenseKind, n);
         const int food = ItemKeyOf(t, kExpenseKind, 1);
         AddName(t, kBrkDnTable, food, "野菜");
         AddName(t, kShopTable, food, "スーパー");

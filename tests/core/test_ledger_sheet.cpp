@@ -56,7 +56,8 @@ TEST(LedgerGridLayout, RowsLabelsWidthsAndScrollBar) {
     EXPECT_EQ(grid.Rows(), 306);
     EXPECT_EQ(grid.Cols(), 10);
     EXPECT_EQ(grid.TextMatrix(300, 0), "300");
-    for (int r = 301; r <= 305; ++r) EXPECT_EQ(grid.TextMatrix(r, 0), "*");
+    for (int r = 301; r <= 305; ++r)
+        EXPECT_EQ(grid.TextMatrix(r, 0), "*");
     EXPECT_EQ(grid.TextMatrix(0, 4), " 　項　目　名 ");
     // Widths are the header texts' CP932 bytes: " 年" is 3 bytes, "  入　金  " 10.
     EXPECT_EQ(grid.ColWidth(1), 300);
@@ -64,7 +65,7 @@ TEST(LedgerGridLayout, RowsLabelsWidthsAndScrollBar) {
     EXPECT_TRUE(g.scrollBar);
     EXPECT_EQ(g.height, 200 + 19 * 240 + 80);
 
-    spec.displayRows = 400;  // every row fits: no scroll bar
+    spec.displayRows = 400; // every row fits: no scroll bar
     g = SetUpLedgerGrid(grid, spec, FixedPitchMeasure(100, 200));
     EXPECT_FALSE(g.scrollBar);
 }
@@ -76,7 +77,8 @@ TEST_F(SheetFixture, RowsRoundTripAndBlockDates) {
     EXPECT_EQ(cell(2, kColExpense), "     1,000");
     EXPECT_EQ(cell(2, kColIncome), "");
     EXPECT_EQ(cell(1, kColBalance), "    10,000");
-    for (int r = 1; r <= 4; ++r) EXPECT_EQ(ReadGridRow(grid, r), ledger.block[static_cast<size_t>(r - 1)]);
+    for (int r = 1; r <= 4; ++r)
+        EXPECT_EQ(ReadGridRow(grid, r), ledger.block[static_cast<size_t>(r - 1)]);
     EXPECT_EQ(sheet.Dates().first, 20030401);
     EXPECT_EQ(sheet.Dates().last, 20030430);
     EXPECT_EQ(DateRangeLabel(20030401, 20030430), "2003年04月01日～2003年04月30日");
@@ -92,7 +94,7 @@ TEST_F(SheetFixture, DateCellsRefuseImpossibleDates) {
     dlg.expect("MsgKel", 1).expectMessage("日付が異常です。");
     EXPECT_EQ(commit("51", kColYear, 2), 1);
     dlg.expect("MsgKel", 2).expectMessage("日付が異常です。");
-    EXPECT_EQ(commit("31", kColDay, 2), -1);  // April has 30 days; "入力中止"
+    EXPECT_EQ(commit("31", kColDay, 2), -1); // April has 30 days; "入力中止"
     dlg.expect("MsgKel", 1).expectMessage("データ登録の開始日付より前の日付は入力できません。");
     EXPECT_EQ(commit("2", kColYear, 2), 1);
     EXPECT_EQ(cell(2, kColDay), " 3");
@@ -102,7 +104,7 @@ TEST_F(SheetFixture, DateCellsRefuseImpossibleDates) {
     EXPECT_EQ(commit("0", kColDay, 5), -1);
     EXPECT_EQ(commit("12", kColDay, 2), 0);
     EXPECT_TRUE(ledger.LedgerModified);
-    EXPECT_TRUE(ledger.PreSortF);  // 12th before the 5th on the line below
+    EXPECT_TRUE(ledger.PreSortF); // 12th before the 5th on the line below
 }
 
 TEST_F(SheetFixture, AmountsClearTheOtherCellAndRecomputeBalances) {
@@ -166,9 +168,9 @@ TEST_F(SheetFixture, ChangedBalanceBooksAnAdjustmentLine) {
     EXPECT_EQ(cell(5, kColBalance), "    12,500");
 
     dlg.expect("MsgKel", 2);
-    EXPECT_EQ(commit("100", kColBalance, 5), -1);  // "変更中止"
+    EXPECT_EQ(commit("100", kColBalance, 5), -1); // "変更中止"
     EXPECT_EQ(sheet.LastRow(), 5);
-    EXPECT_EQ(commit("12500", kColBalance, 5), 0);  // no difference: nothing asked
+    EXPECT_EQ(commit("12500", kColBalance, 5), 0); // no difference: nothing asked
 }
 
 TEST_F(SheetFixture, InsertAndDeleteRows) {
@@ -177,7 +179,7 @@ TEST_F(SheetFixture, InsertAndDeleteRows) {
     EXPECT_EQ(cell(3, kColItem), "");
     EXPECT_EQ(cell(4, kColItem), "給与");
     ASSERT_TRUE(sheet.DeleteGridRow(3));
-    ASSERT_TRUE(sheet.DeleteGridRow(3));  // 給与 goes; the balances follow
+    ASSERT_TRUE(sheet.DeleteGridRow(3)); // 給与 goes; the balances follow
     EXPECT_EQ(sheet.LastRow(), 3);
     EXPECT_EQ(cell(3, kColItem), "外食");
     EXPECT_EQ(cell(3, kColBalance), "     7,000");
