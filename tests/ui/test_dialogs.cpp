@@ -91,6 +91,15 @@ private slots:
         QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
+    void windowFontsResolveToTheIpaFonts() {
+        QCOMPARE(QFontInfo(UiFont(GothicFace(), 10)).family(), QStringLiteral("IPAGothic"));
+        QCOMPARE(QFontInfo(UiFont(PGothicFace(), 10)).family(), QStringLiteral("IPAPGothic"));
+        QCOMPARE(QFontInfo(UiFont(MinchoFace(), 10)).family(), QStringLiteral("IPAMincho"));
+        // Fixed pitch: a full-width character is two half-width ones.
+        const QFontMetrics fm(UiFont(GothicFace(), 9));
+        QCOMPARE(fm.horizontalAdvance(u8("家")), 2 * fm.horizontalAdvance(u8("5")));
+    }
+
     // ---- frmMSG ---------------------------------------------------------------------------------
 
     void yesNoAnswersByKeysAndFrame() {

@@ -163,7 +163,8 @@ void frmDIN::layoutFields(const QStringList& names, const QStringList& values, i
 
     const int bw = std::max(fm.horizontalAdvance(m_ok->text()), fm.horizontalAdvance(m_cancel->text())) + 2 * kw;
     const int bh = lh + 12;
-    const int width = std::max({firstRowW + margin, margin + kw + msgSize.width() + margin, 2 * bw + 3 * kw});
+    const int width = std::max({firstRowW + margin, margin + kw + msgSize.width() + margin, 2 * bw + 3 * kw,
+                                fm.horizontalAdvance(m_hint->text()) + 2 * margin});
     m_ok->setGeometry(width / 2 - kw / 2 - bw, y, bw, bh);
     m_cancel->setGeometry(width / 2 + kw / 2, y, bw, bh);
     y += bh + lh / 3;

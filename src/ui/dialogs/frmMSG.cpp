@@ -194,13 +194,19 @@ void frmMSG::MsgKelset(const QStringList& sel, const QString& msg, const QString
     }
 
     // Buttons in one row, centred: 6 characters × 1.5 lines, pictures 600 × 450 twips.
-    const int bw = pictures ? kPictureButtonW : 6 * kw;
+    QFont small = font();
+    small.setPointSizeF(font().pointSizeF() * 0.8);
+    int bw = pictures ? kPictureButtonW : 6 * kw;
+    if (!pictures) {
+        // A caption that does not fit even in the smaller font widens every button of the row.
+        const QFontMetrics smallFm(small);
+        for (const QString& caption : sel)
+            bw = std::max(bw, (caption.size() > 5 ? smallFm : fm).horizontalAdvance(caption) + kw);
+    }
     const int bh = pictures ? kPictureButtonH : static_cast<int>(std::lround(1.5 * lh));
     const int gap = kw / 2;
     const int rowW = selq > 0 ? selq * bw + (selq - 1) * gap : 0;
     width = std::max(width, rowW + 2 * margin);
-    QFont small = font();
-    small.setPointSizeF(font().pointSizeF() * 0.8);
     const int rowX = (width - rowW) / 2;
     for (int i = 0; i < static_cast<int>(m_buttons.size()); ++i) {
         QPushButton* b = m_buttons[i];
@@ -225,7 +231,7 @@ void frmMSG::MsgKelset(const QStringList& sel, const QString& msg, const QString
     if (selq > 0) yPos += bh + lh / 3;
     m_hint->hide();
     m_hint->setGeometry(margin, yPos, width - 2 * margin, lh);
-    yPos += lh;  // room for the hint line even when it is hidden
+    if (mode != kNoButtons) yPos += lh;  // room for the hint line, shown by some questions
     setFixedSize(width, yPos + margin / 2);
     m_pictures.clear();
     place(x, y);
