@@ -9,7 +9,9 @@ namespace {
 const std::string kEmpty;
 }
 
-GridModel::GridModel() { resize(m_rows, m_cols); }
+GridModel::GridModel() {
+    resize(m_rows, m_cols);
+}
 
 void GridModel::AddListener(GridListener* l) {
     if (l && std::find(m_listeners.begin(), m_listeners.end(), l) == m_listeners.end()) m_listeners.push_back(l);
@@ -22,7 +24,8 @@ void GridModel::RemoveListener(GridListener* l) {
 void GridModel::notify(GridChange what) {
     // Copy: a listener may add another listener while being told.
     const auto listeners = m_listeners;
-    for (GridListener* l : listeners) l->GridChanged(what);
+    for (GridListener* l : listeners)
+        l->GridChanged(what);
 }
 
 void GridModel::setLook(GridColor& field, GridColor c) {
@@ -151,8 +154,12 @@ void GridModel::SetCursor(int r, int c) {
     if (m_row != oldR || m_col != oldC || m_rowSel != oldRS || m_colSel != oldCS) notify(GridChange::Cursor);
 }
 
-void GridModel::SetRow(int r) { SetCursor(r, m_col); }
-void GridModel::SetCol(int c) { SetCursor(m_row, c); }
+void GridModel::SetRow(int r) {
+    SetCursor(r, m_col);
+}
+void GridModel::SetCol(int c) {
+    SetCursor(m_row, c);
+}
 
 void GridModel::SetRowSel(int r) {
     const int old = m_rowSel;
@@ -172,9 +179,12 @@ bool GridModel::IsSelected(int row, int col) const {
     const int r0 = std::min(m_row, m_rowSel), r1 = std::max(m_row, m_rowSel);
     const int c0 = std::min(m_col, m_colSel), c1 = std::max(m_col, m_colSel);
     switch (m_selectionMode) {
-    case GridSelectionMode::ByRow: return row >= r0 && row <= r1 && col >= m_fixedCols;
-    case GridSelectionMode::ByColumn: return col >= c0 && col <= c1 && row >= m_fixedRows;
-    case GridSelectionMode::Free: break;
+    case GridSelectionMode::ByRow:
+        return row >= r0 && row <= r1 && col >= m_fixedCols;
+    case GridSelectionMode::ByColumn:
+        return col >= c0 && col <= c1 && row >= m_fixedRows;
+    case GridSelectionMode::Free:
+        break;
     }
     return row >= r0 && row <= r1 && col >= c0 && col <= c1;
 }
@@ -302,25 +312,37 @@ void GridModel::SetDefaultRowHeight(int twips) {
     notify(GridChange::Layout);
 }
 
-bool GridModel::ColIsVisibleAt(int col) const { return col < m_fixedCols || col >= m_leftCol; }
+bool GridModel::ColIsVisibleAt(int col) const {
+    return col < m_fixedCols || col >= m_leftCol;
+}
 
 int GridModel::CellLeftOf(int col) const {
     int x = 0;
-    for (int c = 0; c < m_fixedCols && c < col; ++c) x += ColWidth(c);
-    for (int c = m_leftCol; c < col; ++c) x += ColWidth(c);
+    for (int c = 0; c < m_fixedCols && c < col; ++c)
+        x += ColWidth(c);
+    for (int c = m_leftCol; c < col; ++c)
+        x += ColWidth(c);
     return x;
 }
 
 int GridModel::CellTopOf(int row) const {
     int y = 0;
-    for (int r = 0; r < m_fixedRows && r < row; ++r) y += RowHeight(r);
-    for (int r = m_topRow; r < row; ++r) y += RowHeight(r);
+    for (int r = 0; r < m_fixedRows && r < row; ++r)
+        y += RowHeight(r);
+    for (int r = m_topRow; r < row; ++r)
+        y += RowHeight(r);
     return y;
 }
 
-int GridModel::CellLeft() const { return CellLeftOf(m_col); }
-int GridModel::CellTop() const { return CellTopOf(m_row); }
-int GridModel::CellWidth() const { return ColIsVisibleAt(m_col) ? ColWidth(m_col) : 0; }
+int GridModel::CellLeft() const {
+    return CellLeftOf(m_col);
+}
+int GridModel::CellTop() const {
+    return CellTopOf(m_row);
+}
+int GridModel::CellWidth() const {
+    return ColIsVisibleAt(m_col) ? ColWidth(m_col) : 0;
+}
 int GridModel::CellHeight() const {
     return (m_row < m_fixedRows || m_row >= m_topRow) ? RowHeight(m_row) : 0;
 }
@@ -352,8 +374,7 @@ void GridModel::SetFixedAlignment(int col, GridAlign a) {
 GridAlign GridModel::CellAlignmentAt(int row, int col) const {
     const Cell& cell = cellAt(row, col);
     if (cell.hasAlign) return cell.align;
-    if ((row < m_fixedRows || col < m_fixedCols) && m_fixedAlign[col] != GridAlign::General)
-        return m_fixedAlign[col];
+    if ((row < m_fixedRows || col < m_fixedCols) && m_fixedAlign[col] != GridAlign::General) return m_fixedAlign[col];
     return m_colAlign[col];
 }
 
@@ -362,7 +383,8 @@ template <typename F> void GridModel::forSelection(F f) {
     const int r0 = std::min(m_row, m_rowSel), r1 = std::max(m_row, m_rowSel);
     const int c0 = std::min(m_col, m_colSel), c1 = std::max(m_col, m_colSel);
     for (int r = r0; r <= r1; ++r)
-        for (int c = c0; c <= c1; ++c) f(cellAt(r, c));
+        for (int c = c0; c <= c1; ++c)
+            f(cellAt(r, c));
     notify(GridChange::Cells);
 }
 
@@ -373,9 +395,15 @@ void GridModel::SetCellAlignment(GridAlign a) {
     });
 }
 
-GridColor GridModel::CellBackColorAt(int row, int col) const { return cellAt(row, col).back; }
-GridColor GridModel::CellForeColorAt(int row, int col) const { return cellAt(row, col).fore; }
-double GridModel::CellFontSizeAt(int row, int col) const { return cellAt(row, col).fontSize; }
+GridColor GridModel::CellBackColorAt(int row, int col) const {
+    return cellAt(row, col).back;
+}
+GridColor GridModel::CellForeColorAt(int row, int col) const {
+    return cellAt(row, col).fore;
+}
+double GridModel::CellFontSizeAt(int row, int col) const {
+    return cellAt(row, col).fontSize;
+}
 
 void GridModel::SetCellBackColorAt(int row, int col, GridColor c) {
     cellAt(row, col).back = c;

@@ -13,21 +13,21 @@ constexpr GridColor Rgb(int r, int g, int b) {
            static_cast<GridColor>(b & 0xFF);
 }
 
-enum class GridAlign { General, Left, Center, Right };      // General: text left, numbers right
-enum class GridFixedStyle { Flat, InsetLight };             // TextStyleFixed
-enum class GridHighLight { Never, Always, WithFocus };      // how the selection is shown
-enum class GridFocusRect { None, Light, Heavy };            // frame around the current cell
+enum class GridAlign { General, Left, Center, Right }; // General: text left, numbers right
+enum class GridFixedStyle { Flat, InsetLight };        // TextStyleFixed
+enum class GridHighLight { Never, Always, WithFocus }; // how the selection is shown
+enum class GridFocusRect { None, Light, Heavy };       // frame around the current cell
 enum class GridSelectionMode { Free, ByRow, ByColumn };
 enum class GridScrollBars { None, Horizontal, Vertical, Both };
 
 // What changed; a listener repaints or re-lays out accordingly.
 enum class GridChange {
-    Cells,   // texts or cell colours
-    Layout,  // rows, columns, sizes, fonts, scroll bars
-    Cursor,  // Row/Col/RowSel/ColSel
-    Scroll,  // TopRow/LeftCol
-    Look,    // grid colours and styles
-    Redraw,  // Redraw switched back on: repaint everything
+    Cells,  // texts or cell colours
+    Layout, // rows, columns, sizes, fonts, scroll bars
+    Cursor, // Row/Col/RowSel/ColSel
+    Scroll, // TopRow/LeftCol
+    Look,   // grid colours and styles
+    Redraw, // Redraw switched back on: repaint everything
 };
 
 class GridListener {
@@ -215,7 +215,7 @@ private:
     template <typename F> void forSelection(F f);
 
     int m_rows = 2, m_cols = 2, m_fixedRows = 1, m_fixedCols = 1;
-    std::vector<Cell> m_cells;  // row-major, m_rows * m_cols
+    std::vector<Cell> m_cells; // row-major, m_rows * m_cols
     std::vector<int> m_colWidth;
     std::vector<int> m_rowHeight;
     std::vector<GridAlign> m_colAlign;

@@ -14,7 +14,8 @@ struct Recorder : GridListener {
     void GridChanged(GridChange what) override { changes.push_back(what); }
     int count(GridChange what) const {
         int n = 0;
-        for (GridChange c : changes) n += (c == what);
+        for (GridChange c : changes)
+            n += (c == what);
         return n;
     }
 };
@@ -101,7 +102,7 @@ TEST(GridModel, ByRowSelectionCoversDataColumnsOnly) {
 
 TEST(GridModel, TopRowIsHeldWithinTheLastFullPage) {
     GridModel g = makeLedger();
-    EXPECT_EQ(g.MaxTopRow(), 21);  // rows 21..30 fill the 10-row view
+    EXPECT_EQ(g.MaxTopRow(), 21); // rows 21..30 fill the 10-row view
     g.SetTopRow(100);
     EXPECT_EQ(g.TopRow(), 21);
     g.SetTopRow(0);
@@ -128,7 +129,7 @@ TEST(GridModel, ScrollToShowMovesTheLeastNeeded) {
     GridModel g = makeLedger();
     EXPECT_FALSE(g.ScrollToShow(5));
     EXPECT_TRUE(g.ScrollToShow(12));
-    EXPECT_EQ(g.TopRow(), 3);  // rows 3..12 now shown
+    EXPECT_EQ(g.TopRow(), 3); // rows 3..12 now shown
     EXPECT_TRUE(g.ScrollToShow(2));
     EXPECT_EQ(g.TopRow(), 2);
     EXPECT_FALSE(g.ScrollToShow(0)) << "a fixed row never scrolls";
@@ -172,7 +173,7 @@ TEST(GridModel, ListenersHearChangesAlsoWhileRedrawIsOff) {
     g.AddListener(&rec);
     g.SetRedraw(false);
     g.SetTextMatrix(1, 1, "x");
-    g.SetTextMatrix(1, 1, "x");  // unchanged: no notice
+    g.SetTextMatrix(1, 1, "x"); // unchanged: no notice
     g.SetRow(3);
     g.SetTopRow(5);
     EXPECT_EQ(rec.count(GridChange::Redraw), 0);

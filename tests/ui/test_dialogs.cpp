@@ -30,7 +30,9 @@ using namespace mrt;
 
 namespace {
 
-QString u8(const char* s) { return QString::fromUtf8(s); }
+QString u8(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 // Runs one step per opening of a modal window: waits until a modal window is shown, runs the
 // step on it, then waits for that window to hide (a repeated question re-opens the same window)
@@ -74,11 +76,15 @@ private:
 };
 
 // Keys go to the window's focus widget, as the keyboard would deliver them.
-QWidget* focusOf(QWidget* w) { return w->focusWidget() ? w->focusWidget() : w; }
+QWidget* focusOf(QWidget* w) {
+    return w->focusWidget() ? w->focusWidget() : w;
+}
 void press(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::keyClick(focusOf(w), key, mods);
 }
-void type(QWidget* w, const QString& text) { QTest::keyClicks(focusOf(w), text); }
+void type(QWidget* w, const QString& text) {
+    QTest::keyClicks(focusOf(w), text);
+}
 
 } // namespace
 
@@ -116,7 +122,7 @@ private slots:
 
         frmMSG c(nullptr, 1);
         ModalScript s3({[](QWidget* w) { w->close(); }});
-        QCOMPARE(c.MsgYesNo(u8("保存しますか？"), u8("確認")), 1);  // closing by the frame is no
+        QCOMPARE(c.MsgYesNo(u8("保存しますか？"), u8("確認")), 1); // closing by the frame is no
     }
 
     void yesNo2StartsOnTheGivenButtonAndShowsTheHintOfTheKeyMode() {
@@ -153,7 +159,7 @@ private slots:
 
         frmMSG b(nullptr, 1);
         ModalScript s2({[](QWidget* w) {
-            press(w, Qt::Key_Left);  // wraps to the last button
+            press(w, Qt::Key_Left); // wraps to the last button
             press(w, Qt::Key_Left);
             press(w, Qt::Key_Return);
         }});
@@ -161,7 +167,7 @@ private slots:
 
         frmMSG c(nullptr, 1);
         ModalScript s3({[](QWidget* w) { w->close(); }});
-        QCOMPARE(c.MsgKel(sel, u8("どちらの作業ですか？"), u8("作業")), 3);  // frame close = the last button
+        QCOMPARE(c.MsgKel(sel, u8("どちらの作業ですか？"), u8("作業")), 3); // frame close = the last button
 
         frmMSG d(nullptr, 1);
         ModalScript s4({[&](QWidget*) { QTest::mouseClick(d.Button(1), Qt::LeftButton); }});
@@ -245,7 +251,7 @@ private slots:
         QCOMPARE(dlg.InputKel(txt, u8("締め日を入力してください。"), u8("締め日"), 0, 0, u8("01,31")), 0);
         QCOMPARE(typed, u8("12"));
         QCOMPARE(message2, u8("締め日を入力してください。 （入力エラー）"));
-        QCOMPARE(message3, message2);  // the suffix is not repeated
+        QCOMPARE(message3, message2); // the suffix is not repeated
         QCOMPARE(txt, u8("1"));
         QVERIFY(s.done());
     }
@@ -254,7 +260,7 @@ private slots:
         frmMSG a(nullptr, 0);
         ModalScript s1({[](QWidget* w) { press(w, Qt::Key_Return); }});
         QString txt = u8("31");
-        QCOMPARE(a.InputKel(txt, u8("締め日"), u8("締め日"), 0, 0, u8("01,31")), 0);  // 31 is in range
+        QCOMPARE(a.InputKel(txt, u8("締め日"), u8("締め日"), 0, 0, u8("01,31")), 0); // 31 is in range
 
         frmMSG b(nullptr, 0);
         ModalScript s2({[&](QWidget* w) {
@@ -311,7 +317,8 @@ private slots:
 
     void listKelChoosesOrCancels() {
         QStringList fifteen;
-        for (int i = 1; i <= 15; ++i) fifteen << u8("項目") + QString::number(i);
+        for (int i = 1; i <= 15; ++i)
+            fifteen << u8("項目") + QString::number(i);
 
         frmMSG a(nullptr, 1);
         int rowsShown = 0;
@@ -319,12 +326,12 @@ private slots:
             rowsShown = a.List()->viewport()->height() / a.List()->sizeHintForRow(0);
             press(w, Qt::Key_Return);
         }});
-        QCOMPARE(a.ListKel(fifteen, 0, u8("選んでください"), u8("一覧")), -1);  // nothing selected
+        QCOMPARE(a.ListKel(fifteen, 0, u8("選んでください"), u8("一覧")), -1); // nothing selected
         QCOMPARE(rowsShown, 10);
 
         frmMSG b(nullptr, 1);
         ModalScript s2({[&](QWidget*) { QTest::mouseClick(b.Button(0), Qt::LeftButton); }});
-        QCOMPARE(b.ListKel(fifteen, 0, u8("選んでください"), u8("一覧")), -1);  // confirm without a selection
+        QCOMPARE(b.ListKel(fifteen, 0, u8("選んでください"), u8("一覧")), -1); // confirm without a selection
 
         frmMSG c(nullptr, 1);
         ModalScript s3({[](QWidget* w) {
@@ -392,7 +399,7 @@ private slots:
         }});
         QString out;
         QCOMPARE(a.DateInYMD(u8("日付"), u8("04-02-01"), out), 0);
-        QCOMPARE(out, u8("04-04-01"));  // two-digit year and separator kept, month padded
+        QCOMPARE(out, u8("04-04-01")); // two-digit year and separator kept, month padded
 
         frmDIN b(nullptr, 0);
         ModalScript s2({[](QWidget* w) { press(w, Qt::Key_Escape); }});
@@ -411,12 +418,12 @@ private slots:
         ModalScript s({[&](QWidget* w) {
             caretAfterThird = dos.Field(0)->cursorPosition() == 3;
             hintDos = dos.HintLabel()->text() == u8("（ [Enter]で移動：[Esc]で中止 ）");
-            QTest::keyClicks(dos.Field(0), u8("5"));  // overwrites the year's last digit
+            QTest::keyClicks(dos.Field(0), u8("5")); // overwrites the year's last digit
             press(w, Qt::Key_Return);
             movedToMonth = w->focusWidget() == dos.Field(1);
-            press(w, Qt::Key_Return);  // to the day
-            press(w, Qt::Key_Return);  // to the confirm button
-            press(w, Qt::Key_Return);  // presses it
+            press(w, Qt::Key_Return); // to the day
+            press(w, Qt::Key_Return); // to the confirm button
+            press(w, Qt::Key_Return); // presses it
         }});
         QString out;
         QCOMPARE(dos.DateInYMD(u8("日付"), u8("2004/03/31"), out), 0);
@@ -484,7 +491,7 @@ private slots:
             press(w, Qt::Key_Return);
         }});
         lst = 9;
-        QCOMPARE(c.SubMenu(u8("作業選択"), lst, sel), 3);  // beyond the last line = the last line
+        QCOMPARE(c.SubMenu(u8("作業選択"), lst, sel), 3); // beyond the last line = the last line
         QCOMPARE(startRow, 2);
 
         frmSelect d(nullptr);
@@ -522,7 +529,7 @@ private slots:
         ModalScript s2({[&](QWidget* w) {
             press(w, Qt::Key_F1);
             topic = AppHelp().HelpShown() ? AppHelp().Window()->CurrentTopic() : 0;
-            press(w, Qt::Key_F4, Qt::AltModifier);  // closes the help window only
+            press(w, Qt::Key_F4, Qt::AltModifier); // closes the help window only
             listStillOpen = w->isVisible() && !AppHelp().HelpShown();
             press(w, Qt::Key_F1);
             press(w, Qt::Key_Escape);
@@ -530,7 +537,7 @@ private slots:
         QCOMPARE(b.SubMenuH(u8("補助"), lst, sel, 800), -1);
         QCOMPARE(topic, 800);
         QVERIFY(listStillOpen);
-        QVERIFY(!AppHelp().HelpShown());  // leaving the list closes its help
+        QVERIFY(!AppHelp().HelpShown()); // leaving the list closes its help
     }
 
     // ---- frmFILE --------------------------------------------------------------------------------
@@ -558,7 +565,8 @@ private slots:
         frmFILE d(nullptr);
         ModalScript s1({[&](QWidget*) {
             QTRY_COMPARE(d.FileList()->count(), 3);
-            for (int i = 0; i < 3; ++i) d.FileList()->item(i)->setSelected(true);
+            for (int i = 0; i < 3; ++i)
+                d.FileList()->item(i)->setSelected(true);
             QTest::mouseClick(d.OkButton(), Qt::LeftButton);
         }});
         QCOMPARE(d.GetFileName(u8("復帰"), u8("ファイル"), u8("*.usr"), 0, path, files), 0);
@@ -567,7 +575,7 @@ private slots:
 
         frmFILE e(nullptr);
         ModalScript s2({[&](QWidget*) { QTest::mouseClick(e.OkButton(), Qt::LeftButton); }});
-        QCOMPARE(e.GetFileName(u8("復帰"), u8("ファイル"), u8("*.usr"), 0, path, files), -1);  // nothing selected
+        QCOMPARE(e.GetFileName(u8("復帰"), u8("ファイル"), u8("*.usr"), 0, path, files), -1); // nothing selected
     }
 
     void dirChooserTakesTheHighlightedFolder() {
@@ -590,7 +598,7 @@ private slots:
         }});
         path = dir.filePath(QStringLiteral("missing"));
         QCOMPARE(b.GetDirName(u8("保管"), u8("保管先"), path), -1);
-        QCOMPARE(start, QDir::currentPath());  // a missing start folder starts in the home folder
+        QCOMPARE(start, QDir::currentPath()); // a missing start folder starts in the home folder
         QCOMPARE(path, dir.filePath(QStringLiteral("missing")));
     }
 
@@ -622,7 +630,7 @@ private slots:
     }
 
     void helpWindowShowsOneTopicAtATime() {
-        AppHelp().CloseAllHelp();  // nothing open: nothing happens
+        AppHelp().CloseAllHelp(); // nothing open: nothing happens
         QVERIFY(!AppHelp().HelpShown());
         AppHelp().ShowHelpTopic(HelpFile::Main, 101);
         QPointer<HelpWindow> first = AppHelp().Window();

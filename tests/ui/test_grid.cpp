@@ -24,17 +24,21 @@ void setUpLedger(GridView& view) {
     m.SetRows(61);
     m.SetAllRowHeights(300);
     m.SetColWidth(0, 600);
-    for (int c = 1; c < 10; ++c) m.SetColWidth(c, 900 + 15 * c);  // uneven widths on purpose
+    for (int c = 1; c < 10; ++c)
+        m.SetColWidth(c, 900 + 15 * c); // uneven widths on purpose
     m.SetBackColor(kBack);
     m.SetBackColorFixed(Rgb(176, 224, 255));
     m.SetGridColorLines(Rgb(128, 128, 128));
     m.SetHighLight(GridHighLight::Never);
     m.SetFocusRect(GridFocusRect::None);
-    for (int r = 1; r < 61; ++r) m.SetTextMatrix(r, 0, std::to_string(r));
+    for (int r = 1; r < 61; ++r)
+        m.SetTextMatrix(r, 0, std::to_string(r));
     view.resize(view.SizeForRows(11, true));
 }
 
-QColor pixelAt(const QImage& img, int x, int y) { return img.pixelColor(x, y); }
+QColor pixelAt(const QImage& img, int x, int y) {
+    return img.pixelColor(x, y);
+}
 
 } // namespace
 
@@ -68,12 +72,12 @@ private slots:
         };
 
         check(3, 4);
-        m.SetTopRow(25);  // scrolled by code
+        m.SetTopRow(25); // scrolled by code
         check(30, 7);
-        view.verticalScrollBar()->setValue(40);  // scrolled by the user
+        view.verticalScrollBar()->setValue(40); // scrolled by the user
         QCOMPARE(m.TopRow(), 40);
         check(41, 1);
-        check(0, 5);  // a header cell stays in place
+        check(0, 5); // a header cell stays in place
         QCOMPARE(view.CellTop(), view.viewport()->geometry().top());
 
         // An edit box laid on the reported geometry covers the cell exactly.
@@ -94,7 +98,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         GridModel& m = view.model();
         m.SetRedraw(false);
-        for (int r = 1; r <= 5; ++r) m.SetCellBackColorAt(r, 2, kMark);
+        for (int r = 1; r <= 5; ++r)
+            m.SetCellBackColorAt(r, 2, kMark);
         m.SetRedraw(true);
         const QImage img = view.grab().toImage();
         for (int r = 1; r <= 5; ++r) {
@@ -116,7 +121,7 @@ private slots:
 
         QTest::keyClick(&view, Qt::Key_Down);
         QCOMPARE(m.Row(), 11);
-        QCOMPARE(m.TopRow(), 2);  // the cursor stays in view
+        QCOMPARE(m.TopRow(), 2); // the cursor stays in view
         QCOMPARE(rowCol.count(), 1);
         QCOMPARE(leave.count(), 1);
         QCOMPARE(scroll.count(), 1);
@@ -129,7 +134,7 @@ private slots:
         QCOMPARE(m.Col(), 1);
         QCOMPARE(m.TopRow(), 1);
         QTest::keyClick(&view, Qt::Key_Up);
-        QCOMPARE(m.Row(), 1);  // never onto the header row
+        QCOMPARE(m.Row(), 1); // never onto the header row
         QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(m.Row(), 60);
         QCOMPARE(m.TopRow(), m.MaxTopRow());
@@ -164,7 +169,7 @@ private slots:
         QTest::keyClick(&view, Qt::Key_Escape);
         QCOMPARE(codes, (QList<int>{'7', 13, 27}));
         QCOMPARE(texts.first(), QStringLiteral("7"));
-        QCOMPARE(m.Row(), 5);  // character keys leave the cursor alone
+        QCOMPARE(m.Row(), 5); // character keys leave the cursor alone
     }
 
     void clicksMoveTheCursorAndReportEvents() {
@@ -206,7 +211,7 @@ private slots:
         m.SetScrollBars(GridScrollBars::None);
         QTRY_VERIFY(!view.verticalScrollBar()->isVisible());
         m.SetScrollBars(GridScrollBars::Vertical);
-        m.SetRows(5);  // everything fits: nothing to scroll
+        m.SetRows(5); // everything fits: nothing to scroll
         QCOMPARE(m.MaxTopRow(), 1);
         QTRY_VERIFY(!view.verticalScrollBar()->isVisible());
     }

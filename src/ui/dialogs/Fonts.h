@@ -5,9 +5,15 @@
 namespace mrt {
 
 // Face names as the windows and printouts name them.
-inline QString GothicFace() { return QString::fromUtf8("ＭＳ ゴシック"); }    // fixed pitch
-inline QString PGothicFace() { return QString::fromUtf8("ＭＳ Ｐゴシック"); } // proportional
-inline QString MinchoFace() { return QString::fromUtf8("ＭＳ 明朝"); }
+inline QString GothicFace() {
+    return QString::fromUtf8("ＭＳ ゴシック");
+} // fixed pitch
+inline QString PGothicFace() {
+    return QString::fromUtf8("ＭＳ Ｐゴシック");
+} // proportional
+inline QString MinchoFace() {
+    return QString::fromUtf8("ＭＳ 明朝");
+}
 
 // Maps the three face names onto the installed IPA fonts (Noto CJK as fallback) for every
 // QFont made afterwards. Call once after the QApplication exists; calling again does no harm.

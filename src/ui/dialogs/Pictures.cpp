@@ -60,11 +60,11 @@ void cross(QPainter& p, const QColor& c) {
 void printer(QPainter& p) {
     p.setPen(QPen(QColor(60, 60, 60), 3));
     p.setBrush(Qt::white);
-    p.drawRect(QRectF(28, 10, 44, 30));  // paper in
+    p.drawRect(QRectF(28, 10, 44, 30)); // paper in
     p.setBrush(QColor(120, 130, 140));
     p.drawRoundedRect(QRectF(10, 36, 80, 34), 6, 6);
     p.setBrush(Qt::white);
-    p.drawRect(QRectF(26, 58, 48, 32));  // paper out
+    p.drawRect(QRectF(26, 58, 48, 32)); // paper out
     p.setPen(QPen(QColor(120, 120, 120), 3));
     p.drawLine(QPointF(33, 70), QPointF(67, 70));
     p.drawLine(QPointF(33, 79), QPointF(60, 79));
@@ -116,7 +116,8 @@ QPixmap IconPicture(int number, int side) {
         p.setBrush(Qt::white);
         p.drawRect(QRectF(10, 8, 60, 80));
         p.setPen(QPen(QColor(160, 170, 160), 3));
-        for (int y = 26; y <= 70; y += 14) p.drawLine(QPointF(18, y), QPointF(60, y));
+        for (int y = 26; y <= 70; y += 14)
+            p.drawLine(QPointF(18, y), QPointF(60, y));
         p.translate(62, 58);
         p.rotate(45);
         p.setPen(QPen(QColor(120, 80, 0), 2));
@@ -126,7 +127,8 @@ QPixmap IconPicture(int number, int side) {
         p.drawPolygon(QPolygonF({QPointF(-9, 16), QPointF(9, 16), QPointF(0, 34)}));
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return cv.take();
 }
@@ -135,15 +137,23 @@ QPixmap ButtonPicture(int number, QSize size) {
     Canvas cv(size);
     QPainter& p = cv.p();
     switch (number) {
-    case 1: checkMark(p, QColor(20, 120, 40)); break;
-    case 2: cross(p, QColor(190, 30, 30)); break;
+    case 1:
+        checkMark(p, QColor(20, 120, 40));
+        break;
+    case 2:
+        cross(p, QColor(190, 30, 30));
+        break;
     case 3:
         p.setPen(QPen(QColor(200, 40, 40), 12));
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(QRectF(18, 18, 64, 64));
         break;
-    case 4: glyph(p, QStringLiteral("?"), QColor(30, 90, 170), 80); break;
-    case 5: printer(p); break;
+    case 4:
+        glyph(p, QStringLiteral("?"), QColor(30, 90, 170), 80);
+        break;
+    case 5:
+        printer(p);
+        break;
     case 6:
         p.setPen(QPen(QColor(30, 50, 90), 3));
         p.setBrush(QColor(60, 90, 150));
@@ -153,9 +163,15 @@ QPixmap ButtonPicture(int number, QSize size) {
         p.setBrush(QColor(200, 200, 200));
         p.drawRect(QRectF(30, 60, 40, 28));
         break;
-    case 7: arrow(p, true, QColor(70, 150, 80)); break;
-    case 8: arrow(p, false, QColor(70, 150, 80)); break;
-    default: glyph(p, QString::number(number), Qt::black, 60); break;
+    case 7:
+        arrow(p, true, QColor(70, 150, 80));
+        break;
+    case 8:
+        arrow(p, false, QColor(70, 150, 80));
+        break;
+    default:
+        glyph(p, QString::number(number), Qt::black, 60);
+        break;
     }
     return cv.take();
 }
@@ -177,7 +193,9 @@ QPixmap MainButtonPicture(MainPicture which, QSize size) {
         }
         break;
     }
-    case MainPicture::Print: printer(p); break;
+    case MainPicture::Print:
+        printer(p);
+        break;
     case MainPicture::Register: {
         // An open book with a pen.
         p.setPen(QPen(QColor(60, 80, 60), 3));
@@ -195,9 +213,8 @@ QPixmap MainButtonPicture(MainPicture which, QSize size) {
         // A folder with a small disk: backup and restore.
         p.setPen(QPen(QColor(140, 100, 20), 3));
         p.setBrush(QColor(245, 205, 100));
-        p.drawPolygon(
-            QPolygonF({QPointF(8, 25), QPointF(38, 25), QPointF(46, 33), QPointF(92, 33), QPointF(92, 85),
-                       QPointF(8, 85)}));
+        p.drawPolygon(QPolygonF(
+            {QPointF(8, 25), QPointF(38, 25), QPointF(46, 33), QPointF(92, 33), QPointF(92, 85), QPointF(8, 85)}));
         p.setPen(QPen(QColor(30, 50, 90), 2));
         p.setBrush(QColor(60, 90, 150));
         p.drawRect(QRectF(52, 50, 32, 30));
@@ -215,14 +232,17 @@ QPixmap MainButtonPicture(MainPicture which, QSize size) {
         arrow(p, false, QColor(210, 70, 70));
         break;
     }
-    case MainPicture::CancelEntry: arrow(p, true, QColor(220, 120, 60)); break;
+    case MainPicture::CancelEntry:
+        arrow(p, true, QColor(220, 120, 60));
+        break;
     case MainPicture::EditWork: {
         // A list with a pencil: the edit work list.
         p.setPen(QPen(QColor(60, 60, 60), 3));
         p.setBrush(Qt::white);
         p.drawRect(QRectF(8, 8, 60, 84));
         p.setPen(QPen(QColor(80, 120, 200), 6));
-        for (int y = 25; y <= 75; y += 16) p.drawLine(QPointF(18, y), QPointF(56, y));
+        for (int y = 25; y <= 75; y += 16)
+            p.drawLine(QPointF(18, y), QPointF(56, y));
         p.translate(72, 55);
         p.rotate(30);
         p.setPen(QPen(QColor(120, 80, 0), 2));

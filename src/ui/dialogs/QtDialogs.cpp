@@ -16,13 +16,18 @@ namespace mrt {
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::string utf8(const QString& s) { return s.toUtf8().toStdString(); }
+QString qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string utf8(const QString& s) {
+    return s.toUtf8().toStdString();
+}
 
 QStringList qlist(const std::vector<std::string>& v) {
     QStringList list;
     list.reserve(static_cast<qsizetype>(v.size()));
-    for (const std::string& s : v) list << qs(s);
+    for (const std::string& s : v)
+        list << qs(s);
     return list;
 }
 
@@ -32,7 +37,9 @@ QtDialogs::QtDialogs(QWidget* owner, const IniRecord* settings) : m_owner(owner)
 
 QtDialogs::~QtDialogs() = default;
 
-int QtDialogs::KeyInputMode() const { return m_settings ? m_settings->KeyInputMode : m_keyInputMode; }
+int QtDialogs::KeyInputMode() const {
+    return m_settings ? m_settings->KeyInputMode : m_keyInputMode;
+}
 
 void QtDialogs::MsgOK(const std::string& msg, const std::string& ttl, int x, int y) {
     frmMSG dlg(m_owner, KeyInputMode());
@@ -66,8 +73,7 @@ int QtDialogs::MsgKel2(const std::vector<std::string>& sel, const std::string& m
     return dlg.MsgKel2(qlist(sel), qs(msg), qs(ttl), x, y, fnm);
 }
 
-int QtDialogs::MsgKelBtn(const std::vector<int>& btnNm, const std::string& msg, const std::string& ttl, int x,
-                         int y) {
+int QtDialogs::MsgKelBtn(const std::vector<int>& btnNm, const std::string& msg, const std::string& ttl, int x, int y) {
     frmMSG dlg(m_owner, KeyInputMode());
     return dlg.MsgKelBtn(btnNm, qs(msg), qs(ttl), x, y);
 }
@@ -87,8 +93,8 @@ int QtDialogs::ListKel(const std::vector<std::string>& dt, int nm, const std::st
     return dlg.ListKel(qlist(dt), nm, qs(msg), qs(ttl), x, y);
 }
 
-int QtDialogs::ListKelBtn(const std::vector<std::string>& dt, int nm, const std::string& msg,
-                          const std::string& ttl, int x, int y) {
+int QtDialogs::ListKelBtn(const std::vector<std::string>& dt, int nm, const std::string& msg, const std::string& ttl,
+                          int x, int y) {
     frmMSG dlg(m_owner, KeyInputMode());
     return dlg.ListKelBtn(qlist(dt), nm, qs(msg), qs(ttl), x, y);
 }
@@ -146,7 +152,8 @@ int QtDialogs::GetFileName(const std::string& ttl, const std::string& msg, const
     files.clear();
     if (r == 0) {
         path = utf8(p);
-        for (const QString& n : names) files.push_back(utf8(n));
+        for (const QString& n : names)
+            files.push_back(utf8(n));
     }
     return r;
 }
@@ -156,37 +163,66 @@ MsgResult QtDialogs::MsgBox(const std::string& msg, const std::string& ttl, MsgI
     box.setWindowTitle(qs(ttl));
     box.setText(qs(msg));
     switch (icon) {
-    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
     }
     switch (buttons) {
-    case MsgButtons::OK: box.setStandardButtons(QMessageBox::Ok); break;
-    case MsgButtons::OKCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-    case MsgButtons::RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
+    case MsgButtons::OK:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OKCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MsgButtons::RetryCancel:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        break;
     }
     box.exec();
     // Closing by the frame counts as the box's cancel (or only) answer.
     QAbstractButton* clicked = box.clickedButton();
     switch (clicked ? box.standardButton(clicked) : QMessageBox::NoButton) {
-    case QMessageBox::Ok: return MsgResult::OK;
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
-    case QMessageBox::Retry: return MsgResult::Retry;
-    case QMessageBox::Cancel: return MsgResult::Cancel;
-    default: break;
+    case QMessageBox::Ok:
+        return MsgResult::OK;
+    case QMessageBox::Yes:
+        return MsgResult::Yes;
+    case QMessageBox::No:
+        return MsgResult::No;
+    case QMessageBox::Retry:
+        return MsgResult::Retry;
+    case QMessageBox::Cancel:
+        return MsgResult::Cancel;
+    default:
+        break;
     }
     switch (buttons) {
-    case MsgButtons::OK: return MsgResult::OK;
-    case MsgButtons::YesNo: return MsgResult::No;
-    default: return MsgResult::Cancel;
+    case MsgButtons::OK:
+        return MsgResult::OK;
+    case MsgButtons::YesNo:
+        return MsgResult::No;
+    default:
+        return MsgResult::Cancel;
     }
 }
 
-void QtDialogs::Beep() { QApplication::beep(); }
+void QtDialogs::Beep() {
+    QApplication::beep();
+}
 
 void QtDialogs::WaitSeconds(double seconds) {
     if (seconds <= 0) {
@@ -198,8 +234,14 @@ void QtDialogs::WaitSeconds(double seconds) {
     loop.exec();
 }
 
-void QtDialogs::ShowHelpContents(HelpFile file) { AppHelp().ShowHelpContents(file); }
-void QtDialogs::ShowHelpTopic(HelpFile file, int topic) { AppHelp().ShowHelpTopic(file, topic); }
-void QtDialogs::CloseAllHelp() { AppHelp().CloseAllHelp(); }
+void QtDialogs::ShowHelpContents(HelpFile file) {
+    AppHelp().ShowHelpContents(file);
+}
+void QtDialogs::ShowHelpTopic(HelpFile file, int topic) {
+    AppHelp().ShowHelpTopic(file, topic);
+}
+void QtDialogs::CloseAllHelp() {
+    AppHelp().CloseAllHelp();
+}
 
 } // namespace mrt

@@ -38,8 +38,8 @@ public:
                   int y = 0) override;
     int InputKel(std::string& txt, const std::string& msg, const std::string& ttl, int x, int y,
                  const std::string& check) override;
-    int ListKel(const std::vector<std::string>& dt, int nm, const std::string& msg, const std::string& ttl,
-                int x = 0, int y = 0) override;
+    int ListKel(const std::vector<std::string>& dt, int nm, const std::string& msg, const std::string& ttl, int x = 0,
+                int y = 0) override;
     int ListKelBtn(const std::vector<std::string>& dt, int nm, const std::string& msg, const std::string& ttl,
                    int x = 0, int y = 0) override;
     void MsgOn(const std::string& msg, const std::string& ttl) override;
@@ -49,8 +49,8 @@ public:
     int SubMenu(const std::string& ttl, int& lstNm, const std::vector<std::string>& sel) override;
     int SubMenuH(const std::string& ttl, int& lstNm, const std::vector<std::string>& sel, int hid) override;
     int GetDirName(const std::string& ttl, const std::string& msg, std::string& path) override;
-    int GetFileName(const std::string& ttl, const std::string& msg, const std::string& ptn, int mode,
-                    std::string& path, std::vector<std::string>& files) override;
+    int GetFileName(const std::string& ttl, const std::string& msg, const std::string& ptn, int mode, std::string& path,
+                    std::vector<std::string>& files) override;
     MsgResult MsgBox(const std::string& msg, const std::string& ttl, MsgIcon icon, MsgButtons buttons) override;
     void Beep() override;
     void WaitSeconds(double seconds) override;

@@ -21,7 +21,7 @@ namespace mrt {
 namespace {
 
 const QColor kHintColor(112, 134, 85);
-constexpr int kBottomStrip = 25;  // 375 twips left free of the background picture
+constexpr int kBottomStrip = 25; // 375 twips left free of the background picture
 
 // Where the dialog was last closed; (-1, -1) before the first close.
 QPoint g_lastPosition(-1, -1);
@@ -33,7 +33,9 @@ bool allDigits(const QString& s) {
     return true;
 }
 
-QString padded(const QString& s, int width) { return s.rightJustified(width, u'0'); }
+QString padded(const QString& s, int width) {
+    return s.rightJustified(width, u'0');
+}
 
 // A date text cut into its parts: year (2 or 4 characters), month, day, separator.
 struct DateParts {
@@ -127,7 +129,7 @@ void frmDIN::layoutFields(const QStringList& names, const QStringList& values, i
 
     int y = margin;
     const QSize msgSize = fm.size(0, m_msg->text().isEmpty() ? QStringLiteral(" ") : m_msg->text());
-    m_msg->setGeometry(margin + kw, y, msgSize.width() + 2, msgSize.height());  // room for the ball
+    m_msg->setGeometry(margin + kw, y, msgSize.width() + 2, msgSize.height()); // room for the ball
     y += msgSize.height() + lh / 2;
 
     const int fieldH = lh + 10;

@@ -53,7 +53,8 @@ frmFILE::frmFILE(QWidget* owner) : QDialog(owner) {
     m_fsModel->setRootPath(QStringLiteral("/"));
     m_dirs = new QTreeView(this);
     m_dirs->setModel(m_fsModel);
-    for (int c = 1; c < m_fsModel->columnCount(); ++c) m_dirs->hideColumn(c);
+    for (int c = 1; c < m_fsModel->columnCount(); ++c)
+        m_dirs->hideColumn(c);
     m_dirs->header()->hide();
     m_dirs->setRootIndex(m_fsModel->index(QStringLiteral("/")));
     connect(m_dirs->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { refreshFiles(); });
@@ -107,7 +108,7 @@ void frmFILE::refreshFiles() {
 void frmFILE::layoutWindow(bool withFiles) {
     const QFontMetrics fm(font());
     const int lh = fm.height();
-    const int margin = 27;  // 400 twips beside each list
+    const int margin = 27; // 400 twips beside each list
     m_fileLabel->setVisible(withFiles);
     m_files->setVisible(withFiles);
     const int listsW = withFiles ? 2 * kListW + margin : kListW;
@@ -138,7 +139,7 @@ void frmFILE::layoutWindow(bool withFiles) {
 
 int frmFILE::GetDirName(const QString& ttl, const QString& msg, QString& path) {
     QString start = path.isEmpty() ? QDir::currentPath() : path;
-    if (!QFileInfo(start).isDir()) start = QDir::currentPath();  // the home folder
+    if (!QFileInfo(start).isDir()) start = QDir::currentPath(); // the home folder
     setWindowTitle(ttl);
     m_msg->setText(msg);
     m_pattern = QStringLiteral("*");

@@ -23,7 +23,7 @@ namespace {
 const QColor kWindowColor(224, 235, 224);
 const QColor kButtonColor(176, 202, 153);
 const QColor kHintColor(112, 134, 85);
-constexpr int kPictureButtonW = 40;  // 600 × 450 twips
+constexpr int kPictureButtonW = 40; // 600 × 450 twips
 constexpr int kPictureButtonH = 30;
 constexpr int kIconSide = 32;
 
@@ -41,7 +41,8 @@ QString buttonStyle(const QColor& c) {
 double NumericValue(const QString& text) {
     int i = 0;
     const int n = static_cast<int>(text.size());
-    while (i < n && text.at(i).isSpace()) ++i;
+    while (i < n && text.at(i).isSpace())
+        ++i;
     bool negative = false;
     if (i < n && (text.at(i) == u'-' || text.at(i) == u'+')) negative = text.at(i++) == u'-';
     QString digits;
@@ -91,8 +92,12 @@ bool InRange(const RangeCheck& range, double v) {
 
 // ---- window -----------------------------------------------------------------------------------
 
-QString frmMSG::YesCaption() { return QString::fromUtf8("は   い"); }
-QString frmMSG::NoCaption() { return QString::fromUtf8("い い え"); }
+QString frmMSG::YesCaption() {
+    return QString::fromUtf8("は   い");
+}
+QString frmMSG::NoCaption() {
+    return QString::fromUtf8("い い え");
+}
 
 frmMSG::frmMSG(QWidget* owner, int keyInputMode) : QDialog(owner), m_keyInputMode(keyInputMode) {
     setFont(UiFont(PGothicFace(), 10));
@@ -113,7 +118,8 @@ frmMSG::frmMSG(QWidget* owner, int keyInputMode) : QDialog(owner), m_keyInputMod
     QPalette hp = m_hint->palette();
     hp.setColor(QPalette::WindowText, kHintColor);
     m_hint->setPalette(hp);
-    for (int i = 0; i < 2; ++i) makeButton();
+    for (int i = 0; i < 2; ++i)
+        makeButton();
     SetMsgColor(kWindowColor, kButtonColor);
 }
 
@@ -137,7 +143,8 @@ void frmMSG::SetMsgColor(const QColor& window, const QColor& buttons) {
     setPalette(p);
     setAutoFillBackground(true);
     m_buttonColor = buttons;
-    for (QPushButton* b : m_buttons) b->setStyleSheet(buttonStyle(buttons));
+    for (QPushButton* b : m_buttons)
+        b->setStyleSheet(buttonStyle(buttons));
 }
 
 void frmMSG::MsgKelset(const QStringList& sel, const QString& msg, const QString& ttl, int x, int y, Mode mode) {
@@ -146,7 +153,8 @@ void frmMSG::MsgKelset(const QStringList& sel, const QString& msg, const QString
     m_mode = mode;
     const bool pictures = !m_pictures.empty();
     const int selq = mode == kNoButtons ? 0 : static_cast<int>(pictures ? m_pictures.size() : sel.size());
-    while (static_cast<int>(m_buttons.size()) < selq) makeButton();
+    while (static_cast<int>(m_buttons.size()) < selq)
+        makeButton();
     SetMsgColor(kWindowColor, kButtonColor);
 
     // An empty title gives a window without a caption bar, one text line lower.
@@ -231,7 +239,7 @@ void frmMSG::MsgKelset(const QStringList& sel, const QString& msg, const QString
     if (selq > 0) yPos += bh + lh / 3;
     m_hint->hide();
     m_hint->setGeometry(margin, yPos, width - 2 * margin, lh);
-    if (mode != kNoButtons) yPos += lh;  // room for the hint line, shown by some questions
+    if (mode != kNoButtons) yPos += lh; // room for the hint line, shown by some questions
     setFixedSize(width, yPos + margin / 2);
     m_pictures.clear();
     place(x, y);
@@ -245,21 +253,47 @@ void frmMSG::place(int x, int y) {
     const int w = width(), h = height();
     int left = 0, top = 0;
     switch (x) {
-    case 0: left = o.x() + (o.width() - w) / 2; break;
-    case 1: left = o.x() + o.width() - w; break;
-    case 2: left = o.x() + o.width(); break;
-    case -1: left = o.x(); break;
-    case -2: left = o.x() - w; break;
-    default: left = screen.x() + (screen.width() - w) / 2; break;
+    case 0:
+        left = o.x() + (o.width() - w) / 2;
+        break;
+    case 1:
+        left = o.x() + o.width() - w;
+        break;
+    case 2:
+        left = o.x() + o.width();
+        break;
+    case -1:
+        left = o.x();
+        break;
+    case -2:
+        left = o.x() - w;
+        break;
+    default:
+        left = screen.x() + (screen.width() - w) / 2;
+        break;
     }
     switch (y) {
-    case 0: top = o.y() + (o.height() - h) / 2; break;
-    case 1: top = o.y() + o.height() - h; break;
-    case 2: top = o.y() + o.height(); break;
-    case 3: top = o.y() + (o.height() / 4) * 3; break;
-    case -1: top = o.y(); break;
-    case -2: top = o.y() - h; break;
-    default: top = screen.y() + (screen.height() - h) / 2; break;
+    case 0:
+        top = o.y() + (o.height() - h) / 2;
+        break;
+    case 1:
+        top = o.y() + o.height() - h;
+        break;
+    case 2:
+        top = o.y() + o.height();
+        break;
+    case 3:
+        top = o.y() + (o.height() / 4) * 3;
+        break;
+    case -1:
+        top = o.y();
+        break;
+    case -2:
+        top = o.y() - h;
+        break;
+    default:
+        top = screen.y() + (screen.height() - h) / 2;
+        break;
     }
     // Held within the screen.
     left = std::max(std::min(left, screen.right() + 1 - w), screen.x());
@@ -333,8 +367,8 @@ bool frmMSG::eventFilter(QObject* watched, QEvent* event) {
         }
         // Only Backspace is taken once the caret has reached the maximum length.
         const QString t = key->text();
-        const bool typing = !t.isEmpty() && t.at(0).unicode() >= 32 &&
-                            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        const bool typing =
+            !t.isEmpty() && t.at(0).unicode() >= 32 && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (typing && m_text->cursorPosition() >= m_maxInput && !m_text->hasSelectedText()) return true;
         return false;
     }
@@ -472,6 +506,8 @@ void frmMSG::MsgOn(const QString& msg, const QString& ttl) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void frmMSG::MsgOff() { hide(); }
+void frmMSG::MsgOff() {
+    hide();
+}
 
 } // namespace mrt

@@ -16,9 +16,9 @@
 namespace mrt {
 
 namespace {
-constexpr int kButtonW = 40;  // picture buttons, 600 × 450 twips
+constexpr int kButtonW = 40; // picture buttons, 600 × 450 twips
 constexpr int kButtonH = 30;
-constexpr int kTopOfHelpLine = 13;  // 200 twips
+constexpr int kTopOfHelpLine = 13; // 200 twips
 } // namespace
 
 frmSelect::frmSelect(QWidget* owner) : QDialog(owner) {
@@ -80,7 +80,9 @@ frmSelect::frmSelect(QWidget* owner) : QDialog(owner) {
     connect(m_help, &QPushButton::clicked, this, &frmSelect::openHelp);
 }
 
-int frmSelect::SubMenu(const QString& ttl, int& lstNm, const QStringList& sel) { return run(ttl, lstNm, sel, 0); }
+int frmSelect::SubMenu(const QString& ttl, int& lstNm, const QStringList& sel) {
+    return run(ttl, lstNm, sel, 0);
+}
 
 int frmSelect::SubMenuH(const QString& ttl, int& lstNm, const QStringList& sel, int hid) {
     return run(ttl, lstNm, sel, hid);
@@ -164,8 +166,12 @@ void frmSelect::openHelp() {
 
 bool frmSelect::handleKey(QKeyEvent* e) {
     switch (e->key()) {
-    case Qt::Key_Escape: cancel(); return true;
-    case Qt::Key_F1: openHelp(); return true;
+    case Qt::Key_Escape:
+        cancel();
+        return true;
+    case Qt::Key_F1:
+        openHelp();
+        return true;
     case Qt::Key_F4:
         if ((e->modifiers() & Qt::AltModifier) && AppHelp().HelpShown()) {
             AppHelp().CloseAllHelp();
@@ -181,7 +187,8 @@ bool frmSelect::handleKey(QKeyEvent* e) {
         }
         confirm();
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 

@@ -11,7 +11,9 @@ namespace mrt {
 
 namespace {
 
-QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString fromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 bool looksNumeric(const QString& s) {
     const QString t = s.trimmed();
@@ -47,7 +49,9 @@ GridView::GridView(QWidget* parent, GridModel* model) : QAbstractScrollArea(pare
     syncScrollBars();
 }
 
-GridView::~GridView() { m_model->RemoveListener(this); }
+GridView::~GridView() {
+    m_model->RemoveListener(this);
+}
 
 QFont GridView::GridFont(double points) const {
     QFont f(fromUtf8(m_model->FontName()));
@@ -57,15 +61,21 @@ QFont GridView::GridFont(double points) const {
 
 // ---- geometry -----------------------------------------------------------------------------------
 
-int GridView::colPx(int col) const { return TwipsToPixels(m_model->ColWidth(col)); }
-int GridView::rowPx(int row) const { return TwipsToPixels(m_model->RowHeight(row)); }
+int GridView::colPx(int col) const {
+    return TwipsToPixels(m_model->ColWidth(col));
+}
+int GridView::rowPx(int row) const {
+    return TwipsToPixels(m_model->RowHeight(row));
+}
 
 int GridView::colX(int col) const {
     if (col < 0 || col >= m_model->Cols() || !m_model->ColIsVisibleAt(col)) return -1;
     int x = 0;
-    for (int c = 0; c < m_model->FixedCols() && c < col; ++c) x += colPx(c);
+    for (int c = 0; c < m_model->FixedCols() && c < col; ++c)
+        x += colPx(c);
     if (col >= m_model->FixedCols())
-        for (int c = m_model->LeftCol(); c < col; ++c) x += colPx(c);
+        for (int c = m_model->LeftCol(); c < col; ++c)
+            x += colPx(c);
     return x;
 }
 
@@ -73,9 +83,11 @@ int GridView::rowY(int row) const {
     if (row < 0 || row >= m_model->Rows()) return -1;
     if (row >= m_model->FixedRows() && row < m_model->TopRow()) return -1;
     int y = 0;
-    for (int r = 0; r < m_model->FixedRows() && r < row; ++r) y += rowPx(r);
+    for (int r = 0; r < m_model->FixedRows() && r < row; ++r)
+        y += rowPx(r);
     if (row >= m_model->FixedRows())
-        for (int r = m_model->TopRow(); r < row; ++r) y += rowPx(r);
+        for (int r = m_model->TopRow(); r < row; ++r)
+            y += rowPx(r);
     return y;
 }
 
@@ -114,13 +126,15 @@ bool GridView::CellAt(const QPoint& pos, int& row, int& col) const {
 
 int GridView::TotalColumnsWidth() const {
     int w = 0;
-    for (int c = 0; c < m_model->Cols(); ++c) w += colPx(c);
+    for (int c = 0; c < m_model->Cols(); ++c)
+        w += colPx(c);
     return w;
 }
 
 QSize GridView::SizeForRows(int rows, bool withScrollBar) const {
     int h = 0;
-    for (int r = 0; r < rows && r < m_model->Rows(); ++r) h += rowPx(r);
+    for (int r = 0; r < rows && r < m_model->Rows(); ++r)
+        h += rowPx(r);
     // Rows beyond the grid take the height of the last row (a page not yet filled).
     if (rows > m_model->Rows() && m_model->Rows() > 0) h += (rows - m_model->Rows()) * rowPx(m_model->Rows() - 1);
     int w = TotalColumnsWidth();
@@ -128,7 +142,9 @@ QSize GridView::SizeForRows(int rows, bool withScrollBar) const {
     return QSize(w + 2 * frameWidth(), h + 2 * frameWidth());
 }
 
-QSize GridView::sizeHint() const { return SizeForRows(std::min(m_model->Rows(), 12), false); }
+QSize GridView::sizeHint() const {
+    return SizeForRows(std::min(m_model->Rows(), 12), false);
+}
 
 // ---- model notifications ----------------------------------------------------------------------
 
@@ -143,8 +159,11 @@ void GridView::GridChanged(GridChange what) {
         syncScrollBars();
         updateGeometry();
         break;
-    case GridChange::Scroll: syncScrollBars(); break;
-    default: break;
+    case GridChange::Scroll:
+        syncScrollBars();
+        break;
+    default:
+        break;
     }
     repaintIfDrawing();
 
@@ -168,7 +187,8 @@ void GridView::GridChanged(GridChange what) {
 
 void GridView::updateViewHeight() {
     int fixedH = 0;
-    for (int r = 0; r < m_model->FixedRows(); ++r) fixedH += rowPx(r);
+    for (int r = 0; r < m_model->FixedRows(); ++r)
+        fixedH += rowPx(r);
     m_model->SetViewHeight(PixelsToTwips(std::max(viewport()->height() - fixedH, 1)));
 }
 
@@ -206,8 +226,8 @@ void GridView::paintCell(QPainter& p, int row, int col, const QRect& rect) {
     GridColor fore = fixed ? m.ForeColorFixed() : m.ForeColor();
     if (m.CellBackColorAt(row, col) != kDefaultColor) back = m.CellBackColorAt(row, col);
     if (m.CellForeColorAt(row, col) != kDefaultColor) fore = m.CellForeColorAt(row, col);
-    const bool showSel = m.HighLight() == GridHighLight::Always ||
-                         (m.HighLight() == GridHighLight::WithFocus && hasFocus());
+    const bool showSel =
+        m.HighLight() == GridHighLight::Always || (m.HighLight() == GridHighLight::WithFocus && hasFocus());
     if (!fixed && showSel && m.IsSelected(row, col)) {
         back = m.BackColorSel();
         fore = m.ForeColorSel();
@@ -226,7 +246,9 @@ void GridView::paintCell(QPainter& p, int row, int col, const QRect& rect) {
         GridAlign align = m.CellAlignmentAt(row, col);
         if (align == GridAlign::General) align = looksNumeric(text) ? GridAlign::Right : GridAlign::Left;
         Qt::Alignment qa = Qt::AlignVCenter;
-        qa |= align == GridAlign::Right ? Qt::AlignRight : align == GridAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft;
+        qa |= align == GridAlign::Right    ? Qt::AlignRight
+              : align == GridAlign::Center ? Qt::AlignHCenter
+                                           : Qt::AlignLeft;
         const QRect textRect = inside.adjusted(2, 0, -2, 0);
         if (fixed && m.TextStyleFixed() == GridFixedStyle::InsetLight) {
             p.setPen(Qt::white);
@@ -280,7 +302,9 @@ void GridView::moveCursorTo(int row, int col, bool extend) {
     m.ScrollToShow(row);
 }
 
-void GridView::moveCursorBy(int dRow, int dCol) { moveCursorTo(m_model->Row() + dRow, m_model->Col() + dCol, false); }
+void GridView::moveCursorBy(int dRow, int dCol) {
+    moveCursorTo(m_model->Row() + dRow, m_model->Col() + dCol, false);
+}
 
 void GridView::keyPressEvent(QKeyEvent* e) {
     bool consumed = false;
@@ -289,10 +313,18 @@ void GridView::keyPressEvent(QKeyEvent* e) {
     GridModel& m = *m_model;
     const int page = std::max(1, m.VisibleRows());
     switch (e->key()) {
-    case Qt::Key_Up: moveCursorBy(-1, 0); return;
-    case Qt::Key_Down: moveCursorBy(1, 0); return;
-    case Qt::Key_Left: moveCursorBy(0, -1); return;
-    case Qt::Key_Right: moveCursorBy(0, 1); return;
+    case Qt::Key_Up:
+        moveCursorBy(-1, 0);
+        return;
+    case Qt::Key_Down:
+        moveCursorBy(1, 0);
+        return;
+    case Qt::Key_Left:
+        moveCursorBy(0, -1);
+        return;
+    case Qt::Key_Right:
+        moveCursorBy(0, 1);
+        return;
     case Qt::Key_PageUp:
         // The page moves and the cursor moves with it.
         m.SetTopRow(m.TopRow() - page);
@@ -308,15 +340,23 @@ void GridView::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_End:
         moveCursorTo(e->modifiers() & Qt::ControlModifier ? m.Rows() - 1 : m.Row(), m.Cols() - 1, false);
         return;
-    default: break;
+    default:
+        break;
     }
     int code = 0;
     QString text = e->text();
     switch (e->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: code = 13; text = QStringLiteral("\r"); break;
-    case Qt::Key_Escape: code = 27; break;
-    case Qt::Key_Backspace: code = 8; break;
+    case Qt::Key_Enter:
+        code = 13;
+        text = QStringLiteral("\r");
+        break;
+    case Qt::Key_Escape:
+        code = 27;
+        break;
+    case Qt::Key_Backspace:
+        code = 8;
+        break;
     default:
         if (!text.isEmpty()) code = text.at(0).unicode();
         break;

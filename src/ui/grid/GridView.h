@@ -9,10 +9,18 @@
 namespace mrt {
 
 // Twips → pixels at 96 dpi: 15 twips per pixel, rounded.
-constexpr int TwipsToPixels(int twips) { return twips >= 0 ? (twips + 7) / 15 : -((-twips + 7) / 15); }
-constexpr int PixelsToTwips(int pixels) { return pixels * 15; }
-inline QColor ToQColor(GridColor c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
-inline GridColor FromQColor(const QColor& c) { return Rgb(c.red(), c.green(), c.blue()); }
+constexpr int TwipsToPixels(int twips) {
+    return twips >= 0 ? (twips + 7) / 15 : -((-twips + 7) / 15);
+}
+constexpr int PixelsToTwips(int pixels) {
+    return pixels * 15;
+}
+inline QColor ToQColor(GridColor c) {
+    return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+}
+inline GridColor FromQColor(const QColor& c) {
+    return Rgb(c.red(), c.green(), c.blue());
+}
 
 // The one table widget of the program: draws a GridModel and reports the user's keys, clicks and
 // scrolling. Each column/row is as many pixels as its twips (rounded); its last pixel column and

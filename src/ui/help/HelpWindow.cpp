@@ -12,7 +12,7 @@
 namespace mrt {
 
 namespace {
-QString g_helpFolder;  // empty = not yet looked up
+QString g_helpFolder; // empty = not yet looked up
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -51,7 +51,9 @@ QString HelpAccess::HelpFolder() {
     return g_helpFolder;
 }
 
-void HelpAccess::SetHelpFolder(const QString& folder) { g_helpFolder = folder; }
+void HelpAccess::SetHelpFolder(const QString& folder) {
+    g_helpFolder = folder;
+}
 
 void HelpAccess::show(HelpFile file, int topic) {
     // A modal window blocks every window that is not its child, so the help window belongs to
@@ -69,8 +71,12 @@ void HelpAccess::show(HelpFile file, int topic) {
     m_shown = true;
 }
 
-void HelpAccess::ShowHelpContents(HelpFile file) { show(file, 0); }
-void HelpAccess::ShowHelpTopic(HelpFile file, int topic) { show(file, topic); }
+void HelpAccess::ShowHelpContents(HelpFile file) {
+    show(file, 0);
+}
+void HelpAccess::ShowHelpTopic(HelpFile file, int topic) {
+    show(file, topic);
+}
 
 void HelpAccess::CloseAllHelp() {
     if (!m_shown) return;
