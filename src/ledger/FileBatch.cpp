@@ -4,12 +4,15 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace mrt {
 namespace {
 
-int64_t g_failAfter = -1;  // bytes still allowed before an injected failure; -1 = off
+int64_t g_failAfter = -1;
+// Above this many files a commit syncs the file system once instead of each file.
+constexpr size_t kFilesPerSync = 4;  // bytes still allowed before an injected failure; -1 = off
 
 std::string tempName(const std::string& path) { return path + ".tmp~"; }
 
@@ -68,8 +71,18 @@ bool FileBatch::Stage(const std::string& path, std::string_view data, std::strin
 
 bool FileBatch::Commit(std::string& error) {
     // Flush every temporary file before the first rename, so a crash leaves either the old
-    // files or complete new ones.
-    for (const Staged& s : m_files) {
+    // files or complete new ones. Many files are flushed with one file-system sync, which costs
+    // about as much as flushing one file.
+    if (m_files.size() > kFilesPerSync) {
+        int fd = ::open(m_files.front().temp.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || ::syncfs(fd) != 0) {
+            error = std::strerror(errno);
+            if (fd >= 0) ::close(fd);
+            Abort();
+            return false;
+        }
+        ::close(fd);
+    } else for (const Staged& s : m_files) {
         int fd = ::open(s.temp.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0 || ::fdatasync(fd) != 0) {
             error = std::strerror(errno);

@@ -9,6 +9,7 @@
 #include "util/Paths.h"
 
 #include <cerrno>
+#include <unistd.h>
 
 #include <cstring>
 #include <limits>
@@ -51,6 +52,8 @@ public:
             m_file.existed = true;
         }
         m_open = true;
+        m_created = false;
+        m_openedMonths = m_idx.Months[m_yi - 1];
         m_hasFile = m_file.existed;
         bool beyondEnd = m_idx.LastYear == 0 || year > m_idx.LastYear;
         if (create && (!m_hasFile || beyondEnd)) return createFile();
@@ -65,7 +68,10 @@ public:
         m_open = false;
         SumYearLines(m_idx, m_yi);
         if (m_hasFile && !m_batch.Stage(m_file.path, m_file.bytes, error)) return false;
-        if (WriteInfFile(m_idx, m_yi, m_dlg, &m_batch) < 0) {
+        // A year whose counts did not change keeps its information file (balance carries).
+        bool infUnchanged = m_idx.Months[m_yi - 1] == m_openedMonths && !m_created &&
+                            ::access(InfFileName(m_idx, m_yi).c_str(), F_OK) == 0;
+        if (!infUnchanged && WriteInfFile(m_idx, m_yi, m_dlg, &m_batch) < 0) {
             messageShown = true;
             return false;
         }
@@ -152,6 +158,7 @@ private:
     // Years between the ledger's end and a new year are emptied by the callers' ClearRange, which
     // also writes their information files.
     bool createFile() {
+        m_created = true;
         InitYearFile(m_idx, m_yi, m_file);
         m_hasFile = true;
         m_ms = MonthStartTable(m_idx, m_yi);
@@ -193,6 +200,8 @@ private:
     bool m_hasFile = false;
     int m_year = 0;
     int m_yi = 0;
+    bool m_created = false;                  // the current year got a new year file
+    std::array<InfRecord, 12> m_openedMonths{};  // the current year's months when it was opened
     YearFile m_file;
     std::array<int, 13> m_ms{};
 };

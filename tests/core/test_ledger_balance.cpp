@@ -46,7 +46,7 @@ TEST(SortBlockTest, EqualDatesKeepTheirOrderAndTheClosingBalanceStays) {
 }
 
 TEST(SortBlockTest, OrderBreaksAreFoundAgainstBothNeighbours) {
-    auto b = block({{2003, 1, 3}, {2003, 1, 9}, {2003, 1, 5}});
+    auto b = block({{2003, 1, 3, "", "", "", 0, 0, 0}, {2003, 1, 9, "", "", "", 0, 0, 0}, {2003, 1, 5, "", "", "", 0, 0, 0}});
     EXPECT_TRUE(HasDateDisorder(b));
     EXPECT_TRUE(BreaksDateOrder(b, 1));  // later than the line below
     EXPECT_TRUE(BreaksDateOrder(b, 2));  // earlier than the line above

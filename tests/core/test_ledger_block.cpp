@@ -249,7 +249,7 @@ TEST_F(BlockTest, AFailedWriteChangesNoFileAndKeepsTheBlockModified) {
     LedgerState before = st;
     st.block.back().Expense = 1;
     st.block.push_back(toRecord(Line{2004, 3, 1, "x", "", "", 0, 5, 0}));
-    for (int64_t failAt : {int64_t{0}, int64_t{648000 + 50}}) {
+    for (int64_t failAt : {int64_t{0}, int64_t{2 * 648000 + 50}}) {
         SCOPED_TRACE(failAt);
         if (failAt == 0) dlg.expectBox(MsgResult::OK).expectMessage("No space");
         else dlg.expectBox(MsgResult::OK).expectMessage("入出金情報ファイルの書込みに失敗しました。");

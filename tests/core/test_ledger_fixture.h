@@ -132,8 +132,11 @@ inline LedgerState stateFor(const std::string& data, int blockMonths = 3, int ma
 // n expense lines on the given day numbers 1.., items "L<k>".
 inline std::vector<Line> monthLines(int y, int m, int n, int32_t expense = 100, int firstTag = 0) {
     std::vector<Line> v;
-    for (int k = 0; k < n; ++k)
-        v.push_back(Line{y, m, 1 + k % 28, "L" + std::to_string(firstTag + k), "", "", 0, expense, 0});
+    for (int k = 0; k < n; ++k) {
+        std::string item = "L";
+        item += std::to_string(firstTag + k);
+        v.push_back(Line{y, m, 1 + k % 28, item, "", "", 0, expense, 0});
+    }
     return v;
 }
 

@@ -1,0 +1,214 @@
+// Ledger benchmarks on a generated 50-year ledger (2000..2049, about 17 lines a day, months grown
+// past 500 slots; the newest three months hold 500 lines each): the start-up scan and newest
+// block, saving the newest block, and saving a block 49 years back that carries its balance
+// through every later line.
+#include "app/Dialogs.h"
+#include "ledger/FileBatch.h"
+#include "ledger/LedgerBlock.h"
+#include "ledger/LedgerFiles.h"
+#include "ledger/LedgerSave.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using namespace mrt;
+
+// Answers nothing and shows nothing; a benchmark that meets a message has failed anyway.
+class QuietDialogs : public Dialogs {
+public:
+    void MsgOK(const std::string& msg, const std::string& ttl, int, int) override {
+        std::fprintf(stderr, "%s: %s\n", ttl.c_str(), msg.c_str());
+        failed = true;
+    }
+    int MsgYesNo(const std::string&, const std::string&) override { return 1; }
+    int MsgYesNo2(const std::string&, const std::string&, int) override { return 1; }
+    int MsgYesNoBtn(const std::string&, const std::string&) override { return 1; }
+    int MsgKel(const std::vector<std::string>& s, const std::string&, const std::string&, int, int) override {
+        return static_cast<int>(s.size());
+    }
+    int MsgKel2(const std::vector<std::string>& s, const std::string&, const std::string&, int, int, int) override {
+        return static_cast<int>(s.size());
+    }
+    int MsgKelBtn(const std::vector<int>& b, const std::string&, const std::string&, int, int) override {
+        return static_cast<int>(b.size());
+    }
+    int InputKel(std::string&, const std::string&, const std::string&, int, int, const std::string&) override {
+        return -1;
+    }
+    int ListKel(const std::vector<std::string>&, int, const std::string&, const std::string&, int, int) override {
+        return -1;
+    }
+    int ListKelBtn(const std::vector<std::string>&, int, const std::string&, const std::string&, int, int) override {
+        return -1;
+    }
+    void MsgOn(const std::string&, const std::string&) override {}
+    void MsgOff() override {}
+    int DateInYMD(const std::string&, const std::string&, std::string&) override { return -1; }
+    int DateInYM(const std::string&, const std::string&, std::string&) override { return -1; }
+    int SubMenu(const std::string&, int&, const std::vector<std::string>&) override { return -1; }
+    int SubMenuH(const std::string&, int&, const std::vector<std::string>&, int) override { return -1; }
+    int GetDirName(const std::string&, const std::string&, std::string&) override { return -1; }
+    int GetFileName(const std::string&, const std::string&, const std::string&, int, std::string&,
+                    std::vector<std::string>&) override {
+        return -1;
+    }
+    MsgResult MsgBox(const std::string& msg, const std::string& ttl, MsgIcon, MsgButtons) override {
+        std::fprintf(stderr, "%s: %s\n", ttl.c_str(), msg.c_str());
+        failed = true;
+        return MsgResult::Cancel;
+    }
+    void Beep() override {}
+    void WaitSeconds(double) override {}
+    void ShowHelpContents(HelpFile) override {}
+    void ShowHelpTopic(HelpFile, int) override {}
+    void CloseAllHelp() override {}
+
+    bool failed = false;
+};
+
+constexpr int kFirstYear = 2000;
+constexpr int kLastYear = 2049;
+
+// Builds the ledger once per run in a temporary folder; returns the folder.
+const std::string& ledgerFolder() {
+    static const std::string folder = [] {
+        std::string dir = (std::filesystem::temp_directory_path() / "mrtkel-bench-ledger-XXXXXX").string();
+        if (!mkdtemp(dir.data())) std::abort();
+        std::atexit([] { std::filesystem::remove_all(ledgerFolder()); });
+        LedgerIndex idx;
+        idx.SetDataFolder(dir);
+        QuietDialogs dlg;
+        std::string filler(kIoRecordSize, '\0'), end(kIoRecordSize, '\0');
+        EncodeIoRecord(FillerRecord(), filler.data());
+        EncodeIoRecord(RegionEndRecord(), end.data());
+        static const char* kItems[] = {"食費", "交通費", "日用品", "ｶﾞｿﾘﾝ", "雑費"};
+        int32_t balance = 20000000;
+        for (int y = kFirstYear; y <= kLastYear; ++y) {
+            idx.FirstYear = y;
+            YearFile file;
+            for (int m = 1; m <= 12; ++m) {
+                bool newest = y == kLastYear && m >= 10;
+                int days = 28;
+                int lines = newest ? 500 : 17 * days + 40;  // 516: the month grew past 500 slots
+                InfRecord inf{static_cast<int16_t>(std::max(lines + 1, 500)), static_cast<int16_t>(lines)};
+                idx.Inf(1, m) = inf;
+                for (int k = 0; k < lines; ++k) {
+                    IoRecord r;
+                    r.Year = static_cast<int16_t>(y);
+                    r.Month = static_cast<int16_t>(m);
+                    r.Day = static_cast<int16_t>(1 + k * days / lines);
+                    if (y == kFirstYear && m == 1 && k == 0) {
+                        r.ItemName = "初期残高";
+                    } else {
+                        r.ItemName = kItems[k % 5];
+                        r.Note = "内訳" + std::to_string(k);
+                        if (k % 40 == 0) r.Income = 20000;
+                        else r.Expense = 100 + k % 900;
+                        balance += r.Income - r.Expense;
+                    }
+                    r.Balance = balance;
+                    std::string b(kIoRecordSize, '\0');
+                    EncodeIoRecord(r, b.data());
+                    file.bytes += b;
+                }
+                for (int k = lines + 1; k < inf.Capacity; ++k) file.bytes += filler;
+                file.bytes += end;
+            }
+            FileBatch batch;
+            std::string error;
+            if (!batch.Stage(IoFileName(idx, y), file.bytes, error) || WriteInfFile(idx, 1, dlg, &batch) != 0 ||
+                !batch.Commit(error))
+                std::abort();
+        }
+        return dir;
+    }();
+    return folder;
+}
+
+LedgerState openLedger(QuietDialogs& dlg) {
+    LedgerState st;
+    st.index.SetDataFolder(ledgerFolder());
+    st.BlockMonthsInUse = 3;
+    st.MaxBlockLines = 1500;
+    if (ScanLedgerYears(st, dlg) != 0 || LoadStartBlock(st, dlg) != 0) std::abort();
+    return st;
+}
+
+void BM_ScanAndLoadStartBlock(benchmark::State& state) {
+    ledgerFolder();
+    QuietDialogs dlg;
+    for (auto _ : state) {
+        LedgerState st = openLedger(dlg);
+        benchmark::DoNotOptimize(st.block.data());
+        if (st.LedgerLineCount() != 1500 || st.index.YearCount != 50) state.SkipWithError("unexpected ledger");
+    }
+}
+BENCHMARK(BM_ScanAndLoadStartBlock)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SaveNewestBlock(benchmark::State& state) {
+    QuietDialogs dlg;
+    LedgerState st = openLedger(dlg);
+    int32_t delta = 1;
+    for (auto _ : state) {
+        IoRecord& last = st.block.back();
+        last.Expense += delta;
+        last.Balance -= delta;
+        delta = -delta;
+        st.LedgerModified = true;
+        if (SaveLedgerBlock(st, dlg) != 0) state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveNewestBlock)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SaveBlock49YearsBack(benchmark::State& state) {
+    QuietDialogs dlg;
+    LedgerState st = openLedger(dlg);
+    st.index.BlockStartYear = kFirstYear;
+    st.index.BlockStartMonth = 2;
+    st.index.BlockSpan = 2;
+    st.MaxBlockLines = 1500;
+    if (LoadLedgerBlock(st, st.block, false, dlg) != 0 || st.BlockPos != kBlockMiddle) std::abort();
+    int32_t delta = 1;
+    for (auto _ : state) {
+        IoRecord& last = st.block.back();
+        last.Expense += delta;  // changes the balance of every later line
+        last.Balance -= delta;
+        delta = -delta;
+        st.LedgerModified = true;
+        if (SaveLedgerBlock(st, dlg) != 0) state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveBlock49YearsBack)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Where a save's time goes: reading a year file, and staging plus committing it.
+void BM_ReadYearFile(benchmark::State& state) {
+    QuietDialogs dlg;
+    LedgerIndex idx;
+    idx.SetDataFolder(ledgerFolder());
+    YearFile f;
+    for (auto _ : state) benchmark::DoNotOptimize(OpenIoFile(idx, kLastYear, dlg, f));
+}
+BENCHMARK(BM_ReadYearFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_StageAndCommitOneYearFile(benchmark::State& state) {
+    QuietDialogs dlg;
+    LedgerIndex idx;
+    idx.SetDataFolder(ledgerFolder());
+    YearFile f;
+    OpenIoFile(idx, kLastYear, dlg, f);
+    std::string copy = ledgerFolder() + "/IoCopy.usr";
+    for (auto _ : state) {
+        FileBatch batch;
+        std::string error;
+        if (!batch.Stage(copy, f.bytes, error) || !batch.Commit(error)) state.SkipWithError("write failed");
+    }
+}
+BENCHMARK(BM_StageAndCommitOneYearFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
