@@ -83,12 +83,13 @@ void LedgerEditor::Start() {
     m_caret = m_selLength = 0;
     m_editing = false;
     m_input = m_saved = InputCtrl::Grid;
-    RetNewLine();
-    m_view.SetButtonsEnabled(true);
-    m_dlg.Beep();
     // A first start's initial-balance line is not on disk yet: keep it marked for saving.
+    // Cleared before RetNewLine, which lets pending events (keys typed already) run.
     if (st.index.YearCount != 0) st.LedgerModified = false;
+    m_view.SetButtonsEnabled(true);
     refreshLabels();
+    RetNewLine();
+    m_dlg.Beep();
 }
 
 void LedgerEditor::End() {

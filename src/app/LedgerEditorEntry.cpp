@@ -93,24 +93,26 @@ void LedgerEditor::cellEditStart(ImeMode ime) {
     --m_suppress;
     m_view.ShowEditBox(row, col, ime, LedgerColumnOf(col).inputBytes);
     showEdit();
-    m_view.ProcessEvents();
-    m_view.Focus(InputCtrl::EditBox);
     m_editRow = row;
     m_editCol = col;
     setHelp(col);
     m_editing = true;
     m_input = InputCtrl::EditBox;
     m_grid.SetBackColorSel(kSelectionColor);
+    // Pending events run only once the edit state is complete: a key waiting among them must
+    // find the edit box open.
+    m_view.ProcessEvents();
+    m_view.Focus(InputCtrl::EditBox);
 }
 
 void LedgerEditor::cellEditEnd() {
     m_view.HideEditBox();
     m_view.Focus(InputCtrl::Grid);
     m_grid.SetBackColorSel(kSelectionColor);
-    m_view.ProcessEvents();
     setHelp(0);
     m_editing = false;
     m_input = InputCtrl::Grid;
+    m_view.ProcessEvents();
 }
 
 void LedgerEditor::cellOpen() {

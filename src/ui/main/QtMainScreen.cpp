@@ -8,12 +8,12 @@
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/grid/GridView.h"
+#include "ui/main/ChoiceBox.h"
 #include "ui/help/HelpWindow.h"
 #include "util/Clock.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QComboBox>
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -82,25 +82,21 @@ void QtMainScreen::SplashOff() {
 void QtMainScreen::buildWindow() {
     m_win = std::make_unique<frmMain>();
     m_win->SetActions(this);
-    QWidget* central = m_win->centralWidget();
-    for (int k = 0; k < 2; ++k) {
-        m_cboITEM[k] = new QComboBox(central);
-        m_cboITEM[k]->setEditable(true);
-        m_cboITEM[k]->setInsertPolicy(QComboBox::NoInsert);
-        m_cboITEM[k]->setFont(UiFont(GothicFace(), 9));
-        m_cboITEM[k]->setStyleSheet(k == 0 ? QStringLiteral("QComboBox { background-color: rgb(255,255,221); }")
-                                           : QStringLiteral("QComboBox { background-color: rgb(221,255,221); }"));
-        m_cboITEM[k]->hide();
-    }
     GridView* g = m_win->grid();
     QLineEdit* edit = m_win->editBox();
     edit->installEventFilter(this);
-    for (QComboBox* c : {m_cboITEM[0], m_cboITEM[1], m_win->breakdownBox(), m_win->shopBox()}) {
-        c->installEventFilter(this);
-        if (c->lineEdit()) c->lineEdit()->installEventFilter(this);
-        c->view()->installEventFilter(this);
-        connect(c, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
-            if (m_editor && m_openBox != InputCtrl::Grid) m_editor->ChoiceChosen(index);
+    for (ChoiceBox* c : {m_win->itemBox(0), m_win->itemBox(1), m_win->breakdownBox(), m_win->shopBox()}) {
+        connect(c, &ChoiceBox::KeyEnter, this, [this] {
+            if (m_editor) m_editor->KeyInChoiceBox(Key::Enter);
+        });
+        connect(c, &ChoiceBox::KeyEsc, this, [this] {
+            if (m_editor) m_editor->KeyInChoiceBox(Key::Esc);
+        });
+        connect(c, &ChoiceBox::KeyTab, this, [this] {
+            if (m_editor) m_editor->KeyInChoiceBox(Key::Tab);
+        });
+        connect(c, &ChoiceBox::EntryDoubleClicked, this, [this](int index) {
+            if (m_editor) m_editor->ChoiceChosen(index);
         });
     }
     connect(m_win->itemSwitchButton(), &QPushButton::clicked, this, [this] {
@@ -177,10 +173,11 @@ int QtMainScreen::RunLedgerEditing(AppState& app) {
                          .arg(t.day, 2, 10, QLatin1Char('0')));
     w->MenuSel = 0;
     m_inEditing = true;
-    m_editor->Start();
     QEventLoop loop;
     connect(w, &frmMain::CommandChosen, &loop, &QEventLoop::quit);
-    loop.exec();
+    m_editor->Start();
+    // A command may already have been chosen while Start let pending events run.
+    if (w->MenuSel == 0) loop.exec();
     m_inEditing = false;
     app.MenuSel = w->MenuSel;
     m_editor->End();
@@ -280,17 +277,6 @@ void QtMainScreen::CloseAllHelp() { m_dlg.CloseAllHelp(); }
 
 // ---- EditorView ----
 
-void QtMainScreen::placeOverCell(QWidget* w, int row, int col, int height) {
-    GridView* g = m_win->grid();
-    QRect r = g->CellRect(row, col);
-    if (w->parent() == g->viewport()) {
-        w->setGeometry(r.x(), r.y(), r.width(), height > 0 ? height : r.height());
-        return;
-    }
-    QPoint p = g->mapTo(m_win->centralWidget(), r.topLeft());
-    w->setGeometry(p.x(), p.y(), std::max(r.width(), 60), height > 0 ? height : r.height() + 4);
-}
-
 void QtMainScreen::ShowEditBox(int row, int col, ImeMode ime, int maxBytes) {
     QLineEdit* e = m_win->editBox();
     GridView* g = m_win->grid();
@@ -333,10 +319,10 @@ bool QtMainScreen::ReadEditBox(std::string& text, int& caret) const {
     return true;
 }
 
-QComboBox* QtMainScreen::boxFor(InputCtrl box) const {
+ChoiceBox* QtMainScreen::boxFor(InputCtrl box) const {
     switch (box) {
-    case InputCtrl::IncomeItems: return m_cboITEM[0];
-    case InputCtrl::ExpenseItems: return m_cboITEM[1];
+    case InputCtrl::IncomeItems: return m_win->itemBox(0);
+    case InputCtrl::ExpenseItems: return m_win->itemBox(1);
     case InputCtrl::Breakdown: return m_win->breakdownBox();
     case InputCtrl::Shop: return m_win->shopBox();
     default: return nullptr;
@@ -345,45 +331,35 @@ QComboBox* QtMainScreen::boxFor(InputCtrl box) const {
 
 void QtMainScreen::ShowChoiceBox(InputCtrl box, int row, int col, const std::vector<std::string>& entries,
                                  int selected, const std::string& text) {
-    QComboBox* c = boxFor(box);
+    ChoiceBox* c = boxFor(box);
     if (!c) return;
     for (InputCtrl other : {InputCtrl::IncomeItems, InputCtrl::ExpenseItems, InputCtrl::Breakdown, InputCtrl::Shop})
-        if (other != box && boxFor(other)) boxFor(other)->hide();
+        if (other != box) boxFor(other)->Close();
     m_openBox = box;
-    c->blockSignals(true);
-    c->clear();
-    for (const std::string& e : entries) c->addItem(qs(e));
-    c->setMaxVisibleItems(12);
-    if (selected >= 0) c->setCurrentIndex(selected);
-    else {
-        c->setCurrentIndex(-1);
-        c->setEditText(qs(text));
-    }
-    c->blockSignals(false);
-    placeOverCell(c, row, col, 0);
-    c->show();
-    c->raise();
-    c->setFocus();
-    c->showPopup();
+    QStringList list;
+    for (const std::string& e : entries) list << qs(e);
+    GridView* g = m_win->grid();
+    QRect r = g->CellRect(row, col);
+    QPoint p = g->mapTo(m_win->centralWidget(), r.topLeft());
+    const int rows = DropDownFits(row, 12) ? 12 : 6;
+    c->Open(list, selected, qs(text), QRect(p, QSize(std::max(r.width(), 80), r.height() + 2)), rows);
 }
 
 void QtMainScreen::ReadChoiceBox(int& selected, std::string& text) const {
-    QComboBox* c = boxFor(m_openBox);
+    ChoiceBox* c = boxFor(m_openBox);
     if (!c) {
         selected = -1;
         text.clear();
         return;
     }
-    text = ss(c->currentText());
-    int idx = c->view()->isVisible() ? c->view()->currentIndex().row() : c->currentIndex();
-    if (idx >= 0 && idx < c->count() && c->view()->isVisible()) text = ss(c->itemText(idx));
-    selected = (idx >= 0 && idx < c->count() && c->itemText(idx) == qs(text)) ? idx : -1;
+    selected = c->Selected();
+    text = ss(c->Text());
 }
 
 void QtMainScreen::ShowItemSwitch(int kind, const std::vector<std::string>& otherKindList) {
     QPushButton* b = m_win->itemSwitchButton();
     QWidget* panel = m_win->itemPanel();
-    QComboBox* c = m_cboITEM[kind];
+    QWidget* c = m_win->itemBox(kind)->field();
     b->setText(kind == 0 ? QStringLiteral("←\n入金") : QStringLiteral("←\n出金"));
     QListWidget* other = m_win->itemList(1 - kind);
     other->clear();
@@ -401,11 +377,8 @@ void QtMainScreen::ShowItemSwitch(int kind, const std::vector<std::string>& othe
 }
 
 void QtMainScreen::HideChoiceBoxes() {
-    for (InputCtrl box : {InputCtrl::IncomeItems, InputCtrl::ExpenseItems, InputCtrl::Breakdown, InputCtrl::Shop}) {
-        QComboBox* c = boxFor(box);
-        c->hidePopup();
-        c->hide();
-    }
+    for (InputCtrl box : {InputCtrl::IncomeItems, InputCtrl::ExpenseItems, InputCtrl::Breakdown, InputCtrl::Shop})
+        boxFor(box)->Close();
     m_win->itemPanel()->hide();
     m_openBox = InputCtrl::Grid;
 }
@@ -429,7 +402,7 @@ void QtMainScreen::Focus(InputCtrl ctrl) {
     case InputCtrl::Grid: m_win->grid()->setFocus(); return;
     case InputCtrl::EditBox: m_win->editBox()->setFocus(); return;
     default:
-        if (QComboBox* c = boxFor(ctrl)) c->setFocus();
+        if (ChoiceBox* c = boxFor(ctrl)) c->field()->setFocus();
         return;
     }
 }
@@ -455,17 +428,10 @@ bool QtMainScreen::editBoxKey(QKeyEvent* ke) {
     std::string text;
     int caret = 0;
     ReadEditBox(text, caret);
+    // The editor's copy stays current (with its selection) unless the box changed on its own,
+    // as an input-method commit does.
+    if (text == m_editor->EditText()) caret = -1;
     return m_editor->KeyInEditBox(k, k == Key::Char ? ss(ke->text()) : std::string(), caret, text);
-}
-
-bool QtMainScreen::choiceBoxKey(QKeyEvent* ke) {
-    switch (ke->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: m_editor->KeyInChoiceBox(Key::Enter); return true;
-    case Qt::Key_Escape: m_editor->KeyInChoiceBox(Key::Esc); return true;
-    case Qt::Key_Tab: m_editor->KeyInChoiceBox(Key::Tab); return true;
-    default: return false;
-    }
 }
 
 bool QtMainScreen::eventFilter(QObject* obj, QEvent* e) {
@@ -474,7 +440,6 @@ bool QtMainScreen::eventFilter(QObject* obj, QEvent* e) {
     const int key = ke->key();
     if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return false; // the window's own keys
     if (obj == m_win->editBox()) return editBoxKey(ke);
-    if (m_openBox != InputCtrl::Grid) return choiceBoxKey(ke);
     return QObject::eventFilter(obj, e);
 }
 

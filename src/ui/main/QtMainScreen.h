@@ -8,7 +8,6 @@
 #include <array>
 #include <memory>
 
-class QComboBox;
 class QListWidget;
 
 namespace mrt {
@@ -16,6 +15,7 @@ namespace mrt {
 class Dialogs;
 class LedgerEditor;
 class frmSplash;
+class ChoiceBox;
 
 // The Qt main window as the command loop sees it (MainScreen), as the editor sees it (EditorView)
 // and the other way round (MainActions): keys, clicks and scrolling go to the LedgerEditor.
@@ -80,17 +80,14 @@ protected:
 
 private:
     void buildWindow();
-    void placeOverCell(QWidget* w, int row, int col, int height);
-    QComboBox* boxFor(InputCtrl box) const;
+    ChoiceBox* boxFor(InputCtrl box) const;
     bool editBoxKey(QKeyEvent* ke);
-    bool choiceBoxKey(QKeyEvent* ke);
 
     Dialogs& m_dlg;
     AppState* m_app = nullptr;
     std::unique_ptr<frmMain> m_win;
     std::unique_ptr<LedgerEditor> m_editor;
     std::unique_ptr<frmSplash> m_splash;
-    std::array<QComboBox*, 2> m_cboITEM{};
     InputCtrl m_openBox = InputCtrl::Grid;
     int m_pendingState = -1;
     bool m_inEditing = false;

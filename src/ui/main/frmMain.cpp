@@ -4,11 +4,11 @@
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/Pictures.h"
 #include "ui/grid/GridView.h"
+#include "ui/main/ChoiceBox.h"
 #include "ui/main/MainMenu.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -117,15 +117,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     }
     m_picIO->hide();
     const QString comboTip = QStringLiteral("この一覧の中から選択します（ｷｰﾎﾞｰﾄﾞからの入力も可）");
-    m_cboBrkDn = new QComboBox(m_central);
-    m_cboShop = new QComboBox(m_central);
-    for (QComboBox* c : {m_cboBrkDn, m_cboShop}) {
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
-        c->setToolTip(comboTip);
-        c->setFont(UiFont(GothicFace(), 9));
-        c->hide();
-    }
+    for (int k = 0; k < 2; ++k) m_cboITEM[k] = new ChoiceBox(m_central);
+    m_cboBrkDn = new ChoiceBox(m_central);
+    m_cboShop = new ChoiceBox(m_central);
+    for (ChoiceBox* c : {m_cboITEM[0], m_cboITEM[1], m_cboBrkDn, m_cboShop}) c->setFont(UiFont(GothicFace(), 9));
+    for (ChoiceBox* c : {m_cboBrkDn, m_cboShop}) c->field()->setToolTip(comboTip);
 
     m_picICON = new QLabel(m_central);
     m_picICON->setPixmap(MainButtonPicture(MainPicture::Register, QSize(44, 40)));
@@ -201,8 +197,10 @@ void frmMain::FormColSet() {
     m_lstITEM[0]->setStyleSheet(QStringLiteral("background-color: %1;").arg(rgb(255, 255, 221)));
     m_lstITEM[1]->setStyleSheet(QStringLiteral("background-color: %1;").arg(rgb(221, 255, 221)));
     setBackground(m_cmdITEM, rgb(200, 218, 200));
-    m_cboBrkDn->setStyleSheet(QStringLiteral("QComboBox { background-color: %1; }").arg(rgb(221, 255, 255)));
-    m_cboShop->setStyleSheet(QStringLiteral("QComboBox { background-color: %1; }").arg(rgb(221, 255, 255)));
+    m_cboITEM[0]->SetColour(QColor(255, 255, 221));
+    m_cboITEM[1]->SetColour(QColor(221, 255, 221));
+    m_cboBrkDn->SetColour(QColor(221, 255, 255));
+    m_cboShop->SetColour(QColor(221, 255, 255));
     GridModel& g = m_fxgMX->model();
     g.SetBackColor(Rgb(255, 255, 248));
     g.SetBackColorFixed(Rgb(176, 224, 255));
@@ -225,9 +223,8 @@ void frmMain::FormColSet() {
 
 void frmMain::FormSet(int flag) {
     m_layoutRunning = true;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_cmdITEM, m_lstITEM[0], m_lstITEM[1], m_cboBrkDn, m_cboShop,
-                                                      m_picIO})
-        w->hide();
+    for (QWidget* w : std::initializer_list<QWidget*>{m_cmdITEM, m_lstITEM[0], m_lstITEM[1], m_picIO}) w->hide();
+    for (ChoiceBox* c : {m_cboITEM[0], m_cboITEM[1], m_cboBrkDn, m_cboShop}) c->Close();
     const int margin = px(30);
     const QSize gridSize = m_fxgMX->minimumSize().isEmpty() ? m_fxgMX->sizeHint() : m_fxgMX->size();
     const int gridW = gridSize.width();
@@ -378,9 +375,6 @@ void frmMain::menuItem(int id) {
         m_actions->FocusKeep(0);
         QWidget* f = QApplication::focusWidget();
         auto* edit = qobject_cast<QLineEdit*>(f);
-        if (!edit) {
-            if (auto* combo = qobject_cast<QComboBox*>(f)) edit = combo->lineEdit();
-        }
         if (id == 21 && edit) edit->cut();
         else if (id == 22 && edit) edit->copy();
         else if (id == 23 && edit) edit->paste();

@@ -8,13 +8,13 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QComboBox;
 class QPushButton;
 class QAction;
 
 namespace mrt {
 
 class GridView;
+class ChoiceBox;
 
 // What the window's menu items and buttons ask of the ledger editing behind them. The window only
 // stores command codes in MenuSel; everything that decides lives behind this interface.
@@ -78,8 +78,9 @@ public:
     GridView* grid() const { return m_fxgMX; }
     QLineEdit* editBox() const { return m_txtEdit; }
     QListWidget* itemList(int kind) const { return m_lstITEM[kind]; }
-    QComboBox* breakdownBox() const { return m_cboBrkDn; }
-    QComboBox* shopBox() const { return m_cboShop; }
+    ChoiceBox* itemBox(int kind) const { return m_cboITEM[kind]; }
+    ChoiceBox* breakdownBox() const { return m_cboBrkDn; }
+    ChoiceBox* shopBox() const { return m_cboShop; }
     QPushButton* itemSwitchButton() const { return m_cmdITEM; }
     QLabel* itemBoxLabel() const { return m_lblIO; }
     QWidget* itemPanel() const { return m_picIO; }
@@ -132,8 +133,9 @@ private:
     QLabel* m_lblIO;
     QPushButton* m_cmdITEM;
     std::array<QListWidget*, 2> m_lstITEM{};
-    QComboBox* m_cboBrkDn;
-    QComboBox* m_cboShop;
+    std::array<ChoiceBox*, 2> m_cboITEM{};
+    ChoiceBox* m_cboBrkDn;
+    ChoiceBox* m_cboShop;
     QLabel* m_picTitle;
     QLabel* m_picICON;
     QWidget* m_picMENU;

@@ -1,0 +1,135 @@
+// The main window driven by real key presses (offscreen): a ledger line typed from the keyboard
+// ends up in the grid and, after the editing period, in the year file.
+#include "app/AppState.h"
+#include "app/LedgerEditor.h"
+#include "app/Startup.h"
+#include "ledger/LedgerSave.h"
+#include "names/NameTables.h"
+#include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/QtDialogs.h"
+#include "ui/grid/GridView.h"
+#include "ui/main/QtCommandScreens.h"
+#include "ui/main/QtMainScreen.h"
+#include "util/Clock.h"
+#include "util/Paths.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+using namespace mrt;
+
+namespace {
+
+std::string cell(QtMainScreen& s, int row, int col) {
+    std::string t = s.window()->grid()->model().TextMatrix(row, col);
+    while (!t.empty() && t.back() == ' ') t.pop_back();
+    while (!t.empty() && t.front() == ' ') t.erase(t.begin());
+    return t;
+}
+
+// A home folder with a few names and a ledger of one initial-balance line (2004/04/01, 50,000).
+struct Home {
+    QTemporaryDir dir;
+    AppState app;
+    QtDialogs dlg;
+
+    Home() : dlg(nullptr, &app.settings) {
+        app.home = dir.path().toStdString();
+        NameTables t;
+        AddName(t, kItemTable, kIncomeKind, "給与");
+        AddName(t, kItemTable, kExpenseKind, "食費");
+        AddName(t, kItemTable, kExpenseKind, "日用品");
+        AddName(t, kBrkDnTable, 21, "野菜");
+        AddName(t, kShopTable, 21, "八百屋");
+        const std::string tb = JoinPath(app.home, "TbInit");
+        MakeFoldersForTest(tb);
+        SaveItemTable(JoinPath(tb, kItemFileName), t, dlg);
+        SaveBrkDnTable(JoinPath(tb, kBrkDnFileName), t, dlg);
+        SaveShopTable(JoinPath(tb, kShopFileName), t, dlg);
+        PrepareDataFolders(app, dlg);
+        LedgerState st;
+        st.index.SetDataFolder(app.dataFolder);
+        IoRecord first;
+        first.Year = 2004;
+        first.Month = 4;
+        first.Day = 1;
+        first.ItemName = kInitialBalanceItem;
+        first.Balance = 50000;
+        st.block = {first};
+        st.LedgerModified = true;
+        SaveLedgerBlock(st, dlg);
+    }
+    static void MakeFoldersForTest(const std::string& p) { QDir().mkpath(QString::fromStdString(p)); }
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        InstallFontSubstitutions();
+        static FixedClock clock({2004, 4, 10});
+        SetClock(&clock);
+    }
+
+    // Day, item from the expense list, breakdown, shop, an expense with tax: one line saved.
+    void typesAnExpenseLine() {
+        Home h;
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        QCOMPARE(StartUp(h.app, h.dlg, screen, screens), 0);
+        QString failure;
+        QTimer::singleShot(0, [&] {
+            auto fail = [&](const QString& m) {
+                if (failure.isEmpty()) failure = m;
+            };
+            if (!QTest::qWaitFor([&] { return screen.editor()->Editing(); })) return fail(QStringLiteral("no edit box"));
+            QWidget* f = QApplication::focusWidget();
+            if (!f) return fail(QStringLiteral("no focus"));
+            QTest::keyClicks(f, QStringLiteral("8"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTest::qWait(50);
+            if (cell(screen, 2, 3) != "8") fail(QStringLiteral("day cell: ") + QString::fromStdString(cell(screen, 2, 3)));
+            if (!screen.editor()->ItemBoxOpen()) fail(QStringLiteral("item box not open after the day"));
+            // The expense list opens on "（入力なし）"; Down to 食費, Enter takes it.
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTest::qWait(50);
+            if (cell(screen, 2, 4) != "食費") fail(QStringLiteral("item: ") + QString::fromStdString(cell(screen, 2, 4)));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTest::qWait(50);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTest::qWait(50);
+            // An expense item skips the income cell.
+            if (screen.editor()->EditCol() != 8) fail(QStringLiteral("edit column %1").arg(screen.editor()->EditCol()));
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1000*"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTest::qWait(50);
+            screen.window()->menuAction(18)->trigger();
+        });
+        QCOMPARE(screen.RunLedgerEditing(h.app), 0);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QCOMPARE(h.app.MenuSel, int(kCmdExit));
+        QCOMPARE(h.app.ledger.block.size(), size_t(2));
+        const IoRecord& line = h.app.ledger.block[1];
+        QCOMPARE(line.Day, int16_t(8));
+        QCOMPARE(QString::fromStdString(line.ItemName), QStringLiteral("食費"));
+        QCOMPARE(QString::fromStdString(line.Note), QStringLiteral("野菜"));
+        QCOMPARE(QString::fromStdString(line.ShopName), QStringLiteral("八百屋"));
+        QCOMPARE(line.Expense, 1050);
+        QCOMPARE(line.Balance, 48950);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"
