@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -68,6 +69,46 @@ struct Home {
     }
     static void MakeFoldersForTest(const std::string& p) { QDir().mkpath(QString::fromStdString(p)); }
 };
+
+// Answers the next modal window with a key press as soon as it shows; records its caption.
+class ModalAnswer : public QObject {
+public:
+    ModalAnswer(Qt::Key key) : m_key(key) {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            QWidget* m = QApplication::activeModalWidget();
+            if (!m || !m->isVisible()) return;
+            caption = m->windowTitle();
+            for (QLabel* l : m->findChildren<QLabel*>()) text += l->text();
+            m_timer.stop();
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m, m_key);
+            answered = true;
+        });
+        m_timer.start(5);
+    }
+    bool answered = false;
+    QString caption, text;
+
+private:
+    Qt::Key m_key;
+    QTimer m_timer;
+};
+
+// Where a key typed by the user lands: the focused widget, else the active window.
+QWidget* keyTarget(QtMainScreen& s) {
+    QWidget* f = QApplication::focusWidget();
+    return f ? f : s.window();
+}
+
+// Starts the program on the home folder and runs one editing period in which `act` runs once
+// the editor waits for the first day; returns the period's result.
+int runPeriod(Home& h, QtMainScreen& screen, QtCommandScreens& screens, const std::function<void()>& act) {
+    if (StartUp(h.app, h.dlg, screen, screens) != 0) return -99;
+    QTimer::singleShot(0, [&] {
+        QTest::qWaitFor([&] { return screen.editor() && screen.editor()->Editing(); });
+        act();
+    });
+    return screen.RunLedgerEditing(h.app);
+}
 
 } // namespace
 
@@ -128,6 +169,70 @@ private slots:
         QCOMPARE(QString::fromStdString(line.ShopName), QStringLiteral("八百屋"));
         QCOMPARE(line.Expense, 1050);
         QCOMPARE(line.Balance, 48950);
+    }
+
+    // Function keys reach the command codes; a one-line ledger still gets the totals code (the
+    // command loop is what refuses it).
+    void functionKeysChooseCommands_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("code");
+        QTest::newRow("F2 totals") << int(Qt::Key_F2) << int(kCmdTotals);
+        QTest::newRow("F3 print") << int(Qt::Key_F3) << int(kCmdPrint);
+    }
+    void functionKeysChooseCommands() {
+        QFETCH(int, key);
+        QFETCH(int, code);
+        Home h;
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        QCOMPARE(runPeriod(h, screen, screens, [&] { QTest::keyClick(keyTarget(screen), Qt::Key(key)); }),
+                 0);
+        QCOMPARE(h.app.MenuSel, code);
+        // Only the pressed menu button stays enabled while the command runs.
+        const int index = key == Qt::Key_F2 ? 0 : 1;
+        QVERIFY(screen.window()->menuButton(index)->isEnabled());
+        QVERIFY(!screen.window()->menuButton(4)->isEnabled());
+    }
+
+    // F12 asks the exit question; "いいえ" keeps the program running, "はい" exits.
+    void exitQuestion() {
+        Home h;
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        QString firstText;
+        QCOMPARE(runPeriod(h, screen, screens, [&] {
+                     {
+                         ModalAnswer no(Qt::Key_Escape);
+                         QTest::keyClick(keyTarget(screen), Qt::Key_F12);
+                         firstText = no.text;
+                     }
+                     QVERIFY(screen.window()->MenuSel == 0);
+                     ModalAnswer yes(Qt::Key_Return);
+                     QTest::keyClick(keyTarget(screen), Qt::Key_F12);
+                 }),
+                 0);
+        QVERIFY2(firstText.contains(QStringLiteral("家計簿プログラムを終了します。")), qPrintable(firstText));
+        QCOMPARE(h.app.MenuSel, int(kCmdExit));
+    }
+
+    // F4 opens the registration list; cancelling it keeps editing, choosing gives the code.
+    void registrationListFromF4() {
+        Home h;
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        QCOMPARE(runPeriod(h, screen, screens, [&] {
+                     {
+                         ModalAnswer cancel(Qt::Key_Escape);
+                         QTest::keyClick(keyTarget(screen), Qt::Key_F4);
+                     }
+                     QVERIFY(screen.window()->MenuSel == 0);
+                     // The entry in progress was ended and the grid has the focus again.
+                     QCOMPARE(screen.window()->focusWidget(), static_cast<QWidget*>(screen.window()->grid()));
+                     ModalAnswer choose(Qt::Key_Return);
+                     QTest::keyClick(keyTarget(screen), Qt::Key_F4);
+                 }),
+                 0);
+        QCOMPARE(h.app.MenuSel, int(kCmdNameRegistration));
     }
 };
 
