@@ -2,7 +2,7 @@
 // past 500 slots; the newest three months hold 500 lines each): the start-up scan and newest
 // block, saving the newest block, and saving a block 49 years back that carries its balance
 // through every later line.
-#include "app/Dialogs.h"
+#include "app/ConsoleDialogs.h"
 #include "ledger/FileBatch.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
@@ -19,58 +19,6 @@ namespace {
 
 using namespace mrt;
 
-// Answers nothing and shows nothing; a benchmark that meets a message has failed anyway.
-class QuietDialogs : public Dialogs {
-public:
-    void MsgOK(const std::string& msg, const std::string& ttl, int, int) override {
-        std::fprintf(stderr, "%s: %s\n", ttl.c_str(), msg.c_str());
-        failed = true;
-    }
-    int MsgYesNo(const std::string&, const std::string&) override { return 1; }
-    int MsgYesNo2(const std::string&, const std::string&, int) override { return 1; }
-    int MsgYesNoBtn(const std::string&, const std::string&) override { return 1; }
-    int MsgKel(const std::vector<std::string>& s, const std::string&, const std::string&, int, int) override {
-        return static_cast<int>(s.size());
-    }
-    int MsgKel2(const std::vector<std::string>& s, const std::string&, const std::string&, int, int, int) override {
-        return static_cast<int>(s.size());
-    }
-    int MsgKelBtn(const std::vector<int>& b, const std::string&, const std::string&, int, int) override {
-        return static_cast<int>(b.size());
-    }
-    int InputKel(std::string&, const std::string&, const std::string&, int, int, const std::string&) override {
-        return -1;
-    }
-    int ListKel(const std::vector<std::string>&, int, const std::string&, const std::string&, int, int) override {
-        return -1;
-    }
-    int ListKelBtn(const std::vector<std::string>&, int, const std::string&, const std::string&, int, int) override {
-        return -1;
-    }
-    void MsgOn(const std::string&, const std::string&) override {}
-    void MsgOff() override {}
-    int DateInYMD(const std::string&, const std::string&, std::string&) override { return -1; }
-    int DateInYM(const std::string&, const std::string&, std::string&) override { return -1; }
-    int SubMenu(const std::string&, int&, const std::vector<std::string>&) override { return -1; }
-    int SubMenuH(const std::string&, int&, const std::vector<std::string>&, int) override { return -1; }
-    int GetDirName(const std::string&, const std::string&, std::string&) override { return -1; }
-    int GetFileName(const std::string&, const std::string&, const std::string&, int, std::string&,
-                    std::vector<std::string>&) override {
-        return -1;
-    }
-    MsgResult MsgBox(const std::string& msg, const std::string& ttl, MsgIcon, MsgButtons) override {
-        std::fprintf(stderr, "%s: %s\n", ttl.c_str(), msg.c_str());
-        failed = true;
-        return MsgResult::Cancel;
-    }
-    void Beep() override {}
-    void WaitSeconds(double) override {}
-    void ShowHelpContents(HelpFile) override {}
-    void ShowHelpTopic(HelpFile, int) override {}
-    void CloseAllHelp() override {}
-
-    bool failed = false;
-};
 
 constexpr int kFirstYear = 2000;
 constexpr int kLastYear = 2049;
@@ -83,7 +31,7 @@ const std::string& ledgerFolder() {
         std::atexit([] { std::filesystem::remove_all(ledgerFolder()); });
         LedgerIndex idx;
         idx.SetDataFolder(dir);
-        QuietDialogs dlg;
+        ConsoleDialogs dlg;
         std::string filler(kIoRecordSize, '\0'), end(kIoRecordSize, '\0');
         EncodeIoRecord(FillerRecord(), filler.data());
         EncodeIoRecord(RegionEndRecord(), end.data());
@@ -131,7 +79,7 @@ const std::string& ledgerFolder() {
     return folder;
 }
 
-LedgerState openLedger(QuietDialogs& dlg) {
+LedgerState openLedger(ConsoleDialogs& dlg) {
     LedgerState st;
     st.index.SetDataFolder(ledgerFolder());
     st.BlockMonthsInUse = 3;
@@ -142,7 +90,7 @@ LedgerState openLedger(QuietDialogs& dlg) {
 
 void BM_ScanAndLoadStartBlock(benchmark::State& state) {
     ledgerFolder();
-    QuietDialogs dlg;
+    ConsoleDialogs dlg;
     for (auto _ : state) {
         LedgerState st = openLedger(dlg);
         benchmark::DoNotOptimize(st.block.data());
@@ -152,7 +100,7 @@ void BM_ScanAndLoadStartBlock(benchmark::State& state) {
 BENCHMARK(BM_ScanAndLoadStartBlock)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SaveNewestBlock(benchmark::State& state) {
-    QuietDialogs dlg;
+    ConsoleDialogs dlg;
     LedgerState st = openLedger(dlg);
     int32_t delta = 1;
     for (auto _ : state) {
@@ -167,7 +115,7 @@ void BM_SaveNewestBlock(benchmark::State& state) {
 BENCHMARK(BM_SaveNewestBlock)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SaveBlock49YearsBack(benchmark::State& state) {
-    QuietDialogs dlg;
+    ConsoleDialogs dlg;
     LedgerState st = openLedger(dlg);
     st.index.BlockStartYear = kFirstYear;
     st.index.BlockStartMonth = 2;
@@ -188,7 +136,7 @@ BENCHMARK(BM_SaveBlock49YearsBack)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 // Where a save's time goes: reading a year file, and staging plus committing it.
 void BM_ReadYearFile(benchmark::State& state) {
-    QuietDialogs dlg;
+    ConsoleDialogs dlg;
     LedgerIndex idx;
     idx.SetDataFolder(ledgerFolder());
     YearFile f;
@@ -197,7 +145,7 @@ void BM_ReadYearFile(benchmark::State& state) {
 BENCHMARK(BM_ReadYearFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_StageAndCommitOneYearFile(benchmark::State& state) {
-    QuietDialogs dlg;
+    ConsoleDialogs dlg;
     LedgerIndex idx;
     idx.SetDataFolder(ledgerFolder());
     YearFile f;

@@ -1,6 +1,6 @@
 // Totals of one week over a 50-year ledger of about 15 lines a day, and budget files of a full
 // year with 70 items.
-#include "app/Dialogs.h"
+#include "app/ConsoleDialogs.h"
 #include "budget/Budget.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerSave.h"
@@ -20,53 +20,6 @@ namespace {
 
 using namespace mrt;
 
-// Answers every question with its cancel value and reports messages on stderr.
-class QuietDialogs : public Dialogs {
-public:
-    void MsgOK(const std::string& msg, const std::string&, int, int) override { report(msg); }
-    int MsgYesNo(const std::string&, const std::string&) override { return 1; }
-    int MsgYesNo2(const std::string&, const std::string&, int) override { return 1; }
-    int MsgYesNoBtn(const std::string&, const std::string&) override { return 1; }
-    int MsgKel(const std::vector<std::string>&, const std::string&, const std::string&, int, int) override {
-        return -1;
-    }
-    int MsgKel2(const std::vector<std::string>&, const std::string&, const std::string&, int, int, int) override {
-        return -1;
-    }
-    int MsgKelBtn(const std::vector<int>&, const std::string&, const std::string&, int, int) override { return -1; }
-    int InputKel(std::string&, const std::string&, const std::string&, int, int, const std::string&) override {
-        return -1;
-    }
-    int ListKel(const std::vector<std::string>&, int, const std::string&, const std::string&, int, int) override {
-        return -1;
-    }
-    int ListKelBtn(const std::vector<std::string>&, int, const std::string&, const std::string&, int, int) override {
-        return -1;
-    }
-    void MsgOn(const std::string&, const std::string&) override {}
-    void MsgOff() override {}
-    int DateInYMD(const std::string&, const std::string&, std::string&) override { return -1; }
-    int DateInYM(const std::string&, const std::string&, std::string&) override { return -1; }
-    int SubMenu(const std::string&, int&, const std::vector<std::string>&) override { return -1; }
-    int SubMenuH(const std::string&, int&, const std::vector<std::string>&, int) override { return -1; }
-    int GetDirName(const std::string&, const std::string&, std::string&) override { return -1; }
-    int GetFileName(const std::string&, const std::string&, const std::string&, int, std::string&,
-                    std::vector<std::string>&) override {
-        return -1;
-    }
-    MsgResult MsgBox(const std::string& msg, const std::string&, MsgIcon, MsgButtons) override {
-        report(msg);
-        return MsgResult::Cancel;
-    }
-    void Beep() override {}
-    void WaitSeconds(double) override {}
-    void ShowHelpContents(HelpFile) override {}
-    void ShowHelpTopic(HelpFile, int) override {}
-    void CloseAllHelp() override {}
-
-private:
-    static void report(const std::string& msg) { std::fprintf(stderr, "message: %s\n", msg.c_str()); }
-};
 
 constexpr int kFirstYear = 1980;
 constexpr int kYears = 50;
@@ -84,7 +37,7 @@ struct Lcg {
 // The generated household: names, ledger files and a totals session. Built once per run.
 struct Household {
     std::string home;
-    QuietDialogs dlg;
+    ConsoleDialogs dlg;
     NameTables names;
     LedgerState ledger;
     IniRecord settings;
@@ -183,7 +136,7 @@ struct BudgetYear {
     std::string home;
     NameTables names;
     BgtRecord rec;
-    QuietDialogs dlg;
+    ConsoleDialogs dlg;
     BudgetPlace place;
     BudgetYear() {
         home = (std::filesystem::temp_directory_path() / "mrtkel-bench-budget").string();

@@ -8,6 +8,7 @@
 #include "ledger/LedgerSave.h"
 #include "util/DateText.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
@@ -187,11 +188,21 @@ int ChangeStartDate(LedgerState& state, Dialogs& dlg, StartLine* start) {
 
     const int oldFirstYear = cur.FirstYear;
     moveStartInIndex(work.index, y, m, d, hasEntries);
-    // Without entries the line may move past the months it was loaded from; the block's range
-    // then reaches its new month, which the index already counts.
     LedgerIndex& wi = work.index;
-    if (MonthsFromTo(wi.BlockStartYear, wi.BlockStartMonth, y, m) > wi.BlockSpan)
+    if (!hasEntries && y != oldFirstYear) {
+        // The line alone moves to another year: the block becomes its new month, saved into that
+        // month as into an empty one (the save counts the line itself).
+        wi.BlockStartYear = y;
+        wi.BlockStartMonth = m;
+        wi.BlockSpan = 1;
+        wi.Inf(wi.YearIndex(y), m).LineCount = 0;
+        SumYearLines(wi, wi.YearIndex(y));
+        wi.TotalLines = wi.YearLines[wi.YearIndex(y) - 1];
+    } else if (MonthsFromTo(wi.BlockStartYear, wi.BlockStartMonth, y, m) > wi.BlockSpan) {
+        // Without entries the line may move past the months it was loaded from; the block's range
+        // then reaches its new month, which the index already counts.
         wi.BlockSpan = MonthsFromTo(wi.BlockStartYear, wi.BlockStartMonth, y, m);
+    }
 
     // A year file left from an earlier start before the ledger is no part of it; removing it
     // lets the save set the new first year up from scratch.
@@ -207,6 +218,14 @@ int ChangeStartDate(LedgerState& state, Dialogs& dlg, StartLine* start) {
     for (int year = oldFirstYear; year < y; ++year) {
         if (!removeIfPresent(InfFileName(cur, year - oldFirstYear + 1))) return fail(state, dlg);
         if (!removeIfPresent(IoFileName(cur, year))) return fail(state, dlg);
+    }
+    // A ledger of the initial-balance line alone ends in the line's new year: the years it left
+    // after that hold nothing any more, and a stale information file there would count the line.
+    if (!hasEntries) {
+        for (int year = std::max(y + 1, oldFirstYear); year <= cur.LastYear; ++year) {
+            if (!removeIfPresent(InfFileName(cur, year - oldFirstYear + 1))) return fail(state, dlg);
+            if (!removeIfPresent(IoFileName(cur, year))) return fail(state, dlg);
+        }
     }
 
     state.index = work.index;

@@ -11,47 +11,45 @@
 namespace mrt {
 namespace {
 
-// Field layout of the 450-byte record: offset, width.
-constexpr int kOffReserved0 = 0, kWidReserved0 = 30;
-constexpr int kOffKeyInputMode = 30, kOffMainWindowState = 32, kOffTotalsWindowState = 34;
-constexpr int kOffReserved1 = 36, kWidReserved1 = 100;
-constexpr int kOffBlockMonths = 136, kOffMaxBlockLines = 138, kOffDisplayRows = 140, kOffClosingDay = 142;
-constexpr int kOffReserved2 = 144, kWidReserved2 = 98;
-constexpr int kOffLedgerPrintTitle = 242, kOffTotalsPrintTitle = 272, kOffPrintUserName = 302, kWidTitle = 30;
-constexpr int kOffLedgerPaperSize = 332, kOffLedgerPrintColumn = 334, kOffLedgerPrintLine = 336;
-constexpr int kOffTotalsPaperSize = 338, kOffTotalsPrintColumn = 340, kOffTotalsPrintLine = 342;
-constexpr int kOffReserved3 = 344, kWidReserved3 = 100;
-constexpr int kOffTwoColumnItemBox = 444, kOffTaxRate = 446, kOffReservedInt = 448;
+// Field layout of the 450-byte record, in file order: offset, width and the member it holds.
+// Integers are 16-bit little-endian; texts blank-padded CP932; reserved fields raw bytes.
+enum class FieldKind { Int, Text, Raw };
+struct Field {
+    int offset;
+    int width;
+    FieldKind kind;
+    int16_t IniRecord::*number;
+    std::string IniRecord::*text;
+};
+constexpr Field intField(int off, int16_t IniRecord::*m) { return {off, 2, FieldKind::Int, m, nullptr}; }
+constexpr Field textField(int off, std::string IniRecord::*m) { return {off, 30, FieldKind::Text, nullptr, m}; }
+constexpr Field rawField(int off, int w, std::string IniRecord::*m) { return {off, w, FieldKind::Raw, nullptr, m}; }
 
-void putInt(std::string& b, int off, int16_t v) {
-    auto u = static_cast<uint16_t>(v);
-    b[off] = static_cast<char>(u & 0xFF);
-    b[off + 1] = static_cast<char>(u >> 8);
-}
-
-void putRaw(std::string& b, int off, int width, const std::string& raw) {
-    std::string r = raw;
-    r.resize(width, ' ');
-    b.replace(off, width, r);
-}
-
-void putText(std::string& b, int off, int width, const std::string& utf8) { EncodeField(utf8, width, &b[off]); }
-
-// Readers leave the field as it is when the buffer ends before it.
-void getInt(const std::string& b, int off, int16_t& v) {
-    if (static_cast<int>(b.size()) < off + 2) return;
-    v = static_cast<int16_t>(static_cast<uint8_t>(b[off]) | (static_cast<uint8_t>(b[off + 1]) << 8));
-}
-
-void getRaw(const std::string& b, int off, int width, std::string& raw) {
-    if (static_cast<int>(b.size()) < off + width) return;
-    raw = b.substr(off, width);
-}
-
-void getText(const std::string& b, int off, int width, std::string& utf8) {
-    if (static_cast<int>(b.size()) < off + width) return;
-    utf8 = TrimRight(DecodeField(b.data() + off, width));
-}
+const Field kLayout[] = {
+    rawField(0, 30, &IniRecord::reserved0),
+    intField(30, &IniRecord::KeyInputMode),
+    intField(32, &IniRecord::MainWindowState),
+    intField(34, &IniRecord::TotalsWindowState),
+    rawField(36, 100, &IniRecord::reserved1),
+    intField(136, &IniRecord::BlockMonths),
+    intField(138, &IniRecord::MaxBlockLines),
+    intField(140, &IniRecord::DisplayRows),
+    intField(142, &IniRecord::ClosingDay),
+    rawField(144, 98, &IniRecord::reserved2),
+    textField(242, &IniRecord::LedgerPrintTitle),
+    textField(272, &IniRecord::TotalsPrintTitle),
+    textField(302, &IniRecord::PrintUserName),
+    intField(332, &IniRecord::LedgerPaperSize),
+    intField(334, &IniRecord::LedgerPrintColumn),
+    intField(336, &IniRecord::LedgerPrintLine),
+    intField(338, &IniRecord::TotalsPaperSize),
+    intField(340, &IniRecord::TotalsPrintColumn),
+    intField(342, &IniRecord::TotalsPrintLine),
+    rawField(344, 100, &IniRecord::reserved3),
+    intField(444, &IniRecord::TwoColumnItemBox),
+    intField(446, &IniRecord::TaxRate),
+    intField(448, &IniRecord::reservedInt),
+};
 
 } // namespace
 
@@ -76,56 +74,39 @@ void SettingsDefaults(IniRecord& r) {
 
 std::string EncodeIniRecord(const IniRecord& r) {
     std::string b(kIniRecordSize, ' ');
-    putRaw(b, kOffReserved0, kWidReserved0, r.reserved0);
-    putInt(b, kOffKeyInputMode, r.KeyInputMode);
-    putInt(b, kOffMainWindowState, r.MainWindowState);
-    putInt(b, kOffTotalsWindowState, r.TotalsWindowState);
-    putRaw(b, kOffReserved1, kWidReserved1, r.reserved1);
-    putInt(b, kOffBlockMonths, r.BlockMonths);
-    putInt(b, kOffMaxBlockLines, r.MaxBlockLines);
-    putInt(b, kOffDisplayRows, r.DisplayRows);
-    putInt(b, kOffClosingDay, r.ClosingDay);
-    putRaw(b, kOffReserved2, kWidReserved2, r.reserved2);
-    putText(b, kOffLedgerPrintTitle, kWidTitle, r.LedgerPrintTitle);
-    putText(b, kOffTotalsPrintTitle, kWidTitle, r.TotalsPrintTitle);
-    putText(b, kOffPrintUserName, kWidTitle, r.PrintUserName);
-    putInt(b, kOffLedgerPaperSize, r.LedgerPaperSize);
-    putInt(b, kOffLedgerPrintColumn, r.LedgerPrintColumn);
-    putInt(b, kOffLedgerPrintLine, r.LedgerPrintLine);
-    putInt(b, kOffTotalsPaperSize, r.TotalsPaperSize);
-    putInt(b, kOffTotalsPrintColumn, r.TotalsPrintColumn);
-    putInt(b, kOffTotalsPrintLine, r.TotalsPrintLine);
-    putRaw(b, kOffReserved3, kWidReserved3, r.reserved3);
-    putInt(b, kOffTwoColumnItemBox, r.TwoColumnItemBox);
-    putInt(b, kOffTaxRate, r.TaxRate);
-    putInt(b, kOffReservedInt, r.reservedInt);
+    for (const Field& f : kLayout) {
+        switch (f.kind) {
+        case FieldKind::Int: {
+            auto u = static_cast<uint16_t>(r.*f.number);
+            b[f.offset] = static_cast<char>(u & 0xFF);
+            b[f.offset + 1] = static_cast<char>(u >> 8);
+            break;
+        }
+        case FieldKind::Text: EncodeField(r.*f.text, f.width, &b[f.offset]); break;
+        case FieldKind::Raw: {
+            std::string raw = r.*f.text;
+            raw.resize(f.width, ' ');
+            b.replace(f.offset, f.width, raw);
+            break;
+        }
+        }
+    }
     return b;
 }
 
 void DecodeIniRecord(const std::string& b, IniRecord& r) {
-    getRaw(b, kOffReserved0, kWidReserved0, r.reserved0);
-    getInt(b, kOffKeyInputMode, r.KeyInputMode);
-    getInt(b, kOffMainWindowState, r.MainWindowState);
-    getInt(b, kOffTotalsWindowState, r.TotalsWindowState);
-    getRaw(b, kOffReserved1, kWidReserved1, r.reserved1);
-    getInt(b, kOffBlockMonths, r.BlockMonths);
-    getInt(b, kOffMaxBlockLines, r.MaxBlockLines);
-    getInt(b, kOffDisplayRows, r.DisplayRows);
-    getInt(b, kOffClosingDay, r.ClosingDay);
-    getRaw(b, kOffReserved2, kWidReserved2, r.reserved2);
-    getText(b, kOffLedgerPrintTitle, kWidTitle, r.LedgerPrintTitle);
-    getText(b, kOffTotalsPrintTitle, kWidTitle, r.TotalsPrintTitle);
-    getText(b, kOffPrintUserName, kWidTitle, r.PrintUserName);
-    getInt(b, kOffLedgerPaperSize, r.LedgerPaperSize);
-    getInt(b, kOffLedgerPrintColumn, r.LedgerPrintColumn);
-    getInt(b, kOffLedgerPrintLine, r.LedgerPrintLine);
-    getInt(b, kOffTotalsPaperSize, r.TotalsPaperSize);
-    getInt(b, kOffTotalsPrintColumn, r.TotalsPrintColumn);
-    getInt(b, kOffTotalsPrintLine, r.TotalsPrintLine);
-    getRaw(b, kOffReserved3, kWidReserved3, r.reserved3);
-    getInt(b, kOffTwoColumnItemBox, r.TwoColumnItemBox);
-    getInt(b, kOffTaxRate, r.TaxRate);
-    getInt(b, kOffReservedInt, r.reservedInt);
+    for (const Field& f : kLayout) {
+        // A field the buffer does not reach keeps its current value.
+        if (static_cast<int>(b.size()) < f.offset + f.width) continue;
+        switch (f.kind) {
+        case FieldKind::Int:
+            r.*f.number = static_cast<int16_t>(static_cast<uint8_t>(b[f.offset]) |
+                                               (static_cast<uint8_t>(b[f.offset + 1]) << 8));
+            break;
+        case FieldKind::Text: r.*f.text = TrimRight(DecodeField(b.data() + f.offset, f.width)); break;
+        case FieldKind::Raw: r.*f.text = b.substr(f.offset, f.width); break;
+        }
+    }
 }
 
 int ReadSettings(const std::string& path, IniRecord& rec) {

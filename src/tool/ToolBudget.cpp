@@ -2,6 +2,7 @@
 #include "budget/Budget.h"
 #include "names/NameTables.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolText.h"
 #include "util/Cp932.h"
 
 #include <cstdlib>
@@ -9,27 +10,6 @@
 
 namespace mrt {
 namespace {
-
-std::string csvField(const std::string& s) {
-    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-    std::string q = "\"";
-    for (char c : s) {
-        if (c == '"') q += '"';
-        q += c;
-    }
-    return q + "\"";
-}
-
-// Text padded with blanks to `width` columns, a double-width character counting two.
-std::string padded(const std::string& s, int width) {
-    int w = AnsiByteLength(s);
-    return w >= width ? s : s + std::string(width - w, ' ');
-}
-
-std::string rightAligned(const std::string& s, int width) {
-    int w = AnsiByteLength(s);
-    return w >= width ? s : std::string(width - w, ' ') + s;
-}
 
 // budget --year Y [--csv]. Reads the item table and the year's budget (the previous December's,
 // or none, when the year has no file) without changing any file. Exit 0; 1 when the item table

@@ -4,6 +4,7 @@
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerCheck.h"
+#include "tool/ToolText.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
 
@@ -24,22 +25,6 @@ bool ParseToolDate(const std::string& text, int& year, int& month, int& day) {
 }
 
 namespace {
-
-std::string csvField(const std::string& s) {
-    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-    std::string q = "\"";
-    for (char c : s) {
-        if (c == '"') q += '"';
-        q += c;
-    }
-    return q + "\"";
-}
-
-// Text padded with blanks to `width` columns, a double-width character counting two.
-std::string padded(const std::string& s, int width) {
-    int w = AnsiByteLength(s);
-    return w >= width ? s : s + std::string(width - w, ' ');
-}
 
 std::string isoDate(const IoRecord& r) { return FormatDate(r.Year, r.Month, r.Day, "-"); }
 

@@ -1,6 +1,6 @@
 // mrtkel-tool: the command-line companion of the desktop program, on the same core.
 #include "tool/ToolCommands.h"
-#include "tool/ToolDialogs.h"
+#include "app/ConsoleDialogs.h"
 #include "util/DataLock.h"
 #include "util/Home.h"
 #include "util/Paths.h"
@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
     ctx.dataFolder = mrt::DataFolder(ctx.home);
     if (mrt::ReadSettings(mrt::ResolveCase(ctx.dataFolder, mrt::kSettingsFileName), ctx.settings) != 0)
         mrt::SettingsDefaults(ctx.settings);
-    mrt::ToolDialogs dialogs;
+    mrt::ConsoleDialogs dialogs;
     ctx.dialogs = &dialogs;
     ctx.args = rest;
     return cmd->fn(ctx);

@@ -1,6 +1,7 @@
 // mrtkel-tool names: lists the registered items and each item's breakdown and shop names.
 #include "names/NameTables.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolText.h"
 #include "util/Cp932.h"
 
 #include <iostream>
@@ -9,26 +10,11 @@ namespace mrt {
 namespace {
 
 // A CSV field, quoted when it holds a comma, a quotation mark or a line break.
-std::string csvField(const std::string& s) {
-    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-    std::string q = "\"";
-    for (char c : s) {
-        if (c == '"') q += '"';
-        q += c;
-    }
-    return q + "\"";
-}
-
 void csvRow(const char* table, int key, int position, const std::string& name) {
     std::cout << table << ',' << key << ',' << position << ',' << csvField(TrimRight(name)) << "\n";
 }
 
 // Text padded with blanks to `width` columns, counting a double-width character as two.
-std::string padded(const std::string& s, int width) {
-    int w = AnsiByteLength(s);
-    return w >= width ? s : s + std::string(width - w, ' ');
-}
-
 void writeCsv(const NameTables& t) {
     std::cout << "table,key,position,name\n";
     static const char* kKindNames[2] = {"income", "expense"};

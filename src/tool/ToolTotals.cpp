@@ -1,6 +1,7 @@
 // mrtkel-tool totals: the totals table of one week and its closing period, as the window shows it.
 #include "names/NameTables.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolText.h"
 #include "tool/ToolLedger.h"
 #include "totals/Totals.h"
 #include "util/Cp932.h"
@@ -12,26 +13,6 @@
 
 namespace mrt {
 namespace {
-
-std::string csvField(const std::string& s) {
-    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-    std::string q = "\"";
-    for (char c : s) {
-        if (c == '"') q += '"';
-        q += c;
-    }
-    return q + "\"";
-}
-
-std::string padded(const std::string& s, int width) {
-    int w = AnsiByteLength(s);
-    return w >= width ? s : s + std::string(width - w, ' ');
-}
-
-std::string rightAligned(const std::string& s, int width) {
-    int w = AnsiByteLength(s);
-    return w >= width ? s : std::string(width - w, ' ') + s;
-}
 
 // "#,0": thousands separators, 0 shown as "0".
 std::string grouped(int64_t v) {

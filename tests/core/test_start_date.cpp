@@ -404,6 +404,10 @@ TEST(ChangeStartDate, LedgerWithTheInitialLineOnly) {
     EXPECT_EQ(l.st.index.LastYear, 2004);
     EXPECT_EQ(l.st.index.YearCount, 1);
     EXPECT_TRUE(l.has("Io2004.usr"));
+    // The year the line left holds nothing: no information file there may still count it.
+    EXPECT_FALSE(l.has("Inf2005.usr"));
+    EXPECT_FALSE(l.has("Io2005.usr"));
+    EXPECT_EQ(l.st.index.TotalLines, 1);
 }
 
 TEST(ChangeStartDate, AFailedSaveLeavesTheFilesAndEndsWithMinusOne) {

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -70,20 +71,26 @@ struct Home {
     static void MakeFoldersForTest(const std::string& p) { QDir().mkpath(QString::fromStdString(p)); }
 };
 
-// Answers the next modal window with a key press as soon as it shows; records its caption.
+// Answers modal windows with a key press while it lives: whenever a modal window is showing, the
+// key goes to its focused control (again after a while, should the window not have taken it).
+// Records the caption and texts of the first window answered.
 class ModalAnswer : public QObject {
 public:
     ModalAnswer(Qt::Key key) : m_key(key) {
         connect(&m_timer, &QTimer::timeout, this, [this] {
             QWidget* m = QApplication::activeModalWidget();
             if (!m || !m->isVisible()) return;
-            caption = m->windowTitle();
-            for (QLabel* l : m->findChildren<QLabel*>()) text += l->text();
-            m_timer.stop();
-            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m, m_key);
+            if (m_sent.isValid() && m_sent.elapsed() < 200) return;
+            if (!answered) {
+                caption = m->windowTitle();
+                for (QLabel* l : m->findChildren<QLabel*>()) text += l->text();
+            }
+            QWidget* target = m->focusWidget() ? m->focusWidget() : m;
+            m_sent.start();
             answered = true;
+            QTest::keyClick(target, m_key);
         });
-        m_timer.start(5);
+        m_timer.start(10);
     }
     bool answered = false;
     QString caption, text;
@@ -91,6 +98,7 @@ public:
 private:
     Qt::Key m_key;
     QTimer m_timer;
+    QElapsedTimer m_sent;
 };
 
 // Where a key typed by the user lands: the focused widget, else the active window.

@@ -4,6 +4,7 @@
 #include "util/Home.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextBrowser>
 #include <QUrl>
@@ -39,6 +40,9 @@ bool HelpWindow::ShowPage(HelpFile file, int topic) {
         m_browser->setHtml(QString::fromUtf8("<p>この説明のページ（%1）が見つかりません。</p>").arg(sub + u'/' + name));
         return false;
     }
+    // Every page shares one style sheet, applied to the document before the page loads.
+    QFile css(HelpAccess::HelpFolder() + QStringLiteral("/help.css"));
+    if (css.open(QIODevice::ReadOnly)) m_browser->document()->setDefaultStyleSheet(QString::fromUtf8(css.readAll()));
     m_browser->setSource(QUrl::fromLocalFile(path));
     return true;
 }

@@ -3,9 +3,10 @@
 
 namespace mrt {
 
-// Dialogs for the command line: messages go to stderr, every question gets its cancel or "no"
-// answer, so a tool command never changes data behind a question it could not ask.
-class ToolDialogs : public Dialogs {
+// Dialogs without a screen (the command-line tool, benchmarks): messages go to stderr, every
+// question gets its cancel or "no" answer, so nothing changes data behind a question it could not
+// ask. messagesShown counts the messages, so a caller can tell that one appeared.
+class ConsoleDialogs : public Dialogs {
 public:
     void MsgOK(const std::string& msg, const std::string& ttl, int x = 0, int y = 0) override;
     int MsgYesNo(const std::string& msg, const std::string& ttl) override;
@@ -38,6 +39,11 @@ public:
     void ShowHelpContents(HelpFile) override {}
     void ShowHelpTopic(HelpFile, int) override {}
     void CloseAllHelp() override {}
+
+    int messagesShown = 0;
+
+private:
+    void say(const std::string& ttl, const std::string& msg);
 };
 
 } // namespace mrt
