@@ -1,6 +1,7 @@
 // mrtkel-tool settings: the Name=value listing, and which home folder the tool reads.
 #include "settings/IniRecord.h"
 #include "support/TempDir.h"
+#include "util/DataLock.h"
 
 #include <gtest/gtest.h>
 
@@ -93,4 +94,26 @@ TEST(ToolSettings, HomeOptionThenMrtkelHomeThenXdgDataHome) {
         taxLine(runTool("-C '" + root.path() + "' -u MRTKEL_HOME XDG_DATA_HOME=xdg HOME='" + (root / "user") + "'",
                         "settings", status)),
         "TaxRate=14");
+}
+
+// One program per data folder: a second holder is refused, a writing tool command too, and the
+// lock is free again once its holder lets go (as when a program ends or is killed).
+TEST(DataLock, OneHolderPerHomeFolderAndWritingToolCommandsRespectIt) {
+    mrt::test::TempDir home;
+    mrt::DataLock first;
+    ASSERT_TRUE(first.Acquire(home.path()));
+    mrt::DataLock second;
+    EXPECT_FALSE(second.Acquire(home.path()));
+
+    int status = 0;
+    runTool("", "--home '" + home.path() + "' init --start 2004-04-01 --balance 100", status);
+    EXPECT_NE(status, 0);
+    EXPECT_FALSE(std::filesystem::exists(home / "Data1/Io2004.usr"));
+
+    first.Release();
+    EXPECT_TRUE(second.Acquire(home.path()));
+    second.Release();
+    runTool("", "--home '" + home.path() + "' init --start 2004-04-01 --balance 100", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(std::filesystem::exists(home / "Data1/Io2004.usr"));
 }
