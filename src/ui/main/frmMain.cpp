@@ -247,8 +247,16 @@ void frmMain::FormSet(int flag) {
         m_picGrid->resize(gridSize);
         m_picICON->resize(m_picMENU->height(), m_picMENU->height());
     }
-    const int winW = std::max(width(), gridW + px(1200));
-    const int left = (winW - gridW) / 2;
+    // Each date label is as wide as the longest text it shows; the three pairs start at the grid's
+    // left edge, and the window is widened when they need more than the grid's width.
+    const QFontMetrics dm(m_lblRegDate->font());
+    const int capW = QFontMetrics(m_lblRegDateT->font()).horizontalAdvance(m_lblRegDateT->text()) + 8, gap = 8;
+    const int valW = dm.horizontalAdvance(QStringLiteral("2026年12月31日～2026年12月31日")) + 6;
+    const int todayW = dm.horizontalAdvance(QStringLiteral("2026年 12月 31日")) + 6;
+    const int labelsW = 3 * (capW + 4) + 2 * valW + todayW + 2 * gap;
+    const int normalW = std::max(gridW + px(1200), labelsW + px(600));
+    const int winW = std::max(width(), normalW);
+    const int left = (winW - std::max(gridW, labelsW)) / 2;
     // Top band: help strip on the left, tool buttons right-aligned with the grid and bottom-aligned
     // with the help strip (the taller of the two decides where the band starts).
     const int bandH = std::max(m_picHelpFrame->height(), m_picTool->height());
@@ -268,9 +276,6 @@ void frmMain::FormSet(int flag) {
     y += m_picMENU->height() + px(100);
     // Date labels under the bands.
     const int labH = 18;
-    const int capW = 70, gap = 8;
-    const int valW = std::max(120, (gridW - 3 * (capW + 4) - 2 * gap) * 37 / 100);
-    const int todayW = std::max(110, gridW - 3 * (capW + 4) - 2 * gap - 2 * valW);
     int x = left;
     for (auto [cap, val, w] : {std::tuple{m_lblRegDateT, m_lblRegDate, valW}, std::tuple{m_lblDspDateT, m_lblDspDate, valW},
                                std::tuple{m_lblDateT, m_lblDate, todayW}}) {
@@ -281,7 +286,7 @@ void frmMain::FormSet(int flag) {
     y += labH + px(250) / 2;
     if (flag == 0 && !isMaximized()) {
         const int winH = y + menuBar()->sizeHint().height();
-        resize(gridW + px(1200), winH);
+        resize(normalW, winH);
         if (QScreen* s = screen()) {
             QRect a = s->availableGeometry();
             move(a.x() + (a.width() - frameGeometry().width()) / 2,
