@@ -3,6 +3,8 @@
 #include "app/AppState.h"
 #include "app/LedgerEditor.h"
 #include "app/Startup.h"
+#include "ledger/LedgerBalance.h"
+#include "ledger/LedgerBlock.h"
 #include "ledger/LedgerSave.h"
 #include "names/NameTables.h"
 #include "ui/dialogs/Fonts.h"
@@ -42,7 +44,7 @@ struct Home {
     AppState app;
     QtDialogs dlg;
 
-    Home() : dlg(nullptr, &app.settings) {
+    explicit Home(const std::vector<IoRecord>& entries = {}) : dlg(nullptr, &app.settings) {
         app.home = dir.path().toStdString();
         NameTables t;
         AddName(t, kItemTable, kIncomeKind, "給与");
@@ -65,6 +67,8 @@ struct Home {
         first.ItemName = kInitialBalanceItem;
         first.Balance = 50000;
         st.block = {first};
+        for (const IoRecord& e : entries) st.block.push_back(e);
+        RecomputeBalances(st.block, 1);
         st.LedgerModified = true;
         SaveLedgerBlock(st, dlg);
     }
@@ -76,19 +80,26 @@ struct Home {
 // Records the caption and texts of the first window answered.
 class ModalAnswer : public QObject {
 public:
-    ModalAnswer(Qt::Key key) : m_key(key) {
+    ModalAnswer(Qt::Key key) : ModalAnswer(QList<Qt::Key>{key}) {}
+    ModalAnswer(QList<Qt::Key> keys) : m_keys(std::move(keys)) {
         connect(&m_timer, &QTimer::timeout, this, [this] {
             QWidget* m = QApplication::activeModalWidget();
-            if (!m || !m->isVisible()) return;
+            if (!m || !m->isVisible()) {
+                m_seen.invalidate();
+                return;
+            }
+            // Give the window a moment to put its focus where it wants it.
+            if (!m_seen.isValid()) m_seen.start();
+            if (m_seen.elapsed() < 50) return;
             if (m_sent.isValid() && m_sent.elapsed() < 200) return;
             if (!answered) {
                 caption = m->windowTitle();
                 for (QLabel* l : m->findChildren<QLabel*>()) text += l->text();
             }
-            QWidget* target = m->focusWidget() ? m->focusWidget() : m;
             m_sent.start();
             answered = true;
-            QTest::keyClick(target, m_key);
+            // Each key goes where the focus is by then (an arrow key moves it).
+            for (Qt::Key k : m_keys) QTest::keyClick(m->focusWidget() ? m->focusWidget() : m, k);
         });
         m_timer.start(10);
     }
@@ -96,9 +107,10 @@ public:
     QString caption, text;
 
 private:
-    Qt::Key m_key;
+    QList<Qt::Key> m_keys;
     QTimer m_timer;
     QElapsedTimer m_sent;
+    QElapsedTimer m_seen;
 };
 
 // Where a key typed by the user lands: the focused widget, else the active window.
@@ -116,6 +128,16 @@ int runPeriod(Home& h, QtMainScreen& screen, QtCommandScreens& screens, const st
         act();
     });
     return screen.RunLedgerEditing(h.app);
+}
+
+IoRecord expense(int day, const char* item, int32_t amount) {
+    IoRecord r;
+    r.Year = 2004;
+    r.Month = 4;
+    r.Day = static_cast<int16_t>(day);
+    r.ItemName = item;
+    r.Expense = amount;
+    return r;
 }
 
 } // namespace
@@ -241,6 +263,36 @@ private slots:
                  }),
                  0);
         QCOMPARE(h.app.MenuSel, int(kCmdNameRegistration));
+    }
+
+    // Ctrl+Y's menu item deletes the line under the cursor after the question (focus on "いいえ",
+    // so Left then Enter answers yes); the balances below it follow.
+    void deletesALineInTheMiddle() {
+        Home h({expense(2, "食費", 1000), expense(3, "日用品", 500)});
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        QString question;
+        QCOMPARE(runPeriod(h, screen, screens, [&] {
+                     screen.editor()->CellMove(2, 3);
+                     {
+                         ModalAnswer yes({Qt::Key_Left, Qt::Key_Return});
+                         screen.window()->menuAction(26)->trigger();
+                         question = yes.text;
+                     }
+                     QCOMPARE(QString::fromStdString(cell(screen, 2, 4)), QStringLiteral("日用品"));
+                     QCOMPARE(QString::fromStdString(cell(screen, 2, 9)), QStringLiteral("49,500"));
+                     screen.window()->menuAction(18)->trigger();
+                 }),
+                 0);
+        QVERIFY2(question.contains(QStringLiteral("現在カーソルのある行を削除します。")), qPrintable(question));
+        // Saved: the block read back from the files holds the remaining line.
+        LedgerState again;
+        again.index.SetDataFolder(h.app.dataFolder);
+        QCOMPARE(ScanLedgerYears(again, h.dlg), 0);
+        QCOMPARE(LoadStartBlock(again, h.dlg), 0);
+        QCOMPARE(again.block.size(), size_t(2));
+        QCOMPARE(QString::fromStdString(again.block[1].ItemName), QStringLiteral("日用品"));
+        QCOMPARE(again.block[1].Balance, 49500);
     }
 };
 
