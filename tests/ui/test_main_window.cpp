@@ -12,11 +12,13 @@
 #include "ui/grid/GridView.h"
 #include "ui/main/QtCommandScreens.h"
 #include "ui/main/QtMainScreen.h"
+#include "ui/main/WindowHelpers.h"
 #include "util/Clock.h"
 #include "util/Paths.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -293,6 +295,22 @@ private slots:
         QCOMPARE(again.block.size(), size_t(2));
         QCOMPARE(QString::fromStdString(again.block[1].ItemName), QStringLiteral("日用品"));
         QCOMPARE(again.block[1].Balance, 49500);
+    }
+
+    // The edit menu's copy and cut work on the edit box's selection.
+    void clipboardOnTheEditBox() {
+        QLineEdit box;
+        box.setText(QStringLiteral("食費と日用品"));
+        box.setSelection(0, 2);
+        CopySelection(&box);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("食費"));
+        box.setSelection(2, 1);
+        CutSelection(&box);
+        QCOMPARE(box.text(), QStringLiteral("食費日用品"));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("と"));
+        box.setCursorPosition(0);
+        PasteSelection(&box);
+        QCOMPARE(box.text(), QStringLiteral("と食費日用品"));
     }
 };
 

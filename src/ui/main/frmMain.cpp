@@ -6,6 +6,7 @@
 #include "ui/grid/GridView.h"
 #include "ui/main/ChoiceBox.h"
 #include "ui/main/MainMenu.h"
+#include "ui/main/WindowHelpers.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -380,9 +381,9 @@ void frmMain::menuItem(int id) {
         m_actions->FocusKeep(0);
         QWidget* f = QApplication::focusWidget();
         auto* edit = qobject_cast<QLineEdit*>(f);
-        if (id == 21 && edit) edit->cut();
-        else if (id == 22 && edit) edit->copy();
-        else if (id == 23 && edit) edit->paste();
+        if (id == 21) CutSelection(edit);
+        else if (id == 22) CopySelection(edit);
+        else if (id == 23) PasteSelection(edit);
         else if (id >= 25) {
             m_actions->FocusKeep(1);
             if (id == 30) {

@@ -1,0 +1,34 @@
+#include "ui/main/WindowHelpers.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+
+namespace mrt {
+
+void CenterForm(QWidget* window) {
+    QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!s) return;
+    const QRect a = s->availableGeometry();
+    const QRect f = window->frameGeometry();
+    window->move(a.x() + (a.width() - f.width()) / 2, a.y() + (a.height() - f.height()) / 2);
+}
+
+void CopySelection(QLineEdit* box) {
+    if (box && box->hasSelectedText()) QApplication::clipboard()->setText(box->selectedText());
+}
+
+void CutSelection(QLineEdit* box) {
+    if (!box || !box->hasSelectedText()) return;
+    CopySelection(box);
+    box->del();
+}
+
+void PasteSelection(QLineEdit* box) {
+    const QString text = QApplication::clipboard()->text();
+    if (box && !text.isEmpty()) box->insert(text);
+}
+
+} // namespace mrt
