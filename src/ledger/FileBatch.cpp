@@ -1,5 +1,7 @@
 #include "ledger/FileBatch.h"
 
+#include "util/Paths.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,7 +16,7 @@ int64_t g_failAfter = -1;
 // Above this many files a commit syncs the file system once instead of each file.
 constexpr size_t kFilesPerSync = 4;  // bytes still allowed before an injected failure; -1 = off
 
-std::string tempName(const std::string& path) { return path + ".tmp~"; }
+std::string tempName(const std::string& path) { return path + kTempSuffix; }
 
 bool writeAll(int fd, std::string_view data, std::string& error) {
     const char* p = data.data();

@@ -53,7 +53,7 @@ int ListFiles(const std::string& folder, const std::string& pattern, std::vector
     if (!dir) return -1;
     while (dirent* e = ::readdir(dir)) {
         std::string n = e->d_name;
-        if (n == "." || n == ".." || !WildcardMatch(pattern, n)) continue;
+        if (n == "." || n == ".." || IsTempFileName(n) || !WildcardMatch(pattern, n)) continue;
         struct stat st;
         if (::stat(JoinPath(folder, n).c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) continue;
         names.push_back(n);

@@ -73,6 +73,11 @@ int FileMissing(std::string_view path, Dialogs& dlg) {
     }
 }
 
+bool IsTempFileName(std::string_view name) {
+    const std::string_view suffix(kTempSuffix);
+    return name.size() > suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& data) {
     data.clear();
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -86,7 +91,7 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view data) {
-    std::string tmp = path + ".tmp~";
+    std::string tmp = path + kTempSuffix;
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return false;
     const char* p = data.data();

@@ -24,6 +24,11 @@ int FileMissing(std::string_view path, Dialogs& dlg);
 
 // Reads a whole file; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& data);
+// Suffix of the temporary file a write goes through ("<name>.tmp~"); one left by a crash is never
+// data and is skipped by listings and copies.
+inline constexpr const char* kTempSuffix = ".tmp~";
+bool IsTempFileName(std::string_view name);
+
 // Writes a whole file through a temporary file and rename, so the file is either the old one
 // or the complete new one. False when anything failed (the old file then stays as it was).
 bool WriteWholeFile(const std::string& path, std::string_view data);

@@ -27,6 +27,7 @@ TEST(ListFiles, MatchesWithoutRegardToCaseAndSkipsEmptyFiles) {
     WriteBytes(dir / "INF2003.USR", "y");
     WriteBytes(dir / "empty.usr", "");
     WriteBytes(dir / "TBITEM.mrt", "z");
+    WriteBytes(dir / "Io2004.usr.tmp~", "left by a crash");
     fs::create_directory(dir / "sub.usr");
     std::vector<std::string> names;
     EXPECT_EQ(ListFiles(dir.path(), "*.usr", names), 2);
