@@ -297,6 +297,20 @@ private slots:
         QCOMPARE(again.block[1].Balance, 49500);
     }
 
+    // A key typed while the focus has strayed from the input control lands in that control.
+    void strayFocusComesBack() {
+        Home h;
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        QCOMPARE(runPeriod(h, screen, screens, [&] {
+                     screen.window()->setFocus();
+                     QTest::keyClick(screen.window(), Qt::Key_9);
+                     QCOMPARE(screen.window()->editBox()->text(), QStringLiteral("9"));
+                     screen.window()->menuAction(18)->trigger();
+                 }),
+                 0);
+    }
+
     // The edit menu's copy and cut work on the edit box's selection.
     void clipboardOnTheEditBox() {
         QLineEdit box;

@@ -275,6 +275,10 @@ bool QtMainScreen::HelpOpen() const { return AppHelp().HelpShown(); }
 
 void QtMainScreen::CloseAllHelp() { m_dlg.CloseAllHelp(); }
 
+void QtMainScreen::ReturnFocus() {
+    if (m_editor) Focus(m_editor->CurrentInput());
+}
+
 // ---- EditorView ----
 
 void QtMainScreen::ShowEditBox(int row, int col, ImeMode ime, int maxBytes) {

@@ -56,6 +56,7 @@ public:
     void ShowHelp(int topic) override;
     bool HelpOpen() const override;
     void CloseAllHelp() override;
+    void ReturnFocus() override;
 
     // EditorView
     void ShowEditBox(int row, int col, ImeMode ime, int maxBytes) override;

@@ -484,9 +484,27 @@ bool frmMain::eventFilter(QObject* obj, QEvent* e) {
                 return false;
             }
             if (windowKey(ke)) return true;
+            if (m_actions && !isInputWidget(w)) {
+                m_actions->ReturnFocus();
+                QWidget* now = QApplication::focusWidget();
+                // The key then goes to the control that takes input, as if typed there.
+                if (now && now != w && isInputWidget(now)) {
+                    QKeyEvent copy(ke->type(), ke->key(), ke->modifiers(), ke->text(), ke->isAutoRepeat(),
+                                   ke->count());
+                    QApplication::sendEvent(now, &copy);
+                    return true;
+                }
+            }
         }
     }
     return QMainWindow::eventFilter(obj, e);
+}
+
+bool frmMain::isInputWidget(const QWidget* w) const {
+    if (w == m_fxgMX || w == m_fxgMX->viewport() || w == m_txtEdit) return true;
+    for (ChoiceBox* c : {m_cboITEM[0], m_cboITEM[1], m_cboBrkDn, m_cboShop})
+        if (w == c->field() || w == c->list()) return true;
+    return false;
 }
 
 void frmMain::closeEvent(QCloseEvent* e) {

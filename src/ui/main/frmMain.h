@@ -42,6 +42,8 @@ public:
     virtual void ShowHelp(int topic) = 0;
     virtual bool HelpOpen() const = 0;
     virtual void CloseAllHelp() = 0;
+    // A key arrived while the focus had strayed from the control taking input: give it back.
+    virtual void ReturnFocus() = 0;
 };
 
 // The main ledger window: menu bar, help strip, tool buttons, the ledger grid with its edit box
@@ -109,6 +111,8 @@ private:
     void chooseCommand(int code, int buttonIndex);
     // Handles the window's own keys; true when consumed.
     bool windowKey(QKeyEvent* e);
+    // True for the controls that take the user's input (grid, edit box, choice box fields).
+    bool isInputWidget(const QWidget* w) const;
     void subHelp();
 
     MainActions* m_actions = nullptr;
