@@ -256,15 +256,23 @@ int saveBlock(LedgerState& st, Dialogs& dlg, std::string& error, bool& messageSh
         oy = ey = idx.BlockStartYear;
         om = em = idx.BlockStartMonth;
         AddMonths(ey, em, std::max(idx.BlockSpan, 1) - 1);
-        // Writing (or clearing) a month after the previous range that holds lines outside the
-        // block would lose them.
-        int gy = ey, gm = em;
-        for (AddMonths(gy, gm, 1); CompareYearMonth(gy, gm, last.Year, last.Month) <= 0; AddMonths(gy, gm, 1)) {
-            if (idx.LinesOf(gy, gm) > 0) {
-                error = "読み込んだ範囲外の月(" + FormatDate(gy, gm, 1).substr(0, 7) + ")に登録済みのデータがあります。";
-                return -1;
+        // Writing (or clearing) a month before or after the previous range that holds lines
+        // outside the block would lose them.
+        auto outsideMonthHoldsLines = [&](int fy, int fm, int ty, int tm) {
+            for (; CompareYearMonth(fy, fm, ty, tm) <= 0; AddMonths(fy, fm, 1)) {
+                if (idx.LinesOf(fy, fm) > 0) {
+                    error = "読み込んだ範囲外の月(" + FormatDate(fy, fm, 1).substr(0, 7) + ")に登録済みのデータがあります。";
+                    return true;
+                }
             }
-        }
+            return false;
+        };
+        int by = oy, bm = om, ay = ey, am = em;
+        AddMonths(by, bm, -1);
+        AddMonths(ay, am, 1);
+        if (outsideMonthHoldsLines(first.Year, first.Month, by, bm) ||
+            outsideMonthHoldsLines(ay, am, last.Year, last.Month))
+            return -1;
     }
 
     FileBatch batch;

@@ -198,6 +198,14 @@ int ChangeStartDate(LedgerState& state, Dialogs& dlg, StartLine* start) {
         wi.Inf(wi.YearIndex(y), m).LineCount = 0;
         SumYearLines(wi, wi.YearIndex(y));
         wi.TotalLines = wi.YearLines[wi.YearIndex(y) - 1];
+    } else if (CompareYearMonth(y, m, wi.BlockStartYear, wi.BlockStartMonth) < 0) {
+        // The line moves to a month before the loaded ones: the block's range starts there, as
+        // the index already counts the line in it.
+        int ey = wi.BlockStartYear, em = wi.BlockStartMonth;
+        AddMonths(ey, em, std::max(wi.BlockSpan, 1) - 1);
+        wi.BlockStartYear = y;
+        wi.BlockStartMonth = m;
+        wi.BlockSpan = MonthsFromTo(y, m, ey, em);
     } else if (MonthsFromTo(wi.BlockStartYear, wi.BlockStartMonth, y, m) > wi.BlockSpan) {
         // Without entries the line may move past the months it was loaded from; the block's range
         // then reaches its new month, which the index already counts.

@@ -278,6 +278,21 @@ TEST_F(BlockTest, ALineForAMonthHoldingLinesBeyondTheBlockIsRefused) {
     expectFiles();
 }
 
+TEST_F(BlockTest, ALineMovedBeforeTheBlockIntoAMonthHoldingLinesIsRefused) {
+    // Writing February from the block alone would drop the two February lines it never loaded.
+    for (int m = 2; m <= 6; ++m) model[2003].months[m - 1].lines = monthLines(2003, m, 2);
+    recomputeModel(model);
+    writeModel(dir.path(), model);
+    LedgerState st = loadAt(2003, 4, 2);
+    st.block[0].Month = 2;
+    st.block[0].Day = 20;
+    dlg.expectBox(MsgResult::OK).expectMessage("2003/02");
+    st.LedgerModified = true;
+    EXPECT_EQ(SaveLedgerBlock(st, dlg), -1);
+    EXPECT_TRUE(st.LedgerModified);
+    expectFiles();
+}
+
 TEST_F(BlockTest, ADateBeyondFiftyYearsIsRefused) {
     LedgerState st = open(3);
     st.block.push_back(toRecord(Line{2053, 1, 1, "x", "", "", 0, 5, 0}));
