@@ -9,14 +9,18 @@
 #include "util/DateText.h"
 
 #include <algorithm>
+#include <climits>
+#include <filesystem>
 #include <iostream>
 
 namespace mrt {
 
-bool OpenToolLedger(ToolContext& ctx, LedgerState& st) {
+bool OpenToolLedger(ToolContext& ctx, LedgerState& st, bool anyBlockSize) {
     st.index.SetDataFolder(ctx.dataFolder);
     st.BlockMonthsInUse = std::clamp<int>(ctx.settings.BlockMonths, 2, 6);
-    st.MaxBlockLines = std::clamp<int>(ctx.settings.MaxBlockLines, 100, 1500);
+    st.MaxBlockLines = anyBlockSize ? INT_MAX : std::clamp<int>(ctx.settings.MaxBlockLines, 100, 1500);
+    std::error_code ec;
+    if (!std::filesystem::exists(ctx.dataFolder, ec) && !ec) return true;  // nothing recorded yet
     return ScanLedgerYears(st, *ctx.dialogs) == 0;
 }
 
@@ -47,7 +51,7 @@ int runLedger(ToolContext& ctx) {
     if (!dateOption(ctx, "--from", from) || !dateOption(ctx, "--to", to)) return 2;
     bool csv = ctx.flag("--csv");
     LedgerState st;
-    if (!OpenToolLedger(ctx, st)) return 1;
+    if (!OpenToolLedger(ctx, st, true)) return 1;
     if (csv) {
         std::cout << "date,item,note,shop,income,expense,balance\n";
     } else {

@@ -7,6 +7,7 @@
 #include "test_ledger_fixture.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace mrt::test {
@@ -155,6 +156,25 @@ TEST(LedgerTool, InitAddListAndCheck) {
     r = tool(home.path(), "check");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("Io2024.usr 1月: 1行目 残高"), std::string::npos) << r.out;
+}
+
+TEST(LedgerTool, ListingNeedsNoBlockLimitAndNoDataFolder) {
+    TempDir home;
+    ToolRun r = tool(home.path(), "ledger --csv");  // a fresh home: an empty ledger, not a failure
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "date,item,note,shop,income,expense,balance\n");
+
+    // A month longer than the block limit (300 by default) is still listed whole.
+    LedgerModel model;
+    model[2023].months[0].lines = {Line{2023, 1, 1, "初期残高", "", "", 0, 0, 100000}};
+    model[2023].months[1].lines = monthLines(2023, 2, 400, 1);
+    recomputeModel(model);
+    std::filesystem::create_directories(home / "Data1");
+    writeModel(home / "Data1", model);
+    r = tool(home.path(), "ledger --csv");
+    EXPECT_EQ(r.exitCode, 0) << r.out.substr(0, 300);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 402);
+    EXPECT_NE(r.out.find("2023-02-08,L399,,,0,1,99600\n"), std::string::npos);
 }
 
 TEST(LedgerCheckTest, ReportsCountsRegionEndsWrongMonthsAndMissingYearFiles) {
