@@ -463,10 +463,11 @@ void LedgerEditor::choiceBoxSwitch() {
     int selected = -1;
     std::string text;
     m_view.ReadChoiceBox(selected, text);
-    if (selected >= 0 && selected < static_cast<int>(m_choiceList.size()) &&
-        (text.empty() || text == m_choiceList[static_cast<size_t>(selected)]))
-        text = m_choiceList[static_cast<size_t>(selected)];
-    if (text == kNoneEntry) text.clear();
+    // Only a name the user typed goes over to the other list; an entry of this kind's list
+    // would otherwise be offered for registration as an item of the other kind.
+    const bool picked = selected >= 0 && selected < static_cast<int>(m_choiceList.size()) &&
+                        (text.empty() || text == m_choiceList[static_cast<size_t>(selected)]);
+    if (picked || FindListEntry(m_choiceList, TrimRight(text)) >= 0) text.clear();
     m_view.HideChoiceBoxes();
     m_kind = 1 - m_kind;
     m_choiceList = FillItemList(m_app.names, m_kind, true);

@@ -111,6 +111,27 @@ TEST_F(LineEntry, IncomeItemAfterTabEndsTheLineOnTheIncomeAmount) {
     EXPECT_EQ(view.editCol, kColDay);
 }
 
+TEST_F(LineEntry, TabCarriesATypedNameButNotAnEntryOfTheOtherList) {
+    Type("9");
+    Press(Key::Enter);
+    Pick("食費"); // arrowed to an expense item, then switched: nothing to register
+    Press(Key::Tab);
+    ASSERT_EQ(view.box, InputCtrl::IncomeItems);
+    EXPECT_EQ(view.choiceSelected, 0);
+    Press(Key::Tab);
+    ASSERT_EQ(view.box, InputCtrl::ExpenseItems);
+    EXPECT_EQ(view.choiceSelected, 0);
+    TypeInBox("賞与"); // a typed name goes over to the income list
+    Press(Key::Tab);
+    ASSERT_EQ(view.box, InputCtrl::IncomeItems);
+    EXPECT_EQ(view.choiceText, "賞与");
+    dlg.expect("MsgYesNo2", 1).expectMessage("[賞与]を入金項目名に登録しますか？");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(6, kColItem), "賞与");
+    EXPECT_EQ(editor->InOutRowF(), 0);
+    EXPECT_EQ(dlg.count("MsgYesNo2"), 1);
+}
+
 TEST_F(LineEntry, ZeroIncomeGoesOnToTheExpenseCell) {
     Type("9");
     Press(Key::Enter);
