@@ -9,12 +9,12 @@
 namespace mrt {
 namespace {
 
-// A CSV field, quoted when it holds a comma, a quotation mark or a line break.
+// One CSV row: table, owning key, 1-based display position, the name without trailing blanks.
 void csvRow(const char* table, int key, int position, const std::string& name) {
     std::cout << table << ',' << key << ',' << position << ',' << csvField(TrimRight(name)) << "\n";
 }
 
-// Text padded with blanks to `width` columns, counting a double-width character as two.
+// The items of both kinds first, then for each item in display order its breakdown and shop rows.
 void writeCsv(const NameTables& t) {
     std::cout << "table,key,position,name\n";
     static const char* kKindNames[2] = {"income", "expense"};
