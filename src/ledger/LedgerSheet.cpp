@@ -263,10 +263,13 @@ bool LedgerSheet::InsertGridRow(int row) {
 
 bool LedgerSheet::DeleteGridRow(int row) {
     if (row < 1 || row > m_lastRow) return false;
-    for (int r = row; r < m_lastRow; ++r)
+    // The new-entry row moves up with the lines, so that it keeps its date and nothing is left
+    // behind below it.
+    const int entryRow = std::min(m_lastRow + 1, m_grid.Rows() - 1);
+    for (int r = row; r < entryRow; ++r)
         for (int c = 1; c <= kLedgerDataCols; ++c)
             m_grid.SetTextMatrix(r, c, m_grid.TextMatrix(r + 1, c));
-    BlankGridRow(m_grid, m_lastRow);
+    BlankGridRow(m_grid, entryRow);
     --m_lastRow;
     if (row >= 2 && row <= m_lastRow) return RecomputeBalances(row);
     return true;

@@ -125,8 +125,9 @@ public:
     // Inserts a blank row at `row` (rows row..LastRow() move down); LastRow() grows by one.
     // False (nothing done) when the row is outside 1..LastRow() + 1 or the grid has no room.
     bool InsertGridRow(int row);
-    // Deletes line `row` (rows below move up), blanks the former last row and recomputes the
-    // balances from `row`. False when row is outside 1..LastRow().
+    // Deletes line `row`: the rows below it and the new-entry row move up, the former new-entry
+    // row is blanked and the balances are recomputed from `row`. False when row is outside
+    // 1..LastRow().
     bool DeleteGridRow(int row);
 
     // Balance column of rows from..LastRow() by the balance rule, starting from the balance

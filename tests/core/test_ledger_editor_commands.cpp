@@ -118,6 +118,30 @@ TEST_F(EditCommands, DeleteAndInsertInTheMiddleOfTheBlock) {
     EXPECT_EQ(app.ledger.index.TotalLines, 12);
 }
 
+TEST_F(EditCommands, NewEntryLineKeepsItsDateAfterADeleteInTheMiddle) {
+    editor->CellClicked(2, kColItem);
+    dlg.expect("MsgYesNo2", 0);
+    editor->RunCommand(kCmdDeleteLine);
+    ASSERT_EQ(LastRow(), 3);
+    // The row under the new-entry line shows nothing; the new-entry line still has its date.
+    for (int c = kColYear; c <= kColBalance; ++c)
+        EXPECT_EQ(Cell(5, c), "") << c;
+    EXPECT_EQ(Cell(4, kColMonth), " 6");
+    EXPECT_EQ(Cell(4, kColDay), "12");
+
+    // Down onto the new-entry line, then only the day is typed.
+    editor->CellClicked(3, kColDay);
+    Press(Key::Down);
+    Press(Key::Enter);
+    Press(Key::End);
+    Press(Key::Backspace);
+    Press(Key::Backspace);
+    Type("20");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(4, kColDay), "20");
+    EXPECT_EQ(view.box, InputCtrl::ExpenseItems);
+}
+
 TEST_F(EditCommands, MoveToDatesBeforeInsideAndAfterTheLedger) {
     MoveTo("2003/12/01");
     EXPECT_EQ(app.ledger.BlockPos, kBlockOldest);
