@@ -153,6 +153,7 @@ private:
     void choiceBoxPlace(InputCtrl box, const std::string& text);
     void hideChoiceBoxes();
     void startTyping(const std::string& text);
+    void dateEntryRow(int row);
     bool editKey(Key key, const std::string& text);
     void showEdit();
     void syncEditFromView();

@@ -123,6 +123,7 @@ void LedgerEditor::cellOpen() {
         m_dlg.Beep();
         return;
     }
+    if (col != kColYear) dateEntryRow(row);
     m_editText = LedgerCellEditText(col, m_grid.TextMatrix(row, col));
     m_caret = 0;
     m_selLength = 0;
@@ -135,12 +136,25 @@ void LedgerEditor::cellOpen() {
     if (col >= kColItem && col <= kColShop) choiceBoxOpen(col, m_editText);
 }
 
+// A block read or a sort refills the grid and leaves the new-entry row blank; editing that starts
+// on it in the newest block gives it the date of the last line first, as RetNewLine does, so that
+// typing the day alone makes a real date.
+void LedgerEditor::dateEntryRow(int row) {
+    const int lastRow = m_sheet.LastRow();
+    if (row != lastRow + 1 || lastRow < 1 || !LatestBlock()) return;
+    for (int c = kColYear; c <= kColDay; ++c)
+        if (!LedgerCellEditText(c, m_grid.TextMatrix(row, c)).empty()) return;
+    for (int c = kColYear; c <= kColDay; ++c)
+        m_grid.SetTextMatrix(row, c, m_grid.TextMatrix(lastRow, c));
+}
+
 void LedgerEditor::startTyping(const std::string& text) {
     const int row = m_grid.Row();
     if (row < 1 || row > m_sheet.LastRow() + 1 || (row == 1 && m_sheet.LastRow() >= 1)) {
         m_dlg.Beep();
         return;
     }
+    dateEntryRow(row);
     m_editText.clear();
     m_caret = 0;
     m_selLength = 0;

@@ -142,6 +142,26 @@ TEST_F(EditCommands, NewEntryLineKeepsItsDateAfterADeleteInTheMiddle) {
     EXPECT_EQ(view.box, InputCtrl::ExpenseItems);
 }
 
+TEST_F(EditCommands, NewEntryLineOfTheNewestBlockIsDatedAfterABlockRead) {
+    MoveTo("2004/01/01");
+    ASSERT_EQ(app.ledger.BlockPos, kBlockOldest);
+    MoveTo("2004/06/05");
+    ASSERT_EQ(app.ledger.BlockPos, kBlockNewest);
+    ASSERT_EQ(grid.Row(), 3);
+    Press(Key::Down);
+    Press(Key::Down);
+    ASSERT_EQ(grid.Row(), LastRow() + 1);
+    Press(Key::Enter);
+    Press(Key::End);
+    Press(Key::Backspace);
+    Press(Key::Backspace);
+    Type("20");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(5, kColMonth), " 6");
+    EXPECT_EQ(Cell(5, kColDay), "20");
+    EXPECT_EQ(view.box, InputCtrl::ExpenseItems);
+}
+
 TEST_F(EditCommands, MoveToDatesBeforeInsideAndAfterTheLedger) {
     MoveTo("2003/12/01");
     EXPECT_EQ(app.ledger.BlockPos, kBlockOldest);
