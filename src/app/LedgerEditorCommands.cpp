@@ -98,9 +98,13 @@ void LedgerEditor::EditWorkSelect() {
 }
 
 void LedgerEditor::sortNow() {
-    if (!m_sheet.SortByDate()) m_dlg.MsgOK("残高が計算できる範囲を超えました。", "並び替え");
-    m_app.ledger.PreSortF = false;
     m_app.ledger.LedgerModified = true;
+    // A sort that stopped on a balance overflow left the lines as they were: still unsorted.
+    if (!m_sheet.SortByDate()) {
+        m_dlg.MsgOK("残高が計算できる範囲を超えました。", "並び替え");
+        return;
+    }
+    m_app.ledger.PreSortF = false;
 }
 
 int LedgerEditor::PreSortCheck() {

@@ -66,6 +66,22 @@ TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
     EXPECT_FALSE(app.ledger.PreSortF);
 }
 
+TEST_F(EditCommands, SortThatWouldOverflowABalanceLeavesTheSortPending) {
+    // In entry order the balance stays within 32 bits; in date order the income comes first.
+    MakeLedger({Line(2004, 6, 1, "初期残高", 0, 0), Line(2004, 6, 10, "食費", 0, 99000000),
+                Line(2004, 6, 5, "給与", 99000000, 0)},
+               2147000000);
+    StartEditing();
+    ASSERT_TRUE(app.ledger.PreSortF);
+    dlg.expect("MsgYesNo2", 0).expectMessage("日付順に並び替えをします。");
+    dlg.expect("MsgOK");
+    editor->RunCommand(kCmdSortByDate);
+    EXPECT_TRUE(app.ledger.PreSortF);
+    EXPECT_EQ(Items(), (std::vector<std::string>{"初期残高@ 1", "食費@10", "給与@ 5"}));
+    dlg.expect("MsgYesNo2", 1).expectMessage("まず入出力ﾃﾞｰﾀを日付順に並び替えます。");
+    EXPECT_EQ(editor->PreSortCheck(), 1);
+}
+
 TEST_F(EditCommands, SortCommandWithNothingOutOfOrderOnlySaysSo) {
     dlg.expect("MsgOK").expectMessage("並び替えは完了しています。");
     editor->RunCommand(kCmdSortByDate);
