@@ -106,13 +106,17 @@ std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names) {
             for (int k = 1; k <= one.Inf(1, m).LineCount; ++k) {
                 ReadIoRecord(file, ms[m - 1] + k, rec);
                 std::string at = monthLabel(ioName, m) + std::to_string(k) + "行目 ";
+                // A line reported for its date still passes its balance on, so the line after it
+                // is not reported as well.
                 if (rec.Year != year || rec.Month != m) {
                     out.push_back(at + "年月が違います (" + std::to_string(rec.Year) + "/" + std::to_string(rec.Month) +
                                   ")。");
+                    if (walk.haveLine) walk.balance = rec.Balance;
                     continue;
                 }
                 if (!IsValidDate(rec.Year, rec.Month, rec.Day)) {
                     out.push_back(at + "日付が異常です (日 " + std::to_string(rec.Day) + ")。");
+                    if (walk.haveLine) walk.balance = rec.Balance;
                     continue;
                 }
                 int32_t num = DateNum(rec);

@@ -181,9 +181,10 @@ TEST(LedgerCheckTest, ReportsCountsRegionEndsWrongMonthsAndMissingYearFiles) {
     TempDir dir;
     LedgerModel model;
     model[2003].months[0].lines = {Line{2003, 1, 1, "初期残高", "", "", 0, 0, 1000}};
-    model[2003].months[1].lines = monthLines(2003, 2, 2);
+    model[2003].months[1].lines = monthLines(2003, 2, 3);
     recomputeModel(model);
-    model[2003].months[1].lines[1].m = 3;  // a line in February's region dated March
+    model[2003].months[1].lines[1].m = 3;  // a line in February's region dated March; the line after
+                                           // it still follows from its balance
     writeModel(dir.path(), model);
     std::string io = ReadBytes(dir / "Io2003.usr");
     io.replace(499 * 108, 2, le16(8888));  // January's region end overwritten
