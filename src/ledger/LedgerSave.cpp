@@ -116,7 +116,8 @@ public:
     }
 
     // Recomputes the stored balances of every line after (year, month) up to the ledger's last
-    // month, starting from `balance`.
+    // month, starting from `balance`. The block's balance rule is used (a line with an income
+    // counts only the income), so balances agree whichever block a line was last saved in.
     bool CarryForward(int year, int month, int32_t balance) {
         for (int y = year; y <= m_idx.LastYear; ++y) {
             int yi = m_idx.YearIndex(y);
