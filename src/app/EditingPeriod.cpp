@@ -60,7 +60,7 @@ int EndEditingPeriod(AppState& app, Dialogs& dlg) {
     DropTrailingEmptyLines(st.block);
     int r = SaveLedgerBlock(st, dlg);
     if (wait) dlg.MsgOff();
-    if (r != 0) return -1;
+    if (r != 0) return kEditSaveFailed;
     st.LedgerModified = false;
     return 0;
 }

@@ -22,8 +22,12 @@ int BeginEditingPeriod(AppState& app, Dialogs& dlg);
 // never the last remaining line.
 void DropTrailingEmptyLines(std::vector<IoRecord>& lines);
 
+// Result of an editing period whose block could not be saved (the save showed its message; the
+// block stays in memory, still marked modified).
+constexpr int kEditSaveFailed = -2;
+
 // End of an editing period, after the window has put its rows into app.ledger.block.
-// -1 when MenuSel asks to leave or the save failed (message shown); 0 otherwise. A modified
+// -1 when MenuSel asks to leave; kEditSaveFailed when the save failed; 0 otherwise. A modified
 // block is saved, with the wait message when it holds more than 100 lines.
 int EndEditingPeriod(AppState& app, Dialogs& dlg);
 

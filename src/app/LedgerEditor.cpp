@@ -75,7 +75,6 @@ bool LedgerEditor::LatestBlock() const {
 }
 
 void LedgerEditor::Start() {
-    LedgerState& st = m_app.ledger;
     m_grid.SetBackColorSel(kSelectionColor);
     m_sheet.FillFromBlock();
     m_grid.SetTopRow(std::max(1, m_sheet.LastRow()));
@@ -83,9 +82,8 @@ void LedgerEditor::Start() {
     m_caret = m_selLength = 0;
     m_editing = false;
     m_input = m_saved = InputCtrl::Grid;
-    // A first start's initial-balance line is not on disk yet: keep it marked for saving.
-    // Cleared before RetNewLine, which lets pending events (keys typed already) run.
-    if (st.index.YearCount != 0) st.LedgerModified = false;
+    // LedgerModified is left as it is: a block that could not be saved at the end of the last
+    // period is still unsaved, and a block just loaded or saved is already clear.
     m_view.SetButtonsEnabled(true);
     refreshLabels();
     RetNewLine();

@@ -3,6 +3,7 @@
 #include "app/AppScreens.h"
 #include "app/AppState.h"
 #include "app/Dialogs.h"
+#include "app/EditingPeriod.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/StartDate.h"
 #include "util/FileCopy.h"
@@ -198,6 +199,16 @@ int RunApplication(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens
                 if (!main.FixedStyleFlat()) main.SetUpMainWindow(app);
                 app.MenuSel = kCmdNone;
                 int e = main.RunLedgerEditing(app);
+                if (e == kEditSaveFailed) {
+                    // The lines typed are still in memory: back to editing rather than losing
+                    // them, unless the user, leaving, agrees to go without them.
+                    if (app.MenuSel != kCmdExit ||
+                        dlg.MsgYesNo2("入出金データを保存できませんでした。\r\n保存せずに終了しますか？", "終了", 1) !=
+                            0)
+                        continue;
+                    outcome = -1;
+                    break;
+                }
                 if (e < 0 || app.MenuSel == kCmdExit || app.MenuSel == kCmdLeave) {
                     outcome = -1;
                     break;

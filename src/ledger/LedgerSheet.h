@@ -172,6 +172,7 @@ public:
 private:
     int refuse(const std::string& message);
     int commitYear(std::string& text, int row);
+    int outsideBlockQuestions(int year, int month);
     int commitMonth(std::string& text, int row);
     int commitDay(std::string& text, int row);
     int commitName(std::string& text, int col, int row);

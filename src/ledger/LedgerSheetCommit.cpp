@@ -92,6 +92,31 @@ static bool realDate(const IoRecord& r) {
     return IsValidDate(r.Year, r.Month, r.Day);
 }
 
+// A year and month outside the loaded block: the questions, and the block of that month read
+// when the user agrees. 0 = store the value here; 2 = the block was read; -1 = abandoned.
+int LedgerSheet::outsideBlockQuestions(int year, int month) {
+    const int ym = year * 100 + month;
+    const int firstYm = m_dates.first / 100, lastYm = m_dates.last / 100;
+    const bool latest = std::abs(m_ledger.BlockPos) == 2;
+    const bool before = m_dates.first != 0 && ym < firstYm;
+    bool after = m_dates.last != 0 && ym > lastYm;
+    if (after && latest) after = MonthsFromTo(lastYm / 100, lastYm % 100, year, month) - 1 > 2;
+    if (!before && !after) return 0;
+    if (m_dlg.MsgYesNo("この年月のデータを入力しますか？", kMessageTitle) != 0) return -1;
+    if (before && m_dlg.MsgYesNo(std::string("この年月のデータのブロックを読み込みます。") + "\r\n" +
+                                     "その位置で(訂正でなくて)新規入力する場合は" + "\r\n" +
+                                     "[編集]の[現在行の前に１行挿入する]を使ってデータ入力してください。" + "\r\n" +
+                                     "\r\n" + "処理を続けますか？",
+                                 kMessageTitle) != 0)
+        return -1;
+    // In the newest block a later month is simply entered; any other month is in another block.
+    if (before || !latest) {
+        int r = ReadBlockOf ? ReadBlockOf(year, month) : ReadBlock(0, year, month);
+        return r == 0 ? 2 : -1;
+    }
+    return 0;
+}
+
 int LedgerSheet::commitYear(std::string& text, int row) {
     int v = dateNumber(text);
     if (v < 0 || v > 50) return refuse(kBadDate);
@@ -100,6 +125,9 @@ int LedgerSheet::commitYear(std::string& text, int row) {
     line.Year = static_cast<int16_t>(2000 + v);
     if (row <= m_lastRow && !realDate(line)) return refuse(kBadDate);
     if (row <= m_lastRow && DateNum(line) < startDate()) return refuse(kBeforeStart);
+    // A new year may take the line out of the loaded block, as a new month may.
+    if (line.Month >= 1 && line.Month <= 12)
+        if (int r = outsideBlockQuestions(line.Year, line.Month); r != 0) return r;
     std::string shown = LedgerCellDisplay(kColYear, v);
     bool changed = m_grid.TextMatrix(row, kColYear) != shown;
     m_grid.SetTextMatrix(row, kColYear, shown);
@@ -119,27 +147,7 @@ int LedgerSheet::commitMonth(std::string& text, int row) {
     if (row <= m_lastRow && !realDate(line)) return refuse(kBadDate);
     if (row <= m_lastRow && DateNum(line) < start) return refuse(kBeforeStart);
 
-    // A month outside the loaded block.
-    const int ym = year * 100 + v;
-    const int firstYm = m_dates.first / 100, lastYm = m_dates.last / 100;
-    const bool latest = std::abs(m_ledger.BlockPos) == 2;
-    const bool before = m_dates.first != 0 && ym < firstYm;
-    bool after = m_dates.last != 0 && ym > lastYm;
-    if (after && latest) after = MonthsFromTo(lastYm / 100, lastYm % 100, year, v) - 1 > 2;
-    if (before || after) {
-        if (m_dlg.MsgYesNo("この年月のデータを入力しますか？", kMessageTitle) != 0) return -1;
-        if (before && m_dlg.MsgYesNo(std::string("この年月のデータのブロックを読み込みます。") + "\r\n" +
-                                         "その位置で(訂正でなくて)新規入力する場合は" + "\r\n" +
-                                         "[編集]の[現在行の前に１行挿入する]を使ってデータ入力してください。" + "\r\n" +
-                                         "\r\n" + "処理を続けますか？",
-                                     kMessageTitle) != 0)
-            return -1;
-        // In the newest block a later month is simply entered; any other month is in another block.
-        if (before || !latest) {
-            int r = ReadBlockOf ? ReadBlockOf(year, v) : ReadBlock(0, year, v);
-            return r == 0 ? 2 : -1;
-        }
-    }
+    if (int r = outsideBlockQuestions(year, v); r != 0) return r;
     std::string shown = LedgerCellDisplay(kColMonth, v);
     bool changed = m_grid.TextMatrix(row, kColMonth) != shown;
     m_grid.SetTextMatrix(row, kColMonth, shown);

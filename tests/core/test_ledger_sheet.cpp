@@ -107,6 +107,24 @@ TEST_F(SheetFixture, DateCellsRefuseImpossibleDates) {
     EXPECT_TRUE(ledger.PreSortF); // 12th before the 5th on the line below
 }
 
+// A new year takes a line out of the loaded block as a new month does: the same questions come
+// first, and declining leaves the line where it was (a save could not hold it there).
+TEST_F(SheetFixture, YearOutsideTheBlockAsksAsTheMonthDoes) {
+    start.StartDateText = "20000101";
+    dlg.expect("MsgYesNo", 1).expectMessage("この年月のデータを入力しますか？");
+    EXPECT_EQ(commit("2", kColYear, 3), -1);
+    EXPECT_EQ(cell(3, kColYear), "03");
+    dlg.expect("MsgYesNo", 0).expectMessage("この年月のデータを入力しますか？");
+    dlg.expect("MsgYesNo", 1).expectMessage("処理を続けますか？");
+    EXPECT_EQ(commit("2", kColYear, 3), -1);
+    EXPECT_EQ(cell(3, kColYear), "03");
+    EXPECT_FALSE(ledger.LedgerModified);
+    // A year far after the newest block asks too.
+    dlg.expect("MsgYesNo", 1).expectMessage("この年月のデータを入力しますか？");
+    EXPECT_EQ(commit("5", kColYear, 3), -1);
+    EXPECT_EQ(cell(3, kColYear), "03");
+}
+
 TEST_F(SheetFixture, AmountsClearTheOtherCellAndRecomputeBalances) {
     std::string t = "3000";
     EXPECT_EQ(sheet.CommitCell(t, kColIncome, 2), 0);

@@ -2,6 +2,7 @@
 #include "app/AppState.h"
 #include "app/EditingPeriod.h"
 #include "app/Startup.h"
+#include "ledger/FileBatch.h"
 #include "ledger/LedgerBlock.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -236,6 +237,59 @@ TEST(CommandLoop, TotalsAreNotOfferedForALedgerOfOneLine) {
     f.main.periods.push_back([](AppState&) { return kCmdExit; });
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     EXPECT_EQ(f.screens.log, (std::vector<std::string>{"version"}));
+}
+
+// A block that cannot be saved at the end of an editing period stays in memory: the command is
+// not run and editing goes on, so the lines typed are saved once the disk takes them again.
+TEST(CommandLoop, FailedSaveKeepsTheLinesAndGoesBackToEditing) {
+    Fixture f;
+    f.firstStart();
+    f.main.periods.push_back([](AppState& a) {
+        IoRecord line = a.ledger.block[0];
+        line.ItemName = "食費";
+        line.Expense = 700;
+        line.Balance -= 700;
+        a.ledger.block.push_back(line);
+        a.ledger.LedgerModified = true;
+        SetFileBatchFailureAfter(0);
+        return kCmdTotals;
+    });
+    f.main.periods.push_back([](AppState& a) {
+        SetFileBatchFailureAfter(-1);
+        EXPECT_EQ(a.ledger.block.size(), 2u);
+        EXPECT_TRUE(a.ledger.LedgerModified);
+        return kCmdExit;
+    });
+    f.dlg.expectBox(MsgResult::OK);
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    EXPECT_TRUE(f.screens.log.empty()); // the totals command never ran
+    LedgerState again;
+    again.index.SetDataFolder(f.app.dataFolder);
+    ASSERT_EQ(ScanLedgerYears(again, f.dlg), 0);
+    EXPECT_EQ(again.index.TotalLines, 2);
+}
+
+// Leaving while the block cannot be saved asks before the lines are given up.
+TEST(CommandLoop, ExitWithAFailedSaveAsksFirst) {
+    Fixture f;
+    f.firstStart();
+    auto addLine = [](AppState& a) {
+        IoRecord line = a.ledger.block[0];
+        line.Income = 100;
+        line.Balance += 100;
+        a.ledger.block.push_back(line);
+        a.ledger.LedgerModified = true;
+        SetFileBatchFailureAfter(0);
+        return kCmdExit;
+    };
+    f.main.periods.push_back(addLine);
+    f.main.periods.push_back([](AppState&) { return kCmdExit; });
+    f.dlg.expectBox(MsgResult::OK);
+    f.dlg.expect("MsgYesNo2", 1).expectMessage("保存せずに終了しますか？");
+    f.dlg.expectBox(MsgResult::OK);
+    f.dlg.expect("MsgYesNo2", 0).expectMessage("保存せずに終了しますか？");
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    SetFileBatchFailureAfter(-1);
 }
 
 TEST(CommandLoop, RunTimeErrorOffersRestartOrExit) {
