@@ -25,13 +25,7 @@ int BeginEditingPeriod(AppState& app, Dialogs& dlg) {
         }
         int32_t amount = 0;
         if (AskAmount(dlg, "最初の残高を入力してください。", 0, amount) != 0) return -1;
-        IoRecord line;
-        line.Year = static_cast<int16_t>(y);
-        line.Month = static_cast<int16_t>(m);
-        line.Day = static_cast<int16_t>(d);
-        line.ItemName = kInitialBalanceItem;
-        line.Balance = amount;
-        st.block = {line};
+        st.block = {InitialBalanceLine(y, m, d, amount)};
         st.BlockPos = kBlockWhole;
         // Saved at once: the user has just typed it, and it must not depend on a clean exit.
         st.LedgerModified = true;

@@ -105,6 +105,16 @@ std::string yyyymmdd(int y, int m, int d) {
 
 } // namespace
 
+IoRecord InitialBalanceLine(int year, int month, int day, int32_t balance) {
+    IoRecord line;
+    line.Year = static_cast<int16_t>(year);
+    line.Month = static_cast<int16_t>(month);
+    line.Day = static_cast<int16_t>(day);
+    line.ItemName = kInitialBalanceItem;
+    line.Balance = balance;
+    return line;
+}
+
 std::string StartDateTextOf(const LedgerIndex& idx) {
     if (idx.YearCount == 0 || idx.FirstYear == 0) return "";
     return yyyymmdd(idx.FirstYear, idx.FirstMonth, idx.FirstDay);

@@ -17,6 +17,9 @@ struct StartLine {
     int32_t InitialBalance = 0;
 };
 
+// The ledger's very first line: the start date, "初期残高", no amounts, the initial balance.
+IoRecord InitialBalanceLine(int year, int month, int day, int32_t balance);
+
 // The start date of the index (FirstYear/FirstMonth/FirstDay) as yyyymmdd; "" for an empty ledger.
 std::string StartDateTextOf(const LedgerIndex& idx);
 

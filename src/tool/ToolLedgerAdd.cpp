@@ -72,13 +72,7 @@ int runInit(ToolContext& ctx) {
     LedgerState st;
     if (!OpenToolLedger(ctx, st)) return 1;
     if (st.index.TotalLines > 0) return refuse("init", "家計簿にはすでにデータがあります。");
-    IoRecord line;
-    line.Year = static_cast<int16_t>(y);
-    line.Month = static_cast<int16_t>(m);
-    line.Day = static_cast<int16_t>(d);
-    line.ItemName = kInitialBalanceItem;
-    line.Balance = amount;
-    st.block = {line};
+    st.block = {InitialBalanceLine(y, m, d, amount)};
     st.LedgerModified = true;
     return SaveLedgerBlock(st, *ctx.dialogs) == 0 ? 0 : 1;
 }

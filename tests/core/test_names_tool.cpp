@@ -3,11 +3,12 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
+#include "support/RunTool.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <sys/wait.h>
 
 using namespace mrt;
 using mrt::test::ReadBytes;
@@ -17,19 +18,7 @@ using mrt::test::WriteBytes;
 
 namespace {
 
-// Runs the tool and returns its standard output; `status` receives the exit code.
-std::string runTool(const std::string& args, int& status) {
-    std::string cmd = std::string(MRTKEL_TOOL_PATH) + " " + args + " 2>/dev/null";
-    FILE* p = popen(cmd.c_str(), "r");
-    std::string out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    int rc = pclose(p);
-    status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
+std::string runTool(const std::string& args, int& status) { return mrt::test::RunTool(args, status); }
 
 class NamesTool : public ::testing::Test {
 protected:

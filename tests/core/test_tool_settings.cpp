@@ -3,30 +3,21 @@
 #include "support/TempDir.h"
 #include "util/DataLock.h"
 
+#include "support/RunTool.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <sys/wait.h>
 
 using namespace mrt;
 using mrt::test::TempDir;
 
 namespace {
 
-// Runs the tool with `env` (VAR=value words, may be empty) in front; returns stdout and the exit code.
 std::string runTool(const std::string& env, const std::string& args, int& status) {
-    std::string cmd = "env " + env + " '" + std::string(MRTKEL_TOOL_PATH) + "' " + args + " 2>/dev/null";
-    FILE* p = popen(cmd.c_str(), "r");
-    std::string out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    int rc = pclose(p);
-    status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
+    return mrt::test::RunTool(args, status, env);
 }
 
 // A home folder whose settings file carries the given tax rate.

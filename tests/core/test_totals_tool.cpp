@@ -1,25 +1,12 @@
 // mrtkel-tool totals and budget on a small data folder written through the core's own savers.
+#include "support/RunTool.h"
 #include "test_totals_fixture.h"
-
-#include <cstdio>
-#include <sys/wait.h>
 
 using namespace totals_test;
 
 namespace {
 
-std::string runTool(const std::string& args, int& status) {
-    std::string cmd = std::string(MRTKEL_TOOL_PATH) + " " + args + " 2>/dev/null";
-    FILE* p = popen(cmd.c_str(), "r");
-    std::string out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    int rc = pclose(p);
-    status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
+std::string runTool(const std::string& args, int& status) { return mrt::test::RunTool(args, status); }
 
 class TotalsTool : public TotalsFixture {
 protected:
