@@ -37,13 +37,14 @@ int main(int argc, char** argv) {
 
     mrt::AppState state;
     state.home = mrt::ChooseHomeFolder(homeOption(app.arguments()));
+    // Made absolute before it becomes the current folder, so a relative --home means the same.
+    if (mrt::MakeFolders(state.home)) state.home = std::filesystem::absolute(state.home).lexically_normal().string();
+    if (state.home.size() > 1 && state.home.back() == '/') state.home.pop_back();
     if (!mrt::MakeFolders(state.home) || ::chdir(state.home.c_str()) != 0) {
         QMessageBox::critical(nullptr, title,
                               QStringLiteral("データフォルダを使用できません。\n") + QString::fromStdString(state.home));
         return 1;
     }
-    state.home = std::filesystem::absolute(state.home).lexically_normal().string();
-    if (state.home.size() > 1 && state.home.back() == '/') state.home.pop_back();
     state.resourceFolder = mrt::FindResourceFolder(QCoreApplication::applicationFilePath().toStdString());
     if (!state.resourceFolder.empty())
         mrt::HelpAccess::SetHelpFolder(QString::fromStdString(state.resourceFolder + "/help"));
