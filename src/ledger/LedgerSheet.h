@@ -173,6 +173,7 @@ private:
     int refuse(const std::string& message);
     int commitYear(std::string& text, int row);
     int outsideBlockQuestions(int year, int month);
+    int storeDateCell(std::string& text, int row, int col, int value);
     int commitMonth(std::string& text, int row);
     int commitDay(std::string& text, int row);
     int commitName(std::string& text, int col, int row);

@@ -92,6 +92,17 @@ static bool realDate(const IoRecord& r) {
     return IsValidDate(r.Year, r.Month, r.Day);
 }
 
+// Writes an accepted date value into its cell in display form (and back into `text`), then
+// checks the order and marks the block changed. Always 0.
+int LedgerSheet::storeDateCell(std::string& text, int row, int col, int value) {
+    std::string shown = LedgerCellDisplay(col, value);
+    bool changed = m_grid.TextMatrix(row, col) != shown;
+    m_grid.SetTextMatrix(row, col, shown);
+    text = shown;
+    afterDateChange(row, changed);
+    return 0;
+}
+
 // A year and month outside the loaded block: the questions, and the block of that month read
 // when the user agrees. 0 = store the value here; 2 = the block was read; -1 = abandoned.
 int LedgerSheet::outsideBlockQuestions(int year, int month) {
@@ -128,12 +139,7 @@ int LedgerSheet::commitYear(std::string& text, int row) {
     // A new year may take the line out of the loaded block, as a new month may.
     if (line.Month >= 1 && line.Month <= 12)
         if (int r = outsideBlockQuestions(line.Year, line.Month); r != 0) return r;
-    std::string shown = LedgerCellDisplay(kColYear, v);
-    bool changed = m_grid.TextMatrix(row, kColYear) != shown;
-    m_grid.SetTextMatrix(row, kColYear, shown);
-    text = shown;
-    afterDateChange(row, changed);
-    return 0;
+    return storeDateCell(text, row, kColYear, v);
 }
 
 int LedgerSheet::commitMonth(std::string& text, int row) {
@@ -148,12 +154,7 @@ int LedgerSheet::commitMonth(std::string& text, int row) {
     if (row <= m_lastRow && DateNum(line) < start) return refuse(kBeforeStart);
 
     if (int r = outsideBlockQuestions(year, v); r != 0) return r;
-    std::string shown = LedgerCellDisplay(kColMonth, v);
-    bool changed = m_grid.TextMatrix(row, kColMonth) != shown;
-    m_grid.SetTextMatrix(row, kColMonth, shown);
-    text = shown;
-    afterDateChange(row, changed);
-    return 0;
+    return storeDateCell(text, row, kColMonth, v);
 }
 
 int LedgerSheet::commitDay(std::string& text, int row) {
@@ -167,12 +168,7 @@ int LedgerSheet::commitDay(std::string& text, int row) {
     line.Day = static_cast<int16_t>(v);
     if (!realDate(line)) return refuse(kBadDate);
     if (DateNum(line) < startDate()) return refuse(kBeforeStart);
-    std::string shown = LedgerCellDisplay(kColDay, v);
-    bool changed = m_grid.TextMatrix(row, kColDay) != shown;
-    m_grid.SetTextMatrix(row, kColDay, shown);
-    text = shown;
-    afterDateChange(row, changed);
-    return 0;
+    return storeDateCell(text, row, kColDay, v);
 }
 
 void LedgerSheet::afterDateChange(int row, bool changed) {

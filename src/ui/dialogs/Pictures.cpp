@@ -30,6 +30,33 @@ private:
     QPainter m_p;
 };
 
+// A ruled sheet with a pencil lying over it, on the 100 × 100 canvas. The pencil is drawn at
+// `pencilAt`, turned by `angle`, `half` wide on each side, its body from -`top` to `body`, its tip
+// `tip` long below that.
+struct SheetPencil {
+    QRectF sheet;
+    QColor frame, rules;
+    int ruleWidth, firstRule, lastRule, ruleStep, ruleLeft, ruleRight;
+    QPointF pencilAt;
+    qreal angle, half, top, body, tip;
+};
+
+void sheetWithPencil(QPainter& p, const SheetPencil& s) {
+    p.setPen(QPen(s.frame, 3));
+    p.setBrush(Qt::white);
+    p.drawRect(s.sheet);
+    p.setPen(QPen(s.rules, s.ruleWidth));
+    for (int y = s.firstRule; y <= s.lastRule; y += s.ruleStep)
+        p.drawLine(QPointF(s.ruleLeft, y), QPointF(s.ruleRight, y));
+    p.translate(s.pencilAt);
+    p.rotate(s.angle);
+    p.setPen(QPen(QColor(120, 80, 0), 2));
+    p.setBrush(QColor(250, 190, 50));
+    p.drawRect(QRectF(-s.half, -s.top, 2 * s.half, s.top + s.body));
+    p.setBrush(QColor(240, 210, 170));
+    p.drawPolygon(QPolygonF({QPointF(-s.half, s.body), QPointF(s.half, s.body), QPointF(0, s.body + s.tip)}));
+}
+
 void disc(QPainter& p, const QColor& fill, const QColor& rim) {
     p.setPen(QPen(rim, 4));
     p.setBrush(fill);
@@ -112,19 +139,8 @@ QPixmap IconPicture(int number, int side) {
         break;
     case 5: {
         // A pencil over a sheet: the input picture.
-        p.setPen(QPen(QColor(90, 110, 90), 3));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(10, 8, 60, 80));
-        p.setPen(QPen(QColor(160, 170, 160), 3));
-        for (int y = 26; y <= 70; y += 14)
-            p.drawLine(QPointF(18, y), QPointF(60, y));
-        p.translate(62, 58);
-        p.rotate(45);
-        p.setPen(QPen(QColor(120, 80, 0), 2));
-        p.setBrush(QColor(250, 190, 50));
-        p.drawRect(QRectF(-9, -40, 18, 56));
-        p.setBrush(QColor(240, 210, 170));
-        p.drawPolygon(QPolygonF({QPointF(-9, 16), QPointF(9, 16), QPointF(0, 34)}));
+        sheetWithPencil(p, {QRectF(10, 8, 60, 80), QColor(90, 110, 90), QColor(160, 170, 160), 3, 26, 70, 14, 18, 60,
+                            QPointF(62, 58), 45, 9, 40, 16, 18});
         break;
     }
     default:
@@ -237,19 +253,8 @@ QPixmap MainButtonPicture(MainPicture which, QSize size) {
         break;
     case MainPicture::EditWork: {
         // A list with a pencil: the edit work list.
-        p.setPen(QPen(QColor(60, 60, 60), 3));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(8, 8, 60, 84));
-        p.setPen(QPen(QColor(80, 120, 200), 6));
-        for (int y = 25; y <= 75; y += 16)
-            p.drawLine(QPointF(18, y), QPointF(56, y));
-        p.translate(72, 55);
-        p.rotate(30);
-        p.setPen(QPen(QColor(120, 80, 0), 2));
-        p.setBrush(QColor(250, 190, 50));
-        p.drawRect(QRectF(-7, -38, 14, 50));
-        p.setBrush(QColor(240, 210, 170));
-        p.drawPolygon(QPolygonF({QPointF(-7, 12), QPointF(7, 12), QPointF(0, 26)}));
+        sheetWithPencil(p, {QRectF(8, 8, 60, 84), QColor(60, 60, 60), QColor(80, 120, 200), 6, 25, 75, 16, 18, 56,
+                            QPointF(72, 55), 30, 7, 38, 12, 14});
         break;
     }
     }
