@@ -57,6 +57,12 @@ std::string slashDate(int32_t d) {
 
 } // namespace
 
+std::vector<std::string> OnePointHelpTexts() {
+    std::vector<std::string> texts;
+    for (int col = 0; col <= kColBalance; ++col) texts.push_back(helpText(col));
+    return texts;
+}
+
 LedgerEditor::LedgerEditor(AppState& app, GridModel& grid, Dialogs& dlg, EditorView& view)
     : m_app(app), m_grid(grid), m_dlg(dlg), m_view(view), m_sheet(grid, app.ledger, app.settings, app.start, dlg) {
     m_sheet.ReadBlockOf = [this](int year, int month) { return afterMonthRead(year, month); };
@@ -364,6 +370,8 @@ void LedgerEditor::FocusKeep(int mode) {
     default:
         m_input = m_saved;
         if (m_input == InputCtrl::EditBox && !m_editing) m_input = InputCtrl::Grid;
+        // A command that opened a cell for input (inserting a line) leaves the caret in that cell.
+        if (m_input == InputCtrl::Grid && m_editing) m_input = InputCtrl::EditBox;
         if (m_input != InputCtrl::Grid && m_input != InputCtrl::EditBox && !m_choiceMode) m_input = InputCtrl::Grid;
         m_view.Focus(m_input);
         break;

@@ -50,6 +50,10 @@ enum EditCommand : int {
 // forwards its keys, clicks and scrolling here and shows what the editor asks of EditorView.
 // Everything the editor changes lives in `app` (ledger, names, start line) and in `grid`.
 // The grid must have been set up with SetUpLedgerGrid (or SetUpGrid) before Start.
+// Every one-point help text the editor shows (one per column and the grid's own); "\n" separates
+// the two lines of a text. The window sizes its help label so that each of them fits.
+std::vector<std::string> OnePointHelpTexts();
+
 class LedgerEditor {
 public:
     LedgerEditor(AppState& app, GridModel& grid, Dialogs& dlg, EditorView& view);

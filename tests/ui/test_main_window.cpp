@@ -96,6 +96,7 @@ public:
             if (m_sent.isValid() && m_sent.elapsed() < 200) return;
             if (!answered) {
                 caption = m->windowTitle();
+                owner = m->parentWidget();
                 for (QLabel* l : m->findChildren<QLabel*>()) text += l->text();
             }
             m_sent.start();
@@ -107,12 +108,25 @@ public:
     }
     bool answered = false;
     QString caption, text;
+    QWidget* owner = nullptr;
 
 private:
     QList<Qt::Key> m_keys;
     QTimer m_timer;
     QElapsedTimer m_sent;
     QElapsedTimer m_seen;
+};
+
+// Counts the key presses a widget receives (to see that a key arrives once, not again and again).
+class KeyCounter : public QObject {
+public:
+    int presses = 0;
+
+protected:
+    bool eventFilter(QObject* obj, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress) ++presses;
+        return QObject::eventFilter(obj, e);
+    }
 };
 
 // Where a key typed by the user lands: the focused widget, else the active window.
@@ -128,6 +142,8 @@ int runPeriod(Home& h, QtMainScreen& screen, QtCommandScreens& screens, const st
     QTimer::singleShot(0, [&] {
         QTest::qWaitFor([&] { return screen.editor() && screen.editor()->Editing(); });
         act();
+        // A check that failed inside `act` returned early: end the period all the same.
+        if (screen.window()->MenuSel == 0) screen.window()->menuAction(18)->trigger();
     });
     return screen.RunLedgerEditing(h.app);
 }
@@ -232,11 +248,13 @@ private slots:
         QtMainScreen screen(h.dlg);
         QtCommandScreens screens(h.dlg);
         QString firstText;
+        QWidget* firstOwner = nullptr;
         QCOMPARE(runPeriod(h, screen, screens, [&] {
                      {
                          ModalAnswer no(Qt::Key_Escape);
                          QTest::keyClick(keyTarget(screen), Qt::Key_F12);
                          firstText = no.text;
+                         firstOwner = no.owner;
                      }
                      QVERIFY(screen.window()->MenuSel == 0);
                      ModalAnswer yes(Qt::Key_Return);
@@ -245,6 +263,8 @@ private slots:
                  0);
         QVERIFY2(firstText.contains(QStringLiteral("家計簿プログラムを終了します。")), qPrintable(firstText));
         QCOMPARE(h.app.MenuSel, int(kCmdExit));
+        // The question belongs to the main window, so it is placed against it.
+        QCOMPARE(firstOwner, static_cast<QWidget*>(screen.window()));
     }
 
     // F4 opens the registration list; cancelling it keeps editing, choosing gives the code.
@@ -306,6 +326,156 @@ private slots:
                      screen.window()->setFocus();
                      QTest::keyClick(screen.window(), Qt::Key_9);
                      QCOMPARE(screen.window()->editBox()->text(), QStringLiteral("9"));
+                     screen.window()->menuAction(18)->trigger();
+                 }),
+                 0);
+    }
+
+    // Shift, Ctrl and Alt pressed on their own reach the control once, in the edit box and on the
+    // idle grid alike, and typing goes on afterwards.
+    void modifierKeysAloneAreHarmless() {
+        Home h;
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        KeyCounter counter;
+        QCOMPARE(runPeriod(h, screen, screens, [&] {
+                     QLineEdit* edit = screen.window()->editBox();
+                     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit));
+                     edit->installEventFilter(&counter);
+                     for (Qt::Key k : {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt})
+                         QTest::keyClick(QApplication::focusWidget(), k);
+                     QCOMPARE(counter.presses, 3);
+                     // On the idle grid, and with the focus strayed to the window itself.
+                     screen.editor()->CellMove(1, 3);
+                     for (Qt::Key k : {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt})
+                         QTest::keyClick(keyTarget(screen), k);
+                     screen.window()->setFocus();
+                     QTest::keyClick(screen.window(), Qt::Key_Shift);
+                     QTest::keyClick(keyTarget(screen), Qt::Key_Escape);
+                     screen.window()->menuAction(18)->trigger();
+                 }),
+                 0);
+        QCOMPARE(h.app.MenuSel, int(kCmdExit));
+    }
+
+    // Shift+Enter in a cell of a written line goes one column to the left.
+    void shiftEnterGoesOneColumnLeft() {
+        Home h({expense(2, "食費", 1000)});
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        int before = 0, after = 0;
+        QCOMPARE(runPeriod(h, screen, screens, [&] {
+                     screen.editor()->CellMove(2, 3);
+                     QTest::keyClick(keyTarget(screen), Qt::Key_Return);
+                     before = screen.editor()->EditCol();
+                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ShiftModifier);
+                     after = screen.window()->grid()->model().Col();
+                     screen.window()->menuAction(18)->trigger();
+                 }),
+                 0);
+        QCOMPARE(before, 3);
+        QCOMPARE(after, 2);
+    }
+
+    // The menu's Ctrl keys work while the edit box has the caret: Ctrl+Y deletes the line rather
+    // than being taken by the box as "redo", Ctrl+S saves the block.
+    void ctrlShortcutsFromTheEditBox() {
+        Home h({expense(2, "食費", 1000), expense(3, "日用品", 500)});
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        QString question;
+        QCOMPARE(runPeriod(h, screen, screens, [&] {
+                     screen.editor()->CellMove(2, 3);
+                     QTest::keyClick(keyTarget(screen), Qt::Key_Return);
+                     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(screen.window()->editBox()));
+                     {
+                         ModalAnswer yes({Qt::Key_Left, Qt::Key_Return});
+                         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier);
+                         question = yes.text;
+                     }
+                     // Shortcuts belong to the active window; the question's window has just closed.
+                     screen.window()->activateWindow();
+                     QVERIFY(QTest::qWaitForWindowActive(screen.window()));
+                     QTest::keyClick(keyTarget(screen), Qt::Key_S, Qt::ControlModifier);
+                     // Saved while the program still runs: the files hold one line less.
+                     LedgerState again;
+                     again.index.SetDataFolder(h.app.dataFolder);
+                     QCOMPARE(ScanLedgerYears(again, h.dlg), 0);
+                     QCOMPARE(LoadStartBlock(again, h.dlg), 0);
+                     QCOMPARE(again.block.size(), size_t(2));
+                     screen.window()->menuAction(18)->trigger();
+                 }),
+                 0);
+        QVERIFY2(question.contains(QStringLiteral("現在カーソルのある行を削除します。")), qPrintable(question));
+    }
+
+    // Ctrl+I inserts a line and leaves the caret in its day cell: the typed day lands there and
+    // Enter goes on to the item column.
+    void insertedLineTakesTheCaret() {
+        Home h({expense(2, "食費", 1000), expense(5, "日用品", 500)});
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        QCOMPARE(runPeriod(h, screen, screens, [&] {
+                     screen.editor()->CellMove(3, 3);
+                     QTest::keyClick(keyTarget(screen), Qt::Key_I, Qt::ControlModifier);
+                     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(screen.window()->editBox()));
+                     QCOMPARE(screen.editor()->EditCol(), 3);
+                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+                     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("4"));
+                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                     QCOMPARE(cell(screen, 3, 3), std::string("4"));
+                     QCOMPARE(screen.window()->grid()->model().Col(), 4);
+                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                     screen.window()->menuAction(18)->trigger();
+                 }),
+                 0);
+    }
+
+    // Every column's one-point help fits its two lines in the help label, and the window still
+    // fits a 1280-pixel-wide screen.
+    void helpLabelHoldsEveryHelpText() {
+        Home h;
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        QCOMPARE(runPeriod(h, screen, screens, [&] {
+                     QLabel* label = screen.window()->onePointHelp();
+                     const QFontMetrics fm(label->font());
+                     const QRect room = label->contentsRect();
+                     for (const std::string& text : OnePointHelpTexts()) {
+                         const QStringList lines = QString::fromStdString(text).split(QLatin1Char('\n'));
+                         QCOMPARE(lines.size(), 2);
+                         for (const QString& line : lines)
+                             QVERIFY2(fm.horizontalAdvance(line) <= room.width(), qPrintable(line));
+                         QVERIFY(2 * fm.height() <= room.height());
+                     }
+                     QVERIFY2(screen.window()->frameGeometry().width() <= 1280,
+                              qPrintable(QString::number(screen.window()->frameGeometry().width())));
+                     screen.window()->menuAction(18)->trigger();
+                 }),
+                 0);
+    }
+
+    // Without the two-column list, the item switch panel is only its button and leaves the
+    // breakdown cells below it visible.
+    void itemSwitchPanelLeavesTheCellsBelow() {
+        Home h;
+        h.app.settings.TwoColumnItemBox = 0;
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        QCOMPARE(runPeriod(h, screen, screens, [&] {
+                     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("8"));
+                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                     QVERIFY(screen.editor()->ItemBoxOpen());
+                     QWidget* panel = screen.window()->itemPanel();
+                     QVERIFY(panel->isVisible());
+                     GridView* g = screen.window()->grid();
+                     // The two-line switch button may reach into the next row, never further down.
+                     const QRect below = g->CellRect(g->model().Row() + 2, 5);
+                     const QRect belowInWindow(g->mapTo(screen.window(), below.topLeft()), below.size());
+                     const QRect panelInWindow(panel->mapTo(screen.window(), QPoint(0, 0)), panel->size());
+                     QVERIFY(!panelInWindow.intersects(belowInWindow));
+                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
                      screen.window()->menuAction(18)->trigger();
                  }),
                  0);

@@ -6,6 +6,7 @@
 #include "app/LedgerEditor.h"
 #include "app/WorkLists.h"
 #include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/QtDialogs.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/grid/GridView.h"
 #include "ui/main/ChoiceBox.h"
@@ -82,6 +83,8 @@ void QtMainScreen::SplashOff() {
 void QtMainScreen::buildWindow() {
     m_win = std::make_unique<frmMain>();
     m_win->SetActions(this);
+    // Questions asked while the window is up are placed against it, not the screen.
+    if (auto* qt = dynamic_cast<QtDialogs*>(&m_dlg)) qt->SetOwner(m_win.get());
     GridView* g = m_win->grid();
     QLineEdit* edit = m_win->editBox();
     edit->installEventFilter(this);
@@ -369,10 +372,15 @@ void QtMainScreen::ShowItemSwitch(int kind, const std::vector<std::string>& othe
     other->clear();
     for (const std::string& e : otherKindList) other->addItem(qs(e));
     const QRect cr = c->geometry();
-    const int listW = otherKindList.empty() ? 0 : cr.width();
-    panel->setGeometry(cr.right() + 2, cr.y(), 44 + listW, 180);
-    b->setGeometry(0, 0, 40, 40);
-    other->setGeometry(44, 0, listW, 180);
+    // Without the reference list the panel is only the button, so the cells beside and below the
+    // box stay visible.
+    const bool withList = !otherKindList.empty();
+    const int listW = withList ? cr.width() : 0;
+    const int buttonW = 40, buttonH = 40, listH = 180;
+    panel->setGeometry(cr.right() + 2, cr.y(), withList ? buttonW + 4 + listW : buttonW,
+                       withList ? listH : buttonH);
+    b->setGeometry(0, 0, buttonW, buttonH);
+    other->setGeometry(buttonW + 4, 0, listW, listH);
     other->setVisible(!otherKindList.empty());
     m_win->itemBoxLabel()->hide();
     b->show();

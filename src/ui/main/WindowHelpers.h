@@ -13,4 +13,7 @@ void CopySelection(QLineEdit* box);
 void CutSelection(QLineEdit* box);
 void PasteSelection(QLineEdit* box);
 
+// Shift, Ctrl, Alt, Meta and the lock keys pressed on their own: no control takes them as input.
+bool IsModifierKey(int key);
+
 } // namespace mrt

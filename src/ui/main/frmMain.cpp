@@ -1,6 +1,7 @@
 #include "ui/main/frmMain.h"
 
 #include "app/AppState.h"
+#include "app/LedgerEditor.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/Pictures.h"
 #include "ui/grid/GridView.h"
@@ -112,9 +113,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     m_lblIO->setAlignment(Qt::AlignCenter);
     m_cmdITEM = new QPushButton(QStringLiteral("出金"), m_picIO);
     m_cmdITEM->setFocusPolicy(Qt::NoFocus);
+    m_cmdITEM->setToolTip(QStringLiteral("入出金切り替えはこのﾎﾞﾀﾝをｸﾘｯｸするか[Tab]ｷｰを押します"));
     for (int k = 0; k < 2; ++k) {
         m_lstITEM[k] = new QListWidget(m_picIO);
         m_lstITEM[k]->setFont(UiFont(GothicFace(), 9));
+        m_lstITEM[k]->setToolTip(QStringLiteral("こちらの一覧から選択したい場合は「入出金切替」をします"));
     }
     m_picIO->hide();
     const QString comboTip = QStringLiteral("この一覧の中から選択します（ｷｰﾎﾞｰﾄﾞからの入力も可）");
@@ -231,10 +234,16 @@ void frmMain::FormSet(int flag) {
     const int gridW = gridSize.width();
 
     if (flag == 0) {
+        // The help label is at least 40 "漢" wide and wide enough for the longest line of any
+        // column's help, two lines high (the frame takes a few pixels on each side).
         QFontMetrics fm(m_lblOnePtHelp->font());
         const int kanW = fm.horizontalAdvance(QStringLiteral("漢"));
         const int kanH = fm.height();
-        m_lblOnePtHelp->setGeometry(margin, margin, 40 * kanW, 2 * kanH + 4);
+        int helpW = 40 * kanW;
+        for (const std::string& text : OnePointHelpTexts())
+            for (const QString& line : QString::fromStdString(text).split(QLatin1Char('\n')))
+                helpW = std::max(helpW, fm.horizontalAdvance(line) + 2 * m_lblOnePtHelp->frameWidth() + 6);
+        m_lblOnePtHelp->setGeometry(margin, margin, helpW, 2 * kanH + 2 * m_lblOnePtHelp->frameWidth() + 4);
         m_cmdSubHelp->setGeometry(m_lblOnePtHelp->geometry().right() + margin, margin, 2 * kanH + 4, 2 * kanH + 4);
         m_picHelpFrame->resize(m_cmdSubHelp->geometry().right() + margin + 1, 2 * kanH + 4 + 2 * margin);
         const int btnW = 52, btnH = 40;
@@ -255,15 +264,18 @@ void frmMain::FormSet(int flag) {
     const int valW = dm.horizontalAdvance(QStringLiteral("2026年12月31日～2026年12月31日")) + 6;
     const int todayW = dm.horizontalAdvance(QStringLiteral("2026年 12月 31日")) + 6;
     const int labelsW = 3 * (capW + 4) + 2 * valW + todayW + 2 * gap;
-    const int normalW = std::max(gridW + px(1200), labelsW + px(600));
+    // The top band is as wide as the grid unless the help strip and the tool buttons need more.
+    const int topW = std::max(gridW, m_picHelpFrame->width() + px(100) + m_picTool->width());
+    const int contentW = std::max(topW, labelsW);
+    const int normalW = std::max(topW + px(1200), labelsW + px(600));
     const int winW = std::max(width(), normalW);
-    const int left = (winW - std::max(gridW, labelsW)) / 2;
-    // Top band: help strip on the left, tool buttons right-aligned with the grid and bottom-aligned
+    const int left = (winW - contentW) / 2;
+    // Top band: help strip on the left, tool buttons right-aligned with the band and bottom-aligned
     // with the help strip (the taller of the two decides where the band starts).
     const int bandH = std::max(m_picHelpFrame->height(), m_picTool->height());
     int y = px(150);
     m_picHelpFrame->move(left, y + bandH - m_picHelpFrame->height());
-    m_picTool->move(left + gridW - m_picTool->width(), y + bandH - m_picTool->height());
+    m_picTool->move(left + topW - m_picTool->width(), y + bandH - m_picTool->height());
     y += bandH + px(100);
     m_picGrid->move(left, y);
     y += m_picGrid->height() + px(100);
@@ -300,9 +312,11 @@ void frmMain::FormSet(int flag) {
 
 void frmMain::MenuBG() {
     if (isMinimized()) return;
-    m_picBG->setGeometry(0, 0, m_central->width() - px(100), m_central->height());
+    // The light backdrop behind the three bands; the date labels stay below it on the window colour.
+    const int bottom = m_lblRegDateT->geometry().top() - px(50);
+    m_picBG->setGeometry(0, 0, m_central->width() - px(100), std::max(bottom, 0));
     m_picBG->lower();
-    m_picBG->hide(); // the bands sit directly on the window colour; the panel is only a backdrop
+    m_picBG->show();
 }
 
 void frmMain::ToolBtnOnOff(bool on, int index) {
@@ -481,23 +495,45 @@ bool frmMain::eventFilter(QObject* obj, QEvent* e) {
                     ke->accept();
                     return false;
                 }
+                // The menu's own shortcuts (Ctrl+S, Ctrl+Y ...) win over a text box that would take
+                // them (Ctrl+Y is a text box's redo); the clipboard keys stay with the box.
+                if (isMenuShortcut(ke)) {
+                    ke->ignore();
+                    return true;
+                }
                 return false;
             }
+            // A key that a control ignored travels up through its parents; only its first delivery
+            // (to the focus widget, or to the window when nothing has the focus) is the user's key.
+            // Sending a travelling key back to the focus widget would start it over without end.
+            QWidget* focus = QApplication::focusWidget();
+            const bool firstDelivery = focus ? w == focus : w == this;
+            if (!firstDelivery || m_redirecting) return QMainWindow::eventFilter(obj, e);
             if (windowKey(ke)) return true;
-            if (m_actions && !isInputWidget(w)) {
+            if (m_actions && !isInputWidget(w) && !IsModifierKey(ke->key())) {
                 m_actions->ReturnFocus();
                 QWidget* now = QApplication::focusWidget();
                 // The key then goes to the control that takes input, as if typed there.
                 if (now && now != w && isInputWidget(now)) {
                     QKeyEvent copy(ke->type(), ke->key(), ke->modifiers(), ke->text(), ke->isAutoRepeat(),
                                    ke->count());
+                    m_redirecting = true;
                     QApplication::sendEvent(now, &copy);
+                    m_redirecting = false;
                     return true;
                 }
             }
         }
     }
     return QMainWindow::eventFilter(obj, e);
+}
+
+bool frmMain::isMenuShortcut(const QKeyEvent* ke) const {
+    if (!(ke->modifiers() & Qt::ControlModifier) || IsModifierKey(ke->key())) return false;
+    const QKeySequence pressed(ke->keyCombination());
+    for (const auto& [id, a] : m_actionsById)
+        if (id != 21 && id != 22 && id != 23 && a->isEnabled() && a->shortcut() == pressed) return true;
+    return false;
 }
 
 bool frmMain::isInputWidget(const QWidget* w) const {

@@ -10,6 +10,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QAction;
+class QKeyEvent;
 
 namespace mrt {
 
@@ -113,12 +114,16 @@ private:
     bool windowKey(QKeyEvent* e);
     // True for the controls that take the user's input (grid, edit box, choice box fields).
     bool isInputWidget(const QWidget* w) const;
+    // Ctrl+key of a menu item that is not a clipboard command.
+    bool isMenuShortcut(const QKeyEvent* ke) const;
     void subHelp();
 
     MainActions* m_actions = nullptr;
     bool m_flat = true;
     bool m_closingForReal = false;
     bool m_layoutRunning = false;
+    // A strayed key is being handed to the input control (never hand it on twice).
+    bool m_redirecting = false;
     bool m_firstResizeSeen = false;
     Qt::WindowStates m_lastState;
 
