@@ -94,6 +94,9 @@ public:
     // ---- operations the window's own commands use ----
     // 0 = go on (sorted or nothing to sort), 1 = the user declined the sort.
     int PreSortCheck();
+    // The questions before the program ends: with lines out of date order, whether to sort them
+    // first; otherwise, when `ask`, whether to end. 0 = go on with the exit, 1 = stay.
+    int ExitQuestion(bool ask);
     // 0 save InputCtrl; 1 end an entry in progress and save; 2 restore and focus it.
     void FocusKeep(int mode);
     // Stores a value still being edited (before any command runs).

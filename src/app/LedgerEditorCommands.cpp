@@ -115,6 +115,20 @@ int LedgerEditor::PreSortCheck() {
     return r == 0 ? 0 : 1;
 }
 
+int LedgerEditor::ExitQuestion(bool ask) {
+    if (m_app.ledger.PreSortF) {
+        int r =
+            m_dlg.MsgYesNo2(std::string("日付順に並び替えてから終了します。") + "\r\n" + "よろしいですか？", "終了", 0);
+        // The question above is the only one: the lines are sorted as PreSortCheck sorts them.
+        if (r == 0) sortNow();
+        return r == 0 ? 0 : 1;
+    }
+    if (!ask) return 0;
+    return m_dlg.MsgYesNo2(std::string("家計簿プログラムを終了します。") + "\r\n" + "よろしいですか？", "終了", 0) == 0
+               ? 0
+               : 1;
+}
+
 void LedgerEditor::SortByDate() {
     if (!m_app.ledger.PreSortF) {
         m_dlg.MsgOK("並び替えは完了しています。", "並び替え");

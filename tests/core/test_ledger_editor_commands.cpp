@@ -82,6 +82,37 @@ TEST_F(EditCommands, SortThatWouldOverflowABalanceLeavesTheSortPending) {
     EXPECT_EQ(editor->PreSortCheck(), 1);
 }
 
+TEST_F(EditCommands, ExitWithLinesOutOfOrderSortsAfterItsOneQuestion) {
+    MakeLedger(
+        {Line(2004, 6, 1, "初期残高", 0, 0), Line(2004, 6, 10, "食費", 0, 1000), Line(2004, 6, 5, "給与", 5000, 0)},
+        10000);
+    StartEditing();
+    ASSERT_TRUE(app.ledger.PreSortF);
+    editor->FocusKeep(1); // as the window does before it asks
+    // Declining keeps the program running with the lines as they are.
+    dlg.expect("MsgYesNo2", 1).expectMessage("日付順に並び替えてから終了します。");
+    EXPECT_EQ(editor->ExitQuestion(true), 1);
+    EXPECT_TRUE(app.ledger.PreSortF);
+
+    dlg.expect("MsgYesNo2", 0).expectMessage("日付順に並び替えてから終了します。");
+    EXPECT_EQ(editor->ExitQuestion(true), 0);
+    EXPECT_EQ(dlg.count("MsgYesNo2"), 2);
+    EXPECT_FALSE(app.ledger.PreSortF);
+    EXPECT_EQ(Items(), (std::vector<std::string>{"初期残高@ 1", "給与@ 5", "食費@10"}));
+    EndAndSave();
+    Reload();
+    ASSERT_EQ(app.ledger.block.size(), 3u);
+    EXPECT_EQ(app.ledger.block[1].Day, 5);
+    EXPECT_EQ(app.ledger.block[2].Balance, 14000);
+}
+
+TEST_F(EditCommands, ExitInOrderAsksOnlyWhenTold) {
+    EXPECT_EQ(editor->ExitQuestion(false), 0);
+    EXPECT_EQ(dlg.count("MsgYesNo2"), 0);
+    dlg.expect("MsgYesNo2", 1).expectMessage("家計簿プログラムを終了します。");
+    EXPECT_EQ(editor->ExitQuestion(true), 1);
+}
+
 TEST_F(EditCommands, SortCommandWithNothingOutOfOrderOnlySaysSo) {
     dlg.expect("MsgOK").expectMessage("並び替えは完了しています。");
     editor->RunCommand(kCmdSortByDate);
