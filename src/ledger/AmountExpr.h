@@ -11,7 +11,7 @@ constexpr int32_t kMinLedgerAmount = 0;
 constexpr int32_t kMaxLedgerAmount = 99999999;
 
 // Shown when an income or expense cell holds an amount outside 0..99,999,999.
-inline constexpr const char* kAmountRangeMessage = "金額が異常です。( 金額の範囲は 0～99,999,99 )";
+inline constexpr const char* kAmountRangeMessage = "金額が異常です。( 金額の範囲は 0～99,999,999 )";
 
 // Evaluates an amount expression: terms joined by "+"/"-", factors joined by "*"/"/", each
 // factor's value rounded half-to-even as it is applied; a trailing "%" or "*" adds consumption

@@ -90,6 +90,25 @@ TEST_F(SheetFixture, RowsRoundTripAndBlockDates) {
     EXPECT_EQ(cell(4, kColExpense), "");
 }
 
+// Amounts of nine digits cannot be typed, but a file written elsewhere may hold them: they are
+// shown whole and read back unchanged; committing one is refused with the limit named.
+TEST_F(SheetFixture, StoredAmountsWiderThanTheColumnRoundTripWhole) {
+    ledger.block[2].Income = 123456789;
+    ledger.block[3].Expense = 100000000;
+    ledger.block[2].Balance = 123465789;
+    ledger.block[3].Balance = 23465789;
+    sheet.FillFromBlock();
+    EXPECT_EQ(cell(3, kColIncome), "123,456,789");
+    EXPECT_EQ(cell(4, kColExpense), "100,000,000");
+    sheet.GridToBlock();
+    EXPECT_EQ(ledger.block[2].Income, 123456789);
+    EXPECT_EQ(ledger.block[3].Expense, 100000000);
+
+    dlg.expect("MsgKel", 2).expectMessage("金額が異常です。( 金額の範囲は 0～99,999,999 )");
+    EXPECT_EQ(commit("123456789", kColIncome, 3), -1);
+    EXPECT_EQ(cell(3, kColIncome), "123,456,789");
+}
+
 TEST_F(SheetFixture, DateCellsRefuseImpossibleDates) {
     dlg.expect("MsgKel", 1).expectMessage("日付が異常です。");
     EXPECT_EQ(commit("51", kColYear, 2), 1);
