@@ -180,6 +180,8 @@ private:
     int commitAmount(std::string& text, int col, int row);
     int commitBalance(std::string& text, int row);
     void afterDateChange(int row, bool changed);
+    // Sets PreSortF when line `row` is dated before the line above it or after the line below.
+    void markOrder(int row);
     bool checkNewLineDate(int row, int& result);
     int32_t startDate() const;
     void markModified();

@@ -171,14 +171,20 @@ int LedgerSheet::commitDay(std::string& text, int row) {
     return storeDateCell(text, row, kColDay, v);
 }
 
+// The new-entry row is not a line of the block: its date marks nothing until its first amount
+// makes it one (commitAmount checks the order then).
 void LedgerSheet::afterDateChange(int row, bool changed) {
+    if (row > m_lastRow) return;
+    markOrder(row);
+    if (changed) markModified();
+    const int32_t key = RowDate(row);
+    if (IsValidDate(key / 10000, key / 100 % 100, key % 100)) noteDate(key);
+}
+
+void LedgerSheet::markOrder(int row) {
     const int32_t key = RowDate(row);
     if (row > 1 && key < RowDate(row - 1)) m_ledger.PreSortF = true;
     if (row < m_lastRow && key > RowDate(row + 1)) m_ledger.PreSortF = true;
-    if (row <= m_lastRow) {
-        if (changed) markModified();
-        if (IsValidDate(key / 10000, key / 100 % 100, key % 100)) noteDate(key);
-    }
 }
 
 int LedgerSheet::commitName(std::string& text, int col, int row) {
@@ -230,6 +236,7 @@ int LedgerSheet::commitAmount(std::string& text, int col, int row) {
             return refuse(kAmountRangeMessage);
         }
         markModified();
+        markOrder(row);
         noteDate(RowDate(row));
         return 0;
     }

@@ -263,6 +263,14 @@ TEST_F(LineEntry, DateBeforeTheStartDateIsRefusedAndTheOrderBreakMarked) {
     Type("6");
     Press(Key::Right); // caret after the last character: as Enter
     EXPECT_EQ(view.box, InputCtrl::ExpenseItems);
+    EXPECT_FALSE(app.ledger.PreSortF); // the new-entry line is not a line yet
+    Pick("食費");
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Type("300");
+    Press(Key::Enter);
+    EXPECT_EQ(LastRow(), 6);
     EXPECT_TRUE(app.ledger.PreSortF); // 6 January after a line of 3 March
 }
 

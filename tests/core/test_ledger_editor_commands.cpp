@@ -39,9 +39,8 @@ TEST_F(EditCommands, NewestBlockIsLoadedWithTheCarriedBalanceLine) {
 
 TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
     Type("1"); // 1 June after 12 June
-    EXPECT_FALSE(app.ledger.PreSortF);
     Press(Key::Enter);
-    EXPECT_TRUE(app.ledger.PreSortF);
+    EXPECT_FALSE(app.ledger.PreSortF); // not a line yet
     Pick("食費");
     Press(Key::Enter);
     Press(Key::Enter);
@@ -49,6 +48,7 @@ TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
     Type("300");
     Press(Key::Enter);
     ASSERT_EQ(LastRow(), 5);
+    EXPECT_TRUE(app.ledger.PreSortF);
 
     dlg.expect("MsgYesNo2", 0).expectMessage("まず入出力ﾃﾞｰﾀを日付順に並び替えます。");
     editor->RunCommand(kCmdEditForcedSave);
@@ -235,8 +235,27 @@ TEST_F(EditCommands, MoveToDatesBeforeInsideAndAfterTheLedger) {
     EXPECT_EQ(view.editRow, LastRow() + 1);
 }
 
+TEST_F(EditCommands, AbandonedEarlierDayOnTheNewLineLeavesNoSortPending) {
+    Type("1"); // 1 June on the new-entry line, before the last line's 12 June
+    Press(Key::Enter);
+    Press(Key::Esc);
+    EXPECT_EQ(LastRow(), 4);
+    EXPECT_FALSE(app.ledger.PreSortF);
+    EXPECT_EQ(editor->PreSortCheck(), 0); // F2 and the like go on without a question
+    dlg.expect("MsgYesNo2", 1).expectMessage("家計簿プログラムを終了します。");
+    EXPECT_EQ(editor->ExitQuestion(true), 1);
+    dlg.expect("MsgOK").expectMessage("並び替えは完了しています。");
+    editor->RunCommand(kCmdSortByDate);
+}
+
 TEST_F(EditCommands, ReadingAnotherBlockWithLinesOutOfOrderOffersTheSortFirst) {
     Type("1");
+    Press(Key::Enter);
+    Pick("食費");
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Type("300");
     Press(Key::Enter);
     ASSERT_TRUE(app.ledger.PreSortF);
     Press(Key::Esc);
