@@ -211,6 +211,7 @@ bool LedgerSheet::checkNewLineDate(int row, int& result) {
 }
 
 int LedgerSheet::commitAmount(std::string& text, int col, int row) {
+    if (!IsAmountText(text)) return refuse(kAmountRangeMessage);
     std::string error;
     int32_t amount = EvalAmount(text, m_settings.TaxRate, &error);
     if (!error.empty() || !IsLedgerAmount(amount)) return refuse(kAmountRangeMessage);
@@ -259,6 +260,7 @@ int LedgerSheet::commitAmount(std::string& text, int col, int row) {
 int LedgerSheet::commitBalance(std::string& text, int row) {
     // Only a loaded line after the carried-balance line has a balance of its own to adjust.
     if (row < 2 || row > m_lastRow) return -1;
+    if (!IsAmountText(text)) return refuse(kAmountRangeMessage);
     std::string error;
     int32_t wanted = EvalAmount(text, m_settings.TaxRate, &error);
     if (!error.empty()) return refuse(kAmountRangeMessage);

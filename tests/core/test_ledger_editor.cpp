@@ -232,6 +232,34 @@ TEST_F(LineEntry, NineDigitAmountsFromAFileSurviveTheSaveOfTheirBlock) {
     EXPECT_EQ(app.ledger.block[3].Balance, 23456289);
 }
 
+TEST_F(LineEntry, LettersInAnAmountAreRefusedAndTheLineStaysAsTyped) {
+    Type("8");
+    Press(Key::Enter);
+    Pick("食費");
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Pick("スーパー");
+    Press(Key::Enter);
+    ASSERT_EQ(view.editCol, kColExpense);
+    Type("abc");
+    dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
+    Press(Key::Enter);
+    EXPECT_TRUE(view.editVisible);
+    EXPECT_EQ(view.editRow, 6);
+    EXPECT_EQ(view.editCol, kColExpense);
+    EXPECT_EQ(view.editText, "abc");
+    EXPECT_EQ(Cell(6, kColItem), "食費");
+    EXPECT_EQ(Cell(6, kColShop), "スーパー");
+
+    ClearEdit();
+    Type("300");
+    Press(Key::Enter);
+    EXPECT_EQ(LastRow(), 6);
+    EXPECT_EQ(Cell(6, kColItem), "食費");
+    EXPECT_EQ(Cell(6, kColShop), "スーパー");
+    EXPECT_EQ(Cell(6, kColExpense), "       300");
+}
+
 TEST_F(LineEntry, DayThirtyInFebruaryIsRefused) {
     editor->CellClicked(3, kColDay);
     Press(Key::Enter);

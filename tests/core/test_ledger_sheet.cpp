@@ -165,6 +165,25 @@ TEST_F(SheetFixture, AmountsClearTheOtherCellAndRecomputeBalances) {
     EXPECT_EQ(cell(4, kColExpense), "     1,050");
 }
 
+// Only what an amount expression is made of may stand in an amount cell; anything else would
+// be read as 0 and silently lose the amount.
+TEST_F(SheetFixture, AmountTextWithOtherCharactersIsRefused) {
+    for (const char* text : {"abc", "12円", "１２", "3000x", "1e3"}) {
+        dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
+        EXPECT_EQ(commit(text, kColExpense, 2), 1) << text;
+    }
+    dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
+    EXPECT_EQ(commit("abc", kColBalance, 3), 1);
+    EXPECT_EQ(cell(2, kColExpense), "     1,000");
+    EXPECT_FALSE(ledger.LedgerModified);
+
+    settings.TaxRate = 5;
+    EXPECT_EQ(commit(" 1,000 ", kColExpense, 2), 0); // reading stops at the comma: 1
+    EXPECT_EQ(cell(2, kColExpense), "         1");
+    EXPECT_EQ(commit("2.5*2+1000-10/2%", kColExpense, 2), 0);
+    EXPECT_EQ(cell(2, kColExpense), "     1,048"); // (2 × 2 + 1000 − 5) × 1.05
+}
+
 TEST_F(SheetFixture, NewEntryRowBecomesALineOnItsFirstAmount) {
     FillGridRow(grid, 5, line(2003, 5, 2, "", 0, 0, 0));
     grid.SetTextMatrix(5, kColIncome, "");
