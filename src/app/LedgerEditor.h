@@ -150,6 +150,14 @@ private:
     void commitAndMove(Key key);
     void nextCell(int& row, int& col, bool& newLine);
     void abandonEntry();
+    // The kind whose lists a name column uses: from the line's amount; on a line without one the
+    // expense items, and for a breakdown or shop the kind of the item chosen last.
+    void takeLineKind(int col);
+    // The choice list of a name column for the current kind (and the line's item), "（入力なし）" first.
+    std::vector<std::string> nameListFor(int col) const;
+    // A typed name: the entry of `list` that equals it, or the name itself after the question
+    // whether to register it (added to `list` when registered).
+    std::string typedName(std::vector<std::string>& list, const std::string& typed);
     void choiceBoxOpen(int col, const std::string& text);
     void choiceBoxSwitch();
     std::string choiceBoxFinish();

@@ -333,6 +333,61 @@ TEST_F(LineEntry, TypedShopNameIsRegisteredOrOnlyEntered) {
     EXPECT_EQ(FillShopList(app.names, food, false), (std::vector<std::string>{"スーパー", "八百屋"}));
 }
 
+// After "再 入 力" the name is corrected in the edit box, not in the choice box; a new name
+// typed there is offered for registration all the same, in the list the box was showing.
+TEST_F(LineEntry, NameCorrectedAfterARefusalIsOfferedForRegistration) {
+    // The item box of a new line switched to the income list: the corrected item is an income item.
+    Type("8");
+    Press(Key::Enter);
+    ASSERT_EQ(view.box, InputCtrl::ExpenseItems);
+    Press(Key::Tab);
+    ASSERT_EQ(view.box, InputCtrl::IncomeItems);
+    TypeInBox("臨時収入🎉");
+    dlg.expect("MsgKel", 1);
+    Press(Key::Enter);
+    ASSERT_FALSE(editor->ChoiceMode());
+    ASSERT_TRUE(view.editVisible);
+    ClearEdit();
+    Type("臨時収入");
+    dlg.expect("MsgYesNo2", 1).expectMessage("[臨時収入]を入金項目名に登録しますか？");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(6, kColItem), "臨時収入");
+    Press(Key::Esc);
+
+    const int food = ItemKeyOf(app.names, kExpenseKind, 1);
+    editor->CellClicked(2, kColNote);
+    Press(Key::Enter);
+    ASSERT_EQ(view.box, InputCtrl::Breakdown);
+    TypeInBox("ケーキ🎂");
+    dlg.expect("MsgKel", 1);
+    Press(Key::Enter);
+    ClearEdit();
+    Type("ケーキ");
+    dlg.expect("MsgYesNo2", 0).expectMessage("[ケーキ]を内訳・備考に登録しますか？");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(2, kColNote), "ケーキ");
+    EXPECT_EQ(FillBrkDnList(app.names, food, false), (std::vector<std::string>{"野菜", "ケーキ"}));
+}
+
+// Typing on the idle grid opens the edit box without a choice box; a new name is offered too,
+// in the lists of the line's kind.
+TEST_F(LineEntry, NameTypedOnTheIdleGridIsOfferedForRegistration) {
+    editor->CellClicked(3, kColItem); // 給与: an income line
+    Type("賞与");
+    ASSERT_TRUE(view.editVisible);
+    ASSERT_FALSE(editor->ChoiceMode());
+    dlg.expect("MsgYesNo2", 0).expectMessage("[賞与]を入金項目名に登録しますか？");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(3, kColItem), "賞与");
+    EXPECT_EQ(FillItemList(app.names, kIncomeKind, false), (std::vector<std::string>{"給与", "雑収入", "賞与"}));
+
+    // A registered name asks nothing.
+    editor->CellClicked(2, kColShop);
+    Type("スーパー");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(2, kColShop), "スーパー");
+}
+
 TEST_F(LineEntry, RegistrationIntoAFullListIsRefusedWithAMessage) {
     const int food = ItemKeyOf(app.names, kExpenseKind, 1);
     for (int i = NameListCount(app.names, kShopTable, food); i < kNameMax; ++i)
