@@ -177,7 +177,9 @@ private:
     void refreshLabels();
     int afterMonthRead(int year, int month);
     void resyncAfterSave();
-    void sortNow();
+    // Sorts the block by date and clears PreSortF; `readFollows` when another block is read at
+    // once (the grid is refilled by the read).
+    void sortNow(bool readFollows = false);
 
     AppState& m_app;
     GridModel& m_grid;

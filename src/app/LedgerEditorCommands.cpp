@@ -97,10 +97,20 @@ void LedgerEditor::EditWorkSelect() {
     }
 }
 
-void LedgerEditor::sortNow() {
+void LedgerEditor::sortNow(bool readFollows) {
     m_app.ledger.LedgerModified = true;
+    const bool newLineOpen = m_editing && m_editRow > m_sheet.LastRow();
+    const bool sorted = m_sheet.SortByDate();
+    // The grid was refilled and the new-entry row blanked: in the newest block it takes the date
+    // of the last line again, and a new line being entered starts afresh from it.
+    if (LatestBlock() && !readFollows) {
+        if (newLineOpen)
+            RetNewLine();
+        else
+            dateEntryRow(m_sheet.NewEntryRow());
+    }
     // A sort that stopped on a balance overflow left the lines as they were: still unsorted.
-    if (!m_sheet.SortByDate()) {
+    if (!sorted) {
         m_dlg.MsgOK("残高が計算できる範囲を超えました。", "並び替え");
         return;
     }
@@ -268,7 +278,7 @@ int LedgerEditor::ReReadIoData(int flag, int year, int month) {
             restore();
             return 1;
         }
-        sortNow();
+        sortNow(true);
     }
     m_dlg.MsgOn(std::string("\r\n") + "しばらくお待ちください。", op + "中...");
     const bool nonScrl = m_nonScrl;

@@ -22,6 +22,21 @@ protected:
         dlg.expect("DateInYMD").withText(date);
         editor->RunCommand(kCmdMoveToDate);
     }
+    // Enters an expense line of 1 June after the line of 12 June; the new-entry line opens again.
+    void EnterLineOfTheFirst() {
+        Type("1");
+        Press(Key::Enter);
+        Pick("食費");
+        Press(Key::Enter);
+        Press(Key::Enter);
+        Press(Key::Enter);
+        Type("300");
+        Press(Key::Enter);
+        ASSERT_EQ(LastRow(), 5);
+        ASSERT_TRUE(app.ledger.PreSortF);
+        ASSERT_EQ(view.editRow, 6);
+        ASSERT_EQ(view.editText, "1");
+    }
     std::vector<std::string> Items() const {
         std::vector<std::string> v;
         for (int r = 1; r <= LastRow(); ++r)
@@ -63,6 +78,41 @@ TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
     EXPECT_EQ(app.ledger.block[2].Day, 1);
     EXPECT_EQ(app.ledger.block[2].Expense, 300);
     EXPECT_EQ(app.ledger.block[4].Balance, 483100);
+    EXPECT_FALSE(app.ledger.PreSortF);
+}
+
+// A sort refills the grid; the new-entry line of the newest block then shows the date of the new
+// last line, as any new-entry line does.
+TEST_F(EditCommands, NewEntryLineAfterASortFromTheEditListShowsTheLastDate) {
+    EnterLineOfTheFirst();
+    dlg.expect("SubMenu", 1);
+    dlg.expect("MsgYesNo2", 0).expectMessage("日付順に並び替えをします。");
+    dlg.expect("SubMenu", -1);
+    editor->KeyOnGrid(Key::F11);
+    EXPECT_EQ(Items(), (std::vector<std::string>{"外食@10", "給与@25", "食費@ 1", "食費@ 3", "日用品@12"}));
+    EXPECT_EQ(Cell(6, kColYear), "04");
+    EXPECT_EQ(Cell(6, kColMonth), " 6");
+    EXPECT_EQ(Cell(6, kColDay), "12");
+    editor->CellClicked(6, kColDay);
+    Press(Key::Enter);
+    ASSERT_TRUE(view.editVisible);
+    EXPECT_EQ(view.editText, "12");
+}
+
+// The sort question of a command may come while the new line is open (F2 asks before anything
+// ends the entry): the line starts afresh with the new last date instead of keeping the old day.
+TEST_F(EditCommands, SortWhileTheNewLineIsOpenStartsItAfreshWithTheLastDate) {
+    EnterLineOfTheFirst();
+    dlg.expect("MsgYesNo2", 0).expectMessage("まず入出力ﾃﾞｰﾀを日付順に並び替えます。");
+    EXPECT_EQ(editor->PreSortCheck(), 0);
+    EXPECT_EQ(Cell(6, kColMonth), " 6");
+    EXPECT_EQ(Cell(6, kColDay), "12");
+    EXPECT_TRUE(view.editVisible);
+    EXPECT_EQ(view.editRow, 6);
+    EXPECT_EQ(view.editText, "12");
+    EndAndSave(); // the pending edit matches its cell: nothing is committed or asked
+    Reload(2);
+    EXPECT_EQ(app.ledger.block.size(), 5u);
     EXPECT_FALSE(app.ledger.PreSortF);
 }
 
