@@ -12,6 +12,7 @@
 #include "util/Cp932.h"
 #include "util/DateText.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace mrt {
@@ -34,6 +35,19 @@ int dateNumber(const std::string& text) {
         v = v * 10 + (text[i] - '0');
     }
     return v;
+}
+
+// The first character of a UTF-8 text that code page 932 cannot hold; empty when there is none.
+std::string firstUnstorableChar(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char b = static_cast<unsigned char>(text[i]);
+        size_t n = b < 0xC0 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        n = std::min(n, text.size() - i);
+        std::string ch = text.substr(i, n);
+        if (!IsCp932Text(ch)) return ch;
+        i += n;
+    }
+    return {};
 }
 
 // Cuts a name to the byte width of its field on a character boundary.
@@ -61,7 +75,6 @@ int LedgerSheet::refuse(const std::string& message) {
 
 int LedgerSheet::CommitCell(std::string& text, int col, int row) {
     if (col < kColYear || col > kColBalance || row < 1) return -1;
-    if (!IsCp932Text(text)) return refuse(kBadInput);
     if (row > m_lastRow + 1) return -1;
     if (row > m_ledger.MaxBlockLines) {
         ShowBlockOverflow();
@@ -188,6 +201,10 @@ void LedgerSheet::markOrder(int row) {
 }
 
 int LedgerSheet::commitName(std::string& text, int col, int row) {
+    // Date and amount cells refuse anything but their own characters; a name may hold any
+    // character the file can store, and the message says which one it cannot.
+    if (std::string ch = firstUnstorableChar(text); !ch.empty())
+        return refuse("「" + ch + "」はファイルに保存できない文字のため入力できません。");
     std::string value = fitName(text, LedgerColumnOf(col).inputBytes);
     if (value.find_first_of("\r\n\t") != std::string::npos) return refuse(kBadInput);
     if (row <= m_lastRow && m_grid.TextMatrix(row, col) != value) markModified();

@@ -434,10 +434,19 @@ TEST_F(LineEntry, EmojiInANoteIsRefused) {
     Press(Key::Enter);
     ASSERT_EQ(view.box, InputCtrl::Breakdown);
     TypeInBox("ケーキ🎂");
-    dlg.expect("MsgKel", 2).expectMessage("入力内容が異常です。");
+    dlg.expect("MsgKel", 2).expectMessage("「🎂」はファイルに保存できない文字のため入力できません。");
     Press(Key::Enter);
     EXPECT_EQ(Cell(4, kColNote), "");
     EXPECT_FALSE(app.ledger.LedgerModified);
+
+    // Typed into the edit box of a shop cell, likewise.
+    editor->CellClicked(4, kColShop);
+    Type("𠮷野家");
+    dlg.expect("MsgKel", 1).expectMessage("「𠮷」はファイルに保存できない文字のため入力できません。");
+    Press(Key::Enter);
+    EXPECT_TRUE(view.editVisible);
+    EXPECT_EQ(view.editText, "𠮷野家");
+    EXPECT_EQ(Cell(4, kColShop), "");
 }
 
 TEST_F(LineEntry, CharacterOnTheIdleGridStartsEditingWithIt) {

@@ -203,9 +203,23 @@ TEST_F(SheetFixture, NewEntryRowBecomesALineOnItsFirstAmount) {
 }
 
 TEST_F(SheetFixture, TextThatCp932CannotHoldIsRefused) {
-    dlg.expect("MsgKel", 2).expectMessage("入力内容が異常です。");
+    // The message names the character that cannot be stored.
+    dlg.expect("MsgKel", 2).expectMessage("「🎂」はファイルに保存できない文字");
     EXPECT_EQ(commit("ケーキ🎂", kColNote, 2), -1);
     EXPECT_EQ(cell(2, kColNote), "");
+    dlg.expect("MsgKel", 1).expectMessage("「𠮷」はファイルに保存できない文字");
+    EXPECT_EQ(commit("𠮷野家", kColShop, 2), 1);
+    EXPECT_EQ(commit("①", kColItem, 2), 0); // code page 932 holds it: nothing asked
+    dlg.expect("MsgKel", 1).expectMessage("「😀」");
+    EXPECT_EQ(commit("食費😀", kColItem, 2), 1);
+    EXPECT_EQ(cell(2, kColItem), "①");
+    EXPECT_EQ(dlg.transcript().back().message.find("バイト"), std::string::npos);
+    // Date and amount cells refuse such a character with their own messages.
+    dlg.expect("MsgKel", 1).expectMessage("日付が異常です。");
+    EXPECT_EQ(commit("1🎂", kColDay, 2), 1);
+    dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
+    EXPECT_EQ(commit("1🎂", kColExpense, 2), 1);
+    EXPECT_EQ(cell(2, kColExpense), "     1,000");
     // A name longer than its field is cut on a character boundary (20 bytes for the item).
     std::string t = "あいうえおかきくけこさ";
     EXPECT_EQ(sheet.CommitCell(t, kColItem, 2), 0);
