@@ -98,6 +98,9 @@ public:
     // ---- operations the window's own commands use ----
     // 0 = go on (sorted or nothing to sort), 1 = the user declined the sort.
     int PreSortCheck();
+    // The questions before the program ends: with lines out of date order, whether to sort them
+    // first; otherwise, when `ask`, whether to end. 0 = go on with the exit, 1 = stay.
+    int ExitQuestion(bool ask);
     // 0 save InputCtrl; 1 end an entry in progress and save; 2 restore and focus it.
     void FocusKeep(int mode);
     // Stores a value still being edited (before any command runs).
@@ -151,6 +154,14 @@ private:
     void commitAndMove(Key key);
     void nextCell(int& row, int& col, bool& newLine);
     void abandonEntry();
+    // The kind whose lists a name column uses: from the line's amount; on a line without one the
+    // expense items, and for a breakdown or shop the kind of the item chosen last.
+    void takeLineKind(int col);
+    // The choice list of a name column for the current kind (and the line's item), "（入力なし）" first.
+    std::vector<std::string> nameListFor(int col) const;
+    // A typed name: the entry of `list` that equals it, or the name itself after the question
+    // whether to register it (added to `list` when registered).
+    std::string typedName(std::vector<std::string>& list, const std::string& typed);
     void choiceBoxOpen(int col, const std::string& text);
     void choiceBoxSwitch();
     std::string choiceBoxFinish();
@@ -170,7 +181,9 @@ private:
     void refreshLabels();
     int afterMonthRead(int year, int month);
     void resyncAfterSave();
-    void sortNow();
+    // Sorts the block by date and clears PreSortF; `readFollows` when another block is read at
+    // once (the grid is refilled by the read).
+    void sortNow(bool readFollows = false);
 
     AppState& m_app;
     GridModel& m_grid;

@@ -97,10 +97,20 @@ void LedgerEditor::EditWorkSelect() {
     }
 }
 
-void LedgerEditor::sortNow() {
+void LedgerEditor::sortNow(bool readFollows) {
     m_app.ledger.LedgerModified = true;
+    const bool newLineOpen = m_editing && m_editRow > m_sheet.LastRow();
+    const bool sorted = m_sheet.SortByDate();
+    // The grid was refilled and the new-entry row blanked: in the newest block it takes the date
+    // of the last line again, and a new line being entered starts afresh from it.
+    if (LatestBlock() && !readFollows) {
+        if (newLineOpen)
+            RetNewLine();
+        else
+            dateEntryRow(m_sheet.NewEntryRow());
+    }
     // A sort that stopped on a balance overflow left the lines as they were: still unsorted.
-    if (!m_sheet.SortByDate()) {
+    if (!sorted) {
         m_dlg.MsgOK("残高が計算できる範囲を超えました。", "並び替え");
         return;
     }
@@ -113,6 +123,20 @@ int LedgerEditor::PreSortCheck() {
                             "前処理", 0);
     if (r == 0) sortNow();
     return r == 0 ? 0 : 1;
+}
+
+int LedgerEditor::ExitQuestion(bool ask) {
+    if (m_app.ledger.PreSortF) {
+        int r =
+            m_dlg.MsgYesNo2(std::string("日付順に並び替えてから終了します。") + "\r\n" + "よろしいですか？", "終了", 0);
+        // The question above is the only one: the lines are sorted as PreSortCheck sorts them.
+        if (r == 0) sortNow();
+        return r == 0 ? 0 : 1;
+    }
+    if (!ask) return 0;
+    return m_dlg.MsgYesNo2(std::string("家計簿プログラムを終了します。") + "\r\n" + "よろしいですか？", "終了", 0) == 0
+               ? 0
+               : 1;
 }
 
 void LedgerEditor::SortByDate() {
@@ -254,7 +278,7 @@ int LedgerEditor::ReReadIoData(int flag, int year, int month) {
             restore();
             return 1;
         }
-        sortNow();
+        sortNow(true);
     }
     m_dlg.MsgOn(std::string("\r\n") + "しばらくお待ちください。", op + "中...");
     const bool nonScrl = m_nonScrl;

@@ -160,6 +160,7 @@ void LedgerEditor::startTyping(const std::string& text) {
     m_selLength = 0;
     hideChoiceBoxes();
     cellEditStart(ImeMode::Keep);
+    if (m_editCol >= kColItem && m_editCol <= kColShop) takeLineKind(m_editCol);
     editKey(Key::Char, text);
 }
 
@@ -277,6 +278,13 @@ int LedgerEditor::cellCommit() {
     } else {
         syncEditFromView();
         text = m_editText;
+        // A name typed into the edit box (after a refusal, or typed straight on the grid) is
+        // looked up and offered for registration as in the choice box.
+        if (m_editCol >= kColItem && m_editCol <= kColShop) {
+            std::vector<std::string> list = nameListFor(m_editCol);
+            text = typedName(list, TrimRight(text));
+            if (text == kNoneEntry) text.clear();
+        }
     }
     int r = m_sheet.CommitCell(text, m_editCol, m_editRow);
     if (choice) hideChoiceBoxes();
@@ -423,27 +431,33 @@ int LedgerEditor::itemKeyFor(int kind, const std::string& itemName) const {
     return idx < 0 ? -1 : ItemKeyOf(m_app.names, kind, idx + 1);
 }
 
-void LedgerEditor::choiceBoxOpen(int col, const std::string& text) {
+void LedgerEditor::takeLineKind(int col) {
     const int row = m_editRow;
     const bool income = LedgerCellNumber(m_grid.TextMatrix(row, kColIncome)) != 0;
     const bool expense = LedgerCellNumber(m_grid.TextMatrix(row, kColExpense)) != 0;
     m_freeKind = !income && !expense;
-    int kind = income ? kIncomeKind : kExpenseKind;
+    m_kind = income ? kIncomeKind : kExpenseKind;
+    if (m_freeKind) m_kind = col == kColItem ? kExpenseKind : m_rememberedKind;
+}
+
+std::vector<std::string> LedgerEditor::nameListFor(int col) const {
+    if (col == kColItem) return FillItemList(m_app.names, m_kind, true);
+    const int key = itemKeyFor(m_kind, TrimRight(m_grid.TextMatrix(m_editRow, kColItem)));
+    std::vector<std::string> list =
+        col == kColNote ? FillBrkDnList(m_app.names, key, true) : FillShopList(m_app.names, key, true);
+    if (list.empty()) list.push_back(kNoneEntry);
+    return list;
+}
+
+void LedgerEditor::choiceBoxOpen(int col, const std::string& text) {
+    takeLineKind(col);
+    m_choiceList = nameListFor(col);
     InputCtrl box;
     if (col == kColItem) {
-        if (m_freeKind) kind = kExpenseKind;
-        m_kind = kind;
-        box = kind == kIncomeKind ? InputCtrl::IncomeItems : InputCtrl::ExpenseItems;
-        m_choiceList = FillItemList(m_app.names, kind, true);
+        box = m_kind == kIncomeKind ? InputCtrl::IncomeItems : InputCtrl::ExpenseItems;
         m_itemBoxOpen = true;
     } else {
-        if (m_freeKind) kind = m_rememberedKind;
-        m_kind = kind;
-        const std::string item = TrimRight(m_grid.TextMatrix(row, kColItem));
-        const int key = itemKeyFor(kind, item);
         box = col == kColNote ? InputCtrl::Breakdown : InputCtrl::Shop;
-        m_choiceList = col == kColNote ? FillBrkDnList(m_app.names, key, true) : FillShopList(m_app.names, key, true);
-        if (m_choiceList.empty()) m_choiceList.push_back(kNoneEntry);
     }
     choiceBoxPlace(box, text);
     m_choiceMode = true;
@@ -500,37 +514,10 @@ std::string LedgerEditor::choiceBoxFinish() {
     typed = TrimRight(typed);
     std::string result;
     const bool entry = selected >= 0 && selected < static_cast<int>(m_choiceList.size());
-    if (entry && (typed.empty() || typed == TrimRight(m_choiceList[static_cast<size_t>(selected)]))) {
+    if (entry && (typed.empty() || typed == TrimRight(m_choiceList[static_cast<size_t>(selected)])))
         result = m_choiceList[static_cast<size_t>(selected)];
-    } else {
-        int idx = FindListEntry(m_choiceList, typed);
-        if (idx >= 0) {
-            result = m_choiceList[static_cast<size_t>(idx)];
-        } else {
-            result = typed;
-            if (!typed.empty() && IsCp932Text(typed)) {
-                int which = kItemTable, kindOrKey = m_kind;
-                std::string kindName = m_kind == kIncomeKind ? "入金項目名" : "出金項目名";
-                if (!m_itemBoxOpen) {
-                    which = m_editCol == kColNote ? kBrkDnTable : kShopTable;
-                    kindName = m_editCol == kColNote ? "内訳・備考" : "店名・相手先";
-                    kindOrKey = itemKeyFor(m_kind, TrimRight(m_grid.TextMatrix(m_editRow, kColItem)));
-                }
-                // A breakdown or shop name is registered under the line's item; without one there
-                // is nowhere to put it.
-                if (kindOrKey >= 0 &&
-                    m_dlg.MsgYesNo2("[" + typed + "]を" + kindName + "に登録しますか？", kindName, 1) == 0) {
-                    int r = QuickAddName(m_app.names, m_app.namePaths(), which, kindOrKey, typed, m_dlg);
-                    if (r == 0) {
-                        m_dlg.Beep();
-                        m_choiceList.push_back(StoredNameText(which, typed));
-                    } else if (r == 1) {
-                        m_dlg.MsgOK(NameListFullMessage(which, kindOrKey), kindName);
-                    }
-                }
-            }
-        }
-    }
+    else
+        result = typedName(m_choiceList, typed);
     if (result == kNoneEntry) result.clear();
     if (m_itemBoxOpen && m_freeKind && result.empty())
         m_inOutRowF = -1;
@@ -541,6 +528,31 @@ std::string LedgerEditor::choiceBoxFinish() {
     m_itemBoxOpen = false;
     m_choiceMode = false;
     return result;
+}
+
+std::string LedgerEditor::typedName(std::vector<std::string>& list, const std::string& typed) {
+    int idx = FindListEntry(list, typed);
+    if (idx >= 0) return list[static_cast<size_t>(idx)];
+    if (typed.empty() || !IsCp932Text(typed)) return typed;
+    int which = kItemTable, kindOrKey = m_kind;
+    std::string kindName = m_kind == kIncomeKind ? "入金項目名" : "出金項目名";
+    if (m_editCol != kColItem) {
+        which = m_editCol == kColNote ? kBrkDnTable : kShopTable;
+        kindName = m_editCol == kColNote ? "内訳・備考" : "店名・相手先";
+        kindOrKey = itemKeyFor(m_kind, TrimRight(m_grid.TextMatrix(m_editRow, kColItem)));
+    }
+    // A breakdown or shop name is registered under the line's item; without one there is nowhere
+    // to put it.
+    if (kindOrKey >= 0 && m_dlg.MsgYesNo2("[" + typed + "]を" + kindName + "に登録しますか？", kindName, 1) == 0) {
+        int r = QuickAddName(m_app.names, m_app.namePaths(), which, kindOrKey, typed, m_dlg);
+        if (r == 0) {
+            m_dlg.Beep();
+            list.push_back(StoredNameText(which, typed));
+        } else if (r == 1) {
+            m_dlg.MsgOK(NameListFullMessage(which, kindOrKey), kindName);
+        }
+    }
+    return typed;
 }
 
 void LedgerEditor::hideChoiceBoxes() {

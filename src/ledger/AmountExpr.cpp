@@ -198,6 +198,10 @@ int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error) {
     return static_cast<int32_t>(amount);
 }
 
+bool IsAmountText(std::string_view text) {
+    return text.find_first_not_of("0123456789 .,+-*/%") == std::string_view::npos;
+}
+
 std::string EvalAmountText(const std::string& expr, int taxRate) {
     return std::to_string(EvalAmount(expr, taxRate, nullptr));
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace mrt {
 
@@ -11,7 +12,7 @@ constexpr int32_t kMinLedgerAmount = 0;
 constexpr int32_t kMaxLedgerAmount = 99999999;
 
 // Shown when an income or expense cell holds an amount outside 0..99,999,999.
-inline constexpr const char* kAmountRangeMessage = "金額が異常です。( 金額の範囲は 0～99,999,99 )";
+inline constexpr const char* kAmountRangeMessage = "金額が異常です。( 金額の範囲は 0～99,999,999 )";
 
 // Evaluates an amount expression: terms joined by "+"/"-", factors joined by "*"/"/", each
 // factor's value rounded half-to-even as it is applied; a trailing "%" or "*" adds consumption
@@ -21,6 +22,11 @@ inline constexpr const char* kAmountRangeMessage = "金額が異常です。( �
 // itself evaluates to -1 without an error; callers that only need the range check need not tell
 // the two apart, since both are refused.
 int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error = nullptr);
+
+// True when the text holds nothing but what an amount expression is made of: digits, blanks,
+// ".", ",", the operators "+", "-", "*", "/" and the tax marker "%". EvalAmount reads any other
+// text as a number up to its first odd character, so a cell check refuses it first.
+bool IsAmountText(std::string_view text);
 
 // EvalAmount as text: plain digits, a leading "-" when negative, "-1" on failure.
 std::string EvalAmountText(const std::string& expr, int taxRate);

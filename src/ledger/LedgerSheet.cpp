@@ -124,10 +124,11 @@ std::string LedgerCellDisplay(int col, int64_t value) {
         return twoDigits(value, ' ');
     case kColIncome:
     case kColExpense:
-        return value == 0 ? std::string() : FormatAmount(value, 0);
     case kColBalance: {
+        if (value == 0 && col != kColBalance) return {};
         std::string text = grouped(value);
-        // Balances can outgrow the 10 bytes of the column; never cut one.
+        // A balance, or an amount from a file written elsewhere, can outgrow the 10 bytes of the
+        // column; the cell is read back into the line, so it is never cut.
         return text.size() >= 10 ? text : std::string(10 - text.size(), ' ') + text;
     }
     default:

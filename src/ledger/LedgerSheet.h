@@ -75,7 +75,7 @@ struct LedgerGridGeometry {
 LedgerGridGeometry SetUpLedgerGrid(GridModel& grid, const GridSpec& spec, const TextMeasure& measure);
 
 // Display forms of a cell value (what the grid shows) and edit forms (what the edit box gets).
-// Amount columns: mode 0 for income/expense, mode 2 for the balance; a balance too wide for 10
+// Amount columns: mode 0 for income/expense, mode 2 for the balance; an amount too wide for 10
 // bytes is shown whole rather than cut. Date columns: "00" year, month and day right-aligned in 2.
 std::string LedgerCellDisplay(int col, int64_t value);
 // The cell's text prepared for editing: blanks trimmed; amounts without thousands separators.
@@ -180,6 +180,8 @@ private:
     int commitAmount(std::string& text, int col, int row);
     int commitBalance(std::string& text, int row);
     void afterDateChange(int row, bool changed);
+    // Sets PreSortF when line `row` is dated before the line above it or after the line below.
+    void markOrder(int row);
     bool checkNewLineDate(int row, int& result);
     int32_t startDate() const;
     void markModified();

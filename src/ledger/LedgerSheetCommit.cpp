@@ -12,6 +12,7 @@
 #include "util/Cp932.h"
 #include "util/DateText.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace mrt {
@@ -34,6 +35,19 @@ int dateNumber(const std::string& text) {
         v = v * 10 + (text[i] - '0');
     }
     return v;
+}
+
+// The first character of a UTF-8 text that code page 932 cannot hold; empty when there is none.
+std::string firstUnstorableChar(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char b = static_cast<unsigned char>(text[i]);
+        size_t n = b < 0xC0 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        n = std::min(n, text.size() - i);
+        std::string ch = text.substr(i, n);
+        if (!IsCp932Text(ch)) return ch;
+        i += n;
+    }
+    return {};
 }
 
 // Cuts a name to the byte width of its field on a character boundary.
@@ -61,7 +75,6 @@ int LedgerSheet::refuse(const std::string& message) {
 
 int LedgerSheet::CommitCell(std::string& text, int col, int row) {
     if (col < kColYear || col > kColBalance || row < 1) return -1;
-    if (!IsCp932Text(text)) return refuse(kBadInput);
     if (row > m_lastRow + 1) return -1;
     if (row > m_ledger.MaxBlockLines) {
         ShowBlockOverflow();
@@ -171,17 +184,27 @@ int LedgerSheet::commitDay(std::string& text, int row) {
     return storeDateCell(text, row, kColDay, v);
 }
 
+// The new-entry row is not a line of the block: its date marks nothing until its first amount
+// makes it one (commitAmount checks the order then).
 void LedgerSheet::afterDateChange(int row, bool changed) {
+    if (row > m_lastRow) return;
+    markOrder(row);
+    if (changed) markModified();
+    const int32_t key = RowDate(row);
+    if (IsValidDate(key / 10000, key / 100 % 100, key % 100)) noteDate(key);
+}
+
+void LedgerSheet::markOrder(int row) {
     const int32_t key = RowDate(row);
     if (row > 1 && key < RowDate(row - 1)) m_ledger.PreSortF = true;
     if (row < m_lastRow && key > RowDate(row + 1)) m_ledger.PreSortF = true;
-    if (row <= m_lastRow) {
-        if (changed) markModified();
-        if (IsValidDate(key / 10000, key / 100 % 100, key % 100)) noteDate(key);
-    }
 }
 
 int LedgerSheet::commitName(std::string& text, int col, int row) {
+    // Date and amount cells refuse anything but their own characters; a name may hold any
+    // character the file can store, and the message says which one it cannot.
+    if (std::string ch = firstUnstorableChar(text); !ch.empty())
+        return refuse("「" + ch + "」はファイルに保存できない文字のため入力できません。");
     std::string value = fitName(text, LedgerColumnOf(col).inputBytes);
     if (value.find_first_of("\r\n\t") != std::string::npos) return refuse(kBadInput);
     if (row <= m_lastRow && m_grid.TextMatrix(row, col) != value) markModified();
@@ -205,6 +228,7 @@ bool LedgerSheet::checkNewLineDate(int row, int& result) {
 }
 
 int LedgerSheet::commitAmount(std::string& text, int col, int row) {
+    if (!IsAmountText(text)) return refuse(kAmountRangeMessage);
     std::string error;
     int32_t amount = EvalAmount(text, m_settings.TaxRate, &error);
     if (!error.empty() || !IsLedgerAmount(amount)) return refuse(kAmountRangeMessage);
@@ -230,6 +254,7 @@ int LedgerSheet::commitAmount(std::string& text, int col, int row) {
             return refuse(kAmountRangeMessage);
         }
         markModified();
+        markOrder(row);
         noteDate(RowDate(row));
         return 0;
     }
@@ -252,6 +277,7 @@ int LedgerSheet::commitAmount(std::string& text, int col, int row) {
 int LedgerSheet::commitBalance(std::string& text, int row) {
     // Only a loaded line after the carried-balance line has a balance of its own to adjust.
     if (row < 2 || row > m_lastRow) return -1;
+    if (!IsAmountText(text)) return refuse(kAmountRangeMessage);
     std::string error;
     int32_t wanted = EvalAmount(text, m_settings.TaxRate, &error);
     if (!error.empty()) return refuse(kAmountRangeMessage);

@@ -130,7 +130,7 @@ TEST(EvalAmount, LedgerRange) {
     EXPECT_FALSE(mrt::IsLedgerAmount(100000000));
     EXPECT_FALSE(mrt::IsLedgerAmount(-1));
     EXPECT_FALSE(mrt::IsLedgerAmount(EvalAmount("100/0", 5)));
-    EXPECT_STREQ(mrt::kAmountRangeMessage, "金額が異常です。( 金額の範囲は 0～99,999,99 )");
+    EXPECT_STREQ(mrt::kAmountRangeMessage, "金額が異常です。( 金額の範囲は 0～99,999,999 )");
 }
 
 TEST(FormatAmount, Modes) {

@@ -200,6 +200,66 @@ TEST_F(LineEntry, DivisionByZeroIsRefusedAndEditedAgain) {
     EXPECT_EQ(Cell(5, kColExpense), "       100");
 }
 
+TEST_F(LineEntry, NineDigitAmountsFromAFileSurviveTheSaveOfTheirBlock) {
+    MakeLedger({Line(2004, 1, 5, "初期残高", 0, 0), Line(2004, 1, 10, "給与", 123456789, 0),
+                Line(2004, 1, 20, "食費", 0, 100000000)},
+               0);
+    StartEditing();
+    EXPECT_EQ(Cell(2, kColIncome), "123,456,789");
+    EXPECT_EQ(Cell(3, kColBalance), "23,456,789");
+    // Opening the cell and confirming it unchanged is refused, never cut.
+    editor->CellClicked(2, kColIncome);
+    Press(Key::Enter);
+    EXPECT_EQ(view.editText, "123456789");
+    dlg.expect("MsgKel", 2).expectMessage("0～99,999,999 )");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(2, kColIncome), "123,456,789");
+
+    // Another line entered: the block is saved with every line as it came.
+    Type("25");
+    Press(Key::Enter);
+    Pick("食費");
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Type("500");
+    Press(Key::Enter);
+    EndAndSave();
+    Reload();
+    ASSERT_EQ(app.ledger.block.size(), 4u);
+    EXPECT_EQ(app.ledger.block[1].Income, 123456789);
+    EXPECT_EQ(app.ledger.block[2].Expense, 100000000);
+    EXPECT_EQ(app.ledger.block[3].Balance, 23456289);
+}
+
+TEST_F(LineEntry, LettersInAnAmountAreRefusedAndTheLineStaysAsTyped) {
+    Type("8");
+    Press(Key::Enter);
+    Pick("食費");
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Pick("スーパー");
+    Press(Key::Enter);
+    ASSERT_EQ(view.editCol, kColExpense);
+    Type("abc");
+    dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
+    Press(Key::Enter);
+    EXPECT_TRUE(view.editVisible);
+    EXPECT_EQ(view.editRow, 6);
+    EXPECT_EQ(view.editCol, kColExpense);
+    EXPECT_EQ(view.editText, "abc");
+    EXPECT_EQ(Cell(6, kColItem), "食費");
+    EXPECT_EQ(Cell(6, kColShop), "スーパー");
+
+    ClearEdit();
+    Type("300");
+    Press(Key::Enter);
+    EXPECT_EQ(LastRow(), 6);
+    EXPECT_EQ(Cell(6, kColItem), "食費");
+    EXPECT_EQ(Cell(6, kColShop), "スーパー");
+    EXPECT_EQ(Cell(6, kColExpense), "       300");
+}
+
 TEST_F(LineEntry, DayThirtyInFebruaryIsRefused) {
     editor->CellClicked(3, kColDay);
     Press(Key::Enter);
@@ -231,6 +291,14 @@ TEST_F(LineEntry, DateBeforeTheStartDateIsRefusedAndTheOrderBreakMarked) {
     Type("6");
     Press(Key::Right); // caret after the last character: as Enter
     EXPECT_EQ(view.box, InputCtrl::ExpenseItems);
+    EXPECT_FALSE(app.ledger.PreSortF); // the new-entry line is not a line yet
+    Pick("食費");
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Type("300");
+    Press(Key::Enter);
+    EXPECT_EQ(LastRow(), 6);
     EXPECT_TRUE(app.ledger.PreSortF); // 6 January after a line of 3 March
 }
 
@@ -263,6 +331,61 @@ TEST_F(LineEntry, TypedShopNameIsRegisteredOrOnlyEntered) {
     Press(Key::Enter);
     EXPECT_EQ(Cell(7, kColShop), "魚屋");
     EXPECT_EQ(FillShopList(app.names, food, false), (std::vector<std::string>{"スーパー", "八百屋"}));
+}
+
+// After "再 入 力" the name is corrected in the edit box, not in the choice box; a new name
+// typed there is offered for registration all the same, in the list the box was showing.
+TEST_F(LineEntry, NameCorrectedAfterARefusalIsOfferedForRegistration) {
+    // The item box of a new line switched to the income list: the corrected item is an income item.
+    Type("8");
+    Press(Key::Enter);
+    ASSERT_EQ(view.box, InputCtrl::ExpenseItems);
+    Press(Key::Tab);
+    ASSERT_EQ(view.box, InputCtrl::IncomeItems);
+    TypeInBox("臨時収入🎉");
+    dlg.expect("MsgKel", 1);
+    Press(Key::Enter);
+    ASSERT_FALSE(editor->ChoiceMode());
+    ASSERT_TRUE(view.editVisible);
+    ClearEdit();
+    Type("臨時収入");
+    dlg.expect("MsgYesNo2", 1).expectMessage("[臨時収入]を入金項目名に登録しますか？");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(6, kColItem), "臨時収入");
+    Press(Key::Esc);
+
+    const int food = ItemKeyOf(app.names, kExpenseKind, 1);
+    editor->CellClicked(2, kColNote);
+    Press(Key::Enter);
+    ASSERT_EQ(view.box, InputCtrl::Breakdown);
+    TypeInBox("ケーキ🎂");
+    dlg.expect("MsgKel", 1);
+    Press(Key::Enter);
+    ClearEdit();
+    Type("ケーキ");
+    dlg.expect("MsgYesNo2", 0).expectMessage("[ケーキ]を内訳・備考に登録しますか？");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(2, kColNote), "ケーキ");
+    EXPECT_EQ(FillBrkDnList(app.names, food, false), (std::vector<std::string>{"野菜", "ケーキ"}));
+}
+
+// Typing on the idle grid opens the edit box without a choice box; a new name is offered too,
+// in the lists of the line's kind.
+TEST_F(LineEntry, NameTypedOnTheIdleGridIsOfferedForRegistration) {
+    editor->CellClicked(3, kColItem); // 給与: an income line
+    Type("賞与");
+    ASSERT_TRUE(view.editVisible);
+    ASSERT_FALSE(editor->ChoiceMode());
+    dlg.expect("MsgYesNo2", 0).expectMessage("[賞与]を入金項目名に登録しますか？");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(3, kColItem), "賞与");
+    EXPECT_EQ(FillItemList(app.names, kIncomeKind, false), (std::vector<std::string>{"給与", "雑収入", "賞与"}));
+
+    // A registered name asks nothing.
+    editor->CellClicked(2, kColShop);
+    Type("スーパー");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(2, kColShop), "スーパー");
 }
 
 TEST_F(LineEntry, RegistrationIntoAFullListIsRefusedWithAMessage) {
@@ -311,10 +434,19 @@ TEST_F(LineEntry, EmojiInANoteIsRefused) {
     Press(Key::Enter);
     ASSERT_EQ(view.box, InputCtrl::Breakdown);
     TypeInBox("ケーキ🎂");
-    dlg.expect("MsgKel", 2).expectMessage("入力内容が異常です。");
+    dlg.expect("MsgKel", 2).expectMessage("「🎂」はファイルに保存できない文字のため入力できません。");
     Press(Key::Enter);
     EXPECT_EQ(Cell(4, kColNote), "");
     EXPECT_FALSE(app.ledger.LedgerModified);
+
+    // Typed into the edit box of a shop cell, likewise.
+    editor->CellClicked(4, kColShop);
+    Type("𠮷野家");
+    dlg.expect("MsgKel", 1).expectMessage("「𠮷」はファイルに保存できない文字のため入力できません。");
+    Press(Key::Enter);
+    EXPECT_TRUE(view.editVisible);
+    EXPECT_EQ(view.editText, "𠮷野家");
+    EXPECT_EQ(Cell(4, kColShop), "");
 }
 
 TEST_F(LineEntry, CharacterOnTheIdleGridStartsEditingWithIt) {

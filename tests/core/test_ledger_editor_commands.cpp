@@ -22,6 +22,21 @@ protected:
         dlg.expect("DateInYMD").withText(date);
         editor->RunCommand(kCmdMoveToDate);
     }
+    // Enters an expense line of 1 June after the line of 12 June; the new-entry line opens again.
+    void EnterLineOfTheFirst() {
+        Type("1");
+        Press(Key::Enter);
+        Pick("食費");
+        Press(Key::Enter);
+        Press(Key::Enter);
+        Press(Key::Enter);
+        Type("300");
+        Press(Key::Enter);
+        ASSERT_EQ(LastRow(), 5);
+        ASSERT_TRUE(app.ledger.PreSortF);
+        ASSERT_EQ(view.editRow, 6);
+        ASSERT_EQ(view.editText, "1");
+    }
     std::vector<std::string> Items() const {
         std::vector<std::string> v;
         for (int r = 1; r <= LastRow(); ++r)
@@ -39,9 +54,8 @@ TEST_F(EditCommands, NewestBlockIsLoadedWithTheCarriedBalanceLine) {
 
 TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
     Type("1"); // 1 June after 12 June
-    EXPECT_FALSE(app.ledger.PreSortF);
     Press(Key::Enter);
-    EXPECT_TRUE(app.ledger.PreSortF);
+    EXPECT_FALSE(app.ledger.PreSortF); // not a line yet
     Pick("食費");
     Press(Key::Enter);
     Press(Key::Enter);
@@ -49,6 +63,7 @@ TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
     Type("300");
     Press(Key::Enter);
     ASSERT_EQ(LastRow(), 5);
+    EXPECT_TRUE(app.ledger.PreSortF);
 
     dlg.expect("MsgYesNo2", 0).expectMessage("まず入出力ﾃﾞｰﾀを日付順に並び替えます。");
     editor->RunCommand(kCmdEditForcedSave);
@@ -66,6 +81,41 @@ TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
     EXPECT_FALSE(app.ledger.PreSortF);
 }
 
+// A sort refills the grid; the new-entry line of the newest block then shows the date of the new
+// last line, as any new-entry line does.
+TEST_F(EditCommands, NewEntryLineAfterASortFromTheEditListShowsTheLastDate) {
+    EnterLineOfTheFirst();
+    dlg.expect("SubMenu", 1);
+    dlg.expect("MsgYesNo2", 0).expectMessage("日付順に並び替えをします。");
+    dlg.expect("SubMenu", -1);
+    editor->KeyOnGrid(Key::F11);
+    EXPECT_EQ(Items(), (std::vector<std::string>{"外食@10", "給与@25", "食費@ 1", "食費@ 3", "日用品@12"}));
+    EXPECT_EQ(Cell(6, kColYear), "04");
+    EXPECT_EQ(Cell(6, kColMonth), " 6");
+    EXPECT_EQ(Cell(6, kColDay), "12");
+    editor->CellClicked(6, kColDay);
+    Press(Key::Enter);
+    ASSERT_TRUE(view.editVisible);
+    EXPECT_EQ(view.editText, "12");
+}
+
+// The sort question of a command may come while the new line is open (F2 asks before anything
+// ends the entry): the line starts afresh with the new last date instead of keeping the old day.
+TEST_F(EditCommands, SortWhileTheNewLineIsOpenStartsItAfreshWithTheLastDate) {
+    EnterLineOfTheFirst();
+    dlg.expect("MsgYesNo2", 0).expectMessage("まず入出力ﾃﾞｰﾀを日付順に並び替えます。");
+    EXPECT_EQ(editor->PreSortCheck(), 0);
+    EXPECT_EQ(Cell(6, kColMonth), " 6");
+    EXPECT_EQ(Cell(6, kColDay), "12");
+    EXPECT_TRUE(view.editVisible);
+    EXPECT_EQ(view.editRow, 6);
+    EXPECT_EQ(view.editText, "12");
+    EndAndSave(); // the pending edit matches its cell: nothing is committed or asked
+    Reload(2);
+    EXPECT_EQ(app.ledger.block.size(), 5u);
+    EXPECT_FALSE(app.ledger.PreSortF);
+}
+
 TEST_F(EditCommands, SortThatWouldOverflowABalanceLeavesTheSortPending) {
     // In entry order the balance stays within 32 bits; in date order the income comes first.
     MakeLedger({Line(2004, 6, 1, "初期残高", 0, 0), Line(2004, 6, 10, "食費", 0, 99000000),
@@ -80,6 +130,37 @@ TEST_F(EditCommands, SortThatWouldOverflowABalanceLeavesTheSortPending) {
     EXPECT_EQ(Items(), (std::vector<std::string>{"初期残高@ 1", "食費@10", "給与@ 5"}));
     dlg.expect("MsgYesNo2", 1).expectMessage("まず入出力ﾃﾞｰﾀを日付順に並び替えます。");
     EXPECT_EQ(editor->PreSortCheck(), 1);
+}
+
+TEST_F(EditCommands, ExitWithLinesOutOfOrderSortsAfterItsOneQuestion) {
+    MakeLedger(
+        {Line(2004, 6, 1, "初期残高", 0, 0), Line(2004, 6, 10, "食費", 0, 1000), Line(2004, 6, 5, "給与", 5000, 0)},
+        10000);
+    StartEditing();
+    ASSERT_TRUE(app.ledger.PreSortF);
+    editor->FocusKeep(1); // as the window does before it asks
+    // Declining keeps the program running with the lines as they are.
+    dlg.expect("MsgYesNo2", 1).expectMessage("日付順に並び替えてから終了します。");
+    EXPECT_EQ(editor->ExitQuestion(true), 1);
+    EXPECT_TRUE(app.ledger.PreSortF);
+
+    dlg.expect("MsgYesNo2", 0).expectMessage("日付順に並び替えてから終了します。");
+    EXPECT_EQ(editor->ExitQuestion(true), 0);
+    EXPECT_EQ(dlg.count("MsgYesNo2"), 2);
+    EXPECT_FALSE(app.ledger.PreSortF);
+    EXPECT_EQ(Items(), (std::vector<std::string>{"初期残高@ 1", "給与@ 5", "食費@10"}));
+    EndAndSave();
+    Reload();
+    ASSERT_EQ(app.ledger.block.size(), 3u);
+    EXPECT_EQ(app.ledger.block[1].Day, 5);
+    EXPECT_EQ(app.ledger.block[2].Balance, 14000);
+}
+
+TEST_F(EditCommands, ExitInOrderAsksOnlyWhenTold) {
+    EXPECT_EQ(editor->ExitQuestion(false), 0);
+    EXPECT_EQ(dlg.count("MsgYesNo2"), 0);
+    dlg.expect("MsgYesNo2", 1).expectMessage("家計簿プログラムを終了します。");
+    EXPECT_EQ(editor->ExitQuestion(true), 1);
 }
 
 TEST_F(EditCommands, SortCommandWithNothingOutOfOrderOnlySaysSo) {
@@ -204,8 +285,27 @@ TEST_F(EditCommands, MoveToDatesBeforeInsideAndAfterTheLedger) {
     EXPECT_EQ(view.editRow, LastRow() + 1);
 }
 
+TEST_F(EditCommands, AbandonedEarlierDayOnTheNewLineLeavesNoSortPending) {
+    Type("1"); // 1 June on the new-entry line, before the last line's 12 June
+    Press(Key::Enter);
+    Press(Key::Esc);
+    EXPECT_EQ(LastRow(), 4);
+    EXPECT_FALSE(app.ledger.PreSortF);
+    EXPECT_EQ(editor->PreSortCheck(), 0); // F2 and the like go on without a question
+    dlg.expect("MsgYesNo2", 1).expectMessage("家計簿プログラムを終了します。");
+    EXPECT_EQ(editor->ExitQuestion(true), 1);
+    dlg.expect("MsgOK").expectMessage("並び替えは完了しています。");
+    editor->RunCommand(kCmdSortByDate);
+}
+
 TEST_F(EditCommands, ReadingAnotherBlockWithLinesOutOfOrderOffersTheSortFirst) {
     Type("1");
+    Press(Key::Enter);
+    Pick("食費");
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Press(Key::Enter);
+    Type("300");
     Press(Key::Enter);
     ASSERT_TRUE(app.ledger.PreSortF);
     Press(Key::Esc);

@@ -90,6 +90,25 @@ TEST_F(SheetFixture, RowsRoundTripAndBlockDates) {
     EXPECT_EQ(cell(4, kColExpense), "");
 }
 
+// Amounts of nine digits cannot be typed, but a file written elsewhere may hold them: they are
+// shown whole and read back unchanged; committing one is refused with the limit named.
+TEST_F(SheetFixture, StoredAmountsWiderThanTheColumnRoundTripWhole) {
+    ledger.block[2].Income = 123456789;
+    ledger.block[3].Expense = 100000000;
+    ledger.block[2].Balance = 123465789;
+    ledger.block[3].Balance = 23465789;
+    sheet.FillFromBlock();
+    EXPECT_EQ(cell(3, kColIncome), "123,456,789");
+    EXPECT_EQ(cell(4, kColExpense), "100,000,000");
+    sheet.GridToBlock();
+    EXPECT_EQ(ledger.block[2].Income, 123456789);
+    EXPECT_EQ(ledger.block[3].Expense, 100000000);
+
+    dlg.expect("MsgKel", 2).expectMessage("金額が異常です。( 金額の範囲は 0～99,999,999 )");
+    EXPECT_EQ(commit("123456789", kColIncome, 3), -1);
+    EXPECT_EQ(cell(3, kColIncome), "123,456,789");
+}
+
 TEST_F(SheetFixture, DateCellsRefuseImpossibleDates) {
     dlg.expect("MsgKel", 1).expectMessage("日付が異常です。");
     EXPECT_EQ(commit("51", kColYear, 2), 1);
@@ -146,6 +165,25 @@ TEST_F(SheetFixture, AmountsClearTheOtherCellAndRecomputeBalances) {
     EXPECT_EQ(cell(4, kColExpense), "     1,050");
 }
 
+// Only what an amount expression is made of may stand in an amount cell; anything else would
+// be read as 0 and silently lose the amount.
+TEST_F(SheetFixture, AmountTextWithOtherCharactersIsRefused) {
+    for (const char* text : {"abc", "12円", "１２", "3000x", "1e3"}) {
+        dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
+        EXPECT_EQ(commit(text, kColExpense, 2), 1) << text;
+    }
+    dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
+    EXPECT_EQ(commit("abc", kColBalance, 3), 1);
+    EXPECT_EQ(cell(2, kColExpense), "     1,000");
+    EXPECT_FALSE(ledger.LedgerModified);
+
+    settings.TaxRate = 5;
+    EXPECT_EQ(commit(" 1,000 ", kColExpense, 2), 0); // reading stops at the comma: 1
+    EXPECT_EQ(cell(2, kColExpense), "         1");
+    EXPECT_EQ(commit("2.5*2+1000-10/2%", kColExpense, 2), 0);
+    EXPECT_EQ(cell(2, kColExpense), "     1,048"); // (2 × 2 + 1000 − 5) × 1.05
+}
+
 TEST_F(SheetFixture, NewEntryRowBecomesALineOnItsFirstAmount) {
     FillGridRow(grid, 5, line(2003, 5, 2, "", 0, 0, 0));
     grid.SetTextMatrix(5, kColIncome, "");
@@ -165,9 +203,23 @@ TEST_F(SheetFixture, NewEntryRowBecomesALineOnItsFirstAmount) {
 }
 
 TEST_F(SheetFixture, TextThatCp932CannotHoldIsRefused) {
-    dlg.expect("MsgKel", 2).expectMessage("入力内容が異常です。");
+    // The message names the character that cannot be stored.
+    dlg.expect("MsgKel", 2).expectMessage("「🎂」はファイルに保存できない文字");
     EXPECT_EQ(commit("ケーキ🎂", kColNote, 2), -1);
     EXPECT_EQ(cell(2, kColNote), "");
+    dlg.expect("MsgKel", 1).expectMessage("「𠮷」はファイルに保存できない文字");
+    EXPECT_EQ(commit("𠮷野家", kColShop, 2), 1);
+    EXPECT_EQ(commit("①", kColItem, 2), 0); // code page 932 holds it: nothing asked
+    dlg.expect("MsgKel", 1).expectMessage("「😀」");
+    EXPECT_EQ(commit("食費😀", kColItem, 2), 1);
+    EXPECT_EQ(cell(2, kColItem), "①");
+    EXPECT_EQ(dlg.transcript().back().message.find("バイト"), std::string::npos);
+    // Date and amount cells refuse such a character with their own messages.
+    dlg.expect("MsgKel", 1).expectMessage("日付が異常です。");
+    EXPECT_EQ(commit("1🎂", kColDay, 2), 1);
+    dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
+    EXPECT_EQ(commit("1🎂", kColExpense, 2), 1);
+    EXPECT_EQ(cell(2, kColExpense), "     1,000");
     // A name longer than its field is cut on a character boundary (20 bytes for the item).
     std::string t = "あいうえおかきくけこさ";
     EXPECT_EQ(sheet.CommitCell(t, kColItem, 2), 0);

@@ -217,12 +217,10 @@ int QtMainScreen::ExitCheck(bool ask) {
     m_win->MenuBtnOnOff(false, -1);
     m_win->MenuBtnOnOff(true, 4);
     int answer = 0;
-    if (m_app && m_app->ledger.PreSortF) {
-        answer = m_dlg.MsgYesNo2("日付順に並び替えてから終了します。\r\nよろしいですか？", "終了", 0);
-        if (answer == 0) m_editor->SortByDate();
-    } else if (ask) {
-        answer = m_dlg.MsgYesNo2("家計簿プログラムを終了します。\r\nよろしいですか？", "終了", 0);
-    }
+    if (m_editor)
+        answer = m_editor->ExitQuestion(ask);
+    else if (ask)
+        answer = m_dlg.MsgYesNo2("家計簿プログラムを終了します。\r\nよろしいですか？", "終了", 0) == 0 ? 0 : 1;
     if (answer != 0) {
         m_win->ToolBtnOnOff(true, -1);
         m_win->MenuBtnOnOff(true, -1);
