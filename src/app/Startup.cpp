@@ -10,6 +10,7 @@
 #include "util/Home.h"
 #include "util/Paths.h"
 
+#include <cstdint>
 #include <exception>
 #include <sys/stat.h>
 
@@ -17,6 +18,12 @@ namespace mrt {
 namespace {
 
 constexpr const char* kProgramTitle = "ミルテ家計簿";
+constexpr const char* kOverflowTitle = "データ読込みエラー";
+constexpr const char* kOverflowExitQuestion =
+    "最大入力可能数を増やすか読込み月数を減らさないと、家計簿を開けません。\r\n"
+    "プログラムを終了しますか？　([いいえ]で環境設定に戻ります)";
+constexpr const char* kBlockTooLargeMessage =
+    "最新の入出金データが多すぎるため、環境設定を変更しても読込めません。\r\nプログラムを終了します。";
 
 bool isFolder(const std::string& path) {
     struct stat st;
@@ -29,6 +36,39 @@ void applySettings(AppState& app) {
     app.ledger.BlockMonthsInUse = app.settings.BlockMonths;
     app.ledger.MaxBlockLines = app.settings.MaxBlockLines;
     app.EnterMovesFocus = app.settings.KeyInputMode != 0;
+}
+
+// The settings as a start-up takes them: from the file, defaults when it is missing or unreadable.
+void readStartSettings(const AppState& app, IniRecord& rec) {
+    if (ReadSettings(app.settingsPath(), rec) != 0) SettingsDefaults(rec);
+}
+
+// The newest block holds more lines than MaxBlockLines (its message shown). Opens the settings
+// window until the settings on file let the start-up hold the lines; offers to end the program
+// whenever they do not, so a cancelled or insufficient change never restarts into the same
+// overflow. 1 restart; -1 exit.
+int settleBlockOverflow(AppState& app, Dialogs& dlg, CommandScreens& screens) {
+    const LedgerIndex& index = app.ledger.index;
+    IniRecord best; // the fewest months and the most lines the settings allow
+    best.BlockMonths = 0;
+    best.MaxBlockLines = INT16_MAX;
+    ClampBlockSettings(best);
+    if (LinesToLoadAtStart(index, best.BlockMonths) > best.MaxBlockLines) {
+        dlg.MsgBox(kBlockTooLargeMessage, kOverflowTitle, MsgIcon::Critical, MsgButtons::OK);
+        return -1;
+    }
+    for (;;) {
+        screens.Settings(app);
+        IniRecord next;
+        readStartSettings(app, next);
+        ClampBlockSettings(next);
+        const int lines = LinesToLoadAtStart(index, next.BlockMonths);
+        if (lines <= next.MaxBlockLines) return 1;
+        const std::string question = "一度に読込む入出金データ(" + std::to_string(lines) +
+                                     "行)が、１ﾌﾞﾛｯｸあたりの最大入力可能数(" + std::to_string(next.MaxBlockLines) +
+                                     ")を超えています。\r\n" + kOverflowExitQuestion;
+        if (dlg.MsgYesNo2(question, kOverflowTitle, 0) == 0) return -1;
+    }
 }
 
 // Runs one command of the loop. 0 continue; 1 restart; -1 exit.
@@ -84,9 +124,13 @@ int dispatch(AppState& app, int code, Dialogs& dlg, MainScreen& main, CommandScr
 
 } // namespace
 
-std::string AppState::settingsPath() const { return ResolveCase(dataFolder, kSettingsFileName); }
+std::string AppState::settingsPath() const {
+    return ResolveCase(dataFolder, kSettingsFileName);
+}
 
-NameFilePaths AppState::namePaths() const { return NameFilesIn(dataFolder); }
+NameFilePaths AppState::namePaths() const {
+    return NameFilesIn(dataFolder);
+}
 
 int PrepareDataFolders(AppState& app, Dialogs& dlg) {
     app.dataFolder = DataFolder(app.home);
@@ -124,7 +168,7 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
     app.dataFolder = DataFolder(app.home);
     app.backupFolder = BackupFolder(app.home);
 
-    if (ReadSettings(app.settingsPath(), app.settings) != 0) SettingsDefaults(app.settings);
+    readStartSettings(app, app.settings);
     app.ledger = LedgerState{};
     applySettings(app);
 
@@ -158,8 +202,7 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
     if (r == 0) r = LoadStartBlock(app.ledger, dlg);
     if (r == 1) {
         main.SplashOff();
-        screens.Settings(app);
-        return 1;
+        return settleBlockOverflow(app, dlg, screens);
     }
     int v = VerifyAndBackUp(app, "*.usr", "入出金データ", r != 0, dlg);
     if (v != 0) {
@@ -187,7 +230,7 @@ void ExitSequence(AppState& app, MainScreen& main) {
 
 int RunApplication(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& screens) {
     for (;;) {
-        int outcome = 0;  // 1 restart, -1 exit
+        int outcome = 0; // 1 restart, -1 exit
         try {
             int s = StartUp(app, dlg, main, screens);
             if (s == 1) continue;
