@@ -1,14 +1,13 @@
 // mrtkel-tool totals: the totals table of one week and its closing period, as the window shows it.
 #include "names/NameTables.h"
 #include "tool/ToolCommands.h"
-#include "tool/ToolText.h"
 #include "tool/ToolLedger.h"
+#include "tool/ToolText.h"
 #include "totals/Totals.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
 #include "util/Paths.h"
 
-#include <cstdlib>
 #include <iostream>
 
 namespace mrt {
@@ -95,9 +94,8 @@ int runTotals(ToolContext& ctx) {
     }
     IniRecord settings = ctx.settings;
     if (auto cd = ctx.option("--closing-day")) {
-        char* end = nullptr;
-        long v = std::strtol(cd->c_str(), &end, 10);
-        if (cd->empty() || *end != '\0' || v < -32768 || v > 32767) {
+        long v = 0;
+        if (!parseWholeArg(*cd, v) || v < -32768 || v > 32767) {
             std::cerr << "totals: --closing-day takes a day number (1..31; other values mean 31)\n";
             return 2;
         }
