@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <exception>
 #include <sys/stat.h>
+#include <vector>
 
 namespace mrt {
 namespace {
@@ -28,6 +29,27 @@ constexpr const char* kBlockTooLargeMessage =
 bool isFolder(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool fileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Copies the files matching each of `patterns` from the initial name tables into the data folder.
+// 0 copied; -1 the initial tables are missing or could not be copied (message shown).
+int CheckInitTables(const AppState& app, const std::vector<std::string>& patterns, Dialogs& dlg) {
+    // The home folder's TbInit/ wins over the one delivered with the program.
+    std::string tbInit = ResolveCase(app.home, "TbInit");
+    if (!isFolder(tbInit) && !app.resourceFolder.empty()) tbInit = ResolveCase(app.resourceFolder, "TbInit");
+    bool copied = isFolder(tbInit);
+    for (size_t i = 0; copied && i < patterns.size(); ++i)
+        copied = CopyChangedFiles(patterns[i], tbInit, DataFolder(app.home), dlg) == 0;
+    if (!copied) {
+        dlg.MsgBox(kInitTablesMessage, kProgramTitle, MsgIcon::Critical, MsgButtons::OK);
+        return -1;
+    }
+    return 0;
 }
 
 // The working copies of the block settings, clamped, and the Enter-as-Tab flag.
@@ -137,12 +159,19 @@ int PrepareDataFolders(AppState& app, Dialogs& dlg) {
     if (!isFolder(app.dataFolder)) {
         MakeFolders(app.dataFolder);
         MakeFolders(JoinPath(app.dataFolder, "BU"));
-        // CheckInitTables: the home folder's TbInit/ wins over the one delivered with the program.
-        std::string tbInit = ResolveCase(app.home, "TbInit");
-        if (!isFolder(tbInit) && !app.resourceFolder.empty()) tbInit = ResolveCase(app.resourceFolder, "TbInit");
-        if (!isFolder(tbInit) || CopyChangedFiles("*.*", tbInit, app.dataFolder, dlg) != 0) {
-            dlg.MsgBox(kInitTablesMessage, kProgramTitle, MsgIcon::Critical, MsgButtons::OK);
-            return -1;
+        if (CheckInitTables(app, {"*.*"}, dlg) != 0) return -1;
+    } else {
+        // A data folder made without the first start (by the tool, say) lacks name tables. A table
+        // the backup folder still holds is left alone: the user's names are there.
+        std::vector<std::string> missing;
+        const std::string backup = BackupFolder(app.home);
+        for (const char* name : {kItemFileName, kBrkDnFileName, kShopFileName}) {
+            if (!fileExists(ResolveCase(app.dataFolder, name)) && !fileExists(ResolveCase(backup, name)))
+                missing.emplace_back(name);
+        }
+        if (!missing.empty()) {
+            if (CheckInitTables(app, missing, dlg) != 0) return -1;
+            dlg.MsgOK(kInitTablesCopiedMessage, kProgramTitle);
         }
     }
     MakeFolders(app.dataFolder);

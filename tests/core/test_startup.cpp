@@ -4,16 +4,19 @@
 #include "app/Startup.h"
 #include "ledger/FileBatch.h"
 #include "ledger/LedgerBlock.h"
+#include "support/RunTool.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "test_ledger_fixture.h"
 #include "util/Clock.h"
+#include "util/Home.h"
 #include "util/Paths.h"
 
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace mrt;
 using namespace mrt::test;
@@ -148,6 +151,88 @@ TEST(StartUp, FirstStartCopiesInitialTablesAsksStartAndSavesTheFirstLine) {
     EXPECT_EQ(RunApplication(again, f.dlg, main2, f.screens), 0);
     EXPECT_EQ(again.start.StartDateText, "20040401");
     EXPECT_TRUE(fs::exists(f.home / "Data1/BU/Io2004.usr"));
+}
+
+// File name → bytes of the files directly in a folder, ledger year and information files left out.
+std::map<std::string, std::string> tableFiles(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        std::string name = e.path().filename().string();
+        if (e.is_regular_file() && name.find(".usr") == std::string::npos) files[name] = ReadBytes(e.path().string());
+    }
+    return files;
+}
+
+// `mrtkel-tool init` on a new home leaves what the program's first start leaves, so the program
+// then starts with the initial names and the tool's initial-balance line.
+TEST(StartUp, ToolInitPreparesTheDataFolderAsTheFirstStartDoes) {
+    const std::string resources = FindResourceFolder(MRTKEL_TOOL_PATH);
+    ASSERT_FALSE(resources.empty());
+    Fixture byProgram;
+    byProgram.app.resourceFolder = resources;
+    ASSERT_EQ(PrepareDataFolders(byProgram.app, byProgram.dlg), 0);
+
+    Fixture f;
+    f.app.resourceFolder = resources;
+    int status = -1;
+    RunTool("--home '" + f.home.path() + "' init --start 2004-04-01 --balance 50000", status);
+    ASSERT_EQ(status, 0);
+    EXPECT_TRUE(fs::is_directory(f.home / "Data1/BU"));
+    const auto tables = tableFiles(f.home / "Data1");
+    EXPECT_EQ(tables.size(), 3u);
+    EXPECT_EQ(tables, tableFiles(byProgram.home / "Data1"));
+
+    ASSERT_EQ(PrepareDataFolders(f.app, f.dlg), 0); // nothing to copy, nothing to say
+    f.main.periods.push_back([](AppState& a) {
+        EXPECT_GT(a.names.items.ItemCount[kExpenseKind], 0);
+        EXPECT_EQ(a.ledger.block.size(), 1u);
+        return kCmdExit;
+    });
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    EXPECT_EQ(f.dlg.count("MsgOK"), 0);
+}
+
+// A data folder that exists without name tables gets the initial ones, with a word to the user;
+// a table kept in the backup folder is the user's and is not replaced by the initial one.
+TEST(StartUp, DataFolderWithoutNameTablesGetsTheInitialOnes) {
+    Fixture f;
+    makeTbInit(f.home / "TbInit");
+    LedgerModel model;
+    model[2004].months[3].lines = {Line{2004, 4, 1, "初期残高", "", "", 0, 0, 50000}};
+    fs::create_directories(f.home / "Data1/BU");
+    writeModel(f.home / "Data1", model);
+
+    f.dlg.expect("MsgOK").expectMessage(kInitTablesCopiedMessage);
+    ASSERT_EQ(PrepareDataFolders(f.app, f.dlg), 0);
+    EXPECT_EQ(tableFiles(f.home / "Data1"), tableFiles(f.home / "TbInit"));
+    f.main.periods.push_back([](AppState& a) {
+        EXPECT_EQ(a.names.items.ItemCount[kExpenseKind], 2);
+        EXPECT_EQ(a.ledger.block.size(), 1u);
+        return kCmdExit;
+    });
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    f.dlg.VerifyDone();
+
+    // Only the table missing from both folders is copied.
+    Fixture g;
+    makeTbInit(g.home / "TbInit");
+    fs::create_directories(g.home / "Data1/BU");
+    const std::string ownItems = "own items\r\n";
+    WriteBytes(g.home / "Data1/tbitem.mrt", ownItems);
+    WriteBytes(g.home / "Data1/BU/TBSHOP.mrt", "own shops");
+    g.dlg.expect("MsgOK").expectMessage(kInitTablesCopiedMessage);
+    ASSERT_EQ(PrepareDataFolders(g.app, g.dlg), 0);
+    EXPECT_EQ(ReadBytes(g.home / "Data1/tbitem.mrt"), ownItems);
+    EXPECT_FALSE(fs::exists(g.home / "Data1/TBITEM.mrt"));
+    EXPECT_EQ(ReadBytes(g.home / "Data1/TBBRKDN.mrt"), ReadBytes(g.home / "TbInit/TBBRKDN.mrt"));
+    EXPECT_FALSE(fs::exists(g.home / "Data1/TBSHOP.mrt"));
+    g.dlg.VerifyDone();
+
+    // Without initial tables the start ends as the first start does.
+    Fixture h;
+    fs::create_directories(h.home / "Data1/BU");
+    h.dlg.expectBox(MsgResult::OK).expectMessage("テーブルデータ用初期ファイルが異常です");
+    EXPECT_EQ(PrepareDataFolders(h.app, h.dlg), -1);
 }
 
 TEST(StartUp, StartDateOutsideTheGridYearsIsAskedAgainAndTheLineIsSavedAtOnce) {
