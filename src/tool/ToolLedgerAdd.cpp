@@ -40,13 +40,19 @@ bool inputDate(const char* cmd, const std::string& text, int& y, int& m, int& d)
     return true;
 }
 
-// A text option that must fit its field and be storable in CP932.
+// A text option that must fit its field and be storable in CP932; a refusal says which rule the
+// text breaks.
 bool inputText(const char* cmd, const char* what, const std::string& text, int bytes) {
-    if (!IsCp932Text(text) || AnsiByteLength(text) > bytes || text.find_first_of("\r\n\t") != std::string::npos) {
-        refuse(cmd, std::string(kBadInputMessage) + " (" + what + ": " + std::to_string(bytes) + " バイトまで)");
-        return false;
-    }
-    return true;
+    std::string why;
+    if (std::string bad = FirstNonCp932Char(text); !bad.empty())
+        why = "「" + bad + "」はファイルに保存できない文字です";
+    else if (text.find_first_of("\r\n\t") != std::string::npos)
+        why = "改行などの制御文字は入力できません";
+    else if (AnsiByteLength(text) > bytes)
+        why = std::to_string(bytes) + " バイトまで";
+    if (why.empty()) return true;
+    refuse(cmd, std::string(kBadInputMessage) + " (" + what + ": " + why + ")");
+    return false;
 }
 
 bool prepareWrite(ToolContext& ctx) {
