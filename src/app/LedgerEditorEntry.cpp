@@ -8,6 +8,7 @@
 #include "util/Cp932.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace mrt {
 namespace {
@@ -42,19 +43,26 @@ ImeMode imeOf(int col) {
     return LedgerColumnOf(col).imeOn ? ImeMode::On : ImeMode::Off;
 }
 
+// Value of a text of at most 12 digits.
+int64_t digitsValue(const std::string& digits) {
+    int64_t v = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), v);
+    return v;
+}
+
 // What a typed text looks like once stored, to tell whether a pending edit changes the cell.
 std::string displayForm(int col, const std::string& text) {
     if (col >= kColIncome && col <= kColBalance) {
         std::string t = LedgerCellEditText(col, text);
         if (t.empty()) return col == kColBalance ? t : std::string();
         if (t.find_first_not_of("0123456789") == std::string::npos && t.size() <= 12)
-            return LedgerCellDisplay(col, std::stoll(t));
+            return LedgerCellDisplay(col, digitsValue(t));
         return text;
     }
     if (col <= kColDay) {
         std::string t = LedgerCellEditText(col, text);
         if (!t.empty() && t.size() <= 4 && t.find_first_not_of("0123456789") == std::string::npos)
-            return LedgerCellDisplay(col, std::stoi(t));
+            return LedgerCellDisplay(col, digitsValue(t));
         return text;
     }
     return TrimRight(text);

@@ -10,17 +10,46 @@
 #include "util/Home.h"
 #include "util/Paths.h"
 
+#include <cstdint>
 #include <exception>
 #include <sys/stat.h>
+#include <vector>
 
 namespace mrt {
 namespace {
 
 constexpr const char* kProgramTitle = "ミルテ家計簿";
+constexpr const char* kOverflowTitle = "データ読込みエラー";
+constexpr const char* kOverflowExitQuestion =
+    "最大入力可能数を増やすか読込み月数を減らさないと、家計簿を開けません。\r\n"
+    "プログラムを終了しますか？　([いいえ]で環境設定に戻ります)";
+constexpr const char* kBlockTooLargeMessage =
+    "最新の入出金データが多すぎるため、環境設定を変更しても読込めません。\r\nプログラムを終了します。";
 
 bool isFolder(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool fileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Copies the files matching each of `patterns` from the initial name tables into the data folder.
+// 0 copied; -1 the initial tables are missing or could not be copied (message shown).
+int CheckInitTables(const AppState& app, const std::vector<std::string>& patterns, Dialogs& dlg) {
+    // The home folder's TbInit/ wins over the one delivered with the program.
+    std::string tbInit = ResolveCase(app.home, "TbInit");
+    if (!isFolder(tbInit) && !app.resourceFolder.empty()) tbInit = ResolveCase(app.resourceFolder, "TbInit");
+    bool copied = isFolder(tbInit);
+    for (size_t i = 0; copied && i < patterns.size(); ++i)
+        copied = CopyChangedFiles(patterns[i], tbInit, DataFolder(app.home), dlg) == 0;
+    if (!copied) {
+        dlg.MsgBox(kInitTablesMessage, kProgramTitle, MsgIcon::Critical, MsgButtons::OK);
+        return -1;
+    }
+    return 0;
 }
 
 // The working copies of the block settings, clamped, and the Enter-as-Tab flag.
@@ -29,6 +58,39 @@ void applySettings(AppState& app) {
     app.ledger.BlockMonthsInUse = app.settings.BlockMonths;
     app.ledger.MaxBlockLines = app.settings.MaxBlockLines;
     app.EnterMovesFocus = app.settings.KeyInputMode != 0;
+}
+
+// The settings as a start-up takes them: from the file, defaults when it is missing or unreadable.
+void readStartSettings(const AppState& app, IniRecord& rec) {
+    if (ReadSettings(app.settingsPath(), rec) != 0) SettingsDefaults(rec);
+}
+
+// The newest block holds more lines than MaxBlockLines (its message shown). Opens the settings
+// window until the settings on file let the start-up hold the lines; offers to end the program
+// whenever they do not, so a cancelled or insufficient change never restarts into the same
+// overflow. 1 restart; -1 exit.
+int settleBlockOverflow(AppState& app, Dialogs& dlg, CommandScreens& screens) {
+    const LedgerIndex& index = app.ledger.index;
+    IniRecord best; // the fewest months and the most lines the settings allow
+    best.BlockMonths = 0;
+    best.MaxBlockLines = INT16_MAX;
+    ClampBlockSettings(best);
+    if (LinesToLoadAtStart(index, best.BlockMonths) > best.MaxBlockLines) {
+        dlg.MsgBox(kBlockTooLargeMessage, kOverflowTitle, MsgIcon::Critical, MsgButtons::OK);
+        return -1;
+    }
+    for (;;) {
+        screens.Settings(app);
+        IniRecord next;
+        readStartSettings(app, next);
+        ClampBlockSettings(next);
+        const int lines = LinesToLoadAtStart(index, next.BlockMonths);
+        if (lines <= next.MaxBlockLines) return 1;
+        const std::string question = "一度に読込む入出金データ(" + std::to_string(lines) +
+                                     "行)が、１ﾌﾞﾛｯｸあたりの最大入力可能数(" + std::to_string(next.MaxBlockLines) +
+                                     ")を超えています。\r\n" + kOverflowExitQuestion;
+        if (dlg.MsgYesNo2(question, kOverflowTitle, 0) == 0) return -1;
+    }
 }
 
 // Runs one command of the loop. 0 continue; 1 restart; -1 exit.
@@ -84,21 +146,32 @@ int dispatch(AppState& app, int code, Dialogs& dlg, MainScreen& main, CommandScr
 
 } // namespace
 
-std::string AppState::settingsPath() const { return ResolveCase(dataFolder, kSettingsFileName); }
+std::string AppState::settingsPath() const {
+    return ResolveCase(dataFolder, kSettingsFileName);
+}
 
-NameFilePaths AppState::namePaths() const { return NameFilesIn(dataFolder); }
+NameFilePaths AppState::namePaths() const {
+    return NameFilesIn(dataFolder);
+}
 
 int PrepareDataFolders(AppState& app, Dialogs& dlg) {
     app.dataFolder = DataFolder(app.home);
     if (!isFolder(app.dataFolder)) {
         MakeFolders(app.dataFolder);
         MakeFolders(JoinPath(app.dataFolder, "BU"));
-        // CheckInitTables: the home folder's TbInit/ wins over the one delivered with the program.
-        std::string tbInit = ResolveCase(app.home, "TbInit");
-        if (!isFolder(tbInit) && !app.resourceFolder.empty()) tbInit = ResolveCase(app.resourceFolder, "TbInit");
-        if (!isFolder(tbInit) || CopyChangedFiles("*.*", tbInit, app.dataFolder, dlg) != 0) {
-            dlg.MsgBox(kInitTablesMessage, kProgramTitle, MsgIcon::Critical, MsgButtons::OK);
-            return -1;
+        if (CheckInitTables(app, {"*.*"}, dlg) != 0) return -1;
+    } else {
+        // A data folder made without the first start (by the tool, say) lacks name tables. A table
+        // the backup folder still holds is left alone: the user's names are there.
+        std::vector<std::string> missing;
+        const std::string backup = BackupFolder(app.home);
+        for (const char* name : {kItemFileName, kBrkDnFileName, kShopFileName}) {
+            if (!fileExists(ResolveCase(app.dataFolder, name)) && !fileExists(ResolveCase(backup, name)))
+                missing.emplace_back(name);
+        }
+        if (!missing.empty()) {
+            if (CheckInitTables(app, missing, dlg) != 0) return -1;
+            dlg.MsgOK(kInitTablesCopiedMessage, kProgramTitle);
         }
     }
     MakeFolders(app.dataFolder);
@@ -124,7 +197,7 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
     app.dataFolder = DataFolder(app.home);
     app.backupFolder = BackupFolder(app.home);
 
-    if (ReadSettings(app.settingsPath(), app.settings) != 0) SettingsDefaults(app.settings);
+    readStartSettings(app, app.settings);
     app.ledger = LedgerState{};
     applySettings(app);
 
@@ -158,8 +231,7 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
     if (r == 0) r = LoadStartBlock(app.ledger, dlg);
     if (r == 1) {
         main.SplashOff();
-        screens.Settings(app);
-        return 1;
+        return settleBlockOverflow(app, dlg, screens);
     }
     int v = VerifyAndBackUp(app, "*.usr", "入出金データ", r != 0, dlg);
     if (v != 0) {
@@ -187,7 +259,7 @@ void ExitSequence(AppState& app, MainScreen& main) {
 
 int RunApplication(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& screens) {
     for (;;) {
-        int outcome = 0;  // 1 restart, -1 exit
+        int outcome = 0; // 1 restart, -1 exit
         try {
             int s = StartUp(app, dlg, main, screens);
             if (s == 1) continue;

@@ -11,9 +11,15 @@ struct AppState;
 // Message shown when the initial name tables cannot be copied on the first start.
 inline constexpr const char* kInitTablesMessage = "テーブルデータ用初期ファイルが異常です\r\nプログラムを終了します。";
 
+// Message shown when a data folder without name tables received the initial ones.
+inline constexpr const char* kInitTablesCopiedMessage =
+    "項目名・内訳・店名のデータがないため、\r\nテーブルデータ用初期ファイルから作成しました。";
+
 // Prepares the home folder: on the first start (no Data1/) creates Data1/ and Data1/BU/ and copies
-// the initial name tables (TbInit/ of the home folder, else of the resource folder). 0 ready;
-// -1 the tables are missing or could not be copied (message shown; the program must end).
+// all initial name tables (TbInit/ of the home folder, else of the resource folder); on a later
+// start copies those that neither Data1/ nor Data1/BU/ holds, saying so. The program and
+// `mrtkel-tool init` both start here. 0 ready; -1 the initial tables are missing or could not be
+// copied (message shown; the program must end).
 int PrepareDataFolders(AppState& app, Dialogs& dlg);
 
 // Copies the files matching `pattern` from the data folder to the backup folder (error clear), or

@@ -3,8 +3,8 @@
 #include "app/Dialogs.h"
 #include "util/Cp932.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <string_view>
 #include <vector>
@@ -61,7 +61,16 @@ double leadingNumber(std::string_view s) {
         ++i;
     }
     if (!digits) return 0.0;
-    return std::strtod(text.c_str(), nullptr);
+    // from_chars reads "." as the decimal point under any C locale; strtod would follow LC_NUMERIC.
+    double value = 0.0;
+    const std::errc ec = std::from_chars(text.data(), text.data() + text.size(), value).ec;
+    if (ec == std::errc::result_out_of_range) {
+        // Beyond the double range: infinity when the whole part is not 0, otherwise 0.
+        bool large = text.find_first_of("123456789") < text.find('.');
+        if (!large) return 0.0;
+        return text.front() == '-' ? -HUGE_VAL : HUGE_VAL;
+    }
+    return value;
 }
 
 // Rounds to the nearest whole number, halves to the even neighbour; false when the result does

@@ -11,9 +11,8 @@
 namespace mrt {
 namespace {
 
-constexpr const char* kOverflowMessage =
-    "入出金データの読込み最大数をオーバーしました。\r\n"
-    "[登録]の[環境設定]で[入出金データの最大読込み可能数]を変更してください。";
+constexpr const char* kOverflowMessage = "入出金データの読込み最大数をオーバーしました。\r\n"
+                                         "[登録]の[環境設定]で[入出金データの最大読込み可能数]を変更してください。";
 
 // Steps from (y, m) in direction step (+1/-1) while the month holds no lines and stays inside
 // the ledger's first..last month.
@@ -22,6 +21,25 @@ void skipEmptyMonths(const LedgerIndex& idx, int& y, int& m, int step) {
         if (step < 0 && CompareYearMonth(y, m, idx.FirstYear, idx.FirstMonth) <= 0) return;
         if (step > 0 && CompareYearMonth(y, m, idx.LastYear, idx.LastMonth) >= 0) return;
         AddMonths(y, m, step);
+    }
+}
+
+// Start of the newest block of `toRead` months; toRead becomes the months left to read (fewer
+// when the ledger spans fewer). Months without lines are stepped over going back.
+void newestBlockStart(const LedgerIndex& idx, int& sy, int& sm, int& toRead) {
+    int span = MonthsFromTo(idx.FirstYear, idx.FirstMonth, idx.LastYear, idx.LastMonth);
+    if (span >= toRead) {
+        sy = idx.LastYear;
+        sm = idx.LastMonth;
+        for (int i = 0; i < toRead - 1; ++i) {
+            if (CompareYearMonth(sy, sm, idx.FirstYear, idx.FirstMonth) <= 0) break;
+            AddMonths(sy, sm, -1);
+            skipEmptyMonths(idx, sy, sm, -1);
+        }
+    } else {
+        sy = idx.FirstYear;
+        sm = idx.FirstMonth;
+        toRead = span;
     }
 }
 
@@ -39,7 +57,8 @@ int yearOfInfName(const std::string& name, size_t extLength) {
 void setEmptyLedger(LedgerIndex& idx) {
     idx.FirstYear = idx.FirstMonth = idx.FirstDay = 0;
     idx.LastYear = idx.LastMonth = idx.LastDay = 0;
-    for (int yi = 1; yi <= kMaxLedgerYears; ++yi) idx.ClearYear(yi);
+    for (int yi = 1; yi <= kMaxLedgerYears; ++yi)
+        idx.ClearYear(yi);
     idx.TotalLines = 0;
     idx.YearCount = 0;
 }
@@ -91,8 +110,8 @@ int scanYears(LedgerState& st, Dialogs& dlg) {
         }
         int yi = idx.YearIndex(y);
         if (!idx.HoldsYearIndex(yi)) {
-            if (one.YearLines[0] == 0) continue;  // a stray empty year far beyond the ledger
-            return -1;                             // lines beyond the 50 years the ledger can hold
+            if (one.YearLines[0] == 0) continue; // a stray empty year far beyond the ledger
+            return -1;                           // lines beyond the 50 years the ledger can hold
         }
         for (int gap = std::max(previousRead + 1, idx.FirstYear + 1); gap < y; ++gap) {
             idx.ClearYear(idx.YearIndex(gap));
@@ -134,7 +153,9 @@ int CompareYearMonth(int y1, int m1, int y2, int m2) {
     return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-int MonthsFromTo(int y1, int m1, int y2, int m2) { return (y2 * 12 + m2) - (y1 * 12 + m1) + 1; }
+int MonthsFromTo(int y1, int m1, int y2, int m2) {
+    return (y2 * 12 + m2) - (y1 * 12 + m1) + 1;
+}
 
 int ScanLedgerYears(LedgerState& st, Dialogs& dlg) {
     int r = scanYears(st, dlg);
@@ -146,7 +167,8 @@ int ComputeBlockPos(const LedgerIndex& idx) {
     if (idx.YearCount == 0) return kBlockWhole;
     int ey = idx.BlockStartYear, em = idx.BlockStartMonth;
     AddMonths(ey, em, std::max(idx.BlockSpan, 1) - 1);
-    bool startsAfterFirst = CompareYearMonth(idx.BlockStartYear, idx.BlockStartMonth, idx.FirstYear, idx.FirstMonth) > 0;
+    bool startsAfterFirst =
+        CompareYearMonth(idx.BlockStartYear, idx.BlockStartMonth, idx.FirstYear, idx.FirstMonth) > 0;
     bool endsBeforeLast = CompareYearMonth(ey, em, idx.LastYear, idx.LastMonth) < 0;
     if (!startsAfterFirst) return endsBeforeLast ? kBlockOldest : kBlockWhole;
     return endsBeforeLast ? kBlockMiddle : kBlockNewest;
@@ -162,20 +184,7 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
     int sy = idx.BlockStartYear, sm = idx.BlockStartMonth;
     int toRead = std::max(idx.BlockSpan, 1);
     if (sy <= 0 || sm <= 0) {
-        int span = MonthsFromTo(idx.FirstYear, idx.FirstMonth, idx.LastYear, idx.LastMonth);
-        if (span >= toRead) {
-            sy = idx.LastYear;
-            sm = idx.LastMonth;
-            for (int i = 0; i < toRead - 1; ++i) {
-                if (CompareYearMonth(sy, sm, idx.FirstYear, idx.FirstMonth) <= 0) break;
-                AddMonths(sy, sm, -1);
-                skipEmptyMonths(idx, sy, sm, -1);
-            }
-        } else {
-            sy = idx.FirstYear;
-            sm = idx.FirstMonth;
-            toRead = span;
-        }
+        newestBlockStart(idx, sy, sm, toRead);
     } else {
         if (sm > 12 || CompareYearMonth(sy, sm, idx.FirstYear, idx.FirstMonth) < 0 ||
             CompareYearMonth(sy, sm, idx.LastYear, idx.LastMonth) > 0)
@@ -256,6 +265,21 @@ int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<
         }
     }
     return 0;
+}
+
+int LinesToLoadAtStart(const LedgerIndex& idx, int blockMonths) {
+    if (idx.YearCount == 0) return 0;
+    int y = 0, m = 0, toRead = std::max(blockMonths, 1);
+    newestBlockStart(idx, y, m, toRead);
+    // Counted as LoadLedgerBlock reads: months with lines, in order, until toRead of them.
+    int lines = 0;
+    for (; toRead > 0 && CompareYearMonth(y, m, idx.LastYear, idx.LastMonth) <= 0; AddMonths(y, m, 1)) {
+        int n = idx.LinesOf(y, m);
+        if (n <= 0) continue;
+        lines += n;
+        --toRead;
+    }
+    return std::max(lines, idx.LinesOf(idx.FirstYear, idx.FirstMonth));
 }
 
 int LoadStartBlock(LedgerState& st, Dialogs& dlg) {

@@ -30,6 +30,11 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
 // and raises MaxBlockLines to the block's length + 1 when it is lower.
 int LoadStartBlock(LedgerState& st, Dialogs& dlg);
 
+// Lines the start-up holds at once with `blockMonths` months per block: the newest block, or the
+// ledger's first month when that is larger (ScanLedgerYears reads it whole). The start-up
+// overflows when this exceeds MaxBlockLines. From the index only; no file is read.
+int LinesToLoadAtStart(const LedgerIndex& idx, int blockMonths);
+
 // Saves a modified block, then moves the block: direction 1 one month later, -1 one month
 // earlier, 0 the block that ends at (year, month); months without lines are stepped over.
 // The caller has put the grid's rows into st.block. 0 done, -1 failed (message shown).

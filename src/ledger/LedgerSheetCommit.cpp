@@ -13,7 +13,7 @@
 #include "util/DateText.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <charconv>
 
 namespace mrt {
 namespace {
@@ -60,7 +60,10 @@ std::string fitName(const std::string& text, int bytes) {
 } // namespace
 
 int32_t LedgerSheet::startDate() const {
-    return static_cast<int32_t>(std::atoi(m_start.StartDateText.c_str()));
+    const std::string& t = m_start.StartDateText; // yyyymmdd
+    int32_t date = 0;
+    std::from_chars(t.data(), t.data() + t.size(), date);
+    return date;
 }
 
 void LedgerSheet::markModified() {

@@ -1,9 +1,9 @@
 // mrtkel-tool eval: evaluates an amount expression as the ledger's amount cells do.
 #include "ledger/AmountExpr.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolText.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <iostream>
 
 namespace mrt {
@@ -15,9 +15,8 @@ namespace {
 int runEval(ToolContext& ctx) {
     int taxRate = ctx.settings.TaxRate;
     if (auto tax = ctx.option("--tax")) {
-        char* end = nullptr;
-        long v = std::strtol(tax->c_str(), &end, 10);
-        if (tax->empty() || *end != '\0' || v < 0 || v > 100) {
+        long v = 0;
+        if (!parseWholeArg(*tax, v) || v < 0 || v > 100) {
             std::cerr << "eval: --tax takes a whole percentage 0..100\n";
             return 2;
         }

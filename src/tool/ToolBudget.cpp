@@ -5,7 +5,6 @@
 #include "tool/ToolText.h"
 #include "util/Cp932.h"
 
-#include <cstdlib>
 #include <iostream>
 
 namespace mrt {
@@ -16,9 +15,8 @@ namespace {
 // or the budget cannot be read; 2 on a usage error.
 int runBudget(ToolContext& ctx) {
     auto yearText = ctx.option("--year");
-    char* end = nullptr;
-    long year = yearText ? std::strtol(yearText->c_str(), &end, 10) : 0;
-    if (!yearText || yearText->empty() || *end != '\0' || year < 1 || year > 9999) {
+    long year = 0;
+    if (!yearText || !parseWholeArg(*yearText, year) || year < 1 || year > 9999) {
         std::cerr << "usage: mrtkel-tool budget --year YYYY [--csv]\n";
         return 2;
     }

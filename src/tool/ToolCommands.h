@@ -14,7 +14,8 @@ namespace mrt {
 // stderr and answer every question with its cancel/no value, and its own arguments.
 struct ToolContext {
     std::string home;
-    std::string dataFolder;  // home + "/Data1/" (letter case resolved)
+    std::string dataFolder;     // home + "/Data1/" (letter case resolved)
+    std::string resourceFolder; // read-only resources (TbInit/); may be empty
     IniRecord settings;
     Dialogs* dialogs = nullptr;
     std::vector<std::string> args;
@@ -49,5 +50,5 @@ const std::vector<ToolCommand>& ToolCommands();
 #define MRT_TOOL_CONCAT2(a, b) a##b
 #define MRT_TOOL_CONCAT(a, b) MRT_TOOL_CONCAT2(a, b)
 // MRT_TOOL_COMMAND(ledger, "lists the ledger", runLedger);
-#define MRT_TOOL_COMMAND(name, help, fn)                                                                     \
+#define MRT_TOOL_COMMAND(name, help, fn)                                                                               \
     static ::mrt::ToolRegistrar MRT_TOOL_CONCAT(s_toolCommand_, __LINE__)(#name, help, fn)

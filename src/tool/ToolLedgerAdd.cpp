@@ -1,5 +1,7 @@
 // mrtkel-tool init and add: the initial-balance line of an empty ledger, and one new line through
 // the same block load, cell checks, balance recomputation and save that the ledger window uses.
+#include "app/AppState.h"
+#include "app/Startup.h"
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerBlock.h"
@@ -38,13 +40,19 @@ bool inputDate(const char* cmd, const std::string& text, int& y, int& m, int& d)
     return true;
 }
 
-// A text option that must fit its field and be storable in CP932.
+// A text option that must fit its field and be storable in CP932; a refusal says which rule the
+// text breaks.
 bool inputText(const char* cmd, const char* what, const std::string& text, int bytes) {
-    if (!IsCp932Text(text) || AnsiByteLength(text) > bytes || text.find_first_of("\r\n\t") != std::string::npos) {
-        refuse(cmd, std::string(kBadInputMessage) + " (" + what + ": " + std::to_string(bytes) + " バイトまで)");
-        return false;
-    }
-    return true;
+    std::string why;
+    if (std::string bad = FirstNonCp932Char(text); !bad.empty())
+        why = "「" + bad + "」はファイルに保存できない文字です";
+    else if (text.find_first_of("\r\n\t") != std::string::npos)
+        why = "改行などの制御文字は入力できません";
+    else if (AnsiByteLength(text) > bytes)
+        why = std::to_string(bytes) + " バイトまで";
+    if (why.empty()) return true;
+    refuse(cmd, std::string(kBadInputMessage) + " (" + what + ": " + why + ")");
+    return false;
 }
 
 bool prepareWrite(ToolContext& ctx) {
@@ -68,7 +76,12 @@ int runInit(ToolContext& ctx) {
     std::string error;
     int32_t amount = EvalAmount(*balance, ctx.settings.TaxRate, &error);
     if (!error.empty() || !IsLedgerAmount(amount)) return refuse("init", kAmountRangeMessage);
-    if (!prepareWrite(ctx)) return 1;
+    // The data folder as the program's first start leaves it: folders and initial name tables.
+    if (!ctx.lockForWriting()) return 1;
+    AppState app;
+    app.home = ctx.home;
+    app.resourceFolder = ctx.resourceFolder;
+    if (PrepareDataFolders(app, *ctx.dialogs) != 0) return 1;
     LedgerState st;
     if (!OpenToolLedger(ctx, st)) return 1;
     if (st.index.TotalLines > 0) return refuse("init", "家計簿にはすでにデータがあります。");
@@ -115,7 +128,8 @@ int runAdd(ToolContext& ctx) {
     line.Note = TrimRight(ctx.option("--note").value_or(""));
     line.ShopName = TrimRight(ctx.option("--shop").value_or(""));
     if (line.ItemName.empty()) return refuse("add", kBadInputMessage);
-    if (!inputText("add", "--item", line.ItemName, kItemNameBytes) || !inputText("add", "--note", line.Note, kNoteBytes) ||
+    if (!inputText("add", "--item", line.ItemName, kItemNameBytes) ||
+        !inputText("add", "--note", line.Note, kNoteBytes) ||
         !inputText("add", "--shop", line.ShopName, kShopNameBytes))
         return 1;
     std::string expr = income ? *income : *expense;
@@ -131,8 +145,7 @@ int runAdd(ToolContext& ctx) {
     if (!OpenToolLedger(ctx, st)) return 1;
     const LedgerIndex& idx = st.index;
     if (idx.YearCount == 0) return refuse("add", "開始日付がありません。先に init で初期残高を登録してください。");
-    if (DateNum(line) < DateNum(idx.FirstYear, idx.FirstMonth, idx.FirstDay))
-        return refuse("add", kBeforeStartMessage);
+    if (DateNum(line) < DateNum(idx.FirstYear, idx.FirstMonth, idx.FirstDay)) return refuse("add", kBeforeStartMessage);
     if (!idx.HoldsYearIndex(idx.YearIndex(line.Year))) return refuse("add", kBadDateMessage);
     if (loadBlockFor(st, line.Year, line.Month, *ctx.dialogs) != 0) return 1;
     if (st.LedgerLineCount() + 1 > st.MaxBlockLines)
@@ -141,7 +154,8 @@ int runAdd(ToolContext& ctx) {
 
     // After the last line of the same date or earlier.
     size_t pos = st.block.size();
-    while (pos > 0 && DateNum(st.block[pos - 1]) > DateNum(line)) --pos;
+    while (pos > 0 && DateNum(st.block[pos - 1]) > DateNum(line))
+        --pos;
     int64_t before = pos == 0 ? BalanceBefore(st.block.front()) : st.block[pos - 1].Balance;
     if (before < INT32_MIN || before > INT32_MAX || !BalanceAfter(static_cast<int32_t>(before), line, line.Balance))
         return refuse("add", "残高が計算できる範囲を超えました。");

@@ -1,6 +1,6 @@
 // mrtkel-tool: the command-line companion of the desktop program, on the same core.
-#include "tool/ToolCommands.h"
 #include "app/ConsoleDialogs.h"
+#include "tool/ToolCommands.h"
 #include "util/DataLock.h"
 #include "util/Home.h"
 #include "util/Paths.h"
@@ -29,7 +29,9 @@ ToolRegistrar::ToolRegistrar(const char* name, const char* help, ToolFunction fn
     registry().push_back({name, help, fn});
 }
 
-const std::vector<ToolCommand>& ToolCommands() { return registry(); }
+const std::vector<ToolCommand>& ToolCommands() {
+    return registry();
+}
 
 std::optional<std::string> ToolContext::option(const std::string& name) const {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -71,7 +73,8 @@ bool ToolContext::lockForWriting() {
 namespace {
 
 int runSettings(mrt::ToolContext& ctx) {
-    for (const auto& [name, value] : mrt::SettingsFieldList(ctx.settings)) std::cout << name << "=" << value << "\n";
+    for (const auto& [name, value] : mrt::SettingsFieldList(ctx.settings))
+        std::cout << name << "=" << value << "\n";
     return 0;
 }
 MRT_TOOL_COMMAND(settings, "prints the settings record as Name=value lines", runSettings);
@@ -144,6 +147,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     ctx.dataFolder = mrt::DataFolder(ctx.home);
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    ctx.resourceFolder = mrt::FindResourceFolder(ec ? std::string(argv[0]) : exe.string());
     if (mrt::ReadSettings(mrt::ResolveCase(ctx.dataFolder, mrt::kSettingsFileName), ctx.settings) != 0)
         mrt::SettingsDefaults(ctx.settings);
     mrt::ConsoleDialogs dialogs;

@@ -1,14 +1,14 @@
 // mrtkel-tool totals: the totals table of one week and its closing period, as the window shows it.
 #include "names/NameTables.h"
 #include "tool/ToolCommands.h"
-#include "tool/ToolText.h"
 #include "tool/ToolLedger.h"
+#include "tool/ToolText.h"
 #include "totals/Totals.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
 #include "util/Paths.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <iostream>
 
 namespace mrt {
@@ -57,13 +57,30 @@ void writeCsv(const TotalsState& st, const BgtRecord& budget) {
     }
 }
 
+// The closing period's bounds compare as date numbers, so they may name days a month lacks
+// (06/31 holds every June day). For display: an end beyond the month is its last day, a start
+// beyond the month is the 1st of the next.
+std::string periodEndText(CivilDate d) {
+    d.day = std::min<int>(d.day, DaysInMonth(d.year, d.month));
+    return FormatDate(d.year, d.month, d.day);
+}
+std::string periodStartText(CivilDate d) {
+    if (d.day > DaysInMonth(d.year, d.month)) {
+        d.day = 1;
+        if (++d.month > 12) {
+            d.month = 1;
+            ++d.year;
+        }
+    }
+    return FormatDate(d.year, d.month, d.day);
+}
+
 void writeText(const TotalsState& st, const BgtRecord& budget) {
     constexpr int kName = 20, kCell = 12;
     std::cout << "表示データ " << FormatDate(st.WeekStart.year, st.WeekStart.month, st.WeekStart.day) << "～"
               << FormatDate(st.LastDate.year, st.LastDate.month, st.LastDate.day) << "  締め日 "
               << (st.closingDay == 31 ? std::string("末日") : std::to_string(st.closingDay) + "日") << "  締め期間 "
-              << FormatDate(st.periodStart.year, st.periodStart.month, st.periodStart.day) << "～"
-              << FormatDate(st.periodEnd.year, st.periodEnd.month, st.periodEnd.day) << "\n";
+              << periodStartText(st.periodStart) << "～" << periodEndText(st.periodEnd) << "\n";
     std::cout << padded("項目名", kName);
     for (int c = 1; c <= st.DayCount; ++c)
         std::cout << rightAligned(dayHeader(dayOfColumn(st, c)), kCell);
@@ -95,9 +112,8 @@ int runTotals(ToolContext& ctx) {
     }
     IniRecord settings = ctx.settings;
     if (auto cd = ctx.option("--closing-day")) {
-        char* end = nullptr;
-        long v = std::strtol(cd->c_str(), &end, 10);
-        if (cd->empty() || *end != '\0' || v < -32768 || v > 32767) {
+        long v = 0;
+        if (!parseWholeArg(*cd, v) || v < -32768 || v > 32767) {
             std::cerr << "totals: --closing-day takes a day number (1..31; other values mean 31)\n";
             return 2;
         }

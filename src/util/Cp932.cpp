@@ -1,5 +1,6 @@
 #include "util/Cp932.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
@@ -60,7 +61,9 @@ bool isAscii(std::string_view s) {
 }
 
 // True when the byte can follow a lead byte in a double-byte CP932 character.
-bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+bool isTrailByte(unsigned char b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
 
 // Length of the UTF-8 sequence that starts with byte b (1 for stray bytes).
 size_t utf8Length(unsigned char b) {
@@ -93,7 +96,9 @@ std::string cutLeft(const std::string& sj, int n) {
 
 } // namespace
 
-bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsCp932LeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 bool ToCp932(std::string_view utf8, std::string& out) {
     out.clear();
@@ -137,6 +142,15 @@ bool IsCp932Text(std::string_view utf8) {
     return ToCp932(utf8, tmp);
 }
 
+std::string FirstNonCp932Char(std::string_view utf8) {
+    if (isAscii(utf8)) return {};
+    std::string converted;
+    size_t consumed = 0;
+    if (toSjis().run(utf8, converted, consumed) || consumed >= utf8.size()) return {};
+    size_t n = std::min(utf8Length(static_cast<unsigned char>(utf8[consumed])), utf8.size() - consumed);
+    return std::string(utf8.substr(consumed, n));
+}
+
 int AnsiByteLength(std::string_view utf8) {
     std::string sj;
     ToCp932(utf8, sj);
@@ -159,7 +173,8 @@ std::string FitRightBytes(std::string_view utf8, int n) {
     // whose lead was cut off becomes a blank.
     size_t start = sj.size() - n;
     size_t i = 0;
-    while (i < start) i += (IsCp932LeadByte(static_cast<unsigned char>(sj[i])) && i + 1 < sj.size()) ? 2 : 1;
+    while (i < start)
+        i += (IsCp932LeadByte(static_cast<unsigned char>(sj[i])) && i + 1 < sj.size()) ? 2 : 1;
     std::string r(i - start, ' ');
     r.append(sj, i, std::string::npos);
     return FromCp932(r);
@@ -201,7 +216,8 @@ std::string NulToBlankTrim(std::string_view text) {
 
 std::string TrimRight(std::string_view text) {
     size_t e = text.size();
-    while (e > 0 && (text[e - 1] == ' ' || text[e - 1] == '\0')) --e;
+    while (e > 0 && (text[e - 1] == ' ' || text[e - 1] == '\0'))
+        --e;
     return std::string(text.substr(0, e));
 }
 

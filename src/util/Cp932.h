@@ -16,6 +16,9 @@ std::string FromCp932(std::string_view sjis);
 
 // True when every character of the text has a CP932 form; input is refused otherwise.
 bool IsCp932Text(std::string_view utf8);
+// The first character (as UTF-8) that has no CP932 form, to name it when input is refused;
+// empty when every character has one.
+std::string FirstNonCp932Char(std::string_view utf8);
 
 // Number of CP932 bytes of the text (unmappable characters count as one byte each).
 int AnsiByteLength(std::string_view utf8);

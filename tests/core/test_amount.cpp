@@ -109,6 +109,7 @@ TEST(EvalAmount, Failures) {
     expectFailure("2147483647.5"); // rounds to 2^31
     expectFailure("2000000000%", 10);
     expectFailure(std::string(400, '9')); // beyond double range: infinity
+    expectFailure("-" + std::string(400, '9'));
     expectFailure("1+1+1+1+1+1+1+1+1+1+1");
     expectFailure("2*2*2*2*2*2*2*2*2*2*2");
 }
@@ -121,7 +122,8 @@ TEST(EvalAmount, LimitsThatStillEvaluate) {
     EXPECT_EQ(evalOk("1+1+1+1+1+1+1+1+1+1"), 10);
     EXPECT_EQ(evalOk("2*2*2*2*2*2*2*2*2*2"), 1024);
     EXPECT_EQ(evalOk("2*2*2*2*2*2*2*2*2*2+2*2*2*2*2*2*2*2*2*2"), 2048);
-    EXPECT_EQ(EvalAmount("10/4", 5), 2); // no error pointer needed
+    EXPECT_EQ(EvalAmount("10/4", 5), 2);                      // no error pointer needed
+    EXPECT_EQ(evalOk("0." + std::string(400, '0') + "1"), 0); // below the double range: 0
 }
 
 TEST(EvalAmount, LedgerRange) {

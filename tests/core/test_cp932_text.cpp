@@ -76,6 +76,15 @@ TEST(Cp932Fields, UnmappableCharacterIsReportedNotWrittenAsGarbage) {
     EXPECT_EQ(TrimRight(DecodeField(buf, 10)), "a?");
 }
 
+TEST(Cp932Fields, TheFirstUnstorableCharacterIsNamed) {
+    EXPECT_EQ(FirstNonCp932Char("ケーキ🍰と𠮷"), "🍰");
+    EXPECT_EQ(FirstNonCp932Char("𠮷野家"), "𠮷");
+    EXPECT_EQ(FirstNonCp932Char("abc\xF0\x9F"), "\xF0\x9F"); // cut short: what is left of it
+    EXPECT_EQ(FirstNonCp932Char("ケーキ～①髙"), "");
+    EXPECT_EQ(FirstNonCp932Char("plain"), "");
+    EXPECT_EQ(FirstNonCp932Char(""), "");
+}
+
 TEST(Cp932Fields, WindowsMappingsSurviveARoundTrip) {
     // Code page 932 holds the wave dash as U+FF5E and the NEC circled digits.
     EXPECT_EQ(sjis("～"), "\x81\x60");

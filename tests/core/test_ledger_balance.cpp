@@ -15,13 +15,14 @@ namespace {
 
 std::vector<IoRecord> block(std::initializer_list<Line> lines) {
     std::vector<IoRecord> v;
-    for (const Line& l : lines) v.push_back(toRecord(l));
+    for (const Line& l : lines)
+        v.push_back(toRecord(l));
     return v;
 }
 
 TEST(BalanceRule, IncomeWinsInsideTheBlockAndOverflowIsReported) {
     auto b = block({{2003, 1, 1, "初期残高", "", "", 0, 0, 1000},
-                    {2003, 1, 2, "a", "", "", 300, 50, 0},  // both filled: only the income counts
+                    {2003, 1, 2, "a", "", "", 300, 50, 0}, // both filled: only the income counts
                     {2003, 1, 3, "b", "", "", 0, 200, 0}});
     ASSERT_TRUE(RecomputeBalances(b, 1));
     EXPECT_EQ(b[1].Balance, 1300);
@@ -47,10 +48,11 @@ TEST(SortBlockTest, EqualDatesKeepTheirOrderAndTheClosingBalanceStays) {
 }
 
 TEST(SortBlockTest, OrderBreaksAreFoundAgainstBothNeighbours) {
-    auto b = block({{2003, 1, 3, "", "", "", 0, 0, 0}, {2003, 1, 9, "", "", "", 0, 0, 0}, {2003, 1, 5, "", "", "", 0, 0, 0}});
+    auto b = block(
+        {{2003, 1, 3, "", "", "", 0, 0, 0}, {2003, 1, 9, "", "", "", 0, 0, 0}, {2003, 1, 5, "", "", "", 0, 0, 0}});
     EXPECT_TRUE(HasDateDisorder(b));
-    EXPECT_TRUE(BreaksDateOrder(b, 1));  // later than the line below
-    EXPECT_TRUE(BreaksDateOrder(b, 2));  // earlier than the line above
+    EXPECT_TRUE(BreaksDateOrder(b, 1)); // later than the line below
+    EXPECT_TRUE(BreaksDateOrder(b, 2)); // earlier than the line above
     EXPECT_FALSE(BreaksDateOrder(b, 0));
 }
 
@@ -95,11 +97,11 @@ TEST_F(AdjustmentTest, LoweringBooksAnUnknownPaymentAndCancelOrNoChangeBookNothi
     dlg.expect("MsgKel", 2);
     EXPECT_EQ(BookBalanceAdjustment(b, 2, 500, dlg), 1);
     EXPECT_EQ(b.size(), 3u);
-    EXPECT_EQ(BookBalanceAdjustment(b, 2, 800, dlg), 1);  // no difference: no question
+    EXPECT_EQ(BookBalanceAdjustment(b, 2, 800, dlg), 1); // no difference: no question
     dlg.expect("MsgKel", 1);
     ASSERT_EQ(BookBalanceAdjustment(b, 2, 500, dlg), 0);
     EXPECT_EQ(toLine(b[3]), (Line{2003, 1, 4, "不明な出金", "残高調整", "", 0, 300, 500}));
-    EXPECT_EQ(BookBalanceAdjustment(b, 3, 500 + 100000000, dlg), -1);  // not a ledger amount
+    EXPECT_EQ(BookBalanceAdjustment(b, 3, 500 + 100000000, dlg), -1); // not a ledger amount
 }
 
 // The tool runs in its own home folder; output is captured through a file.
@@ -116,10 +118,11 @@ ToolRun tool(const std::string& home, const std::string& args) {
 
 TEST(LedgerTool, InitAddListAndCheck) {
     TempDir home;
-    EXPECT_EQ(tool(home.path(), "add --date 2024-01-05 --item 食費 --expense 500").exitCode, 1);  // no start yet
+    EXPECT_EQ(tool(home.path(), "add --date 2024-01-05 --item 食費 --expense 500").exitCode, 1); // no start yet
     ASSERT_EQ(tool(home.path(), "init --start 2023-12-20 --balance 100000").exitCode, 0);
     EXPECT_EQ(tool(home.path(), "init --start 2023-12-20 --balance 5").exitCode, 1);
-    ASSERT_EQ(tool(home.path(), "add --date 2024-01-05 --item 食費 --note 'パン, \"牛乳\"' --expense 300+200").exitCode, 0);
+    ASSERT_EQ(tool(home.path(), "add --date 2024-01-05 --item 食費 --note 'パン, \"牛乳\"' --expense 300+200").exitCode,
+              0);
     ASSERT_EQ(tool(home.path(), "add --date 2023-12-25 --item 給与 --income 250000").exitCode, 0);
     ASSERT_EQ(tool(home.path(), "add --date 2023-12-25 --item 食費 --expense 1000 --tax").exitCode, 0);
 
@@ -136,12 +139,11 @@ TEST(LedgerTool, InitAddListAndCheck) {
 
     r = tool(home.path(), "ledger --csv");
     ASSERT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out,
-              "date,item,note,shop,income,expense,balance\n"
-              "2023-12-20,初期残高,,,0,0,100000\n"
-              "2023-12-25,給与,,,250000,0,350000\n"
-              "2023-12-25,食費,,,0,1050,348950\n"
-              "2024-01-05,食費,\"パン, \"\"牛乳\"\"\",,0,500,348450\n");
+    EXPECT_EQ(r.out, "date,item,note,shop,income,expense,balance\n"
+                     "2023-12-20,初期残高,,,0,0,100000\n"
+                     "2023-12-25,給与,,,250000,0,350000\n"
+                     "2023-12-25,食費,,,0,1050,348950\n"
+                     "2024-01-05,食費,\"パン, \"\"牛乳\"\"\",,0,500,348450\n");
     r = tool(home.path(), "ledger --csv --from 2023-12-25 --to 2023-12-31");
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);
     r = tool(home.path(), "ledger");
@@ -158,9 +160,32 @@ TEST(LedgerTool, InitAddListAndCheck) {
     EXPECT_NE(r.out.find("Io2024.usr 1月: 1行目 残高"), std::string::npos) << r.out;
 }
 
+// A refused text says what is wrong with it: the character that cannot be stored, a control
+// character, or the length.
+TEST(LedgerTool, AddSaysWhyATextIsRefused) {
+    TempDir home;
+    ASSERT_EQ(tool(home.path(), "init --start 2024-01-01 --balance 1000").exitCode, 0);
+    ToolRun r = tool(home.path(), "add --date 2024-01-05 --item 食費 --note '𠮷野家の牛丼' --expense 500");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("--note: 「𠮷」"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("バイトまで"), std::string::npos) << r.out;
+    r = tool(home.path(), "add --date 2024-01-05 --item 食費 --shop 'ケーキ屋🍰' --expense 500");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("--shop: 「🍰」"), std::string::npos) << r.out;
+    r = tool(home.path(), "add --date 2024-01-05 --item 食費 --note \"$(printf 'a\\tb')\" --expense 500");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("制御文字"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("バイトまで"), std::string::npos) << r.out;
+    r = tool(home.path(), "add --date 2024-01-05 --item 食費 --note " + std::string(41, 'x') + " --expense 500");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("--note: 40 バイトまで"), std::string::npos) << r.out;
+    EXPECT_EQ(tool(home.path(), "ledger --csv").out, "date,item,note,shop,income,expense,balance\n"
+                                                     "2024-01-01,初期残高,,,0,0,1000\n");
+}
+
 TEST(LedgerTool, ListingNeedsNoBlockLimitAndNoDataFolder) {
     TempDir home;
-    ToolRun r = tool(home.path(), "ledger --csv");  // a fresh home: an empty ledger, not a failure
+    ToolRun r = tool(home.path(), "ledger --csv"); // a fresh home: an empty ledger, not a failure
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(r.out, "date,item,note,shop,income,expense,balance\n");
 
@@ -183,15 +208,15 @@ TEST(LedgerCheckTest, ReportsCountsRegionEndsWrongMonthsAndMissingYearFiles) {
     model[2003].months[0].lines = {Line{2003, 1, 1, "初期残高", "", "", 0, 0, 1000}};
     model[2003].months[1].lines = monthLines(2003, 2, 3);
     recomputeModel(model);
-    model[2003].months[1].lines[1].m = 3;  // a line in February's region dated March; the line after
-                                           // it still follows from its balance
+    model[2003].months[1].lines[1].m = 3; // a line in February's region dated March; the line after
+                                          // it still follows from its balance
     writeModel(dir.path(), model);
     std::string io = ReadBytes(dir / "Io2003.usr");
-    io.replace(499 * 108, 2, le16(8888));  // January's region end overwritten
+    io.replace(499 * 108, 2, le16(8888)); // January's region end overwritten
     WriteBytes(dir / "Io2003.usr", io);
     YearSpec counted;
     counted.months[4].lines = monthLines(2005, 5, 1);
-    WriteBytes(dir / "Inf2005.usr", infFileBytes(counted));  // lines counted, no year file
+    WriteBytes(dir / "Inf2005.usr", infFileBytes(counted)); // lines counted, no year file
     WriteBytes(dir / "Inf2004.usr", le16(500) + le16(500) + std::string(6, '\0'));
     LedgerIndex names;
     names.SetDataFolder(dir.path());

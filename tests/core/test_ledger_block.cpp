@@ -56,7 +56,8 @@ protected:
     }
     std::vector<Line> blockLines(const LedgerState& st) {
         std::vector<Line> v;
-        for (const IoRecord& r : st.block) v.push_back(toLine(r));
+        for (const IoRecord& r : st.block)
+            v.push_back(toLine(r));
         return v;
     }
     void save(LedgerState& st) {
@@ -92,18 +93,50 @@ TEST_F(BlockTest, ExactlyMaxBlockLinesLoadsAndOneMoreOverflows) {
     model[2003].months[1].lines = monthLines(2003, 2, 99);
     LedgerState st = open(2, 100);
     EXPECT_EQ(st.LedgerLineCount(), 100);
-    EXPECT_EQ(st.MaxBlockLines, 101);  // raised so that a new line fits
+    EXPECT_EQ(st.MaxBlockLines, 101); // raised so that a new line fits
 
     model[2003].months[1].lines.push_back(Line{2003, 2, 28, "x", "", "", 0, 1, 0});
     recomputeModel(model);
     writeModel(dir.path(), model);
     st = stateFor(dir.path(), 2, 100);
     dlg.expectBox(MsgResult::OK).expectMessage("入出金データの読込み最大数をオーバーしました。");
-    EXPECT_EQ(ScanLedgerYears(st, dlg), 0);  // the probes read one month of 100 lines
+    EXPECT_EQ(ScanLedgerYears(st, dlg), 0); // the probes read one month of 100 lines
     st.MaxBlockLines = 100;
     EXPECT_EQ(LoadStartBlock(st, dlg), 1);
     EXPECT_EQ(dlg.transcript().back().title, "データ読込みエラー");
     EXPECT_TRUE(st.block.empty());
+}
+
+// The start-up decides from the index alone whether new block settings will hold the lines, so
+// the count must match what the loads read: empty months stepped over, years crossed.
+TEST_F(BlockTest, LinesToLoadAtStartCountsWhatTheStartUpReads) {
+    model[2003].months[1].lines = monthLines(2003, 2, 2);
+    model[2003].months[10].lines = monthLines(2003, 11, 3);
+    model[2004].months[0].lines = monthLines(2004, 1, 4);
+    model[2004].months[3].lines = monthLines(2004, 4, 5);
+    model[2004].months[4].lines = monthLines(2004, 5, 6);
+    recomputeModel(model);
+    writeModel(dir.path(), model);
+    for (int months = 2; months <= 6; ++months) {
+        SCOPED_TRACE(months);
+        LedgerState st = stateFor(dir.path(), months, 1500);
+        ASSERT_EQ(ScanLedgerYears(st, dlg), 0);
+        ASSERT_EQ(LoadStartBlock(st, dlg), 0);
+        EXPECT_EQ(LinesToLoadAtStart(st.index, months), st.LedgerLineCount());
+    }
+
+    // A first month larger than the newest block: the scan reads it whole.
+    model[2003].months[0].lines.resize(1);
+    for (const Line& l : monthLines(2003, 1, 40))
+        model[2003].months[0].lines.push_back(l);
+    recomputeModel(model);
+    writeModel(dir.path(), model);
+    LedgerState st = stateFor(dir.path(), 2, 1500);
+    ASSERT_EQ(ScanLedgerYears(st, dlg), 0);
+    EXPECT_EQ(LinesToLoadAtStart(st.index, 2), 41);
+    st.MaxBlockLines = 40;
+    dlg.expectBox(MsgResult::OK).expectMessage("入出金データの読込み最大数をオーバーしました。");
+    EXPECT_EQ(ScanLedgerYears(st, dlg), 1);
 }
 
 TEST_F(BlockTest, AMarkerInsideTheLineCountIsCorrupt) {
@@ -114,7 +147,7 @@ TEST_F(BlockTest, AMarkerInsideTheLineCountIsCorrupt) {
     LedgerState st = stateFor(dir.path());
     dlg.expectBox(MsgResult::OK).expectMessage("入出金ﾃﾞｰﾀの中に[2003]の異常なﾃﾞｰﾀがあります。");
     dlg.expect("MsgOK").expectMessage("入出金ﾃﾞｰﾀの読込みに失敗しました。");
-    EXPECT_EQ(ScanLedgerYears(st, dlg), -1);  // the probe of the newest month meets it
+    EXPECT_EQ(ScanLedgerYears(st, dlg), -1); // the probe of the newest month meets it
 }
 
 TEST_F(BlockTest, LinesOutOfOrderSetPreSortF) {
@@ -145,16 +178,18 @@ TEST_F(BlockTest, AFullMonthGrowsByTheLinesLeftAndLaterMonthsMove) {
     st = loadAt(2003, 3, 2);
     ASSERT_EQ(st.LedgerLineCount(), 498);
     std::vector<Line> added = monthLines(2003, 3, 10, 7, 1000);
-    for (Line& l : added) l.d = 31;
+    for (Line& l : added)
+        l.d = 31;
     std::vector<IoRecord> extra;
-    for (const Line& l : added) extra.push_back(toRecord(l));
+    for (const Line& l : added)
+        extra.push_back(toRecord(l));
     st.block.insert(st.block.begin() + 495, extra.begin(), extra.end());
     for (size_t i = 1; i < st.block.size(); ++i)
         st.block[i].Balance = st.block[i - 1].Balance - st.block[i].Expense;
     save(st);
     auto& march = model[2003].months[2];
     march.lines.insert(march.lines.end(), added.begin(), added.end());
-    march.capacity = 506;  // 499 slots were free; the 6 lines left grew the region
+    march.capacity = 506; // 499 slots were free; the 6 lines left grew the region
     recomputeModel(model);
     expectFiles();
     EXPECT_EQ(st.index.Inf(1, 3), (InfRecord{506, 505}));
@@ -166,8 +201,8 @@ TEST_F(BlockTest, DeletingTheLastLinesClearsMonthsInTheOldRange) {
     model[2003].months[3].lines = monthLines(2003, 4, 3);
     model[2004].months[1].lines = monthLines(2004, 2, 2);
     LedgerState st = open(3);
-    ASSERT_EQ(st.index.BlockStartMonth, 2);  // February, April and February 2004
-    st.block.resize(4);                      // drops April's last line and all of 2004
+    ASSERT_EQ(st.index.BlockStartMonth, 2); // February, April and February 2004
+    st.block.resize(4);                     // drops April's last line and all of 2004
     save(st);
     model[2003].months[3].lines.resize(2);
     model[2004].months[1].lines.clear();
@@ -181,13 +216,14 @@ TEST_F(BlockTest, DeletingTheLastLinesClearsMonthsInTheOldRange) {
 }
 
 TEST_F(BlockTest, EmptiedMonthsAtTheStartOfTheRangeAreCleared) {
-    for (int m = 2; m <= 6; ++m) model[2003].months[m - 1].lines = monthLines(2003, m, 2);
+    for (int m = 2; m <= 6; ++m)
+        model[2003].months[m - 1].lines = monthLines(2003, m, 2);
     recomputeModel(model);
     writeModel(dir.path(), model);
     LedgerState st = loadAt(2003, 2, 3);
     ASSERT_EQ(st.LedgerLineCount(), 6);
     EXPECT_EQ(st.BlockPos, kBlockMiddle);
-    st.block.erase(st.block.begin(), st.block.begin() + 2);  // every line of February
+    st.block.erase(st.block.begin(), st.block.begin() + 2); // every line of February
     save(st);
     model[2003].months[1].lines.clear();
     EXPECT_EQ(ReadBytes(dir / "Io2003.usr"), yearFileBytes(model[2003]));
@@ -195,8 +231,9 @@ TEST_F(BlockTest, EmptiedMonthsAtTheStartOfTheRangeAreCleared) {
 }
 
 TEST_F(BlockTest, ABlockEndingEarlyCarriesItsBalanceThroughLaterYears) {
-    for (int m = 2; m <= 12; ++m) model[2003].months[m - 1].lines = monthLines(2003, m, 3);
-    model[2004];  // a year without lines: information file only
+    for (int m = 2; m <= 12; ++m)
+        model[2003].months[m - 1].lines = monthLines(2003, m, 3);
+    model[2004]; // a year without lines: information file only
     model[2005].months[6].lines = monthLines(2005, 7, 4);
     // Both amounts filled: carried by the same rule as inside a block (the income only), so a
     // line's balance does not depend on which block was saved last.
@@ -254,8 +291,10 @@ TEST_F(BlockTest, AFailedWriteChangesNoFileAndKeepsTheBlockModified) {
     st.block.push_back(toRecord(Line{2004, 3, 1, "x", "", "", 0, 5, 0}));
     for (int64_t failAt : {int64_t{0}, int64_t{2 * 648000 + 50}}) {
         SCOPED_TRACE(failAt);
-        if (failAt == 0) dlg.expectBox(MsgResult::OK).expectMessage("No space");
-        else dlg.expectBox(MsgResult::OK).expectMessage("入出金情報ファイルの書込みに失敗しました。");
+        if (failAt == 0)
+            dlg.expectBox(MsgResult::OK).expectMessage("No space");
+        else
+            dlg.expectBox(MsgResult::OK).expectMessage("入出金情報ファイルの書込みに失敗しました。");
         SetFileBatchFailureAfter(failAt);
         st.LedgerModified = true;
         EXPECT_EQ(SaveLedgerBlock(st, dlg), -1);
@@ -270,7 +309,8 @@ TEST_F(BlockTest, AFailedWriteChangesNoFileAndKeepsTheBlockModified) {
 }
 
 TEST_F(BlockTest, ALineForAMonthHoldingLinesBeyondTheBlockIsRefused) {
-    for (int m = 2; m <= 6; ++m) model[2003].months[m - 1].lines = monthLines(2003, m, 2);
+    for (int m = 2; m <= 6; ++m)
+        model[2003].months[m - 1].lines = monthLines(2003, m, 2);
     recomputeModel(model);
     writeModel(dir.path(), model);
     LedgerState st = loadAt(2003, 2, 2);
@@ -283,7 +323,8 @@ TEST_F(BlockTest, ALineForAMonthHoldingLinesBeyondTheBlockIsRefused) {
 
 TEST_F(BlockTest, ALineMovedBeforeTheBlockIntoAMonthHoldingLinesIsRefused) {
     // Writing February from the block alone would drop the two February lines it never loaded.
-    for (int m = 2; m <= 6; ++m) model[2003].months[m - 1].lines = monthLines(2003, m, 2);
+    for (int m = 2; m <= 6; ++m)
+        model[2003].months[m - 1].lines = monthLines(2003, m, 2);
     recomputeModel(model);
     writeModel(dir.path(), model);
     LedgerState st = loadAt(2003, 4, 2);
@@ -306,27 +347,28 @@ TEST_F(BlockTest, ADateBeyondFiftyYearsIsRefused) {
 }
 
 TEST_F(BlockTest, ReReadBlockMovesByMonthsWithLines) {
-    for (int m : {2, 3, 5, 6}) model[2003].months[m - 1].lines = monthLines(2003, m, 1);
+    for (int m : {2, 3, 5, 6})
+        model[2003].months[m - 1].lines = monthLines(2003, m, 1);
     LedgerState st = open(2);
     auto start = [&] { return st.index.BlockStartYear * 100 + st.index.BlockStartMonth; };
     EXPECT_EQ(start(), 200305);
-    ASSERT_EQ(ReReadBlock(st, -1, 0, 0, dlg), 0);  // April is empty: back to March
+    ASSERT_EQ(ReReadBlock(st, -1, 0, 0, dlg), 0); // April is empty: back to March
     EXPECT_EQ(start(), 200303);
-    EXPECT_EQ(st.LedgerLineCount(), 2);  // March and May
+    EXPECT_EQ(st.LedgerLineCount(), 2); // March and May
     EXPECT_EQ(st.index.BlockSpan, 3);
     ASSERT_EQ(ReReadBlock(st, -1, 0, 0, dlg), 0);
     ASSERT_EQ(ReReadBlock(st, -1, 0, 0, dlg), 0);
-    ASSERT_EQ(ReReadBlock(st, -1, 0, 0, dlg), 0);  // stays at the first month
+    ASSERT_EQ(ReReadBlock(st, -1, 0, 0, dlg), 0); // stays at the first month
     EXPECT_EQ(start(), 200301);
     EXPECT_EQ(st.BlockPos, kBlockOldest);
-    ASSERT_EQ(ReReadBlock(st, 0, 2003, 5, dlg), 0);  // ends at May: starts at April → March
+    ASSERT_EQ(ReReadBlock(st, 0, 2003, 5, dlg), 0); // ends at May: starts at April → March
     EXPECT_EQ(start(), 200303);
-    ASSERT_EQ(ReReadBlock(st, 1, 0, 0, dlg), 0);  // April empty → May
+    ASSERT_EQ(ReReadBlock(st, 1, 0, 0, dlg), 0); // April empty → May
     EXPECT_EQ(start(), 200305);
     EXPECT_EQ(st.BlockPos, kBlockNewest);
     ASSERT_EQ(ReReadBlock(st, 0, 2003, 2, dlg), 0);
     EXPECT_EQ(start(), 200301);
-    ASSERT_EQ(ReReadBlock(st, 0, 2004, 1, dlg), 0);  // after the last month: the newest block
+    ASSERT_EQ(ReReadBlock(st, 0, 2004, 1, dlg), 0); // after the last month: the newest block
     EXPECT_EQ(start(), 200305);
     ASSERT_EQ(ReReadBlock(st, 1, 0, 0, dlg), 0);
     EXPECT_EQ(start(), 200305);

@@ -4,15 +4,19 @@
 #include "app/Startup.h"
 #include "ledger/FileBatch.h"
 #include "ledger/LedgerBlock.h"
+#include "support/RunTool.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
+#include "test_ledger_fixture.h"
 #include "util/Clock.h"
+#include "util/Home.h"
 #include "util/Paths.h"
 
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace mrt;
 using namespace mrt::test;
@@ -62,6 +66,11 @@ public:
     std::function<void(AppState&)> settingsAction;
     int Settings(AppState& app) override {
         log.push_back("settings");
+        // A start-up that keeps reopening the window would never end: stop it as a run-time error.
+        if (std::count(log.begin(), log.end(), "settings") > 10) {
+            ADD_FAILURE() << "the settings window keeps being opened";
+            throw std::runtime_error("settings opened again and again");
+        }
         if (settingsAction) settingsAction(app);
         return 0;
     }
@@ -144,6 +153,88 @@ TEST(StartUp, FirstStartCopiesInitialTablesAsksStartAndSavesTheFirstLine) {
     EXPECT_TRUE(fs::exists(f.home / "Data1/BU/Io2004.usr"));
 }
 
+// File name → bytes of the files directly in a folder, ledger year and information files left out.
+std::map<std::string, std::string> tableFiles(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        std::string name = e.path().filename().string();
+        if (e.is_regular_file() && name.find(".usr") == std::string::npos) files[name] = ReadBytes(e.path().string());
+    }
+    return files;
+}
+
+// `mrtkel-tool init` on a new home leaves what the program's first start leaves, so the program
+// then starts with the initial names and the tool's initial-balance line.
+TEST(StartUp, ToolInitPreparesTheDataFolderAsTheFirstStartDoes) {
+    const std::string resources = FindResourceFolder(MRTKEL_TOOL_PATH);
+    ASSERT_FALSE(resources.empty());
+    Fixture byProgram;
+    byProgram.app.resourceFolder = resources;
+    ASSERT_EQ(PrepareDataFolders(byProgram.app, byProgram.dlg), 0);
+
+    Fixture f;
+    f.app.resourceFolder = resources;
+    int status = -1;
+    RunTool("--home '" + f.home.path() + "' init --start 2004-04-01 --balance 50000", status);
+    ASSERT_EQ(status, 0);
+    EXPECT_TRUE(fs::is_directory(f.home / "Data1/BU"));
+    const auto tables = tableFiles(f.home / "Data1");
+    EXPECT_EQ(tables.size(), 3u);
+    EXPECT_EQ(tables, tableFiles(byProgram.home / "Data1"));
+
+    ASSERT_EQ(PrepareDataFolders(f.app, f.dlg), 0); // nothing to copy, nothing to say
+    f.main.periods.push_back([](AppState& a) {
+        EXPECT_GT(a.names.items.ItemCount[kExpenseKind], 0);
+        EXPECT_EQ(a.ledger.block.size(), 1u);
+        return kCmdExit;
+    });
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    EXPECT_EQ(f.dlg.count("MsgOK"), 0);
+}
+
+// A data folder that exists without name tables gets the initial ones, with a word to the user;
+// a table kept in the backup folder is the user's and is not replaced by the initial one.
+TEST(StartUp, DataFolderWithoutNameTablesGetsTheInitialOnes) {
+    Fixture f;
+    makeTbInit(f.home / "TbInit");
+    LedgerModel model;
+    model[2004].months[3].lines = {Line{2004, 4, 1, "初期残高", "", "", 0, 0, 50000}};
+    fs::create_directories(f.home / "Data1/BU");
+    writeModel(f.home / "Data1", model);
+
+    f.dlg.expect("MsgOK").expectMessage(kInitTablesCopiedMessage);
+    ASSERT_EQ(PrepareDataFolders(f.app, f.dlg), 0);
+    EXPECT_EQ(tableFiles(f.home / "Data1"), tableFiles(f.home / "TbInit"));
+    f.main.periods.push_back([](AppState& a) {
+        EXPECT_EQ(a.names.items.ItemCount[kExpenseKind], 2);
+        EXPECT_EQ(a.ledger.block.size(), 1u);
+        return kCmdExit;
+    });
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    f.dlg.VerifyDone();
+
+    // Only the table missing from both folders is copied.
+    Fixture g;
+    makeTbInit(g.home / "TbInit");
+    fs::create_directories(g.home / "Data1/BU");
+    const std::string ownItems = "own items\r\n";
+    WriteBytes(g.home / "Data1/tbitem.mrt", ownItems);
+    WriteBytes(g.home / "Data1/BU/TBSHOP.mrt", "own shops");
+    g.dlg.expect("MsgOK").expectMessage(kInitTablesCopiedMessage);
+    ASSERT_EQ(PrepareDataFolders(g.app, g.dlg), 0);
+    EXPECT_EQ(ReadBytes(g.home / "Data1/tbitem.mrt"), ownItems);
+    EXPECT_FALSE(fs::exists(g.home / "Data1/TBITEM.mrt"));
+    EXPECT_EQ(ReadBytes(g.home / "Data1/TBBRKDN.mrt"), ReadBytes(g.home / "TbInit/TBBRKDN.mrt"));
+    EXPECT_FALSE(fs::exists(g.home / "Data1/TBSHOP.mrt"));
+    g.dlg.VerifyDone();
+
+    // Without initial tables the start ends as the first start does.
+    Fixture h;
+    fs::create_directories(h.home / "Data1/BU");
+    h.dlg.expectBox(MsgResult::OK).expectMessage("テーブルデータ用初期ファイルが異常です");
+    EXPECT_EQ(PrepareDataFolders(h.app, h.dlg), -1);
+}
+
 TEST(StartUp, StartDateOutsideTheGridYearsIsAskedAgainAndTheLineIsSavedAtOnce) {
     Fixture f;
     makeTbInit(f.home / "TbInit");
@@ -207,6 +298,86 @@ TEST(StartUp, DecliningTheRestoreEndsWithoutChangingFiles) {
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 1);
     EXPECT_EQ(ReadBytes(f.home / "Data1/TBITEM.mrt"), "garbage\r\n");
     EXPECT_TRUE(f.main.periods.empty());
+}
+
+// After a first start, the ledger's newest three months hold 107 lines and the settings file
+// allows 100 per block.
+void makeOverfullLedger(Fixture& f, int perMonth = 36, int capacity = 500) {
+    f.firstStart();
+    LedgerModel model;
+    for (int m = 4; m <= 6; ++m) {
+        MonthSpec& ms = model[2004].months[m - 1];
+        ms.capacity = capacity;
+        ms.lines = monthLines(2004, m, perMonth - (m == 5 ? 0 : 1));
+    }
+    auto& april = model[2004].months[3].lines;
+    april.insert(april.begin(), Line{2004, 4, 1, "初期残高", "", "", 0, 0, 50000});
+    recomputeModel(model);
+    writeModel(f.app.dataFolder, model);
+    IniRecord rec;
+    SettingsDefaults(rec);
+    rec.MaxBlockLines = 100;
+    ASSERT_EQ(WriteSettings(f.app.settingsPath(), rec), 0);
+}
+
+// The settings window as it behaves when the user confirms: the record is written to the file.
+std::function<void(AppState&)> confirmSettings(int maxBlockLines) {
+    return [maxBlockLines](AppState& a) {
+        a.settings.MaxBlockLines = static_cast<int16_t>(maxBlockLines);
+        ASSERT_EQ(WriteSettings(a.settingsPath(), a.settings), 0);
+    };
+}
+
+TEST(StartUp, OverfullNewestBlockRestartsOnlyOnceTheSettingsHoldIt) {
+    Fixture f;
+    makeOverfullLedger(f);
+    std::vector<std::function<void(AppState&)>> windows = {
+        [](AppState&) {},     // cancelled
+        confirmSettings(105), // confirmed, still too few
+        confirmSettings(120),
+    };
+    size_t opened = 0;
+    f.screens.settingsAction = [&](AppState& a) {
+        if (opened < windows.size()) windows[opened++](a);
+    };
+    f.dlg.expectBox(MsgResult::OK).expectMessage("入出金データの読込み最大数をオーバーしました。");
+    f.dlg.expect("MsgYesNo2", 1).expectMessage("(107行)が、１ﾌﾞﾛｯｸあたりの最大入力可能数(100)を超えています。");
+    f.dlg.expect("MsgYesNo2", 1).expectMessage("最大入力可能数(105)");
+    f.main.periods.push_back([](AppState& a) {
+        EXPECT_EQ(a.ledger.block.size(), 107u);
+        return kCmdExit;
+    });
+    f.main.log.clear();
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    EXPECT_EQ(f.screens.log, (std::vector<std::string>{"settings", "settings", "settings"}));
+    EXPECT_EQ(f.dlg.count("MsgBox"), 1); // one overflow message, then one restart that loads
+    EXPECT_EQ(std::count(f.main.log.begin(), f.main.log.end(), "splash"), 2);
+}
+
+// Settings that only changed in memory (the window could not write them) or were left alone are
+// what the next start-up would read again: the user is offered the way out instead.
+TEST(StartUp, OverfullNewestBlockOffersToEndTheProgram) {
+    Fixture f;
+    makeOverfullLedger(f);
+    const std::string before = ReadBytes(f.app.settingsPath());
+    f.screens.settingsAction = [](AppState& a) { a.settings.MaxBlockLines = 500; };
+    f.dlg.expectBox(MsgResult::OK).expectMessage("入出金データの読込み最大数をオーバーしました。");
+    f.dlg.expect("MsgYesNo2", 0).expectMessage("プログラムを終了しますか？");
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 1);
+    EXPECT_EQ(f.screens.log, (std::vector<std::string>{"settings"}));
+    EXPECT_EQ(f.dlg.transcript().back().title, "データ読込みエラー");
+    EXPECT_EQ(ReadBytes(f.app.settingsPath()), before);
+}
+
+// More lines in the newest two months than any block may hold: no setting helps, so the window
+// is not offered at all.
+TEST(StartUp, NewestMonthsBeyondEverySettingEndTheProgram) {
+    Fixture f;
+    makeOverfullLedger(f, 760, 800);
+    f.dlg.expectBox(MsgResult::OK).expectMessage("入出金データの読込み最大数をオーバーしました。");
+    f.dlg.expectBox(MsgResult::OK).expectMessage("環境設定を変更しても読込めません。");
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 1);
+    EXPECT_TRUE(f.screens.log.empty());
 }
 
 TEST(CommandLoop, SettingsChangeRestartsOnlyForLayoutSettings) {

@@ -6,7 +6,9 @@ using namespace totals_test;
 
 namespace {
 
-std::string runTool(const std::string& args, int& status) { return mrt::test::RunTool(args, status); }
+std::string runTool(const std::string& args, int& status) {
+    return mrt::test::RunTool(args, status);
+}
 
 class TotalsTool : public TotalsFixture {
 protected:
@@ -75,4 +77,26 @@ TEST_F(TotalsTool, BudgetCsvInDisplayOrderWithPreviousDecember) {
 
     runTool(home() + "budget", status);
     EXPECT_EQ(status, 2);
+}
+
+// The heading names real days: a closing day beyond the month's end is its last day, and a
+// period start beyond the previous month's end is the 1st of the closing month.
+TEST_F(TotalsTool, TextHeadingShowsTheRealDaysOfTheClosingPeriod) {
+    int status = -1;
+    std::string out = runTool(home() + "totals --date 2024-02-27", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("締め日 末日  締め期間 2024/02/01～2024/02/29\n"), std::string::npos) << out;
+
+    out = runTool(home() + "totals --date 2024-03-02 --closing-day 30", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("締め日 30日  締め期間 2024/03/01～2024/03/30\n"), std::string::npos) << out;
+
+    // Bounds that are real days stay; closing day 29 in a leap year starts March's period on the
+    // day after 29 February.
+    out = runTool(home() + "totals --date 2024-02-26 --closing-day 28", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("締め日 28日  締め期間 2024/01/29～2024/02/28\n"), std::string::npos) << out;
+    out = runTool(home() + "totals --date 2024-03-01 --closing-day 29", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("締め日 29日  締め期間 2024/03/01～2024/03/29\n"), std::string::npos) << out;
 }
