@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 
 namespace mrt {
 namespace {
