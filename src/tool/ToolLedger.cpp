@@ -1,6 +1,7 @@
 // mrtkel-tool ledger and check: lists the ledger lines and checks the ledger files.
 #include "tool/ToolLedger.h"
 
+#include "ledger/LedgerSheet.h"
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerCheck.h"
@@ -70,8 +71,9 @@ int runLedger(ToolContext& ctx) {
         } else {
             std::cout << isoDate(l) << "  " << padded(TrimRight(l.ItemName), kItemNameBytes) << "  "
                       << padded(TrimRight(l.Note), kNoteBytes) << "  " << padded(TrimRight(l.ShopName), kShopNameBytes)
-                      << "  " << FormatAmount(l.Income, 0) << "  " << FormatAmount(l.Expense, 0) << "  "
-                      << FormatAmount(l.Balance, 2) << "\n";
+                      << "  " << LedgerCellDisplay(kColIncome, l.Income) << "  "
+                      << LedgerCellDisplay(kColExpense, l.Expense) << "  " << LedgerCellDisplay(kColBalance, l.Balance)
+                      << "\n";
         }
         return true;
     });

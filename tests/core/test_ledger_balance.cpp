@@ -148,6 +148,11 @@ TEST(LedgerTool, InitAddListAndCheck) {
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);
     r = tool(home.path(), "ledger");
     EXPECT_NE(r.out.find("348,450"), std::string::npos);
+    // A balance wider than the amount column is listed whole, never cut to the column.
+    ASSERT_EQ(tool(home.path(), "add --date 2024-01-07 --item 給与 --income 99999999").exitCode, 0);
+    ASSERT_EQ(tool(home.path(), "add --date 2024-01-08 --item 給与 --income 99999999").exitCode, 0);
+    r = tool(home.path(), "ledger --from 2024-01-08");
+    EXPECT_NE(r.out.find("  200,348,448\n"), std::string::npos) << r.out;
     EXPECT_EQ(tool(home.path(), "check").exitCode, 0);
 
     // A broken balance is reported by check.
