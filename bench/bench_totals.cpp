@@ -1,10 +1,10 @@
 // Totals of one week over a 50-year ledger of about 15 lines a day, and budget files of a full
 // year with 70 items.
-#include "app/ConsoleDialogs.h"
 #include "budget/Budget.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerSave.h"
 #include "names/NameTables.h"
+#include "port/ConsoleDialogs.h"
 #include "settings/IniRecord.h"
 #include "totals/Totals.h"
 #include "util/DateText.h"

@@ -1,9 +1,9 @@
 #include "app/EditingPeriod.h"
 
 #include "app/AppState.h"
-#include "app/Dialogs.h"
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerSave.h"
+#include "port/Dialogs.h"
 #include "util/Clock.h"
 #include "util/DateText.h"
 

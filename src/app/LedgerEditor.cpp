@@ -3,10 +3,10 @@
 #include "app/LedgerEditor.h"
 
 #include "app/AppState.h"
-#include "app/Dialogs.h"
-#include "app/GridModel.h"
+#include "grid/GridModel.h"
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerIndex.h"
+#include "port/Dialogs.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,11 +1,11 @@
 // Ledger editor: the editing commands — the edit work list, sort, delete, insert, move to a
 // date, forced save — and the reading of another block.
 #include "app/AppState.h"
-#include "app/Dialogs.h"
-#include "app/GridModel.h"
 #include "app/LedgerEditor.h"
+#include "grid/GridModel.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerSave.h"
+#include "port/Dialogs.h"
 #include "util/Clock.h"
 #include "util/DateText.h"
 

@@ -1,10 +1,10 @@
 // Ledger editor: the entry of one line — the edit box and its two key input modes, the Enter
 // order, the choice boxes with the registration of typed names, and the commit of a value.
 #include "app/AppState.h"
-#include "app/Dialogs.h"
-#include "app/GridModel.h"
 #include "app/LedgerEditor.h"
+#include "grid/GridModel.h"
 #include "names/NameTables.h"
+#include "port/Dialogs.h"
 #include "util/Cp932.h"
 
 #include <algorithm>

@@ -2,10 +2,10 @@
 
 #include "app/AppScreens.h"
 #include "app/AppState.h"
-#include "app/Dialogs.h"
 #include "app/EditingPeriod.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/StartDate.h"
+#include "port/Dialogs.h"
 #include "util/FileCopy.h"
 #include "util/Home.h"
 #include "util/Paths.h"

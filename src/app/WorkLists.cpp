@@ -1,7 +1,7 @@
 // The two work-selection lists of the main window and the entries they remember.
 #include "app/WorkLists.h"
 
-#include "app/Dialogs.h"
+#include "port/Dialogs.h"
 
 #include <vector>
 

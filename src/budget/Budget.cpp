@@ -1,7 +1,7 @@
 #include "budget/Budget.h"
 
-#include "app/Dialogs.h"
 #include "names/NameTables.h"
+#include "port/Dialogs.h"
 #include "util/Cp932.h"
 #include "util/FileCopy.h"
 #include "util/Home.h"

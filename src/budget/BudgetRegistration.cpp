@@ -1,7 +1,7 @@
 #include "budget/BudgetRegistration.h"
 
-#include "app/Dialogs.h"
 #include "names/NameTables.h"
+#include "port/Dialogs.h"
 #include "util/Clock.h"
 #include "util/DateText.h"
 

@@ -1,6 +1,6 @@
 #include "ledger/AmountExpr.h"
 
-#include "app/Dialogs.h"
+#include "port/Dialogs.h"
 #include "util/Cp932.h"
 
 #include <charconv>

@@ -12,9 +12,9 @@
 namespace mrt {
 namespace {
 
-int64_t g_failAfter = -1;
+int64_t g_failAfter = -1; // bytes still allowed before an injected failure; -1 = off
 // Above this many files a commit syncs the file system once instead of each file.
-constexpr size_t kFilesPerSync = 4;  // bytes still allowed before an injected failure; -1 = off
+constexpr size_t kFilesPerSync = 4;
 
 std::string tempName(const std::string& path) { return path + kTempSuffix; }
 

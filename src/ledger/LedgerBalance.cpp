@@ -1,7 +1,7 @@
 #include "ledger/LedgerBalance.h"
 
-#include "app/Dialogs.h"
 #include "ledger/AmountExpr.h"
+#include "port/Dialogs.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,8 +1,8 @@
 #include "ledger/LedgerBlock.h"
 
-#include "app/Dialogs.h"
 #include "ledger/LedgerFiles.h"
 #include "ledger/LedgerSave.h"
+#include "port/Dialogs.h"
 #include "util/FileCopy.h"
 #include "util/Paths.h"
 

@@ -1,10 +1,10 @@
 #include "ledger/LedgerSave.h"
 
-#include "app/Dialogs.h"
 #include "ledger/FileBatch.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
+#include "port/Dialogs.h"
 #include "util/DateText.h"
 #include "util/Paths.h"
 

@@ -1,12 +1,12 @@
 #include "ledger/LedgerSheet.h"
 
-#include "app/Dialogs.h"
-#include "app/GridModel.h"
+#include "grid/GridModel.h"
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerIndex.h"
 #include "ledger/LedgerSave.h"
+#include "port/Dialogs.h"
 #include "util/Cp932.h"
 
 #include <algorithm>

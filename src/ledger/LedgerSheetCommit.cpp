@@ -1,13 +1,13 @@
 // The cell checks of the ledger grid: each column's value is checked, stored in display form
 // and its consequences (new line, balances, date order, block dates) applied.
-#include "app/Dialogs.h"
-#include "app/GridModel.h"
+#include "grid/GridModel.h"
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerIndex.h"
 #include "ledger/LedgerSheet.h"
 #include "ledger/StartDate.h"
+#include "port/Dialogs.h"
 #include "settings/IniRecord.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"

@@ -1,11 +1,11 @@
 #include "ledger/StartDate.h"
 
-#include "app/Dialogs.h"
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
 #include "ledger/LedgerSave.h"
+#include "port/Dialogs.h"
 #include "util/DateText.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // In-memory edits of the name tables and the ledger screen's quick add.
-#include "app/Dialogs.h"
 #include "names/NameTables.h"
+#include "port/Dialogs.h"
 #include "util/Cp932.h"
 
 #include <utility>

@@ -1,6 +1,6 @@
 // Reading and writing the three name table files.
-#include "app/Dialogs.h"
 #include "names/NameTables.h"
+#include "port/Dialogs.h"
 #include "util/Cp932.h"
 #include "util/Paths.h"
 

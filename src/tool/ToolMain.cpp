@@ -1,5 +1,5 @@
 // mrtkel-tool: the command-line companion of the desktop program, on the same core.
-#include "app/ConsoleDialogs.h"
+#include "port/ConsoleDialogs.h"
 #include "tool/ToolCommands.h"
 #include "util/DataLock.h"
 #include "util/Home.h"

@@ -1,6 +1,6 @@
-#include "app/Dialogs.h"
 #include "ledger/LedgerBlock.h"
 #include "names/NameTables.h"
+#include "port/Dialogs.h"
 #include "settings/IniRecord.h"
 #include "totals/Totals.h"
 #include "util/Cp932.h"

@@ -1,6 +1,6 @@
 #include "util/FileCopy.h"
 
-#include "app/Dialogs.h"
+#include "port/Dialogs.h"
 #include "util/Paths.h"
 
 #include <algorithm>

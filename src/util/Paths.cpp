@@ -1,6 +1,6 @@
 #include "util/Paths.h"
 
-#include "app/Dialogs.h"
+#include "port/Dialogs.h"
 
 #include <cerrno>
 #include <cstdio>

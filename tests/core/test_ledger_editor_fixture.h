@@ -3,8 +3,8 @@
 // main window, so that tests can replay what the user types into the ledger editor.
 #include "app/AppState.h"
 #include "app/EditingPeriod.h"
-#include "app/GridModel.h"
 #include "app/LedgerEditor.h"
+#include "grid/GridModel.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerSave.h"

@@ -1,4 +1,4 @@
-#include "app/GridModel.h"
+#include "grid/GridModel.h"
 #include "ledger/LedgerIndex.h"
 #include "ledger/LedgerSheet.h"
 #include "ledger/StartDate.h"

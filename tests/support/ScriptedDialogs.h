@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Dialogs.h"
+#include "port/Dialogs.h"
 
 #include <deque>
 #include <string>

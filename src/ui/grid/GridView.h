@@ -1,5 +1,5 @@
 #pragma once
-#include "app/GridModel.h"
+#include "grid/GridModel.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>

@@ -1,6 +1,6 @@
 #include "ui/main/QtCommandScreens.h"
 
-#include "app/Dialogs.h"
+#include "port/Dialogs.h"
 #include "ui/dialogs/frmSplash.h"
 
 #include <string>

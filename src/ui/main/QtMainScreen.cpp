@@ -1,16 +1,16 @@
 #include "ui/main/QtMainScreen.h"
 
 #include "app/AppState.h"
-#include "app/Dialogs.h"
 #include "app/EditingPeriod.h"
 #include "app/LedgerEditor.h"
 #include "app/WorkLists.h"
+#include "port/Dialogs.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/grid/GridView.h"
-#include "ui/main/ChoiceBox.h"
 #include "ui/help/HelpWindow.h"
+#include "ui/main/ChoiceBox.h"
 #include "util/Clock.h"
 
 #include <QAbstractItemView>

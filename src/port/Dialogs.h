@@ -42,8 +42,8 @@ public:
     // nm: 1-based entry selected at opening (0 = none). Result: the chosen entry or -1.
     virtual int ListKel(const std::vector<std::string>& dt, int nm, const std::string& msg, const std::string& ttl,
                         int x = 0, int y = 0) = 0;
-    virtual int ListKelBtn(const std::vector<std::string>& dt, int nm, const std::string& msg,
-                           const std::string& ttl, int x = 0, int y = 0) = 0;
+    virtual int ListKelBtn(const std::vector<std::string>& dt, int nm, const std::string& msg, const std::string& ttl,
+                           int x = 0, int y = 0) = 0;
 
     // Wait window without buttons; returns at once. Always followed by MsgOff.
     virtual void MsgOn(const std::string& msg, const std::string& ttl) = 0;

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Dialogs.h"
+#include "port/Dialogs.h"
 
 namespace mrt {
 
@@ -31,8 +31,8 @@ public:
     int SubMenu(const std::string& ttl, int& lstNm, const std::vector<std::string>& sel) override;
     int SubMenuH(const std::string& ttl, int& lstNm, const std::vector<std::string>& sel, int hid) override;
     int GetDirName(const std::string& ttl, const std::string& msg, std::string& path) override;
-    int GetFileName(const std::string& ttl, const std::string& msg, const std::string& ptn, int mode,
-                    std::string& path, std::vector<std::string>& files) override;
+    int GetFileName(const std::string& ttl, const std::string& msg, const std::string& ptn, int mode, std::string& path,
+                    std::vector<std::string>& files) override;
     MsgResult MsgBox(const std::string& msg, const std::string& ttl, MsgIcon icon, MsgButtons buttons) override;
     void Beep() override {}
     void WaitSeconds(double) override {}

@@ -1,0 +1,4 @@
+// A file-system helper that wrongly knows the application layer.
+#include "app/Thing.h"
+
+int helper() { return appThing(); }
