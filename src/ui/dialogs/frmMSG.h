@@ -1,4 +1,6 @@
 #pragma once
+#include "ui/dialogs/InputRange.h"
+
 #include <QColor>
 #include <QDialog>
 #include <QStringList>
@@ -10,19 +12,6 @@ class QListWidget;
 class QPushButton;
 
 namespace mrt {
-
-// Range of a numeric input, from a check text "min,max", ",max", "min" or "".
-struct RangeCheck {
-    bool hasMin = false, hasMax = false;
-    double min = 0, max = 0;
-};
-RangeCheck ParseRangeCheck(const QString& check);
-// Numeric value of a text as the input box reads it: leading blanks skipped, an optional sign,
-// digits with at most one decimal point (blanks between digits ignored), stopping at anything
-// else; 0 when there is no number.
-double NumericValue(const QString& text);
-// True when v lies in the range; the bounds are compared in single precision with 0.0001 slack.
-bool InRange(const RangeCheck& range, double v);
 
 // The message, question, input and list window. One instance serves one modal call (or one
 // MsgOn..MsgOff span); the owner window is the placement reference (none = the screen).
