@@ -39,7 +39,7 @@ std::string helpText(int col) {
     case kColIncome:
         return "　入金の金額(収入)を入力してください。\n" + kSecondLine;
     case kColExpense:
-        return "　出金の金額(支出)を入力してください。　金額の最後に % か * を付けると消費税を付加します。\n" +
+        return "　出金の金額(支出)を入力してください。　最後に % か * で消費税を付加（%8 なら税率８％）。\n" +
                kSecondLine;
     case kColBalance:
         return "　残高が合わない場合にのみ残高を修正します。\n" + kSecondLine;

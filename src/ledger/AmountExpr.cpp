@@ -146,6 +146,30 @@ bool parseWholeNumber(std::string_view s, int64_t& value) {
     return true;
 }
 
+enum class TaxMarker { None, Tax, BadRate };
+
+// Takes a trailing tax marker off `s`: a plain "%" or "*" (tax at taxRate), or "%N" with a whole
+// N of 0..20 (tax at N percent, the reduced rate of food for one); "%N" beyond 20 or with a
+// fraction is a bad rate. "*N" stays a multiplication: "100*3" is three at 100 yen.
+TaxMarker splitTaxMarker(std::string_view& s, int& taxRate) {
+    if (s.back() == '%' || s.back() == '*') {
+        s.remove_suffix(1);
+        // "%" is only ever the marker: one left inside ("100%8%") is no amount.
+        return s.find('%') == std::string_view::npos ? TaxMarker::Tax : TaxMarker::BadRate;
+    }
+    const size_t percent = s.rfind('%');
+    if (percent == std::string_view::npos) return TaxMarker::None;
+    const std::string_view before = trimBlanks(s.substr(0, percent));
+    const std::string_view number = trimBlanks(s.substr(percent + 1));
+    int rate = -1;
+    auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), rate);
+    const bool wholeRate = ec == std::errc() && end == number.data() + number.size() && rate >= 0 && rate <= 20;
+    if (before.empty() || !wholeRate) return TaxMarker::BadRate;
+    s = before;
+    taxRate = rate;
+    return TaxMarker::Tax;
+}
+
 } // namespace
 
 int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error) {
@@ -154,9 +178,14 @@ int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error) {
     if (s.empty()) return 0;
 
     bool addTax = false;
-    if (s.back() == '%' || s.back() == '*') {
-        s.remove_suffix(1);
+    switch (splitTaxMarker(s, taxRate)) {
+    case TaxMarker::None:
+        break;
+    case TaxMarker::Tax:
         addTax = true;
+        break;
+    case TaxMarker::BadRate:
+        return fail(error, "tax rate");
     }
 
     std::vector<std::string_view> terms;

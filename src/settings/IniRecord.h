@@ -31,7 +31,7 @@ struct IniRecord {
     int16_t TotalsPrintLine = 0;                    // 342
     std::string reserved3 = std::string(100, ' ');  // 344, 100 bytes
     int16_t TwoColumnItemBox = 0;                   // 444
-    int16_t TaxRate = 5;                            // 446
+    int16_t TaxRate = 10;                            // 446
     int16_t reservedInt = 0;                        // 448
 };
 

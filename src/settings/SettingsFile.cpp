@@ -58,7 +58,7 @@ void SettingsDefaults(IniRecord& r) {
     r.MaxBlockLines = 300;
     r.DisplayRows = 19;
     r.ClosingDay = 31;
-    r.TaxRate = 5;
+    r.TaxRate = 10;
     r.TwoColumnItemBox = 0;
     r.KeyInputMode = 1;
     r.LedgerPrintTitle = "家計簿";

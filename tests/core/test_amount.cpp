@@ -91,6 +91,24 @@ TEST(EvalAmount, ConsumptionTax) {
     EXPECT_EQ(evalOk("  1000%  ", 5), 1050);
 }
 
+// "%N" at the end adds tax at N percent (the reduced rate of food); the plain markers keep the
+// settings' rate. "*N" stays a multiplication, so a count typed as "100*3" is never taxed.
+TEST(EvalAmount, TaxAtARateOfItsOwn) {
+    EXPECT_EQ(evalOk("980%8", 10), 1058);
+    EXPECT_EQ(evalOk("1000%10", 5), 1100);
+    EXPECT_EQ(evalOk("100%0", 10), 100);
+    EXPECT_EQ(evalOk("980 % 8", 10), 1058);
+    EXPECT_EQ(evalOk("500+480%8", 10), 1058);      // the rate applies to the whole amount
+    EXPECT_EQ(evalOk("99999999%8", 5), 108000008); // same single-precision rule as "%"
+    EXPECT_EQ(evalOk("100*3", 10), 300);
+    EXPECT_EQ(evalOk("980*8", 10), 7840);
+    EXPECT_EQ(evalOk("1000*", 10), 1100);
+    expectFailure("100%21");
+    expectFailure("100%8.5");
+    expectFailure("100%8%");
+    expectFailure("%8");
+}
+
 TEST(EvalAmount, TaxIsComputedInSinglePrecision) {
     // 99,999,999 is 100,000,000 as a float; × 1.05f = 104,999,995.2, whose nearest float is
     // 104,999,992 (floats step by 8 there). Double precision would give 104,999,998.

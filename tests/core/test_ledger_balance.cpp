@@ -142,17 +142,17 @@ TEST(LedgerTool, InitAddListAndCheck) {
     EXPECT_EQ(r.out, "date,item,note,shop,income,expense,balance\n"
                      "2023-12-20,初期残高,,,0,0,100000\n"
                      "2023-12-25,給与,,,250000,0,350000\n"
-                     "2023-12-25,食費,,,0,1050,348950\n"
-                     "2024-01-05,食費,\"パン, \"\"牛乳\"\"\",,0,500,348450\n");
+                     "2023-12-25,食費,,,0,1100,348900\n"
+                     "2024-01-05,食費,\"パン, \"\"牛乳\"\"\",,0,500,348400\n");
     r = tool(home.path(), "ledger --csv --from 2023-12-25 --to 2023-12-31");
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);
     r = tool(home.path(), "ledger");
-    EXPECT_NE(r.out.find("348,450"), std::string::npos);
+    EXPECT_NE(r.out.find("348,400"), std::string::npos);
     // A balance wider than the amount column is listed whole, never cut to the column.
     ASSERT_EQ(tool(home.path(), "add --date 2024-01-07 --item 給与 --income 99999999").exitCode, 0);
     ASSERT_EQ(tool(home.path(), "add --date 2024-01-08 --item 給与 --income 99999999").exitCode, 0);
     r = tool(home.path(), "ledger --from 2024-01-08");
-    EXPECT_NE(r.out.find("  200,348,448\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  200,348,398\n"), std::string::npos) << r.out;
     EXPECT_EQ(tool(home.path(), "check").exitCode, 0);
 
     // A broken balance is reported by check.

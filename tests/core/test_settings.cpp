@@ -40,7 +40,7 @@ std::string layoutBytes() {
     i16(340, 5);
     i16(342, 0);
     i16(444, 0); // TwoColumnItemBox
-    i16(446, 5); // TaxRate
+    i16(446, 10); // TaxRate: today's standard rate for a new data folder
     i16(448, 0);
     return b;
 }
@@ -96,7 +96,7 @@ TEST(SettingsFile, MissingFileGivesDefaultsAndWritesNothing) {
     IniRecord rec;
     rec.TaxRate = 8;
     EXPECT_EQ(ReadSettings(dir / "INIT.mrt", rec), 1);
-    EXPECT_EQ(rec.TaxRate, 5);
+    EXPECT_EQ(rec.TaxRate, 10);
     EXPECT_EQ(rec.KeyInputMode, 1);
     EXPECT_EQ(rec.BlockMonths, 3);
     EXPECT_TRUE(ReadBytes(dir / "INIT.mrt").empty());
@@ -128,7 +128,7 @@ TEST(SettingsFile, ShorterFileReadsWhatIsThereAndDefaultsTheRest) {
     rec.TaxRate = 17;
     ASSERT_EQ(ReadSettings(dir / "INIT.mrt", rec), 0);
     EXPECT_EQ(rec.BlockMonths, 5);
-    EXPECT_EQ(rec.TaxRate, 5);
+    EXPECT_EQ(rec.TaxRate, 10);
     EXPECT_EQ(rec.LedgerPrintTitle, "家計簿");
 }
 

@@ -43,7 +43,7 @@ TEST(ToolSettings, ListsTheNamedFieldsInRecordOrderWithoutAFile) {
     EXPECT_EQ(out, "KeyInputMode=1\nMainWindowState=0\nTotalsWindowState=0\nBlockMonths=3\nMaxBlockLines=300\n"
                    "DisplayRows=19\nClosingDay=31\nLedgerPrintTitle=家計簿\nTotalsPrintTitle=家計簿集計\n"
                    "PrintUserName=ユーザー名\nLedgerPaperSize=9\nLedgerPrintColumn=5\nLedgerPrintLine=0\n"
-                   "TotalsPaperSize=9\nTotalsPrintColumn=5\nTotalsPrintLine=0\nTwoColumnItemBox=0\nTaxRate=5\n");
+                   "TotalsPaperSize=9\nTotalsPrintColumn=5\nTotalsPrintLine=0\nTwoColumnItemBox=0\nTaxRate=10\n");
     // Looking at the settings writes nothing.
     EXPECT_FALSE(std::filesystem::exists(home / "Data1/INIT.mrt"));
 }

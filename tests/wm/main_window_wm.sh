@@ -110,8 +110,8 @@ wait "$app" || fail "the program ended with status $?"
 today=$(date +%Y-%m-%d)
 expected="date,item,note,shop,income,expense,balance
 $today,初期残高,,,0,0,50000
-$today,食費,,,0,1050,48950
-$today,日用品,,,0,500,48450"
+$today,食費,,,0,1100,48900
+$today,日用品,,,0,500,48400"
 actual=$("$BIN/mrtkel-tool" --home "$HOME_DIR" ledger --csv)
 if [ "$actual" != "$expected" ]; then
     echo "expected:"; echo "$expected"; echo "listed:"; echo "$actual"
