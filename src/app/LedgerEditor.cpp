@@ -83,6 +83,7 @@ bool LedgerEditor::LatestBlock() const {
 void LedgerEditor::Start() {
     m_grid.SetBackColorSel(kSelectionColor);
     m_sheet.FillFromBlock();
+    m_history.Clear();
     m_grid.SetTopRow(std::max(1, m_sheet.LastRow()));
     m_editText.clear();
     m_caret = m_selLength = 0;

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/EditorView.h"
 #include "ledger/LedgerSheet.h"
+#include "ledger/SheetHistory.h"
 
 #include <string>
 #include <vector>
@@ -43,6 +44,8 @@ enum EditCommand : int {
     kCmdMoveToDate = 2080,     // #28 (Ctrl+G)
     kCmdEditForcedSave = 2100, // #30
     kCmdEditWorkSelect = 2900, // tool button 1 / F11
+    kCmdUndo = 2110,           // 元に戻す (Ctrl+Z)
+    kCmdRedo = 2120,           // やり直し (Ctrl+Shift+Z)
 };
 
 // The ledger editing of the main window, free of any toolkit: navigation and in-place editing in
@@ -116,6 +119,12 @@ public:
     void DeleteLine();
     void InsertLine();
     void MoveToDate();
+    // Undo / redo of the last change to the loaded block's lines (a committed cell, a new line,
+    // insert, delete, sort, a balance adjustment). An entry in progress is dropped first; the
+    // cursor goes where it stood. False (with a beep) when there is nothing to undo / redo.
+    bool Undo();
+    bool Redo();
+    const SheetHistory& History() const { return m_history; }
     void GoToDateLine(int year, int month, int day);
     // Reads another block: flag 1 the next, -1 the previous, 0 the one holding year/month.
     // 0 read; nonzero cancelled or failed (the loaded block stays).
@@ -185,11 +194,17 @@ private:
     // once (the grid is refilled by the read).
     void sortNow(bool readFollows = false);
 
+    SheetCursor cursorNow() const;
+    // Runs `change` as one step of the undo history.
+    template <typename F> auto tracked(const SheetCursor& before, F change);
+    bool showHistory(bool undo);
+
     AppState& m_app;
     GridModel& m_grid;
     Dialogs& m_dlg;
     EditorView& m_view;
     LedgerSheet m_sheet;
+    SheetHistory m_history; // the loaded block's changes since it was loaded or saved
 
     bool m_editing = false;
     int m_editRow = 0, m_editCol = 0;
@@ -218,5 +233,12 @@ private:
 
     int m_editListLast = 1;
 };
+
+template <typename F> auto LedgerEditor::tracked(const SheetCursor& before, F change) {
+    m_history.Begin(m_sheet, before);
+    auto result = change();
+    m_history.End(m_sheet, cursorNow());
+    return result;
+}
 
 } // namespace mrt

@@ -55,6 +55,12 @@ bool LedgerEditor::RunCommand(int code) {
     case kCmdEditWorkSelect:
         EditWorkSelect();
         return true;
+    case kCmdUndo:
+        Undo();
+        return true;
+    case kCmdRedo:
+        Redo();
+        return true;
     default:
         return false;
     }
@@ -98,9 +104,13 @@ void LedgerEditor::EditWorkSelect() {
 }
 
 void LedgerEditor::sortNow(bool readFollows) {
-    m_app.ledger.LedgerModified = true;
     const bool newLineOpen = m_editing && m_editRow > m_sheet.LastRow();
-    const bool sorted = m_sheet.SortByDate();
+    const bool sorted = tracked(cursorNow(), [&] {
+        m_app.ledger.LedgerModified = true;
+        const bool done = m_sheet.SortByDate();
+        if (done) m_app.ledger.PreSortF = false;
+        return done;
+    });
     // The grid was refilled and the new-entry row blanked: in the newest block it takes the date
     // of the last line again, and a new line being entered starts afresh from it.
     if (LatestBlock() && !readFollows) {
@@ -175,9 +185,12 @@ void LedgerEditor::DeleteLine() {
         }
     }
     if (!newEntry) {
-        m_sheet.DeleteGridRow(row);
-        m_app.ledger.LedgerModified = true;
-        m_sheet.ResetDates();
+        tracked(SheetCursor{row, kColDay, m_grid.TopRow()}, [&] {
+            m_sheet.DeleteGridRow(row);
+            m_app.ledger.LedgerModified = true;
+            m_sheet.ResetDates();
+            return true;
+        });
     }
     if (LatestBlock() && m_grid.Row() > m_sheet.LastRow()) {
         RetNewLine();
@@ -195,13 +208,17 @@ void LedgerEditor::InsertLine() {
         return;
     }
     if (row < 2) return; // never before the carried-balance line
-    if (!m_sheet.InsertGridRow(row)) return;
-    // The new line takes the date of the line it was put before, so that it is always a real
-    // date; the day cell then opens for the user's own.
-    for (int c = kColYear; c <= kColDay; ++c)
-        m_grid.SetTextMatrix(row, c, m_grid.TextMatrix(row + 1, c));
-    m_sheet.RecomputeBalances(row);
-    m_app.ledger.LedgerModified = true;
+    const bool inserted = tracked(cursorNow(), [&] {
+        if (!m_sheet.InsertGridRow(row)) return false;
+        // The new line takes the date of the line it was put before, so that it is always a real
+        // date; the day cell then opens for the user's own.
+        for (int c = kColYear; c <= kColDay; ++c)
+            m_grid.SetTextMatrix(row, c, m_grid.TextMatrix(row + 1, c));
+        m_sheet.RecomputeBalances(row);
+        m_app.ledger.LedgerModified = true;
+        return true;
+    });
+    if (!inserted) return;
     ++m_suppress;
     m_grid.SetRow(row);
     --m_suppress;
@@ -288,6 +305,7 @@ int LedgerEditor::ReReadIoData(int flag, int year, int month) {
     m_nonScrl = nonScrl;
     m_dlg.MsgOff();
     if (r == 0) {
+        m_history.Clear(); // another block: its lines have no history
         m_view.HideEditBox();
         CellMove(LatestBlock() ? m_sheet.LastRow() + 1 : std::max(1, m_sheet.LastRow()), kColDay);
         m_view.SetButtonsEnabled(true);
@@ -313,6 +331,7 @@ int LedgerEditor::ForcedSaveNow(bool show) {
     m_sheet.GridToBlock();
     const bool wasModified = m_app.ledger.LedgerModified;
     int r = ForcedSave(m_app.ledger, m_dlg, show);
+    if (r == 0) m_history.Clear(); // an undo never reaches across a save
     if (r == 0 && wasModified) resyncAfterSave();
     refreshLabels();
     return r;
@@ -332,6 +351,41 @@ void LedgerEditor::resyncAfterSave() {
         RetNewLine();
     else
         CellMove(std::clamp(row, 1, std::max(1, m_sheet.LastRow())), col);
+}
+
+SheetCursor LedgerEditor::cursorNow() const {
+    return {m_grid.Row(), m_grid.Col(), m_grid.TopRow()};
+}
+
+bool LedgerEditor::Undo() {
+    return showHistory(true);
+}
+
+bool LedgerEditor::Redo() {
+    return showHistory(false);
+}
+
+bool LedgerEditor::showHistory(bool undo) {
+    // An entry in progress is dropped: the lines go back to a state it never belonged to.
+    m_editing = false;
+    m_view.HideEditBox();
+    hideChoiceBoxes();
+    m_input = InputCtrl::Grid;
+    SheetCursor c;
+    const bool done = undo ? m_history.Undo(m_sheet, c) : m_history.Redo(m_sheet, c);
+    if (!done) {
+        m_dlg.Beep();
+        RetNowLine();
+        m_view.Focus(InputCtrl::Grid);
+        return false;
+    }
+    refreshLabels();
+    const int lastRow = m_sheet.LastRow();
+    CellMove(std::clamp(c.row, 1, LatestBlock() ? lastRow + 1 : std::max(1, lastRow)), c.col);
+    m_grid.SetTopRow(c.topRow);
+    m_grid.ScrollToShow(m_grid.Row());
+    m_view.Focus(InputCtrl::Grid);
+    return true;
 }
 
 } // namespace mrt

@@ -294,7 +294,8 @@ int LedgerEditor::cellCommit() {
             if (text == kNoneEntry) text.clear();
         }
     }
-    int r = m_sheet.CommitCell(text, m_editCol, m_editRow);
+    int r = tracked(SheetCursor{m_editRow, m_editCol, m_grid.TopRow()},
+                    [&] { return m_sheet.CommitCell(text, m_editCol, m_editRow); });
     if (choice) hideChoiceBoxes();
     // On 2 the block read has already put the cursor and the edit box where entry goes on.
     if (r != 2) {

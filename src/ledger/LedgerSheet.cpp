@@ -240,6 +240,12 @@ void LedgerSheet::FillFromBlock() {
     ResetDates();
 }
 
+void LedgerSheet::AdoptLines(int lines) {
+    ensureRows(lines);
+    m_lastRow = lines;
+    ResetDates();
+}
+
 void LedgerSheet::GridToBlock() {
     std::vector<IoRecord> lines;
     lines.reserve(static_cast<size_t>(m_lastRow));

@@ -109,6 +109,7 @@ public:
     GridModel& Grid() { return m_grid; }
     const GridModel& Grid() const { return m_grid; }
     LedgerState& Ledger() { return m_ledger; }
+    const LedgerState& Ledger() const { return m_ledger; }
 
     // LedgerLineCount while editing: the number of lines on the grid.
     int LastRow() const { return m_lastRow; }
@@ -118,6 +119,9 @@ public:
     // new-entry row, and takes the block dates from the block. Grows the grid when a block is
     // longer than its rows allow.
     void FillFromBlock();
+    // Takes rows 1..lines as the block's lines after they were written into the grid directly
+    // (undo and redo); grows the grid when needed and takes the dates from the lines.
+    void AdoptLines(int lines);
     // Rebuilds the ledger's block from rows 1..LastRow() and drops trailing lines without amounts
     // (never the last remaining line). The grid is not changed.
     void GridToBlock();

@@ -432,6 +432,32 @@ private slots:
                  0);
     }
 
+    // Ctrl+Z takes back the line just deleted, Ctrl+Shift+Z deletes it again: the keys reach the
+    // edit menu even while the edit box has the caret.
+    void undoAndRedoFromTheKeyboard() {
+        Home h({expense(2, "食費", 1000), expense(3, "日用品", 500)});
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        QCOMPARE(runPeriod(h, screen, screens,
+                           [&] {
+                               screen.editor()->CellMove(2, 3);
+                               {
+                                   ModalAnswer yes({Qt::Key_Left, Qt::Key_Return});
+                                   QTest::keyClick(keyTarget(screen), Qt::Key_Y, Qt::ControlModifier);
+                               }
+                               screen.window()->activateWindow();
+                               QVERIFY(QTest::qWaitForWindowActive(screen.window()));
+                               QCOMPARE(cell(screen, 2, 4), std::string("日用品"));
+                               QTest::keyClick(keyTarget(screen), Qt::Key_Z, Qt::ControlModifier);
+                               QCOMPARE(cell(screen, 2, 4), std::string("食費"));
+                               QCOMPARE(cell(screen, 3, 9), std::string("48,500"));
+                               QTest::keyClick(keyTarget(screen), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+                               QCOMPARE(cell(screen, 2, 4), std::string("日用品"));
+                               QCOMPARE(cell(screen, 2, 9), std::string("49,500"));
+                           }),
+                 0);
+    }
+
     // Every column's one-point help fits its two lines in the help label, and the window still
     // fits a 1280-pixel-wide screen.
     void helpLabelHoldsEveryHelpText() {

@@ -238,7 +238,11 @@ void QtMainScreen::ForcedSave() {
 }
 
 void QtMainScreen::EditCommand(int menuId) {
-    if (m_editor) m_editor->RunCommand(2000 + (menuId - 20) * 10);
+    if (!m_editor) return;
+    if (menuId == 291 || menuId == 292)
+        m_editor->RunCommand(menuId == 291 ? kCmdUndo : kCmdRedo);
+    else
+        m_editor->RunCommand(2000 + (menuId - 20) * 10);
 }
 
 void QtMainScreen::EditWorkMenu() {

@@ -28,7 +28,7 @@ public:
     virtual int ExitCheck(bool ask) = 0;
     virtual void FocusKeep(int mode) = 0;
     virtual void ForcedSave() = 0;
-    // Items #25..#28 of the edit menu and the F11 list (edit work codes 1..).
+    // Items #25..#28 of the edit menu and the F11 list (edit work codes 1..); 291/292 undo and redo.
     virtual void EditCommand(int menuId) = 0;
     virtual void EditWorkMenu() = 0;
     // Tool button 0: abandon the entry in progress.

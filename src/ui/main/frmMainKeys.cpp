@@ -60,6 +60,10 @@ void frmMain::PressMenuButton(int index) {
 
 void frmMain::menuItem(int id) {
     if (!m_actions || MenuSel != 0) return;
+    if (id == 291 || id == 292) { // undo, redo
+        m_actions->EditCommand(id);
+        return;
+    }
     if (id >= 21 && id <= 30) {
         m_actions->FocusKeep(0);
         QWidget* f = QApplication::focusWidget();
