@@ -6,6 +6,18 @@
 #include <algorithm>
 
 namespace mrt {
+namespace {
+
+// What one row costs in memory: the texts, their heap blocks beyond the small-string room, the
+// shared pointer's control block and the picture's pointer to it.
+size_t rowBytes(const SheetRowTexts& texts) {
+    size_t bytes = sizeof(SheetRowTexts) + 32 + sizeof(std::shared_ptr<const SheetRowTexts>);
+    for (const std::string& t : texts)
+        if (t.capacity() > 15) bytes += t.capacity() + 1;
+    return bytes;
+}
+
+} // namespace
 
 SheetPicture SheetHistory::Take(const LedgerSheet& sheet, const SheetPicture* like) {
     const GridModel& grid = sheet.Grid();
@@ -17,10 +29,12 @@ SheetPicture SheetHistory::Take(const LedgerSheet& sheet, const SheetPicture* li
         for (int c = 1; c <= kLedgerDataCols; ++c)
             texts[static_cast<size_t>(c - 1)] = grid.TextMatrix(r, c);
         const size_t i = static_cast<size_t>(r - 1);
-        if (like && i < like->rows.size() && *like->rows[i] == texts)
+        if (like && i < like->rows.size() && *like->rows[i] == texts) {
             p.rows.push_back(like->rows[i]);
-        else
-            p.rows.push_back(std::make_shared<const SheetRowTexts>(std::move(texts)));
+            continue;
+        }
+        p.ownBytes += rowBytes(texts);
+        p.rows.push_back(std::make_shared<const SheetRowTexts>(std::move(texts)));
     }
     const LedgerState& ledger = sheet.Ledger();
     p.preSort = ledger.PreSortF;
@@ -58,6 +72,7 @@ void SheetHistory::Begin(const LedgerSheet& sheet, const SheetCursor& cursor) {
     // The lines changed in a way the history did not see: it cannot undo across that.
     if (m_states.empty() || !Same(now, m_states[m_current])) {
         Clear();
+        m_bytes = now.ownBytes;
         m_states.push_back(std::move(now));
     }
     m_beginCursor = cursor;
@@ -69,16 +84,30 @@ void SheetHistory::End(const LedgerSheet& sheet, const SheetCursor& cursor) {
     m_open = false;
     SheetPicture now = Take(sheet, &m_states[m_current]);
     if (Same(now, m_states[m_current])) return;
-    m_states.resize(m_current + 1);
+    while (m_states.size() > m_current + 1) {
+        m_bytes -= m_states.back().ownBytes;
+        m_states.pop_back();
+    }
     m_steps.resize(m_current);
+    m_bytes += now.ownBytes;
     m_states.push_back(std::move(now));
     m_steps.push_back({m_beginCursor, cursor});
     ++m_current;
-    if (m_steps.size() > m_maxSteps) {
-        m_states.erase(m_states.begin());
-        m_steps.erase(m_steps.begin());
-        --m_current;
-    }
+    while (!m_steps.empty() && (m_steps.size() > m_maxSteps || (m_bytes > m_maxBytes && m_steps.size() > 1)))
+        dropOldest();
+}
+
+void SheetHistory::dropOldest() {
+    m_bytes -= m_states[0].ownBytes + m_states[1].ownBytes;
+    m_states.erase(m_states.begin());
+    m_steps.erase(m_steps.begin());
+    --m_current;
+    // The new first picture now owns the rows it shared with the one dropped: count them all.
+    SheetPicture& first = m_states[0];
+    first.ownBytes = 0;
+    for (const auto& row : first.rows)
+        first.ownBytes += rowBytes(*row);
+    m_bytes += first.ownBytes;
 }
 
 bool SheetHistory::Undo(LedgerSheet& sheet, SheetCursor& cursor) {
@@ -107,6 +136,7 @@ bool SheetHistory::Redo(LedgerSheet& sheet, SheetCursor& cursor) {
 }
 
 void SheetHistory::Clear() {
+    m_bytes = 0;
     m_states.clear();
     m_steps.clear();
     m_current = 0;

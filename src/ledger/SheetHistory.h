@@ -19,6 +19,7 @@ struct SheetPicture {
     std::vector<std::shared_ptr<const SheetRowTexts>> rows; // lines 1..LastRow()
     bool preSort = false;
     bool modified = false;
+    size_t ownBytes = 0; // about what the rows this picture does not share with its model cost
 };
 
 // Where the cursor stood (grid row and column, top row of the view).
@@ -34,7 +35,9 @@ struct SheetCursor {
 // The new-entry row is not part of a picture: a line exists from its first amount on.
 class SheetHistory {
 public:
-    explicit SheetHistory(size_t maxSteps = 100) : m_maxSteps(maxSteps) {}
+    // At most `maxSteps` steps and about `maxBytes` of pictures; the oldest steps go first.
+    explicit SheetHistory(size_t maxSteps = 100, size_t maxBytes = 20u << 20)
+        : m_maxSteps(maxSteps), m_maxBytes(maxBytes) {}
 
     void Begin(const LedgerSheet& sheet, const SheetCursor& cursor);
     void End(const LedgerSheet& sheet, const SheetCursor& cursor);
@@ -44,6 +47,8 @@ public:
     void Clear();
 
     size_t UndoSteps() const { return m_current; }
+    // About what the pictures held cost in memory.
+    size_t Bytes() const { return m_bytes; }
     size_t RedoSteps() const { return m_states.size() - 1 - m_current; }
 
     // The sheet's lines and flags as a picture; rows equal to those of `like` share its rows.
@@ -58,7 +63,10 @@ private:
     struct Step {
         SheetCursor before, after;
     };
+    void dropOldest();
     size_t m_maxSteps;
+    size_t m_maxBytes;
+    size_t m_bytes = 0; // sum of the pictures' ownBytes
     // m_states[0..n]: the lines before the first step and after each step; m_steps[i] leads from
     // m_states[i] to m_states[i + 1]. Empty until the first Begin.
     std::vector<SheetPicture> m_states;

@@ -219,6 +219,20 @@ TEST_F(HistoryFixture, AHundredStepsOfAFullBlockShareTheirRows) {
         history.End(sheet, SheetCursor{});
     }
     EXPECT_EQ(history.UndoSteps(), 100u);
+    EXPECT_LT(history.Bytes(), 2u << 20);
+    // Sorting moves every line: each step then owns a whole block of rows, and the oldest steps
+    // go before the pictures pass their budget.
+    SheetHistory small(100, 4u << 20);
+    for (int i = 0; i < 40; ++i) {
+        small.Begin(sheet, SheetCursor{});
+        std::string day = std::to_string(1 + i % 28);
+        sheet.CommitCell(day, kColDay, 2);
+        sheet.SortByDate();
+        small.End(sheet, SheetCursor{});
+    }
+    EXPECT_LE(small.Bytes(), 4u << 20);
+    EXPECT_GE(small.UndoSteps(), 1u);
+    EXPECT_LT(small.UndoSteps(), 40u);
     const SheetPicture a = SheetHistory::Take(sheet);
     const SheetPicture b = SheetHistory::Take(sheet, &a);
     for (size_t i = 0; i < a.rows.size(); ++i)
