@@ -48,9 +48,9 @@ TEST_F(DecimalCommaLocale, AmountExpressionsReadTheDecimalPoint) {
         EXPECT_EQ(error, "") << expr;
     }
     // A decimal comma is no decimal point here, nor a thousands separator: refused, never 10.
-    std::string error;
-    EXPECT_EQ(mrt::EvalAmount("1,5*10", 5, &error), -1);
-    EXPECT_FALSE(error.empty());
+    std::string refused;
+    EXPECT_EQ(mrt::EvalAmount("1,5*10", 5, &refused), -1);
+    EXPECT_FALSE(refused.empty());
     EXPECT_EQ(mrt::EvalAmountText("1000*1.1", 5), "1100");
     // Still an overflow, not a number read up to the point.
     std::string error;
