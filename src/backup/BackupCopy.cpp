@@ -54,6 +54,9 @@ void keepTime(const std::string& path, const struct stat& st) {
     ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
+// A backup flushes its copies after about this many bytes.
+constexpr int64_t kBytesPerSync = 8 << 20;
+
 int64_t sizeOf(const struct stat& st) {
     return static_cast<int64_t>(st.st_size);
 }
@@ -92,24 +95,47 @@ int CopyFilesWhole(const std::string& source, const std::string& target, const s
     const int count = static_cast<int>(names.size());
     int64_t done = 0;
     dlg.MsgProgress(0, count, 0, total);
-    std::string data;
+    // Files are staged in groups and each group is flushed with one sync, which costs about as
+    // much as flushing one file.
+    FileBatch batch;
+    std::vector<size_t> staged;
+    int64_t stagedBytes = 0;
+    std::string data, err;
+    auto commit = [&]() {
+        if (staged.empty()) return true;
+        if (!batch.Commit(err)) return false;
+        for (size_t i : staged) {
+            keepTime(ResolveCase(target, names[i]), stats[i]);
+            copied.push_back(names[i]);
+        }
+        staged.clear();
+        stagedBytes = 0;
+        return true;
+    };
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
         if (!ReadWholeFile(JoinPath(source, name), data)) {
             failure = {name, "読み込めません。" + reasonFor(std::strerror(errno))};
+            commit(); // the files written before stay, whole
             return -1;
         }
-        const std::string dst = ResolveCase(target, name);
-        FileBatch batch;
-        std::string err;
-        if (!batch.Stage(dst, data, err) || !batch.Commit(err)) {
+        if (!batch.Stage(ResolveCase(target, name), data, err)) {
+            failure = {name, reasonFor(err)};
+            commit();
+            return -1;
+        }
+        staged.push_back(i);
+        stagedBytes += static_cast<int64_t>(data.size());
+        if (stagedBytes >= kBytesPerSync && !commit()) {
             failure = {name, reasonFor(err)};
             return -1;
         }
-        keepTime(dst, stats[i]);
-        copied.push_back(name);
         done += static_cast<int64_t>(data.size());
         dlg.MsgProgress(static_cast<int>(i) + 1, count, done, std::max(total, done));
+    }
+    if (!commit()) {
+        failure = {names.back(), reasonFor(err)};
+        return -1;
     }
     return 0;
 }

@@ -504,6 +504,17 @@ private slots:
         frmSelect e(nullptr);
         ModalScript s5({[](QWidget* w) { w->close(); }});
         QCOMPARE(e.SubMenu(u8("作業選択"), lst, sel), -1);
+
+        // A long caption (the question itself) fits the window.
+        frmSelect f(nullptr);
+        const QString question = u8("保管するデータを選択してください。");
+        int width = 0;
+        ModalScript s6({[&](QWidget* w) {
+            width = w->width();
+            press(w, Qt::Key_Escape);
+        }});
+        QCOMPARE(f.SubMenuH(question, lst, {u8("短い"), u8("一覧")}, 800), -1);
+        QVERIFY(width > QFontMetrics(f.font()).horizontalAdvance(question));
     }
 
     void subMenuHelpOnlyWithATopic() {

@@ -284,10 +284,13 @@ private slots:
         auto* bar = wait->findChild<QProgressBar*>();
         QVERIFY(bar && bar->isVisible());
         QVERIFY(wait->height() > height);
-        QVERIFY(bar->geometry().bottom() < wait->height());
         dlg.MsgProgress(3, 4, 3000000, 4000000);
         QCOMPARE(bar->value(), 750);
-        QVERIFY2(bar->text().startsWith(u8("3 / 4 ファイル")), qPrintable(bar->text()));
+        auto* counts = wait->findChild<QLabel*>(QStringLiteral("waitCounts"));
+        QVERIFY(counts && counts->isVisible());
+        QVERIFY2(counts->text().startsWith(u8("3 / 4 ファイル")), qPrintable(counts->text()));
+        QVERIFY(counts->fontMetrics().horizontalAdvance(counts->text()) <= counts->width());
+        QVERIFY(counts->geometry().bottom() < wait->height());
         dlg.MsgOff();
         QVERIFY(!wait || !wait->isVisible());
         dlg.MsgProgress(4, 4, 4000000, 4000000); // after the window closed: nothing to show

@@ -118,7 +118,11 @@ int frmSelect::run(const QString& ttl, int& lstNm, const QStringList& sel, int h
     const bool withHelp = hid > 0;
     const int buttons = withHelp ? 3 : 2;
     const int rowW = buttons * kButtonW + (buttons - 1) * kw;
-    const int width = std::max({listSize.width() + 2 * margin, rowW + 2 * margin, helpSize.width() + margin, 200});
+    // The caption is the question ("保管するデータを選択してください。"): wide enough to be read whole
+    // beside the window manager's buttons.
+    const int captionW = QFontMetrics(font()).horizontalAdvance(ttl) + 6 * kw;
+    const int width =
+        std::max({listSize.width() + 2 * margin, rowW + 2 * margin, helpSize.width() + margin, captionW, 200});
     int y = kTopOfHelpLine;
     m_msgHelp->setGeometry(0, y, width, helpSize.height());
     y += helpSize.height() + 4;
