@@ -515,6 +515,22 @@ private slots:
         }});
         QCOMPARE(f.SubMenuH(question, lst, {u8("短い"), u8("一覧")}, 800), -1);
         QVERIFY(width > QFontMetrics(f.font()).horizontalAdvance(question));
+
+        // Fifty ledger years: the window stays within the screen and Down reaches the last one.
+        QStringList years;
+        for (int y = 2000; y < 2050; ++y)
+            years << QString::number(y);
+        frmSelect g(nullptr);
+        int height = 0;
+        ModalScript s7({[&](QWidget* w) {
+            height = w->frameGeometry().height();
+            for (int i = 0; i < 49; ++i)
+                press(w, Qt::Key_Down);
+            press(w, Qt::Key_Return);
+        }});
+        lst = 1;
+        QCOMPARE(g.SubMenu(u8("入出金データの年度を選択して下さい。"), lst, years), 50);
+        QVERIFY(height <= QGuiApplication::primaryScreen()->availableGeometry().height());
     }
 
     void subMenuHelpOnlyWithATopic() {
