@@ -300,14 +300,31 @@ void frmMain::FormSet(int flag) {
     if (flag == 0 && !isMaximized()) {
         const int winH = y + menuBar()->sizeHint().height();
         resize(normalW, winH);
-        if (QScreen* s = screen()) {
+        QScreen* s = screen();
+        if (!m_placed && s) {
             QRect a = s->availableGeometry();
             move(a.x() + (a.width() - frameGeometry().width()) / 2,
                  a.y() + (a.height() - frameGeometry().height()) / 2 - px(100));
+            m_placed = true;
+        } else if (m_placed) {
+            // A window grown by the new layout stays on its screen.
+            PlaceAt(pos());
         }
     }
     MenuBG();
     m_layoutRunning = false;
+}
+
+void frmMain::PlaceAt(QPoint topLeft) {
+    QPoint p = topLeft;
+    if (QScreen* s = screen()) {
+        const QRect a = s->availableGeometry();
+        const QSize f = frameGeometry().size();
+        p.setX(std::max(a.left(), std::min(p.x(), a.right() + 1 - f.width())));
+        p.setY(std::max(a.top(), std::min(p.y(), a.bottom() + 1 - f.height())));
+    }
+    move(p);
+    m_placed = true;
 }
 
 void frmMain::MenuBG() {
