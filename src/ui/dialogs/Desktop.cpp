@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputMethodQueryEvent>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QWidget>
@@ -41,7 +42,45 @@ void SetDesktopIdentity(QApplication& app, const QString& resourceFolder) {
     if (!icon.isNull()) app.setWindowIcon(icon);
 }
 
+namespace {
+
+// The platform input context asks the focus object whether it takes input methods (Qt::ImEnabled)
+// before it hands a key to fcitx5 or IBus. A QLineEdit answers yes whenever it is editable,
+// whatever its Qt::WA_InputMethodEnabled says; this filter makes the attribute the answer.
+class InputMethodGate : public QObject {
+public:
+    explicit InputMethodGate(QWidget* field) : QObject(field), m_field(field) { field->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* obj, QEvent* e) override {
+        if (obj != m_field || e->type() != QEvent::InputMethodQuery ||
+            m_field->testAttribute(Qt::WA_InputMethodEnabled))
+            return false;
+        auto* query = static_cast<QInputMethodQueryEvent*>(e);
+        for (int bit = 0; bit < 32; ++bit) {
+            const auto q = static_cast<Qt::InputMethodQuery>(query->queries().toInt() & (1u << bit));
+            if (q) query->setValue(q, q == Qt::ImEnabled ? QVariant(false) : m_field->inputMethodQuery(q));
+        }
+        query->accept();
+        return true;
+    }
+
+private:
+    QWidget* m_field;
+};
+
+// Installs the gate once per field.
+void gate(QWidget* field) {
+    static const char* const kGated = "mrtkelInputMethodGate";
+    if (field->property(kGated).toBool()) return;
+    new InputMethodGate(field);
+    field->setProperty(kGated, true);
+}
+
+} // namespace
+
 void SetJapaneseInput(QWidget* field) {
+    gate(field);
     field->setAttribute(Qt::WA_InputMethodEnabled, true);
     field->setInputMethodHints(Qt::ImhNone);
 }
@@ -49,6 +88,7 @@ void SetJapaneseInput(QWidget* field) {
 void SetDirectInput(QWidget* field) {
     // Qt has no way to switch an input method's conversion off; a field that does not take input
     // methods gets the keys as typed. The hints tell on-screen keyboards to offer digits.
+    gate(field);
     field->setAttribute(Qt::WA_InputMethodEnabled, false);
     field->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhLatinOnly | Qt::ImhNoPredictiveText);
 }
