@@ -10,9 +10,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QInputMethodQueryEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryFile>
 
@@ -63,12 +65,15 @@ QString messageBoxButtons(QtDialogs& dlg, MsgButtons buttons, MsgResult* result 
         },
         [&](QWidget* m) {
             if (auto* box = qobject_cast<QMessageBox*>(m))
-                for (QAbstractButton* b : box->buttons()) seen += b->text() + QLatin1Char('|');
+                for (QAbstractButton* b : box->buttons())
+                    seen += b->text() + QLatin1Char('|');
         },
         [](QWidget* m) {
             auto* box = qobject_cast<QMessageBox*>(m);
-            if (box && !box->buttons().isEmpty()) box->buttons().last()->click();
-            else m->close();
+            if (box && !box->buttons().isEmpty())
+                box->buttons().last()->click();
+            else
+                m->close();
         });
     return seen;
 }
@@ -162,40 +167,89 @@ private slots:
         QtMainScreen screen(h.dlg);
         QtCommandScreens screens(h.dlg);
         QStringList wrong;
-        QCOMPARE(runPeriod(h, screen, screens, [&] {
-                     GridView* grid = screen.window()->grid();
-                     auto check = [&](const QString& what, bool expected) {
-                         QWidget* f = QApplication::focusWidget();
-                         if (!f || f == grid) wrong << what + QStringLiteral(": no field has the focus");
-                         else if (inputMethodAccepted(f) != expected)
-                             wrong << what + (expected ? QStringLiteral(": input method off")
-                                                       : QStringLiteral(": input method on"));
-                     };
-                     // Typed on the idle grid before any cell was opened.
-                     screen.editor()->CellMove(2, 8);
-                     QTest::keyClick(grid, Qt::Key_5);
-                     check(QStringLiteral("typed into 出金"), false);
-                     for (const auto& [col, on] : {std::pair{1, false}, std::pair{2, false}, std::pair{3, false},
-                                                   std::pair{4, true}, std::pair{5, true}, std::pair{6, true},
-                                                   std::pair{8, false}}) {
-                         screen.editor()->CellMove(2, col);
-                         QTest::keyClick(grid, Qt::Key_Return);
-                         check(QStringLiteral("column %1 opened").arg(col), on);
-                     }
-                     screen.editor()->CellMove(2, 5);
-                     QTest::keyClick(grid, Qt::Key_A);
-                     check(QStringLiteral("typed into 内訳"), true);
-                     screen.editor()->CellMove(2, 8);
-                     QTest::keyClick(grid, Qt::Key_7);
-                     check(QStringLiteral("typed into 出金 after 内訳"), false);
-                     screen.editor()->CellMove(2, 3);
-                     QTest::keyClick(grid, Qt::Key_9);
-                     check(QStringLiteral("typed into 日"), false);
-                     screen.editor()->CellMove(3, 3);
-                     screen.window()->menuAction(18)->trigger();
-                 }),
+        QCOMPARE(runPeriod(h, screen, screens,
+                           [&] {
+                               GridView* grid = screen.window()->grid();
+                               auto check = [&](const QString& what, bool expected) {
+                                   QWidget* f = QApplication::focusWidget();
+                                   if (!f || f == grid)
+                                       wrong << what + QStringLiteral(": no field has the focus");
+                                   else if (inputMethodAccepted(f) != expected)
+                                       wrong << what + (expected ? QStringLiteral(": input method off")
+                                                                 : QStringLiteral(": input method on"));
+                               };
+                               // Typed on the idle grid before any cell was opened.
+                               screen.editor()->CellMove(2, 8);
+                               QTest::keyClick(grid, Qt::Key_5);
+                               check(QStringLiteral("typed into 出金"), false);
+                               for (const auto& [col, on] :
+                                    {std::pair{1, false}, std::pair{2, false}, std::pair{3, false}, std::pair{4, true},
+                                     std::pair{5, true}, std::pair{6, true}, std::pair{8, false}}) {
+                                   screen.editor()->CellMove(2, col);
+                                   QTest::keyClick(grid, Qt::Key_Return);
+                                   check(QStringLiteral("column %1 opened").arg(col), on);
+                               }
+                               screen.editor()->CellMove(2, 5);
+                               QTest::keyClick(grid, Qt::Key_A);
+                               check(QStringLiteral("typed into 内訳"), true);
+                               screen.editor()->CellMove(2, 8);
+                               QTest::keyClick(grid, Qt::Key_7);
+                               check(QStringLiteral("typed into 出金 after 内訳"), false);
+                               screen.editor()->CellMove(2, 3);
+                               QTest::keyClick(grid, Qt::Key_9);
+                               check(QStringLiteral("typed into 日"), false);
+                               screen.editor()->CellMove(3, 3);
+                               screen.window()->menuAction(18)->trigger();
+                           }),
                  0);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
+    }
+
+    // Every caption of the main window fits its label, in the IPA fonts and in the Noto CJK fonts
+    // the faces fall back on, whose lines are taller.
+    void mainWindowCaptionsFit_data() {
+        QTest::addColumn<QString>("gothic");
+        QTest::addColumn<QString>("pgothic");
+        QTest::newRow("IPA") << QStringLiteral("IPAGothic") << QStringLiteral("IPAPGothic");
+        QTest::newRow("Noto CJK") << QStringLiteral("Noto Sans Mono CJK JP") << QStringLiteral("Noto Sans CJK JP");
+    }
+    void mainWindowCaptionsFit() {
+        QFETCH(QString, gothic);
+        QFETCH(QString, pgothic);
+        QVERIFY2(QFontDatabase::hasFamily(gothic) && QFontDatabase::hasFamily(pgothic),
+                 "scripts/install-deps installs the IPA and Noto CJK fonts");
+        QFont::removeSubstitutions(GothicFace());
+        QFont::removeSubstitutions(PGothicFace());
+        QFont::insertSubstitution(GothicFace(), gothic);
+        QFont::insertSubstitution(PGothicFace(), pgothic);
+        auto restore = qScopeGuard([] {
+            QFont::removeSubstitutions(GothicFace());
+            QFont::removeSubstitutions(PGothicFace());
+            InstallFontSubstitutions();
+        });
+        Home h({expense(2, "食費", 1000)});
+        QtMainScreen screen(h.dlg);
+        QtCommandScreens screens(h.dlg);
+        QStringList cut;
+        QCOMPARE(runPeriod(h, screen, screens,
+                           [&] {
+                               for (QLabel* l : screen.window()->findChildren<QLabel*>()) {
+                                   if (!l->isVisible() || l->text().isEmpty()) continue;
+                                   const QRect room = l->contentsRect();
+                                   const int flags = int(l->alignment()) | (l->wordWrap() ? int(Qt::TextWordWrap) : 0);
+                                   const QRect need = QFontMetrics(l->font()).boundingRect(room, flags, l->text());
+                                   if (need.width() > room.width() || need.height() > room.height())
+                                       cut << QStringLiteral("%1 (%2×%3 in %4×%5)")
+                                                  .arg(l->text())
+                                                  .arg(need.width())
+                                                  .arg(need.height())
+                                                  .arg(room.width())
+                                                  .arg(room.height());
+                               }
+                               screen.window()->menuAction(18)->trigger();
+                           }),
+                 0);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
     }
 
     // The first start centres the main window; after a command (the loop sets the window up

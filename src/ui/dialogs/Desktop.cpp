@@ -5,14 +5,20 @@
 #include <QFileInfo>
 #include <QInputMethodQueryEvent>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 #include <QWidget>
 
 namespace mrt {
 
-QString AppId() { return QStringLiteral(MRTKEL_APP_ID); }
+QString AppId() {
+    return QStringLiteral(MRTKEL_APP_ID);
+}
 
 bool InstallQtTranslations(QApplication& app) {
+    // What Qt's dialogs take from the default locale (the page setup's units) follows Japan, not
+    // the desktop's language.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     // Owned by the application, so it lives as long as the windows it translates.
     auto* qt = new QTranslator(&app);
     if (!qt->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

@@ -11,9 +11,9 @@ namespace mrt {
 QString AppId();
 
 // Loads Qt's own Japanese translations (qtbase_ja from Qt's translations folder, Debian's
-// qt6-translations-l10n) so that the standard message boxes, file and print dialogs speak
-// Japanese whatever the desktop's language. False when they are not installed; the dialogs then
-// stay in English.
+// qt6-translations-l10n) and makes Japanese the default locale, so that the standard message
+// boxes, file and print dialogs speak Japanese whatever the desktop's language. False when the
+// translations are not installed; the dialogs' texts then stay in English.
 bool InstallQtTranslations(QApplication& app);
 
 // The program's icon: the PNGs installed beside the resources folder
