@@ -2,11 +2,11 @@
 // past 500 slots; the newest three months hold 500 lines each): the start-up scan and newest
 // block, saving the newest block, and saving a block 49 years back that carries its balance
 // through every later line.
-#include "ledger/FileBatch.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
 #include "ledger/LedgerSave.h"
 #include "port/ConsoleDialogs.h"
+#include "util/FileBatch.h"
 
 #include <benchmark/benchmark.h>
 
