@@ -89,12 +89,13 @@ void FileBatch::dropStaged(Entry& e) {
 bool FileBatch::Stage(const std::string& path, std::string_view data, std::string& error) {
     Entry* e = entryFor(path, error);
     if (!e) return false;
-    if (e->fd >= 0) Fs().Close(e->fd);
+    // A staging of the same path before is written over.
+    int previous = e->fd;
     e->fd = -1;
     e->remove = false;
     e->staged = true;
     const std::string staged = m_folder + StagedName(e->target, m_tag);
-    int fd = Fs().OpenForWrite(staged);
+    int fd = previous < 0 || Fs().Close(previous) == 0 ? Fs().OpenForWrite(staged) : -1;
     if (fd >= 0) {
         e->fd = fd;
         if (Fs().Write(fd, data.data(), data.size()) == 0) return true;

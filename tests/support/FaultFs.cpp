@@ -70,8 +70,9 @@ FaultFs::~FaultFs() {
     if (&Fs() == this) SetFileSystem(nullptr);
 }
 
-bool FaultFs::pass() {
+bool FaultFs::pass(const char* op) {
     ++m_calls;
+    m_log.emplace_back(op);
     if ((m_crashAt > 0 && m_calls >= m_crashAt) || m_calls == m_failCall) {
         errno = EIO;
         return false;
@@ -87,7 +88,7 @@ std::string FaultFs::nameIn(const std::string& path) const {
 }
 
 int FaultFs::OpenForWrite(const std::string& path) {
-    if (!pass()) return -1;
+    if (!pass("OpenForWrite")) return -1;
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return -1;
     int node = -1;
@@ -100,7 +101,7 @@ int FaultFs::OpenForWrite(const std::string& path) {
 }
 
 int FaultFs::Write(int fd, const char* data, size_t size) {
-    if (!pass()) return -1;
+    if (!pass("Write")) return -1;
     size_t n = size;
     bool full = m_bytesLeft >= 0 && static_cast<int64_t>(size) > m_bytesLeft;
     if (full) n = static_cast<size_t>(m_bytesLeft);
@@ -122,7 +123,7 @@ int FaultFs::Write(int fd, const char* data, size_t size) {
 }
 
 int FaultFs::Flush(int fd) {
-    if (!pass()) return -1;
+    if (!pass("Flush")) return -1;
     auto it = m_fdNode.find(fd);
     if (it == m_fdNode.end()) {
         errno = EBADF;
@@ -133,7 +134,7 @@ int FaultFs::Flush(int fd) {
 }
 
 int FaultFs::Close(int fd) {
-    bool ok = pass();
+    bool ok = pass("Close");
     ::close(fd); // the descriptor is released whatever the result
     m_fdNode.erase(fd);
     if (!ok) {
@@ -144,7 +145,7 @@ int FaultFs::Close(int fd) {
 }
 
 int FaultFs::Rename(const std::string& from, const std::string& to) {
-    if (!pass()) return -1;
+    if (!pass("Rename")) return -1;
     if (::rename(from.c_str(), to.c_str()) != 0) return -1;
     std::string a = nameIn(from), b = nameIn(to);
     int node = -1;
@@ -161,7 +162,11 @@ int FaultFs::Rename(const std::string& from, const std::string& to) {
 }
 
 int FaultFs::Link(const std::string& from, const std::string& to) {
-    if (!pass()) return -1;
+    if (!pass("Link")) return -1;
+    if (m_noLinks) {
+        errno = EPERM;
+        return -1;
+    }
     if (::link(from.c_str(), to.c_str()) != 0) return -1;
     std::string a = nameIn(from), b = nameIn(to);
     if (!b.empty()) {
@@ -172,36 +177,43 @@ int FaultFs::Link(const std::string& from, const std::string& to) {
 }
 
 int FaultFs::Remove(const std::string& path) {
-    if (!pass()) return -1;
+    if (!pass("Remove")) return -1;
     if (::unlink(path.c_str()) != 0) return -1;
     if (std::string name = nameIn(path); !name.empty()) m_names.erase(name);
     return 0;
 }
 
 int FaultFs::SyncFolder(const std::string& folder) {
-    if (!pass()) return -1;
+    if (!pass("SyncFolder")) return -1;
     if (!m_folder.empty() && normal(folder) == m_folder) m_durable = m_names;
     return 0;
 }
 
 int FaultFs::SyncAll(const std::string&) {
-    if (!pass()) return -1;
+    if (!pass("SyncAll")) return -1;
     for (const auto& [name, node] : m_names)
         ReadWholeFile(m_folder + "/" + name, m_flushed[node]);
     m_durable = m_names;
     return 0;
 }
 
-void FaultFs::PowerCut() {
+void FaultFs::PowerCut(bool keepDataNames) {
     if (m_folder.empty()) return;
     std::error_code ec;
     for (const auto& e : std::filesystem::directory_iterator(m_folder, ec))
         if (e.is_regular_file()) ::unlink(e.path().c_str());
-    for (const auto& [name, node] : m_durable) {
+    std::map<std::string, int> survivors = m_durable;
+    if (keepDataNames) {
+        for (auto it = survivors.begin(); it != survivors.end();)
+            it = IsTempFileName(it->first) || m_names.count(it->first) ? std::next(it) : survivors.erase(it);
+        for (const auto& [name, node] : m_names)
+            if (!IsTempFileName(name)) survivors[name] = node;
+    }
+    for (const auto& [name, node] : survivors) {
         auto it = m_flushed.find(node);
         writePlain(m_folder + "/" + name, it == m_flushed.end() ? std::string() : it->second);
     }
-    m_names = m_durable;
+    m_names = m_durable = survivors;
 }
 
 void FailWritesAfter(int64_t bytes) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace mrt::test {
 
@@ -22,11 +23,17 @@ public:
     void FailCall(int n) { m_failCall = n; }
     void CrashAt(int n) { m_crashAt = n; }
     void FailWritesAfter(int64_t bytes) { m_bytesLeft = bytes; }
-    // Calls made so far.
+    // Link fails as on a file system without hard links.
+    void NoLinks() { m_noLinks = true; }
+    // Calls made so far, and their operations in order ("Rename", "SyncFolder", ...).
     int Calls() const { return m_calls; }
+    const std::vector<std::string>& Log() const { return m_log; }
     bool Crashed() const { return m_crashAt > 0 && m_calls >= m_crashAt; }
-    // The folder holds exactly its durable state afterwards.
-    void PowerCut();
+    // The folder holds exactly its durable state afterwards. Folder entries changed since the
+    // last folder sync may survive a power cut in any combination; `keepDataNames` takes the
+    // harshest one for a commit: the changes to data file names (renames over them, removals)
+    // survive while those to temporary names (a new journal, say) are lost.
+    void PowerCut(bool keepDataNames = false);
 
     int OpenForWrite(const std::string& path) override;
     int Write(int fd, const char* data, size_t size) override;
@@ -39,8 +46,8 @@ public:
     int SyncAll(const std::string& path) override;
 
 private:
-    // Counts the call; false (errno set) when it must fail.
-    bool pass();
+    // Counts and logs the call; false (errno set) when it must fail.
+    bool pass(const char* op);
     // The file's name when `path` lies in the watched folder, else empty.
     std::string nameIn(const std::string& path) const;
 
@@ -49,6 +56,8 @@ private:
     int m_failCall = 0;
     int m_crashAt = 0;
     int64_t m_bytesLeft = -1;
+    bool m_noLinks = false;
+    std::vector<std::string> m_log;
     int m_nextNode = 1;
     std::map<std::string, int> m_names;   // the folder's names now → file
     std::map<std::string, int> m_durable; // the names as of the last folder sync
