@@ -35,9 +35,9 @@ std::string EncodeJournal(const Journal& journal);
 bool DecodeJournal(std::string_view bytes, Journal& journal);
 uint32_t Crc32(std::string_view bytes);
 
-// Finishes the commit in `folder` (ending in "/"): every staged file still present replaces its
-// target, targets marked for removal are removed, the folder is synced, then the undo copies
-// and the journal named `journalName` (none when empty) are removed. Repeating it after a crash is harmless.
+// Finishes the commit in `folder`: every staged file still present replaces its target, targets
+// marked for removal are removed, the folder is synced, then the undo copies and the journal
+// named `journalName` (none when empty) are removed. Repeating it after a crash is harmless.
 // 0 done; 1 the commit is complete and durable but the journal could not be removed; -1 a call
 // failed before that (error set).
 int RollForward(const std::string& folder, const Journal& journal, const std::string& journalName, std::string& error);
