@@ -1,12 +1,15 @@
 // Ledger benchmarks on a generated 50-year ledger (2000..2049, about 17 lines a day, months grown
 // past 500 slots; the newest three months hold 500 lines each): the start-up scan and newest
-// block, saving the newest block, and saving a block 49 years back that carries its balance
-// through every later line.
-#include "ledger/FileBatch.h"
+// block, saving the newest block (an amount changed: one file; a line added: year and
+// information file through the commit journal), and saving a block 49 years back that carries
+// its balance through every later line. The saves run with the ledger in the temporary folder
+// (argument 0: a disk, every flush waits for it) and in /dev/shm (argument 1: memory, where the
+// flushes cost nothing and what remains is the program's own work).
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
 #include "ledger/LedgerSave.h"
 #include "port/ConsoleDialogs.h"
+#include "util/FileBatch.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,74 +17,91 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
 using namespace mrt;
 
-
 constexpr int kFirstYear = 2000;
 constexpr int kLastYear = 2049;
 
-// Builds the ledger once per run in a temporary folder; returns the folder.
-const std::string& ledgerFolder() {
-    static const std::string folder = [] {
-        std::string dir = (std::filesystem::temp_directory_path() / "mrtkel-bench-ledger-XXXXXX").string();
-        if (!mkdtemp(dir.data())) std::abort();
-        std::atexit([] { std::filesystem::remove_all(ledgerFolder()); });
-        LedgerIndex idx;
-        idx.SetDataFolder(dir);
-        ConsoleDialogs dlg;
-        std::string filler(kIoRecordSize, '\0'), end(kIoRecordSize, '\0');
-        EncodeIoRecord(FillerRecord(), filler.data());
-        EncodeIoRecord(RegionEndRecord(), end.data());
-        static const char* kItems[] = {"食費", "交通費", "日用品", "ｶﾞｿﾘﾝ", "雑費"};
-        int32_t balance = 20000000;
-        for (int y = kFirstYear; y <= kLastYear; ++y) {
-            idx.FirstYear = y;
-            YearFile file;
-            for (int m = 1; m <= 12; ++m) {
-                bool newest = y == kLastYear && m >= 10;
-                int days = 28;
-                int lines = newest ? 500 : 17 * days + 40;  // 516: the month grew past 500 slots
-                InfRecord inf{static_cast<int16_t>(std::max(lines + 1, 500)), static_cast<int16_t>(lines)};
-                idx.Inf(1, m) = inf;
-                for (int k = 0; k < lines; ++k) {
-                    IoRecord r;
-                    r.Year = static_cast<int16_t>(y);
-                    r.Month = static_cast<int16_t>(m);
-                    r.Day = static_cast<int16_t>(1 + k * days / lines);
-                    if (y == kFirstYear && m == 1 && k == 0) {
-                        r.ItemName = "初期残高";
-                    } else {
-                        r.ItemName = kItems[k % 5];
-                        r.Note = "内訳" + std::to_string(k);
-                        if (k % 40 == 0) r.Income = 20000;
-                        else r.Expense = 100 + k % 900;
-                        balance += r.Income - r.Expense;
-                    }
-                    r.Balance = balance;
-                    std::string b(kIoRecordSize, '\0');
-                    EncodeIoRecord(r, b.data());
-                    file.bytes += b;
+// Writes the ledger into a new temporary folder (in /dev/shm when `inMemory`), removed at exit.
+std::string buildLedger(bool inMemory) {
+    std::filesystem::path base = inMemory ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
+    std::string dir = (base / "mrtkel-bench-ledger-XXXXXX").string();
+    if (!mkdtemp(dir.data())) std::abort();
+    static std::vector<std::string> built;
+    if (built.empty())
+        std::atexit([] {
+            for (const std::string& d : built)
+                std::filesystem::remove_all(d);
+        });
+    built.push_back(dir);
+    LedgerIndex idx;
+    idx.SetDataFolder(dir);
+    ConsoleDialogs dlg;
+    std::string filler(kIoRecordSize, '\0'), end(kIoRecordSize, '\0');
+    EncodeIoRecord(FillerRecord(), filler.data());
+    EncodeIoRecord(RegionEndRecord(), end.data());
+    static const char* kItems[] = {"食費", "交通費", "日用品", "ｶﾞｿﾘﾝ", "雑費"};
+    int32_t balance = 20000000;
+    for (int y = kFirstYear; y <= kLastYear; ++y) {
+        idx.FirstYear = y;
+        YearFile file;
+        for (int m = 1; m <= 12; ++m) {
+            bool newest = y == kLastYear && m >= 10;
+            int days = 28;
+            int lines = newest ? 500 : 17 * days + 40; // 516: the month grew past 500 slots
+            InfRecord inf{static_cast<int16_t>(std::max(lines + 1, 500)), static_cast<int16_t>(lines)};
+            idx.Inf(1, m) = inf;
+            for (int k = 0; k < lines; ++k) {
+                IoRecord r;
+                r.Year = static_cast<int16_t>(y);
+                r.Month = static_cast<int16_t>(m);
+                r.Day = static_cast<int16_t>(1 + k * days / lines);
+                if (y == kFirstYear && m == 1 && k == 0) {
+                    r.ItemName = "初期残高";
+                } else {
+                    r.ItemName = kItems[k % 5];
+                    r.Note = "内訳" + std::to_string(k);
+                    if (k % 40 == 0)
+                        r.Income = 20000;
+                    else
+                        r.Expense = 100 + k % 900;
+                    balance += r.Income - r.Expense;
                 }
-                for (int k = lines + 1; k < inf.Capacity; ++k) file.bytes += filler;
-                file.bytes += end;
+                r.Balance = balance;
+                std::string b(kIoRecordSize, '\0');
+                EncodeIoRecord(r, b.data());
+                file.bytes += b;
             }
-            FileBatch batch;
-            std::string error;
-            if (!batch.Stage(IoFileName(idx, y), file.bytes, error) || WriteInfFile(idx, 1, dlg, &batch) != 0 ||
-                !batch.Commit(error))
-                std::abort();
+            for (int k = lines + 1; k < inf.Capacity; ++k)
+                file.bytes += filler;
+            file.bytes += end;
         }
-        return dir;
-    }();
+        FileBatch batch;
+        std::string error;
+        if (!batch.Stage(IoFileName(idx, y), file.bytes, error) || WriteInfFile(idx, 1, dlg, &batch) != 0 ||
+            !batch.Commit(error))
+            std::abort();
+    }
+    return dir;
+}
+
+// The ledger's folder, built on first use.
+const std::string& ledgerFolder(bool inMemory = false) {
+    if (inMemory) {
+        static const std::string folder = buildLedger(true);
+        return folder;
+    }
+    static const std::string folder = buildLedger(false);
     return folder;
 }
 
-LedgerState openLedger(ConsoleDialogs& dlg) {
+LedgerState openLedger(ConsoleDialogs& dlg, bool inMemory = false) {
     LedgerState st;
-    st.index.SetDataFolder(ledgerFolder());
+    st.index.SetDataFolder(ledgerFolder(inMemory));
     st.BlockMonthsInUse = 3;
     st.MaxBlockLines = 1500;
     if (ScanLedgerYears(st, dlg) != 0 || LoadStartBlock(st, dlg) != 0) std::abort();
@@ -101,7 +121,7 @@ BENCHMARK(BM_ScanAndLoadStartBlock)->Unit(benchmark::kMillisecond)->UseRealTime(
 
 void BM_SaveNewestBlock(benchmark::State& state) {
     ConsoleDialogs dlg;
-    LedgerState st = openLedger(dlg);
+    LedgerState st = openLedger(dlg, state.range(0) != 0);
     int32_t delta = 1;
     for (auto _ : state) {
         IoRecord& last = st.block.back();
@@ -112,11 +132,39 @@ void BM_SaveNewestBlock(benchmark::State& state) {
         if (SaveLedgerBlock(st, dlg) != 0) state.SkipWithError("save failed");
     }
 }
-BENCHMARK(BM_SaveNewestBlock)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SaveNewestBlock)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A line added on the newest date, then taken away again: each save changes a month's line count,
+// so the year file and the information file are committed together through the journal.
+void BM_SaveNewestBlockAddingALine(benchmark::State& state) {
+    ConsoleDialogs dlg;
+    LedgerState st = openLedger(dlg, state.range(0) != 0);
+    IoRecord added = st.block.back();
+    added.ItemName = "書籍";
+    added.Note.clear();
+    added.Income = 0;
+    added.Expense = 1200;
+    added.Balance -= 1200;
+    for (auto _ : state) {
+        if (st.block.back() == added)
+            st.block.pop_back();
+        else
+            st.block.push_back(added);
+        st.LedgerModified = true;
+        if (SaveLedgerBlock(st, dlg) != 0) state.SkipWithError("save failed");
+    }
+    // The ledger goes back to its 1,500 newest lines for the next run.
+    if (st.block.back() == added) {
+        st.block.pop_back();
+        st.LedgerModified = true;
+        if (SaveLedgerBlock(st, dlg) != 0) state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveNewestBlockAddingALine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SaveBlock49YearsBack(benchmark::State& state) {
     ConsoleDialogs dlg;
-    LedgerState st = openLedger(dlg);
+    LedgerState st = openLedger(dlg, state.range(0) != 0);
     st.index.BlockStartYear = kFirstYear;
     st.index.BlockStartMonth = 2;
     st.index.BlockSpan = 2;
@@ -125,14 +173,14 @@ void BM_SaveBlock49YearsBack(benchmark::State& state) {
     int32_t delta = 1;
     for (auto _ : state) {
         IoRecord& last = st.block.back();
-        last.Expense += delta;  // changes the balance of every later line
+        last.Expense += delta; // changes the balance of every later line
         last.Balance -= delta;
         delta = -delta;
         st.LedgerModified = true;
         if (SaveLedgerBlock(st, dlg) != 0) state.SkipWithError("save failed");
     }
 }
-BENCHMARK(BM_SaveBlock49YearsBack)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SaveBlock49YearsBack)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Where a save's time goes: reading a year file, and staging plus committing it.
 void BM_ReadYearFile(benchmark::State& state) {
@@ -140,7 +188,8 @@ void BM_ReadYearFile(benchmark::State& state) {
     LedgerIndex idx;
     idx.SetDataFolder(ledgerFolder());
     YearFile f;
-    for (auto _ : state) benchmark::DoNotOptimize(OpenIoFile(idx, kLastYear, dlg, f));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(OpenIoFile(idx, kLastYear, dlg, f));
 }
 BENCHMARK(BM_ReadYearFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -6,6 +6,7 @@
 #include "ledger/LedgerBlock.h"
 #include "ledger/StartDate.h"
 #include "port/Dialogs.h"
+#include "util/CommitJournal.h"
 #include "util/FileCopy.h"
 #include "util/Home.h"
 #include "util/Paths.h"
@@ -156,6 +157,12 @@ NameFilePaths AppState::namePaths() const {
 
 int PrepareDataFolders(AppState& app, Dialogs& dlg) {
     app.dataFolder = DataFolder(app.home);
+    // A save cut short by a crash is finished or undone before anything is read.
+    if (std::string error; RecoverDataFolder(app.dataFolder, error) != 0) {
+        dlg.MsgBox(std::string(kRecoveryFailedMessage) + "\r\n" + error, kProgramTitle, MsgIcon::Critical,
+                   MsgButtons::OK);
+        return -1;
+    }
     if (!isFolder(app.dataFolder)) {
         MakeFolders(app.dataFolder);
         MakeFolders(JoinPath(app.dataFolder, "BU"));

@@ -113,10 +113,10 @@ int scanYears(LedgerState& st, Dialogs& dlg) {
             if (one.YearLines[0] == 0) continue; // a stray empty year far beyond the ledger
             return -1;                           // lines beyond the 50 years the ledger can hold
         }
-        for (int gap = std::max(previousRead + 1, idx.FirstYear + 1); gap < y; ++gap) {
+        // Skipped years are empty; their information files are written by the next save, since
+        // reading never writes.
+        for (int gap = std::max(previousRead + 1, idx.FirstYear + 1); gap < y; ++gap)
             idx.ClearYear(idx.YearIndex(gap));
-            if (WriteInfFile(idx, idx.YearIndex(gap), dlg) < 0) return -1;
-        }
         idx.Months[yi - 1] = one.Months[0];
         idx.YearLines[yi - 1] = one.YearLines[0];
         for (int m = 12; m >= 1; --m) {

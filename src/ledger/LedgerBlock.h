@@ -15,8 +15,9 @@ int CompareYearMonth(int y1, int m1, int y2, int m2);
 // Calendar months from (y1, m1) to (y2, m2) inclusive; 0 or less when the second is earlier.
 int MonthsFromTo(int y1, int m1, int y2, int m2);
 
-// Builds st.index from the information files. 0 done, 1 a one-month probe overflowed
-// MaxBlockLines, -1 read error (message shown).
+// Builds st.index from the information files; writes nothing (a missing information file of a
+// year between years with lines reads as twelve empty months). 0 done, 1 a one-month probe
+// overflowed MaxBlockLines, -1 read error (message shown).
 int ScanLedgerYears(LedgerState& st, Dialogs& dlg);
 
 // Reads the block described by st.index.BlockStartYear/BlockStartMonth/BlockSpan into `target`

@@ -1,7 +1,7 @@
 #include "ledger/LedgerFiles.h"
 
-#include "ledger/FileBatch.h"
 #include "port/Dialogs.h"
+#include "util/FileBatch.h"
 #include "util/Paths.h"
 
 #include <algorithm>

@@ -1,11 +1,11 @@
 #include "ledger/LedgerSave.h"
 
-#include "ledger/FileBatch.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
 #include "port/Dialogs.h"
 #include "util/DateText.h"
+#include "util/FileBatch.h"
 #include "util/Paths.h"
 
 #include <cerrno>
@@ -41,6 +41,11 @@ public:
         if (OpenIoFile(m_idx, year, m_dlg, m_file) < 0) {
             error = m_file.error;
             return false;
+        }
+        // A year file this commit removes is missing already.
+        if (m_batch.RemovalStaged(m_file.path)) {
+            m_file.bytes.clear();
+            m_file.existed = false;
         }
         // A year already written by this save is taken up again from its staged content.
         std::string staged = m_batch.StagedFile(m_file.path);
@@ -229,7 +234,7 @@ bool monthsInOrder(const std::vector<IoRecord>& lines) {
     return true;
 }
 
-int saveBlock(LedgerState& st, Dialogs& dlg, std::string& error, bool& messageShown) {
+int saveBlock(LedgerState& st, Dialogs& dlg, FileBatch* outer, std::string& error, bool& messageShown) {
     std::vector<IoRecord>& lines = st.block;
     LedgerIndex idx = st.index;
     bool wasEmpty = idx.YearCount == 0;
@@ -276,7 +281,8 @@ int saveBlock(LedgerState& st, Dialogs& dlg, std::string& error, bool& messageSh
             return -1;
     }
 
-    FileBatch batch;
+    FileBatch own;
+    FileBatch& batch = outer ? *outer : own;
     SaveWriter w(idx, dlg, batch);
     auto failed = [&] {
         error = w.error;
@@ -327,6 +333,17 @@ int saveBlock(LedgerState& st, Dialogs& dlg, std::string& error, bool& messageSh
     if (!newest && last.Balance != idx.BlockEndBalance && !w.CarryForward(last.Year, last.Month, last.Balance))
         return failed();
     if (!w.FinishYear()) return failed();
+    // Years without lines between years with lines get their information file (twelve empty
+    // months) here, under the writer's lock; reading the ledger never writes it.
+    for (int yi = 1; yi <= idx.LastYear - idx.FirstYear + 1 && yi <= kMaxLedgerYears; ++yi) {
+        if (idx.YearLines[yi - 1] > 0) continue;
+        std::string inf = InfFileName(idx, yi);
+        if (batch.StagedFile(inf).empty() && !batch.RemovalStaged(inf) && ::access(inf.c_str(), F_OK) != 0 &&
+            WriteInfFile(idx, yi, dlg, &batch) < 0) {
+            messageShown = true;
+            return -1;
+        }
+    }
 
     idx.YearCount = idx.LastYear - idx.FirstYear + 1;
     idx.TotalLines = 0;
@@ -336,7 +353,7 @@ int saveBlock(LedgerState& st, Dialogs& dlg, std::string& error, bool& messageSh
     idx.BlockSpan = MonthsFromTo(first.Year, first.Month, last.Year, last.Month);
     idx.BlockEndBalance = last.Balance;
 
-    if (!batch.Commit(error)) return -1;
+    if (!outer && !batch.Commit(error)) return -1;
     st.index = idx;
     st.BlockPos = ComputeBlockPos(st.index);
     st.LedgerModified = false;
@@ -345,11 +362,11 @@ int saveBlock(LedgerState& st, Dialogs& dlg, std::string& error, bool& messageSh
 
 } // namespace
 
-int SaveLedgerBlock(LedgerState& st, Dialogs& dlg) {
+int SaveLedgerBlock(LedgerState& st, Dialogs& dlg, FileBatch* batch) {
     if (st.block.empty()) return 0;
     std::string error;
     bool messageShown = false;
-    int r = saveBlock(st, dlg, error, messageShown);
+    int r = saveBlock(st, dlg, batch, error, messageShown);
     if (r < 0 && !messageShown) dlg.MsgBox(error, kWriteErrorTitle, MsgIcon::Exclamation, MsgButtons::OK);
     return r;
 }

@@ -6,6 +6,7 @@
 namespace mrt {
 
 class Dialogs;
+class FileBatch;
 
 // Writes st.block into the month regions of the year files and updates the information files,
 // all through one FileBatch: either every changed file is replaced or none is. Months of the
@@ -14,7 +15,9 @@ class Dialogs;
 // A block whose months are out of order is first sorted (SortBlock). On success st.index and the
 // block fields are updated, LedgerModified is cleared and the result is 0. On failure a message
 // is shown, the result is -1, nothing on disk has changed and st.index is as before.
-int SaveLedgerBlock(LedgerState& st, Dialogs& dlg);
+// With `batch` the files are only staged into it: the caller commits it together with files of
+// its own, and st is updated as if the commit had succeeded.
+int SaveLedgerBlock(LedgerState& st, Dialogs& dlg, FileBatch* batch = nullptr);
 
 // Saves the block at once when it is modified (the caller has put the grid's rows into st.block).
 // With `show` the outcome ("完了しました。" / "すでに最終データが書込まれています。") is shown for

@@ -7,29 +7,22 @@
 #include "ledger/LedgerSave.h"
 #include "port/Dialogs.h"
 #include "util/DateText.h"
+#include "util/FileBatch.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 namespace mrt {
 namespace {
 
 constexpr const char* kTitle = "開始日付の変更";
+constexpr const char* kWriteErrorTitle = "入出金ファイル書込みエラー";
 constexpr const char* kFailureMessage =
     "ファイル処理中にエラーが発生しました。\r\n一旦プログラムを終了します。（再起動してください。）";
 // The earliest and latest years a ledger date may have (the date cells take 2000 + 0..50).
 constexpr int kFirstLedgerYear = 2000;
 constexpr int kLastLedgerYear = 2050;
-
-// Removes a file when it exists; false when it exists and could not be removed.
-bool removeIfPresent(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return !ec;
-    return std::filesystem::remove(path, ec) && !ec;
-}
 
 // Moves the year records of the index by h places: h > 0 towards higher indices (the ledger
 // gains h earlier years), h < 0 towards lower ones (the first -h years are dropped). Vacated
@@ -222,28 +215,33 @@ int ChangeStartDate(LedgerState& state, Dialogs& dlg, StartLine* start) {
         wi.BlockSpan = MonthsFromTo(wi.BlockStartYear, wi.BlockStartMonth, y, m);
     }
 
+    // Everything below is one commit: the moved line, the information files of every year and
+    // the files of the years the ledger no longer covers are replaced or removed together.
+    FileBatch batch;
+    std::string error;
     // A year file left from an earlier start before the ledger is no part of it; removing it
     // lets the save set the new first year up from scratch.
-    if (y < oldFirstYear && !removeIfPresent(IoFileName(work.index, y))) return fail(state, dlg);
+    if (y < oldFirstYear && !batch.StageRemoval(IoFileName(work.index, y), error)) return fail(state, dlg);
 
-    if (SaveLedgerBlock(work, dlg) < 0) return fail(state, dlg);
+    if (SaveLedgerBlock(work, dlg, &batch) < 0) return fail(state, dlg);
     for (int yi = 1; yi <= work.index.YearCount; ++yi)
-        if (WriteInfFile(work.index, yi, dlg) < 0) return fail(state, dlg);
+        if (WriteInfFile(work.index, yi, dlg, &batch) < 0) return fail(state, dlg);
 
-    // The dropped years held only the old initial-balance line. They are deleted only now that the
-    // ledger has been saved without them; the information file goes first, so a year file left
-    // behind is ignored by the scan.
-    for (int year = oldFirstYear; year < y; ++year) {
-        if (!removeIfPresent(InfFileName(cur, year - oldFirstYear + 1))) return fail(state, dlg);
-        if (!removeIfPresent(IoFileName(cur, year))) return fail(state, dlg);
-    }
+    // The dropped years held only the old initial-balance line.
+    bool staged = true;
+    for (int year = oldFirstYear; year < y; ++year)
+        staged = staged && batch.StageRemoval(InfFileName(cur, year - oldFirstYear + 1), error) &&
+                 batch.StageRemoval(IoFileName(cur, year), error);
     // A ledger of the initial-balance line alone ends in the line's new year: the years it left
     // after that hold nothing any more, and a stale information file there would count the line.
     if (!hasEntries) {
-        for (int year = std::max(y + 1, oldFirstYear); year <= cur.LastYear; ++year) {
-            if (!removeIfPresent(InfFileName(cur, year - oldFirstYear + 1))) return fail(state, dlg);
-            if (!removeIfPresent(IoFileName(cur, year))) return fail(state, dlg);
-        }
+        for (int year = std::max(y + 1, oldFirstYear); year <= cur.LastYear; ++year)
+            staged = staged && batch.StageRemoval(InfFileName(cur, year - oldFirstYear + 1), error) &&
+                     batch.StageRemoval(IoFileName(cur, year), error);
+    }
+    if (!staged || !batch.Commit(error)) {
+        dlg.MsgBox(error, kWriteErrorTitle, MsgIcon::Exclamation, MsgButtons::OK);
+        return fail(state, dlg);
     }
 
     state.index = work.index;

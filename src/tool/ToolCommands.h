@@ -26,8 +26,9 @@ struct ToolContext {
     bool flag(const std::string& name) const;
     // Arguments that are neither options nor option values (needs the names of options with values).
     std::vector<std::string> positional(const std::vector<std::string>& valueOptions) const;
-    // Takes the home folder's write lock; false (after a message on stderr) when another
-    // program holds it. Commands that write call this first.
+    // Takes the home folder's write lock and finishes or undoes a save a crash cut short; false
+    // (after a message on stderr) when another program holds the lock or the recovery failed.
+    // Commands that write call this first.
     bool lockForWriting();
 };
 

@@ -1,6 +1,7 @@
 // mrtkel-tool: the command-line companion of the desktop program, on the same core.
 #include "port/ConsoleDialogs.h"
 #include "tool/ToolCommands.h"
+#include "util/CommitJournal.h"
 #include "util/DataLock.h"
 #include "util/Home.h"
 #include "util/Paths.h"
@@ -61,11 +62,18 @@ std::vector<std::string> ToolContext::positional(const std::vector<std::string>&
 }
 
 bool ToolContext::lockForWriting() {
-    if (toolLock().Acquire(home)) return true;
-    std::string m = kDataLockedMessage;
-    m.erase(std::remove(m.begin(), m.end(), '\r'), m.end());
-    std::cerr << m << "\n";
-    return false;
+    if (!toolLock().Acquire(home)) {
+        std::string m = kDataLockedMessage;
+        m.erase(std::remove(m.begin(), m.end(), '\r'), m.end());
+        std::cerr << m << "\n";
+        return false;
+    }
+    // A save cut short by a crash is finished or undone before anything is read.
+    if (std::string error; RecoverDataFolder(dataFolder, error) != 0) {
+        std::cerr << kRecoveryFailedMessage << " " << error << "\n";
+        return false;
+    }
+    return true;
 }
 
 } // namespace mrt
@@ -147,6 +155,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     ctx.dataFolder = mrt::DataFolder(ctx.home);
+    // Every command, reading ones too, first completes a save cut short by a crash; while another
+    // program holds the lock that save may still be running, and nothing is read.
+    if (mrt::HasUnfinishedCommit(ctx.dataFolder) && !ctx.lockForWriting()) return 1;
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     ctx.resourceFolder = mrt::FindResourceFolder(ec ? std::string(argv[0]) : exe.string());

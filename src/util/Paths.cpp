@@ -1,12 +1,12 @@
 #include "util/Paths.h"
 
 #include "port/Dialogs.h"
+#include "util/FileBatch.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -91,27 +91,9 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view data) {
-    std::string tmp = path + kTempSuffix;
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) return false;
-    const char* p = data.data();
-    size_t left = data.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t w = ::write(fd, p, left);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        p += w;
-        left -= static_cast<size_t>(w);
-    }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(tmp.c_str());
-    return ok;
+    FileBatch batch;
+    std::string error;
+    return batch.Stage(path, data, error) && batch.Commit(error);
 }
 
 } // namespace mrt

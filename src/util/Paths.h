@@ -29,8 +29,9 @@ bool ReadWholeFile(const std::string& path, std::string& data);
 inline constexpr const char* kTempSuffix = ".tmp~";
 bool IsTempFileName(std::string_view name);
 
-// Writes a whole file through a temporary file and rename, so the file is either the old one
-// or the complete new one. False when anything failed (the old file then stays as it was).
+// Writes a whole file through a temporary file and rename (a FileBatch of one file), so the file is
+// either the old one or the complete new one, durable once this returns true. False when anything
+// failed (the old file then stays as it was).
 bool WriteWholeFile(const std::string& path, std::string_view data);
 
 } // namespace mrt

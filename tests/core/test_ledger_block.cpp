@@ -1,8 +1,8 @@
 // Loading blocks of months, saving them back into the month regions, and moving the block.
-#include "ledger/FileBatch.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerCheck.h"
 #include "ledger/LedgerSave.h"
+#include "support/FaultFs.h"
 #include "support/ScriptedDialogs.h"
 #include "test_ledger_fixture.h"
 
@@ -295,10 +295,10 @@ TEST_F(BlockTest, AFailedWriteChangesNoFileAndKeepsTheBlockModified) {
             dlg.expectBox(MsgResult::OK).expectMessage("No space");
         else
             dlg.expectBox(MsgResult::OK).expectMessage("入出金情報ファイルの書込みに失敗しました。");
-        SetFileBatchFailureAfter(failAt);
+        test::FailWritesAfter(failAt);
         st.LedgerModified = true;
         EXPECT_EQ(SaveLedgerBlock(st, dlg), -1);
-        SetFileBatchFailureAfter(-1);
+        test::FailWritesAfter(-1);
         EXPECT_TRUE(st.LedgerModified);
         EXPECT_EQ(st.index.TotalLines, before.index.TotalLines);
         expectFiles();

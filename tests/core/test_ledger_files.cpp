@@ -1,11 +1,13 @@
 // Ledger record codecs, year and information files, file names and the scan of the data folder.
-#include "ledger/FileBatch.h"
 #include "ledger/IoRecord.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
 #include "ledger/LedgerSave.h"
+#include "support/FaultFs.h"
 #include "support/ScriptedDialogs.h"
 #include "test_ledger_fixture.h"
+#include "util/FileBatch.h"
+#include "util/Paths.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -153,14 +155,15 @@ TEST(FileBatchTest, NothingChangesUntilCommitAndAFailureKeepsTheOldFiles) {
         FileBatch batch;
         ASSERT_TRUE(batch.Stage(dir / "a", "new-a", error));
         EXPECT_EQ(ReadBytes(dir / "a"), "old-a");
-        SetFileBatchFailureAfter(3);
+        test::FailWritesAfter(3);
         EXPECT_FALSE(batch.Stage(dir / "b", "new-b", error));
-        SetFileBatchFailureAfter(-1);
+        test::FailWritesAfter(-1);
         EXPECT_FALSE(error.empty());
     }  // dropped without commit
     EXPECT_EQ(ReadBytes(dir / "a"), "old-a");
     EXPECT_EQ(ReadBytes(dir / "b"), "old-b");
-    EXPECT_FALSE(std::filesystem::exists(dir / "a.tmp~"));
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_FALSE(IsTempFileName(e.path().filename().string())) << e.path();
     FileBatch batch;
     ASSERT_TRUE(batch.Stage(dir / "a", "new-a", error));
     ASSERT_TRUE(batch.Stage(dir / "b", "new-b", error));
@@ -184,7 +187,7 @@ TEST_F(ScanTest, AnEmptyFolderIsAnEmptyLedger) {
     EXPECT_TRUE(st.block.empty());
 }
 
-TEST_F(ScanTest, DatesCountsAndAGapYearGetsAnInformationFile) {
+TEST_F(ScanTest, DatesCountsAndAGapYearReadAsEmptyWithoutWritingAnything) {
     LedgerModel model;
     model[2003].months[2].lines = {Line{2003, 3, 9, "初期残高", "", "", 0, 0, 1000}};
     model[2003].months[6].lines = monthLines(2003, 7, 4);
@@ -209,6 +212,14 @@ TEST_F(ScanTest, DatesCountsAndAGapYearGetsAnInformationFile) {
     EXPECT_EQ(idx.YearLines[0], 5);
     EXPECT_EQ(idx.YearLines[1], 0);
     EXPECT_EQ(idx.Inf(3, 2), (InfRecord{640, 3}));
+    EXPECT_EQ(idx.Inf(2, 7), (InfRecord{500, 0}));
+    // Reading writes nothing; the next save gives the gap year its information file.
+    EXPECT_FALSE(std::filesystem::exists(dir / "Inf2004.usr"));
+    ASSERT_EQ(LoadStartBlock(st, dlg), 0);
+    st.block.back().Expense += 1;
+    st.block.back().Balance -= 1;
+    st.LedgerModified = true;
+    ASSERT_EQ(SaveLedgerBlock(st, dlg), 0);
     EXPECT_EQ(ReadBytes(dir / "Inf2004.usr"), infFileBytes(YearSpec{}));
     EXPECT_FALSE(std::filesystem::exists(dir / "Io2004.usr"));
 }

@@ -1,8 +1,8 @@
-#include "ledger/FileBatch.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
 #include "ledger/LedgerSave.h"
 #include "ledger/StartDate.h"
+#include "support/FaultFs.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
@@ -419,9 +419,9 @@ TEST(ChangeStartDate, AFailedSaveLeavesTheFilesAndEndsWithMinusOne) {
     scriptChange(dlg, "2001/05/05", "10000");
     dlg.expectBox(MsgResult::OK); // the save's own error message
     dlg.expect("MsgOK").expectMessage("ファイル処理中にエラーが発生しました。");
-    SetFileBatchFailureAfter(0);
+    test::FailWritesAfter(0);
     int r = ChangeStartDate(l.st, dlg);
-    SetFileBatchFailureAfter(-1);
+    test::FailWritesAfter(-1);
     EXPECT_EQ(r, -1);
     EXPECT_EQ(l.Snapshot(), before);
     EXPECT_EQ(l.st.index.FirstYear, 2003);

@@ -2,8 +2,8 @@
 #include "app/AppState.h"
 #include "app/EditingPeriod.h"
 #include "app/Startup.h"
-#include "ledger/FileBatch.h"
 #include "ledger/LedgerBlock.h"
+#include "support/FaultFs.h"
 #include "support/RunTool.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -422,11 +422,11 @@ TEST(CommandLoop, FailedSaveKeepsTheLinesAndGoesBackToEditing) {
         line.Balance -= 700;
         a.ledger.block.push_back(line);
         a.ledger.LedgerModified = true;
-        SetFileBatchFailureAfter(0);
+        test::FailWritesAfter(0);
         return kCmdTotals;
     });
     f.main.periods.push_back([](AppState& a) {
-        SetFileBatchFailureAfter(-1);
+        test::FailWritesAfter(-1);
         EXPECT_EQ(a.ledger.block.size(), 2u);
         EXPECT_TRUE(a.ledger.LedgerModified);
         return kCmdExit;
@@ -450,7 +450,7 @@ TEST(CommandLoop, ExitWithAFailedSaveAsksFirst) {
         line.Balance += 100;
         a.ledger.block.push_back(line);
         a.ledger.LedgerModified = true;
-        SetFileBatchFailureAfter(0);
+        test::FailWritesAfter(0);
         return kCmdExit;
     };
     f.main.periods.push_back(addLine);
@@ -460,7 +460,7 @@ TEST(CommandLoop, ExitWithAFailedSaveAsksFirst) {
     f.dlg.expectBox(MsgResult::OK);
     f.dlg.expect("MsgYesNo2", 0).expectMessage("保存せずに終了しますか？");
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
-    SetFileBatchFailureAfter(-1);
+    test::FailWritesAfter(-1);
 }
 
 TEST(CommandLoop, RunTimeErrorOffersRestartOrExit) {

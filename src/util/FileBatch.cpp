@@ -1,0 +1,272 @@
+#include "util/FileBatch.h"
+
+#include "util/CommitJournal.h"
+#include "util/FileSystem.h"
+#include "util/Paths.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mrt {
+namespace {
+
+// Above this many staged files a commit makes them durable with one file-system sync, which
+// costs about as much as flushing one file.
+constexpr size_t kFilesPerSync = 4;
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// A tag that differs from every earlier commit's, so a journal left behind by one can never
+// apply to the temporary files of another.
+std::string newTag() {
+    static uint32_t counter = 0;
+    uint64_t v = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    v ^= static_cast<uint64_t>(::getpid()) << 32;
+    v += ++counter * 0x9E3779B97F4A7C15ull;
+    v ^= v >> 29;
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%08x", static_cast<uint32_t>(v ^ (v >> 32)));
+    return buf;
+}
+
+// Link errors of file systems without hard links; the undo copy is then written out instead.
+bool linkUnsupported(int e) {
+    return e == EPERM || e == EOPNOTSUPP || e == ENOSYS || e == EMLINK || e == EXDEV;
+}
+
+} // namespace
+
+FileBatch::~FileBatch() {
+    Abort();
+}
+
+FileBatch::Entry* FileBatch::entryFor(const std::string& path, std::string& error) {
+    std::string folder, name;
+    SplitPath(path, folder, name);
+    if (folder.empty()) folder = "./";
+    if (name.empty() || name.find('\n') != std::string::npos) {
+        error = "ファイル名が正しくありません。(" + path + ")";
+        return nullptr;
+    }
+    if (m_entries.empty()) {
+        m_folder = folder;
+        m_tag = newTag();
+    } else if (folder != m_folder) {
+        error = "一度に保存するファイルが別のフォルダにあります。(" + path + ")";
+        return nullptr;
+    }
+    for (Entry& e : m_entries)
+        if (e.target == name) return &e;
+    m_entries.push_back(Entry{name});
+    return &m_entries.back();
+}
+
+const FileBatch::Entry* FileBatch::findEntry(const std::string& path) const {
+    std::string folder, name;
+    SplitPath(path, folder, name);
+    if (folder.empty()) folder = "./";
+    if (folder != m_folder) return nullptr;
+    for (const Entry& e : m_entries)
+        if (e.target == name) return &e;
+    return nullptr;
+}
+
+void FileBatch::dropStaged(Entry& e) {
+    if (e.fd >= 0) Fs().Close(e.fd);
+    e.fd = -1;
+    if (e.staged) Fs().Remove(m_folder + StagedName(e.target, m_tag));
+    e.staged = false;
+}
+
+bool FileBatch::Stage(const std::string& path, std::string_view data, std::string& error) {
+    Entry* e = entryFor(path, error);
+    if (!e) return false;
+    // A staging of the same path before is written over.
+    int previous = e->fd;
+    e->fd = -1;
+    e->remove = false;
+    e->staged = true;
+    const std::string staged = m_folder + StagedName(e->target, m_tag);
+    int fd = previous < 0 || Fs().Close(previous) == 0 ? Fs().OpenForWrite(staged) : -1;
+    if (fd >= 0) {
+        e->fd = fd;
+        if (Fs().Write(fd, data.data(), data.size()) == 0) return true;
+    }
+    error = std::strerror(errno ? errno : EIO);
+    dropStaged(*e);
+    std::string target = e->target;
+    std::erase_if(m_entries, [&](const Entry& x) { return x.target == target; });
+    return false;
+}
+
+bool FileBatch::StageRemoval(const std::string& path, std::string& error) {
+    Entry* e = entryFor(path, error);
+    if (!e) return false;
+    dropStaged(*e);
+    e->remove = true;
+    return true;
+}
+
+std::string FileBatch::StagedFile(const std::string& path) const {
+    const Entry* e = findEntry(path);
+    return e && e->staged ? m_folder + StagedName(e->target, m_tag) : std::string();
+}
+
+bool FileBatch::RemovalStaged(const std::string& path) const {
+    const Entry* e = findEntry(path);
+    return e && e->remove;
+}
+
+void FileBatch::Abort() {
+    for (Entry& e : m_entries) {
+        dropStaged(e);
+        if (e.undoMade) Fs().Remove(m_folder + UndoName(e.target, m_tag));
+    }
+    m_entries.clear();
+}
+
+bool FileBatch::fail(std::string& error, const std::string& what) {
+    error = std::strerror(errno ? errno : EIO);
+    if (!what.empty()) error += " (" + what + ")";
+    Abort();
+    return false;
+}
+
+bool FileBatch::makeUndo(Entry& e, std::string& error) {
+    const std::string target = m_folder + e.target;
+    const std::string undo = m_folder + UndoName(e.target, m_tag);
+    e.undoMade = true;
+    if (Fs().Link(target, undo) == 0) return true;
+    if (!linkUnsupported(errno)) {
+        error = std::strerror(errno);
+        return false;
+    }
+    std::string old;
+    if (!ReadWholeFile(target, old)) {
+        error = std::strerror(errno ? errno : EIO);
+        return false;
+    }
+    int fd = Fs().OpenForWrite(undo);
+    bool ok = fd >= 0 && Fs().Write(fd, old.data(), old.size()) == 0 && Fs().Flush(fd) == 0;
+    if (!ok) error = std::strerror(errno ? errno : EIO);
+    if (fd >= 0 && Fs().Close(fd) != 0 && ok) {
+        error = std::strerror(errno);
+        ok = false;
+    }
+    return ok;
+}
+
+bool FileBatch::Commit(std::string& error) {
+    if (m_entries.empty()) return true;
+    const std::string& folder = m_folder;
+    // A journal of this folder that was not finished here must be dealt with by the next start.
+    FolderMark mark = MarkOf(folder);
+    bool staleJournalOnly = mark == FolderMark::FinishedJournalLeft && !exists(folder + kRollbackJournalName);
+    if (mark == FolderMark::NeedsRecovery || (HasUnfinishedCommit(folder) && !staleJournalOnly)) {
+        error = kUnfinishedCommitMessage;
+        Abort();
+        return false;
+    }
+
+    // 1. The staged files become durable.
+    size_t staged =
+        static_cast<size_t>(std::count_if(m_entries.begin(), m_entries.end(), [](const Entry& e) { return e.staged; }));
+    if (staged > kFilesPerSync) {
+        if (Fs().SyncAll(folder) != 0) return fail(error, folder);
+    } else {
+        for (Entry& e : m_entries)
+            if (e.staged && Fs().Flush(e.fd) != 0) return fail(error, e.target);
+    }
+    for (Entry& e : m_entries) {
+        if (e.fd < 0) continue;
+        int r = Fs().Close(e.fd);
+        e.fd = -1;
+        if (r != 0) return fail(error, e.target);
+    }
+
+    // 2. Each existing target gets a second name, so a failure can put it back.
+    std::erase_if(m_entries, [&](const Entry& e) { return e.remove && !exists(folder + e.target); });
+    if (m_entries.empty()) return true;
+    for (Entry& e : m_entries) {
+        e.hadOld = exists(folder + e.target);
+        if (e.hadOld && !makeUndo(e, error)) {
+            std::string why = error;
+            Abort();
+            error = why;
+            return false;
+        }
+    }
+
+    // 3. The journal, and one folder sync for it, the staged files and the undo names.
+    const bool journaled = m_entries.size() > 1 || m_entries[0].remove;
+    Journal journal{m_tag, {}};
+    for (const Entry& e : m_entries)
+        journal.entries.push_back({e.remove, e.hadOld, e.target});
+    if (journaled) {
+        const std::string path = folder + kCommitJournalName;
+        const std::string bytes = EncodeJournal(journal);
+        int fd = Fs().OpenForWrite(path);
+        bool ok = fd >= 0 && Fs().Write(fd, bytes.data(), bytes.size()) == 0 && Fs().Flush(fd) == 0;
+        int saved = errno;
+        if (fd >= 0 && Fs().Close(fd) != 0 && ok) {
+            ok = false;
+            saved = errno;
+        }
+        if (ok && Fs().SyncFolder(folder) != 0) {
+            ok = false;
+            saved = errno;
+        }
+        if (!ok) {
+            // No target was touched: without its journal the commit is simply not there.
+            Fs().Remove(path);
+            errno = saved;
+            return fail(error, kCommitJournalName);
+        }
+    }
+
+    // 4. The renames and removals, and the folder sync that makes them durable.
+    int r = RollForward(folder, journal, journaled ? kCommitJournalName : "", error);
+    if (r < 0) return rollBackNow(journaled, error);
+    for (Entry& e : m_entries)
+        e.staged = e.undoMade = false;
+    m_entries.clear();
+    if (journaled) SetMark(folder, r == 0 ? FolderMark::None : FolderMark::FinishedJournalLeft);
+    error.clear();
+    return true;
+}
+
+bool FileBatch::rollBackNow(bool journaled, std::string& error) {
+    const std::string& folder = m_folder;
+    const std::string why = error;
+    Journal journal{m_tag, {}};
+    for (const Entry& e : m_entries)
+        journal.entries.push_back({e.remove, e.hadOld, e.target});
+    for (Entry& e : m_entries)
+        e.staged = e.undoMade = false; // RollBack deals with them now
+    m_entries.clear();
+    std::string undoError;
+    int r = -1;
+    if (!journaled) {
+        r = RollBack(folder, journal, "", undoError);
+    } else if (Fs().Rename(folder + kCommitJournalName, folder + kRollbackJournalName) == 0) {
+        // The renamed journal marks the commit as being undone, should the undoing be cut short.
+        Fs().SyncFolder(folder);
+        r = RollBack(folder, journal, kRollbackJournalName, undoError);
+    } else {
+        undoError = std::strerror(errno);
+    }
+    if (r < 0 && journaled) SetMark(folder, FolderMark::NeedsRecovery);
+    if (r == 1) SetMark(folder, FolderMark::NeedsRecovery); // the rollback journal is still there
+    error = r < 0 ? std::string(kCommitNotUndoneMessage) + "\r\n" + why + " / " + undoError : why;
+    return false;
+}
+
+} // namespace mrt

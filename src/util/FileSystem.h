@@ -1,0 +1,39 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+namespace mrt {
+
+// The file-system calls of every write path (file batches, whole-file writes, the commit journal
+// and its recovery). Reading goes to the system directly. Each call returns 0, or -1 with errno
+// set. Tests put a fault-injecting implementation in place with SetFileSystem.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Creates `path`, or empties an existing one, for writing; a descriptor or -1.
+    virtual int OpenForWrite(const std::string& path) = 0;
+    // Writes all `size` bytes at the end of what was written so far.
+    virtual int Write(int fd, const char* data, size_t size) = 0;
+    // Makes the data written to `fd` durable (not the folder entry of a new file).
+    virtual int Flush(int fd) = 0;
+    // Releases the descriptor, also when the result is -1.
+    virtual int Close(int fd) = 0;
+    // Replaces `to` by `from` in one step.
+    virtual int Rename(const std::string& from, const std::string& to) = 0;
+    // Gives the file `from` a second name `to` (which must not exist).
+    virtual int Link(const std::string& from, const std::string& to) = 0;
+    virtual int Remove(const std::string& path) = 0;
+    // Makes the creations, renames and removals inside `folder` durable.
+    virtual int SyncFolder(const std::string& folder) = 0;
+    // Makes every file and folder of the file system that holds `path` durable at once; cheaper
+    // than flushing many files one by one.
+    virtual int SyncAll(const std::string& path) = 0;
+};
+
+// The file system in use; the system's own unless a test replaced it.
+FileSystem& Fs();
+// Puts `fs` in place (not owned); nullptr goes back to the system's own.
+void SetFileSystem(FileSystem* fs);
+
+} // namespace mrt
