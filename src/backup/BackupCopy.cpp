@@ -1,6 +1,6 @@
 #include "backup/BackupCopy.h"
 
-#include "ledger/FileBatch.h"
+#include "util/FileBatch.h"
 #include "ledger/IoRecord.h"
 #include "names/NameTables.h"
 #include "port/Dialogs.h"

@@ -1,6 +1,7 @@
 // The backup and restore dialogue (CopyData and its questions) against scripted answers.
 #include "backup/BackupData.h"
-#include "ledger/FileBatch.h"
+#include "util/FileBatch.h"
+#include "support/FaultFs.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "util/HomeSettings.h"
@@ -332,10 +333,10 @@ TEST(RestoreFlow, AFailingWriterLeavesNoHalfFile) {
         dlg.expectBox(MsgResult::OK)
             .expectMessage("ファイルの複写に失敗しました。\r\nIo2025.usr: 保管先の空き容量が足りません。");
         dlg.expect("MsgOK").expectMessage("データの保管に失敗しました。");
-        SetFileBatchFailureAfter(120 + 5000);
+        mrt::test::FailWritesAfter(120 + 5000);
         CopyJob job = f.job();
         EXPECT_EQ(CopyData(kBackupDirection, kChosenFilesKind, job, dlg), -1);
-        SetFileBatchFailureAfter(-1);
+        mrt::test::FailWritesAfter(-1);
         EXPECT_EQ(job.copied, (std::vector<std::string>{"Inf2025.usr"}));
         EXPECT_EQ(filesIn(f.stick.path()), (std::map<std::string, std::string>{{"Inf2025.usr", infBytes('o')}}));
     }
@@ -348,10 +349,10 @@ TEST(RestoreFlow, AFailingWriterLeavesNoHalfFile) {
         dlg.expect("MsgKel2", 1);
         dlg.expectBox(MsgResult::OK).expectMessage("システムのデータは変更していません。");
         dlg.expect("MsgOK").expectMessage("データの復帰に失敗しました。");
-        SetFileBatchFailureAfter(120 + 108);
+        mrt::test::FailWritesAfter(120 + 108);
         CopyJob job = f.job();
         EXPECT_EQ(CopyData(kRestoreDirection, kLedgerYearKind, job, dlg), -1);
-        SetFileBatchFailureAfter(-1);
+        mrt::test::FailWritesAfter(-1);
         EXPECT_FALSE(job.dataChanged);
         EXPECT_EQ(filesIn(f.data), data);
     }
