@@ -63,18 +63,22 @@ typed 50000
 keys Return
 active_is "$main"
 
+# The lines are dated today, the ledger's start date, so the day and month typed are today's.
+day=$(date +%-d)
+month=$(date +%-m)
+
 # Modifier keys on their own, in the edit box of the new line.
 keys shift ctrl alt
 # Line 1: today, the first expense item, no breakdown or shop, 1000 yen with tax.
-typed 7
+typed "$day"
 keys Return Down Return Return Return
 typed '1000*'
 keys Return
 # Line 2 starts on the day cell; Shift+Enter goes back to the month, which Enter confirms.
 keys shift+Return
-typed 12
+typed "$month"
 keys Return
-typed 7
+typed "$day"
 keys Return Down Down Return Return Return
 typed 500
 keys Return
