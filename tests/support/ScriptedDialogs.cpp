@@ -216,7 +216,9 @@ MsgResult ScriptedDialogs::MsgBox(const std::string& msg, const std::string& ttl
 void ScriptedDialogs::Beep() { record("Beep", "", ""); }
 void ScriptedDialogs::WaitSeconds(double) { record("WaitSeconds", "", ""); }
 void ScriptedDialogs::ShowHelpContents(HelpFile) { record("ShowHelpContents", "", ""); }
-void ScriptedDialogs::ShowHelpTopic(HelpFile, int topic) { record("ShowHelpTopic", "", std::to_string(topic)); }
+void ScriptedDialogs::ShowHelpTopic(HelpFile file, int topic) {
+    record("ShowHelpTopic", file == HelpFile::Sub ? "Sub" : "Main", std::to_string(topic));
+}
 void ScriptedDialogs::CloseAllHelp() { record("CloseAllHelp", "", ""); }
 
 } // namespace mrt::test

@@ -10,7 +10,7 @@ namespace mrt::test {
 // One recorded call on the dialogs port.
 struct DialogCall {
     std::string op;       // "MsgOK", "MsgYesNo", "InputKel", "MsgBox", "MsgOn", "Beep", ...
-    std::string title;
+    std::string title;    // help calls: "Main" or "Sub"
     std::string message;
     std::vector<std::string> buttons;  // captions, list entries or picture numbers as text;
                                        // MsgBox: icon and button set ("Critical", "OK")
