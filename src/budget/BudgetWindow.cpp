@@ -313,6 +313,7 @@ void BudgetPageEditor::CloseRequested() {
 
 BudgetPageAction BudgetWindowPages::ShowBudgetPage(BudgetPage& page) {
     BudgetPageEditor editor(page, m_dlg, m_window);
+    m_window.Attach(editor);
     editor.Open();
     m_window.RunModal(editor);
     // Closing the window any other way than by a page command counts as a cancel.

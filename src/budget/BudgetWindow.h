@@ -34,6 +34,8 @@ enum class BgtButton { SwitchKind, PreviousMonth, NextMonth, OK, Cancel, Help };
 class BudgetWindowView {
 public:
     virtual ~BudgetWindowView() = default;
+    // The editor whose grids the window is to show, before it opens its edit box.
+    virtual void Attach(BudgetPageEditor& editor) { (void)editor; }
     // Shows the window modally, handing its keys, clicks and close requests to `editor`, until
     // `editor` asks for it to be hidden.
     virtual void RunModal(BudgetPageEditor& editor) = 0;

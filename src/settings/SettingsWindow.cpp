@@ -254,6 +254,7 @@ int OpenSettingsWindow(const std::string& path, IniRecord& rec, Dialogs& dlg, Se
     bool writeFailed = false;
     for (;;) {
         SettingsEditor editor(rows, dlg, view);
+        view.Attach(editor);
         editor.Open(values);
         view.RunModal(editor);
         if (!editor.Confirmed()) return writeFailed ? -2 : 0;

@@ -23,6 +23,8 @@ inline constexpr const char* kSettingsValueHeader = "     設 定 値     ";
 class SettingsWindowView {
 public:
     virtual ~SettingsWindowView() = default;
+    // The editor whose grid the window is to show, before it opens its edit box.
+    virtual void Attach(SettingsEditor& editor) { (void)editor; }
     // Shows the window modally, handing its keys, clicks and close requests to `editor`, until
     // `editor` asks for it to be hidden.
     virtual void RunModal(SettingsEditor& editor) = 0;

@@ -12,7 +12,9 @@
 #include "util/Home.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 #include <filesystem>
 #include <unistd.h>
 
@@ -32,6 +34,11 @@ std::string homeOption(const QStringList& args) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("mrtkel"));
+    // The system's message boxes ask in Japanese ("はい" / "いいえ") like the program's own windows.
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
     mrt::InstallFontSubstitutions();
     const QString title = QString::fromUtf8(mrt::kSystemName);
 
