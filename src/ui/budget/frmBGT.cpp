@@ -276,6 +276,7 @@ void frmBGT::layOut() {
 void frmBGT::RunModal(BudgetPageEditor& editor) {
     m_editor = &editor;
     m_hiding = false;
+    ++m_pagesShown;
     DialogOwner questions(m_dialogs, this);
     exec();
     m_editor = nullptr;

@@ -32,6 +32,9 @@ public:
     void FocusOK() override;
     void HideWindow() override;
 
+    // Number of pages shown so far (each page is one modal showing).
+    int PagesShown() const { return m_pagesShown; }
+
     // Controls, for the window's tests.
     GridView* grid() const { return m_fxgMX; }
     GridView* sumGrid() const { return m_fxgMxT; }
@@ -59,6 +62,7 @@ private:
 
     BudgetPageEditor* m_editor = nullptr;
     bool m_hiding = false;
+    int m_pagesShown = 0;
     int m_boxRow = -1, m_boxCol = 1;
     Dialogs* m_dialogs = nullptr;
     QWidget* m_picHelp;
