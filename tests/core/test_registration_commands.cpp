@@ -12,6 +12,7 @@
 #include "settings/SettingsWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
+#include "test_ledger_fixture.h"
 #include "util/Clock.h"
 #include "util/Paths.h"
 
@@ -295,4 +296,40 @@ TEST(RegistrationCommands, ATableThatCannotBeWrittenKeepsTheEditsAndTheWindowOpe
     const int key = ItemKeyOf(t, kExpenseKind, 2);
     EXPECT_EQ(FillBrkDnList(t, key, false).back(), "電車");
     EXPECT_EQ(FillShopList(t, key, false).back(), "駅");
+}
+
+// The newest block holds more lines than the settings allow: the start-up opens the settings
+// window, and once the user raises the limit the program starts again with every line.
+TEST(RegistrationCommands, AnOverfullNewestBlockOpensTheSettingsWindow) {
+    Loop f;
+    f.commands({kCmdExit});
+    ASSERT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0); // the first start
+    LedgerModel model;
+    for (int m = 4; m <= 6; ++m) {
+        MonthSpec& ms = model[2004].months[m - 1];
+        ms.capacity = 500;
+        ms.lines = monthLines(2004, m, 36 - (m == 5 ? 0 : 1));
+    }
+    auto& april = model[2004].months[3].lines;
+    april.insert(april.begin(), Line{2004, 4, 1, "初期残高", "", "", 0, 0, 50000});
+    recomputeModel(model);
+    writeModel(f.app.dataFolder, model);
+    IniRecord rec;
+    rec.MaxBlockLines = 100;
+    ASSERT_EQ(WriteSettings(f.app.settingsPath(), rec), 0);
+
+    f.dlg.expectBox(MsgResult::OK).expectMessage("入出金データの読込み最大数をオーバーしました。");
+    f.screens.settings.user = [](SettingsEditor& e) {
+        EXPECT_EQ(e.Grid().TextMatrix(2, 1), "100");
+        e.KeyInEditBox(WindowKey::Down, "3");
+        e.KeyInEditBox(WindowKey::F12, "200");
+    };
+    f.main.periods.push_back([](AppState& a) {
+        EXPECT_EQ(a.ledger.block.size(), 107u);
+        EXPECT_EQ(a.settings.MaxBlockLines, 200);
+        return kCmdExit;
+    });
+    f.screens.log.clear();
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    EXPECT_EQ(f.screens.log, (std::vector<std::string>{"settings"}));
 }
