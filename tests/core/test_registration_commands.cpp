@@ -333,3 +333,28 @@ TEST(RegistrationCommands, AnOverfullNewestBlockOpensTheSettingsWindow) {
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     EXPECT_EQ(f.screens.log, (std::vector<std::string>{"settings"}));
 }
+
+// A budget that cannot be written is reported; the amounts typed stay in the budget of the year in
+// use, so the next budget command shows them and registers them once the disk takes them.
+TEST(RegistrationCommands, AnUnwrittenBudgetKeepsItsAmountsForTheNextTry) {
+    Loop f;
+    f.commands({kCmdBudgetRegistration, kCmdBudgetRegistration, kCmdExit});
+    const std::string blocker = f.home / "Data1/Bgt2004.usr";
+    f.dlg.expect("DateInYM").withText("2004/04");
+    f.screens.budget.pages.push_back([&](BudgetPageEditor& e) {
+        fs::create_directories(blocker); // the file's place is taken by a folder
+        e.KeyInEditBox(WindowKey::F12, "4500");
+    });
+    f.dlg.expectBox(MsgResult::OK).expectMessage("予算データ書き込みに失敗しました。");
+    f.dlg.expect("DateInYM").withText("2004/04");
+    f.screens.budget.pages.push_back([&](BudgetPageEditor& e) {
+        EXPECT_EQ(e.Grid().TextMatrix(1, 1), "4500");
+        fs::remove(blocker);
+        e.KeyInEditBox(WindowKey::F12, "4500");
+    });
+    f.dlg.expect("DateInYM", -1);
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
+    BgtRecord saved;
+    ASSERT_EQ(LoadBudget(saved, 2004, f.app.names.items, BudgetPlaceOf(f.app.home), f.dlg), 0);
+    EXPECT_EQ(saved.at(4, kExpenseKind, 1), 4500);
+}

@@ -259,9 +259,11 @@ void frmBGT::layOut() {
     m_lblOutItemQ->setGeometry(8 + 2 * capW + numW + 20, countY, numW, countH);
     y += m_picBG->height() + kMargin;
 
-    m_fxgMX->setGeometry(kMargin, y, gridSize.width(), gridSize.height());
+    // The page and its sum in the middle of the window.
+    const int gridX = kMargin + (contentW - gridSize.width()) / 2;
+    m_fxgMX->setGeometry(gridX, y, gridSize.width(), gridSize.height());
     y += gridSize.height();
-    m_fxgMxT->setGeometry(kMargin, y, gridSize.width(), rowPx + 2 * m_fxgMxT->frameWidth());
+    m_fxgMxT->setGeometry(gridX, y, gridSize.width(), rowPx + 2 * m_fxgMxT->frameWidth());
     y += m_fxgMxT->height() + kMargin;
 
     const int okW = m_cmdOK->sizeHint().width() + 16, cancelW = m_cmdCancel->sizeHint().width() + 16;
