@@ -161,7 +161,7 @@ private slots:
             Press(Qt::Key_Escape);
             QVERIFY(w->isVisible());
             QCOMPARE(w->itemList(kExpenseKind)->count(), 2);
-            w->cancelButton()->click();
+            QTest::mouseClick(w->cancelButton(), Qt::LeftButton);
         }));
         VERIFY_DIALOGS(h.dlg);
         QCOMPARE(FillItemList(h.app.names, kExpenseKind, false), names({"食費"}));
@@ -221,7 +221,7 @@ private slots:
             Type(QStringLiteral("果物"));
             Press(Qt::Key_Return);
             Press(Qt::Key_F3);
-            w->close();
+            Press(Qt::Key_F4, Qt::AltModifier); // the close box's key
             QVERIFY(!w->isVisible());
         }));
         VERIFY_DIALOGS(h.dlg);

@@ -98,7 +98,7 @@ private slots:
             Type(QStringLiteral("21"));
             Press(Qt::Key_Return);
             QCOMPARE(w->grid()->model().Row(), 4);
-            w->editBox()->selectAll();
+            Press(Qt::Key_A, Qt::ControlModifier);
             Type(QStringLiteral("0"));
             Press(Qt::Key_Return);
             QCOMPARE(cell(w, 4), QStringLiteral("0"));
