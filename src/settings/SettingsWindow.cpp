@@ -135,8 +135,12 @@ void SettingsEditor::KeyOnGrid(WindowKey key, const std::string& typed) {
         Confirm(m_grid.Text());
         return;
     case WindowKey::Char:
-        openBox(typed, codePoints(typed));
-        return;
+        // Space, like Enter, opens the box on the value as it is.
+        if (typed != " ") {
+            openBox(typed, codePoints(typed));
+            return;
+        }
+        [[fallthrough]];
     default:
         openBox(m_grid.Text(), 0);
         return;

@@ -199,8 +199,12 @@ TEST(SettingsWindow, TypingOnTheGridStartsWithThatCharacter) {
     w.ed.KeyOnGrid(WindowKey::Enter);
     EXPECT_EQ(w.view.boxText, "5");
     EXPECT_EQ(w.view.caret, 0);
+    w.ed.LeaveCell("4");
+    w.ed.KeyOnGrid(WindowKey::Char, " "); // Space too opens on the value
+    EXPECT_EQ(w.view.boxText, "4");
+    EXPECT_EQ(w.view.caret, 0);
     // Esc anywhere cancels at once, without a question.
-    w.ed.KeyElsewhere(WindowKey::Esc, "5");
+    w.ed.KeyElsewhere(WindowKey::Esc, "4");
     EXPECT_TRUE(w.ed.Closed());
     EXPECT_FALSE(w.ed.Confirmed());
     EXPECT_EQ(w.dlg.ops(), "CloseAllHelp");
