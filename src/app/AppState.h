@@ -1,4 +1,5 @@
 #pragma once
+#include "budget/BudgetFile.h"
 #include "ledger/LedgerIndex.h"
 #include "ledger/StartDate.h"
 #include "names/NameTables.h"
@@ -36,6 +37,7 @@ struct AppState {
     NameTables names;
     LedgerState ledger;
     StartLine start;  // StartDateText and InitialBalance
+    BgtRecord budget; // the budget of the year in use; emptied at the restart point
     bool EnterMovesFocus = true;
 
     int MenuSel = kCmdNone;

@@ -206,6 +206,7 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
 
     readStartSettings(app, app.settings);
     app.ledger = LedgerState{};
+    app.budget = BgtRecord{};
     applySettings(app);
 
     // Name tables: each verified and backed up right after it is read.

@@ -61,6 +61,7 @@ BudgetPage MakeBudgetPage(const BgtRecord& rec, const NameTables& names, int yea
     page.month = month;
     page.kind = kind;
     page.caption = BudgetPageCaption(year, month, kind);
+    page.itemCounts = {names.items.ItemCount[0], names.items.ItemCount[1]};
     std::vector<std::string> list = FillItemList(names, kind, false);
     for (size_t i = 0; i < list.size(); ++i) {
         int slot = ItemSlotAt(names, kind, static_cast<int>(i) + 1);

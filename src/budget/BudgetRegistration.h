@@ -1,6 +1,7 @@
 #pragma once
 #include "budget/Budget.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ struct BudgetPage {
     std::string caption;               // e.g. "２００４年 ３月分（出金）"
     std::vector<std::string> names;    // item names, each followed by one blank
     std::vector<std::string> amounts;  // "" for no budget, else the digits; read back after the page closes
+    std::array<int, 2> itemCounts{};   // registered items per kind, for the window's count labels
 };
 
 // How the user left a page.

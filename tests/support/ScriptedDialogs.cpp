@@ -37,8 +37,14 @@ bool ScriptedDialogs::saw(const std::string& op, const std::string& text) const 
     return false;
 }
 
+void ScriptedDialogs::fail(const std::string& what) {
+    m_failures.push_back(what);
+    ADD_FAILURE() << what;
+}
+
 void ScriptedDialogs::VerifyDone() {
-    for (const DialogStep& s : m_script) ADD_FAILURE() << "scripted answer not used: " << s.op;
+    for (const DialogStep& s : m_script)
+        fail("scripted answer not used: " + s.op);
     m_script.clear();
 }
 
@@ -51,18 +57,17 @@ const DialogStep* ScriptedDialogs::take(const std::string& op, const std::string
                                         std::vector<std::string> buttons) {
     record(op, ttl, msg, std::move(buttons));
     if (m_script.empty()) {
-        ADD_FAILURE() << "unexpected dialog " << op << " [" << ttl << "] " << msg;
+        fail("unexpected dialog " + op + " [" + ttl + "] " + msg);
         return nullptr;
     }
     if (m_script.front().op != op) {
-        ADD_FAILURE() << "expected dialog " << m_script.front().op << " but got " << op << " [" << ttl << "] "
-                      << msg;
+        fail("expected dialog " + m_script.front().op + " but got " + op + " [" + ttl + "] " + msg);
         return nullptr;
     }
     m_current = std::move(m_script.front());
     m_script.pop_front();
     if (!m_current.contains.empty() && msg.find(m_current.contains) == std::string::npos)
-        ADD_FAILURE() << op << ": message \"" << msg << "\" does not contain \"" << m_current.contains << "\"";
+        fail(op + ": message \"" + msg + "\" does not contain \"" + m_current.contains + "\"");
     return &m_current;
 }
 
@@ -231,7 +236,9 @@ MsgResult ScriptedDialogs::MsgBox(const std::string& msg, const std::string& ttl
 void ScriptedDialogs::Beep() { record("Beep", "", ""); }
 void ScriptedDialogs::WaitSeconds(double) { record("WaitSeconds", "", ""); }
 void ScriptedDialogs::ShowHelpContents(HelpFile) { record("ShowHelpContents", "", ""); }
-void ScriptedDialogs::ShowHelpTopic(HelpFile, int topic) { record("ShowHelpTopic", "", std::to_string(topic)); }
+void ScriptedDialogs::ShowHelpTopic(HelpFile file, int topic) {
+    record("ShowHelpTopic", file == HelpFile::Sub ? "Sub" : "Main", std::to_string(topic));
+}
 void ScriptedDialogs::CloseAllHelp() { record("CloseAllHelp", "", ""); }
 
 } // namespace mrt::test

@@ -10,7 +10,7 @@ namespace mrt::test {
 // One recorded call on the dialogs port.
 struct DialogCall {
     std::string op;       // "MsgOK", "MsgYesNo", "InputKel", "MsgBox", "MsgOn", "Beep", ...
-    std::string title;
+    std::string title;    // help calls: "Main" or "Sub"
     std::string message;
     std::vector<std::string> buttons;  // captions, list entries or picture numbers as text;
                                        // MsgBox: icon and button set ("Critical", "OK")
@@ -55,6 +55,11 @@ public:
     // Fails the test when scripted answers were not used, and clears them.
     void VerifyDone();
     bool waitOpen() const { return m_waitOpen; }
+    // Every misuse seen so far (unexpected call, wrong message, unused answer), also reported to
+    // GoogleTest; QtTest tests check this list instead.
+    const std::vector<std::string>& failures() const { return m_failures; }
+    // True while scripted answers are waiting to be used.
+    bool pending() const { return !m_script.empty(); }
 
     void MsgOK(const std::string& msg, const std::string& ttl, int x = 0, int y = 0) override;
     int MsgYesNo(const std::string& msg, const std::string& ttl) override;
@@ -95,6 +100,7 @@ private:
     // does not expect this operation here.
     const DialogStep* take(const std::string& op, const std::string& ttl, const std::string& msg,
                            std::vector<std::string> buttons = {});
+    void fail(const std::string& what);
     void record(const std::string& op, const std::string& ttl, const std::string& msg,
                 std::vector<std::string> buttons = {});
 
@@ -102,6 +108,7 @@ private:
     std::vector<DialogCall> m_transcript;
     DialogStep m_current;
     bool m_waitOpen = false;
+    std::vector<std::string> m_failures;
 };
 
 } // namespace mrt::test

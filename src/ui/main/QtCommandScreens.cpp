@@ -1,9 +1,14 @@
 #include "ui/main/QtCommandScreens.h"
 
 #include "app/AppState.h"
+#include "app/RegistrationCommands.h"
 #include "backup/BackupData.h"
 #include "port/Dialogs.h"
+#include "ui/budget/frmBGT.h"
+#include "ui/dialogs/DialogOwner.h"
 #include "ui/dialogs/frmSplash.h"
+#include "ui/names/frmTBL.h"
+#include "ui/settings/frmINI.h"
 
 #include <string>
 
@@ -15,9 +20,20 @@ int QtCommandScreens::notYet(const char* what) {
     return 0;
 }
 
-int QtCommandScreens::Settings(AppState&) { return notYet("環境設定"); }
-int QtCommandScreens::NameRegistration(AppState&) { return notYet("項目名・内訳名・店名の登録"); }
-int QtCommandScreens::BudgetRegistration(AppState&) { return notYet("予算表の登録"); }
+int QtCommandScreens::Settings(AppState& app) {
+    frmINI window(DialogOwnerOf(m_dlg), app.settings.KeyInputMode, &m_dlg);
+    return RunSettingsCommand(app, m_dlg, window);
+}
+
+int QtCommandScreens::NameRegistration(AppState& app) {
+    frmTBL window(DialogOwnerOf(m_dlg), app.settings.KeyInputMode, &m_dlg);
+    return RunNameRegistration(app, m_dlg, window);
+}
+
+int QtCommandScreens::BudgetRegistration(AppState& app) {
+    frmBGT window(DialogOwnerOf(m_dlg), app.settings.KeyInputMode, &m_dlg);
+    return RunBudgetCommand(app, m_dlg, window);
+}
 int QtCommandScreens::Totals(AppState&) { return notYet("集計の表示"); }
 int QtCommandScreens::Print(AppState&, int) { return notYet("入出金データの印刷"); }
 int QtCommandScreens::Backup(AppState& app) {

@@ -1,0 +1,74 @@
+# Shared by the window scripts: a display of our own (Xvfb + openbox), the program on a fresh home
+# folder through its first start, and the helpers that type at it. Source it with BIN set.
+set -euo pipefail
+
+for cmd in Xvfb openbox xdotool; do
+    command -v "$cmd" >/dev/null || { echo "missing $cmd (scripts/install-deps installs it)"; exit 1; }
+done
+
+WORK=$(mktemp -d)
+HOME_DIR=$WORK/home
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    [ -f "$WORK/mrtkel.log" ] && sed 's/^/  mrtkel: /' "$WORK/mrtkel.log"
+    exit 1
+}
+
+# Xvfb picks a free display number and writes it to the pipe.
+exec {fd}<> <(:)
+Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+pids+=($!)
+read -r -t 10 -u "$fd" num || fail "Xvfb did not start"
+export DISPLAY=:$num
+unset QT_QPA_PLATFORM
+openbox >"$WORK/openbox.log" 2>&1 &
+pids+=($!)
+sleep 0.5
+
+main="ミルテ家計簿  Ver. 3.1.1"
+keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
+typed() { xdotool type --delay 60 "$1"; sleep 0.2; }
+tool() { "$BIN/mrtkel-tool" --home "$HOME_DIR" "$@"; }
+
+# Waits until the active window's title holds $1 (the program's windows take the focus when shown).
+active_is() {
+    local want=$1
+    for _ in $(seq 1 100); do
+        kill -0 "$app" 2>/dev/null || fail "the program ended while waiting for '$want'"
+        [[ "$(xdotool getactivewindow getwindowname 2>/dev/null || true)" == *"$want"* ]] && return 0
+        sleep 0.1
+    done
+    fail "no active window '$want' (active: $(xdotool getactivewindow getwindowname 2>/dev/null || echo none))"
+}
+
+# Starts the program on a new home folder: today as the start date, 50,000 yen as the balance.
+start_program() {
+    "$BIN/mrtkel" --home "$HOME_DIR" >"$WORK/mrtkel.log" 2>&1 &
+    app=$!
+    pids+=($app)
+    active_is "日付入力"
+    keys Return Return Return Return
+    active_is "金額入力"
+    typed 50000
+    keys Return
+    active_is "$main"
+}
+
+# The exit through the menu (ファイル › 終了), then the program must end cleanly.
+exit_program() {
+    keys alt+f
+    keys x
+    for _ in $(seq 1 100); do
+        kill -0 "$app" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$app" 2>/dev/null && fail "the program did not end after ファイル › 終了"
+    wait "$app" || fail "the program ended with status $?"
+}
