@@ -10,6 +10,7 @@
 #include "budget/BudgetWindow.h"
 #include "names/NameRegistration.h"
 #include "settings/SettingsWindow.h"
+#include "util/FileSystem.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "test_ledger_fixture.h"
@@ -268,21 +269,50 @@ TEST(RegistrationCommands, CancelledNamesAreReadAgainFromTheFiles) {
     EXPECT_EQ(ReadBytes(f.home / "Data1/TBITEM.mrt"), before);
 }
 
+// The system's file system, except that no file whose name holds `refused` can be written while
+// `on` is set (a write-protected file, a full disk).
+class RefusingFs : public FileSystem {
+public:
+    explicit RefusingFs(std::string refused) : m_real(Fs()), m_refused(std::move(refused)) { SetFileSystem(this); }
+    ~RefusingFs() override { SetFileSystem(nullptr); }
+    bool on = true;
+    int OpenForWrite(const std::string& path) override {
+        if (on && path.find(m_refused) != std::string::npos) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return m_real.OpenForWrite(path);
+    }
+    int Write(int fd, const char* d, size_t n) override { return m_real.Write(fd, d, n); }
+    int Flush(int fd) override { return m_real.Flush(fd); }
+    int Close(int fd) override { return m_real.Close(fd); }
+    int Rename(const std::string& a, const std::string& b) override { return m_real.Rename(a, b); }
+    int Link(const std::string& a, const std::string& b) override { return m_real.Link(a, b); }
+    int Remove(const std::string& p) override { return m_real.Remove(p); }
+    int SyncFolder(const std::string& f) override { return m_real.SyncFolder(f); }
+    int SyncAll(const std::string& p) override { return m_real.SyncAll(p); }
+
+private:
+    FileSystem& m_real;
+    std::string m_refused;
+};
+
 TEST(RegistrationCommands, ATableThatCannotBeWrittenKeepsTheEditsAndTheWindowOpensAgain) {
     Loop f;
     f.commands({kCmdNameRegistration, kCmdExit});
-    // The breakdown file cannot be replaced while its temporary name is taken by a folder.
-    const std::string blocker = f.home / (std::string("Data1/TBBRKDN.mrt") + kTempSuffix);
+    // The breakdown file cannot be written the first time.
+    RefusingFs refusing("TBBRKDN");
+    refusing.on = false;
     int opened = 0;
     f.screens.names.user = [&](NameRegistration& r) {
         if (++opened == 1) {
             addExpenseItem(r, "交通費", "電車", "駅");
-            fs::create_directories(blocker);
+            refusing.on = true;
         } else {
             // The edits are still there; the disk takes them now.
             EXPECT_EQ(r.Screen().items[kExpenseKind].back(), "交通費");
             EXPECT_EQ(r.Changed(), (std::array<bool, 3>{false, true, false}));
-            fs::remove(blocker);
+            refusing.on = false;
         }
         r.Key(WindowKey::F12);
     };

@@ -157,7 +157,7 @@ TEST(SettingsWindow, MovementKeys) {
     // The register button then confirms (a further Enter presses it).
     w.ed.Confirm("0");
     EXPECT_TRUE(w.ed.Confirmed());
-    EXPECT_EQ(w.ed.Values(), (std::vector<std::string>{"4", "300", "19", "5", "0", "0"}));
+    EXPECT_EQ(w.ed.Values(), (std::vector<std::string>{"4", "300", "19", "10", "0", "0"}));
 }
 
 TEST(SettingsWindow, AValueLeftByAClickIsCheckedAtConfirmation) {
@@ -305,6 +305,6 @@ TEST(SettingsCommand, AFailedWriteReopensTheWindowWithTheEdits) {
     };
     EXPECT_EQ(OpenSettingsWindow(path, rec, dlg, view), -2);
     EXPECT_EQ(opened, 2);
-    EXPECT_EQ(rec.TaxRate, 5); // what the (missing) file gives, not the unsaved value
+    EXPECT_EQ(rec.TaxRate, 10); // what the (missing) file gives, not the unsaved value
     EXPECT_FALSE(std::filesystem::exists(path));
 }
