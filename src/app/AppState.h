@@ -33,6 +33,8 @@ struct AppState {
     std::string resourceFolder;  // read-only resources (TbInit/, help/); may be empty
 
     IniRecord settings;
+    // INIT.mrt exists but could not be read: the program ends, and the file is not written.
+    bool settingsUnreadable = false;
     NameTables names;
     LedgerState ledger;
     StartLine start;  // StartDateText and InitialBalance

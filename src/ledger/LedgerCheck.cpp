@@ -1,5 +1,6 @@
 #include "ledger/LedgerCheck.h"
 
+#include "ledger/AmountExpr.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerFiles.h"
 #include "util/DateText.h"
@@ -60,8 +61,9 @@ std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names) {
             out.push_back(infName + ": 読み込めません。");
             continue;
         }
-        if (data.size() < 12 * kInfRecordSize)
-            out.push_back(infName + ": 12か月分の記録がありません (" + std::to_string(data.size()) + " バイト)。");
+        if (data.size() != 12 * kInfRecordSize)
+            out.push_back(infName + ": 長さ " + std::to_string(data.size()) + " バイトが12か月分の " +
+                          std::to_string(12 * kInfRecordSize) + " バイトではありません。");
         bool countsSound = true;
         int32_t yearLines = 0;
         for (int m = 1; m <= 12; ++m) {
@@ -119,6 +121,9 @@ std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names) {
                     if (walk.haveLine) walk.balance = rec.Balance;
                     continue;
                 }
+                if (!IsLedgerAmount(rec.Income) || !IsLedgerAmount(rec.Expense))
+                    out.push_back(at + "金額が 0～99,999,999 の範囲外です (入金 " + std::to_string(rec.Income) +
+                                  "、出金 " + std::to_string(rec.Expense) + ")。");
                 int32_t num = DateNum(rec);
                 if (!walk.haveLine) {
                     walk.haveLine = true;

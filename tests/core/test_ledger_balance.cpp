@@ -235,7 +235,7 @@ TEST(LedgerCheckTest, ReportsCountsRegionEndsWrongMonthsAndMissingYearFiles) {
     EXPECT_TRUE(has("Io2003.usr 2月: 2行目 年月が違います"));
     EXPECT_TRUE(has("Inf2005.usr: 入出金ファイルがないのに行数があります。"));
     EXPECT_TRUE(has("Inf2004.usr 1月: 行数 500 が容量 500 - 1 を超えています。"));
-    EXPECT_TRUE(has("Inf2004.usr: 12か月分の記録がありません"));
+    EXPECT_TRUE(has("Inf2004.usr: 長さ 10 バイトが12か月分の 120 バイトではありません。"));
     EXPECT_TRUE(has("Inf2004.usr: 入出金ファイルがないのに行数があります。"));
     EXPECT_EQ(found.size(), 6u) << ::testing::PrintToString(found);
 }
