@@ -113,7 +113,8 @@ int scanYears(LedgerState& st, Dialogs& dlg) {
     std::string folder, prefix;
     SplitPath(idx.InfPrefix, folder, prefix);
     std::vector<std::string> names;
-    if (ListFiles(folder.empty() ? "." : folder, prefix + "*" + idx.InfExtension, names) < 0) return -1;
+    // An empty information file is listed too: it is damage to report, not a year without lines.
+    if (ListFiles(folder.empty() ? "." : folder, prefix + "*" + idx.InfExtension, names, true) < 0) return -1;
     int smallest = 9999, largest = 0;
     for (const std::string& n : names) {
         int y = yearOfInfName(n, idx.InfExtension.size());

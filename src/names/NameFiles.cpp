@@ -257,8 +257,8 @@ int LoadItemTable(const std::string& given, NameTables& t, std::string* why) {
     std::string raw;
     if (!ReadWholeFile(path, raw)) return refuse(why, path, readError());
     // Names read from another encoding would be listed as garbage and written back as such.
-    if (!IsCp932Bytes(raw)) return refuse(why, path, "シフトJIS (CP932) のテキストではありません");
     if (LooksLikeUtf8(raw)) return refuse(why, path, "UTF-8 で保存されています (シフトJIS (CP932) が必要です)");
+    if (!IsCp932Bytes(raw)) return refuse(why, path, "シフトJIS (CP932) のテキストではありません");
     std::string text = FromCp932(raw);
 
     ItemRecord items;
