@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench sanitize format clean
+.PHONY: deps configure build run test bench sanitize fuzz format clean
 
 deps:
 	bash scripts/install-deps
@@ -31,8 +31,12 @@ sanitize: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# libFuzzer targets of every loader, FUZZ_SECONDS each (default 60); needs clang (installed here).
+fuzz:
+	JOBS=$(JOBS) bash scripts/fuzz
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz
