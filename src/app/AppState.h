@@ -41,6 +41,9 @@ struct AppState {
     bool EnterMovesFocus = true;
 
     int MenuSel = kCmdNone;
+    // A signal or the end of the desktop session ends the program: no question is asked, the
+    // block is saved as at a normal exit, and a failed save ends it all the same.
+    bool EndRequested = false;
 
     std::string settingsPath() const;
     NameFilePaths namePaths() const;

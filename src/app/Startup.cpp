@@ -91,6 +91,7 @@ int settleBlockOverflow(AppState& app, Dialogs& dlg, CommandScreens& screens) {
         return -1;
     }
     for (;;) {
+        if (app.EndRequested) return -1;
         screens.Settings(app);
         IniRecord next;
         if (readStartSettings(app, next, dlg) != 0) return -1;
@@ -285,6 +286,11 @@ int RunApplication(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens
                 if (!main.FixedStyleFlat()) main.SetUpMainWindow(app);
                 app.MenuSel = kCmdNone;
                 int e = main.RunLedgerEditing(app);
+                if (e == kEditSaveFailed && app.EndRequested) {
+                    // Ending on a signal: nobody is there to answer, the message went to stderr.
+                    ExitSequence(app, main);
+                    return 1;
+                }
                 if (e == kEditSaveFailed) {
                     // The lines typed are still in memory: back to editing rather than losing
                     // them, unless the user, leaving, agrees to go without them.

@@ -25,6 +25,12 @@ public:
     QtMainScreen(Dialogs& dlg);
     ~QtMainScreen() override;
 
+    // The program is to end now (a signal, the end of the desktop session): open dialogs close as
+    // cancelled, later questions get their cancel answer without a window, and the editing period
+    // ends as the exit command ends it, saving the block; the command loop then leaves.
+    void EndNow(AppState& app);
+    bool EndRequested() const { return m_endRequested; }
+
     frmMain* window() const { return m_win.get(); }
     LedgerEditor* editor() const { return m_editor.get(); }
     AppState* app() const { return m_app; }
@@ -92,6 +98,7 @@ private:
     InputCtrl m_openBox = InputCtrl::Grid;
     int m_pendingState = -1;
     bool m_inEditing = false;
+    bool m_endRequested = false;
 };
 
 } // namespace mrt
