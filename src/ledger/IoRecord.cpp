@@ -111,6 +111,20 @@ std::string LineDamage(const IoRecord& rec, int year, int month) {
     return {};
 }
 
+std::string EncodedTextDamage(const char* src) {
+    struct Field {
+        int offset, width;
+        const char* name;
+    };
+    static constexpr Field kFields[] = {{6, kItemNameBytes, "項目名"},
+                                        {6 + kItemNameBytes, kNoteBytes, "内訳・備考"},
+                                        {6 + kItemNameBytes + kNoteBytes, kShopNameBytes, "店名・相手先"}};
+    for (const Field& f : kFields)
+        if (!IsCp932Bytes(std::string_view(src + f.offset, f.width), true))
+            return std::string(f.name) + "の文字が異常です (CP932 ではありません)";
+    return {};
+}
+
 IoRecord FillerRecord() { return markerRecord(kFillerYear); }
 IoRecord RegionEndRecord() { return markerRecord(kRegionEndYear); }
 

@@ -70,6 +70,11 @@ IoRecord RegionEndRecord();
 // 0..99,999,999. Empty when the line is sound. Balances may hold any value.
 std::string LineDamage(const IoRecord& rec, int year, int month);
 
+// Why the texts of an encoded record (kIoRecordSize bytes) cannot be read as they were written:
+// the field that is not CP932 (a double-byte character cut at a field's end is allowed). Such a
+// text would read as replacement characters and be saved as "?". Empty when all three are sound.
+std::string EncodedTextDamage(const char* src);
+
 // Day serial (days since 30 December 1899) of the line's date, for ordering.
 int32_t DateKey(const IoRecord& rec);
 // Year * 10000 + Month * 100 + Day.

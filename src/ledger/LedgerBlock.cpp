@@ -76,9 +76,10 @@ bool openCountedYear(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& f
     return true;
 }
 
-// "Io2003.usr 4月 12行目: " + what is wrong with that line; empty when the line is sound.
-std::string damagedLine(const YearFile& file, const IoRecord& rec, int year, int month, int k) {
+// "Io2003.usr 4月 12行目: " + what is wrong with the line in `slot`; empty when it is sound.
+std::string damagedLine(const YearFile& file, int slot, const IoRecord& rec, int year, int month, int k) {
     std::string why = LineDamage(rec, year, month);
+    if (why.empty()) why = EncodedTextDamage(file.bytes.data() + static_cast<size_t>(slot - 1) * kIoRecordSize);
     if (why.empty()) return why;
     std::string folder, name;
     SplitPath(file.path, folder, name);
@@ -267,7 +268,7 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
                 }
                 // A marker, an impossible date or amount: the file is damaged, and a block holding
                 // such a line would be saved over it.
-                if (std::string why = damagedLine(file, line, y, m, k); !why.empty()) {
+                if (std::string why = damagedLine(file, ms[m - 1] + k, line, y, m, k); !why.empty()) {
                     target.clear();
                     st.ReadFailure = why;
                     dlg.MsgBox("入出金ﾃﾞｰﾀの中に[" + std::to_string(y) + "]の異常なﾃﾞｰﾀがあります。\r\n" + why,
@@ -313,7 +314,7 @@ int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<
             for (int k = 1; k <= idx.Inf(yi, m).LineCount; ++k) {
                 IoRecord rec;
                 ReadIoRecord(file, ms[m - 1] + k, rec);
-                failure = damagedLine(file, rec, year, m, k);
+                failure = damagedLine(file, ms[m - 1] + k, rec, year, m, k);
                 if (!failure.empty()) return failed();
                 if (!visit(rec)) return 0;
             }

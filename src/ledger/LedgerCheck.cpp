@@ -123,6 +123,10 @@ std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names) {
                     if (walk.haveLine) walk.balance = rec.Balance;
                     continue;
                 }
+                if (std::string why =
+                        EncodedTextDamage(file.bytes.data() + static_cast<size_t>(ms[m - 1] + k - 1) * kIoRecordSize);
+                    !why.empty())
+                    out.push_back(at + why + "。");
                 if (!IsLedgerAmount(rec.Income) || !IsLedgerAmount(rec.Expense))
                     out.push_back(at + "金額が 0～99,999,999 の範囲外です (入金 " + std::to_string(rec.Income) +
                                   "、出金 " + std::to_string(rec.Expense) + ")。");

@@ -59,6 +59,12 @@ protected:
         bytes.replace(at, 2, le16(value));
         WriteBytes(path, bytes);
     }
+    void patch8(int year, size_t at, int value) {
+        std::string path = dir / ("Io" + std::to_string(year) + ".usr");
+        std::string bytes = ReadBytes(path);
+        bytes[at] = static_cast<char>(value);
+        WriteBytes(path, bytes);
+    }
     void patch32(int year, size_t at, int32_t value) {
         std::string path = dir / ("Io" + std::to_string(year) + ".usr");
         std::string bytes = ReadBytes(path);
@@ -100,15 +106,26 @@ TEST_F(DamagedLedger, ImpossibleLinesAreRefusedByTheBlockLoader) {
         {lineOffset(12, 1), 2, 8888, "日付が異常です (8888/12/10)"},   // a marker inside the count
         {lineOffset(12, 1) + 100, 4, 100000000, "金額が範囲外です (入金 0、出金 100000000)"},
         {lineOffset(12, 1) + 96, 4, -1, "金額が範囲外です (入金 -1、出金 1200)"},
+        // A byte that is no CP932 would be read as a replacement character and saved as "?".
+        {lineOffset(12, 1) + 26, 1, 0x80, "Io2024.usr 12月 1行目: 内訳・備考の文字が異常です"},
+        {lineOffset(11, 1) + 6 + 20 + 40 + 29, 1, 0x82, ""}, // a lead byte cut at the field's end is no damage
     };
     const std::string good = ReadBytes(dir / "Io2024.usr");
     for (const Case& c : cases) {
         WriteBytes(dir / "Io2024.usr", good);
-        if (c.bytes == 2)
+        if (c.bytes == 1)
+            patch8(2024, c.at, c.value);
+        else if (c.bytes == 2)
             patch16(2024, c.at, c.value);
         else
             patch32(2024, c.at, c.value);
         LedgerState st = stateFor(dir.path());
+        if (c.why.empty()) {
+            EXPECT_EQ(open(st), 0);
+            ASSERT_EQ(st.block.size(), 3u); // October to December
+            EXPECT_EQ(st.block[1].ShopName, "");
+            continue;
+        }
         dlg.expectBox(MsgResult::OK).expectMessage("入出金ﾃﾞｰﾀの中に[2024]の異常なﾃﾞｰﾀがあります。\r\n");
         dlg.expect("MsgOK").expectMessage(c.why);
         EXPECT_EQ(open(st), -1) << c.why;
@@ -236,6 +253,7 @@ TEST_F(DamagedLedger, CheckReportsWrongSizesImpossibleDatesAndAmounts) {
     EXPECT_EQ(CheckLedgerFiles(names), std::vector<std::string>{});
     patch16(2024, lineOffset(3, 1) + 4, 32767);
     patch32(2024, lineOffset(5, 1) + 100, 100000000);
+    patch8(2024, lineOffset(8, 1) + 6 + 20 + 40, 0xFD);
     WriteBytes(dir / "Inf2023.usr", infFileBytes(model[2023]) + std::string(10, '\0'));
     std::vector<std::string> found = CheckLedgerFiles(names);
     auto has = [&](const std::string& s) {
@@ -248,7 +266,8 @@ TEST_F(DamagedLedger, CheckReportsWrongSizesImpossibleDatesAndAmounts) {
     EXPECT_TRUE(has("Io2024.usr 5月: 1行目 金額が 0～99,999,999 の範囲外です (入金 0、出金 100000000)。"));
     // The amount also breaks the balance of the line itself (it was written for 500).
     EXPECT_TRUE(has("Io2024.usr 5月: 1行目 残高"));
-    EXPECT_EQ(found.size(), 4u) << ::testing::PrintToString(found);
+    EXPECT_TRUE(has("Io2024.usr 8月: 1行目 店名・相手先の文字が異常です (CP932 ではありません)。"));
+    EXPECT_EQ(found.size(), 5u) << ::testing::PrintToString(found);
 }
 
 // ---- The reproducers, through the tool: a clear message naming the file, exit 1, nothing lost.

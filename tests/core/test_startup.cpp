@@ -13,6 +13,7 @@
 #include "util/Paths.h"
 
 #include <cerrno>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -518,6 +519,29 @@ TEST(CommandLoop, ExitWithAFailedSaveAsksFirst) {
     f.dlg.expect("MsgYesNo2", 0).expectMessage("保存せずに終了しますか？");
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     SetFileBatchFailureAfter(-1);
+}
+
+// Ending on a signal, nobody can answer: a block that cannot be saved ends the program with
+// status 1 after the save's message, where a user leaving would be asked first.
+TEST(CommandLoop, EndRequestedWithAFailedSaveEndsWithoutTheQuestion) {
+    Fixture f;
+    f.firstStart();
+    f.main.periods.push_back([](AppState& a) {
+        IoRecord line = a.ledger.block[0];
+        line.Expense = 100;
+        line.Balance -= 100;
+        a.ledger.block.push_back(line);
+        a.ledger.LedgerModified = true;
+        a.EndRequested = true;
+        SetFileBatchFailureAfter(0);
+        return kCmdExit;
+    });
+    f.dlg.expectBox(MsgResult::OK).expectMessage(std::strerror(ENOSPC));
+    EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 1);
+    SetFileBatchFailureAfter(-1);
+    f.dlg.VerifyDone();
+    EXPECT_EQ(f.dlg.count("MsgYesNo2"), 0);
+    EXPECT_TRUE(f.main.periods.empty());
 }
 
 TEST(CommandLoop, RunTimeErrorOffersRestartOrExit) {
