@@ -5,7 +5,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # `make install PREFIX=/opt/mrtkel`; DESTDIR stages the install below another root as usual.
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test install package bench sanitize format clean
+.PHONY: deps configure build run test install package bench sanitize fuzz format clean
 
 deps:
 	bash scripts/install-deps
@@ -40,8 +40,12 @@ sanitize: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# libFuzzer targets of every loader, FUZZ_SECONDS each (default 60); needs clang (installed here).
+fuzz:
+	JOBS=$(JOBS) bash scripts/fuzz
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz

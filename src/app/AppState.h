@@ -34,6 +34,8 @@ struct AppState {
     std::string resourceFolder;  // read-only resources (TbInit/, help/); may be empty
 
     IniRecord settings;
+    // INIT.mrt exists but could not be read: the program ends, and the file is not written.
+    bool settingsUnreadable = false;
     NameTables names;
     LedgerState ledger;
     StartLine start;  // StartDateText and InitialBalance
@@ -41,6 +43,9 @@ struct AppState {
     bool EnterMovesFocus = true;
 
     int MenuSel = kCmdNone;
+    // A signal or the end of the desktop session ends the program: no question is asked, the
+    // block is saved as at a normal exit, and a failed save ends it all the same.
+    bool EndRequested = false;
 
     std::string settingsPath() const;
     NameFilePaths namePaths() const;

@@ -61,9 +61,20 @@ void applySettings(AppState& app) {
     app.EnterMovesFocus = app.settings.KeyInputMode != 0;
 }
 
-// The settings as a start-up takes them: from the file, defaults when it is missing or unreadable.
-void readStartSettings(const AppState& app, IniRecord& rec) {
-    if (ReadSettings(app.settingsPath(), rec) != 0) SettingsDefaults(rec);
+// The settings as a start-up takes them: from the file, defaults when it is missing. A file that
+// is there but cannot be read ends the program with a message (0 read or missing, -1 unreadable):
+// running on defaults would store amounts with the wrong tax rate and later replace the file.
+int readStartSettings(AppState& app, IniRecord& rec, Dialogs& dlg) {
+    std::string why;
+    int r = ReadSettings(app.settingsPath(), rec, &why);
+    if (r < 0) {
+        app.settingsUnreadable = true;
+        dlg.MsgBox("環境設定ファイルを読み込めません。\r\n" + why + "\r\nプログラムを終了します。", kProgramTitle,
+                   MsgIcon::Critical, MsgButtons::OK);
+        return -1;
+    }
+    if (r != 0) SettingsDefaults(rec);
+    return 0;
 }
 
 // The newest block holds more lines than MaxBlockLines (its message shown). Opens the settings
@@ -81,9 +92,10 @@ int settleBlockOverflow(AppState& app, Dialogs& dlg, CommandScreens& screens) {
         return -1;
     }
     for (;;) {
+        if (app.EndRequested) return -1;
         screens.Settings(app);
         IniRecord next;
-        readStartSettings(app, next);
+        if (readStartSettings(app, next, dlg) != 0) return -1;
         ClampBlockSettings(next);
         const int lines = LinesToLoadAtStart(index, next.BlockMonths);
         if (lines <= next.MaxBlockLines) return 1;
@@ -204,7 +216,10 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
     app.dataFolder = DataFolder(app.home);
     app.backupFolder = BackupFolder(app.home);
 
-    readStartSettings(app, app.settings);
+    if (readStartSettings(app, app.settings, dlg) != 0) {
+        main.SplashOff();
+        return -1;
+    }
     app.ledger = LedgerState{};
     app.budget = BgtRecord{};
     applySettings(app);
@@ -258,7 +273,7 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
 
 void ExitSequence(AppState& app, MainScreen& main) {
     int state = main.WindowState();
-    if (state != app.settings.MainWindowState) {
+    if (state != app.settings.MainWindowState && !app.settingsUnreadable) {
         app.settings.MainWindowState = static_cast<int16_t>(state);
         WriteSettings(app.settingsPath(), app.settings);
     }
@@ -279,6 +294,11 @@ int RunApplication(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens
                 if (!main.FixedStyleFlat()) main.SetUpMainWindow(app);
                 app.MenuSel = kCmdNone;
                 int e = main.RunLedgerEditing(app);
+                if (e == kEditSaveFailed && app.EndRequested) {
+                    // Ending on a signal: nobody is there to answer, the message went to stderr.
+                    ExitSequence(app, main);
+                    return 1;
+                }
                 if (e == kEditSaveFailed) {
                     // The lines typed are still in memory: back to editing rather than losing
                     // them, unless the user, leaving, agrees to go without them.

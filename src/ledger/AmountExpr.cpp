@@ -31,7 +31,8 @@ std::string_view trimBlanks(std::string_view s) {
 // Decimal value read from the leading characters: blanks are skipped anywhere, a sign may open
 // the number, one decimal point is allowed, and reading stops at the first other character.
 // No digits give 0. Very long digit strings may give infinity, which the callers treat as overflow.
-double leadingNumber(std::string_view s) {
+// `whole`, when given, is set when there were digits and nothing was left unread.
+double leadingNumber(std::string_view s, bool* whole = nullptr) {
     size_t i = 0;
     auto skip = [&] {
         while (i < s.size() && isReadBlank(s[i]))
@@ -60,6 +61,7 @@ double leadingNumber(std::string_view s) {
         }
         ++i;
     }
+    if (whole) *whole = digits && i == s.size();
     if (!digits) return 0.0;
     // from_chars reads "." as the decimal point under any C locale; strtod would follow LC_NUMERIC.
     double value = 0.0;
@@ -256,6 +258,26 @@ int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error) {
 
 bool IsAmountText(std::string_view text) {
     return text.find_first_not_of("0123456789 .,+-*/%") == std::string_view::npos;
+}
+
+bool IsWholeAmountExpr(std::string_view text) {
+    std::string_view s = trimBlanks(text);
+    if (!s.empty() && (s.back() == '%' || s.back() == '*')) s.remove_suffix(1);
+    if (s.empty()) return false;
+    // Split as EvalAmount splits, without its limits on the number of parts (it reports those).
+    std::vector<std::string_view> terms, factors;
+    std::vector<char> ops;
+    if (!splitParts(s, "+-", std::numeric_limits<int>::max(), terms, ops)) return false;
+    for (std::string_view term : terms) {
+        factors.clear();
+        if (!splitParts(term, "*/", std::numeric_limits<int>::max(), factors, ops)) return false;
+        for (std::string_view factor : factors) {
+            bool whole = false;
+            leadingNumber(factor, &whole);
+            if (!whole) return false;
+        }
+    }
+    return true;
 }
 
 std::string EvalAmountText(const std::string& expr, int taxRate) {

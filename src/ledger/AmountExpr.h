@@ -30,6 +30,12 @@ int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error = nu
 // text as a number up to its first odd character, so a cell check refuses it first.
 bool IsAmountText(std::string_view text);
 
+// True when the whole text is an amount expression as EvalAmount reads it: after an optional
+// trailing tax marker, every factor is a number (blanks, an optional sign, digits with at most
+// one decimal point) with nothing left unread. EvalAmount reads "12abc" as 12 and "1,000" as 1;
+// a command line refuses them, and blank text, instead.
+bool IsWholeAmountExpr(std::string_view text);
+
 // EvalAmount as text: plain digits, a leading "-" when negative, "-1" on failure.
 std::string EvalAmountText(const std::string& expr, int taxRate);
 

@@ -1,5 +1,6 @@
 #include "ledger/IoRecord.h"
 
+#include "ledger/AmountExpr.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
 
@@ -78,6 +79,12 @@ IoRecord DecodeIoRecord(const char* src) {
 constexpr int kIncomeOffset = 6 + kItemNameBytes + kNoteBytes + kShopNameBytes;  // 96
 
 int16_t EncodedYear(const char* src) { return getInt16(src); }
+int16_t EncodedMonth(const char* src) {
+    return getInt16(src + 2);
+}
+int16_t EncodedDay(const char* src) {
+    return getInt16(src + 4);
+}
 int32_t EncodedIncome(const char* src) { return getInt32(src + kIncomeOffset); }
 int32_t EncodedExpense(const char* src) { return getInt32(src + kIncomeOffset + 4); }
 void PatchEncodedBalance(char* dest, int32_t balance) { putInt32(dest + kIncomeOffset + 8, balance); }
@@ -93,6 +100,29 @@ InfRecord DecodeInfRecord(const char* src) {
     r.Capacity = getInt16(src);
     r.LineCount = getInt16(src + 2);
     return r;
+}
+
+std::string LineDamage(const IoRecord& rec, int year, int month) {
+    if (rec.Year != year || rec.Month != month || !IsValidDate(rec.Year, rec.Month, rec.Day))
+        return "日付が異常です (" + std::to_string(rec.Year) + "/" + std::to_string(rec.Month) + "/" +
+               std::to_string(rec.Day) + ")";
+    if (!IsLedgerAmount(rec.Income) || !IsLedgerAmount(rec.Expense))
+        return "金額が範囲外です (入金 " + std::to_string(rec.Income) + "、出金 " + std::to_string(rec.Expense) + ")";
+    return {};
+}
+
+std::string EncodedTextDamage(const char* src) {
+    struct Field {
+        int offset, width;
+        const char* name;
+    };
+    static constexpr Field kFields[] = {{6, kItemNameBytes, "項目名"},
+                                        {6 + kItemNameBytes, kNoteBytes, "内訳・備考"},
+                                        {6 + kItemNameBytes + kNoteBytes, kShopNameBytes, "店名・相手先"}};
+    for (const Field& f : kFields)
+        if (!IsCp932Bytes(std::string_view(src + f.offset, f.width), true))
+            return std::string(f.name) + "の文字が異常です (CP932 ではありません)";
+    return {};
 }
 
 IoRecord FillerRecord() { return markerRecord(kFillerYear); }

@@ -52,6 +52,8 @@ IoRecord DecodeIoRecord(const char* src);
 // Fast access to the numeric fields of an encoded record (no text conversion), for walks that
 // only carry balances.
 int16_t EncodedYear(const char* src);
+int16_t EncodedMonth(const char* src);
+int16_t EncodedDay(const char* src);
 int32_t EncodedIncome(const char* src);
 int32_t EncodedExpense(const char* src);
 void PatchEncodedBalance(char* dest, int32_t balance);
@@ -62,6 +64,16 @@ InfRecord DecodeInfRecord(const char* src);
 // The marker records of a month region: Year 8888 or 9999, texts blank, amounts zero.
 IoRecord FillerRecord();
 IoRecord RegionEndRecord();
+
+// Why a record read from the region of (year, month) cannot be a ledger line: a date outside the
+// calendar or outside its region (a marker record included), or an income or expense outside
+// 0..99,999,999. Empty when the line is sound. Balances may hold any value.
+std::string LineDamage(const IoRecord& rec, int year, int month);
+
+// Why the texts of an encoded record (kIoRecordSize bytes) cannot be read as they were written:
+// the field that is not CP932 (a double-byte character cut at a field's end is allowed). Such a
+// text would read as replacement characters and be saved as "?". Empty when all three are sound.
+std::string EncodedTextDamage(const char* src);
 
 // Day serial (days since 30 December 1899) of the line's date, for ordering.
 int32_t DateKey(const IoRecord& rec);

@@ -54,6 +54,38 @@ int yearOfInfName(const std::string& name, size_t extLength) {
     return year;
 }
 
+// Opens the year file of a year that counts lines: it must exist and hold every slot of its
+// month regions. False with `why` set (file name and reason) otherwise.
+bool openCountedYear(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& file, std::string& why) {
+    if (OpenIoFile(idx, year, dlg, file) < 0) {
+        why = file.error;
+        return false;
+    }
+    std::string folder, name;
+    SplitPath(file.path, folder, name);
+    if (!file.existed) {
+        why = name + ": ファイルがありません (入出金情報ファイルには行があります)";
+        return false;
+    }
+    int regions = MonthStartTable(idx, idx.YearIndex(year))[12];
+    if (file.RecordCount() < regions) {
+        why = name + ": " + std::to_string(file.RecordCount()) + " 件の記録しかなく、入出金情報ファイルの " +
+              std::to_string(regions) + " 件に足りません";
+        return false;
+    }
+    return true;
+}
+
+// "Io2003.usr 4月 12行目: " + what is wrong with the line in `slot`; empty when it is sound.
+std::string damagedLine(const YearFile& file, int slot, const IoRecord& rec, int year, int month, int k) {
+    std::string why = LineDamage(rec, year, month);
+    if (why.empty()) why = EncodedTextDamage(file.bytes.data() + static_cast<size_t>(slot - 1) * kIoRecordSize);
+    if (why.empty()) return why;
+    std::string folder, name;
+    SplitPath(file.path, folder, name);
+    return name + " " + std::to_string(month) + "月 " + std::to_string(k) + "行目: " + why;
+}
+
 void setEmptyLedger(LedgerIndex& idx) {
     idx.FirstYear = idx.FirstMonth = idx.FirstDay = 0;
     idx.LastYear = idx.LastMonth = idx.LastDay = 0;
@@ -82,7 +114,8 @@ int scanYears(LedgerState& st, Dialogs& dlg) {
     std::string folder, prefix;
     SplitPath(idx.InfPrefix, folder, prefix);
     std::vector<std::string> names;
-    if (ListFiles(folder.empty() ? "." : folder, prefix + "*" + idx.InfExtension, names) < 0) return -1;
+    // An empty information file is listed too: it is damage to report, not a year without lines.
+    if (ListFiles(folder.empty() ? "." : folder, prefix + "*" + idx.InfExtension, names, true) < 0) return -1;
     int smallest = 9999, largest = 0;
     for (const std::string& n : names) {
         int y = yearOfInfName(n, idx.InfExtension.size());
@@ -97,7 +130,7 @@ int scanYears(LedgerState& st, Dialogs& dlg) {
     for (int y = smallest; y <= largest; ++y) {
         LedgerIndex one = idx;
         one.FirstYear = y;
-        int r = ReadInfFile(one, 1);
+        int r = ReadInfFile(one, 1, &st.ReadFailure);
         if (r == 1) continue;
         if (r < 0) return -1;
         SumYearLines(one, 1);
@@ -111,7 +144,10 @@ int scanYears(LedgerState& st, Dialogs& dlg) {
         int yi = idx.YearIndex(y);
         if (!idx.HoldsYearIndex(yi)) {
             if (one.YearLines[0] == 0) continue; // a stray empty year far beyond the ledger
-            return -1;                           // lines beyond the 50 years the ledger can hold
+            // Lines beyond the 50 years the ledger can hold.
+            st.ReadFailure = "Inf" + std::to_string(y) + idx.InfExtension + ": 開始年から" +
+                             std::to_string(kMaxLedgerYears) + "年を超えています";
+            return -1;
         }
         // Skipped years are empty; their information files are written by the next save, since
         // reading never writes.
@@ -157,9 +193,16 @@ int MonthsFromTo(int y1, int m1, int y2, int m2) {
     return (y2 * 12 + m2) - (y1 * 12 + m1) + 1;
 }
 
+std::string LedgerReadFailedMessage(const LedgerState& st) {
+    std::string m = kLedgerReadFailedMessage;
+    if (!st.ReadFailure.empty()) m += "\r\n" + st.ReadFailure;
+    return m;
+}
+
 int ScanLedgerYears(LedgerState& st, Dialogs& dlg) {
+    st.ReadFailure.clear();
     int r = scanYears(st, dlg);
-    if (r < 0) dlg.MsgOK(kLedgerReadFailedMessage, "入出金データの読込み");
+    if (r < 0) dlg.MsgOK(LedgerReadFailedMessage(st), "入出金データの読込み");
     return r;
 }
 
@@ -177,6 +220,7 @@ int ComputeBlockPos(const LedgerIndex& idx) {
 int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, Dialogs& dlg) {
     LedgerIndex& idx = st.index;
     target.clear();
+    st.ReadFailure.clear();
     if (idx.YearCount == 0) {
         if (!probe) st.BlockPos = kBlockWhole;
         return 0;
@@ -199,8 +243,8 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
     for (int y = sy; y <= idx.LastYear && toRead > 0; ++y) {
         int yi = idx.YearIndex(y);
         if (!idx.HoldsYearIndex(yi) || idx.YearLines[yi - 1] < 1) continue;
-        // A year that counts lines must have its year file.
-        if (OpenIoFile(idx, y, dlg, file) < 0 || !file.existed) {
+        // A year that counts lines must have its year file, with every slot of its regions.
+        if (!openCountedYear(idx, y, dlg, file, st.ReadFailure)) {
             target.clear();
             return -1;
         }
@@ -222,10 +266,13 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
                     dlg.MsgBox(kOverflowMessage, "データ読込みエラー", MsgIcon::Critical, MsgButtons::OK);
                     return 1;
                 }
-                if (line.Year > kMaxLineYear) {
+                // A marker, an impossible date or amount: the file is damaged, and a block holding
+                // such a line would be saved over it.
+                if (std::string why = damagedLine(file, ms[m - 1] + k, line, y, m, k); !why.empty()) {
                     target.clear();
-                    dlg.MsgBox("入出金ﾃﾞｰﾀの中に[" + std::to_string(y) + "]の異常なﾃﾞｰﾀがあります。", "読込みエラー",
-                               MsgIcon::Exclamation, MsgButtons::OK);
+                    st.ReadFailure = why;
+                    dlg.MsgBox("入出金ﾃﾞｰﾀの中に[" + std::to_string(y) + "]の異常なﾃﾞｰﾀがあります。\r\n" + why,
+                               "読込みエラー", MsgIcon::Exclamation, MsgButtons::OK);
                     return -1;
                 }
                 int32_t key = DateKey(line);
@@ -250,16 +297,25 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
     return 0;
 }
 
-int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit) {
+int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit,
+                      std::string* why) {
     YearFile file;
+    std::string failure;
+    auto failed = [&] {
+        if (why) *why = failure;
+        return -1;
+    };
     for (int yi = 1; yi <= idx.YearCount && yi <= kMaxLedgerYears; ++yi) {
         if (idx.YearLines[yi - 1] < 1) continue;
-        if (OpenIoFile(idx, idx.FirstYear + yi - 1, dlg, file) < 0 || !file.existed) return -1;
+        const int year = idx.FirstYear + yi - 1;
+        if (!openCountedYear(idx, year, dlg, file, failure)) return failed();
         std::array<int, 13> ms = MonthStartTable(idx, yi);
         for (int m = 1; m <= 12; ++m) {
             for (int k = 1; k <= idx.Inf(yi, m).LineCount; ++k) {
                 IoRecord rec;
-                if (!ReadIoRecord(file, ms[m - 1] + k, rec) || rec.Year > kMaxLineYear) return -1;
+                ReadIoRecord(file, ms[m - 1] + k, rec);
+                failure = damagedLine(file, ms[m - 1] + k, rec, year, m, k);
+                if (!failure.empty()) return failed();
                 if (!visit(rec)) return 0;
             }
         }
@@ -292,7 +348,7 @@ int LoadStartBlock(LedgerState& st, Dialogs& dlg) {
         return 0;
     }
     int r = LoadLedgerBlock(st, st.block, false, dlg);
-    if (r < 0) dlg.MsgOK(kLedgerReadFailedMessage, "入出金データの読込み");
+    if (r < 0) dlg.MsgOK(LedgerReadFailedMessage(st), "入出金データの読込み");
     if (r == 0 && st.MaxBlockLines < st.LedgerLineCount() + 1) st.MaxBlockLines = st.LedgerLineCount() + 1;
     return r;
 }
@@ -332,7 +388,7 @@ int ReReadBlock(LedgerState& st, int direction, int year, int month, Dialogs& dl
     idx.BlockStartMonth = newest ? 0 : m;
     idx.BlockSpan = st.BlockMonthsInUse;
     int r = LoadLedgerBlock(st, st.block, false, dlg);
-    if (r < 0) dlg.MsgOK(kLedgerReadFailedMessage, "読込みエラー");
+    if (r < 0) dlg.MsgOK(LedgerReadFailedMessage(st), "読込みエラー");
     if (r != 0) return -1;
     st.LedgerModified = false;
     return 0;

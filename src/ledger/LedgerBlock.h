@@ -2,6 +2,7 @@
 #include "ledger/LedgerIndex.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace mrt {
@@ -43,13 +44,17 @@ int ReReadBlock(LedgerState& st, int direction, int year, int month, Dialogs& dl
 
 // Visits every line of the ledger in ledger order (year by year, month by month, slot order),
 // holding one year file at a time; `visit` returns false to stop. 0 done, -1 a year file is
-// missing, unreadable or holds a corrupt line (nothing shown).
-int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit);
+// missing, unreadable, shorter than its regions or holds a damaged line (nothing shown; `why`,
+// when given, receives the file and the reason).
+int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit,
+                      std::string* why = nullptr);
 
 // BlockPos of the block described by the index (start and span) against the ledger's range.
 int ComputeBlockPos(const LedgerIndex& idx);
 
 // Message shown when the ledger cannot be read.
 inline constexpr const char* kLedgerReadFailedMessage = "入出金ﾃﾞｰﾀの読込みに失敗しました。";
+// kLedgerReadFailedMessage followed by the file and reason of st.ReadFailure, when known.
+std::string LedgerReadFailedMessage(const LedgerState& st);
 
 } // namespace mrt

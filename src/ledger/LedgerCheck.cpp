@@ -1,5 +1,6 @@
 #include "ledger/LedgerCheck.h"
 
+#include "ledger/AmountExpr.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerFiles.h"
 #include "util/DateText.h"
@@ -18,7 +19,7 @@ std::map<int, std::string> listYears(const std::string& prefixPath, const std::s
     SplitPath(prefixPath, folder, prefix);
     std::vector<std::string> names;
     std::map<int, std::string> years;
-    if (ListFiles(folder.empty() ? "." : folder, prefix + "*" + ext, names) < 0) return years;
+    if (ListFiles(folder.empty() ? "." : folder, prefix + "*" + ext, names, true) < 0) return years;
     for (const std::string& n : names) {
         if (n.size() != prefix.size() + 4 + ext.size()) continue;
         int year = 0;
@@ -60,8 +61,9 @@ std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names) {
             out.push_back(infName + ": 読み込めません。");
             continue;
         }
-        if (data.size() < 12 * kInfRecordSize)
-            out.push_back(infName + ": 12か月分の記録がありません (" + std::to_string(data.size()) + " バイト)。");
+        if (data.size() != 12 * kInfRecordSize)
+            out.push_back(infName + ": 長さ " + std::to_string(data.size()) + " バイトが12か月分の " +
+                          std::to_string(12 * kInfRecordSize) + " バイトではありません。");
         bool countsSound = true;
         int32_t yearLines = 0;
         for (int m = 1; m <= 12; ++m) {
@@ -93,6 +95,8 @@ std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names) {
             out.push_back(ioName + ": 読み込めません。");
             continue;
         }
+        // An empty year file of a year without lines is what an open of a missing file left.
+        if (file.bytes.empty() && yearLines == 0) continue;
         if (file.bytes.size() % kIoRecordSize != 0)
             out.push_back(ioName + ": 長さ " + std::to_string(file.bytes.size()) + " が108の倍数ではありません。");
         std::array<int, 13> ms = MonthStartTable(one, 1);
@@ -119,6 +123,13 @@ std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names) {
                     if (walk.haveLine) walk.balance = rec.Balance;
                     continue;
                 }
+                if (std::string why =
+                        EncodedTextDamage(file.bytes.data() + static_cast<size_t>(ms[m - 1] + k - 1) * kIoRecordSize);
+                    !why.empty())
+                    out.push_back(at + why + "。");
+                if (!IsLedgerAmount(rec.Income) || !IsLedgerAmount(rec.Expense))
+                    out.push_back(at + "金額が 0～99,999,999 の範囲外です (入金 " + std::to_string(rec.Income) +
+                                  "、出金 " + std::to_string(rec.Expense) + ")。");
                 int32_t num = DateNum(rec);
                 if (!walk.haveLine) {
                     walk.haveLine = true;

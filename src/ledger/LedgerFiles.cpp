@@ -33,6 +33,13 @@ const std::string& markerBytes(int16_t year) {
     return year == kFillerYear ? filler : end;
 }
 
+// The file's own name, for messages.
+std::string fileNameOf(const std::string& path) {
+    std::string folder, name;
+    SplitPath(path, folder, name);
+    return name;
+}
+
 void ensureSlot(YearFile& file, int slot) {
     size_t need = static_cast<size_t>(slot) * kIoRecordSize;
     if (file.bytes.size() < need) file.bytes.resize(need, '\0');
@@ -74,7 +81,13 @@ int OpenIoFile(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& file) {
     }
     if (missing == 1) return 0;
     if (!ReadWholeFile(file.path, file.bytes)) {
-        file.error = std::strerror(errno ? errno : EIO);
+        file.error = fileNameOf(file.path) + ": " + std::strerror(errno ? errno : EIO);
+        file.bytes.clear();
+        return -1;
+    }
+    if (file.bytes.size() % kIoRecordSize != 0) {
+        file.error = fileNameOf(file.path) + ": 長さ " + std::to_string(file.bytes.size()) + " バイトが" +
+                     std::to_string(kIoRecordSize) + "バイトの記録の整数倍ではありません";
         file.bytes.clear();
         return -1;
     }
@@ -93,22 +106,32 @@ void WriteIoRecord(YearFile& file, int slot, const IoRecord& rec) {
     EncodeIoRecord(rec, file.bytes.data() + static_cast<size_t>(slot - 1) * kIoRecordSize);
 }
 
-int ReadInfFile(LedgerIndex& idx, int yearIndex) {
+int ReadInfFile(LedgerIndex& idx, int yearIndex, std::string* why) {
     std::string path = InfFileName(idx, yearIndex);
+    auto refuse = [&](const std::string& reason) {
+        if (why) *why = fileNameOf(path) + ": " + reason;
+        return -1;
+    };
     std::string data;
     if (!ReadWholeFile(path, data)) {
+        int err = errno ? errno : EIO;
         FILE* probe = std::fopen(path.c_str(), "rb");
-        if (!probe) return errno == ENOENT ? 1 : -1;
-        std::fclose(probe);
-        return -1;
+        if (!probe && errno == ENOENT) return 1;
+        if (probe) std::fclose(probe);
+        return refuse(std::strerror(err));
     }
-    size_t records = std::min<size_t>(12, data.size() / kInfRecordSize);
+    if (data.size() != 12 * kInfRecordSize)
+        return refuse("長さ " + std::to_string(data.size()) + " バイトが12か月分の " +
+                      std::to_string(12 * kInfRecordSize) + " バイトではありません");
+    std::array<InfRecord, 12> months;
     for (int m = 1; m <= 12; ++m) {
-        InfRecord rec;
-        if (static_cast<size_t>(m) <= records) rec = DecodeInfRecord(data.data() + (m - 1) * kInfRecordSize);
-        if (rec.Capacity < 1 || rec.LineCount < 0 || rec.LineCount > rec.Capacity - 1) return -1;
-        idx.Inf(yearIndex, m) = rec;
+        InfRecord rec = DecodeInfRecord(data.data() + (m - 1) * kInfRecordSize);
+        if (rec.Capacity < 1 || rec.LineCount < 0 || rec.LineCount > rec.Capacity - 1)
+            return refuse(std::to_string(m) + "月の行数 " + std::to_string(rec.LineCount) + " が容量 " +
+                          std::to_string(rec.Capacity) + " に合いません");
+        months[m - 1] = rec;
     }
+    idx.Months[yearIndex - 1] = months;
     return 0;
 }
 

@@ -17,7 +17,7 @@ struct YearFile {
     bool existed = false;
     std::string error;  // description of the last failure
 
-    // Whole records only; a partial record at the end does not count.
+    // Whole records (OpenIoFile refuses a file with a partial record at its end).
     int RecordCount() const { return static_cast<int>(bytes.size() / kIoRecordSize); }
 };
 
@@ -26,17 +26,20 @@ std::string IoFileName(const LedgerIndex& idx, int year);
 std::string InfFileName(const LedgerIndex& idx, int yearIndex);
 
 // Loads the year file of `year` into `file`. A missing file gives an empty image (not created on
-// disk). Result: the record count; -1 when the file cannot be read (file.error set) or the check
-// of its name failed and the user cancelled the retry.
+// disk). Result: the record count; -1 when the file cannot be read or its length is not a whole
+// number of records (file.error set: file name and reason), or the check of its name failed and
+// the user cancelled the retry.
 int OpenIoFile(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& file);
 // Slot n (1-based). False when the slot lies beyond the whole records of the file.
 bool ReadIoRecord(const YearFile& file, int slot, IoRecord& rec);
 // Slot n (1-based); the image grows when the slot lies beyond its end.
 void WriteIoRecord(YearFile& file, int slot, const IoRecord& rec);
 
-// Reads the information file of a year into the index: 0 read, 1 no such file, -1 unreadable or
-// holding impossible counts. Months missing from a short file are empty months.
-int ReadInfFile(LedgerIndex& idx, int yearIndex);
+// Reads the information file of a year into the index: 0 read, 1 no such file, -1 unreadable, not
+// exactly twelve records (120 bytes) or holding impossible counts; then `why`, when given, receives
+// the file name and the reason, and the index is unchanged. A short file is refused rather than
+// read as empty months, which the next save would write over the lines of those months.
+int ReadInfFile(LedgerIndex& idx, int yearIndex, std::string* why = nullptr);
 // Encodes the twelve records of a year (120 bytes).
 std::string EncodeInfFile(const LedgerIndex& idx, int yearIndex);
 // Writes the information file: staged into `batch` when given, else replaced at once. On failure

@@ -56,6 +56,9 @@ struct LedgerState {
     bool LedgerModified = false;
     bool PreSortF = false;  // the block may hold lines out of date order
 
+    // File name and reason of the last failed read of the scan or a block load; empty when none.
+    std::string ReadFailure;
+
     int BlockMonthsInUse = 3;  // months per block (2..6)
     int MaxBlockLines = 300;   // lines a block may hold (100..1500, raised by LoadStartBlock)
 

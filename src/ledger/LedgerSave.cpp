@@ -1,5 +1,6 @@
 #include "ledger/LedgerSave.h"
 
+#include "ledger/AmountExpr.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
@@ -27,6 +28,13 @@ public:
 
     std::string error;       // description for the write-error message
     bool messageShown = false;  // the failure was already reported (information file)
+
+    // The months the block was loaded from: every line they held is in the block. Months
+    // outside it are written or emptied only when they hold no line of their own.
+    void SetLoadedRange(int y1, int m1, int y2, int m2) {
+        m_loadedFirst = y1 * 12 + m1;
+        m_loadedLast = y2 * 12 + m2;
+    }
 
     // Makes `year` the current year. With `create`, a year without a year file (or lying beyond
     // the ledger's last year) gets a new one.
@@ -59,10 +67,16 @@ public:
         m_open = true;
         m_created = false;
         m_openedMonths = m_idx.Months[m_yi - 1];
+        m_checkedMonths.fill(false);
         m_hasFile = m_file.existed;
         bool beyondEnd = m_idx.LastYear == 0 || year > m_idx.LastYear;
-        if (create && (!m_hasFile || beyondEnd)) return createFile();
-        if (m_hasFile) repairShortFile();
+        if (create && (!m_hasFile || beyondEnd)) {
+            // A year file is made anew only when it holds no line: lines that no information
+            // file counts were never loaded and must not be written over.
+            if (m_hasFile && staged.empty() && !holdsNoLine()) return false;
+            return createFile();
+        }
+        if (m_hasFile && !repairShortFile()) return false;
         m_ms = MonthStartTable(m_idx, m_yi);
         return true;
     }
@@ -84,11 +98,13 @@ public:
     }
 
     // Empties months from..to of the current year: fillers, region end, LineCount 0.
-    void ClearMonths(int from, int to) {
+    bool ClearMonths(int from, int to) {
         for (int m = from; m <= to; ++m) {
+            if (!unloadedSlotsFree(m)) return false;
             if (m_hasFile) FillRegion(m_file, m_ms[m - 1] + 1, m_ms[m]);
             m_idx.Inf(m_yi, m).LineCount = 0;
         }
+        return true;
     }
 
     // Empties every month from (y1, m1) to (y2, m2) that lies inside the index.
@@ -96,7 +112,7 @@ public:
         for (int y = y1; y <= y2; ++y) {
             if (!m_idx.HoldsYearIndex(m_idx.YearIndex(y))) continue;
             if (!OpenYear(y, false)) return false;
-            ClearMonths(y == y1 ? m1 : 1, y == y2 ? m2 : 12);
+            if (!ClearMonths(y == y1 ? m1 : 1, y == y2 ? m2 : 12)) return false;
         }
         return true;
     }
@@ -104,6 +120,7 @@ public:
     // Writes the lines of one year-month run starting at lines[i]; returns the index after it.
     bool WriteMonth(const std::vector<IoRecord>& lines, size_t& i) {
         int month = lines[i].Month;
+        if (!unloadedSlotsFree(month)) return false;
         int pos = m_ms[month - 1] + 1;
         int count = 0;
         for (; i < lines.size() && lines[i].Year == m_year && lines[i].Month == month; ++i) {
@@ -142,13 +159,18 @@ public:
                         return false;
                     }
                     char* rec = m_file.bytes.data() + static_cast<size_t>(slot - 1) * kIoRecordSize;
-                    if (EncodedYear(rec) > kMaxLineYear) {
-                        error = "入出金ﾃﾞｰﾀの中に[" + std::to_string(y) + "]の異常なﾃﾞｰﾀがあります。";
-                        return false;
-                    }
+                    // A damaged line is left as it is, and so is the whole ledger.
                     IoRecord amounts;
+                    amounts.Year = EncodedYear(rec);
+                    amounts.Month = EncodedMonth(rec);
+                    amounts.Day = EncodedDay(rec);
                     amounts.Income = EncodedIncome(rec);
                     amounts.Expense = EncodedExpense(rec);
+                    if (std::string why = LineDamage(amounts, y, m); !why.empty()) {
+                        error = "入出金ﾃﾞｰﾀの中に[" + std::to_string(y) + "]の異常なﾃﾞｰﾀがあります。\r\n" + fileName() +
+                                " " + std::to_string(m) + "月 " + std::to_string(k) + "行目: " + why;
+                        return false;
+                    }
                     if (!BalanceAfter(balance, amounts, balance)) {
                         error = "残高が計算できる範囲を超えました。";
                         return false;
@@ -171,14 +193,63 @@ private:
         return true;
     }
 
-    // A year file shorter than its regions gets the missing slots as fillers and region ends.
-    void repairShortFile() {
+    std::string fileName() const {
+        std::string folder, name;
+        SplitPath(m_file.path, folder, name);
+        return name;
+    }
+
+    // A year file shorter than its regions is completed with fillers and region ends only when
+    // its year holds no line; otherwise the lines the index counts are not all there.
+    bool repairShortFile() {
         std::array<int, 13> ms = MonthStartTable(m_idx, m_yi);
         int have = m_file.RecordCount();
-        if (have >= ms[12]) return;
-        m_file.bytes.resize(static_cast<size_t>(have) * kIoRecordSize);
+        if (have >= ms[12]) return true;
+        for (const InfRecord& month : m_openedMonths) {
+            if (month.LineCount > 0) {
+                error = fileName() + ": " + std::to_string(have) + " 件の記録しかなく、入出金情報ファイルの " +
+                        std::to_string(ms[12]) + " 件に足りません。";
+                return false;
+            }
+        }
         for (int m = 1; m <= 12; ++m)
             if (ms[m] > have) FillRegion(m_file, std::max(ms[m - 1] + 1, have + 1), ms[m]);
+        return true;
+    }
+
+    // True when no slot of the file holds a line (fillers and region ends only).
+    bool holdsNoLine() {
+        for (int slot = 1; slot <= m_file.RecordCount(); ++slot) {
+            int16_t y = EncodedYear(m_file.bytes.data() + static_cast<size_t>(slot - 1) * kIoRecordSize);
+            if (y != kFillerYear && y != kRegionEndYear) {
+                error = fileName() + ": 入出金情報ファイルに数えられていない行があるため、書き込みません。(" +
+                        std::to_string(slot) + "件目)";
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Before a month outside the loaded range is written or emptied: the slots after the lines
+    // the index counts must be fillers. A line there is one no information file counts (a damaged
+    // or lost count), and writing the month would destroy it. Checked once per month.
+    bool unloadedSlotsFree(int month) {
+        if (!m_hasFile || m_created || m_checkedMonths[month - 1]) return true;
+        const int at = m_year * 12 + month;
+        if (at >= m_loadedFirst && at <= m_loadedLast) return true;
+        // Regions of earlier months may have grown since the year was opened; m_ms follows them.
+        const int first = m_ms[month - 1] + m_openedMonths[month - 1].LineCount + 1;
+        const int last = std::min(m_ms[month] - 1, m_file.RecordCount());
+        for (int slot = first; slot <= last; ++slot) {
+            int16_t y = EncodedYear(m_file.bytes.data() + static_cast<size_t>(slot - 1) * kIoRecordSize);
+            if (y != kFillerYear) {
+                error = fileName() + " " + std::to_string(month) +
+                        "月: 入出金情報ファイルに数えられていない行があるため、書き込みません。";
+                return false;
+            }
+        }
+        m_checkedMonths[month - 1] = true;
+        return true;
     }
 
     // Inserts n filler slots before the month's region end; later regions move towards the end.
@@ -208,15 +279,22 @@ private:
     int m_yi = 0;
     bool m_created = false;                  // the current year got a new year file
     std::array<InfRecord, 12> m_openedMonths{};  // the current year's months when it was opened
+    std::array<bool, 12> m_checkedMonths{};      // months whose unloaded slots were found free
+    int m_loadedFirst = 0, m_loadedLast = -1;    // year * 12 + month of the block's loaded range
     YearFile m_file;
     std::array<int, 13> m_ms{};
 };
 
-// Checks that every line can be stored: a real date inside the 50 years of the index.
+// Checks that every line can be stored: a real date inside the 50 years of the index, amounts in
+// 0..99,999,999.
 bool checkLines(const LedgerIndex& idx, const std::vector<IoRecord>& lines, std::string& error) {
     for (const IoRecord& l : lines) {
         if (!IsValidDate(l.Year, l.Month, l.Day)) {
             error = "日付が異常なデータがあります。(" + FormatDate(l.Year, l.Month, l.Day) + ")";
+            return false;
+        }
+        if (!IsLedgerAmount(l.Income) || !IsLedgerAmount(l.Expense)) {
+            error = std::string(kAmountRangeMessage) + " (" + FormatDate(l.Year, l.Month, l.Day) + ")";
             return false;
         }
         if (!idx.HoldsYearIndex(idx.YearIndex(l.Year))) {
@@ -284,6 +362,7 @@ int saveBlock(LedgerState& st, Dialogs& dlg, FileBatch* outer, std::string& erro
     FileBatch own;
     FileBatch& batch = outer ? *outer : own;
     SaveWriter w(idx, dlg, batch);
+    if (!wasEmpty && idx.BlockStartYear > 0 && idx.BlockStartMonth > 0) w.SetLoadedRange(oy, om, ey, em);
     auto failed = [&] {
         error = w.error;
         messageShown = w.messageShown;
@@ -301,13 +380,13 @@ int saveBlock(LedgerState& st, Dialogs& dlg, FileBatch* outer, std::string& erro
             if (y != 0) {
                 // The rest of the year and any whole years up to the line's year lie inside the
                 // block and have lost their lines.
-                w.ClearMonths(m + 1, 12);
+                if (!w.ClearMonths(m + 1, 12)) return failed();
                 if (l.Year > y + 1 && !w.ClearRange(y + 1, 1, l.Year - 1, 12)) return failed();
             }
             if (!w.OpenYear(l.Year, true)) return failed();
-            if (y != 0) w.ClearMonths(1, l.Month - 1);
-        } else {
-            w.ClearMonths(m + 1, l.Month - 1);
+            if (y != 0 && !w.ClearMonths(1, l.Month - 1)) return failed();
+        } else if (!w.ClearMonths(m + 1, l.Month - 1)) {
+            return failed();
         }
         y = l.Year;
         m = l.Month;

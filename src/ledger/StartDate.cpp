@@ -128,7 +128,7 @@ int ChangeStartDate(LedgerState& state, Dialogs& dlg, StartLine* start) {
     work.index.BlockSpan = 2;
     int r = LoadLedgerBlock(work, work.block, false, dlg);
     if (r != 0 || work.block.empty()) {
-        if (r <= 0) dlg.MsgOK(kLedgerReadFailedMessage, "入出金データの読込み");
+        if (r <= 0) dlg.MsgOK(LedgerReadFailedMessage(work), "入出金データの読込み");
         return 0; // nothing was changed
     }
     std::vector<IoRecord>& lines = work.block;

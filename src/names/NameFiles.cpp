@@ -4,7 +4,9 @@
 #include "util/Cp932.h"
 #include "util/Paths.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -53,6 +55,11 @@ public:
         }
         skipDelimiter();
         return true;
+    }
+
+    // True when nothing but blanks, line ends, NULs and an end-of-file mark (0x1A) is left.
+    bool atEnd() const {
+        return m_text.find_first_not_of(std::string_view(" \t\r\n\x1a\0", 6), m_pos) == std::string_view::npos;
     }
 
 private:
@@ -106,22 +113,41 @@ int getInt16(std::string_view bytes, size_t at) {
 
 using NameListArray = std::array<NameListRecord, kItemKeyMax + 1>;
 
-int loadNameListFile(const std::string& given, NameListArray& recs, int nameBytes, int recordBytes,
-                     bool completeOnDisk) {
+// Sets *why to "<file name>: <reason>" and returns -1.
+int refuse(std::string* why, const std::string& path, const std::string& reason) {
+    if (why) {
+        std::string folder, name;
+        SplitPath(path, folder, name);
+        *why = name + ": " + reason;
+    }
+    return -1;
+}
+
+std::string readError() {
+    return std::strerror(errno ? errno : EIO);
+}
+
+int loadNameListFile(const std::string& given, NameListArray& recs, int nameBytes, int recordBytes, bool completeOnDisk,
+                     std::string* why) {
     std::string path = ResolvePath(given);
     if (!fileExists(path)) return 1;
     std::string data;
-    if (!ReadWholeFile(path, data)) return -1;
-    // A trailing part of a record is a cut-off write: the file is damaged, not short.
+    if (!ReadWholeFile(path, data)) return refuse(why, path, readError());
+    // A trailing part of a record is a cut-off write, more than 70 records not this table: the
+    // file is damaged. A short file of whole records is completed with default lists.
     size_t held = data.size() / recordBytes;
-    if (held < kItemKeyMax && data.size() % recordBytes != 0) return -1;
+    if (data.size() % recordBytes != 0 || held > kItemKeyMax)
+        return refuse(why, path,
+                      "長さ " + std::to_string(data.size()) + " バイトが" + std::to_string(recordBytes) +
+                          "バイトの記録 " + std::to_string(kItemKeyMax) + " 件以内の大きさではありません");
 
     NameListArray loaded = recs;
     std::string completed;
     for (int key = 1; key <= kItemKeyMax; ++key) {
         if (static_cast<size_t>(key) <= held) {
             std::string_view rec(data.data() + static_cast<size_t>(key - 1) * recordBytes, recordBytes);
-            if (!DecodeNameList(rec, nameBytes, loaded[key])) return -1;
+            if (!DecodeNameList(rec, nameBytes, loaded[key]))
+                return refuse(why, path, std::to_string(key) + "件目の記録が異常です (件数・順序・文字コード)");
         } else {
             loaded[key] = DefaultNameList();
             completed += EncodeNameList(loaded[key], nameBytes);
@@ -129,7 +155,7 @@ int loadNameListFile(const std::string& given, NameListArray& recs, int nameByte
     }
     if (!completed.empty() && completeOnDisk) {
         data.resize(held * recordBytes);
-        if (!WriteWholeFile(path, data + completed)) return -1;
+        if (!WriteWholeFile(path, data + completed)) return refuse(why, path, "不足分を書き込めません");
     }
     recs = loaded;
     return 0;
@@ -217,30 +243,38 @@ bool DecodeNameList(std::string_view bytes, int nameBytes, NameListRecord& rec) 
         r.NameOrder[p] = static_cast<int16_t>(getInt16(bytes, 2 * p));
     if (!isPermutation(r.NameOrder.data(), kNameMax, r.NameCount)) return false;
     size_t at = 2 + 2 * kNameMax;
-    for (int s = 1; s <= kNameMax; ++s, at += nameBytes)
+    for (int s = 1; s <= kNameMax; ++s, at += nameBytes) {
+        if (!IsCp932Bytes(bytes.substr(at, nameBytes), true)) return false;
         r.NameText[s] = NulToBlankTrim(DecodeField(bytes.data() + at, nameBytes));
+    }
     rec = r;
     return true;
 }
 
-int LoadItemTable(const std::string& given, NameTables& t) {
+int LoadItemTable(const std::string& given, NameTables& t, std::string* why) {
     std::string path = ResolvePath(given);
     if (!fileExists(path)) return 1;
     std::string raw;
-    if (!ReadWholeFile(path, raw)) return -1;
+    if (!ReadWholeFile(path, raw)) return refuse(why, path, readError());
+    // Names read from another encoding would be listed as garbage and written back as such.
+    if (LooksLikeUtf8(raw)) return refuse(why, path, "UTF-8 で保存されています (シフトJIS (CP932) が必要です)");
+    if (!IsCp932Bytes(raw)) return refuse(why, path, "シフトJIS (CP932) のテキストではありません");
     std::string text = FromCp932(raw);
 
     ItemRecord items;
     ValueReader r(text);
-    if (!readInt(r, items.ItemCount[0]) || !readInt(r, items.ItemCount[1])) return -1;
+    const char* kEnded = "値が足りないか数値が異常です";
+    if (!readInt(r, items.ItemCount[0]) || !readInt(r, items.ItemCount[1])) return refuse(why, path, kEnded);
     for (int kind = 0; kind < 2; ++kind) {
         for (int p = 1; p <= ItemMax[kind]; ++p)
-            if (!readInt(r, items.ItemOrder[kind][p])) return -1;
-        if (!isPermutation(items.ItemOrder[kind].data(), ItemMax[kind], items.ItemCount[kind])) return -1;
+            if (!readInt(r, items.ItemOrder[kind][p])) return refuse(why, path, kEnded);
+        if (!isPermutation(items.ItemOrder[kind].data(), ItemMax[kind], items.ItemCount[kind]))
+            return refuse(why, path, "項目の件数または順序が異常です");
     }
     for (int kind = 0; kind < 2; ++kind)
         for (int s = 1; s <= ItemMax[kind]; ++s)
-            if (!r.next(items.ItemText[kind][s])) return -1;
+            if (!r.next(items.ItemText[kind][s])) return refuse(why, path, kEnded);
+    if (!r.atEnd()) return refuse(why, path, "141 行の後にも値があります");
     t.items = items;
     return 0;
 }
@@ -278,12 +312,22 @@ int SaveItemTable(const std::string& given, const NameTables& t, Dialogs& dlg) {
     return 0;
 }
 
-int LoadBrkDnTable(const std::string& path, NameTables& t, bool completeOnDisk) {
-    return loadNameListFile(path, t.brkDn, kBrkDnTextBytes, kBrkDnRecordBytes, completeOnDisk);
+int LoadBrkDnTable(const std::string& path, NameTables& t, bool completeOnDisk, std::string* why) {
+    return loadNameListFile(path, t.brkDn, kBrkDnTextBytes, kBrkDnRecordBytes, completeOnDisk, why);
 }
 
-int LoadShopTable(const std::string& path, NameTables& t, bool completeOnDisk) {
-    return loadNameListFile(path, t.shop, kShopTextBytes, kShopRecordBytes, completeOnDisk);
+int LoadShopTable(const std::string& path, NameTables& t, bool completeOnDisk, std::string* why) {
+    return loadNameListFile(path, t.shop, kShopTextBytes, kShopRecordBytes, completeOnDisk, why);
+}
+
+std::vector<std::string> CheckNameFiles(const NameFilePaths& files) {
+    std::vector<std::string> out;
+    NameTables t;
+    std::string why;
+    if (LoadItemTable(files.item, t, &why) < 0) out.push_back(why);
+    if (LoadBrkDnTable(files.brkDn, t, false, &why) < 0) out.push_back(why);
+    if (LoadShopTable(files.shop, t, false, &why) < 0) out.push_back(why);
+    return out;
 }
 
 int SaveBrkDnTable(const std::string& path, const NameTables& t, Dialogs& dlg) {

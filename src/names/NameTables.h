@@ -83,18 +83,26 @@ NameFilePaths NameFilesIn(const std::string& dataFolder);
 
 // ---- Files. Paths are resolved without regard to letter case. ----
 
-// 0 read; 1 no file (tables unchanged); -1 unreadable, ended early or inconsistent (counts out
-// of range, an order that is not a permutation); the tables are unchanged on -1 as well.
-int LoadItemTable(const std::string& path, NameTables& t);
+// 0 read; 1 no file (tables unchanged); -1 unreadable, ended early, followed by more values than
+// the 141, not CP932 text (a file saved as UTF-8 included) or inconsistent (counts out of range,
+// an order that is not a permutation); the tables are unchanged on -1 as well, and `why`, when
+// given, receives the file name and the reason.
+int LoadItemTable(const std::string& path, NameTables& t, std::string* why = nullptr);
 // Writes the 141 CR LF lines; when both counts are 0 the file is removed instead.
 // 0 done; -1 failed after the message through `dlg` (the old file then stays as it was).
 int SaveItemTable(const std::string& path, const NameTables& t, Dialogs& dlg);
 
-// 0 read; 1 no file (unchanged); -1 unreadable or inconsistent (unchanged). Keys the file does
+// 0 read; 1 no file (unchanged); -1 unreadable, of a size that is not a whole number of records
+// up to 70, or inconsistent (an order that is not a permutation, a name that is not CP932); the
+// tables are unchanged and `why` (when given) receives the file name and reason. Keys the file does
 // not hold yet get DefaultNameList(); with completeOnDisk the file is at once rewritten whole
 // with them, so it always ends up with 70 records (a failed rewrite is -1).
-int LoadBrkDnTable(const std::string& path, NameTables& t, bool completeOnDisk = true);
-int LoadShopTable(const std::string& path, NameTables& t, bool completeOnDisk = true);
+int LoadBrkDnTable(const std::string& path, NameTables& t, bool completeOnDisk = true, std::string* why = nullptr);
+int LoadShopTable(const std::string& path, NameTables& t, bool completeOnDisk = true, std::string* why = nullptr);
+
+// Reads the three tables of a data folder without changing any file and returns one line per
+// table that the loaders refuse ("TBITEM.mrt: reason"); empty when all three load.
+std::vector<std::string> CheckNameFiles(const NameFilePaths& files);
 // Write all 70 records. 0 or -1 after the message.
 int SaveBrkDnTable(const std::string& path, const NameTables& t, Dialogs& dlg);
 int SaveShopTable(const std::string& path, const NameTables& t, Dialogs& dlg);
@@ -105,7 +113,8 @@ int SaveShopRecord(const std::string& path, int key, const NameTables& t, Dialog
 
 // Record ↔ its 2102 / 1602 file bytes.
 std::string EncodeNameList(const NameListRecord& rec, int nameBytes);
-// False when the bytes are too short or the count/order are inconsistent.
+// False when the bytes are too short, the count/order are inconsistent or a name is not CP932
+// (a double-byte character cut at the field's end is allowed and dropped).
 bool DecodeNameList(std::string_view bytes, int nameBytes, NameListRecord& rec);
 
 // ---- Keys and lists. Positions are 1-based table positions. ----

@@ -46,11 +46,17 @@ std::string EncodeIniRecord(const IniRecord& rec);
 // Decodes what is there; fields beyond the end of a shorter buffer keep their current values.
 void DecodeIniRecord(const std::string& bytes, IniRecord& rec);
 
-// 0 read; 1 no file (defaults applied, nothing written); -1 the file exists but cannot be read.
-// A file shorter than 450 bytes is read as far as it goes; the rest takes the defaults.
-int ReadSettings(const std::string& path, IniRecord& rec);
-// Writes the 450 bytes at offset 0 without truncating a longer file. 0 done, -1 failed.
+// 0 read; 1 no file (defaults applied, nothing written); -1 the file exists but cannot be read
+// (record unchanged; `why`, when given, receives the file name and the reason). Callers treat -1 as
+// an error, never as "no settings": the defaults would give wrong amounts (tax rate) and a later
+// write would replace the user's settings. A file shorter than 450 bytes is read as far as it
+// goes; the rest takes the defaults.
+int ReadSettings(const std::string& path, IniRecord& rec, std::string* why = nullptr);
+// Writes the 450 bytes at offset 0 without truncating a longer file. 0 done, -1 failed; an
+// existing file that cannot be read is never replaced (-1).
 int WriteSettings(const std::string& path, const IniRecord& rec);
+// Fault injection for tests: every read of a settings file fails with this errno (0 = off).
+void SetSettingsReadFailure(int errnum);
 
 // Clamps BlockMonths into 2..6 and MaxBlockLines into 100..1500, as start-up does before use.
 void ClampBlockSettings(IniRecord& rec);

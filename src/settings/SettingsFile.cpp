@@ -4,6 +4,7 @@
 #include "util/Paths.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -109,43 +110,79 @@ void DecodeIniRecord(const std::string& b, IniRecord& r) {
     }
 }
 
-int ReadSettings(const std::string& path, IniRecord& rec) {
+namespace {
+
+int g_readFailure = 0; // errno every read fails with; 0 = off
+
+// Reads the whole file: 0 read, 1 no such file, -1 with the errno in `err`.
+int readSettingsFile(const std::string& path, std::string& bytes, int& err) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT) {
-            SettingsDefaults(rec);
-            return 1;
-        }
+        err = errno;
+        return err == ENOENT ? 1 : -1;
+    }
+    if (g_readFailure != 0) {
+        err = g_readFailure;
         return -1;
     }
     int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) return -1;
-    std::string buf(kIniRecordSize, '\0');
-    size_t got = 0;
-    while (got < buf.size()) {
-        ssize_t n = ::read(fd, &buf[got], buf.size() - got);
+    if (fd < 0) {
+        err = errno;
+        return -1;
+    }
+    bytes.clear();
+    char buf[4096];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
+            err = errno;
             ::close(fd);
             return -1;
         }
         if (n == 0) break;
-        got += static_cast<size_t>(n);
+        bytes.append(buf, static_cast<size_t>(n));
     }
     ::close(fd);
-    buf.resize(got);
+    return 0;
+}
+
+} // namespace
+
+void SetSettingsReadFailure(int errnum) {
+    g_readFailure = errnum;
+}
+
+int ReadSettings(const std::string& path, IniRecord& rec, std::string* why) {
+    std::string buf;
+    int err = 0;
+    int r = readSettingsFile(path, buf, err);
+    if (r == 1) {
+        SettingsDefaults(rec);
+        return 1;
+    }
+    if (r < 0) {
+        if (why) {
+            std::string folder, name;
+            SplitPath(path, folder, name);
+            *why = name + ": 環境設定ファイルを読み込めません (" + std::strerror(err) + ")";
+        }
+        return -1;
+    }
+    if (buf.size() > static_cast<size_t>(kIniRecordSize)) buf.resize(kIniRecordSize);
     // A short file: the fields it holds are taken, the rest keep the defaults.
-    if (got < static_cast<size_t>(kIniRecordSize)) SettingsDefaults(rec);
+    if (buf.size() < static_cast<size_t>(kIniRecordSize)) SettingsDefaults(rec);
     DecodeIniRecord(buf, rec);
     return 0;
 }
 
 int WriteSettings(const std::string& path, const IniRecord& rec) {
     // The record replaces the first 450 bytes; the bytes after it in a longer file stay. The
-    // whole file goes through a temporary copy, so it is either the old or the new one.
+    // whole file goes through a temporary copy, so it is either the old or the new one. A file
+    // that is there but cannot be read may hold the user's settings: it is left alone.
     std::string bytes;
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0 && st.st_size > kIniRecordSize && !ReadWholeFile(path, bytes)) return -1;
+    int err = 0;
+    if (readSettingsFile(path, bytes, err) < 0) return -1;
     std::string rec450 = EncodeIniRecord(rec);
     if (bytes.size() < rec450.size()) bytes.resize(rec450.size());
     bytes.replace(0, rec450.size(), rec450);

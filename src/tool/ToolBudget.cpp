@@ -22,8 +22,9 @@ int runBudget(ToolContext& ctx) {
     }
     NameTables t;
     std::string itemPath = NameFilesIn(ctx.dataFolder).item;
-    if (LoadItemTable(itemPath, t) < 0) {
-        std::cerr << "budget: 項目名データが読めないか壊れています: " << itemPath << "\n";
+    std::string why;
+    if (LoadItemTable(itemPath, t, &why) < 0) {
+        std::cerr << "budget: 項目名データが読めないか壊れています: " << why << "\n";
         return 1;
     }
     BgtRecord rec;

@@ -17,6 +17,9 @@ struct ToolContext {
     std::string dataFolder;     // home + "/Data1/" (letter case resolved)
     std::string resourceFolder; // read-only resources (TbInit/); may be empty
     IniRecord settings;
+    // Set when the settings file exists but cannot be read (file and reason); only `check` runs
+    // then, with the default settings, and reports it.
+    std::string settingsProblem;
     Dialogs* dialogs = nullptr;
     std::vector<std::string> args;
 

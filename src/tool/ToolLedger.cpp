@@ -1,10 +1,11 @@
 // mrtkel-tool ledger and check: lists the ledger lines and checks the ledger files.
 #include "tool/ToolLedger.h"
 
-#include "ledger/LedgerSheet.h"
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerCheck.h"
+#include "ledger/LedgerSheet.h"
+#include "names/NameTables.h"
 #include "tool/ToolText.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
@@ -61,35 +62,43 @@ int runLedger(ToolContext& ctx) {
                   << FitRightBytes("入金", 10) << "  " << FitRightBytes("出金", 10) << "  " << FitRightBytes("残高", 10)
                   << "\n";
     }
-    int r = ForEachLedgerLine(st.index, *ctx.dialogs, [&](const IoRecord& l) {
-        int32_t num = DateNum(l);
-        if (num < from || num > to) return true;
-        if (csv) {
-            std::cout << isoDate(l) << ',' << csvField(TrimRight(l.ItemName)) << ',' << csvField(TrimRight(l.Note))
-                      << ',' << csvField(TrimRight(l.ShopName)) << ',' << l.Income << ',' << l.Expense << ','
-                      << l.Balance << "\n";
-        } else {
-            std::cout << isoDate(l) << "  " << padded(TrimRight(l.ItemName), kItemNameBytes) << "  "
-                      << padded(TrimRight(l.Note), kNoteBytes) << "  " << padded(TrimRight(l.ShopName), kShopNameBytes)
-                      << "  " << LedgerCellDisplay(kColIncome, l.Income) << "  "
-                      << LedgerCellDisplay(kColExpense, l.Expense) << "  " << LedgerCellDisplay(kColBalance, l.Balance)
-                      << "\n";
-        }
-        return true;
-    });
+    std::string why;
+    int r = ForEachLedgerLine(
+        st.index, *ctx.dialogs,
+        [&](const IoRecord& l) {
+            int32_t num = DateNum(l);
+            if (num < from || num > to) return true;
+            if (csv) {
+                std::cout << isoDate(l) << ',' << csvField(TrimRight(l.ItemName)) << ',' << csvField(TrimRight(l.Note))
+                          << ',' << csvField(TrimRight(l.ShopName)) << ',' << l.Income << ',' << l.Expense << ','
+                          << l.Balance << "\n";
+            } else {
+                std::cout << isoDate(l) << "  " << padded(TrimRight(l.ItemName), kItemNameBytes) << "  "
+                          << padded(TrimRight(l.Note), kNoteBytes) << "  "
+                          << padded(TrimRight(l.ShopName), kShopNameBytes) << "  "
+                          << LedgerCellDisplay(kColIncome, l.Income) << "  "
+                          << LedgerCellDisplay(kColExpense, l.Expense) << "  "
+                          << LedgerCellDisplay(kColBalance, l.Balance) << "\n";
+            }
+            return true;
+        },
+        &why);
     if (r < 0) {
-        std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n";
+        std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n" << why << "\n";
         return 1;
     }
     return 0;
 }
 
-// check: reads every ledger file and prints each inconsistency on its own line.
-// Exit 0 when the ledger files are consistent, 1 otherwise.
+// check: reads every ledger file, the name tables and the settings file and prints each
+// inconsistency on its own line. Exit 0 when all are sound, 1 otherwise.
 int runCheck(ToolContext& ctx) {
     LedgerIndex names;
     names.SetDataFolder(ctx.dataFolder);
     std::vector<std::string> problems = CheckLedgerFiles(names);
+    for (std::string& p : CheckNameFiles(NameFilesIn(ctx.dataFolder)))
+        problems.push_back(std::move(p));
+    if (!ctx.settingsProblem.empty()) problems.push_back(ctx.settingsProblem);
     for (const std::string& p : problems) std::cout << p << "\n";
     return problems.empty() ? 0 : 1;
 }
@@ -99,5 +108,7 @@ int runCheck(ToolContext& ctx) {
 
 MRT_TOOL_COMMAND(ledger, "ledger [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--csv]: lists the ledger lines with balances",
                  mrt::runLedger);
-MRT_TOOL_COMMAND(check, "check: checks the ledger files and prints each inconsistency (exit 1 when any)",
+MRT_TOOL_COMMAND(check,
+                 "check: checks the ledger files, name tables and settings file and prints each inconsistency "
+                 "(exit 1 when any)",
                  mrt::runCheck);

@@ -55,6 +55,12 @@ bool inputText(const char* cmd, const char* what, const std::string& text, int b
     return false;
 }
 
+// The refusal of an amount option that is not wholly a number or an expression of numbers.
+std::string notAnAmount(const char* option, const std::string& text) {
+    return std::string(kAmountRangeMessage) + " (" + option + " \"" + text +
+           "\": 数値または 1200+300 のような式で指定してください。桁区切りの \",\" は使えません)";
+}
+
 bool prepareWrite(ToolContext& ctx) {
     if (!MakeFolders(ctx.dataFolder)) {
         std::cerr << "cannot create " << ctx.dataFolder << "\n";
@@ -73,6 +79,7 @@ int runInit(ToolContext& ctx) {
     }
     int y, m, d;
     if (!inputDate("init", *start, y, m, d)) return 1;
+    if (!IsWholeAmountExpr(*balance)) return refuse("init", notAnAmount("--balance", *balance));
     std::string error;
     int32_t amount = EvalAmount(*balance, ctx.settings.TaxRate, &error);
     if (!error.empty() || !IsLedgerAmount(amount)) return refuse("init", kAmountRangeMessage);
@@ -101,7 +108,7 @@ int loadBlockFor(LedgerState& st, int year, int month, Dialogs& dlg) {
     idx.BlockStartMonth = month;
     idx.BlockSpan = st.BlockMonthsInUse;
     int r = LoadLedgerBlock(st, st.block, false, dlg);
-    if (r < 0) dlg.MsgOK(kLedgerReadFailedMessage, "読込みエラー");
+    if (r < 0) dlg.MsgOK(LedgerReadFailedMessage(st), "読込みエラー");
     return r;
 }
 
@@ -133,6 +140,7 @@ int runAdd(ToolContext& ctx) {
         !inputText("add", "--shop", line.ShopName, kShopNameBytes))
         return 1;
     std::string expr = income ? *income : *expense;
+    if (!IsWholeAmountExpr(expr)) return refuse("add", notAnAmount(income ? "--income" : "--expense", expr));
     if (ctx.flag("--tax")) expr += "%";
     std::string error;
     int32_t amount = EvalAmount(expr, ctx.settings.TaxRate, &error);

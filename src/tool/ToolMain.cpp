@@ -161,8 +161,15 @@ int main(int argc, char** argv) {
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     ctx.resourceFolder = mrt::FindResourceFolder(ec ? std::string(argv[0]) : exe.string());
-    if (mrt::ReadSettings(mrt::ResolveCase(ctx.dataFolder, mrt::kSettingsFileName), ctx.settings) != 0)
-        mrt::SettingsDefaults(ctx.settings);
+    // A settings file that is there but cannot be read is an error, not "no settings": its tax
+    // rate and block sizes are the user's. Only check goes on, to report it with the rest.
+    const int settingsRead =
+        mrt::ReadSettings(mrt::ResolveCase(ctx.dataFolder, mrt::kSettingsFileName), ctx.settings, &ctx.settingsProblem);
+    if (settingsRead < 0 && command != "check") {
+        std::cerr << command << ": " << ctx.settingsProblem << "\n";
+        return 1;
+    }
+    if (settingsRead != 0) mrt::SettingsDefaults(ctx.settings);
     mrt::ConsoleDialogs dialogs;
     ctx.dialogs = &dialogs;
     ctx.args = rest;

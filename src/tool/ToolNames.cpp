@@ -65,16 +65,17 @@ void writeText(const NameTables& t) {
 int runNames(ToolContext& ctx) {
     NameTables t;
     NameFilePaths files = NameFilesIn(ctx.dataFolder);
+    std::string why[3];
     struct {
         int rc;
         const char* what;
-        const std::string& path;
-    } loads[] = {{LoadItemTable(files.item, t), "項目名データ", files.item},
-                 {LoadBrkDnTable(files.brkDn, t, false), "内訳・備考データ", files.brkDn},
-                 {LoadShopTable(files.shop, t, false), "店名・相手先データ", files.shop}};
+        const std::string& reason;
+    } loads[] = {{LoadItemTable(files.item, t, &why[0]), "項目名データ", why[0]},
+                 {LoadBrkDnTable(files.brkDn, t, false, &why[1]), "内訳・備考データ", why[1]},
+                 {LoadShopTable(files.shop, t, false, &why[2]), "店名・相手先データ", why[2]}};
     for (const auto& l : loads) {
         if (l.rc < 0) {
-            std::cerr << "names: " << l.what << "が読めないか壊れています: " << l.path << "\n";
+            std::cerr << "names: " << l.what << "が読めないか壊れています: " << l.reason << "\n";
             return 1;
         }
     }

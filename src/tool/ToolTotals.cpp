@@ -121,8 +121,9 @@ int runTotals(ToolContext& ctx) {
     }
     NameTables names;
     std::string itemPath = NameFilesIn(ctx.dataFolder).item;
-    if (LoadItemTable(itemPath, names) < 0) {
-        std::cerr << "totals: 項目名データが読めないか壊れています: " << itemPath << "\n";
+    std::string why;
+    if (LoadItemTable(itemPath, names, &why) < 0) {
+        std::cerr << "totals: 項目名データが読めないか壊れています: " << why << "\n";
         return 1;
     }
     LedgerState ledger;

@@ -16,7 +16,15 @@
 #include <QMessageBox>
 #include <cstdio>
 #include <cstring>
+#include <QSocketNotifier>
+#if QT_CONFIG(sessionmanager)
+#include <QSessionManager>
+#endif
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -51,6 +59,32 @@ bool answeredFromCommandLine(int argc, char** argv, int& exitCode) {
     return false;
 }
 
+// SIGTERM, SIGHUP and SIGINT end the program as its exit command does, saving the block. The
+// handler only writes the signal number into a pipe; the main thread reads it between events
+// (QSocketNotifier), where the save may run. A second signal ends the program at once.
+int g_signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_signalsSeen = 0;
+
+extern "C" void onEndSignal(int sig) {
+    if (g_signalsSeen) ::_exit(128 + sig);
+    g_signalsSeen = 1;
+    const char byte = static_cast<char>(sig);
+    const int savedErrno = errno;
+    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    errno = savedErrno;
+}
+
+bool installEndSignals() {
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    struct sigaction sa = {};
+    sa.sa_handler = onEndSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGHUP, SIGINT})
+        if (::sigaction(sig, &sa, nullptr) != 0) return false;
+    return true;
+}
+
 // --home DIR or --home=DIR from the command line; empty when not given.
 std::string homeOption(const QStringList& args) {
     for (int i = 1; i < args.size(); ++i) {
@@ -67,6 +101,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("mrtkel"));
     QApplication::setApplicationVersion(QStringLiteral(MRTKEL_VERSION_TEXT));
+    // Watched from here on; a signal that comes before the windows exist is handled once they do.
+    const bool signalsWatched = installEndSignals();
+    if (!signalsWatched) qWarning("mrtkel: cannot watch for the end signals");
     mrt::InstallFontSubstitutions();
     if (!mrt::InstallQtTranslations(app))
         std::fputs("mrtkel: Qt's Japanese translations (qt6-translations-l10n) are missing; standard dialogs "
@@ -99,8 +136,25 @@ int main(int argc, char** argv) {
     }
 
     mrt::QtDialogs dialogs(nullptr, &state.settings);
-    if (mrt::PrepareDataFolders(state, dialogs) != 0) return 1;
     mrt::QtMainScreen mainScreen(dialogs);
+    std::unique_ptr<QSocketNotifier> endSignals;
+    if (signalsWatched) {
+        endSignals = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(endSignals.get(), &QSocketNotifier::activated, [&] {
+            char byte = 0;
+            [[maybe_unused]] ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+            endSignals->setEnabled(false);
+            mainScreen.EndNow(state);
+        });
+    }
+#if QT_CONFIG(sessionmanager)
+    // The desktop session ending: the same as a signal, and the program is not started again.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [&](QSessionManager& manager) {
+        manager.setRestartHint(QSessionManager::RestartNever);
+        mainScreen.EndNow(state);
+    });
+#endif
+    if (mrt::PrepareDataFolders(state, dialogs) != 0) return 1;
     mrt::QtCommandScreens screens(dialogs);
     return mrt::RunApplication(state, dialogs, mainScreen, screens);
 }

@@ -137,6 +137,33 @@ std::string FromCp932(std::string_view sjis) {
     return out;
 }
 
+bool IsCp932Bytes(std::string_view sjis, bool allowCutEnd) {
+    if (isAscii(sjis)) return true;
+    std::string out;
+    size_t consumed = 0;
+    if (fromSjis().run(sjis, out, consumed)) return true;
+    return allowCutEnd && consumed + 1 == sjis.size() && IsCp932LeadByte(static_cast<unsigned char>(sjis.back()));
+}
+
+bool LooksLikeUtf8(std::string_view b) {
+    if (b.size() >= 3 && b.substr(0, 3) == "\xEF\xBB\xBF") return true;
+    bool wide = false;
+    for (size_t i = 0; i < b.size();) {
+        auto c = static_cast<unsigned char>(b[i]);
+        size_t n = c < 0x80                 ? 1
+                   : c >= 0xC2 && c <= 0xDF ? 2
+                   : c >= 0xE0 && c <= 0xEF ? 3
+                   : c >= 0xF0 && c <= 0xF4 ? 4
+                                            : 0;
+        if (n == 0 || i + n > b.size()) return false;
+        for (size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(b[i + k]) & 0xC0) != 0x80) return false;
+        if (n >= 3) wide = true;
+        i += n;
+    }
+    return wide;
+}
+
 bool IsCp932Text(std::string_view utf8) {
     std::string tmp;
     return ToCp932(utf8, tmp);

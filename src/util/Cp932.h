@@ -14,6 +14,14 @@ bool ToCp932(std::string_view utf8, std::string& out);
 // CP932 → UTF-8. Invalid bytes become U+FFFD; a lead byte at the very end is dropped.
 std::string FromCp932(std::string_view sjis);
 
+// True when the bytes are CP932 text that converts without a replacement. With allowCutEnd a
+// lead byte alone at the very end (a fixed-width field cut inside a character) is accepted.
+bool IsCp932Bytes(std::string_view sjis, bool allowCutEnd = false);
+// True when the bytes are well-formed UTF-8 holding a character of three or more bytes (as every
+// Japanese character is), or open with the UTF-8 byte order mark: a text saved as UTF-8. Such text
+// is often valid CP932 as well, read as garbage; real CP932 Japanese is almost never valid UTF-8.
+bool LooksLikeUtf8(std::string_view bytes);
+
 // True when every character of the text has a CP932 form; input is refused otherwise.
 bool IsCp932Text(std::string_view utf8);
 // The first character (as UTF-8) that has no CP932 form, to name it when input is refused;

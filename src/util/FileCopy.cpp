@@ -47,7 +47,7 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
     return matchFrom(pattern.c_str(), name.c_str());
 }
 
-int ListFiles(const std::string& folder, const std::string& pattern, std::vector<std::string>& names) {
+int ListFiles(const std::string& folder, const std::string& pattern, std::vector<std::string>& names, bool withEmpty) {
     names.clear();
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (!dir) return -1;
@@ -55,7 +55,8 @@ int ListFiles(const std::string& folder, const std::string& pattern, std::vector
         std::string n = e->d_name;
         if (n == "." || n == ".." || IsTempFileName(n) || !WildcardMatch(pattern, n)) continue;
         struct stat st;
-        if (::stat(JoinPath(folder, n).c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) continue;
+        if (::stat(JoinPath(folder, n).c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_size <= 0 && !withEmpty))
+            continue;
         names.push_back(n);
     }
     ::closedir(dir);

@@ -7,9 +7,10 @@ namespace mrt {
 class Dialogs;
 
 // Names of the files in `folder` that match the wildcard `pattern` ("*", "?"; letter case
-// ignored) and are longer than 0 bytes, sorted by name. Returns the count, or -1 when the folder
-// cannot be entered.
-int ListFiles(const std::string& folder, const std::string& pattern, std::vector<std::string>& names);
+// ignored) and are longer than 0 bytes (or of any length, withEmpty), sorted by name. Returns the
+// count, or -1 when the folder cannot be entered.
+int ListFiles(const std::string& folder, const std::string& pattern, std::vector<std::string>& names,
+              bool withEmpty = false);
 
 // True when `name` matches the wildcard `pattern` without regard to case.
 bool WildcardMatch(const std::string& pattern, const std::string& name);

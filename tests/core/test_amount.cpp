@@ -77,6 +77,19 @@ TEST(EvalAmount, NumbersAreReadFromTheLeadingCharacters) {
     EXPECT_EQ(mrt::EvalAmountText("   ", 5), "0");
 }
 
+// What EvalAmount would read only in part is not a whole expression: a command line refuses it.
+TEST(IsWholeAmountExpr, EveryFactorMustBeANumberToItsEnd) {
+    for (const char* whole :
+         {"1000", " 1000 ", "1 000", "1200+300", "-500", "300*3/2", "2.5", ".5", "1000%", "1000*", "1+-2", "10*2+3*4"})
+        EXPECT_TRUE(mrt::IsWholeAmountExpr(whole)) << whole;
+    for (const char* part : {"", "   ", "abc", "12abc", "1,000", "1.2.3", "500-", "--5", "%", "*", "1000**", "1+",
+                             "1e5", "１０００", "+", ".", "3/x"})
+        EXPECT_FALSE(mrt::IsWholeAmountExpr(part)) << part;
+    // Too many terms is still an expression; EvalAmount reports it.
+    EXPECT_TRUE(mrt::IsWholeAmountExpr("1+1+1+1+1+1+1+1+1+1+1"));
+    expectFailure("1+1+1+1+1+1+1+1+1+1+1");
+}
+
 TEST(EvalAmount, ConsumptionTax) {
     EXPECT_EQ(evalOk("1000*", 5), 1050);
     EXPECT_EQ(evalOk("100%", 5), 105); // 104.99999 in single precision + 0.01

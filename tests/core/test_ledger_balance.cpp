@@ -188,6 +188,33 @@ TEST(LedgerTool, AddSaysWhyATextIsRefused) {
                                                      "2024-01-01,初期残高,,,0,0,1000\n");
 }
 
+// An amount option must be wholly a number or an expression of numbers: what the amount cells
+// would read in part ("12abc" as 12, "1,000" as 1) is refused, and so is blank text.
+TEST(LedgerTool, AmountsThatAreNotWhollyNumbersAreRefused) {
+    TempDir home;
+    for (const char* bad : {"abc", "''", "12abc", "1,000", "500-"}) {
+        ToolRun r = tool(home.path(), std::string("init --start 2024-01-01 --balance ") + bad);
+        EXPECT_EQ(r.exitCode, 1) << bad;
+        EXPECT_NE(r.out.find("--balance"), std::string::npos) << r.out;
+    }
+    EXPECT_FALSE(std::filesystem::exists(home.path() + "/Data1/Io2024.usr"));
+    ASSERT_EQ(tool(home.path(), "init --start 2024-01-01 --balance 1000+200").exitCode, 0);
+    for (const char* bad : {"abc", "''", "12abc", "1,000", "' '", "5x%"}) {
+        ToolRun r = tool(home.path(), std::string("add --date 2024-01-05 --item 食費 --expense ") + bad);
+        EXPECT_EQ(r.exitCode, 1) << bad;
+        EXPECT_NE(r.out.find("--expense"), std::string::npos) << r.out;
+        r = tool(home.path(), std::string("add --date 2024-01-05 --item 給与 --tax --income ") + bad);
+        EXPECT_EQ(r.exitCode, 1) << bad;
+        EXPECT_NE(r.out.find("--income"), std::string::npos) << r.out;
+    }
+    ASSERT_EQ(tool(home.path(), "add --date 2024-01-05 --item 給与 --income 300*2").exitCode, 0);
+    ASSERT_EQ(tool(home.path(), "add --date 2024-01-06 --item 食費 --expense 100 --tax").exitCode, 0);
+    EXPECT_EQ(tool(home.path(), "ledger --csv").out, "date,item,note,shop,income,expense,balance\n"
+                                                     "2024-01-01,初期残高,,,0,0,1200\n"
+                                                     "2024-01-05,給与,,,600,0,1800\n"
+                                                     "2024-01-06,食費,,,0,105,1695\n");
+}
+
 TEST(LedgerTool, ListingNeedsNoBlockLimitAndNoDataFolder) {
     TempDir home;
     ToolRun r = tool(home.path(), "ledger --csv"); // a fresh home: an empty ledger, not a failure
@@ -235,7 +262,7 @@ TEST(LedgerCheckTest, ReportsCountsRegionEndsWrongMonthsAndMissingYearFiles) {
     EXPECT_TRUE(has("Io2003.usr 2月: 2行目 年月が違います"));
     EXPECT_TRUE(has("Inf2005.usr: 入出金ファイルがないのに行数があります。"));
     EXPECT_TRUE(has("Inf2004.usr 1月: 行数 500 が容量 500 - 1 を超えています。"));
-    EXPECT_TRUE(has("Inf2004.usr: 12か月分の記録がありません"));
+    EXPECT_TRUE(has("Inf2004.usr: 長さ 10 バイトが12か月分の 120 バイトではありません。"));
     EXPECT_TRUE(has("Inf2004.usr: 入出金ファイルがないのに行数があります。"));
     EXPECT_EQ(found.size(), 6u) << ::testing::PrintToString(found);
 }

@@ -200,38 +200,6 @@ TEST_F(LineEntry, DivisionByZeroIsRefusedAndEditedAgain) {
     EXPECT_EQ(Cell(5, kColExpense), "       100");
 }
 
-TEST_F(LineEntry, NineDigitAmountsFromAFileSurviveTheSaveOfTheirBlock) {
-    MakeLedger({Line(2004, 1, 5, "初期残高", 0, 0), Line(2004, 1, 10, "給与", 123456789, 0),
-                Line(2004, 1, 20, "食費", 0, 100000000)},
-               0);
-    StartEditing();
-    EXPECT_EQ(Cell(2, kColIncome), "123,456,789");
-    EXPECT_EQ(Cell(3, kColBalance), "23,456,789");
-    // Opening the cell and confirming it unchanged is refused, never cut.
-    editor->CellClicked(2, kColIncome);
-    Press(Key::Enter);
-    EXPECT_EQ(view.editText, "123456789");
-    dlg.expect("MsgKel", 2).expectMessage("0～99,999,999 )");
-    Press(Key::Enter);
-    EXPECT_EQ(Cell(2, kColIncome), "123,456,789");
-
-    // Another line entered: the block is saved with every line as it came.
-    Type("25");
-    Press(Key::Enter);
-    Pick("食費");
-    Press(Key::Enter);
-    Press(Key::Enter);
-    Press(Key::Enter);
-    Type("500");
-    Press(Key::Enter);
-    EndAndSave();
-    Reload();
-    ASSERT_EQ(app.ledger.block.size(), 4u);
-    EXPECT_EQ(app.ledger.block[1].Income, 123456789);
-    EXPECT_EQ(app.ledger.block[2].Expense, 100000000);
-    EXPECT_EQ(app.ledger.block[3].Balance, 23456289);
-}
-
 TEST_F(LineEntry, LettersInAnAmountAreRefusedAndTheLineStaysAsTyped) {
     Type("8");
     Press(Key::Enter);

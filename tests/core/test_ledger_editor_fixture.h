@@ -128,11 +128,14 @@ protected:
     }
     void TearDown() override { SetClock(nullptr); }
 
-    // Saves the lines (balances by the rule from `opening`) as the ledger, then loads the newest
-    // block of `blockMonths` months as the program does at start-up.
+    // Saves the lines (balances by the rule from `opening`) as the ledger in place of the one
+    // there, then loads the newest block of `blockMonths` months as the program does at start-up.
     void MakeLedger(std::vector<IoRecord> lines, int32_t opening, int blockMonths = 3) {
         lines.front().Balance = opening;
         RecomputeBalances(lines, 1);
+        // A save never writes over year files it did not load: the old ledger goes first.
+        for (const auto& e : std::filesystem::directory_iterator(app.dataFolder))
+            if (e.path().extension() == ".usr") std::filesystem::remove(e.path());
         ScriptedDialogs quiet;
         LedgerState st;
         st.index.SetDataFolder(app.dataFolder);

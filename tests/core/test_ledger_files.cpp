@@ -91,48 +91,73 @@ TEST(YearFiles, FillRegionAndSlotsBeyondTheEnd) {
     EXPECT_EQ(f.RecordCount(), 5);
 }
 
-TEST(YearFiles, ALengthThatIsNotAMultipleOf108CountsWholeRecordsOnly) {
+// A partial record at the end is a cut-off write: the file is refused rather than read short.
+TEST(YearFiles, ALengthThatIsNotAMultipleOf108IsRefused) {
     TempDir dir;
     LedgerModel model;
     model[2003].months[0].lines = {Line{2003, 1, 1, "初期残高", "", "", 0, 0, 5000}};
     writeModel(dir.path(), model);
     std::string path = dir / "Io2003.usr";
-    WriteBytes(path, ReadBytes(path) + "tail");
     LedgerIndex idx;
     idx.SetDataFolder(dir.path());
     ScriptedDialogs dlg;
     YearFile f;
     EXPECT_EQ(OpenIoFile(idx, 2003, dlg, f), 6000);
-    EXPECT_EQ(f.bytes.size(), 648004u);
-    IoRecord r;
-    EXPECT_FALSE(ReadIoRecord(f, 6001, r));
+    EXPECT_TRUE(f.existed);
+    WriteBytes(path, ReadBytes(path) + "tail");
+    EXPECT_EQ(OpenIoFile(idx, 2003, dlg, f), -1);
+    EXPECT_EQ(f.error, "Io2003.usr: 長さ 648004 バイトが108バイトの記録の整数倍ではありません");
+    EXPECT_TRUE(f.bytes.empty());
     EXPECT_EQ(OpenIoFile(idx, 2004, dlg, f), 0);  // missing: an empty image, nothing created
     EXPECT_FALSE(f.existed);
     EXPECT_FALSE(std::filesystem::exists(dir / "Io2004.usr"));
 }
 
-TEST(InfFiles, ReadWriteMissingShortAndImpossible) {
+TEST(InfFiles, ReadWriteMissingAndImpossible) {
     TempDir dir;
     LedgerIndex idx;
     idx.SetDataFolder(dir.path());
     idx.FirstYear = 2010;
     EXPECT_EQ(ReadInfFile(idx, 1), 1);
-    WriteBytes(dir / "Inf2010.usr", le16(600) + le16(3) + std::string(6, 'r') + le16(500) + le16(2) +
-                                        std::string(6, '\0') + "xyz");
-    idx.Inf(1, 5) = InfRecord{900, 4};
+    std::string bytes = le16(600) + le16(3) + std::string(6, 'r') + le16(500) + le16(2) + std::string(6, '\0');
+    for (int m = 3; m <= 12; ++m)
+        bytes += le16(500) + le16(m == 5 ? 4 : 0) + std::string(6, '\0');
+    WriteBytes(dir / "Inf2010.usr", bytes);
     ASSERT_EQ(ReadInfFile(idx, 1), 0);
     EXPECT_EQ(idx.Inf(1, 1), (InfRecord{600, 3}));
     EXPECT_EQ(idx.Inf(1, 2), (InfRecord{500, 2}));
-    EXPECT_EQ(idx.Inf(1, 5), InfRecord{});  // beyond the short file: an empty month
+    EXPECT_EQ(idx.Inf(1, 5), (InfRecord{500, 4}));
 
     ScriptedDialogs dlg;
     ASSERT_EQ(WriteInfFile(idx, 1, dlg), 0);
-    std::string expect = le16(600) + le16(3) + std::string(6, '\0') + le16(500) + le16(2) + std::string(6, '\0');
-    for (int m = 3; m <= 12; ++m) expect += le16(500) + le16(0) + std::string(6, '\0');
-    EXPECT_EQ(ReadBytes(dir / "Inf2010.usr"), expect);
+    bytes.replace(4, 6, std::string(6, '\0')); // reserved bytes are written as zeros
+    EXPECT_EQ(ReadBytes(dir / "Inf2010.usr"), bytes);
 
-    WriteBytes(dir / "Inf2010.usr", le16(500) + le16(500) + std::string(6, '\0'));
-    EXPECT_EQ(ReadInfFile(idx, 1), -1);  // LineCount above Capacity - 1
+    std::string why;
+    WriteBytes(dir / "Inf2010.usr", bytes.substr(0, 110) + le16(500) + le16(500) + std::string(6, '\0'));
+    EXPECT_EQ(ReadInfFile(idx, 1, &why), -1); // LineCount above Capacity - 1
+    EXPECT_EQ(why, "Inf2010.usr: 12月の行数 500 が容量 500 に合いません");
+    EXPECT_EQ(idx.Inf(1, 12), InfRecord{}); // the index is left as it was
+}
+
+// A short or long information file is refused: read as empty months, a short one would let the
+// next save write those months over their lines.
+TEST(InfFiles, AnythingButTwelveRecordsIsRefused) {
+    TempDir dir;
+    LedgerIndex idx;
+    idx.SetDataFolder(dir.path());
+    idx.FirstYear = 2024;
+    std::string full = infFileBytes(YearSpec{});
+    for (size_t size : {size_t{0}, size_t{60}, size_t{119}, size_t{121}, size_t{240}}) {
+        std::string bytes = full;
+        bytes.resize(size, '\0');
+        WriteBytes(dir / "Inf2024.usr", bytes);
+        std::string why;
+        EXPECT_EQ(ReadInfFile(idx, 1, &why), -1) << size;
+        EXPECT_EQ(why, "Inf2024.usr: 長さ " + std::to_string(size) + " バイトが12か月分の 120 バイトではありません");
+    }
+    WriteBytes(dir / "Inf2024.usr", full);
+    EXPECT_EQ(ReadInfFile(idx, 1), 0);
 }
 
 TEST(InfFiles, AFailedWriteShowsItsMessageAndLeavesTheFile) {

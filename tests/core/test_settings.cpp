@@ -2,7 +2,11 @@
 #include "support/TempDir.h"
 #include "util/Cp932.h"
 
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace mrt;
 using mrt::test::ReadBytes;
@@ -130,6 +134,50 @@ TEST(SettingsFile, ShorterFileReadsWhatIsThereAndDefaultsTheRest) {
     EXPECT_EQ(rec.BlockMonths, 5);
     EXPECT_EQ(rec.TaxRate, 10);
     EXPECT_EQ(rec.LedgerPrintTitle, "家計簿");
+}
+
+// A file that is there but cannot be read is an error, never "no settings": the record keeps
+// what it held, and a write never replaces the file it could not read.
+TEST(SettingsFile, AnUnreadableFileIsAnErrorAndIsNeverReplaced) {
+    TempDir dir;
+    std::string old = layoutBytes();
+    old[446] = 8;
+    ASSERT_TRUE(WriteBytes(dir / "INIT.mrt", old));
+    for (int err : {EIO, EACCES}) {
+        SetSettingsReadFailure(err);
+        IniRecord rec;
+        rec.TaxRate = 17;
+        std::string why;
+        EXPECT_EQ(ReadSettings(dir / "INIT.mrt", rec, &why), -1);
+        EXPECT_EQ(rec.TaxRate, 17);
+        EXPECT_EQ(why, std::string("INIT.mrt: 環境設定ファイルを読み込めません (") + std::strerror(err) + ")");
+        EXPECT_EQ(WriteSettings(dir / "INIT.mrt", rec), -1);
+        EXPECT_EQ(ReadBytes(dir / "INIT.mrt"), old);
+    }
+    SetSettingsReadFailure(0);
+    IniRecord rec;
+    ASSERT_EQ(ReadSettings(dir / "INIT.mrt", rec), 0);
+    EXPECT_EQ(rec.TaxRate, 8);
+    // A missing file is still no error, with or without the failure switched on.
+    SetSettingsReadFailure(EIO);
+    EXPECT_EQ(ReadSettings(dir / "none.mrt", rec), 1);
+    SetSettingsReadFailure(0);
+}
+
+// The same with a file the user may not read (meaningless for root, who reads it anyway).
+TEST(SettingsFile, AFileWithoutReadPermissionIsAnErrorAndIsNeverReplaced) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads any file";
+    TempDir dir;
+    const std::string old = layoutBytes();
+    ASSERT_TRUE(WriteBytes(dir / "INIT.mrt", old));
+    ASSERT_EQ(::chmod((dir / "INIT.mrt").c_str(), 0), 0);
+    IniRecord rec;
+    std::string why;
+    EXPECT_EQ(ReadSettings(dir / "INIT.mrt", rec, &why), -1);
+    EXPECT_NE(why.find(std::strerror(EACCES)), std::string::npos) << why;
+    EXPECT_EQ(WriteSettings(dir / "INIT.mrt", rec), -1);
+    ASSERT_EQ(::chmod((dir / "INIT.mrt").c_str(), 0644), 0);
+    EXPECT_EQ(ReadBytes(dir / "INIT.mrt"), old);
 }
 
 TEST(SettingsFile, UnwritableTargetFails) {

@@ -65,6 +65,37 @@ TEST(ToolSettings, ReadsAFileInOtherLetterCaseAndTrimsTexts) {
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 18);
 }
 
+// A settings file that cannot be read (here a folder in its place, which even root cannot read)
+// stops every command but check with a message naming it; add --tax never falls back to the
+// default rate, and nothing is written.
+TEST(ToolSettings, AnUnreadableSettingsFileIsAnErrorNotTheDefaults) {
+    TempDir home;
+    int status = -1;
+    runTool("", "--home '" + home.path() + "' init --start 2024-01-01 --balance 1000", status);
+    ASSERT_EQ(status, 0);
+    const std::string io = mrt::test::ReadBytes(home / "Data1/Io2024.usr");
+    std::filesystem::create_directory(home / "Data1/INIT.mrt");
+    for (const char* cmd :
+         {"add --date 2024-01-05 --item 食費 --expense 1000 --tax", "eval 100%", "settings", "ledger"}) {
+        std::string err;
+        mrt::test::RunTool("--home '" + home.path() + "' " + cmd, status, "", &err);
+        EXPECT_EQ(status, 1) << cmd;
+        EXPECT_NE(err.find("INIT.mrt: 環境設定ファイルを読み込めません"), std::string::npos) << cmd << ": " << err;
+    }
+    EXPECT_EQ(mrt::test::ReadBytes(home / "Data1/Io2024.usr"), io);
+    EXPECT_TRUE(std::filesystem::is_directory(home / "Data1/INIT.mrt"));
+    std::string out = runTool("", "--home '" + home.path() + "' check", status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("INIT.mrt: 環境設定ファイルを読み込めません"), std::string::npos) << out;
+
+    // Without the file the defaults hold: 1000 with tax at 5% is 1050.
+    std::filesystem::remove(home / "Data1/INIT.mrt");
+    runTool("", "--home '" + home.path() + "' add --date 2024-01-05 --item 食費 --expense 1000 --tax", status);
+    EXPECT_EQ(status, 0);
+    out = runTool("", "--home '" + home.path() + "' ledger --csv", status);
+    EXPECT_NE(out.find("2024-01-05,食費,,,0,1050,-50\n"), std::string::npos) << out;
+}
+
 TEST(ToolSettings, HomeOptionThenMrtkelHomeThenXdgDataHome) {
     TempDir root;
     makeHome(root / "opt", 11);

@@ -8,6 +8,7 @@
 namespace mrt {
 
 struct IniRecord;
+class ConsoleDialogs;
 class frmMSG;
 
 // The dialogs port on the desktop: every question is one of the program's own windows
@@ -25,6 +26,10 @@ public:
     // Used when no settings record is given: 0 Windows type, other DOS type.
     void SetKeyInputMode(int mode) { m_keyInputMode = mode; }
     int KeyInputMode() const;
+    // From now on every question gets its cancel or "no" answer and every message goes to stderr,
+    // with no window shown: the program is ending on a signal or with the desktop session.
+    void SetQuiet();
+    bool Quiet() const { return m_quiet != nullptr; }
 
     void MsgOK(const std::string& msg, const std::string& ttl, int x = 0, int y = 0) override;
     int MsgYesNo(const std::string& msg, const std::string& ttl) override;
@@ -64,6 +69,7 @@ private:
     const IniRecord* m_settings = nullptr;
     int m_keyInputMode = 1;
     std::unique_ptr<frmMSG> m_wait;
+    std::unique_ptr<ConsoleDialogs> m_quiet;
 };
 
 } // namespace mrt

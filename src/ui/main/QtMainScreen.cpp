@@ -16,6 +16,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -181,7 +182,9 @@ int QtMainScreen::RunLedgerEditing(AppState& app) {
     QEventLoop loop;
     connect(w, &frmMain::CommandChosen, &loop, &QEventLoop::quit);
     m_editor->Start();
-    // A command may already have been chosen while Start let pending events run.
+    // A command may already have been chosen while Start let pending events run; once the program
+    // is to end, the period ends at once as the exit command ends it.
+    if (m_endRequested && w->MenuSel == 0) w->MenuSel = kCmdExit;
     if (w->MenuSel == 0) loop.exec();
     m_inEditing = false;
     app.MenuSel = w->MenuSel;
@@ -190,6 +193,21 @@ int QtMainScreen::RunLedgerEditing(AppState& app) {
     int r = EndEditingPeriod(app, m_dlg);
     w->MenuSel = 0;
     return r;
+}
+
+void QtMainScreen::EndNow(AppState& app) {
+    app.EndRequested = true;
+    m_endRequested = true;
+    if (auto* qt = dynamic_cast<QtDialogs*>(&m_dlg)) qt->SetQuiet();
+    // Every dialog open now returns its cancel answer; the code that asked goes on from there.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* d = qobject_cast<QDialog*>(w);
+        if (d && d->isVisible()) d->reject();
+    }
+    if (m_inEditing && m_win && m_win->MenuSel == 0) {
+        m_win->MenuSel = kCmdExit;
+        emit m_win->CommandChosen();
+    }
 }
 
 int QtMainScreen::WindowState() const {

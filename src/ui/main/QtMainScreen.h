@@ -27,6 +27,12 @@ public:
     QtMainScreen(Dialogs& dlg);
     ~QtMainScreen() override;
 
+    // The program is to end now (a signal, the end of the desktop session): open dialogs close as
+    // cancelled, later questions get their cancel answer without a window, and the editing period
+    // ends as the exit command ends it, saving the block; the command loop then leaves.
+    void EndNow(AppState& app);
+    bool EndRequested() const { return m_endRequested; }
+
     frmMain* window() const { return m_win.get(); }
     LedgerEditor* editor() const { return m_editor.get(); }
     AppState* app() const { return m_app; }
@@ -97,6 +103,7 @@ private:
     // Where the user had the window (frame top-left) when it was last unloaded: a rebuilt window
     // (after a restore or a layout change) comes back there.
     std::optional<QPoint> m_lastPlace;
+    bool m_endRequested = false;
 };
 
 } // namespace mrt

@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# The program ended by a signal while lines typed since the last save are only on screen, under a
+# real X server and window manager (Xvfb + openbox), typed at with xdotool: SIGTERM on the ledger
+# grid with a new line half typed, SIGHUP while a dialog is open, and two signals at once. After
+# each of the first two the ledger the tool lists must hold every line that was complete; the
+# second of two signals ends the program at once, and the files saved before stay sound.
+# Usage: end_signal_wm.sh BIN_DIR
+set -euo pipefail
+
+BIN=${1:?bin folder}
+for cmd in Xvfb openbox xdotool; do
+    command -v "$cmd" >/dev/null || { echo "missing $cmd (scripts/install-deps installs it)"; exit 1; }
+done
+
+WORK=$(mktemp -d)
+HOME_DIR=$WORK/home
+pids=()
+app=
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    [ -f "$WORK/mrtkel.log" ] && sed 's/^/  mrtkel: /' "$WORK/mrtkel.log"
+    exit 1
+}
+
+exec {fd}<> <(:)
+Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+pids+=($!)
+read -r -t 10 -u "$fd" num || fail "Xvfb did not start"
+export DISPLAY=:$num
+unset QT_QPA_PLATFORM
+openbox >"$WORK/openbox.log" 2>&1 &
+pids+=($!)
+sleep 0.5
+
+start_program() {
+    "$BIN/mrtkel" --home "$HOME_DIR" >"$WORK/mrtkel.log" 2>&1 &
+    app=$!
+    pids+=($app)
+}
+
+active_is() {
+    local want=$1
+    for _ in $(seq 1 100); do
+        kill -0 "$app" 2>/dev/null || fail "the program ended while waiting for '$want'"
+        [[ "$(xdotool getactivewindow getwindowname 2>/dev/null || true)" == *"$want"* ]] && return 0
+        sleep 0.1
+    done
+    fail "no active window '$want' (active: $(xdotool getactivewindow getwindowname 2>/dev/null || echo none))"
+}
+
+# Waits up to 10 s for the program to end and sets `status` to its exit status.
+ended() {
+    for _ in $(seq 1 100); do
+        kill -0 "$app" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$app" 2>/dev/null && fail "the program did not end after $1"
+    status=0
+    wait "$app" || status=$?
+}
+
+main="ミルテ家計簿  Ver. 3.1.1"
+keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
+typed() { xdotool type --delay 60 "$1"; sleep 0.2; }
+listed() { "$BIN/mrtkel-tool" --home "$HOME_DIR" ledger --csv; }
+today=$(date +%Y-%m-%d)
+day=$(date +%-d)
+
+# One expense line on today's date in the new-entry row: the expense item $1 places down the list.
+enter_line() {
+    local downs=()
+    for _ in $(seq 1 "$1"); do downs+=(Down); done
+    typed "$day"
+    keys Return "${downs[@]}" Return Return Return
+    typed "$2"
+    keys Return
+}
+
+# 1. SIGTERM on the grid: a line entered but not saved, the next one half typed.
+start_program
+active_is "日付入力"
+keys Return Return Return Return
+active_is "金額入力"
+typed 50000
+keys Return
+active_is "$main"
+enter_line 1 '1000*'
+typed "$day"
+rows=$(listed | wc -l)
+[ "$rows" = 2 ] || fail "before SIGTERM: $rows rows listed, expected the header and the first line only"
+kill -TERM "$app"
+ended SIGTERM
+[ "$status" = 0 ] || fail "SIGTERM: exit status $status"
+expected="date,item,note,shop,income,expense,balance
+$today,初期残高,,,0,0,50000
+$today,食費,,,0,1050,48950"
+[ "$(listed)" = "$expected" ] || { listed; fail "SIGTERM: the ledger differs from the lines typed"; }
+
+# 2. SIGHUP while the date dialog (Ctrl+G) is open over a line that is not saved yet.
+start_program
+active_is "$main"
+enter_line 2 500
+keys ctrl+g
+active_is "日付入力"
+kill -HUP "$app"
+ended SIGHUP
+[ "$status" = 0 ] || fail "SIGHUP: exit status $status"
+expected="$expected
+$today,日用品,,,0,500,48450"
+[ "$(listed)" = "$expected" ] || { listed; fail "SIGHUP: the ledger differs from the lines typed"; }
+
+# 3. A second signal ends the program at once, before the first one's save. Both are made to
+# arrive together: sent while the program is stopped, they are delivered one after the other when
+# it goes on. The line typed is lost; the files saved before are whole and sound.
+start_program
+active_is "$main"
+enter_line 1 300
+kill -STOP "$app"
+kill -TERM "$app"
+kill -HUP "$app"
+kill -CONT "$app"
+ended "SIGTERM and SIGHUP together"
+case "$status" in
+129 | 143) ;;
+*) fail "SIGTERM and SIGHUP together: exit status $status, expected the second signal's 128 + number" ;;
+esac
+"$BIN/mrtkel-tool" --home "$HOME_DIR" check || fail "SIGTERM and SIGHUP together: the check found damage"
+[ "$(listed)" = "$expected" ] || { listed; fail "SIGTERM and SIGHUP together: the saved lines changed"; }
+echo "PASS: end signals under openbox"
