@@ -212,7 +212,7 @@ TEST(LedgerTool, AmountsThatAreNotWhollyNumbersAreRefused) {
     EXPECT_EQ(tool(home.path(), "ledger --csv").out, "date,item,note,shop,income,expense,balance\n"
                                                      "2024-01-01,初期残高,,,0,0,1200\n"
                                                      "2024-01-05,給与,,,600,0,1800\n"
-                                                     "2024-01-06,食費,,,0,105,1695\n");
+                                                     "2024-01-06,食費,,,0,110,1690\n");
 }
 
 TEST(LedgerTool, ListingNeedsNoBlockLimitAndNoDataFolder) {

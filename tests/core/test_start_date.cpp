@@ -206,8 +206,21 @@ TEST(ChangeStartDate, SameYearLaterMonthUpToTheFirstEntry) {
 TEST(ChangeStartDate, EarlierYearCreatesTheYearAndCarriesTheBalance) {
     Ledger l;
     createSpread(l);
-    // A stray year file before the ledger is replaced by a new one, not reused.
+    // A stray year file before the ledger, no whole number of lines, may be what is left of lost
+    // data: it is named and never written over, and nothing changes.
     ASSERT_TRUE(mrt::test::WriteBytes(l.file("Io2001.usr"), std::string(1000, 'x')));
+    {
+        ScriptedDialogs refused;
+        scriptChange(refused, "2001/12/31", "20000");
+        refused.expectBox(MsgResult::OK).expectMessage("Io2001.usr");
+        refused.expect("MsgOK").expectMessage("ファイル処理中にエラーが発生しました。");
+        StartLine unchanged;
+        EXPECT_EQ(ChangeStartDate(l.st, refused, &unchanged), -1);
+        EXPECT_EQ(mrt::test::ReadBytes(l.file("Io2001.usr")), std::string(1000, 'x'));
+        EXPECT_FALSE(l.has("Inf2001.usr"));
+    }
+    // Once the user has moved it away, the year is made new.
+    std::filesystem::remove(l.file("Io2001.usr"));
     ScriptedDialogs dlg;
     scriptChange(dlg, "2001/12/31", "20000");
     StartLine start;

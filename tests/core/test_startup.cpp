@@ -533,12 +533,12 @@ TEST(CommandLoop, EndRequestedWithAFailedSaveEndsWithoutTheQuestion) {
         a.ledger.block.push_back(line);
         a.ledger.LedgerModified = true;
         a.EndRequested = true;
-        SetFileBatchFailureAfter(0);
+        mrt::test::FailWritesAfter(0);
         return kCmdExit;
     });
     f.dlg.expectBox(MsgResult::OK).expectMessage(std::strerror(ENOSPC));
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 1);
-    SetFileBatchFailureAfter(-1);
+    mrt::test::FailWritesAfter(-1);
     f.dlg.VerifyDone();
     EXPECT_EQ(f.dlg.count("MsgYesNo2"), 0);
     EXPECT_TRUE(f.main.periods.empty());

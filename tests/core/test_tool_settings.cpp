@@ -88,12 +88,12 @@ TEST(ToolSettings, AnUnreadableSettingsFileIsAnErrorNotTheDefaults) {
     EXPECT_EQ(status, 1);
     EXPECT_NE(out.find("INIT.mrt: 環境設定ファイルを読み込めません"), std::string::npos) << out;
 
-    // Without the file the defaults hold: 1000 with tax at 5% is 1050.
+    // Without the file the defaults hold: 1000 with tax at 10% is 1100.
     std::filesystem::remove(home / "Data1/INIT.mrt");
     runTool("", "--home '" + home.path() + "' add --date 2024-01-05 --item 食費 --expense 1000 --tax", status);
     EXPECT_EQ(status, 0);
     out = runTool("", "--home '" + home.path() + "' ledger --csv", status);
-    EXPECT_NE(out.find("2024-01-05,食費,,,0,1050,-50\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("2024-01-05,食費,,,0,1100,-100\n"), std::string::npos) << out;
 }
 
 TEST(ToolSettings, HomeOptionThenMrtkelHomeThenXdgDataHome) {

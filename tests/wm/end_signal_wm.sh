@@ -99,7 +99,7 @@ ended SIGTERM
 [ "$status" = 0 ] || fail "SIGTERM: exit status $status"
 expected="date,item,note,shop,income,expense,balance
 $today,初期残高,,,0,0,50000
-$today,食費,,,0,1050,48950"
+$today,食費,,,0,1100,48900"
 [ "$(listed)" = "$expected" ] || { listed; fail "SIGTERM: the ledger differs from the lines typed"; }
 
 # 2. SIGHUP while the date dialog (Ctrl+G) is open over a line that is not saved yet.
@@ -112,7 +112,7 @@ kill -HUP "$app"
 ended SIGHUP
 [ "$status" = 0 ] || fail "SIGHUP: exit status $status"
 expected="$expected
-$today,日用品,,,0,500,48450"
+$today,日用品,,,0,500,48400"
 [ "$(listed)" = "$expected" ] || { listed; fail "SIGHUP: the ledger differs from the lines typed"; }
 
 # 3. A second signal ends the program at once, before the first one's save. Both are made to
