@@ -23,8 +23,9 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
 bench: configure
-	cmake --build $(BUILD) -j $(JOBS) --target mrtkel_bench
+	cmake --build $(BUILD) -j $(JOBS) --target mrtkel_bench mrtkel_bench_qt
 	$(BUILD)/bin/mrtkel_bench
+	$(BUILD)/bin/mrtkel_bench_qt
 
 sanitize: deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMRTKEL_SANITIZE=ON -DMRTKEL_UI=OFF

@@ -8,6 +8,7 @@
 #include "ui/help/HelpWindow.h"
 #include "ui/main/QtCommandScreens.h"
 #include "ui/main/QtMainScreen.h"
+#include "ui/print/PrintCommands.h"
 #include "util/DataLock.h"
 #include "util/Home.h"
 
@@ -30,6 +31,13 @@ std::string homeOption(const QStringList& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Printouts for scripts need no screen.
+    if (mrt::IsHeadlessPrint(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        mrt::InstallFontSubstitutions();
+        return mrt::RunHeadlessPrint(app.arguments());
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("mrtkel"));
     mrt::InstallFontSubstitutions();

@@ -2,6 +2,7 @@
 
 #include "port/Dialogs.h"
 #include "ui/dialogs/frmSplash.h"
+#include "ui/print/PrintCommands.h"
 
 #include <string>
 
@@ -17,7 +18,9 @@ int QtCommandScreens::Settings(AppState&) { return notYet("環境設定"); }
 int QtCommandScreens::NameRegistration(AppState&) { return notYet("項目名・内訳名・店名の登録"); }
 int QtCommandScreens::BudgetRegistration(AppState&) { return notYet("予算表の登録"); }
 int QtCommandScreens::Totals(AppState&) { return notYet("集計の表示"); }
-int QtCommandScreens::Print(AppState&, int) { return notYet("入出金データの印刷"); }
+int QtCommandScreens::Print(AppState& app, int) {
+    return RunLedgerPrint(app, m_dlg) < 0 ? -1 : 0;
+}
 int QtCommandScreens::Backup(AppState&) { return notYet("各データの保管"); }
 int QtCommandScreens::Restore(AppState&) {
     notYet("保管データの復帰");
