@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 #include <filesystem>
 #include <unistd.h>
 
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
     // Printouts for scripts need no screen.
     if (mrt::IsHeadlessPrint(argc, argv)) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Stderr carries the printout's own messages only.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+            if (type == QtCriticalMsg || type == QtFatalMsg) fprintf(stderr, "%s\n", qPrintable(msg));
+        });
         QApplication app(argc, argv);
         mrt::InstallFontSubstitutions();
         return mrt::RunHeadlessPrint(app.arguments());

@@ -146,8 +146,8 @@ private slots:
                             },
                             [&](QWidget* w) {
                                 auto* view = w->findChild<QPrintPreviewWidget*>();
-                                QTest::qWaitFor([&] { return view && view->pageCount() > 0; });
-                                pages = view ? view->pageCount() : -2;
+                                const bool drawn = QTest::qWaitFor([&] { return view && view->pageCount() > 0; });
+                                pages = drawn ? view->pageCount() : -2;
                                 QTest::keyClick(FocusOf(w), Qt::Key_Escape);
                             }});
         QtCommandScreens screens(h.dlg);

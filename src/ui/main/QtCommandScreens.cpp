@@ -3,6 +3,7 @@
 #include "port/Dialogs.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/print/PrintCommands.h"
+#include "ui/totals/TotalsCommand.h"
 
 #include <string>
 
@@ -17,7 +18,9 @@ int QtCommandScreens::notYet(const char* what) {
 int QtCommandScreens::Settings(AppState&) { return notYet("環境設定"); }
 int QtCommandScreens::NameRegistration(AppState&) { return notYet("項目名・内訳名・店名の登録"); }
 int QtCommandScreens::BudgetRegistration(AppState&) { return notYet("予算表の登録"); }
-int QtCommandScreens::Totals(AppState&) { return notYet("集計の表示"); }
+int QtCommandScreens::Totals(AppState& app) {
+    return RunTotalsCommand(app, m_dlg);
+}
 int QtCommandScreens::Print(AppState& app, int) {
     return RunLedgerPrint(app, m_dlg) < 0 ? -1 : 0;
 }

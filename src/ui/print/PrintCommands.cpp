@@ -4,6 +4,8 @@
 #include "ledger/LedgerBlock.h"
 #include "port/ConsoleDialogs.h"
 #include "print/LedgerPrint.h"
+#include "print/TotalsPrint.h"
+#include "totals/Totals.h"
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/print/QtPrintDevice.h"
 #include "ui/print/frmPr.h"
@@ -112,9 +114,12 @@ int RunHeadlessPrint(const QStringList& args) {
     const QString pdf = option(args, QStringLiteral("--pdf"));
     std::vector<std::string> dates;
     const bool ledger = args.contains(QStringLiteral("--print-ledger"));
-    if (!ledger || pdf.isEmpty() || !dateParts(option(args, QStringLiteral("--print-ledger"), 1), dates) ||
-        !dateParts(option(args, QStringLiteral("--print-ledger"), 2), dates)) {
-        std::cerr << "usage: mrtkel [--home DIR] --print-ledger YYYY-MM-DD YYYY-MM-DD --pdf FILE\n";
+    const bool usable = ledger ? dateParts(option(args, QStringLiteral("--print-ledger"), 1), dates) &&
+                                     dateParts(option(args, QStringLiteral("--print-ledger"), 2), dates)
+                               : dateParts(option(args, QStringLiteral("--print-totals"), 1), dates);
+    if (pdf.isEmpty() || !usable) {
+        std::cerr << "usage: mrtkel [--home DIR] --print-ledger YYYY-MM-DD YYYY-MM-DD --pdf FILE\n"
+                     "       mrtkel [--home DIR] --print-totals YYYY-MM-DD --pdf FILE\n";
         return 2;
     }
     AppState app;
@@ -125,9 +130,10 @@ int RunHeadlessPrint(const QStringList& args) {
     app.ledger.MaxBlockLines = app.settings.MaxBlockLines;
     app.ledger.index.SetDataFolder(app.dataFolder);
     HeadlessDialogs dlg;
-    if (!QFileInfo(QString::fromStdString(app.dataFolder)).isDir() || ScanLedgerYears(app.ledger, dlg) != 0) {
+    if (!QFileInfo(QString::fromStdString(app.dataFolder)).isDir() || ScanLedgerYears(app.ledger, dlg) != 0 ||
+        (!ledger && LoadItemTable(app.namePaths().item, app.names) < 0)) {
         dlg.Flush();
-        std::cerr << "入出金データを読めません: " << app.dataFolder << "\n";
+        std::cerr << "データを読めません: " << app.dataFolder << "\n";
         return 1;
     }
 
@@ -136,13 +142,40 @@ int RunHeadlessPrint(const QStringList& args) {
     output.pdfPath = QFileInfo(pdf).absoluteFilePath();
     HeadlessPrintForm form(dates);
     QtPrintDevice device(nullptr, dlg, output, false);
-    LedgerPrintSession s;
-    s.ledger = &app.ledger;
-    s.settings = &app.settings;
-    s.dlg = &dlg;
-    s.form = &form;
-    s.device = &device;
-    if (PrintLedger(s) != 0) {
+    int r = 1;
+    if (ledger) {
+        LedgerPrintSession s;
+        s.ledger = &app.ledger;
+        s.settings = &app.settings;
+        s.dlg = &dlg;
+        s.form = &form;
+        s.device = &device;
+        r = PrintLedger(s);
+    } else if (app.ledger.index.YearCount > 0) {
+        // The week ending at the date, with the stored closing day; the budget as on file.
+        BgtRecord budget;
+        TotalsSession t;
+        t.ledger = &app.ledger;
+        t.names = &app.names;
+        t.settings = &app.settings;
+        t.budget = &budget;
+        t.budgetPlace = BudgetPlaceOf(app.home);
+        t.dlg = &dlg;
+        CivilDate last{std::stoi(dates[0]), std::stoi(dates[1]), std::stoi(dates[2])};
+        if (ComputeTotals(t, last, true) == 0) {
+            TotalsPrintSession p;
+            p.state = &t.state;
+            p.budget = &budget;
+            p.settings = &app.settings;
+            p.dlg = &dlg;
+            p.form = &form;
+            p.device = &device;
+            r = PrintTotals(p);
+        }
+    } else {
+        dlg.MsgOK("入出金データがありません。", "集計データの印刷");
+    }
+    if (r != 0) {
         dlg.Flush();
         return 1;
     }
