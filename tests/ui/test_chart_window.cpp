@@ -18,6 +18,8 @@
 #include <QHorizontalStackedBarSeries>
 #include <QLineSeries>
 #include <QScatterSeries>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedBarSeries>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -125,6 +127,23 @@ private slots:
         QCOMPARE(marks->count(), 2);
         QCOMPARE(marks->at(0), QPointF(9000, 1));
         QCOMPARE(marks->at(1), QPointF(25000, 2));
+    }
+
+    void pageDownScrollsABudgetChartTallerThanTheWindow() {
+        Household h;
+        for (int i = 1; i <= 40; ++i)
+            AddName(h.names, kItemTable, kExpenseKind, "支出" + std::to_string(i));
+        CivilDate last{2024, 3, 20};
+        ComputeTotals(h.session, last, true);
+        frmChart chart(nullptr, h.session.state, h.budget, h.periods);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        auto* scroll = qobject_cast<QScrollArea*>(chart.Tabs()->currentWidget());
+        QVERIFY(scroll);
+        QCOMPARE(scroll->verticalScrollBar()->value(), 0);
+        QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        QTest::keyClick(FocusOf(&chart), Qt::Key_PageDown);
+        QVERIFY(scroll->verticalScrollBar()->value() > 0);
     }
 
     void periodsStackedWithTheIncomeLineAndKeys() {

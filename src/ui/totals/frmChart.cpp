@@ -14,6 +14,7 @@
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedBarSeries>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -204,6 +205,21 @@ void frmChart::keyPressEvent(QKeyEvent* e) {
         return;
     case Qt::Key_Escape:
         reject();
+        return;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        // The keyboard scrolls a budget chart taller than the window.
+        if (auto* scroll = qobject_cast<QScrollArea*>(m_tabs->currentWidget())) {
+            QScrollBar* bar = scroll->verticalScrollBar();
+            const bool page = e->key() == Qt::Key_PageUp || e->key() == Qt::Key_PageDown;
+            const int step = page ? bar->pageStep() : bar->singleStep() * 3;
+            const bool up = e->key() == Qt::Key_Up || e->key() == Qt::Key_PageUp;
+            bar->setValue(bar->value() + (up ? -step : step));
+            return;
+        }
+        QDialog::keyPressEvent(e);
         return;
     default:
         QDialog::keyPressEvent(e);
