@@ -32,8 +32,9 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 bench: configure
-	cmake --build $(BUILD) -j $(JOBS) --target mrtkel_bench
+	cmake --build $(BUILD) -j $(JOBS) --target mrtkel_bench mrtkel_bench_qt
 	$(BUILD)/bin/mrtkel_bench
+	$(BUILD)/bin/mrtkel_bench_qt
 
 sanitize: deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMRTKEL_SANITIZE=ON -DMRTKEL_UI=OFF

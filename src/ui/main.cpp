@@ -9,6 +9,7 @@
 #include "ui/help/HelpWindow.h"
 #include "ui/main/QtCommandScreens.h"
 #include "ui/main/QtMainScreen.h"
+#include "ui/print/PrintCommands.h"
 #include "util/DataLock.h"
 #include "util/Home.h"
 
@@ -97,6 +98,17 @@ std::string homeOption(const QStringList& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Printouts for scripts need no screen.
+    if (mrt::IsHeadlessPrint(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Stderr carries the printout's own messages only.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+            if (type == QtCriticalMsg || type == QtFatalMsg) fprintf(stderr, "%s\n", qPrintable(msg));
+        });
+        QApplication app(argc, argv);
+        mrt::InstallFontSubstitutions();
+        return mrt::RunHeadlessPrint(app.arguments());
+    }
     if (int exitCode = 0; answeredFromCommandLine(argc, argv, exitCode)) return exitCode;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("mrtkel"));

@@ -9,6 +9,8 @@
 #include "ui/dialogs/frmSplash.h"
 #include "ui/names/frmTBL.h"
 #include "ui/settings/frmINI.h"
+#include "ui/print/PrintCommands.h"
+#include "ui/totals/TotalsCommand.h"
 
 #include <string>
 
@@ -34,8 +36,12 @@ int QtCommandScreens::BudgetRegistration(AppState& app) {
     frmBGT window(DialogOwnerOf(m_dlg), app.settings.KeyInputMode, &m_dlg);
     return RunBudgetCommand(app, m_dlg, window);
 }
-int QtCommandScreens::Totals(AppState&) { return notYet("集計の表示"); }
-int QtCommandScreens::Print(AppState&, int) { return notYet("入出金データの印刷"); }
+int QtCommandScreens::Totals(AppState& app) {
+    return RunTotalsCommand(app, m_dlg);
+}
+int QtCommandScreens::Print(AppState& app, int) {
+    return RunLedgerPrint(app, m_dlg) < 0 ? -1 : 0;
+}
 int QtCommandScreens::Backup(AppState& app) {
     return RunBackupCommand(kBackupDirection, app.home, app.dataFolder, m_dlg);
 }

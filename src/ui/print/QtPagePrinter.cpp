@@ -1,0 +1,141 @@
+#include "ui/print/QtPagePrinter.h"
+
+#include <QPen>
+#include <QPrinter>
+
+namespace mrt {
+
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Device pixels per twip.
+double scaleOf(const QPrinter& printer) {
+    return printer.resolution() / 1440.0;
+}
+
+QString deviceError(const QPrinter& printer) {
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        return QStringLiteral("PDFファイル「%1」に書き込めません。").arg(printer.outputFileName());
+    return QStringLiteral("プリンタ「%1」に出力できません。").arg(printer.printerName());
+}
+
+} // namespace
+
+QFont PrintQFont(const std::string& face, int points) {
+    QFont f(qs(face));
+    f.setPointSize(points > 0 ? points : 10);
+    f.setStyleStrategy(QFont::PreferOutline);
+    // Printouts rely on the font's own widths: a double-byte character is two "5" wide.
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
+
+const QFontMetricsF& QtPrinterMetrics::metrics(const std::string& face, int points) const {
+    for (const auto& [key, fm] : m_cache)
+        if (key.first == face && key.second == points) return *fm;
+    m_cache.emplace_back(std::make_pair(face, points),
+                         std::make_unique<QFontMetricsF>(PrintQFont(face, points), &m_printer));
+    return *m_cache.back().second;
+}
+
+double QtPrinterMetrics::Width(const std::string& face, int points, const std::string& text) const {
+    return metrics(face, points).horizontalAdvance(qs(text)) / scaleOf(m_printer);
+}
+
+double QtPrinterMetrics::Height(const std::string&, int points, const std::string&) const {
+    // The em of the font: the faces the printouts name are one em high, and their page layouts
+    // (55 rows on A4) count on it; the IPA faces standing in for them add a tenth for descenders.
+    return points * 20.0;
+}
+
+// Fonts of a printout for one device, and where their glyphs stand below a text's top.
+struct DeviceFonts {
+    std::vector<QFont> fonts;
+    std::vector<double> ascents;
+    void update(const std::vector<PrintFont>& wanted, QPrinter& printer) {
+        while (fonts.size() < wanted.size()) {
+            const PrintFont& f = wanted[fonts.size()];
+            fonts.push_back(PrintQFont(f.face, f.points));
+            ascents.push_back(QFontMetricsF(fonts.back(), &printer).ascent());
+        }
+    }
+};
+
+namespace {
+
+void paintPage(QPainter& painter, double s, const PrintPage& page, const DeviceFonts& df) {
+    int font = -1, pen = -1;
+    for (const PrintOp& op : page.ops) {
+        if (op.kind == PrintOp::Kind::Text) {
+            if (op.font != font) {
+                font = op.font;
+                painter.setFont(df.fonts[font]);
+            }
+            painter.drawText(QPointF(op.x1 * s, op.y1 * s + df.ascents[font]), qs(op.text));
+        } else {
+            if (op.pen != pen) {
+                pen = op.pen;
+                painter.setPen(QPen(Qt::black, std::max(1, pen) * kTwipsPerPenUnit * s, Qt::SolidLine, Qt::SquareCap,
+                                    Qt::MiterJoin));
+            }
+            painter.drawLine(QPointF(op.x1 * s, op.y1 * s), QPointF(op.x2 * s, op.y2 * s));
+        }
+    }
+}
+
+} // namespace
+
+bool PaintPages(QPainter& painter, QPrinter& printer, const std::vector<PrintPage>& pages,
+                const std::vector<PrintFont>& fonts) {
+    DeviceFonts df;
+    df.update(fonts, printer);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        if (i > 0 && !printer.newPage()) return false;
+        paintPage(painter, scaleOf(printer), pages[i], df);
+    }
+    return printer.printerState() != QPrinter::Error;
+}
+
+QtPagePrinter::QtPagePrinter(QPrinter& printer, bool collectOnly)
+    : RecordingPrinter(&m_metrics), m_metrics(printer), m_printer(printer), m_fonts(std::make_unique<DeviceFonts>()),
+      m_collectOnly(collectOnly) {
+    KeepPages(collectOnly);
+}
+
+QtPagePrinter::~QtPagePrinter() {
+    if (m_painter.isActive()) m_painter.end();
+}
+
+bool QtPagePrinter::DeliverPage(const PrintPage& page) {
+    if (m_collectOnly) return true;
+    if (!m_painter.isActive()) {
+        if (m_finished || !m_painter.begin(&m_printer)) {
+            m_error = deviceError(m_printer).toStdString();
+            return false;
+        }
+    } else if (!m_printer.newPage()) {
+        m_error = deviceError(m_printer).toStdString();
+        return false;
+    }
+    m_fonts->update(Fonts(), m_printer);
+    paintPage(m_painter, scaleOf(m_printer), page, *m_fonts);
+    if (m_printer.printerState() == QPrinter::Error) {
+        m_error = deviceError(m_printer).toStdString();
+        return false;
+    }
+    ++m_delivered;
+    return true;
+}
+
+bool QtPagePrinter::Finish() {
+    if (!m_painter.isActive()) return true;
+    const bool ok = m_painter.end() && m_printer.printerState() != QPrinter::Error;
+    m_finished = true;
+    if (!ok) m_error = deviceError(m_printer).toStdString();
+    return ok;
+}
+
+} // namespace mrt

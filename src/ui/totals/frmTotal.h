@@ -1,0 +1,93 @@
+#pragma once
+#include "totals/Totals.h"
+#include "totals/TotalsGrids.h"
+
+#include <QEventLoop>
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace mrt {
+
+class Dialogs;
+class GridView;
+class QtDialogs;
+
+// The totals window "集計表示": the week's totals of every item in three stacked grids (income,
+// expense, the summaries) under the dates, the closing day and the buttons. F2–F5 move the week,
+// F11 changes the closing day, F12 prints, F9 shows the chart, Esc and the close box end it.
+// The main window is hidden while it is open.
+class frmTotal : public QWidget, public TotalsView {
+    Q_OBJECT
+public:
+    frmTotal(TotalsSession& session, QWidget* mainWindow);
+    ~frmTotal() override;
+
+    // TotalsView
+    void ShowTotals(const TotalsState& st, const BgtRecord& budget, bool rebuild) override;
+    void RunTotalsWindow() override;
+
+    // The dialogs whose questions this window owns while it is open (may be null).
+    void SetDialogs(QtDialogs* dialogs) { m_dialogs = dialogs; }
+
+    // What F12 and F9 run (set by the command that opens the window).
+    std::function<void()> onPrint, onChart;
+
+    // Controls, for the window's tests.
+    GridView* Grid(int i) const { return m_grids[i]; }
+    QLabel* RegisteredLabel() const { return m_lblRegDate; }
+    QLabel* ShownLabel() const { return m_lblDspDate; }
+    QLabel* ClosingLabel() const { return m_lblDate; }
+    QLabel* HelpLabel() const { return m_lblOnePtHelp; }
+    QPushButton* ToolButton(int i) const { return m_cmdTool[i]; }
+    QPushButton* SetButton() const { return m_cmdSET; }
+    QPushButton* PrintButton() const { return m_cmdPR; }
+    QPushButton* EndButton() const { return m_cmdEND; }
+    QPushButton* ChartButton() const { return m_cmdChart; }
+    int FullBuilds() const { return m_fullBuilds; }
+    // Window state as stored in the settings: 0 normal, 1 minimised, 2 maximised.
+    int WindowStateCode() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    bool windowKey(QKeyEvent* e);
+    void relayout();
+    void end();
+
+    TotalsSession& m_session;
+    QPointer<QWidget> m_main;
+    QtDialogs* m_dialogs = nullptr;
+    std::array<GridModel, 3> m_models;
+    std::array<GridView*, 3> m_grids{};
+    TotalsLayout m_layout;
+    bool m_end = false;
+    QEventLoop* m_endLoop = nullptr;
+    bool m_running = false;
+    int m_fullBuilds = 0;
+
+    std::array<QPushButton*, 4> m_cmdTool{};
+    QPushButton* m_cmdSET;
+    QPushButton* m_cmdPR;
+    QPushButton* m_cmdEND;
+    QPushButton* m_cmdChart;
+    QPushButton* m_cmdHelp;
+    QWidget* m_picTool;
+    QWidget* m_picCmd;
+    QWidget* m_picHelp;
+    QLabel* m_lblOnePtHelp;
+    QLabel* m_lblRegDateT;
+    QLabel* m_lblRegDate;
+    QLabel* m_lblDspDateT;
+    QLabel* m_lblDspDate;
+    QLabel* m_lblDate;
+};
+
+} // namespace mrt
