@@ -2,6 +2,7 @@
 #include "budget/Budget.h"
 #include "names/NameTables.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolCsv.h"
 #include "tool/ToolText.h"
 #include "util/Cp932.h"
 
@@ -32,10 +33,13 @@ int runBudget(ToolContext& ctx) {
         return 1;
     }
     const bool csv = ctx.flag("--csv");
+    CsvEncoding enc;
+    if (!ToolCsvEncoding(ctx, "budget", enc)) return 2;
+    CsvWriter out;
     static const char* kKindNames[2] = {"income", "expense"};
     static const char* kKindTitles[2] = {"入金", "出金"};
     if (csv)
-        std::cout << "month,kind,position,key,item,amount\n";
+        out.Text("month").Text("kind").Text("position").Text("key").Text("item").Text("amount").EndRow();
     else
         std::cout << " 月  区分  項目名                 予算額\n";
     for (int month = 1; month <= kBudgetMonths; ++month) {
@@ -47,9 +51,10 @@ int runBudget(ToolContext& ctx) {
                 int32_t amount = slot >= 1 && slot <= kBudgetSlotMax[kind] ? rec.at(month, kind, slot) : -1;
                 std::string amountText = amount < 0 ? std::string() : std::to_string(amount);
                 if (csv) {
-                    std::cout << month << ',' << kKindNames[kind] << ',' << position << ','
-                              << ItemKeyOf(t, kind, position) << ',' << csvField(TrimRight(items[i])) << ','
-                              << amountText << "\n";
+                    out.Number(month).Text(kKindNames[kind]).Number(position).Number(ItemKeyOf(t, kind, position));
+                    out.Text(TrimRight(items[i]));
+                    amount < 0 ? out.Empty() : out.Number(amount);
+                    out.EndRow();
                 } else {
                     std::cout << rightAligned(std::to_string(month), 3) << "  " << kKindTitles[kind] << "  "
                               << padded(TrimRight(items[i]), 20) << " " << rightAligned(amountText, 10) << "\n";
@@ -57,11 +62,13 @@ int runBudget(ToolContext& ctx) {
             }
         }
     }
+    if (csv) return WriteToolCsv(out, enc, "budget") ? 0 : 1;
     return 0;
 }
 
 } // namespace
 } // namespace mrt
 
-MRT_TOOL_COMMAND(budget, "budget --year YYYY [--csv]: the monthly budget of each item (empty = no budget)",
+MRT_TOOL_COMMAND(budget,
+                 "budget --year YYYY [--csv [--encoding E]]: the monthly budget of each item (empty = no budget)",
                  mrt::runBudget);

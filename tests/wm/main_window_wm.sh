@@ -112,7 +112,7 @@ expected="date,item,note,shop,income,expense,balance
 $today,初期残高,,,0,0,50000
 $today,食費,,,0,1100,48900
 $today,日用品,,,0,500,48400"
-actual=$("$BIN/mrtkel-tool" --home "$HOME_DIR" ledger --csv)
+actual=$("$BIN/mrtkel-tool" --home "$HOME_DIR" ledger --csv | tr -d '\r')
 if [ "$actual" != "$expected" ]; then
     echo "expected:"; echo "$expected"; echo "listed:"; echo "$actual"
     fail "the ledger differs from the lines typed"
