@@ -1,9 +1,11 @@
 #pragma once
 #include "ledger/LedgerIndex.h"
+#include "ledger/LedgerSearch.h"
 #include "ledger/StartDate.h"
 #include "names/NameTables.h"
 #include "settings/IniRecord.h"
 
+#include <optional>
 #include <string>
 
 namespace mrt {
@@ -16,13 +18,16 @@ enum MenuCommand : int {
     kCmdStartDate = 1400,
     kCmdPrint = 1600,
     kCmdExit = 1800,
+    kCmdExportCsv = 1910, // CSV出力…
+    kCmdImportCsv = 1920, // CSV取込…
     kCmdTotals = 3100,
+    kCmdSearch = 3200, // 検索 (Ctrl+F)
     kCmdNameRegistration = 4100,
     kCmdBudgetRegistration = 4200,
     kCmdSettings = 4400,
     kCmdHelp = 5100,
     kCmdVersion = 5300,
-    kCmdLeave = -1,  // the editing period asks the program to end at once
+    kCmdLeave = -1, // the editing period asks the program to end at once
 };
 
 // The program-wide state, created at start-up and living until exit.
@@ -39,6 +44,8 @@ struct AppState {
     bool EnterMovesFocus = true;
 
     int MenuSel = kCmdNone;
+    // A line chosen in the search window; the next editing period goes to it.
+    std::optional<SearchHit> PendingJump;
 
     std::string settingsPath() const;
     NameFilePaths namePaths() const;

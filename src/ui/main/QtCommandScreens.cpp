@@ -1,7 +1,15 @@
 #include "ui/main/QtCommandScreens.h"
 
+#include "app/AppState.h"
+#include "app/CsvCommands.h"
 #include "port/Dialogs.h"
+#include "ui/csv/frmCsvExport.h"
+#include "ui/csv/frmCsvImport.h"
 #include "ui/dialogs/frmSplash.h"
+#include "ui/search/frmSearch.h"
+
+#include <QApplication>
+#include <QDir>
 
 #include <string>
 
@@ -28,6 +36,24 @@ void QtCommandScreens::Version() {
     frmSplash splash;
     splash.SplashOn(QString::fromUtf8(kSystemName), QString::fromUtf8(kProgramShortName),
                     QString::fromUtf8(kVersionText), QString::fromUtf8(kProviderLine), 1);
+}
+
+int QtCommandScreens::Search(AppState& app, SearchHit& jump) {
+    frmSearch w(app.ledger.index, m_dlg, QApplication::activeWindow());
+    return w.Run(jump);
+}
+
+int QtCommandScreens::ExportCsv(AppState& app) {
+    frmCsvExport w(app, m_dlg, QApplication::activeWindow());
+    w.exec();
+    return 0;
+}
+
+int QtCommandScreens::ImportCsv(AppState& app) {
+    std::string path, bytes;
+    if (!ChooseImportFile(m_dlg, QDir::homePath().toStdString(), path, bytes)) return 1;
+    frmCsvImport w(app, m_dlg, path, std::move(bytes), QApplication::activeWindow());
+    return w.exec() == QDialog::Accepted ? 0 : 1;
 }
 
 } // namespace mrt
