@@ -8,7 +8,11 @@
 #include "util/TextFold.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace mrt {
 namespace {
@@ -79,18 +83,44 @@ public:
     }
 
 private:
+    // The blanks that pad a field are left out before folding.
     bool fieldHas(const char* field, int bytes) {
-        m_folded.clear();
-        FoldCp932(std::string_view(field, static_cast<size_t>(bytes)), m_folded);
-        return FoldedContains(m_folded.data(), m_folded.size(), m_needle);
+        size_t n = static_cast<size_t>(bytes);
+        while (n > 0 && field[n - 1] == ' ')
+            --n;
+        if (n < m_needle.size()) return false;
+        uint16_t folded[kNoteBytes];
+        const size_t units = FoldCp932To(std::string_view(field, n), folded);
+        return FoldedContains(folded, units, m_needle);
     }
 
     const SearchQuery& m_q;
     bool m_anyText = true;
     bool m_possible = true;
     FoldedText m_needle;
-    FoldedText m_folded;
 };
+
+// Reads a whole year file into `data`, reusing its storage from the year before.
+bool readYearFile(const std::string& path, std::string& data) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok) {
+        data.resize(static_cast<size_t>(st.st_size));
+        size_t got = 0;
+        while (ok && got < data.size()) {
+            const ssize_t r = ::read(fd, data.data() + got, data.size() - got);
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0)
+                ok = false;
+            else
+                got += static_cast<size_t>(r);
+        }
+    }
+    ::close(fd);
+    return ok;
+}
 
 } // namespace
 
@@ -110,7 +140,7 @@ int SearchLedger(const LedgerIndex& idx, const SearchQuery& query, SearchResult&
         const int yi = idx.YearIndex(y);
         if (!idx.HoldsYearIndex(yi) || idx.YearLines[yi - 1] < 1) continue;
         const std::string path = IoFileName(idx, y);
-        if (!ReadWholeFile(path, bytes)) {
+        if (!readYearFile(path, bytes)) {
             if (error) *error = "入出金ファイルが読めません。(" + path + ")";
             result = SearchResult{};
             return -1;

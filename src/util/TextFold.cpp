@@ -63,20 +63,28 @@ const FoldTable& table() {
 bool takesVoiced(unsigned char b) {
     return (b >= 0xB6 && b <= 0xC4) || (b >= 0xCA && b <= 0xCE) || b == 0xB3;
 }
+bool leadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 bool takesSemiVoiced(unsigned char b) {
     return b >= 0xCA && b <= 0xCE;
 }
 
 } // namespace
 
-void FoldCp932(std::string_view s, FoldedText& out) {
+size_t FoldCp932To(std::string_view s, uint16_t* out) {
     const FoldTable& t = table();
     const size_t n = s.size();
+    size_t w = 0;
     for (size_t i = 0; i < n; ++i) {
         const auto b = static_cast<unsigned char>(s[i]);
-        if (IsCp932LeadByte(b)) {
+        if (b < 0x80) {
+            out[w++] = t.single[b];
+            continue;
+        }
+        if (leadByte(b)) {
             if (i + 1 >= n) break;
-            out.push_back(t.dbl[b << 8 | static_cast<unsigned char>(s[++i])]);
+            out[w++] = t.dbl[b << 8 | static_cast<unsigned char>(s[++i])];
             continue;
         }
         uint16_t u = t.single[b];
@@ -90,8 +98,15 @@ void FoldCp932(std::string_view s, FoldedText& out) {
                 ++i;
             }
         }
-        out.push_back(u);
+        out[w++] = u;
     }
+    return w;
+}
+
+void FoldCp932(std::string_view s, FoldedText& out) {
+    const size_t at = out.size();
+    out.resize(at + s.size());
+    out.resize(at + FoldCp932To(s, out.data() + at));
 }
 
 bool FoldUtf8(std::string_view utf8, FoldedText& out) {

@@ -15,6 +15,8 @@ using FoldedText = std::vector<uint16_t>;
 
 // Appends the folding of `cp932` to `out`. A lead byte at the very end is dropped.
 void FoldCp932(std::string_view cp932, FoldedText& out);
+// The same into `out`, which holds at least cp932.size() units; returns the units written.
+size_t FoldCp932To(std::string_view cp932, uint16_t* out);
 
 // The folding of a UTF-8 text. False when the text holds a character CP932 cannot store (no
 // ledger line can hold it then); `out` is left empty.

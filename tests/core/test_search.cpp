@@ -91,21 +91,21 @@ TEST_F(SearchTest, TextIsFoundInEachNameColumnWhateverItsWidth) {
 }
 
 TEST_F(SearchTest, NewestFirstWithinMonthsThatAreOutOfOrder) {
-    EXPECT_EQ(find({.fromDate = 20230101, .toDate = 20230131}),
+    EXPECT_EQ(find({.text = "", .fromDate = 20230101, .toDate = 20230131}),
               (std::vector<std::string>{"20230120 食費 #2", "20230109 給与 #3", "20230105 ｶﾞｿﾘﾝ #1"}));
 }
 
 TEST_F(SearchTest, AmountRangeUsesTheLinesOwnAmount) {
-    EXPECT_EQ(find({.minAmount = 5000, .maxAmount = 6200}),
+    EXPECT_EQ(find({.text = "", .minAmount = 5000, .maxAmount = 6200}),
               (std::vector<std::string>{"20240602 ガソリン #1", "20230105 ｶﾞｿﾘﾝ #1"}));
-    EXPECT_EQ(find({.minAmount = 100000}), (std::vector<std::string>{"20230109 給与 #3"}));
+    EXPECT_EQ(find({.text = "", .minAmount = 100000}), (std::vector<std::string>{"20230109 給与 #3"}));
     // The initial-balance line has no amount: 0.
-    EXPECT_EQ(find({.maxAmount = 0}), (std::vector<std::string>{"20221201 初期残高 #1"}));
+    EXPECT_EQ(find({.text = "", .maxAmount = 0}), (std::vector<std::string>{"20221201 初期残高 #1"}));
 }
 
 TEST_F(SearchTest, TheLimitKeepsTheNewestAndStillCountsAll) {
     SearchResult r;
-    ASSERT_EQ(SearchLedger(st.index, {.limit = 2}, r), 0);
+    ASSERT_EQ(SearchLedger(st.index, {.text = "", .limit = 2}, r), 0);
     EXPECT_EQ(r.total, 6);
     ASSERT_EQ(r.hits.size(), 2u);
     EXPECT_EQ(DateNum(r.hits[1].line), 20230120);
