@@ -82,6 +82,7 @@ public:
     void Check(const CsvRecord& rec, ImportPlan& plan) {
         ImportRow row;
         row.lineNo = rec.lineNo;
+        row.cells = rec.cells;
         const bool firstRow = plan.rows.empty();
         row.problem = checkRow(rec.cells, row.line, firstRow, plan);
         plan.rows.push_back(std::move(row));

@@ -17,6 +17,7 @@ struct NameFilePaths;
 struct ImportRow {
     int lineNo = 0; // line of the file the record starts on
     IoRecord line;  // balance not yet computed
+    std::vector<std::string> cells; // the record's cells as the file holds them
     std::string problem;
 };
 

@@ -73,15 +73,18 @@ void frmCsvImport::replan() {
     for (int r = 0; r < m_rows->rowCount(); ++r) {
         const ImportRow& row = m_plan.rows[static_cast<size_t>(r)];
         const IoRecord& l = row.line;
-        const bool dated = l.Year != 0;
-        const QString cells[8] = {QString::number(row.lineNo),
-                                  dated ? qs(FormatDate(l.Year, l.Month, l.Day)) : QString(),
-                                  qs(l.ItemName),
-                                  qs(l.Note),
-                                  qs(l.ShopName),
-                                  qs(FormatAmount(l.Income, 0)).trimmed(),
-                                  qs(FormatAmount(l.Expense, 0)).trimmed(),
-                                  row.problem.empty() ? QStringLiteral("OK") : qs(row.problem)};
+        QString cells[8] = {QString::number(row.lineNo),
+                            qs(FormatDate(l.Year, l.Month, l.Day)),
+                            qs(l.ItemName),
+                            qs(l.Note),
+                            qs(l.ShopName),
+                            qs(FormatAmount(l.Income, 0)).trimmed(),
+                            qs(FormatAmount(l.Expense, 0)).trimmed(),
+                            row.problem.empty() ? QStringLiteral("OK") : qs(row.problem)};
+        // A bad line shows what the file holds.
+        if (!row.problem.empty())
+            for (size_t c = 0; c < 6; ++c)
+                cells[c + 1] = c < row.cells.size() ? qs(row.cells[c]) : QString();
         for (int c = 0; c < 8; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (c == 0 || c == 5 || c == 6) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -56,26 +56,31 @@ frmSearch::frmSearch(const LedgerIndex& index, Dialogs& dlg, QWidget* owner)
     m_search->setDefault(true);
     auto* close = new QPushButton(QStringLiteral("閉じる"), this);
 
+    // Each range on one line: its two fields with "～" between them.
+    auto range = [this](QLineEdit* from, QLineEdit* to) {
+        auto* box = new QHBoxLayout;
+        box->addWidget(from);
+        box->addWidget(new QLabel(QStringLiteral("～"), this));
+        box->addWidget(to);
+        box->addStretch();
+        return box;
+    };
     auto* fields = new QGridLayout;
     auto* textLabel = new QLabel(QStringLiteral("検索する文字(&T):"), this);
     textLabel->setBuddy(m_text);
     fields->addWidget(textLabel, 0, 0);
-    fields->addWidget(m_text, 0, 1, 1, 3);
-    fields->addWidget(m_search, 0, 4);
+    fields->addWidget(m_text, 0, 1);
+    fields->addWidget(m_search, 0, 2);
     auto* dateLabel = new QLabel(QStringLiteral("日付(&D):"), this);
     dateLabel->setBuddy(m_from);
     fields->addWidget(dateLabel, 1, 0);
-    fields->addWidget(m_from, 1, 1);
-    fields->addWidget(new QLabel(QStringLiteral("～"), this), 1, 2);
-    fields->addWidget(m_to, 1, 3);
+    fields->addLayout(range(m_from, m_to), 1, 1);
     auto* amountLabel = new QLabel(QStringLiteral("金額(&M):"), this);
     amountLabel->setBuddy(m_min);
     fields->addWidget(amountLabel, 2, 0);
-    fields->addWidget(m_min, 2, 1);
-    fields->addWidget(new QLabel(QStringLiteral("～"), this), 2, 2);
-    fields->addWidget(m_max, 2, 3);
-    fields->addWidget(close, 2, 4);
-    fields->setColumnStretch(3, 1);
+    fields->addLayout(range(m_min, m_max), 2, 1);
+    fields->addWidget(close, 2, 2);
+    fields->setColumnStretch(1, 1);
 
     m_results = new QTableWidget(0, 6, this);
     m_results->setHorizontalHeaderLabels({QStringLiteral("日付"), QStringLiteral("項目名"),
