@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main window under a real X server and window manager (Xvfb + openbox), typed at with
 # xdotool as a user types: the first start, two ledger lines with Shift+Enter, modifier keys on
-# their own, Ctrl+S, Ctrl+G, the Alt access keys, and the exit through the menu. The ledger the
+# their own, Ctrl+S, Ctrl+G, Ctrl+F, the Alt access keys, and the exit through the menu. The ledger the
 # tool lists afterwards must hold exactly the lines typed.
 # Usage: main_window_wm.sh BIN_DIR
 set -euo pipefail
@@ -90,6 +90,15 @@ saved=$("$BIN/mrtkel-tool" --home "$HOME_DIR" ledger --csv | wc -l)
 # Ctrl+G asks for a date; Esc cancels it. Alt+E opens the edit menu; Esc closes it.
 keys ctrl+g
 active_is "日付入力"
+keys Escape
+active_is "$main"
+
+# Ctrl+F opens the search window; a search for "Y" finds nothing typed here, Esc closes it.
+keys ctrl+f
+active_is "検索"
+typed "Y"
+keys Return
+active_is "検索"
 keys Escape
 active_is "$main"
 keys alt+e
