@@ -85,9 +85,11 @@ struct Home {
 class RecordingDialogs : public ConsoleDialogs {
 public:
     QStringList messages;
+    QList<int> helpTopics;
     void MsgOK(const std::string& msg, const std::string&, int, int) override {
         messages << QString::fromStdString(msg);
     }
+    void ShowHelpTopic(HelpFile, int topic) override { helpTopics << topic; }
     bool saw(const char* text) const {
         for (const QString& m : messages)
             if (m.contains(QString::fromUtf8(text))) return true;
@@ -196,6 +198,9 @@ private slots:
         QTest::keyClick(w.focusWidget(), Qt::Key_Return);
         QCOMPARE(w.Results()->rowCount(), 1);
         QCOMPARE(w.Results()->item(0, 5)->text(), QStringLiteral("1,200"));
+        // F1 from the list shows the help page of search and CSV.
+        QTest::keyClick(w.focusWidget(), Qt::Key_F1);
+        QCOMPARE(dlg.helpTopics, QList<int>{106});
     }
 
     // The export window: the range typed, Shift-JIS chosen with the arrow keys, Enter exports.
