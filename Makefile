@@ -2,8 +2,10 @@
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# `make install PREFIX=/opt/mrtkel`; DESTDIR stages the install below another root as usual.
+PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test bench sanitize format clean
+.PHONY: deps configure build run test install package bench sanitize format clean
 
 deps:
 	bash scripts/install-deps
@@ -21,6 +23,13 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package (.deb) in $(BUILD), installing under /usr.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: configure
 	cmake --build $(BUILD) -j $(JOBS) --target mrtkel_bench

@@ -39,7 +39,7 @@ public:
     virtual int Totals(AppState& app) = 0;
     virtual int Print(AppState& app, int code) = 0;
     virtual int Backup(AppState& app) = 0;
-    // 0 when files were restored (the program then restarts), -1 otherwise.
+    // 0 when data files were replaced (the program then restarts), -1 otherwise.
     virtual int Restore(AppState& app) = 0;
     virtual void Version() = 0;
     // The search window. 0 when the user chose a line to go to (`jump` set), 1 when it was closed

@@ -146,6 +146,22 @@ bool parseWholeNumber(std::string_view s, int64_t& value) {
     return true;
 }
 
+// Takes the thousands separators out of an amount: a comma between a digit and exactly three
+// digits ("1,000", "12,345,678"). False for any other comma ("1,00", ",5"): such a text was never
+// meant as the number its leading digits make, so it is refused rather than read as 1.
+bool dropThousandsSeparators(std::string_view s, std::string& out) {
+    out.clear();
+    auto digit = [&](size_t i) { return i < s.size() && s[i] >= '0' && s[i] <= '9'; };
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != ',') {
+            out += s[i];
+            continue;
+        }
+        if (i == 0 || !digit(i - 1) || !digit(i + 1) || !digit(i + 2) || !digit(i + 3) || digit(i + 4)) return false;
+    }
+    return true;
+}
+
 enum class TaxMarker { None, Tax, BadRate };
 
 // Takes a trailing tax marker off `s`: a plain "%" or "*" (tax at taxRate), or "%N" with a whole
@@ -174,7 +190,9 @@ TaxMarker splitTaxMarker(std::string_view& s, int& taxRate) {
 
 int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error) {
     if (error) error->clear();
-    std::string_view s = trimBlanks(expr);
+    std::string plain;
+    if (!dropThousandsSeparators(expr, plain)) return fail(error, "comma");
+    std::string_view s = trimBlanks(plain);
     if (s.empty()) return 0;
 
     bool addTax = false;

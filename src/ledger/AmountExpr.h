@@ -17,11 +17,12 @@ inline constexpr const char* kAmountRangeMessage = "金額が異常です。( �
 // Evaluates an amount expression: terms joined by "+"/"-", factors joined by "*"/"/", each
 // factor's value rounded half-to-even as it is applied; a trailing "%" or "*" adds consumption
 // tax at taxRate percent, a trailing "%N" (N a whole 0..20) tax at N percent ("980%8" adds the
-// reduced 8 %; "*N" is a multiplication). Blank text gives 0.
+// reduced 8 %; "*N" is a multiplication). Commas are thousands separators ("1,000" is 1000); a
+// comma anywhere else is refused. Blank text gives 0.
 // Result -1 with *error set (when error is not null) for a division by zero, a 32-bit overflow,
-// a "%" not followed by a tax rate of 0..20, or more than 10 terms or 10 factors in a term; on
-// success *error is cleared. Note that "-1" itself evaluates to -1 without an error; callers that only need the range check need not tell
-// the two apart, since both are refused.
+// a "%" not followed by a tax rate of 0..20, a misplaced comma, or more than 10 terms or 10 factors in a term; on
+// success *error is cleared. Note that "-1" itself evaluates to -1 without an error; callers that only need the range
+// check need not tell the two apart, since both are refused.
 int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error = nullptr);
 
 // True when the text holds nothing but what an amount expression is made of: digits, blanks,

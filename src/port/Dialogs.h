@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ public:
     // Wait window without buttons; returns at once. Always followed by MsgOff.
     virtual void MsgOn(const std::string& msg, const std::string& ttl) = 0;
     virtual void MsgOff() = 0;
+    // Progress of a long copy shown in the open wait window: files and bytes done of the totals.
+    virtual void MsgProgress(int filesDone, int filesTotal, int64_t bytesDone, int64_t bytesTotal) {
+        (void)filesDone, (void)filesTotal, (void)bytesDone, (void)bytesTotal;
+    }
 
     // Date dialogs: in "yyyy/mm/dd" or "yy/mm/dd" (any separator); out in the same form.
     // 0 = a real date entered, -1 = cancelled (out unchanged).

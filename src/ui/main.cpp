@@ -2,6 +2,7 @@
 // start-up sequence and command loop with the Qt windows.
 #include "app/AppState.h"
 #include "app/Startup.h"
+#include "ui/dialogs/Desktop.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/dialogs/frmSplash.h"
@@ -13,10 +14,42 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <unistd.h>
 
 namespace {
+
+void printUsage() {
+    std::fputs("使い方: mrtkel [--home DIR] [Qt のオプション]\n"
+               "usage: mrtkel [--home DIR] [Qt options]\n\n"
+               "  --home DIR   the home folder, which holds Data1/ (default: $MRTKEL_HOME,\n"
+               "               else $XDG_DATA_HOME/mrtkel, else ~/.local/share/mrtkel)\n"
+               "  --version    prints the version and exits\n"
+               "  --help, -h   prints this text and exits\n\n"
+               "See mrtkel(1) and mrtkel-tool(1).\n",
+               stdout);
+}
+
+// --version and --help are answered before Qt starts, so they need no display. 0 = neither was
+// given; otherwise the program ends with `exitCode`.
+bool answeredFromCommandLine(int argc, char** argv, int& exitCode) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--home") == 0) {
+            ++i;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("mrtkel %s\n", MRTKEL_VERSION_TEXT);
+            exitCode = 0;
+            return true;
+        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            printUsage();
+            exitCode = 0;
+            return true;
+        }
+    }
+    return false;
+}
 
 // --home DIR or --home=DIR from the command line; empty when not given.
 std::string homeOption(const QStringList& args) {
@@ -30,9 +63,15 @@ std::string homeOption(const QStringList& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (int exitCode = 0; answeredFromCommandLine(argc, argv, exitCode)) return exitCode;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("mrtkel"));
+    QApplication::setApplicationVersion(QStringLiteral(MRTKEL_VERSION_TEXT));
     mrt::InstallFontSubstitutions();
+    if (!mrt::InstallQtTranslations(app))
+        std::fputs("mrtkel: Qt's Japanese translations (qt6-translations-l10n) are missing; standard dialogs "
+                   "stay in English\n",
+                   stderr);
     const QString title = QString::fromUtf8(mrt::kSystemName);
 
     mrt::AppState state;
@@ -46,6 +85,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     state.resourceFolder = mrt::FindResourceFolder(QCoreApplication::applicationFilePath().toStdString());
+    mrt::SetDesktopIdentity(app, QString::fromStdString(state.resourceFolder));
     if (!state.resourceFolder.empty())
         mrt::HelpAccess::SetHelpFolder(QString::fromStdString(state.resourceFolder + "/help"));
 

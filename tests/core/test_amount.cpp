@@ -64,7 +64,9 @@ TEST(EvalAmount, FactorsRoundAfterEveryStep) {
 }
 
 TEST(EvalAmount, NumbersAreReadFromTheLeadingCharacters) {
-    EXPECT_EQ(evalOk("1,000"), 1);
+    EXPECT_EQ(evalOk("1,000"), 1000); // a thousands separator, never the end of the number
+    EXPECT_EQ(evalOk("12,345,678"), 12345678);
+    EXPECT_EQ(evalOk("1,000+2,500%", 10), 3850);
     EXPECT_EQ(evalOk("1 000"), 1000); // blanks are skipped inside the number
     EXPECT_EQ(evalOk("12abc"), 12);
     EXPECT_EQ(evalOk("abc"), 0);
@@ -117,6 +119,10 @@ TEST(EvalAmount, TaxIsComputedInSinglePrecision) {
 }
 
 TEST(EvalAmount, Failures) {
+    expectFailure("1,00"); // read as 1 before: a comma that separates no thousands is refused
+    expectFailure("1,0000");
+    expectFailure(",500");
+    expectFailure("1000,");
     expectFailure("100/0");
     expectFailure("100/abc"); // a factor without digits is 0
     expectFailure("0/0");

@@ -178,8 +178,8 @@ TEST_F(SheetFixture, AmountTextWithOtherCharactersIsRefused) {
     EXPECT_FALSE(ledger.LedgerModified);
 
     settings.TaxRate = 5;
-    EXPECT_EQ(commit(" 1,000 ", kColExpense, 2), 0); // reading stops at the comma: 1
-    EXPECT_EQ(cell(2, kColExpense), "         1");
+    EXPECT_EQ(commit(" 2,000 ", kColExpense, 2), 0); // the comma separates thousands
+    EXPECT_EQ(cell(2, kColExpense), "     2,000");
     EXPECT_EQ(commit("2.5*2+1000-10/2%", kColExpense, 2), 0);
     EXPECT_EQ(cell(2, kColExpense), "     1,048"); // (2 × 2 + 1000 − 5) × 1.05
 }

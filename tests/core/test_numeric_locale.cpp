@@ -36,7 +36,7 @@ private:
 const std::vector<std::pair<std::string, int32_t>> kDecimalExpressions = {
     {"1000*1.1", 1100}, {"100/2.5", 40},   {"100*1.08", 108}, {"3*0.5", 2},        {"2.5*2", 4},
     {"3.5", 4},         {"-2.5", -2},      {".5", 0},         {"1000*1.1%", 1155}, {"12.5 + 0.6", 13},
-    {"1 000.6", 1001},  {"10/0.25/4", 10}, {"0.75*0.75", 1},  {"1,5*10", 10},
+    {"1 000.6", 1001},  {"10/0.25/4", 10}, {"0.75*0.75", 1},
 };
 
 } // namespace
@@ -47,6 +47,10 @@ TEST_F(DecimalCommaLocale, AmountExpressionsReadTheDecimalPoint) {
         EXPECT_EQ(mrt::EvalAmount(expr, 5, &error), value) << expr;
         EXPECT_EQ(error, "") << expr;
     }
+    // A decimal comma is no decimal point here, nor a thousands separator: refused, never 10.
+    std::string refused;
+    EXPECT_EQ(mrt::EvalAmount("1,5*10", 5, &refused), -1);
+    EXPECT_FALSE(refused.empty());
     EXPECT_EQ(mrt::EvalAmountText("1000*1.1", 5), "1100");
     // Still an overflow, not a number read up to the point.
     std::string error;

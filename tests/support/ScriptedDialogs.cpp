@@ -1,5 +1,7 @@
 #include "support/ScriptedDialogs.h"
 
+#include "util/FileCopy.h"
+
 #include <gtest/gtest.h>
 
 namespace mrt::test {
@@ -133,6 +135,13 @@ void ScriptedDialogs::MsgOff() {
     m_waitOpen = false;
 }
 
+void ScriptedDialogs::MsgProgress(int filesDone, int filesTotal, int64_t bytesDone, int64_t bytesTotal) {
+    if (!m_waitOpen) ADD_FAILURE() << "progress shown without a wait window";
+    record("MsgProgress", "",
+           std::to_string(filesDone) + "/" + std::to_string(filesTotal) + " " + std::to_string(bytesDone) + "/" +
+               std::to_string(bytesTotal));
+}
+
 int ScriptedDialogs::DateInYMD(const std::string& msg, const std::string& in, std::string& out) {
     const DialogStep* s = take("DateInYMD", "日付入力", msg, {in});
     if (!s) return -1;
@@ -174,6 +183,12 @@ int ScriptedDialogs::GetDirName(const std::string& ttl, const std::string& msg, 
 
 int ScriptedDialogs::GetFileName(const std::string& ttl, const std::string& msg, const std::string& ptn, int mode,
                                  std::string& path, std::vector<std::string>& files) {
+    if (mode == 2) {
+        // Takes every matching file without asking, as the chooser does: recorded, never scripted.
+        record("GetFileName", ttl, msg, {ptn, "2", path});
+        ListFiles(path, ptn, files);
+        return files.empty() ? -1 : 0;
+    }
     const DialogStep* s = take("GetFileName", ttl, msg, {ptn, std::to_string(mode), path});
     if (!s) return -1;
     if (s->result == 0) {

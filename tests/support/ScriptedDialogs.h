@@ -36,7 +36,8 @@ struct DialogStep {
 // Dialogs that answer from a script and keep a transcript. Every question (a call that returns
 // an answer, and MsgOK/MsgBox) must be scripted in order: an unexpected call fails the test and
 // gets the cancel answer; answers left unused fail the test when the object is destroyed (or at
-// VerifyDone). MsgOn, MsgOff, Beep, WaitSeconds and the help calls are only recorded.
+// VerifyDone). MsgOn, MsgOff, MsgProgress, Beep, WaitSeconds and the help calls are only recorded;
+// GetFileName in mode 2 (no window) lists the matching files itself and is only recorded.
 class ScriptedDialogs : public Dialogs {
 public:
     ~ScriptedDialogs() override;
@@ -73,6 +74,8 @@ public:
                    int x = 0, int y = 0) override;
     void MsgOn(const std::string& msg, const std::string& ttl) override;
     void MsgOff() override;
+    // Recorded with the message "files/total bytes/total"; fails the test outside a wait window.
+    void MsgProgress(int filesDone, int filesTotal, int64_t bytesDone, int64_t bytesTotal) override;
     int DateInYMD(const std::string& msg, const std::string& in, std::string& out) override;
     int DateInYM(const std::string& msg, const std::string& in, std::string& out) override;
     int SubMenu(const std::string& ttl, int& lstNm, const std::vector<std::string>& sel) override;

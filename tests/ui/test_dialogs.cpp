@@ -4,7 +4,6 @@
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/dialogs/frmDIN.h"
-#include "ui/dialogs/frmFILE.h"
 #include "ui/dialogs/frmMSG.h"
 #include "ui/dialogs/frmSelect.h"
 #include "ui/grid/GridView.h"
@@ -22,7 +21,6 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
-#include <QTreeView>
 #include <QtTest>
 #include <functional>
 
@@ -506,6 +504,33 @@ private slots:
         frmSelect e(nullptr);
         ModalScript s5({[](QWidget* w) { w->close(); }});
         QCOMPARE(e.SubMenu(u8("作業選択"), lst, sel), -1);
+
+        // A long caption (the question itself) fits the window.
+        frmSelect f(nullptr);
+        const QString question = u8("保管するデータを選択してください。");
+        int width = 0;
+        ModalScript s6({[&](QWidget* w) {
+            width = w->width();
+            press(w, Qt::Key_Escape);
+        }});
+        QCOMPARE(f.SubMenuH(question, lst, {u8("短い"), u8("一覧")}, 800), -1);
+        QVERIFY(width > QFontMetrics(f.font()).horizontalAdvance(question));
+
+        // Fifty ledger years: the window stays within the screen and Down reaches the last one.
+        QStringList years;
+        for (int y = 2000; y < 2050; ++y)
+            years << QString::number(y);
+        frmSelect g(nullptr);
+        int height = 0;
+        ModalScript s7({[&](QWidget* w) {
+            height = w->frameGeometry().height();
+            for (int i = 0; i < 49; ++i)
+                press(w, Qt::Key_Down);
+            press(w, Qt::Key_Return);
+        }});
+        lst = 1;
+        QCOMPARE(g.SubMenu(u8("入出金データの年度を選択して下さい。"), lst, years), 50);
+        QVERIFY(height <= QGuiApplication::primaryScreen()->availableGeometry().height());
     }
 
     void subMenuHelpOnlyWithATopic() {
@@ -538,68 +563,6 @@ private slots:
         QCOMPARE(topic, 800);
         QVERIFY(listStillOpen);
         QVERIFY(!AppHelp().HelpShown()); // leaving the list closes its help
-    }
-
-    // ---- frmFILE --------------------------------------------------------------------------------
-
-    void fileChooserModes() {
-        QTemporaryDir dir;
-        for (const char* name : {"Io2004.usr", "io2003.USR", "Inf2004.usr", "INIT.mrt"}) {
-            QFile f(dir.filePath(QString::fromUtf8(name)));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("x");
-        }
-        QDir(dir.path()).mkdir(QStringLiteral("sub"));
-
-        QString path = dir.path();
-        QStringList files;
-        frmFILE a(nullptr);
-        QCOMPARE(a.GetFileName(u8("復帰"), u8("ファイル"), u8("*.usr"), 2, path, files), 0);
-        QCOMPARE(files, (QStringList{u8("Inf2004.usr"), u8("io2003.USR"), u8("Io2004.usr")}));
-        frmFILE b(nullptr);
-        QCOMPARE(b.GetFileName(u8("復帰"), u8("ファイル"), u8("*.txt"), 2, path, files), -1);
-        frmFILE c(nullptr);
-        QString missing = dir.filePath(QStringLiteral("none"));
-        QCOMPARE(c.GetFileName(u8("復帰"), u8("ファイル"), u8("*"), 0, missing, files), -1);
-
-        frmFILE d(nullptr);
-        ModalScript s1({[&](QWidget*) {
-            QTRY_COMPARE(d.FileList()->count(), 3);
-            for (int i = 0; i < 3; ++i)
-                d.FileList()->item(i)->setSelected(true);
-            QTest::mouseClick(d.OkButton(), Qt::LeftButton);
-        }});
-        QCOMPARE(d.GetFileName(u8("復帰"), u8("ファイル"), u8("*.usr"), 0, path, files), 0);
-        QCOMPARE(files.size(), 3);
-        QCOMPARE(files.first(), u8("Inf2004.usr"));
-
-        frmFILE e(nullptr);
-        ModalScript s2({[&](QWidget*) { QTest::mouseClick(e.OkButton(), Qt::LeftButton); }});
-        QCOMPARE(e.GetFileName(u8("復帰"), u8("ファイル"), u8("*.usr"), 0, path, files), -1); // nothing selected
-    }
-
-    void dirChooserTakesTheHighlightedFolder() {
-        QTemporaryDir dir;
-        QDir(dir.path()).mkdir(QStringLiteral("backup"));
-        frmFILE a(nullptr);
-        ModalScript s1({[&](QWidget*) {
-            a.SetCurrentFolder(dir.filePath(QStringLiteral("backup")));
-            QTest::mouseClick(a.OkButton(), Qt::LeftButton);
-        }});
-        QString path = dir.path();
-        QCOMPARE(a.GetDirName(u8("保管"), u8("保管先のフォルダを選んでください"), path), 0);
-        QCOMPARE(path, QDir(dir.filePath(QStringLiteral("backup"))).canonicalPath());
-
-        frmFILE b(nullptr);
-        QString start;
-        ModalScript s2({[&](QWidget* w) {
-            start = b.CurrentFolder();
-            press(w, Qt::Key_Escape);
-        }});
-        path = dir.filePath(QStringLiteral("missing"));
-        QCOMPARE(b.GetDirName(u8("保管"), u8("保管先"), path), -1);
-        QCOMPARE(start, QDir::currentPath()); // a missing start folder starts in the home folder
-        QCOMPARE(path, dir.filePath(QStringLiteral("missing")));
     }
 
     // ---- the port and help ----------------------------------------------------------------------

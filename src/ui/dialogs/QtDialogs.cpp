@@ -1,8 +1,9 @@
 #include "ui/dialogs/QtDialogs.h"
 
 #include "settings/IniRecord.h"
+#include "ui/backup/frmFILE.h"
+#include "ui/dialogs/WaitProgress.h"
 #include "ui/dialogs/frmDIN.h"
-#include "ui/dialogs/frmFILE.h"
 #include "ui/dialogs/frmMSG.h"
 #include "ui/dialogs/frmSelect.h"
 #include "ui/help/HelpWindow.h"
@@ -107,6 +108,10 @@ void QtDialogs::MsgOn(const std::string& msg, const std::string& ttl) {
 void QtDialogs::MsgOff() {
     if (m_wait) m_wait->MsgOff();
     m_wait.reset();
+}
+
+void QtDialogs::MsgProgress(int filesDone, int filesTotal, int64_t bytesDone, int64_t bytesTotal) {
+    if (m_wait && m_wait->isVisible()) ShowWaitProgress(m_wait.get(), filesDone, filesTotal, bytesDone, bytesTotal);
 }
 
 int QtDialogs::DateInYMD(const std::string& msg, const std::string& in, std::string& out) {

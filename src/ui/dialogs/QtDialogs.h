@@ -44,6 +44,7 @@ public:
                    int x = 0, int y = 0) override;
     void MsgOn(const std::string& msg, const std::string& ttl) override;
     void MsgOff() override;
+    void MsgProgress(int filesDone, int filesTotal, int64_t bytesDone, int64_t bytesTotal) override;
     int DateInYMD(const std::string& msg, const std::string& in, std::string& out) override;
     int DateInYM(const std::string& msg, const std::string& in, std::string& out) override;
     int SubMenu(const std::string& ttl, int& lstNm, const std::vector<std::string>& sel) override;

@@ -1,5 +1,6 @@
 #include "ui/dialogs/frmDIN.h"
 
+#include "ui/dialogs/Desktop.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/KeyInputFilter.h"
 #include "util/DateText.h"
@@ -112,6 +113,7 @@ void frmDIN::layoutFields(const QStringList& names, const QStringList& values, i
         auto* label = new QLabel(this);
         label->setAlignment(Qt::AlignCenter);
         auto* edit = new QLineEdit(this);
+        SetDirectInput(edit);
         (new KeyInputFilter(m_keyInputMode, true, this))->attach(edit);
         m_labels.push_back(label);
         m_fields.push_back(edit);

@@ -1,5 +1,6 @@
 #include "ui/dialogs/frmMSG.h"
 
+#include "ui/dialogs/Desktop.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/KeyInputFilter.h"
 #include "ui/dialogs/Pictures.h"
@@ -51,7 +52,8 @@ frmMSG::frmMSG(QWidget* owner, int keyInputMode) : QDialog(owner), m_keyInputMod
     m_msg = new QLabel(this);
     m_msg->setTextFormat(Qt::PlainText);
     m_text = new QLineEdit(this);
-    m_text->setAttribute(Qt::WA_InputMethodEnabled, false);
+    // The input box takes amounts and numbers only.
+    SetDirectInput(m_text);
     m_text->installEventFilter(this);
     // The DOS type's overwrite mode; Enter stays with this window (it presses the confirm button).
     (new KeyInputFilter(m_keyInputMode, false, this))->attach(m_text);

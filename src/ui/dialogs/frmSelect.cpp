@@ -111,14 +111,26 @@ int frmSelect::run(const QString& ttl, int& lstNm, const QStringList& sel, int h
     m.SetTopRow(0);
     m.SetRedraw(true);
 
-    // Layout: help line, the list (as high as its rows), the buttons; everything centred.
-    const QSize listSize = m_list->SizeForRows(selq, false);
+    // Layout: help line, the list (as high as its rows), the buttons; everything centred. A list
+    // taller than the screen allows (fifty ledger years) shows what fits and scrolls.
+    QSize listSize = m_list->SizeForRows(selq, false);
+    const QScreen* listScreen = QGuiApplication::primaryScreen();
+    const int maxListH = (listScreen ? listScreen->availableGeometry().height() : 768) - 8 * kButtonH;
+    const bool scrolls = listSize.height() > maxListH;
+    m.SetScrollBars(scrolls ? GridScrollBars::Vertical : GridScrollBars::None);
+    if (scrolls) listSize = m_list->SizeForRows(std::max(3, selq * maxListH / listSize.height()), true);
     const int margin = kw;
     const QSize helpSize = m_msgHelp->sizeHint();
     const bool withHelp = hid > 0;
     const int buttons = withHelp ? 3 : 2;
     const int rowW = buttons * kButtonW + (buttons - 1) * kw;
-    const int width = std::max({listSize.width() + 2 * margin, rowW + 2 * margin, helpSize.width() + margin, 200});
+    // The caption is the question ("保管するデータを選択してください。"): wide enough to be read whole
+    // beside the window manager's buttons.
+    QFont captionFont = font();
+    captionFont.setBold(true);
+    const int captionW = QFontMetrics(captionFont).horizontalAdvance(ttl) * 5 / 4 + 8 * kw;
+    const int width =
+        std::max({listSize.width() + 2 * margin, rowW + 2 * margin, helpSize.width() + margin, captionW, 200});
     int y = kTopOfHelpLine;
     m_msgHelp->setGeometry(0, y, width, helpSize.height());
     y += helpSize.height() + 4;

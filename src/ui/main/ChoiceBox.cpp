@@ -1,5 +1,7 @@
 #include "ui/main/ChoiceBox.h"
 
+#include "ui/dialogs/Desktop.h"
+
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,6 +13,8 @@ ChoiceBox::ChoiceBox(QWidget* parent) : QWidget(parent) {
     m_list = new QListWidget(parent);
     m_edit->hide();
     m_list->hide();
+    // Item, breakdown and shop names are typed in Japanese.
+    SetJapaneseInput(m_edit);
     m_list->setFocusPolicy(Qt::NoFocus);
     m_edit->installEventFilter(this);
     connect(m_list, &QListWidget::itemClicked, this, [this](QListWidgetItem* it) {

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/CsvCommands.h"
+#include "backup/BackupData.h"
 #include "port/Dialogs.h"
 #include "ui/csv/frmCsvExport.h"
 #include "ui/csv/frmCsvImport.h"
@@ -26,10 +27,14 @@ int QtCommandScreens::NameRegistration(AppState&) { return notYet("項目名・�
 int QtCommandScreens::BudgetRegistration(AppState&) { return notYet("予算表の登録"); }
 int QtCommandScreens::Totals(AppState&) { return notYet("集計の表示"); }
 int QtCommandScreens::Print(AppState&, int) { return notYet("入出金データの印刷"); }
-int QtCommandScreens::Backup(AppState&) { return notYet("各データの保管"); }
-int QtCommandScreens::Restore(AppState&) {
-    notYet("保管データの復帰");
-    return -1;
+int QtCommandScreens::Backup(AppState& app) {
+    return RunBackupCommand(kBackupDirection, app.home, app.dataFolder, m_dlg);
+}
+// A restore that replaced data files restarts the program, even when it then failed.
+int QtCommandScreens::Restore(AppState& app) {
+    bool changed = false;
+    RunBackupCommand(kRestoreDirection, app.home, app.dataFolder, m_dlg, &changed);
+    return changed ? 0 : -1;
 }
 
 void QtCommandScreens::Version() {

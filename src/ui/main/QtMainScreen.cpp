@@ -5,6 +5,7 @@
 #include "app/LedgerEditor.h"
 #include "app/WorkLists.h"
 #include "port/Dialogs.h"
+#include "ui/dialogs/Desktop.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/dialogs/frmSplash.h"
@@ -139,6 +140,7 @@ void QtMainScreen::SetUpMainWindow(AppState& app) {
     frmMain* w = m_win.get();
     GridView* g = w->grid();
     m_editor = std::make_unique<LedgerEditor>(app, g->model(), m_dlg, *this);
+    if (m_lastPlace && !w->Placed()) w->PlaceAt(*m_lastPlace);
     // Header widths are measured in the grid font at 12 points, as the layout rules ask.
     QFont measureFont = UiFont(GothicFace(), 12);
     QFontMetrics fm(measureFont);
@@ -202,6 +204,8 @@ void QtMainScreen::SetWindowState(int state) { m_pendingState = state; }
 void QtMainScreen::Unload() {
     m_editor.reset();
     if (m_win) {
+        if (m_win->Placed() && m_win->isVisible() && !m_win->isMinimized() && !m_win->isMaximized())
+            m_lastPlace = m_win->pos();
         m_win->CloseForReal();
         m_win.reset();
     }
@@ -293,8 +297,12 @@ void QtMainScreen::ShowEditBox(int row, int col, ImeMode ime, int maxBytes) {
     e->setParent(g);
     e->setGeometry(r);
     e->setMaxLength(std::max(maxBytes, 1) * 2);
-    if (ime == ImeMode::Off) e->setAttribute(Qt::WA_InputMethodEnabled, false);
-    else if (ime == ImeMode::On) e->setAttribute(Qt::WA_InputMethodEnabled, true);
+    // Qt can only let an input method compose in the box or keep it away, not switch its
+    // conversion on, so Keep (editing started by a typed character) follows the column as well:
+    // a date or amount cell never reaches the input method, whatever cell the box was over before.
+    const bool japanese = ime == ImeMode::On || (ime == ImeMode::Keep && LedgerColumnOf(col).imeOn);
+    if (japanese) SetJapaneseInput(e);
+    else SetDirectInput(e);
     e->show();
     e->raise();
     e->setFocus();

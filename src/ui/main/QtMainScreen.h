@@ -4,9 +4,11 @@
 #include "ui/main/frmMain.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <optional>
 
 class QListWidget;
 
@@ -92,6 +94,9 @@ private:
     InputCtrl m_openBox = InputCtrl::Grid;
     int m_pendingState = -1;
     bool m_inEditing = false;
+    // Where the user had the window (frame top-left) when it was last unloaded: a rebuilt window
+    // (after a restore or a layout change) comes back there.
+    std::optional<QPoint> m_lastPlace;
 };
 
 } // namespace mrt

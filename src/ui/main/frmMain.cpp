@@ -246,13 +246,17 @@ void frmMain::FormSet(int flag) {
         m_lblOnePtHelp->setGeometry(margin, margin, helpW, 2 * kanH + 2 * m_lblOnePtHelp->frameWidth() + 4);
         m_cmdSubHelp->setGeometry(m_lblOnePtHelp->geometry().right() + margin, margin, 2 * kanH + 4, 2 * kanH + 4);
         m_picHelpFrame->resize(m_cmdSubHelp->geometry().right() + margin + 1, 2 * kanH + 4 + 2 * margin);
+        // Buttons hold 40 × 30 pictures; the panel titles are one line of their font high.
         const int btnW = 52, btnH = 40;
-        m_lblToolTitle->setGeometry(margin, margin, 2 * btnW + margin, 14);
-        for (int i = 0; i < 2; ++i) m_cmdTool[i]->setGeometry(margin + i * (btnW + margin), margin + 16, btnW, btnH);
-        m_picTool->resize(2 * btnW + 3 * margin, btnH + 16 + 2 * margin);
-        m_lblMenuTitle->setGeometry(margin, margin, 5 * btnW + 4 * margin, 14);
-        for (int i = 0; i < 5; ++i) m_cmdMenu[i]->setGeometry(margin + i * (btnW + margin), margin + 16, btnW, btnH);
-        m_picMENU->resize(5 * btnW + 6 * margin, btnH + 16 + 2 * margin);
+        const int titleH = QFontMetrics(m_lblToolTitle->font()).height() + 2;
+        m_lblToolTitle->setGeometry(margin, margin, 2 * btnW + margin, titleH);
+        for (int i = 0; i < 2; ++i)
+            m_cmdTool[i]->setGeometry(margin + i * (btnW + margin), margin + titleH + 2, btnW, btnH);
+        m_picTool->resize(2 * btnW + 3 * margin, btnH + titleH + 2 + 2 * margin);
+        m_lblMenuTitle->setGeometry(margin, margin, 5 * btnW + 4 * margin, titleH);
+        for (int i = 0; i < 5; ++i)
+            m_cmdMenu[i]->setGeometry(margin + i * (btnW + margin), margin + titleH + 2, btnW, btnH);
+        m_picMENU->resize(5 * btnW + 6 * margin, btnH + titleH + 2 + 2 * margin);
         m_fxgMX->setGeometry(0, 0, gridSize.width(), gridSize.height());
         m_picGrid->resize(gridSize);
         m_picICON->resize(m_picMENU->height(), m_picMENU->height());
@@ -287,8 +291,8 @@ void frmMain::FormSet(int flag) {
     m_picTitle->setPixmap(titlePixmap(m_picTitle->size()));
     m_picMENU->move(left + gridW - m_picMENU->width(), y);
     y += m_picMENU->height() + px(100);
-    // Date labels under the bands.
-    const int labH = 18;
+    // Date labels under the bands, one line of the taller of their two fonts high.
+    const int labH = std::max(dm.height(), QFontMetrics(m_lblRegDateT->font()).height()) + 4;
     int x = left;
     for (auto [cap, val, w] : {std::tuple{m_lblRegDateT, m_lblRegDate, valW}, std::tuple{m_lblDspDateT, m_lblDspDate, valW},
                                std::tuple{m_lblDateT, m_lblDate, todayW}}) {
@@ -300,14 +304,31 @@ void frmMain::FormSet(int flag) {
     if (flag == 0 && !isMaximized()) {
         const int winH = y + menuBar()->sizeHint().height();
         resize(normalW, winH);
-        if (QScreen* s = screen()) {
+        QScreen* s = screen();
+        if (!m_placed && s) {
             QRect a = s->availableGeometry();
             move(a.x() + (a.width() - frameGeometry().width()) / 2,
                  a.y() + (a.height() - frameGeometry().height()) / 2 - px(100));
+            m_placed = true;
+        } else if (m_placed) {
+            // A window grown by the new layout stays on its screen.
+            PlaceAt(pos());
         }
     }
     MenuBG();
     m_layoutRunning = false;
+}
+
+void frmMain::PlaceAt(QPoint topLeft) {
+    QPoint p = topLeft;
+    if (QScreen* s = screen()) {
+        const QRect a = s->availableGeometry();
+        const QSize f = frameGeometry().size();
+        p.setX(std::max(a.left(), std::min(p.x(), a.right() + 1 - f.width())));
+        p.setY(std::max(a.top(), std::min(p.y(), a.bottom() + 1 - f.height())));
+    }
+    move(p);
+    m_placed = true;
 }
 
 void frmMain::MenuBG() {

@@ -62,7 +62,13 @@ public:
     void MenuInit();
     void FormColSet();
     // flag 0: full layout with panel sizing; nonzero: relayout after a window-state change.
+    // The first full layout centres the window on its screen; later ones keep it where the user
+    // put it.
     void FormSet(int flag);
+    // True once the window has a place (centred by the first layout, or given by PlaceAt).
+    bool Placed() const { return m_placed; }
+    // Puts the window's frame at `topLeft`, pulled back inside its screen, and keeps it there.
+    void PlaceAt(QPoint topLeft);
     void MenuBG();
     void ToolBtnOnOff(bool on, int index);
     void MenuBtnOnOff(bool on, int index);
@@ -125,6 +131,7 @@ private:
     // A strayed key is being handed to the input control (never hand it on twice).
     bool m_redirecting = false;
     bool m_firstResizeSeen = false;
+    bool m_placed = false;
     Qt::WindowStates m_lastState;
 
     QWidget* m_central;
