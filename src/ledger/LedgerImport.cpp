@@ -48,15 +48,11 @@ bool nameCell(const std::string& text, int bytes, std::string& value, std::strin
     return true;
 }
 
-// An amount cell: an amount expression as the grid takes it; thousands separators, which
-// spreadsheets write into amounts, are left out first.
+// An amount cell: an amount expression as the grid takes it (thousands separators included).
 bool amountCell(const std::string& text, int taxRate, int32_t& amount) {
-    std::string expr;
-    for (char c : text)
-        if (c != ',') expr += c;
-    if (!IsAmountText(expr)) return false;
+    if (!IsAmountText(text)) return false;
     std::string error;
-    amount = EvalAmount(expr, taxRate, &error);
+    amount = EvalAmount(text, taxRate, &error);
     return error.empty() && IsLedgerAmount(amount);
 }
 

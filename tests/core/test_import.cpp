@@ -144,7 +144,8 @@ TEST_F(ImportPlanTest, EveryBadLineIsReportedWithItsReason) {
                         "2024-01-03,未知の項目,,,,5,\n"
                         "2024-01-03,食費\n"
                         "2051-01-01,食費,,,,1,\n"
-                        "2024-01-03,食費,,,,1000%,\n");
+                        "2024-01-03,食費,,,,1000%,\n"
+                        "2024-01-03,食費,,,,\"1,00\",\n"); // not a thousands separator
     EXPECT_EQ(problems(p), (std::vector<std::string>{
                                "1:データ登録の開始日付より前の日付は入力できません。",
                                "2:「🍰」はファイルに保存できない文字のため入力できません。",
@@ -154,6 +155,7 @@ TEST_F(ImportPlanTest, EveryBadLineIsReportedWithItsReason) {
                                "6:項目名「未知の項目」は出金項目名に登録されていません。",
                                "7:列が足りません。(日付,項目名,内訳・備考,店名・相手先,入金,出金)",
                                "8:日付が異常です。",
+                               "10:金額が異常です。( 金額の範囲は 0～99,999,999 )",
                            }));
     EXPECT_EQ(p.rows[8].line.Expense, 1100); // the plain tax marker at the settings' rate
     EXPECT_FALSE(p.Ready());
