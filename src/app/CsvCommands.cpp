@@ -1,6 +1,8 @@
 #include "app/CsvCommands.h"
 
 #include "app/AppState.h"
+#include "budget/Budget.h"
+#include "budget/BudgetCsv.h"
 #include "ledger/LedgerCsv.h"
 #include "ledger/LedgerSearch.h"
 #include "port/Dialogs.h"
@@ -70,6 +72,35 @@ int RunAppExport(const AppState& app, const std::string& from, const std::string
     if (lines == -2) return 1;
     if (lines < 0) return -1;
     dlg.MsgOK(std::to_string(lines) + " 行を書き出しました。\r\n" + path, kExportTitle);
+    return 0;
+}
+
+int RunAppBudgetExport(const AppState& app, const std::string& year, CsvEncoding enc, const std::string& path,
+                       Dialogs& dlg) {
+    int y = 0;
+    for (char c : year) {
+        if (c == ' ') continue;
+        if (c < '0' || c > '9' || y > 999) {
+            y = -1;
+            break;
+        }
+        y = y * 10 + (c - '0');
+    }
+    if (y < 2000 || y > 2050) {
+        dlg.MsgOK("年が異常です。( 2000～2050 )", kExportTitle);
+        return 1;
+    }
+    std::string folder, name;
+    SplitPath(path, folder, name);
+    if (name.empty()) {
+        dlg.MsgOK("出力するファイルの名前を入力してください。", kExportTitle);
+        return 1;
+    }
+    const int rows = ExportBudgetCsv(app.names, y, BudgetPlaceOf(app.home), enc, path, dlg);
+    if (rows == -2) return 1;
+    if (rows < 0) return -1;
+    dlg.MsgOK(std::to_string(y) + "年の予算表 " + std::to_string(rows) + " 行を書き出しました。\r\n" + path,
+              kExportTitle);
     return 0;
 }
 

@@ -30,5 +30,8 @@ int RunAppImport(AppState& app, const ImportPlan& plan, Dialogs& dlg);
 // -1 failed (message shown).
 int RunAppExport(const AppState& app, const std::string& from, const std::string& to, CsvEncoding enc,
                  const std::string& path, Dialogs& dlg);
+// The same for the budget of the year typed (the budget as the budget window shows it).
+int RunAppBudgetExport(const AppState& app, const std::string& year, CsvEncoding enc, const std::string& path,
+                       Dialogs& dlg);
 
 } // namespace mrt

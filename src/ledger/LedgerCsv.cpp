@@ -4,9 +4,6 @@
 #include "port/Dialogs.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
-#include "util/Paths.h"
-
-#include <filesystem>
 
 namespace mrt {
 
@@ -50,19 +47,8 @@ int ExportLedgerCsv(const LedgerIndex& idx, int32_t from, int32_t to, CsvEncodin
         dlg.MsgOK(kLedgerReadFailedMessage, kTitle);
         return -1;
     }
-    std::string bytes, bad;
-    if (!EncodeCsv(csv.Data(), enc, bytes, &bad)) {
-        dlg.MsgOK("「" + bad + "」はシフトJISで書き出せない文字です。\r\nUTF-8 を選んでください。", kTitle);
-        return -1;
-    }
-    std::error_code ec;
-    if (std::filesystem::exists(path, ec) &&
-        dlg.MsgYesNo2("同じ名前のファイルがあります。\r\n" + path + "\r\n上書きしますか？", kTitle, 1) != 0)
-        return -2;
-    if (!WriteWholeFile(path, bytes)) {
-        dlg.MsgOK("ファイルに書き込めませんでした。\r\n" + path, kTitle);
-        return -1;
-    }
+    const int r = WriteCsvFile(csv, enc, path, kTitle, dlg);
+    if (r != 0) return r;
     return lines;
 }
 

@@ -1,8 +1,11 @@
 #include "util/Csv.h"
 
+#include "port/Dialogs.h"
 #include "util/Cp932.h"
+#include "util/Paths.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace mrt {
 namespace {
@@ -108,6 +111,24 @@ bool EncodeCsv(std::string_view utf8, CsvEncoding enc, std::string& out, std::st
         return false;
     }
     return false;
+}
+
+int WriteCsvFile(const CsvWriter& csv, CsvEncoding enc, const std::string& path, const std::string& title,
+                 Dialogs& dlg) {
+    std::string bytes, bad;
+    if (!EncodeCsv(csv.Data(), enc, bytes, &bad)) {
+        dlg.MsgOK("「" + bad + "」はシフトJISで書き出せない文字です。\r\nUTF-8 を選んでください。", title);
+        return -1;
+    }
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) &&
+        dlg.MsgYesNo2("同じ名前のファイルがあります。\r\n" + path + "\r\n上書きしますか？", title, 1) != 0)
+        return -2;
+    if (!WriteWholeFile(path, bytes)) {
+        dlg.MsgOK("ファイルに書き込めませんでした。\r\n" + path, title);
+        return -1;
+    }
+    return 0;
 }
 
 bool ParseCsv(std::string_view bytes, std::vector<CsvRecord>& records, std::string& error) {

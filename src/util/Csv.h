@@ -6,6 +6,8 @@
 
 namespace mrt {
 
+class Dialogs;
+
 // CSV as the program writes and reads it: RFC 4180 (fields separated by ",", records ended by
 // CR LF, a field holding a comma, a quote or a line break enclosed in quotes with inner quotes
 // doubled). A text cell that a spreadsheet would take for a formula (it begins with "=", "+",
@@ -46,6 +48,12 @@ std::string CsvTextField(std::string_view text);
 // The UTF-8 CSV text in the file encoding. False for Cp932 when some character has no CP932
 // form; `badChar` then names the first such character.
 bool EncodeCsv(std::string_view utf8, CsvEncoding enc, std::string& out, std::string* badChar = nullptr);
+
+// Writes the CSV into the file `path` in the encoding, whole or not at all; an existing file is
+// replaced only after the question. 0 written; -2 the user kept the existing file; -1 failed
+// (message shown under `title`).
+int WriteCsvFile(const CsvWriter& csv, CsvEncoding enc, const std::string& path, const std::string& title,
+                 Dialogs& dlg);
 
 // Reads a CSV file's bytes: a UTF-8 byte order mark or valid UTF-8 is read as UTF-8, anything
 // else as CP932. Records end with CR LF or LF; the guarding "'" of text cells is taken off.

@@ -1,6 +1,8 @@
 // mrtkel-tool totals and budget on a small data folder written through the core's own savers.
+#include "budget/BudgetCsv.h"
 #include "support/RunTool.h"
 #include "test_totals_fixture.h"
+#include "util/Cp932.h"
 
 using namespace totals_test;
 
@@ -99,4 +101,17 @@ TEST_F(TotalsTool, TextHeadingShowsTheRealDaysOfTheClosingPeriod) {
     out = runTool(home() + "totals --date 2024-03-01 --closing-day 29", status);
     EXPECT_EQ(status, 0);
     EXPECT_NE(out.find("締め日 29日  締め期間 2024/03/01～2024/03/29\n"), std::string::npos) << out;
+}
+
+// The program's export of a budget: Japanese header and kinds, display order, empty for none.
+TEST_F(TotalsTool, BudgetExportInShiftJis) {
+    const std::string file = dir.path() + "/budget.csv";
+    ASSERT_EQ(ExportBudgetCsv(names, 2024, BudgetPlaceOf(dir.path()), CsvEncoding::Cp932, file, dlg), 12 * 5);
+    const std::string text = FromCp932(test::ReadBytes(file));
+    EXPECT_EQ(text.rfind("月,区分,順番,キー,項目名,予算額\r\n1,入金,1,1,給与,\r\n", 0), 0u) << text.substr(0, 80);
+    EXPECT_NE(text.find("\r\n3,出金,1,23,交通費,10\r\n3,出金,2,21,食費,100\r\n"), std::string::npos);
+    // 2025 has no file: December 2024 stands for every month. The file is replaced after the question.
+    dlg.expect("MsgYesNo2", 0).expectMessage("上書きしますか");
+    ASSERT_EQ(ExportBudgetCsv(names, 2025, BudgetPlaceOf(dir.path()), CsvEncoding::Utf8, file, dlg), 60);
+    EXPECT_NE(test::ReadBytes(file).find("\r\n7,入金,1,1,給与,7\r\n"), std::string::npos);
 }

@@ -229,6 +229,21 @@ private slots:
         const QByteArray bytes = f.readAll();
         QVERIFY(bytes.startsWith(QByteArray("\x93\xFA\x95\x74,"))); // "日付," in Shift-JIS
         QCOMPARE(bytes.count('\n'), 5);
+
+        // The budget of a year: Down on the content box turns the date range off and the year on.
+        h.app.names = NameTables{};
+        LoadItemTable(h.app.namePaths().item, h.app.names);
+        frmCsvExport b(h.app, dlg);
+        b.show();
+        QVERIFY(QTest::qWaitForWindowActive(&b));
+        QCOMPARE(b.focusWidget(), static_cast<QWidget*>(b.ContentBox()));
+        QTest::keyClick(b.focusWidget(), Qt::Key_Down);
+        QVERIFY(!b.FromField()->isEnabled());
+        QVERIFY(b.YearField()->isEnabled());
+        QCOMPARE(b.YearField()->text(), QStringLiteral("2004"));
+        b.PathField()->setText(h.dir.path() + QStringLiteral("/budget.csv"));
+        QTest::keyClick(b.PathField(), Qt::Key_Return);
+        QVERIFY2(dlg.saw("2004年の予算表 36 行を書き出しました。"), qPrintable(dlg.messages.join(QStringLiteral("|"))));
     }
 
     // The preview shows a bad line in red with its reason and keeps the import button off; the

@@ -42,12 +42,16 @@ frmCsvExport::frmCsvExport(const AppState& app, Dialogs& dlg, QWidget* owner) : 
         m_from->setText(qs(FormatDate(idx.FirstYear, idx.FirstMonth, idx.FirstDay)));
         m_to->setText(qs(FormatDate(idx.LastYear, idx.LastMonth, idx.LastDay)));
     }
-    for (QLineEdit* d : {m_from, m_to})
+    const CivilDate today = AppClock().Today();
+    m_content = new QComboBox(this);
+    m_content->addItems({QStringLiteral("入出金データ（日付の範囲）"), QStringLiteral("予算表（１年分）")});
+    m_year = new QLineEdit(QString::number(today.year), this);
+    m_year->setMaximumWidth(80);
+    for (QLineEdit* d : {m_from, m_to, m_year})
         d->setAttribute(Qt::WA_InputMethodEnabled, false);
     m_encoding = new QComboBox(this);
     m_encoding->addItems({QStringLiteral("UTF-8 (BOM付き) — 表計算ソフト向け"), QStringLiteral("UTF-8 (BOMなし)"),
                           QStringLiteral("シフトJIS (CP932)")});
-    const CivilDate today = AppClock().Today();
     m_path = new QLineEdit(QDir::homePath() + QStringLiteral("/家計簿_") +
                                qs(FormatDate(today.year, today.month, today.day, "")) + QStringLiteral(".csv"),
                            this);
@@ -71,22 +75,26 @@ frmCsvExport::frmCsvExport(const AppState& app, Dialogs& dlg, QWidget* owner) : 
     rangeLayout->addWidget(m_from);
     rangeLayout->addWidget(new QLabel(QStringLiteral("～"), this));
     rangeLayout->addWidget(m_to);
-    addRow(0, QStringLiteral("日付(&D):"), range);
-    static_cast<QLabel*>(grid->itemAtPosition(0, 0)->widget())->setBuddy(m_from);
-    addRow(1, QStringLiteral("文字コード(&C):"), m_encoding);
-    addRow(2, QStringLiteral("ファイル(&F):"), m_path, browse);
-    auto* note = new QLabel(QStringLiteral("列: 日付, 項目名, 内訳・備考, 店名・相手先, 入金, 出金, 残高"), this);
-    grid->addWidget(note, 3, 1);
+    addRow(0, QStringLiteral("内容(&K):"), m_content);
+    addRow(1, QStringLiteral("日付(&D):"), range);
+    static_cast<QLabel*>(grid->itemAtPosition(1, 0)->widget())->setBuddy(m_from);
+    addRow(2, QStringLiteral("年(&Y):"), m_year);
+    addRow(3, QStringLiteral("文字コード(&C):"), m_encoding);
+    addRow(4, QStringLiteral("ファイル(&F):"), m_path, browse);
+    m_columns = new QLabel(this);
+    grid->addWidget(m_columns, 5, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_export);
     buttons->addWidget(cancel);
-    grid->addLayout(buttons, 4, 0, 1, 3);
+    grid->addLayout(buttons, 6, 0, 1, 3);
+    connect(m_content, &QComboBox::currentIndexChanged, this, &frmCsvExport::contentChanged);
+    contentChanged();
 
     connect(browse, &QPushButton::clicked, this, &frmCsvExport::browse);
     connect(m_export, &QPushButton::clicked, this, &frmCsvExport::exportNow);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    m_from->setFocus();
+    m_content->setFocus();
 }
 
 void frmCsvExport::browse() {
@@ -96,10 +104,23 @@ void frmCsvExport::browse() {
     m_path->setText(qs(JoinPath(folder, name)));
 }
 
+// The date range belongs to the ledger, the year to the budget.
+void frmCsvExport::contentChanged() {
+    const bool budget = m_content->currentIndex() == 1;
+    m_from->setEnabled(!budget);
+    m_to->setEnabled(!budget);
+    m_year->setEnabled(budget);
+    m_columns->setText(budget ? QStringLiteral("列: 月, 区分, 順番, キー, 項目名, 予算額（空欄は予算なし）")
+                              : QStringLiteral("列: 日付, 項目名, 内訳・備考, 店名・相手先, 入金, 出金, 残高"));
+}
+
 void frmCsvExport::exportNow() {
     const CsvEncoding enc = kEncodings[std::max(0, m_encoding->currentIndex())];
-    if (RunAppExport(m_app, utf8(m_from->text()), utf8(m_to->text()), enc, utf8(m_path->text().trimmed()), m_dlg) == 0)
-        accept();
+    const std::string path = utf8(m_path->text().trimmed());
+    const int r = m_content->currentIndex() == 1
+                      ? RunAppBudgetExport(m_app, utf8(m_year->text()), enc, path, m_dlg)
+                      : RunAppExport(m_app, utf8(m_from->text()), utf8(m_to->text()), enc, path, m_dlg);
+    if (r == 0) accept();
 }
 
 void frmCsvExport::keyPressEvent(QKeyEvent* e) {
