@@ -66,7 +66,7 @@ bool wholeNumber(const std::string& text, int32_t& value) {
 class Planner {
 public:
     Planner(const LedgerIndex& idx, const NameTables& names, int taxRate, bool registerItems)
-        : m_idx(idx), m_names(names), m_taxRate(taxRate), m_register(registerItems) {
+        : m_names(names), m_taxRate(taxRate), m_register(registerItems) {
         if (idx.YearCount > 0) {
             m_start = DateNum(idx.FirstYear, idx.FirstMonth, idx.FirstDay);
             m_firstYear = idx.FirstYear;
@@ -102,7 +102,7 @@ private:
 
         // An empty ledger starts at its initial-balance line.
         if (m_start == 0) {
-            if (!firstRow) return kBeforeStart; // the first row was not a start
+            if (!firstRow) return "最初の行(初期残高)を取り込めないため、この行も取り込めません。";
             if (l.ItemName != kInitialBalanceItem || l.Income != 0 || l.Expense != 0)
                 return "家計簿にデータがありません。最初の行を初期残高の行(金額なし、残高に初期残高)にしてください。";
             if (c.size() < 7 || !wholeNumber(c[6], l.Balance)) return "初期残高の行の残高が異常です。";
@@ -135,7 +135,6 @@ private:
         return {};
     }
 
-    const LedgerIndex& m_idx;
     const NameTables& m_names;
     int m_taxRate;
     bool m_register;

@@ -45,7 +45,8 @@ frmCsvExport::frmCsvExport(const AppState& app, Dialogs& dlg, QWidget* owner) : 
     const CivilDate today = AppClock().Today();
     m_content = new QComboBox(this);
     m_content->addItems({QStringLiteral("入出金データ（日付の範囲）"), QStringLiteral("予算表（１年分）")});
-    m_year = new QLineEdit(QString::number(today.year), this);
+    // The budget year offered is the ledger's last year (this year for an empty ledger).
+    m_year = new QLineEdit(QString::number(idx.YearCount > 0 ? idx.LastYear : today.year), this);
     m_year->setMaximumWidth(80);
     for (QLineEdit* d : {m_from, m_to, m_year})
         d->setAttribute(Qt::WA_InputMethodEnabled, false);
