@@ -48,7 +48,7 @@ const std::vector<MainMenuEntry>& MainMenuEntries() {
 
 int MainMenuCode(int id) {
     if (id < 10) return 0;
-    if (id >= 100) return id * 10; // items added after the original table: 191 → 1910
+    if (id >= 100) return id * 10; // three-digit ids: 191 → 1910
     int m = id / 10, i = id % 10;
     if (m == 2 || id == 30) return 2000 + (id - 20) * 10;
     return m * 1000 + i * 100;
