@@ -3,6 +3,7 @@
 namespace mrt {
 
 struct AppState;
+struct SearchHit;
 
 // The main window as the start-up sequence and the command loop see it. The Qt window implements
 // it; tests drive the loop with a scripted one.
@@ -41,6 +42,14 @@ public:
     // 0 when data files were replaced (the program then restarts), -1 otherwise.
     virtual int Restore(AppState& app) = 0;
     virtual void Version() = 0;
+    // The search window. 0 when the user chose a line to go to (`jump` set), 1 when it was closed
+    // without one.
+    virtual int Search(AppState& app, SearchHit& jump) = 0;
+    // The CSV export window.
+    virtual int ExportCsv(AppState& app) = 0;
+    // The CSV import: file choice, preview, import. 0 when lines were added (the loop then reads
+    // the ledger again), 1 when nothing was added.
+    virtual int ImportCsv(AppState& app) = 0;
 };
 
 } // namespace mrt

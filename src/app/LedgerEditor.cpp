@@ -95,6 +95,11 @@ void LedgerEditor::Start() {
     refreshLabels();
     RetNewLine();
     m_dlg.Beep();
+    if (m_app.PendingJump) {
+        const SearchHit hit = *m_app.PendingJump;
+        m_app.PendingJump.reset();
+        JumpToLine(hit);
+    }
 }
 
 void LedgerEditor::End() {

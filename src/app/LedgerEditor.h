@@ -1,5 +1,6 @@
 #pragma once
 #include "app/EditorView.h"
+#include "ledger/LedgerSearch.h"
 #include "ledger/LedgerSheet.h"
 #include "ledger/SheetHistory.h"
 
@@ -126,6 +127,11 @@ public:
     bool Redo();
     const SheetHistory& History() const { return m_history; }
     void GoToDateLine(int year, int month, int day);
+    // Goes to the line a search found (the slot-th line of its month in the year file): the block
+    // holding it is read as "go to date" reads it (sort question, save) and the cursor stands on
+    // the line. When the line is no longer there (changed since the search) the cursor goes to its
+    // date instead and the result is false; false too when the read was cancelled or failed.
+    bool JumpToLine(const SearchHit& hit);
     // Reads another block: flag 1 the next, -1 the previous, 0 the one holding year/month.
     // 0 read; nonzero cancelled or failed (the loaded block stays).
     int ReReadIoData(int flag, int year, int month);

@@ -152,6 +152,24 @@ int dispatch(AppState& app, int code, Dialogs& dlg, MainScreen& main, CommandScr
     case kCmdVersion:
         screens.Version();
         return 0;
+    case kCmdSearch: {
+        SearchHit hit;
+        if (screens.Search(app, hit) == 0) app.PendingJump = hit;
+        return 0;
+    }
+    case kCmdExportCsv:
+        screens.ExportCsv(app);
+        return 0;
+    case kCmdImportCsv:
+        // The imported lines may lie in any block: the index and the newest block are read anew;
+        // when that fails the program starts over from the files.
+        if (screens.ImportCsv(app) != 0) return 0;
+        if (ScanLedgerYears(app.ledger, dlg) != 0 || LoadStartBlock(app.ledger, dlg) != 0) {
+            main.Unload();
+            return 1;
+        }
+        app.start.StartDateText = StartDateTextOf(app.ledger.index);
+        return 0;
     default:
         return 0;
     }

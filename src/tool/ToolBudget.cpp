@@ -1,7 +1,9 @@
 // mrtkel-tool budget: the monthly budget of a year per item, as the budget window sees it.
 #include "budget/Budget.h"
+#include "budget/BudgetCsv.h"
 #include "names/NameTables.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolCsv.h"
 #include "tool/ToolText.h"
 #include "util/Cp932.h"
 
@@ -32,29 +34,24 @@ int runBudget(ToolContext& ctx) {
         std::cerr << "budget: " << year << "年の予算データが読めません\n";
         return 1;
     }
-    const bool csv = ctx.flag("--csv");
-    static const char* kKindNames[2] = {"income", "expense"};
+    CsvEncoding enc;
+    if (!ToolCsvEncoding(ctx, "budget", enc)) return 2;
+    if (ctx.flag("--csv")) {
+        CsvWriter out;
+        WriteBudgetCsv(t, rec, false, out);
+        return WriteToolCsv(out, enc, "budget") ? 0 : 1;
+    }
     static const char* kKindTitles[2] = {"入金", "出金"};
-    if (csv)
-        std::cout << "month,kind,position,key,item,amount\n";
-    else
-        std::cout << " 月  区分  項目名                 予算額\n";
+    std::cout << " 月  区分  項目名                 予算額\n";
     for (int month = 1; month <= kBudgetMonths; ++month) {
         for (int kind = 0; kind < 2; ++kind) {
             std::vector<std::string> items = FillItemList(t, kind, false);
             for (size_t i = 0; i < items.size(); ++i) {
-                int position = static_cast<int>(i) + 1;
-                int slot = ItemSlotAt(t, kind, position);
+                int slot = ItemSlotAt(t, kind, static_cast<int>(i) + 1);
                 int32_t amount = slot >= 1 && slot <= kBudgetSlotMax[kind] ? rec.at(month, kind, slot) : -1;
                 std::string amountText = amount < 0 ? std::string() : std::to_string(amount);
-                if (csv) {
-                    std::cout << month << ',' << kKindNames[kind] << ',' << position << ','
-                              << ItemKeyOf(t, kind, position) << ',' << csvField(TrimRight(items[i])) << ','
-                              << amountText << "\n";
-                } else {
-                    std::cout << rightAligned(std::to_string(month), 3) << "  " << kKindTitles[kind] << "  "
-                              << padded(TrimRight(items[i]), 20) << " " << rightAligned(amountText, 10) << "\n";
-                }
+                std::cout << rightAligned(std::to_string(month), 3) << "  " << kKindTitles[kind] << "  "
+                          << padded(TrimRight(items[i]), 20) << " " << rightAligned(amountText, 10) << "\n";
             }
         }
     }
@@ -64,5 +61,6 @@ int runBudget(ToolContext& ctx) {
 } // namespace
 } // namespace mrt
 
-MRT_TOOL_COMMAND(budget, "budget --year YYYY [--csv]: the monthly budget of each item (empty = no budget)",
+MRT_TOOL_COMMAND(budget,
+                 "budget --year YYYY [--csv [--encoding E]]: the monthly budget of each item (empty = no budget)",
                  mrt::runBudget);

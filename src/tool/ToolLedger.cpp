@@ -4,8 +4,10 @@
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerCheck.h"
+#include "ledger/LedgerCsv.h"
 #include "ledger/LedgerSheet.h"
 #include "names/NameTables.h"
+#include "tool/ToolCsv.h"
 #include "tool/ToolText.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
@@ -46,43 +48,39 @@ bool dateOption(ToolContext& ctx, const char* name, int32_t& num) {
     return true;
 }
 
-// ledger [--from D] [--to D] [--csv]: every line in ledger order with its stored balance.
-// Exit 0, 1 when the ledger cannot be read, 2 on a usage error.
+// ledger [--from D] [--to D] [--csv [--encoding E]]: every line in ledger order with its stored
+// balance. Exit 0, 1 when the ledger cannot be read, 2 on a usage error.
 int runLedger(ToolContext& ctx) {
     int32_t from = 0, to = 99999999;
     if (!dateOption(ctx, "--from", from) || !dateOption(ctx, "--to", to)) return 2;
     bool csv = ctx.flag("--csv");
+    CsvEncoding enc;
+    if (!ToolCsvEncoding(ctx, "ledger", enc)) return 2;
     LedgerState st;
     if (!OpenToolLedger(ctx, st, true)) return 1;
     if (csv) {
-        std::cout << "date,item,note,shop,income,expense,balance\n";
-    } else {
-        std::cout << padded("日付", 10) << "  " << padded("項目名", kItemNameBytes) << "  "
-                  << padded("内訳・備考", kNoteBytes) << "  " << padded("店名・相手先", kShopNameBytes) << "  "
-                  << FitRightBytes("入金", 10) << "  " << FitRightBytes("出金", 10) << "  " << FitRightBytes("残高", 10)
-                  << "\n";
+        CsvWriter out;
+        if (WriteLedgerCsv(st.index, from, to, false, out, *ctx.dialogs) < 0) {
+            std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n";
+            return 1;
+        }
+        return WriteToolCsv(out, enc, "ledger") ? 0 : 1;
     }
+    std::cout << padded("日付", 10) << "  " << padded("項目名", kItemNameBytes) << "  "
+              << padded("内訳・備考", kNoteBytes) << "  " << padded("店名・相手先", kShopNameBytes) << "  "
+              << FitRightBytes("入金", 10) << "  " << FitRightBytes("出金", 10) << "  " << FitRightBytes("残高", 10)
+              << "\n";
     std::string why;
-    int r = ForEachLedgerLine(
-        st.index, *ctx.dialogs,
-        [&](const IoRecord& l) {
-            int32_t num = DateNum(l);
-            if (num < from || num > to) return true;
-            if (csv) {
-                std::cout << isoDate(l) << ',' << csvField(TrimRight(l.ItemName)) << ',' << csvField(TrimRight(l.Note))
-                          << ',' << csvField(TrimRight(l.ShopName)) << ',' << l.Income << ',' << l.Expense << ','
-                          << l.Balance << "\n";
-            } else {
-                std::cout << isoDate(l) << "  " << padded(TrimRight(l.ItemName), kItemNameBytes) << "  "
-                          << padded(TrimRight(l.Note), kNoteBytes) << "  "
-                          << padded(TrimRight(l.ShopName), kShopNameBytes) << "  "
-                          << LedgerCellDisplay(kColIncome, l.Income) << "  "
-                          << LedgerCellDisplay(kColExpense, l.Expense) << "  "
-                          << LedgerCellDisplay(kColBalance, l.Balance) << "\n";
-            }
-            return true;
-        },
-        &why);
+    int r = ForEachLedgerLine(st.index, *ctx.dialogs, [&](const IoRecord& l) {
+        int32_t num = DateNum(l);
+        if (num < from || num > to) return true;
+        std::cout << isoDate(l) << "  " << padded(TrimRight(l.ItemName), kItemNameBytes) << "  "
+                  << padded(TrimRight(l.Note), kNoteBytes) << "  " << padded(TrimRight(l.ShopName), kShopNameBytes)
+                  << "  " << LedgerCellDisplay(kColIncome, l.Income) << "  "
+                  << LedgerCellDisplay(kColExpense, l.Expense) << "  " << LedgerCellDisplay(kColBalance, l.Balance)
+                  << "\n";
+        return true;
+    }, &why);
     if (r < 0) {
         std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n" << why << "\n";
         return 1;
@@ -106,7 +104,9 @@ int runCheck(ToolContext& ctx) {
 } // namespace
 } // namespace mrt
 
-MRT_TOOL_COMMAND(ledger, "ledger [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--csv]: lists the ledger lines with balances",
+MRT_TOOL_COMMAND(ledger,
+                 "ledger [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--csv [--encoding utf8|utf8-bom|cp932]]: lists the "
+                 "ledger lines with balances",
                  mrt::runLedger);
 MRT_TOOL_COMMAND(check,
                  "check: checks the ledger files, name tables and settings file and prints each inconsistency "

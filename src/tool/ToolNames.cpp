@@ -1,6 +1,7 @@
 // mrtkel-tool names: lists the registered items and each item's breakdown and shop names.
 #include "names/NameTables.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolCsv.h"
 #include "tool/ToolText.h"
 #include "util/Cp932.h"
 
@@ -10,28 +11,29 @@ namespace mrt {
 namespace {
 
 // One CSV row: table, owning key, 1-based display position, the name without trailing blanks.
-void csvRow(const char* table, int key, int position, const std::string& name) {
-    std::cout << table << ',' << key << ',' << position << ',' << csvField(TrimRight(name)) << "\n";
+void csvRow(CsvWriter& out, const char* table, int key, int position, const std::string& name) {
+    out.Text(table).Number(key).Number(position).Text(TrimRight(name)).EndRow();
 }
 
 // The items of both kinds first, then for each item in display order its breakdown and shop rows.
-void writeCsv(const NameTables& t) {
-    std::cout << "table,key,position,name\n";
+void writeCsv(CsvWriter& out, const NameTables& t) {
+    out.Text("table").Text("key").Text("position").Text("name").EndRow();
     static const char* kKindNames[2] = {"income", "expense"};
     for (int kind = 0; kind < 2; ++kind) {
         std::vector<std::string> items = FillItemList(t, kind, false);
         for (size_t i = 0; i < items.size(); ++i)
-            csvRow(kKindNames[kind], ItemKeyOf(t, kind, static_cast<int>(i) + 1), static_cast<int>(i) + 1, items[i]);
+            csvRow(out, kKindNames[kind], ItemKeyOf(t, kind, static_cast<int>(i) + 1), static_cast<int>(i) + 1,
+                   items[i]);
     }
     for (int kind = 0; kind < 2; ++kind) {
         for (int p = 1; p <= t.items.ItemCount[kind]; ++p) {
             int key = ItemKeyOf(t, kind, p);
             std::vector<std::string> brkDn = FillBrkDnList(t, key, false);
             for (size_t i = 0; i < brkDn.size(); ++i)
-                csvRow("breakdown", key, static_cast<int>(i) + 1, brkDn[i]);
+                csvRow(out, "breakdown", key, static_cast<int>(i) + 1, brkDn[i]);
             std::vector<std::string> shops = FillShopList(t, key, false);
             for (size_t i = 0; i < shops.size(); ++i)
-                csvRow("shop", key, static_cast<int>(i) + 1, shops[i]);
+                csvRow(out, "shop", key, static_cast<int>(i) + 1, shops[i]);
         }
     }
 }
@@ -63,6 +65,8 @@ void writeText(const NameTables& t) {
 // names [--csv]. Reads the three tables without changing any file (a short breakdown or shop
 // file is completed in memory only). Exit 0, or 1 when a table cannot be read.
 int runNames(ToolContext& ctx) {
+    CsvEncoding enc;
+    if (!ToolCsvEncoding(ctx, "names", enc)) return 2;
     NameTables t;
     NameFilePaths files = NameFilesIn(ctx.dataFolder);
     std::string why[3];
@@ -79,14 +83,17 @@ int runNames(ToolContext& ctx) {
             return 1;
         }
     }
-    if (ctx.flag("--csv"))
-        writeCsv(t);
-    else
-        writeText(t);
+    if (ctx.flag("--csv")) {
+        CsvWriter out;
+        writeCsv(out, t);
+        return WriteToolCsv(out, enc, "names") ? 0 : 1;
+    }
+    writeText(t);
     return 0;
 }
 
 } // namespace
 } // namespace mrt
 
-MRT_TOOL_COMMAND(names, "names [--csv]: lists the items and each item's breakdown and shop names", mrt::runNames);
+MRT_TOOL_COMMAND(names, "names [--csv [--encoding E]]: lists the items and each item's breakdown and shop names",
+                 mrt::runNames);

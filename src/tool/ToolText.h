@@ -16,17 +16,6 @@ inline bool parseWholeArg(const std::string& s, long& value) {
     return first != last && ec == std::errc() && end == last;
 }
 
-// A CSV field: quoted (with doubled quotes) when it holds a comma, a quote or a line break.
-inline std::string csvField(const std::string& s) {
-    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-    std::string q = "\"";
-    for (char c : s) {
-        if (c == '"') q += '"';
-        q += c;
-    }
-    return q + "\"";
-}
-
 // Text padded with blanks to `width` columns, a double-width character counting two.
 inline std::string padded(const std::string& s, int width) {
     int w = AnsiByteLength(s);

@@ -1,6 +1,7 @@
 // mrtkel-tool totals: the totals table of one week and its closing period, as the window shows it.
 #include "names/NameTables.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolCsv.h"
 #include "tool/ToolLedger.h"
 #include "tool/ToolText.h"
 #include "totals/Totals.h"
@@ -38,22 +39,26 @@ std::string dayHeader(const CivilDate& d) {
     return FormatDate(d.year, d.month, d.day).substr(5) + "(" + kWeekdays[(key % 7 + 6) % 7] + ")";
 }
 
-void writeCsv(const TotalsState& st, const BgtRecord& budget) {
-    std::cout << "name";
+void writeCsv(CsvWriter& out, const TotalsState& st, const BgtRecord& budget) {
+    out.Text("name");
     for (int c = 1; c <= st.DayCount; ++c) {
         CivilDate d = dayOfColumn(st, c);
-        std::cout << ',' << FormatDate(d.year, d.month, d.day, "-");
+        out.Text(FormatDate(d.year, d.month, d.day, "-"));
     }
-    std::cout << ",week,period,budget\n";
+    out.Text("week").Text("period").Text("budget").EndRow();
     for (int r = 1; r <= st.RowCount; ++r) {
-        std::cout << csvField(st.rowNames[r]);
+        out.Text(st.rowNames[r]);
         for (int c = 1; c <= st.DayCount + 2; ++c)
-            std::cout << ',' << st.table[r][c];
+            out.Number(st.table[r][c]);
         int32_t amount = 0;
         bool exceeded = false;
-        std::cout << ',';
-        if (TotalsBudgetOf(st, budget, r, amount, exceeded)) std::cout << amount << (exceeded ? "*" : "");
-        std::cout << "\n";
+        if (!TotalsBudgetOf(st, budget, r, amount, exceeded))
+            out.Empty();
+        else if (exceeded)
+            out.Text(std::to_string(amount) + "*");
+        else
+            out.Number(amount);
+        out.EndRow();
     }
 }
 
@@ -110,6 +115,8 @@ int runTotals(ToolContext& ctx) {
         std::cerr << "usage: mrtkel-tool totals --date YYYY-MM-DD [--closing-day N] [--csv]\n";
         return 2;
     }
+    CsvEncoding enc;
+    if (!ToolCsvEncoding(ctx, "totals", enc)) return 2;
     IniRecord settings = ctx.settings;
     if (auto cd = ctx.option("--closing-day")) {
         long v = 0;
@@ -142,17 +149,20 @@ int runTotals(ToolContext& ctx) {
     s.budgetPlace = BudgetPlaceOf(ctx.home);
     s.dlg = ctx.dialogs;
     if (ComputeTotals(s, lastDate, true) != 0) return 1;
-    if (ctx.flag("--csv"))
-        writeCsv(s.state, budget);
-    else
-        writeText(s.state, budget);
+    if (ctx.flag("--csv")) {
+        CsvWriter out;
+        writeCsv(out, s.state, budget);
+        return WriteToolCsv(out, enc, "totals") ? 0 : 1;
+    }
+    writeText(s.state, budget);
     return 0;
 }
 
 } // namespace
 } // namespace mrt
 
-MRT_TOOL_COMMAND(totals,
-                 "totals --date YYYY-MM-DD [--closing-day N] [--csv]: totals of the week ending at the date, its "
-                 "closing period and the budget (\"*\" = exceeded)",
-                 mrt::runTotals);
+MRT_TOOL_COMMAND(
+    totals,
+    "totals --date YYYY-MM-DD [--closing-day N] [--csv [--encoding E]]: totals of the week ending at the date, its "
+    "closing period and the budget (\"*\" = exceeded)",
+    mrt::runTotals);

@@ -68,6 +68,9 @@ public:
         return changed ? 0 : -1;
     }
     void Version() override {}
+    int Search(AppState&, SearchHit&) override { return 1; }
+    int ExportCsv(AppState&) override { return 0; }
+    int ImportCsv(AppState&) override { return 1; }
 
 private:
     Dialogs& m_dlg;

@@ -139,11 +139,11 @@ TEST(LedgerTool, InitAddListAndCheck) {
 
     r = tool(home.path(), "ledger --csv");
     ASSERT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "date,item,note,shop,income,expense,balance\n"
-                     "2023-12-20,初期残高,,,0,0,100000\n"
-                     "2023-12-25,給与,,,250000,0,350000\n"
-                     "2023-12-25,食費,,,0,1100,348900\n"
-                     "2024-01-05,食費,\"パン, \"\"牛乳\"\"\",,0,500,348400\n");
+    EXPECT_EQ(r.out, "date,item,note,shop,income,expense,balance\r\n"
+                     "2023-12-20,初期残高,,,0,0,100000\r\n"
+                     "2023-12-25,給与,,,250000,0,350000\r\n"
+                     "2023-12-25,食費,,,0,1100,348900\r\n"
+                     "2024-01-05,食費,\"パン, \"\"牛乳\"\"\",,0,500,348400\r\n");
     r = tool(home.path(), "ledger --csv --from 2023-12-25 --to 2023-12-31");
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);
     r = tool(home.path(), "ledger");
@@ -184,8 +184,8 @@ TEST(LedgerTool, AddSaysWhyATextIsRefused) {
     r = tool(home.path(), "add --date 2024-01-05 --item 食費 --note " + std::string(41, 'x') + " --expense 500");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("--note: 40 バイトまで"), std::string::npos) << r.out;
-    EXPECT_EQ(tool(home.path(), "ledger --csv").out, "date,item,note,shop,income,expense,balance\n"
-                                                     "2024-01-01,初期残高,,,0,0,1000\n");
+    EXPECT_EQ(tool(home.path(), "ledger --csv").out, "date,item,note,shop,income,expense,balance\r\n"
+                                                     "2024-01-01,初期残高,,,0,0,1000\r\n");
 }
 
 // An amount option must be wholly a number or an expression of numbers: what the amount cells
@@ -219,7 +219,7 @@ TEST(LedgerTool, ListingNeedsNoBlockLimitAndNoDataFolder) {
     TempDir home;
     ToolRun r = tool(home.path(), "ledger --csv"); // a fresh home: an empty ledger, not a failure
     EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_EQ(r.out, "date,item,note,shop,income,expense,balance\n");
+    EXPECT_EQ(r.out, "date,item,note,shop,income,expense,balance\r\n");
 
     // A month longer than the block limit (300 by default) is still listed whole.
     LedgerModel model;
@@ -231,7 +231,7 @@ TEST(LedgerTool, ListingNeedsNoBlockLimitAndNoDataFolder) {
     r = tool(home.path(), "ledger --csv");
     EXPECT_EQ(r.exitCode, 0) << r.out.substr(0, 300);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 402);
-    EXPECT_NE(r.out.find("2023-02-08,L399,,,0,1,99600\n"), std::string::npos);
+    EXPECT_NE(r.out.find("2023-02-08,L399,,,0,1,99600\r\n"), std::string::npos);
 }
 
 TEST(LedgerCheckTest, ReportsCountsRegionEndsWrongMonthsAndMissingYearFiles) {

@@ -47,14 +47,14 @@ TEST_F(NamesTool, CsvListsItemsThenEachItemsNames) {
     int status = -1;
     std::string out = runTool("--home " + dir.path() + " names --csv", status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(out, "table,key,position,name\n"
-                   "income,1,1,給料\n"
-                   "expense,22,1,雑費\n"
-                   "expense,21,2,食費\n"
-                   "shop,22,1,百円ショップ\n"
-                   "shop,22,2,\"\"\"A\"\"店\"\n"
-                   "breakdown,21,1,その他\n"
-                   "breakdown,21,2,\"外食, 弁当\"\n");
+    EXPECT_EQ(out, "table,key,position,name\r\n"
+                   "income,1,1,給料\r\n"
+                   "expense,22,1,雑費\r\n"
+                   "expense,21,2,食費\r\n"
+                   "shop,22,1,百円ショップ\r\n"
+                   "shop,22,2,\"\"\"A\"\"店\"\r\n"
+                   "breakdown,21,1,その他\r\n"
+                   "breakdown,21,2,\"外食, 弁当\"\r\n");
 }
 
 TEST_F(NamesTool, ReadsAShortFileWithoutChangingIt) {

@@ -1,5 +1,6 @@
 #include "app/AppScreens.h"
 #include "app/AppState.h"
+#include "app/CsvCommands.h"
 #include "app/EditingPeriod.h"
 #include "app/Startup.h"
 #include "ledger/LedgerBlock.h"
@@ -83,6 +84,17 @@ public:
     int Backup(AppState&) override { return log.push_back("backup"), 0; }
     int Restore(AppState&) override { return log.push_back("restore"), -1; }
     void Version() override { log.push_back("version"); }
+    std::function<int(AppState&, SearchHit&)> searchAction;
+    std::function<int(AppState&)> importAction;
+    int Search(AppState& app, SearchHit& hit) override {
+        log.push_back("search");
+        return searchAction ? searchAction(app, hit) : 1;
+    }
+    int ExportCsv(AppState&) override { return log.push_back("export"), 0; }
+    int ImportCsv(AppState& app) override {
+        log.push_back("import");
+        return importAction ? importAction(app) : 1;
+    }
 };
 
 // Initial name tables as the program delivers them: a few items with lists.
@@ -153,6 +165,44 @@ TEST(StartUp, FirstStartCopiesInitialTablesAsksStartAndSavesTheFirstLine) {
     EXPECT_EQ(RunApplication(again, f.dlg, main2, f.screens), 0);
     EXPECT_EQ(again.start.StartDateText, "20040401");
     EXPECT_TRUE(fs::exists(f.home / "Data1/BU/Io2004.usr"));
+}
+
+// An import adds lines behind the program's back: the loop reads the ledger anew before the next
+// period. A line chosen in the search window waits for the next period.
+TEST(StartUp, ImportReadsTheLedgerAgainAndASearchChoiceWaitsForTheNextPeriod) {
+    Fixture f;
+    f.firstStart();
+    AppState app;
+    app.home = f.home.path();
+    ASSERT_EQ(PrepareDataFolders(app, f.dlg), 0);
+    f.screens.importAction = [&](AppState& a) {
+        ImportPlan plan = PlanAppImport(a, "2004-04-02,食費,,,,300,\n2004-04-03,給与,,,1000,,\n", false);
+        EXPECT_TRUE(plan.Ready());
+        f.dlg.expect("MsgOK").expectMessage("2 行を取り込みました。");
+        return RunAppImport(a, plan, f.dlg);
+    };
+    f.screens.searchAction = [](AppState& a, SearchHit& hit) {
+        SearchResult r;
+        EXPECT_EQ(SearchLedger(a.ledger.index, {.text = "食費"}, r), 0);
+        EXPECT_EQ(r.hits.size(), 1u);
+        hit = r.hits.at(0);
+        return 0;
+    };
+    FakeMain main;
+    main.dlg = &f.dlg;
+    main.periods.push_back([](AppState&) { return kCmdImportCsv; });
+    main.periods.push_back([](AppState& a) {
+        EXPECT_EQ(a.ledger.block.size(), 3u);
+        EXPECT_EQ(a.ledger.block.back().Balance, 50700);
+        return kCmdSearch;
+    });
+    main.periods.push_back([](AppState& a) {
+        EXPECT_TRUE(a.PendingJump.has_value());
+        EXPECT_EQ(a.PendingJump->slot, 2);
+        return kCmdExit;
+    });
+    EXPECT_EQ(RunApplication(app, f.dlg, main, f.screens), 0);
+    EXPECT_EQ(f.screens.log, (std::vector<std::string>{"import", "search"}));
 }
 
 // File name → bytes of the files directly in a folder, ledger year and information files left out.

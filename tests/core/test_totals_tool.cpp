@@ -1,6 +1,8 @@
 // mrtkel-tool totals and budget on a small data folder written through the core's own savers.
+#include "budget/BudgetCsv.h"
 #include "support/RunTool.h"
 #include "test_totals_fixture.h"
+#include "util/Cp932.h"
 
 using namespace totals_test;
 
@@ -39,22 +41,22 @@ TEST_F(TotalsTool, CsvTableAsTheWindowShowsIt) {
     // (the setting's closing day 31), and the settings file is not written.
     std::string out = runTool(home() + "totals --date 2024-03-31 --csv", status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(out, "name,2024-02-26,2024-02-27,2024-02-28,2024-02-29,2024-03-01,2024-03-02,week,period,budget\n"
-                   "給与,0,0,0,0,9000,0,9000,9000,\n"
-                   "賞与,0,0,0,0,0,0,0,0,\n"
-                   "(不明),0,0,0,0,0,0,0,0,\n"
-                   "交通費,0,0,0,0,0,50,50,50,10*\n"
-                   "食費,0,300,0,0,0,0,300,0,100\n"
-                   "光熱費,0,0,0,0,0,0,0,0,\n"
-                   "(不明),0,0,0,0,0,0,0,0,\n"
-                   "(入金合計),0,0,0,0,9000,0,9000,9000,\n"
-                   "(出金合計),0,300,0,0,0,50,350,50,\n"
-                   "(差引残高),1000,700,700,700,9700,9650,9650,9650,\n");
+    EXPECT_EQ(out, "name,2024-02-26,2024-02-27,2024-02-28,2024-02-29,2024-03-01,2024-03-02,week,period,budget\r\n"
+                   "給与,0,0,0,0,9000,0,9000,9000,\r\n"
+                   "賞与,0,0,0,0,0,0,0,0,\r\n"
+                   "(不明),0,0,0,0,0,0,0,0,\r\n"
+                   "交通費,0,0,0,0,0,50,50,50,10*\r\n"
+                   "食費,0,300,0,0,0,0,300,0,100\r\n"
+                   "光熱費,0,0,0,0,0,0,0,0,\r\n"
+                   "(不明),0,0,0,0,0,0,0,0,\r\n"
+                   "(入金合計),0,0,0,0,9000,0,9000,9000,\r\n"
+                   "(出金合計),0,300,0,0,0,50,350,50,\r\n"
+                   "(差引残高),1000,700,700,700,9700,9650,9650,9650,\r\n");
     EXPECT_EQ(test::ReadBytes(DataFolder(dir.path()) + "INIT.mrt"), "");
 
     // Closing day 1: the closing month becomes April, which has no budget.
     out = runTool(home() + "totals --date 2024-03-02 --closing-day 1 --csv", status);
-    EXPECT_NE(out.find("\n交通費,0,0,0,0,0,50,50,50,\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\r\n交通費,0,0,0,0,0,50,50,50,\r\n"), std::string::npos) << out;
     runTool(home() + "totals --date 2024-13-01", status);
     EXPECT_EQ(status, 2);
 }
@@ -63,16 +65,16 @@ TEST_F(TotalsTool, BudgetCsvInDisplayOrderWithPreviousDecember) {
     int status = -1;
     std::string out = runTool(home() + "budget --year 2024 --csv", status);
     EXPECT_EQ(status, 0);
-    std::string march = "3,income,1,1,給与,\n3,income,2,2,賞与,\n"
-                        "3,expense,1,23,交通費,10\n3,expense,2,21,食費,100\n3,expense,3,22,光熱費,\n";
+    std::string march = "3,income,1,1,給与,\r\n3,income,2,2,賞与,\r\n"
+                        "3,expense,1,23,交通費,10\r\n3,expense,2,21,食費,100\r\n3,expense,3,22,光熱費,\r\n";
     EXPECT_NE(out.find(march), std::string::npos) << out;
-    EXPECT_EQ(out.rfind("month,kind,position,key,item,amount\n", 0), 0u);
+    EXPECT_EQ(out.rfind("month,kind,position,key,item,amount\r\n", 0), 0u);
 
     // 2025 has no file: every month shows December 2024.
     out = runTool(home() + "budget --year 2025 --csv", status);
     EXPECT_EQ(status, 0);
-    EXPECT_NE(out.find("\n7,income,1,1,給与,7\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("\n7,expense,1,23,交通費,\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\r\n7,income,1,1,給与,7\r\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\r\n7,expense,1,23,交通費,\r\n"), std::string::npos) << out;
     EXPECT_EQ(test::ReadBytes(DataFolder(dir.path()) + "Bgt2025.usr"), "") << "nothing written";
 
     runTool(home() + "budget", status);
@@ -99,4 +101,17 @@ TEST_F(TotalsTool, TextHeadingShowsTheRealDaysOfTheClosingPeriod) {
     out = runTool(home() + "totals --date 2024-03-01 --closing-day 29", status);
     EXPECT_EQ(status, 0);
     EXPECT_NE(out.find("締め日 29日  締め期間 2024/03/01～2024/03/29\n"), std::string::npos) << out;
+}
+
+// The program's export of a budget: Japanese header and kinds, display order, empty for none.
+TEST_F(TotalsTool, BudgetExportInShiftJis) {
+    const std::string file = dir.path() + "/budget.csv";
+    ASSERT_EQ(ExportBudgetCsv(names, 2024, BudgetPlaceOf(dir.path()), CsvEncoding::Cp932, file, dlg), 12 * 5);
+    const std::string text = FromCp932(test::ReadBytes(file));
+    EXPECT_EQ(text.rfind("月,区分,順番,キー,項目名,予算額\r\n1,入金,1,1,給与,\r\n", 0), 0u) << text.substr(0, 80);
+    EXPECT_NE(text.find("\r\n3,出金,1,23,交通費,10\r\n3,出金,2,21,食費,100\r\n"), std::string::npos);
+    // 2025 has no file: December 2024 stands for every month. The file is replaced after the question.
+    dlg.expect("MsgYesNo2", 0).expectMessage("上書きしますか");
+    ASSERT_EQ(ExportBudgetCsv(names, 2025, BudgetPlaceOf(dir.path()), CsvEncoding::Utf8, file, dlg), 60);
+    EXPECT_NE(test::ReadBytes(file).find("\r\n7,入金,1,1,給与,7\r\n"), std::string::npos);
 }

@@ -134,6 +134,6 @@ for _ in $(seq 1 100); do
 done
 kill -0 "$app" 2>/dev/null && fail "the program did not end after ファイル › 終了"
 wait "$app" || fail "the program ended with status $?"
-listed=$("$ROOT/usr/bin/mrtkel-tool" --home "$HOME_DIR" ledger --csv | tail -n +2)
+listed=$("$ROOT/usr/bin/mrtkel-tool" --home "$HOME_DIR" ledger --csv | tr -d '\r' | tail -n +2)
 [ "$listed" = "$(date +%Y-%m-%d),初期残高,,,0,0,30000" ] || fail "the ledger after the first start: $listed"
 echo "PASS: the .deb unpacked into $ROOT starts and finds its resources"

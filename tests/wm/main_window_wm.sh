@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main window under a real X server and window manager (Xvfb + openbox), typed at with
 # xdotool as a user types: the first start, two ledger lines with Shift+Enter, modifier keys on
-# their own, Ctrl+S, Ctrl+G, the Alt access keys, and the exit through the menu. The ledger the
+# their own, Ctrl+S, Ctrl+G, Ctrl+F, the Alt access keys, and the exit through the menu. The ledger the
 # tool lists afterwards must hold exactly the lines typed.
 # Usage: main_window_wm.sh BIN_DIR
 set -euo pipefail
@@ -96,6 +96,15 @@ keys ctrl+g
 active_is "日付入力"
 keys Escape
 active_is "$main"
+
+# Ctrl+F opens the search window; a search for "Y" finds nothing typed here, Esc closes it.
+keys ctrl+f
+active_is "検索"
+typed "Y"
+keys Return
+active_is "検索"
+keys Escape
+active_is "$main"
 keys alt+e
 sleep 0.3
 keys Escape Escape
@@ -116,7 +125,7 @@ expected="date,item,note,shop,income,expense,balance
 $today,初期残高,,,0,0,50000
 $today,食費,,,0,1100,48900
 $today,日用品,,,0,500,48400"
-actual=$("$BIN/mrtkel-tool" --home "$HOME_DIR" ledger --csv)
+actual=$("$BIN/mrtkel-tool" --home "$HOME_DIR" ledger --csv | tr -d '\r')
 if [ "$actual" != "$expected" ]; then
     echo "expected:"; echo "$expected"; echo "listed:"; echo "$actual"
     fail "the ledger differs from the lines typed"

@@ -9,6 +9,9 @@ const std::vector<MainMenuEntry>& MainMenuEntries() {
         {12, "各データの保管", 'A', ""},
         {13, "保管データの復帰", 'N', ""},
         {14, "開始日付の変更", 'R', ""},
+        {193, "-", 0, ""},
+        {191, "CSV出力…", 'E', ""},
+        {192, "CSV取込…", 'I', ""},
         {15, "-", 0, ""},
         {16, "入出金データの印刷", 'P', "Ctrl+P"},
         {17, "-", 0, ""},
@@ -29,6 +32,7 @@ const std::vector<MainMenuEntry>& MainMenuEntries() {
         {30, "入出金データの強制保存", 'S', ""},
         {3, "表示", 'V', ""},
         {31, "集計の表示", 'T', ""},
+        {32, "検索", 'F', "Ctrl+F"},
         {4, "登録", 'R', ""},
         {41, "項目名・内訳名・店名の登録", 'R', ""},
         {42, "予算表の登録", 'B', ""},
@@ -44,6 +48,7 @@ const std::vector<MainMenuEntry>& MainMenuEntries() {
 
 int MainMenuCode(int id) {
     if (id < 10) return 0;
+    if (id >= 100) return id * 10; // three-digit ids: 191 → 1910
     int m = id / 10, i = id % 10;
     if (m == 2 || id == 30) return 2000 + (id - 20) * 10;
     return m * 1000 + i * 100;

@@ -14,7 +14,8 @@ struct MainMenuEntry {
 
 const std::vector<MainMenuEntry>& MainMenuEntries();
 
-// Command code an item stands for: m×1000 + i×100 for menus 1, 3, 4, 5, 2000 + i×10 for menu 2.
+// Command code an item stands for: m×1000 + i×100 for menus 1, 3, 4, 5, 2000 + i×10 for menu 2;
+// ids of three digits (items the program added) id×10.
 int MainMenuCode(int id);
 
 } // namespace mrt

@@ -1,16 +1,23 @@
 #include "ui/main/QtCommandScreens.h"
 
 #include "app/AppState.h"
+#include "app/CsvCommands.h"
 #include "app/RegistrationCommands.h"
 #include "backup/BackupData.h"
 #include "port/Dialogs.h"
 #include "ui/budget/frmBGT.h"
+#include "ui/csv/frmCsvExport.h"
+#include "ui/csv/frmCsvImport.h"
 #include "ui/dialogs/DialogOwner.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/names/frmTBL.h"
-#include "ui/settings/frmINI.h"
 #include "ui/print/PrintCommands.h"
+#include "ui/search/frmSearch.h"
+#include "ui/settings/frmINI.h"
 #include "ui/totals/TotalsCommand.h"
+
+#include <QApplication>
+#include <QDir>
 
 #include <string>
 
@@ -56,6 +63,24 @@ void QtCommandScreens::Version() {
     frmSplash splash;
     splash.SplashOn(QString::fromUtf8(kSystemName), QString::fromUtf8(kProgramShortName),
                     QString::fromUtf8(kVersionText), QString::fromUtf8(kProviderLine), 1);
+}
+
+int QtCommandScreens::Search(AppState& app, SearchHit& jump) {
+    frmSearch w(app.ledger.index, m_dlg, QApplication::activeWindow());
+    return w.Run(jump);
+}
+
+int QtCommandScreens::ExportCsv(AppState& app) {
+    frmCsvExport w(app, m_dlg, QApplication::activeWindow());
+    w.exec();
+    return 0;
+}
+
+int QtCommandScreens::ImportCsv(AppState& app) {
+    std::string path, bytes;
+    if (!ChooseImportFile(m_dlg, QDir::homePath().toStdString(), path, bytes)) return 1;
+    frmCsvImport w(app, m_dlg, path, std::move(bytes), QApplication::activeWindow());
+    return w.exec() == QDialog::Accepted ? 0 : 1;
 }
 
 } // namespace mrt

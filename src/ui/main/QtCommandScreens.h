@@ -17,6 +17,9 @@ public:
     int Backup(AppState& app) override;
     int Restore(AppState& app) override;
     void Version() override;
+    int Search(AppState& app, SearchHit& jump) override;
+    int ExportCsv(AppState& app) override;
+    int ImportCsv(AppState& app) override;
 
 private:
     int notYet(const char* what);

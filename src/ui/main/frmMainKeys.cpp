@@ -107,7 +107,10 @@ void frmMain::menuItem(int id) {
     case 18:
         if (m_actions->ExitCheck(false) == 0) chooseCommand(kCmdExit, -1);
         return;
+    case 191:
+    case 192:
     case 31:
+    case 32:
     case 41:
     case 42:
     case 44:

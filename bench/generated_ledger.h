@@ -1,0 +1,70 @@
+#pragma once
+// A generated ledger for benchmarks: `years` years from 2000, `perMonth` lines in every month,
+// names mixing full- and half-width text. Written once into a temporary folder that is removed
+// at exit.
+#include "ledger/FileBatch.h"
+#include "ledger/LedgerFiles.h"
+#include "port/ConsoleDialogs.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace mrt::bench {
+
+inline std::string GeneratedLedger(const char* tag, int years, int perMonth) {
+    std::string dir =
+        (std::filesystem::temp_directory_path() / (std::string("mrtkel-bench-") + tag + "-XXXXXX")).string();
+    if (!mkdtemp(dir.data())) std::abort();
+    LedgerIndex idx;
+    idx.SetDataFolder(dir);
+    ConsoleDialogs dlg;
+    std::string filler(kIoRecordSize, '\0'), end(kIoRecordSize, '\0');
+    EncodeIoRecord(FillerRecord(), filler.data());
+    EncodeIoRecord(RegionEndRecord(), end.data());
+    static const char* kItems[] = {"食費", "交通費", "日用品", "ｶﾞｿﾘﾝ", "雑費", "外食"};
+    static const char* kShops[] = {"ＡＢＣストア", "ｽｰﾊﾟｰﾏﾙｲﾁ", "駅前薬局", "", "コンビニ７"};
+    int32_t balance = 20000000;
+    for (int y = 2000; y < 2000 + years; ++y) {
+        idx.FirstYear = y;
+        YearFile file;
+        for (int m = 1; m <= 12; ++m) {
+            InfRecord inf{static_cast<int16_t>(std::max(perMonth + 1, 500)), static_cast<int16_t>(perMonth)};
+            idx.Inf(1, m) = inf;
+            for (int k = 0; k < perMonth; ++k) {
+                IoRecord r;
+                r.Year = static_cast<int16_t>(y);
+                r.Month = static_cast<int16_t>(m);
+                r.Day = static_cast<int16_t>(1 + k * 28 / perMonth);
+                if (y == 2000 && m == 1 && k == 0) {
+                    r.ItemName = "初期残高";
+                } else {
+                    r.ItemName = kItems[k % 6];
+                    r.Note = "内訳メモ" + std::to_string(k);
+                    r.ShopName = kShops[k % 5];
+                    if (k % 40 == 0)
+                        r.Income = 20000;
+                    else
+                        r.Expense = 100 + k % 900;
+                    balance += r.Income - r.Expense;
+                }
+                r.Balance = balance;
+                std::string b(kIoRecordSize, '\0');
+                EncodeIoRecord(r, b.data());
+                file.bytes += b;
+            }
+            for (int k = perMonth + 1; k < inf.Capacity; ++k)
+                file.bytes += filler;
+            file.bytes += end;
+        }
+        FileBatch batch;
+        std::string error;
+        if (!batch.Stage(IoFileName(idx, y), file.bytes, error) || WriteInfFile(idx, 1, dlg, &batch) != 0 ||
+            !batch.Commit(error))
+            std::abort();
+    }
+    return dir;
+}
+
+} // namespace mrt::bench

@@ -1,0 +1,55 @@
+#include "ledger/LedgerCsv.h"
+
+#include "ledger/LedgerBlock.h"
+#include "port/Dialogs.h"
+#include "util/Cp932.h"
+#include "util/DateText.h"
+
+namespace mrt {
+
+void LedgerCsvHeader(CsvWriter& csv, bool japanese) {
+    for (const char* h : japanese ? kLedgerCsvHeaderJa : kLedgerCsvHeader)
+        csv.Text(h);
+    csv.EndRow();
+}
+
+void LedgerCsvRow(CsvWriter& csv, const IoRecord& l) {
+    csv.Text(FormatDate(l.Year, l.Month, l.Day, "-"))
+        .Text(TrimRight(l.ItemName))
+        .Text(TrimRight(l.Note))
+        .Text(TrimRight(l.ShopName))
+        .Number(l.Income)
+        .Number(l.Expense)
+        .Number(l.Balance)
+        .EndRow();
+}
+
+int WriteLedgerCsv(const LedgerIndex& idx, int32_t from, int32_t to, bool japaneseHeader, CsvWriter& csv,
+                   Dialogs& dlg) {
+    LedgerCsvHeader(csv, japaneseHeader);
+    int lines = 0;
+    int r = ForEachLedgerLine(idx, dlg, [&](const IoRecord& l) {
+        const int32_t date = DateNum(l);
+        if ((from > 0 && date < from) || (to > 0 && date > to)) return true;
+        LedgerCsvRow(csv, l);
+        ++lines;
+        return true;
+    });
+    return r < 0 ? -1 : lines;
+}
+
+int ExportLedgerCsv(const LedgerIndex& idx, int32_t from, int32_t to, CsvEncoding enc, const std::string& path,
+                    Dialogs& dlg) {
+    constexpr const char* kTitle = "CSV出力";
+    CsvWriter csv;
+    const int lines = WriteLedgerCsv(idx, from, to, true, csv, dlg);
+    if (lines < 0) {
+        dlg.MsgOK(kLedgerReadFailedMessage, kTitle);
+        return -1;
+    }
+    const int r = WriteCsvFile(csv, enc, path, kTitle, dlg);
+    if (r != 0) return r;
+    return lines;
+}
+
+} // namespace mrt

@@ -1,0 +1,68 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mrt {
+
+class Dialogs;
+
+// CSV as the program writes and reads it: RFC 4180 (fields separated by ",", records ended by
+// CR LF, a field holding a comma, a quote or a line break enclosed in quotes with inner quotes
+// doubled). A text cell that a spreadsheet would take for a formula (it begins with "=", "+",
+// "-", "@" or a tab) is written with a leading "'" so that it stays text; reading takes that
+// quote off again, so every text survives the round trip.
+
+enum class CsvEncoding { Utf8, Utf8Bom, Cp932 };
+
+// "utf8", "utf8-bom", "cp932" (also "sjis", "shift_jis"). False for any other name.
+bool ParseCsvEncoding(std::string_view name, CsvEncoding& enc);
+
+// Builds a CSV text (UTF-8) record by record.
+class CsvWriter {
+public:
+    // A text cell: neutralised and quoted as needed.
+    CsvWriter& Text(std::string_view text);
+    // A number cell: written as it is.
+    CsvWriter& Number(int64_t value);
+    // A cell left empty.
+    CsvWriter& Empty();
+    // Ends the record (CR LF).
+    CsvWriter& EndRow();
+
+    const std::string& Data() const { return m_data; }
+    // Rows ended so far.
+    int Rows() const { return m_rows; }
+
+private:
+    void separate();
+    std::string m_data;
+    bool m_rowOpen = false;
+    int m_rows = 0;
+};
+
+// The cell text as written: with the guarding "'" when it needs one, then quoted when needed.
+std::string CsvTextField(std::string_view text);
+
+// The UTF-8 CSV text in the file encoding. False for Cp932 when some character has no CP932
+// form; `badChar` then names the first such character.
+bool EncodeCsv(std::string_view utf8, CsvEncoding enc, std::string& out, std::string* badChar = nullptr);
+
+// Writes the CSV into the file `path` in the encoding, whole or not at all; an existing file is
+// replaced only after the question. 0 written; -2 the user kept the existing file; -1 failed
+// (message shown under `title`).
+int WriteCsvFile(const CsvWriter& csv, CsvEncoding enc, const std::string& path, const std::string& title,
+                 Dialogs& dlg);
+
+// Reads a CSV file's bytes: a UTF-8 byte order mark or valid UTF-8 is read as UTF-8, anything
+// else as CP932. Records end with CR LF or LF; the guarding "'" of text cells is taken off.
+// Each record carries the number of the file line it starts on. Empty records are skipped.
+struct CsvRecord {
+    int lineNo = 0;
+    std::vector<std::string> cells;
+};
+// False when a quoted field is not closed before the end of the file (`error` says where).
+bool ParseCsv(std::string_view bytes, std::vector<CsvRecord>& records, std::string& error);
+
+} // namespace mrt
