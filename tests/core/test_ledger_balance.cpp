@@ -209,10 +209,10 @@ TEST(LedgerTool, AmountsThatAreNotWhollyNumbersAreRefused) {
     }
     ASSERT_EQ(tool(home.path(), "add --date 2024-01-05 --item 給与 --income 300*2").exitCode, 0);
     ASSERT_EQ(tool(home.path(), "add --date 2024-01-06 --item 食費 --expense 100 --tax").exitCode, 0);
-    EXPECT_EQ(tool(home.path(), "ledger --csv").out, "date,item,note,shop,income,expense,balance\n"
-                                                     "2024-01-01,初期残高,,,0,0,1200\n"
-                                                     "2024-01-05,給与,,,600,0,1800\n"
-                                                     "2024-01-06,食費,,,0,110,1690\n");
+    EXPECT_EQ(tool(home.path(), "ledger --csv").out, "date,item,note,shop,income,expense,balance\r\n"
+                                                     "2024-01-01,初期残高,,,0,0,1200\r\n"
+                                                     "2024-01-05,給与,,,600,0,1800\r\n"
+                                                     "2024-01-06,食費,,,0,110,1690\r\n");
 }
 
 TEST(LedgerTool, ListingNeedsNoBlockLimitAndNoDataFolder) {

@@ -128,6 +128,9 @@ public:
     int Backup(AppState&) override { return 0; }
     int Restore(AppState&) override { return -1; }
     void Version() override {}
+    int Search(AppState&, SearchHit&) override { return 1; }
+    int ExportCsv(AppState&) override { return 0; }
+    int ImportCsv(AppState&) override { return 1; }
 };
 
 struct Loop {

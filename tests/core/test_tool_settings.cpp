@@ -93,7 +93,7 @@ TEST(ToolSettings, AnUnreadableSettingsFileIsAnErrorNotTheDefaults) {
     runTool("", "--home '" + home.path() + "' add --date 2024-01-05 --item 食費 --expense 1000 --tax", status);
     EXPECT_EQ(status, 0);
     out = runTool("", "--home '" + home.path() + "' ledger --csv", status);
-    EXPECT_NE(out.find("2024-01-05,食費,,,0,1100,-100\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("2024-01-05,食費,,,0,1100,-100\r\n"), std::string::npos) << out;
 }
 
 TEST(ToolSettings, HomeOptionThenMrtkelHomeThenXdgDataHome) {

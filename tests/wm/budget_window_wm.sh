@@ -23,7 +23,7 @@ exit_program
 
 year=$(date +%Y)
 month=$((10#$(date +%m)))
-listed=$(tool budget --year "$year" --csv)
+listed=$(tool budget --year "$year" --csv | tr -d '\r')
 row() { echo "$listed" | awk -F, -v m="$1" -v p="$2" '$1 == m && $2 == "expense" && $3 == p { print $6 }'; }
 [ "$(row "$month" 1)" = 1000 ] || { echo "$listed"; fail "month $month, item 1: '$(row "$month" 1)', expected 1000"; }
 [ "$(row 12 1)" = 1000 ] || { echo "$listed"; fail "December, item 1: '$(row 12 1)', expected 1000 (copied by +)"; }

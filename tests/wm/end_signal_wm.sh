@@ -68,7 +68,7 @@ ended() {
 main="ミルテ家計簿  Ver. 3.1.1"
 keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
 typed() { xdotool type --delay 60 "$1"; sleep 0.2; }
-listed() { "$BIN/mrtkel-tool" --home "$HOME_DIR" ledger --csv; }
+listed() { "$BIN/mrtkel-tool" --home "$HOME_DIR" ledger --csv | tr -d '\r'; }
 today=$(date +%Y-%m-%d)
 day=$(date +%-d)
 

@@ -28,7 +28,7 @@ keys F12
 active_is "$main"
 exit_program
 
-listed=$(tool names --csv)
+listed=$(tool names --csv | tr -d '\r')
 key=$(echo "$listed" | awk -F, '$1 == "expense" && $4 == "ペット" { print $2 }')
 [ -n "$key" ] || { echo "$listed"; fail "ペット is not among the expense items"; }
 echo "$listed" | grep -qx "breakdown,$key,[0-9]*,フード" || { echo "$listed"; fail "フード is not a breakdown of ペット"; }

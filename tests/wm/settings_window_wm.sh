@@ -23,6 +23,6 @@ typed '1000*'
 keys Return
 exit_program
 
-expense=$(tool ledger --csv | awk -F, 'NR == 3 { print $6 }')
+expense=$(tool ledger --csv | tr -d '\r' | awk -F, 'NR == 3 { print $6 }')
 [ "$expense" = 1100 ] || { tool ledger --csv; fail "the line carries '$expense', expected 1100"; }
 echo "PASS: settings window under openbox"
