@@ -7,61 +7,10 @@
 set -euo pipefail
 
 BIN=${1:?bin folder}
-for cmd in Xvfb openbox xdotool; do
-    command -v "$cmd" >/dev/null || { echo "missing $cmd (scripts/install-deps installs it)"; exit 1; }
-done
-
-WORK=$(mktemp -d)
-HOME_DIR=$WORK/home
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    [ -f "$WORK/mrtkel.log" ] && sed 's/^/  mrtkel: /' "$WORK/mrtkel.log"
-    exit 1
-}
-
-# A display of our own: Xvfb picks a free number and writes it to the pipe.
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 10 -u "$fd" num || fail "Xvfb did not start"
-export DISPLAY=:$num
-unset QT_QPA_PLATFORM
-openbox >"$WORK/openbox.log" 2>&1 &
-pids+=($!)
-sleep 0.5
-
-"$BIN/mrtkel" --home "$HOME_DIR" >"$WORK/mrtkel.log" 2>&1 &
-app=$!
-pids+=($app)
-
-# Waits until the active window's title holds $1 (the program's windows take the focus when shown).
-active_is() {
-    local want=$1
-    for _ in $(seq 1 100); do
-        kill -0 "$app" 2>/dev/null || fail "the program ended while waiting for '$want'"
-        [[ "$(xdotool getactivewindow getwindowname 2>/dev/null || true)" == *"$want"* ]] && return 0
-        sleep 0.1
-    done
-    fail "no active window '$want' (active: $(xdotool getactivewindow getwindowname 2>/dev/null || echo none))"
-}
-main="ミルテ家計簿  Ver. 3.1.1"
-keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
-typed() { xdotool type --delay 60 "$1"; sleep 0.2; }
+source "$(dirname "$0")/wm_common.sh"
 
 # First start: today as the start date, 50,000 yen as the first balance.
-active_is "日付入力"
-keys Return Return Return Return
-active_is "金額入力"
-typed 50000
-keys Return
-active_is "$main"
+start_program
 
 # The lines are dated today, the ledger's start date, so the day and month typed are today's.
 day=$(date +%-d)
@@ -111,14 +60,7 @@ keys Escape Escape
 keys shift ctrl
 
 # The exit through the menu: Alt+F, then X (終了).
-keys alt+f
-keys x
-for _ in $(seq 1 100); do
-    kill -0 "$app" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$app" 2>/dev/null && fail "the program did not end after ファイル › 終了"
-wait "$app" || fail "the program ended with status $?"
+exit_program
 
 today=$(date +%Y-%m-%d)
 expected="date,item,note,shop,income,expense,balance

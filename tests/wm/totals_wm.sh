@@ -8,24 +8,8 @@
 set -euo pipefail
 
 BIN=${1:?bin folder}
-for cmd in Xvfb openbox xdotool pdftotext; do
-    command -v "$cmd" >/dev/null || { echo "missing $cmd (scripts/install-deps installs it)"; exit 1; }
-done
-
-WORK=$(mktemp -d)
-HOME_DIR=$WORK/home
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    [ -f "$WORK/mrtkel.log" ] && sed 's/^/  mrtkel: /' "$WORK/mrtkel.log"
-    exit 1
-}
+source "$(dirname "$0")/wm_common.sh"
+command -v pdftotext >/dev/null || fail "missing pdftotext (scripts/install-deps installs it)"
 
 T() { "$BIN/mrtkel-tool" --home "$HOME_DIR" "$@" >/dev/null; }
 T init --start 2026-11-01 --balance 100000
@@ -34,32 +18,10 @@ for d in $(seq 21 28); do
     T add --date "2026-11-$d" --item 食費 --note 野菜・果物 --expense $((1000 + d))
 done
 
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 10 -u "$fd" num || fail "Xvfb did not start"
-export DISPLAY=:$num
-unset QT_QPA_PLATFORM
-openbox >"$WORK/openbox.log" 2>&1 &
-pids+=($!)
-sleep 0.5
-
 "$BIN/mrtkel" --home "$HOME_DIR" >"$WORK/mrtkel.log" 2>&1 &
 app=$!
 pids+=($app)
 
-active_is() {
-    local want=$1
-    for _ in $(seq 1 100); do
-        kill -0 "$app" 2>/dev/null || fail "the program ended while waiting for '$want'"
-        [[ "$(xdotool getactivewindow getwindowname 2>/dev/null || true)" == *"$want"* ]] && return 0
-        sleep 0.1
-    done
-    fail "no active window '$want' (active: $(xdotool getactivewindow getwindowname 2>/dev/null || echo none))"
-}
-main="ミルテ家計簿  Ver. 3.1.1"
-keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
-typed() { xdotool type --delay 40 "$1"; sleep 0.2; }
 field() { keys ctrl+a; typed "$1"; keys Return; }
 
 active_is "$main"
