@@ -1,6 +1,12 @@
 #include "ui/dialogs/WindowKeys.h"
 
+#include "ui/help/HelpWindow.h"
+
+#include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QWidget>
 
 namespace mrt {
 
@@ -58,6 +64,24 @@ int Utf16Position(const QString& text, int characters) {
     for (int cp = 0; cp < characters && units < text.size(); ++cp)
         units += text.at(units).isHighSurrogate() ? 2 : 1;
     return units;
+}
+
+bool AltF4CloseHelpOrWindow(QWidget* window) {
+    if (AppHelp().HelpShown())
+        AppHelp().CloseAllHelp();
+    else
+        window->close();
+    return true;
+}
+
+bool KeepCaretOnTabFocus(QLineEdit* box, QEvent* event) {
+    if (event->type() != QEvent::FocusIn) return false;
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason && reason != Qt::ShortcutFocusReason)
+        return false;
+    QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
+    QApplication::sendEvent(box, &plain);
+    return true;
 }
 
 } // namespace mrt

@@ -227,11 +227,7 @@ std::string frmINI::editText() const {
 }
 
 bool frmINI::altF4() {
-    if (AppHelp().HelpShown())
-        AppHelp().CloseAllHelp();
-    else
-        close();
-    return true;
+    return AltF4CloseHelpOrWindow(this);
 }
 
 bool frmINI::eventFilter(QObject* watched, QEvent* event) {
@@ -240,16 +236,7 @@ bool frmINI::eventFilter(QObject* watched, QEvent* event) {
         if (ToWindowKey(ke)) ke->accept();
         return false;
     }
-    if (watched == m_txtEdit && event->type() == QEvent::FocusIn) {
-        // A box that gets the focus back keeps its caret; a Tab-like focus would select all of it.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason) {
-            QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
-            QApplication::sendEvent(m_txtEdit, &plain);
-            return true;
-        }
-        return false;
-    }
+    if (watched == m_txtEdit && event->type() == QEvent::FocusIn) return KeepCaretOnTabFocus(m_txtEdit, event);
     if (event->type() != QEvent::KeyPress || !m_editor) return false;
     auto* ke = static_cast<QKeyEvent*>(event);
     const std::optional<WindowKey> key = ToWindowKey(ke);
