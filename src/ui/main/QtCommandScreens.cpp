@@ -23,12 +23,6 @@
 
 namespace mrt {
 
-int QtCommandScreens::notYet(const char* what) {
-    m_dlg.MsgOK(std::string("「") + what + "」は、このバージョンではまだ使えません。\r\nデータは変更されていません。",
-                "お知らせ");
-    return 0;
-}
-
 int QtCommandScreens::Settings(AppState& app) {
     frmINI window(DialogOwnerOf(m_dlg), app.settings.KeyInputMode, &m_dlg);
     return RunSettingsCommand(app, m_dlg, window);

@@ -22,7 +22,6 @@ public:
     int ImportCsv(AppState& app) override;
 
 private:
-    int notYet(const char* what);
     Dialogs& m_dlg;
 };
 
