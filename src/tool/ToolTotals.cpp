@@ -5,6 +5,7 @@
 #include "tool/ToolLedger.h"
 #include "tool/ToolText.h"
 #include "totals/Totals.h"
+#include "totals/TotalsCsv.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
 #include "util/Paths.h"
@@ -37,29 +38,6 @@ std::string dayHeader(const CivilDate& d) {
     static const char* kWeekdays[7] = {"日", "月", "火", "水", "木", "金", "土"};
     int key = DateKey(d.year, d.month, d.day); // key 0 (30 December 1899) was a Saturday
     return FormatDate(d.year, d.month, d.day).substr(5) + "(" + kWeekdays[(key % 7 + 6) % 7] + ")";
-}
-
-void writeCsv(CsvWriter& out, const TotalsState& st, const BgtRecord& budget) {
-    out.Text("name");
-    for (int c = 1; c <= st.DayCount; ++c) {
-        CivilDate d = dayOfColumn(st, c);
-        out.Text(FormatDate(d.year, d.month, d.day, "-"));
-    }
-    out.Text("week").Text("period").Text("budget").EndRow();
-    for (int r = 1; r <= st.RowCount; ++r) {
-        out.Text(st.rowNames[r]);
-        for (int c = 1; c <= st.DayCount + 2; ++c)
-            out.Number(st.table[r][c]);
-        int32_t amount = 0;
-        bool exceeded = false;
-        if (!TotalsBudgetOf(st, budget, r, amount, exceeded))
-            out.Empty();
-        else if (exceeded)
-            out.Text(std::to_string(amount) + "*");
-        else
-            out.Number(amount);
-        out.EndRow();
-    }
 }
 
 // The closing period's bounds compare as date numbers, so they may name days a month lacks
@@ -151,7 +129,7 @@ int runTotals(ToolContext& ctx) {
     if (ComputeTotals(s, lastDate, true) != 0) return 1;
     if (ctx.flag("--csv")) {
         CsvWriter out;
-        writeCsv(out, s.state, budget);
+        WriteTotalsCsv(out, s.state, budget);
         return WriteToolCsv(out, enc, "totals") ? 0 : 1;
     }
     writeText(s.state, budget);

@@ -1,5 +1,6 @@
 #include "test_totals_fixture.h"
 
+#include "totals/TotalsCsv.h"
 #include "util/Clock.h"
 
 using namespace totals_test;
@@ -125,4 +126,24 @@ TEST_F(TotalsFlow, ClosingDayIsAskedStoredAndRecomputed) {
     dlg.expect("InputKel").withText("10");
     SetClosingDay(session);
     EXPECT_EQ(view.rebuilds.size(), shown);
+}
+
+// The table shown, written as the totals window's CSV file: UTF-8 with its BOM, the week's
+// dates as headers, a row per item with the day, week and period amounts.
+TEST_F(TotalsFlow, TheTableShownIsExportedAsCsv) {
+    standardLedger();
+    dlg.expect("DateInYMD").withText("2024/03/12");
+    OpenTotals(session);
+    const std::string path = dir / "totals.csv";
+    const int rows = ExportTotalsCsv(session.state, budget, CsvEncoding::Utf8Bom, path, dlg);
+    EXPECT_EQ(rows, session.state.RowCount);
+    const std::string bytes = test::ReadBytes(path);
+    ASSERT_EQ(bytes.rfind("\xEF\xBB\xBF", 0), 0u);
+    EXPECT_NE(bytes.find("name,2024-03-06,2024-03-07,"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find(",2024-03-12,week,period,budget\r\n"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("\r\n給与,0,0,0,0,0,0,5000,5000,5000,"), std::string::npos) << bytes;
+    // An existing file is replaced only after the question; "no" keeps it.
+    dlg.expect("MsgYesNo2", 1);
+    EXPECT_EQ(ExportTotalsCsv(session.state, budget, CsvEncoding::Utf8, path, dlg), -2);
+    EXPECT_EQ(test::ReadBytes(path), bytes);
 }

@@ -1,6 +1,7 @@
 #include "ui/totals/frmTotal.h"
 
 #include "settings/IniRecord.h"
+#include "totals/TotalsCsv.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/Pictures.h"
 #include "ui/dialogs/QtDialogs.h"
@@ -11,12 +12,15 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStandardPaths>
 
 namespace mrt {
 
@@ -81,6 +85,10 @@ frmTotal::frmTotal(TotalsSession& session, QWidget* mainWindow)
                              QStringLiteral("集計表示を終了します [Esc]"));
     m_cmdChart = pictureButton(m_picCmd, TotalsButtonPicture(TotalsPicture::Chart, QSize(28, 24)),
                                QStringLiteral("締め期間の集計をグラフで表示します [F9]"));
+    m_cmdCSV = new QPushButton(QStringLiteral("CSV"), m_picCmd);
+    m_cmdCSV->setFocusPolicy(Qt::NoFocus);
+    m_cmdCSV->setToolTip(QStringLiteral("集計表をCSVファイルに書き出します [F7]"));
+    connect(m_cmdCSV, &QPushButton::clicked, this, [this] { ExportCsv(); });
     connect(m_cmdSET, &QPushButton::clicked, this, [this] { SetClosingDay(m_session); });
     connect(m_cmdPR, &QPushButton::clicked, this, [this] {
         if (onPrint) onPrint();
@@ -173,12 +181,13 @@ void frmTotal::relayout() {
     m_lblDate->setGeometry(labelX + capW + 4 + textW + 8, y + (lineH + 4) / 2, dateW, lineH);
     y += std::max(kButtonHeight + 2, 2 * lineH + 4) + 6;
 
-    m_picCmd->setGeometry(x, y, 4 * kButton + 2, kButtonHeight + 2);
+    m_picCmd->setGeometry(x, y, 5 * kButton + 2, kButtonHeight + 2);
     m_cmdSET->move(1, 1);
     m_cmdPR->move(1 + kButton, 1);
     m_cmdEND->move(1 + 2 * kButton, 1);
     m_cmdChart->move(1 + 3 * kButton, 1);
-    const int helpX = x + 4 * kButton + 2 + 12;
+    m_cmdCSV->setGeometry(1 + 4 * kButton, 1, m_cmdChart->width(), m_cmdChart->height());
+    const int helpX = x + 5 * kButton + 2 + 12;
     const int helpW = std::max(width + kMargin - helpX, m_lblOnePtHelp->sizeHint().width() + 45 + 8);
     m_picHelp->setGeometry(helpX, y, helpW, kButtonHeight + 2);
     m_cmdHelp->move(1, 1);
@@ -268,6 +277,9 @@ bool frmTotal::windowKey(QKeyEvent* e) {
     case Qt::Key_F5:
         MoveTotalsWeek(m_session, 7);
         return true;
+    case Qt::Key_F7:
+        ExportCsv();
+        return true;
     case Qt::Key_F9:
         if (onChart) onChart();
         return true;
@@ -291,6 +303,26 @@ bool frmTotal::eventFilter(QObject* watched, QEvent* event) {
 
 void frmTotal::keyPressEvent(QKeyEvent* e) {
     if (!windowKey(e)) QWidget::keyPressEvent(e);
+}
+
+void frmTotal::ExportCsv(QString path) {
+    if (!m_session.dlg || !m_session.budget) return;
+    if (path.isEmpty()) {
+        const TotalsState& st = m_session.state;
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+        const QString proposed = QDir(folder).filePath(
+            QString::asprintf("集計_%04d%02d%02d.csv", st.LastDate.year, st.LastDate.month, st.LastDate.day));
+        // The writer asks before it replaces a file, so the file dialog does not ask as well.
+        path = QFileDialog::getSaveFileName(this, QStringLiteral("CSV出力"), proposed,
+                                            QStringLiteral("CSVファイル (*.csv)"), nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
+        if (path.isEmpty()) return;
+    }
+    const std::string target = path.toStdString();
+    const int rows = ExportTotalsCsv(m_session.state, *m_session.budget, CsvEncoding::Utf8Bom, target, *m_session.dlg);
+    if (rows >= 0)
+        m_session.dlg->MsgOK("集計表 " + std::to_string(rows) + " 行を書き出しました。\r\n" + target, "CSV出力");
 }
 
 void frmTotal::closeEvent(QCloseEvent* e) {

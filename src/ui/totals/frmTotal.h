@@ -48,6 +48,9 @@ public:
     QPushButton* PrintButton() const { return m_cmdPR; }
     QPushButton* EndButton() const { return m_cmdEND; }
     QPushButton* ChartButton() const { return m_cmdChart; }
+    QPushButton* CsvButton() const { return m_cmdCSV; }
+    // The table shown into a CSV file (UTF-8 with BOM); `path` empty: asks for the file first.
+    void ExportCsv(QString path = QString());
     int FullBuilds() const { return m_fullBuilds; }
     // Window state as stored in the settings: 0 normal, 1 minimised, 2 maximised.
     int WindowStateCode() const;
@@ -78,6 +81,7 @@ private:
     QPushButton* m_cmdPR;
     QPushButton* m_cmdEND;
     QPushButton* m_cmdChart;
+    QPushButton* m_cmdCSV;
     QPushButton* m_cmdHelp;
     QWidget* m_picTool;
     QWidget* m_picCmd;
