@@ -193,6 +193,19 @@ void BM_ReadYearFile(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadYearFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// As a command reads it once: a new image each time, nothing left from the previous read.
+void BM_ReadYearFileFresh(benchmark::State& state) {
+    ConsoleDialogs dlg;
+    LedgerIndex idx;
+    idx.SetDataFolder(ledgerFolder());
+    for (auto _ : state) {
+        YearFile f;
+        benchmark::DoNotOptimize(OpenIoFile(idx, kLastYear, dlg, f));
+        state.counters["bytes"] = static_cast<double>(f.bytes.size());
+    }
+}
+BENCHMARK(BM_ReadYearFileFresh)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_StageAndCommitOneYearFile(benchmark::State& state) {
     ConsoleDialogs dlg;
     LedgerIndex idx;
