@@ -87,6 +87,9 @@ int16_t EncodedDay(const char* src) {
 }
 int32_t EncodedIncome(const char* src) { return getInt32(src + kIncomeOffset); }
 int32_t EncodedExpense(const char* src) { return getInt32(src + kIncomeOffset + 4); }
+int32_t EncodedBalance(const char* src) {
+    return getInt32(src + kIncomeOffset + 8);
+}
 void PatchEncodedBalance(char* dest, int32_t balance) { putInt32(dest + kIncomeOffset + 8, balance); }
 
 void EncodeInfRecord(const InfRecord& rec, char* dest) {
