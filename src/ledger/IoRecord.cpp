@@ -64,11 +64,11 @@ IoRecord DecodeIoRecord(const char* src) {
     r.Month = getInt16(p + 2);
     r.Day = getInt16(p + 4);
     p += 6;
-    r.ItemName = TrimRight(DecodeField(p, kItemNameBytes));
+    r.ItemName = DecodeFieldTrimmed(p, kItemNameBytes);
     p += kItemNameBytes;
-    r.Note = TrimRight(DecodeField(p, kNoteBytes));
+    r.Note = DecodeFieldTrimmed(p, kNoteBytes);
     p += kNoteBytes;
-    r.ShopName = TrimRight(DecodeField(p, kShopNameBytes));
+    r.ShopName = DecodeFieldTrimmed(p, kShopNameBytes);
     p += kShopNameBytes;
     r.Income = getInt32(p);
     r.Expense = getInt32(p + 4);
