@@ -1,6 +1,7 @@
 #include "ledger/IoRecord.h"
 #include "settings/IniRecord.h"
 #include "util/Cp932.h"
+#include "util/DateText.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -45,6 +46,15 @@ void BM_DecodeIoRecord(benchmark::State& state) {
         benchmark::DoNotOptimize(mrt::DecodeIoRecord(buf));
 }
 BENCHMARK(BM_DecodeIoRecord);
+
+void BM_FormatDate(benchmark::State& state) {
+    int day = 0;
+    for (auto _ : state) {
+        day = day % 28 + 1;
+        benchmark::DoNotOptimize(mrt::FormatDate(2024, 5, day));
+    }
+}
+BENCHMARK(BM_FormatDate);
 
 void BM_SettingsRoundTrip(benchmark::State& state) {
     std::string dir = (std::filesystem::temp_directory_path() / "mrtkel-bench-settings").string();
