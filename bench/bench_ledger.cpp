@@ -119,6 +119,20 @@ void BM_ScanAndLoadStartBlock(benchmark::State& state) {
 }
 BENCHMARK(BM_ScanAndLoadStartBlock)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The scan alone: the information files and the first and last days of the ledger.
+void BM_ScanLedgerYears(benchmark::State& state) {
+    ledgerFolder();
+    ConsoleDialogs dlg;
+    for (auto _ : state) {
+        LedgerState st;
+        st.index.SetDataFolder(ledgerFolder());
+        st.MaxBlockLines = 1500;
+        if (ScanLedgerYears(st, dlg) != 0 || st.index.YearCount != 50) state.SkipWithError("scan failed");
+        benchmark::DoNotOptimize(st.index.LastDay);
+    }
+}
+BENCHMARK(BM_ScanLedgerYears)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_SaveNewestBlock(benchmark::State& state) {
     ConsoleDialogs dlg;
     LedgerState st = openLedger(dlg, state.range(0) != 0);
@@ -192,6 +206,19 @@ void BM_ReadYearFile(benchmark::State& state) {
         benchmark::DoNotOptimize(OpenIoFile(idx, kLastYear, dlg, f));
 }
 BENCHMARK(BM_ReadYearFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// As a command reads it once: a new image each time, nothing left from the previous read.
+void BM_ReadYearFileFresh(benchmark::State& state) {
+    ConsoleDialogs dlg;
+    LedgerIndex idx;
+    idx.SetDataFolder(ledgerFolder());
+    for (auto _ : state) {
+        YearFile f;
+        benchmark::DoNotOptimize(OpenIoFile(idx, kLastYear, dlg, f));
+        state.counters["bytes"] = static_cast<double>(f.bytes.size());
+    }
+}
+BENCHMARK(BM_ReadYearFileFresh)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_StageAndCommitOneYearFile(benchmark::State& state) {
     ConsoleDialogs dlg;

@@ -1,5 +1,7 @@
+#include "ledger/IoRecord.h"
 #include "settings/IniRecord.h"
 #include "util/Cp932.h"
+#include "util/DateText.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -28,6 +30,31 @@ void BM_EncodeField(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_EncodeField);
+
+// One line as the listings read it: a Japanese item, an ASCII note, a blank shop.
+void BM_DecodeIoRecord(benchmark::State& state) {
+    mrt::IoRecord rec;
+    rec.Year = 2024;
+    rec.Month = 5;
+    rec.Day = 17;
+    rec.ItemName = "食費";
+    rec.Note = "lunch 2";
+    rec.Expense = 980;
+    char buf[mrt::kIoRecordSize];
+    mrt::EncodeIoRecord(rec, buf);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(mrt::DecodeIoRecord(buf));
+}
+BENCHMARK(BM_DecodeIoRecord);
+
+void BM_FormatDate(benchmark::State& state) {
+    int day = 0;
+    for (auto _ : state) {
+        day = day % 28 + 1;
+        benchmark::DoNotOptimize(mrt::FormatDate(2024, 5, day));
+    }
+}
+BENCHMARK(BM_FormatDate);
 
 void BM_SettingsRoundTrip(benchmark::State& state) {
     std::string dir = (std::filesystem::temp_directory_path() / "mrtkel-bench-settings").string();

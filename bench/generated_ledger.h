@@ -2,9 +2,9 @@
 // A generated ledger for benchmarks: `years` years from 2000, `perMonth` lines in every month,
 // names mixing full- and half-width text. Written once into a temporary folder that is removed
 // at exit.
-#include "ledger/FileBatch.h"
 #include "ledger/LedgerFiles.h"
 #include "port/ConsoleDialogs.h"
+#include "util/FileBatch.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -64,11 +64,11 @@ IoRecord DecodeIoRecord(const char* src) {
     r.Month = getInt16(p + 2);
     r.Day = getInt16(p + 4);
     p += 6;
-    r.ItemName = TrimRight(DecodeField(p, kItemNameBytes));
+    r.ItemName = DecodeFieldTrimmed(p, kItemNameBytes);
     p += kItemNameBytes;
-    r.Note = TrimRight(DecodeField(p, kNoteBytes));
+    r.Note = DecodeFieldTrimmed(p, kNoteBytes);
     p += kNoteBytes;
-    r.ShopName = TrimRight(DecodeField(p, kShopNameBytes));
+    r.ShopName = DecodeFieldTrimmed(p, kShopNameBytes);
     p += kShopNameBytes;
     r.Income = getInt32(p);
     r.Expense = getInt32(p + 4);
@@ -87,6 +87,9 @@ int16_t EncodedDay(const char* src) {
 }
 int32_t EncodedIncome(const char* src) { return getInt32(src + kIncomeOffset); }
 int32_t EncodedExpense(const char* src) { return getInt32(src + kIncomeOffset + 4); }
+int32_t EncodedBalance(const char* src) {
+    return getInt32(src + kIncomeOffset + 8);
+}
 void PatchEncodedBalance(char* dest, int32_t balance) { putInt32(dest + kIncomeOffset + 8, balance); }
 
 void EncodeInfRecord(const InfRecord& rec, char* dest) {

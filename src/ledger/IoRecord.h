@@ -56,6 +56,7 @@ int16_t EncodedMonth(const char* src);
 int16_t EncodedDay(const char* src);
 int32_t EncodedIncome(const char* src);
 int32_t EncodedExpense(const char* src);
+int32_t EncodedBalance(const char* src);
 void PatchEncodedBalance(char* dest, int32_t balance);
 
 void EncodeInfRecord(const InfRecord& rec, char* dest);

@@ -95,17 +95,65 @@ void setEmptyLedger(LedgerIndex& idx) {
     idx.YearCount = 0;
 }
 
+// The day of the first (or last) line of a month that holds lines, with every check a block load
+// of that month makes (the year file holds every slot of its regions, no line is damaged, the month
+// fits in a block) but only the month's region read, and no text decoded: the checks need the
+// numbers and the encoded bytes. The index is left as a block load of the month leaves it.
 int probeDay(LedgerState& st, int year, int month, bool last, int& day, Dialogs& dlg) {
-    std::vector<IoRecord> scratch;
-    st.index.BlockStartYear = year;
-    st.index.BlockStartMonth = month;
-    st.index.BlockSpan = 1;
-    bool preSort = st.PreSortF;
-    int r = LoadLedgerBlock(st, scratch, true, dlg);
-    st.PreSortF = preSort;
-    if (r != 0) return r;
-    if (scratch.empty()) return -1;
-    day = last ? scratch.back().Day : scratch.front().Day;
+    LedgerIndex& idx = st.index;
+    st.ReadFailure.clear();
+    int yi = idx.YearIndex(year);
+    if (!idx.HoldsYearIndex(yi) || idx.YearLines[yi - 1] < 1 || month < 1 || month > 12) return -1;
+    int count = idx.Inf(yi, month).LineCount;
+    if (count <= 0) return -1;
+    std::array<int, 13> ms = MonthStartTable(idx, yi);
+    YearFile file;
+    std::string bytes;
+    int records = ReadIoSlots(idx, year, dlg, ms[month - 1] + 1, count, file, bytes);
+    std::string folder, name;
+    SplitPath(file.path, folder, name);
+    if (records < 0) {
+        st.ReadFailure = file.error;
+        return -1;
+    }
+    if (!file.existed) {
+        st.ReadFailure = name + ": ファイルがありません (入出金情報ファイルには行があります)";
+        return -1;
+    }
+    if (records < ms[12]) {
+        st.ReadFailure = name + ": " + std::to_string(records) + " 件の記録しかなく、入出金情報ファイルの " +
+                         std::to_string(ms[12]) + " 件に足りません";
+        return -1;
+    }
+    if (bytes.size() != static_cast<size_t>(count) * kIoRecordSize) return -1;
+    IoRecord line;
+    for (int k = 1; k <= count; ++k) {
+        const char* src = bytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize;
+        if (k > st.MaxBlockLines) {
+            dlg.MsgBox(kOverflowMessage, "データ読込みエラー", MsgIcon::Critical, MsgButtons::OK);
+            return 1;
+        }
+        IoRecord numbers;
+        numbers.Year = EncodedYear(src);
+        numbers.Month = EncodedMonth(src);
+        numbers.Day = EncodedDay(src);
+        numbers.Income = EncodedIncome(src);
+        numbers.Expense = EncodedExpense(src);
+        std::string why = LineDamage(numbers, year, month);
+        if (why.empty()) why = EncodedTextDamage(src);
+        if (!why.empty()) {
+            st.ReadFailure = name + " " + std::to_string(month) + "月 " + std::to_string(k) + "行目: " + why;
+            dlg.MsgBox("入出金ﾃﾞｰﾀの中に[" + std::to_string(year) + "]の異常なﾃﾞｰﾀがあります。\r\n" + st.ReadFailure,
+                       "読込みエラー", MsgIcon::Exclamation, MsgButtons::OK);
+            return -1;
+        }
+        if (k == (last ? count : 1)) line = numbers;
+    }
+    day = line.Day;
+    idx.BlockStartYear = year;
+    idx.BlockStartMonth = month;
+    idx.BlockSpan = 1;
+    idx.BlockEndBalance = EncodedBalance(bytes.data() + static_cast<size_t>(count - 1) * kIoRecordSize);
     return 0;
 }
 
@@ -171,7 +219,7 @@ int scanYears(LedgerState& st, Dialogs& dlg) {
     }
     idx.YearCount = idx.LastYear - idx.FirstYear + 1;
     int r = probeDay(st, idx.FirstYear, idx.FirstMonth, false, idx.FirstDay, dlg);
-    if (r == 0) r = probeDay(st, 0, 0, true, idx.LastDay, dlg);
+    if (r == 0) r = probeDay(st, idx.LastYear, idx.LastMonth, true, idx.LastDay, dlg);
     idx.BlockStartYear = idx.BlockStartMonth = 0;
     return r;
 }

@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace mrt {
 namespace {
@@ -38,6 +41,12 @@ std::string fileNameOf(const std::string& path) {
     std::string folder, name;
     SplitPath(path, folder, name);
     return name;
+}
+
+// Why a year file of `size` bytes is refused: its end holds part of a record.
+std::string partialRecordError(const std::string& path, size_t size) {
+    return fileNameOf(path) + ": 長さ " + std::to_string(size) + " バイトが" + std::to_string(kIoRecordSize) +
+           "バイトの記録の整数倍ではありません";
 }
 
 void ensureSlot(YearFile& file, int slot) {
@@ -86,13 +95,63 @@ int OpenIoFile(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& file) {
         return -1;
     }
     if (file.bytes.size() % kIoRecordSize != 0) {
-        file.error = fileNameOf(file.path) + ": 長さ " + std::to_string(file.bytes.size()) + " バイトが" +
-                     std::to_string(kIoRecordSize) + "バイトの記録の整数倍ではありません";
+        file.error = partialRecordError(file.path, file.bytes.size());
         file.bytes.clear();
         return -1;
     }
     file.existed = true;
     return file.RecordCount();
+}
+
+int ReadIoSlots(const LedgerIndex& idx, int year, Dialogs& dlg, int slot, int n, YearFile& file, std::string& record) {
+    file = YearFile{};
+    record.clear();
+    file.path = IoFileName(idx, year);
+    int missing = FileMissing(file.path, dlg);
+    if (missing < 0) {
+        file.error = "ファイルの確認が中止されました。";
+        return -1;
+    }
+    if (missing == 1) return 0;
+    auto failed = [&](int err) {
+        file.error = fileNameOf(file.path) + ": " + std::strerror(err ? err : EIO);
+        record.clear();
+        return -1;
+    };
+    int fd = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return failed(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        int err = errno ? errno : EISDIR;
+        ::close(fd);
+        return failed(err);
+    }
+    size_t size = static_cast<size_t>(st.st_size);
+    if (size % kIoRecordSize != 0) {
+        ::close(fd);
+        file.error = partialRecordError(file.path, size);
+        return -1;
+    }
+    int count = static_cast<int>(size / kIoRecordSize);
+    if (slot >= 1 && n >= 1 && slot + n - 1 <= count) {
+        size_t want = static_cast<size_t>(n) * kIoRecordSize;
+        record.resize(want);
+        off_t at = static_cast<off_t>(slot - 1) * kIoRecordSize;
+        size_t got = 0;
+        while (got < want) {
+            ssize_t r = ::pread(fd, record.data() + got, want - got, at + static_cast<off_t>(got));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) {
+                int err = r < 0 ? errno : EIO;
+                ::close(fd);
+                return failed(err);
+            }
+            got += static_cast<size_t>(r);
+        }
+    }
+    ::close(fd);
+    file.existed = true;
+    return count;
 }
 
 bool ReadIoRecord(const YearFile& file, int slot, IoRecord& rec) {

@@ -30,6 +30,11 @@ std::string InfFileName(const LedgerIndex& idx, int yearIndex);
 // number of records (file.error set: file name and reason), or the check of its name failed and
 // the user cancelled the retry.
 int OpenIoFile(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& file);
+// As OpenIoFile, but reads only the `n` slots from `slot` (1-based) into `records`, by a
+// positioned read; file.bytes stays empty. Result as OpenIoFile: the file's record count, 0 when it
+// is missing, -1 when it cannot be read or holds a partial record. `records` is empty when the
+// slots lie beyond the file.
+int ReadIoSlots(const LedgerIndex& idx, int year, Dialogs& dlg, int slot, int n, YearFile& file, std::string& records);
 // Slot n (1-based). False when the slot lies beyond the whole records of the file.
 bool ReadIoRecord(const YearFile& file, int slot, IoRecord& rec);
 // Slot n (1-based); the image grows when the slot lies beyond its end.

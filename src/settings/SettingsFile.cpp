@@ -104,7 +104,9 @@ void DecodeIniRecord(const std::string& b, IniRecord& r) {
             r.*f.number = static_cast<int16_t>(static_cast<uint8_t>(b[f.offset]) |
                                                (static_cast<uint8_t>(b[f.offset + 1]) << 8));
             break;
-        case FieldKind::Text: r.*f.text = TrimRight(DecodeField(b.data() + f.offset, f.width)); break;
+        case FieldKind::Text:
+            r.*f.text = DecodeFieldTrimmed(b.data() + f.offset, f.width);
+            break;
         case FieldKind::Raw: r.*f.text = b.substr(f.offset, f.width); break;
         }
     }

@@ -234,6 +234,33 @@ std::string DecodeField(const char* src, int n) {
     return FromCp932(raw.substr(0, end));
 }
 
+std::string DecodeFieldTrimmed(const char* src, int n) {
+    std::string_view raw(src, n);
+    // The walk of DecodeField, noting where the last character that is no blank or NUL ends; a
+    // double-byte unit always counts, as its second byte is never part of the padding.
+    size_t i = 0, end = raw.size(), keep = 0;
+    bool ascii = true;
+    while (i < end) {
+        auto c = static_cast<unsigned char>(raw[i]);
+        if (IsCp932LeadByte(c)) {
+            if (i + 1 >= end) break;
+            i += 2;
+            keep = i;
+            ascii = false;
+        } else {
+            ++i;
+            if (c != ' ' && c != '\0') keep = i;
+            if (c >= 0x80) ascii = false;
+        }
+    }
+    std::string_view text = raw.substr(0, keep);
+    if (ascii) return std::string(text);
+    std::string s = FromCp932(text);
+    // A stray lead byte before a blank decodes to U+FFFD and keeps that blank, which goes.
+    if (!s.empty() && (s.back() == ' ' || s.back() == '\0')) return TrimRight(s);
+    return s;
+}
+
 std::string NulToBlankTrim(std::string_view text) {
     std::string s(text);
     for (char& c : s)

@@ -42,6 +42,9 @@ std::string FitRightBytes(std::string_view utf8, int n);
 bool EncodeField(std::string_view utf8, int n, char* dest);
 // Decodes a fixed-width field read from a file (no trimming; a dangling lead byte is dropped).
 std::string DecodeField(const char* src, int n);
+// The same as TrimRight(DecodeField(src, n)), but the padding is trimmed in bytes first, so a
+// blank field costs no conversion and pure ASCII text none beyond a copy.
+std::string DecodeFieldTrimmed(const char* src, int n);
 
 // Every NUL replaced by a blank, then trailing blanks removed.
 std::string NulToBlankTrim(std::string_view text);

@@ -146,11 +146,39 @@ bool IsBadDate(std::string_view text) {
     return !ParseDateText(text, y, m, d);
 }
 
+namespace {
+// Appends `v` as printf's "%0<width>d" writes it: zero-padded to `width`, a minus sign counting
+// toward the width.
+void appendPadded(std::string& out, int v, int width) {
+    char digits[12];
+    int n = 0;
+    long long u = v < 0 ? -static_cast<long long>(v) : v;
+    do {
+        digits[n++] = static_cast<char>('0' + u % 10);
+        u /= 10;
+    } while (u > 0);
+    if (v < 0) {
+        out += '-';
+        --width;
+    }
+    for (int i = n; i < width; ++i)
+        out += '0';
+    while (n > 0)
+        out += digits[--n];
+}
+} // namespace
+
 std::string FormatDate(int year, int month, int day, std::string_view sep) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d%.*s%02d%.*s%02d", year, static_cast<int>(sep.size()), sep.data(), month,
-                  static_cast<int>(sep.size()), sep.data(), day);
-    return buf;
+    std::string r;
+    r.reserve(8 + 2 * sep.size());
+    appendPadded(r, year, 4);
+    r += sep;
+    appendPadded(r, month, 2);
+    r += sep;
+    appendPadded(r, day, 2);
+    // The text was formatted into 32 bytes before; a longer one was cut there.
+    if (r.size() > 31) r.resize(31);
+    return r;
 }
 
 } // namespace mrt

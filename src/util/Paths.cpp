@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,13 +81,29 @@ bool IsTempFileName(std::string_view name) {
 
 bool ReadWholeFile(const std::string& path, std::string& data) {
     data.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    // One buffer of the file's size and reads straight into it; a file that grows meanwhile is
+    // still read to its end, one that shrinks is cut to what was read.
+    struct stat st {};
+    size_t cap =
+        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536;
+    data.resize(cap);
+    size_t used = 0;
+    bool ok = true;
+    for (;;) {
+        if (used == data.size()) data.resize(data.size() * 2);
+        ssize_t n = ::read(fd, data.data() + used, data.size() - used);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        used += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    data.resize(ok ? used : 0);
     return ok;
 }
 

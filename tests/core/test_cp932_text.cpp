@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace mrt;
+using namespace std::string_literals;
 
 namespace {
 std::string sjis(const std::string& utf8) {
@@ -104,4 +105,40 @@ TEST(IntBounds, MinMaxClamp) {
     EXPECT_EQ(ClampInt(4, 6, 2), 4);
     EXPECT_EQ(MinInt(-3, 2), -3);
     EXPECT_EQ(MaxInt(-3, 2), 2);
+}
+
+TEST(DecodeFieldTrimmed, GivesWhatDecodingThenTrimmingGives) {
+    const std::string cases[] = {
+        std::string(30, ' '),
+        std::string(30, '\0'),
+        sjis("食費") + std::string(26, ' '),
+        "abc  \0 \0"s + std::string(22, ' '),
+        sjis("ｶﾞｿﾘﾝ") + " x" + std::string(23, '\0'),
+        "a\x81 " + std::string(27, ' '),   // a stray lead byte before the padding
+        "a\x81\0" + std::string(27, '\0'), // the same before NULs
+        std::string(29, ' ') + "\x82",     // a lead byte cut off at the end
+        sjis("家計簿") + "\xA0\xFD  ",     // bytes that are no CP932 character
+    };
+    for (const std::string& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c));
+        EXPECT_EQ(DecodeFieldTrimmed(c.data(), static_cast<int>(c.size())),
+                  TrimRight(DecodeField(c.data(), static_cast<int>(c.size()))));
+    }
+    EXPECT_EQ(DecodeFieldTrimmed(cases[2].data(), 30), "食費");
+    EXPECT_EQ(DecodeFieldTrimmed(cases[5].data(), 30), "a\xEF\xBF\xBD");
+
+    // Random fields drawn from blanks, NULs, ASCII, lead and trail bytes and half-width kana.
+    const unsigned char pool[] = {' ',  ' ',  ' ',  '\0', 'a',  '~',  '\\', 0x81, 0x82, 0x88,
+                                  0x9F, 0xE0, 0x40, 0x9F, 0xA0, 0xB1, 0xDE, 0xFC, 0xFD, 0x7F};
+    uint32_t seed = 12345;
+    for (int round = 0; round < 5000; ++round) {
+        std::string f(1 + round % 40, ' ');
+        for (char& ch : f) {
+            seed = seed * 1103515245u + 12345u;
+            ch = static_cast<char>(pool[(seed >> 16) % sizeof pool]);
+        }
+        ASSERT_EQ(DecodeFieldTrimmed(f.data(), static_cast<int>(f.size())),
+                  TrimRight(DecodeField(f.data(), static_cast<int>(f.size()))))
+            << testing::PrintToString(f);
+    }
 }

@@ -1,5 +1,8 @@
 #include "util/DateText.h"
 
+#include <climits>
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 using namespace mrt;
@@ -65,4 +68,21 @@ TEST(DateKey, CountsDaysFromTheEndOf1899) {
         EXPECT_EQ(DateKey(y, m, d), key);
     }
     EXPECT_EQ(DateNum(2003, 4, 15), 20030415);
+}
+
+TEST(FormatDate, WritesWhatZeroPaddedPrintfWrites) {
+    EXPECT_EQ(FormatDate(2024, 5, 7), "2024/05/07");
+    EXPECT_EQ(FormatDate(2024, 12, 31, ""), "20241231");
+    EXPECT_EQ(FormatDate(987, 1, 2, "."), "0987.01.02");
+    const int values[] = {0,     1,      9,  10, 99,  100,  999,   1000,    2024,   9999,
+                          10000, 123456, -1, -5, -42, -999, -2024, INT_MAX, INT_MIN};
+    const char* seps[] = {"", "/", "-", "年", "<a long separator text>"};
+    for (const char* sep : seps)
+        for (int y : values)
+            for (int m : {0, 3, 12, 123, -7, INT_MIN})
+                for (int d : {1, 31, -3, 100000}) {
+                    char buf[32];
+                    std::snprintf(buf, sizeof buf, "%04d%s%02d%s%02d", y, sep, m, sep, d);
+                    ASSERT_EQ(FormatDate(y, m, d, sep), buf) << y << " " << m << " " << d << " " << sep;
+                }
 }

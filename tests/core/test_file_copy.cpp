@@ -146,3 +146,23 @@ TEST(Paths, FileMissingAsksRetryOnACheckErrorAndCancelGivesMinusOne) {
     EXPECT_EQ(dlg.transcript()[0].title, "ファイルオープンエラー ( " + (dir / "a.usr") + " )");
     EXPECT_EQ(dlg.transcript()[0].buttons, (std::vector<std::string>{"Exclamation", "RetryCancel"}));
 }
+
+TEST(ReadWholeFile, ReadsEveryByteOfSmallEmptyAndLargeFilesAndFailsOnFolders) {
+    TempDir dir;
+    std::string big;
+    for (int i = 0; i < 200000; ++i)
+        big += static_cast<char>(i * 7 % 256);
+    WriteBytes(dir / "big.usr", big);
+    WriteBytes(dir / "small.usr", std::string("a\0b", 3));
+    WriteBytes(dir / "empty.usr", "");
+    std::string data = "left over";
+    ASSERT_TRUE(ReadWholeFile(dir / "big.usr", data));
+    EXPECT_EQ(data, big);
+    ASSERT_TRUE(ReadWholeFile(dir / "small.usr", data));
+    EXPECT_EQ(data, std::string("a\0b", 3));
+    ASSERT_TRUE(ReadWholeFile(dir / "empty.usr", data));
+    EXPECT_EQ(data, "");
+    fs::create_directory(dir / "sub");
+    EXPECT_FALSE(ReadWholeFile(dir / "sub", data));
+    EXPECT_FALSE(ReadWholeFile(dir / "missing.usr", data));
+}

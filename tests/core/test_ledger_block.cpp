@@ -399,5 +399,54 @@ TEST_F(BlockTest, ForcedSaveTellsWhatItDid) {
     EXPECT_FALSE(st.LedgerModified);
 }
 
+TEST_F(BlockTest, TheScanTakesTheFirstAndLastDaysFromTheLinesAsAMonthLoadReadsThem) {
+    model.clear();
+    model[2003].months[2].lines = monthLines(2003, 3, 4);
+    model[2003].months[2].lines[0].d = 20; // out of order: the first line, not the smallest day
+    model[2003].months[2].lines[0].item = "食費";
+    model[2003].months[8].lines = monthLines(2003, 9, 2);
+    model[2004].months[6].lines = monthLines(2004, 7, 5, 250);
+    model[2004].months[6].lines[4].d = 3;
+    model[2004].months[6].lines[4].shop = "ｽｰﾊﾟｰ";
+    recomputeModel(model);
+    writeModel(dir.path(), model);
+    LedgerState st = stateFor(dir.path());
+    ASSERT_EQ(ScanLedgerYears(st, dlg), 0);
+    EXPECT_EQ(st.index.FirstDay, 20);
+    EXPECT_EQ(st.index.LastDay, 3);
+    EXPECT_EQ(st.index.BlockStartYear, 0);
+    EXPECT_EQ(st.index.BlockSpan, 1);
+
+    // The same lines as loading each of the two months whole.
+    for (auto [y, m] : {std::pair{2003, 3}, std::pair{2004, 7}}) {
+        LedgerState load = st;
+        load.index.BlockStartYear = y;
+        load.index.BlockStartMonth = m;
+        load.index.BlockSpan = 1;
+        std::vector<IoRecord> lines;
+        ASSERT_EQ(LoadLedgerBlock(load, lines, true, dlg), 0);
+        ASSERT_FALSE(lines.empty());
+        if (y == 2003) EXPECT_EQ(lines.front().Day, st.index.FirstDay);
+        if (y == 2004) {
+            EXPECT_EQ(lines.back().Day, st.index.LastDay);
+            EXPECT_EQ(lines.back().Balance, st.index.BlockEndBalance);
+        }
+    }
+}
+
+TEST_F(BlockTest, AMarkerInsideTheFirstMonthIsCorruptAtTheScan) {
+    model.clear();
+    model[2003].months[1].lines = monthLines(2003, 2, 3);
+    model[2003].months[1].lines[2].y = 8888;
+    model[2004].months[4].lines = monthLines(2004, 5, 2);
+    recomputeModel(model);
+    writeModel(dir.path(), model);
+    LedgerState st = stateFor(dir.path());
+    dlg.expectBox(MsgResult::OK).expectMessage("入出金ﾃﾞｰﾀの中に[2003]の異常なﾃﾞｰﾀがあります。");
+    dlg.expect("MsgOK").expectMessage("入出金ﾃﾞｰﾀの読込みに失敗しました。");
+    EXPECT_EQ(ScanLedgerYears(st, dlg), -1);
+    EXPECT_NE(st.ReadFailure.find("2月 3行目"), std::string::npos);
+}
+
 } // namespace
 } // namespace mrt::test
