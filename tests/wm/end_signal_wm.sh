@@ -8,50 +8,14 @@
 set -euo pipefail
 
 BIN=${1:?bin folder}
-for cmd in Xvfb openbox xdotool; do
-    command -v "$cmd" >/dev/null || { echo "missing $cmd (scripts/install-deps installs it)"; exit 1; }
-done
-
-WORK=$(mktemp -d)
-HOME_DIR=$WORK/home
-pids=()
+source "$(dirname "$0")/wm_common.sh"
 app=
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
 
-fail() {
-    echo "FAIL: $*"
-    [ -f "$WORK/mrtkel.log" ] && sed 's/^/  mrtkel: /' "$WORK/mrtkel.log"
-    exit 1
-}
-
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 10 -u "$fd" num || fail "Xvfb did not start"
-export DISPLAY=:$num
-unset QT_QPA_PLATFORM
-openbox >"$WORK/openbox.log" 2>&1 &
-pids+=($!)
-sleep 0.5
-
-start_program() {
+# The program without the first start of wm_common.sh: each case below answers it itself.
+launch_program() {
     "$BIN/mrtkel" --home "$HOME_DIR" >"$WORK/mrtkel.log" 2>&1 &
     app=$!
     pids+=($app)
-}
-
-active_is() {
-    local want=$1
-    for _ in $(seq 1 100); do
-        kill -0 "$app" 2>/dev/null || fail "the program ended while waiting for '$want'"
-        [[ "$(xdotool getactivewindow getwindowname 2>/dev/null || true)" == *"$want"* ]] && return 0
-        sleep 0.1
-    done
-    fail "no active window '$want' (active: $(xdotool getactivewindow getwindowname 2>/dev/null || echo none))"
 }
 
 # Waits up to 10 s for the program to end and sets `status` to its exit status.
@@ -65,9 +29,6 @@ ended() {
     wait "$app" || status=$?
 }
 
-main="ミルテ家計簿  Ver. 3.1.1"
-keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
-typed() { xdotool type --delay 60 "$1"; sleep 0.2; }
 listed() { "$BIN/mrtkel-tool" --home "$HOME_DIR" ledger --csv | tr -d '\r'; }
 today=$(date +%Y-%m-%d)
 day=$(date +%-d)
@@ -83,7 +44,7 @@ enter_line() {
 }
 
 # 1. SIGTERM on the grid: a line entered but not saved, the next one half typed.
-start_program
+launch_program
 active_is "日付入力"
 keys Return Return Return Return
 active_is "金額入力"
@@ -103,7 +64,7 @@ $today,食費,,,0,1100,48900"
 [ "$(listed)" = "$expected" ] || { listed; fail "SIGTERM: the ledger differs from the lines typed"; }
 
 # 2. SIGHUP while the date dialog (Ctrl+G) is open over a line that is not saved yet.
-start_program
+launch_program
 active_is "$main"
 enter_line 2 500
 keys ctrl+g
@@ -118,7 +79,7 @@ $today,日用品,,,0,500,48400"
 # 3. A second signal ends the program at once, before the first one's save. Both are made to
 # arrive together: sent while the program is stopped, they are delivered one after the other when
 # it goes on. The line typed is lost; the files saved before are whole and sound.
-start_program
+launch_program
 active_is "$main"
 enter_line 1 300
 kill -STOP "$app"

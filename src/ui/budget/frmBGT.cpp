@@ -5,6 +5,7 @@
 #include "ui/dialogs/KeyInputFilter.h"
 #include "ui/dialogs/Pictures.h"
 #include "ui/dialogs/WindowKeys.h"
+#include "ui/grid/CellEditBox.h"
 #include "ui/grid/GridView.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/names/WorkPictures.h"
@@ -289,19 +290,12 @@ void frmBGT::RunModal(BudgetPageEditor& editor) {
 void frmBGT::ShowEditBox(int row, int col, const std::string& text, int caret) {
     m_boxRow = row;
     m_boxCol = col;
-    m_txtEdit->setText(qs(text));
-    m_txtEdit->setCursorPosition(Utf16Position(m_txtEdit->text(), caret));
-    placeBox();
-    m_txtEdit->show();
-    m_txtEdit->raise();
-    m_txtEdit->setFocus();
+    ShowBoxOverCell(m_txtEdit, m_fxgMX, this, row, col, qs(text), caret);
 }
 
 // The box over its cell; again once the window is shown, when the grid knows its real size.
 void frmBGT::placeBox() {
-    if (!m_fxgMX || m_boxRow < 0) return;
-    const QRect cell = m_fxgMX->CellRect(m_boxRow, m_boxCol);
-    if (!cell.isEmpty()) m_txtEdit->setGeometry(QRect(m_fxgMX->mapTo(this, cell.topLeft()), cell.size()));
+    if (m_fxgMX && m_boxRow >= 0) PlaceBoxOverCell(m_txtEdit, m_fxgMX, this, m_boxRow, m_boxCol);
 }
 
 void frmBGT::showEvent(QShowEvent* e) {
