@@ -34,7 +34,14 @@ sleep 0.5
 
 main="ミルテ家計簿  Ver. 3.1.1"
 keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
-typed() { xdotool type --delay 60 "$1"; sleep 0.2; }
+# xdotool types a character without a key of its own (Japanese) by remapping a spare key for
+# it; typed quickly, the program may read a key before its new mapping, so such text goes slower.
+typed() {
+    local delay=60
+    LC_ALL=C grep -q '[^ -~]' <<<"$1" && delay=150
+    xdotool type --delay "$delay" "$1"
+    sleep 0.2
+}
 tool() { "$BIN/mrtkel-tool" --home "$HOME_DIR" "$@"; }
 
 # Waits until the active window's title holds $1 (the program's windows take the focus when shown).
