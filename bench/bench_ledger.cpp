@@ -5,6 +5,7 @@
 // its balance through every later line. The saves run with the ledger in the temporary folder
 // (argument 0: a disk, every flush waits for it) and in /dev/shm (argument 1: memory, where the
 // flushes cost nothing and what remains is the program's own work).
+#include "bytes_read.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
 #include "ledger/LedgerSave.h"
@@ -111,11 +112,13 @@ LedgerState openLedger(ConsoleDialogs& dlg, bool inMemory = false) {
 void BM_ScanAndLoadStartBlock(benchmark::State& state) {
     ledgerFolder();
     ConsoleDialogs dlg;
+    mrt::bench::BytesReadCounter bytes;
     for (auto _ : state) {
         LedgerState st = openLedger(dlg);
         benchmark::DoNotOptimize(st.block.data());
         if (st.LedgerLineCount() != 1500 || st.index.YearCount != 50) state.SkipWithError("unexpected ledger");
     }
+    bytes.Report(state);
 }
 BENCHMARK(BM_ScanAndLoadStartBlock)->Unit(benchmark::kMillisecond)->UseRealTime();
 

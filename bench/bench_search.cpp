@@ -1,4 +1,5 @@
 // Search over a 50-year ledger of 274,200 lines (457 a month), read from the year files.
+#include "bytes_read.h"
 #include "generated_ledger.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerSearch.h"
@@ -33,11 +34,13 @@ void BM_SearchText(benchmark::State& state) {
     LedgerState st = scanned();
     SearchQuery q;
     q.text = "スーパー";
+    mrt::bench::BytesReadCounter bytes;
     for (auto _ : state) {
         SearchResult r;
         if (SearchLedger(st.index, q, r) != 0 || r.total != 50 * 12 * 92) state.SkipWithError("wrong count");
         benchmark::DoNotOptimize(r.hits.data());
     }
+    bytes.Report(state);
 }
 BENCHMARK(BM_SearchText)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -1,5 +1,6 @@
 // Totals of one week over a 50-year ledger of about 15 lines a day, and budget files of a full
 // year with 70 items.
+#include "bytes_read.h"
 #include "budget/Budget.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerSave.h"
@@ -120,12 +121,14 @@ void BM_TotalsAnyWeek(benchmark::State& state) {
     Lcg rng;
     const int32_t firstKey = DateKey(kFirstYear, 1, 1);
     const int32_t span = DateKey(kFirstYear + kYears - 1, 12, 31) - firstKey + 1;
+    mrt::bench::BytesReadCounter bytes;
     for (auto _ : state) {
         CivilDate last;
         DateFromKey(firstKey + static_cast<int32_t>(rng.next() % span), last.year, last.month, last.day);
         if (ComputeTotals(h.session, last, false) != 0) state.SkipWithError("computation failed");
         benchmark::DoNotOptimize(h.session.state.table.data());
     }
+    bytes.Report(state);
     state.counters["ledger lines"] = static_cast<double>(h.ledger.index.TotalLines);
     state.counters["months read"] = h.session.state.index.BlockSpan;
 }

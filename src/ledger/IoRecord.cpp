@@ -92,6 +92,17 @@ int32_t EncodedBalance(const char* src) {
 }
 void PatchEncodedBalance(char* dest, int32_t balance) { putInt32(dest + kIncomeOffset + 8, balance); }
 
+IoRecord DecodeIoNumbers(const char* src) {
+    IoRecord r;
+    r.Year = EncodedYear(src);
+    r.Month = EncodedMonth(src);
+    r.Day = EncodedDay(src);
+    r.Income = EncodedIncome(src);
+    r.Expense = EncodedExpense(src);
+    r.Balance = EncodedBalance(src);
+    return r;
+}
+
 void EncodeInfRecord(const InfRecord& rec, char* dest) {
     putInt16(dest, rec.Capacity);
     putInt16(dest + 2, rec.LineCount);

@@ -58,6 +58,8 @@ int32_t EncodedIncome(const char* src);
 int32_t EncodedExpense(const char* src);
 int32_t EncodedBalance(const char* src);
 void PatchEncodedBalance(char* dest, int32_t balance);
+// The date, amounts and balance of an encoded record; its texts are left empty (not decoded).
+IoRecord DecodeIoNumbers(const char* src);
 
 void EncodeInfRecord(const InfRecord& rec, char* dest);
 InfRecord DecodeInfRecord(const char* src);

@@ -56,34 +56,39 @@ int yearOfInfName(const std::string& name, size_t extLength) {
 
 // Opens the year file of a year that counts lines: it must exist and hold every slot of its
 // month regions. False with `why` set (file name and reason) otherwise.
-bool openCountedYear(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& file, std::string& why) {
-    if (OpenIoFile(idx, year, dlg, file) < 0) {
-        why = file.error;
+bool openCountedYear(const LedgerIndex& idx, int year, Dialogs& dlg, IoFileReader& file, std::string& why) {
+    if (file.Open(idx, year, dlg) < 0) {
+        why = file.Error();
         return false;
     }
-    std::string folder, name;
-    SplitPath(file.path, folder, name);
-    if (!file.existed) {
-        why = name + ": ファイルがありません (入出金情報ファイルには行があります)";
+    if (!file.Existed()) {
+        why = file.Name() + ": ファイルがありません (入出金情報ファイルには行があります)";
         return false;
     }
     int regions = MonthStartTable(idx, idx.YearIndex(year))[12];
     if (file.RecordCount() < regions) {
-        why = name + ": " + std::to_string(file.RecordCount()) + " 件の記録しかなく、入出金情報ファイルの " +
+        why = file.Name() + ": " + std::to_string(file.RecordCount()) + " 件の記録しかなく、入出金情報ファイルの " +
               std::to_string(regions) + " 件に足りません";
         return false;
     }
     return true;
 }
 
-// "Io2003.usr 4月 12行目: " + what is wrong with the line in `slot`; empty when it is sound.
-std::string damagedLine(const YearFile& file, int slot, const IoRecord& rec, int year, int month, int k) {
+// Reads the lines of month m of the open year file (the first LineCount slots of its region).
+bool readMonthLines(const LedgerIndex& idx, int yi, const std::array<int, 13>& ms, int m, IoFileReader& file,
+                    std::string& bytes, std::string& why) {
+    if (file.Read(ms[m - 1] + 1, idx.Inf(yi, m).LineCount, bytes)) return true;
+    why = file.Error();
+    return false;
+}
+
+// "Io2003.usr 4月 12行目: " + what is wrong with the line at `src`; empty when it is sound.
+std::string damagedLine(const IoFileReader& file, const char* src, const IoRecord& rec, int year, int month,
+                        int k) {
     std::string why = LineDamage(rec, year, month);
-    if (why.empty()) why = EncodedTextDamage(file.bytes.data() + static_cast<size_t>(slot - 1) * kIoRecordSize);
+    if (why.empty()) why = EncodedTextDamage(src);
     if (why.empty()) return why;
-    std::string folder, name;
-    SplitPath(file.path, folder, name);
-    return name + " " + std::to_string(month) + "月 " + std::to_string(k) + "行目: " + why;
+    return file.Name() + " " + std::to_string(month) + "月 " + std::to_string(k) + "行目: " + why;
 }
 
 void setEmptyLedger(LedgerIndex& idx) {
@@ -107,25 +112,11 @@ int probeDay(LedgerState& st, int year, int month, bool last, int& day, Dialogs&
     int count = idx.Inf(yi, month).LineCount;
     if (count <= 0) return -1;
     std::array<int, 13> ms = MonthStartTable(idx, yi);
-    YearFile file;
+    IoFileReader file;
     std::string bytes;
-    int records = ReadIoSlots(idx, year, dlg, ms[month - 1] + 1, count, file, bytes);
-    std::string folder, name;
-    SplitPath(file.path, folder, name);
-    if (records < 0) {
-        st.ReadFailure = file.error;
+    if (!openCountedYear(idx, year, dlg, file, st.ReadFailure) ||
+        !readMonthLines(idx, yi, ms, month, file, bytes, st.ReadFailure))
         return -1;
-    }
-    if (!file.existed) {
-        st.ReadFailure = name + ": ファイルがありません (入出金情報ファイルには行があります)";
-        return -1;
-    }
-    if (records < ms[12]) {
-        st.ReadFailure = name + ": " + std::to_string(records) + " 件の記録しかなく、入出金情報ファイルの " +
-                         std::to_string(ms[12]) + " 件に足りません";
-        return -1;
-    }
-    if (bytes.size() != static_cast<size_t>(count) * kIoRecordSize) return -1;
     IoRecord line;
     for (int k = 1; k <= count; ++k) {
         const char* src = bytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize;
@@ -133,16 +124,9 @@ int probeDay(LedgerState& st, int year, int month, bool last, int& day, Dialogs&
             dlg.MsgBox(kOverflowMessage, "データ読込みエラー", MsgIcon::Critical, MsgButtons::OK);
             return 1;
         }
-        IoRecord numbers;
-        numbers.Year = EncodedYear(src);
-        numbers.Month = EncodedMonth(src);
-        numbers.Day = EncodedDay(src);
-        numbers.Income = EncodedIncome(src);
-        numbers.Expense = EncodedExpense(src);
-        std::string why = LineDamage(numbers, year, month);
-        if (why.empty()) why = EncodedTextDamage(src);
-        if (!why.empty()) {
-            st.ReadFailure = name + " " + std::to_string(month) + "月 " + std::to_string(k) + "行目: " + why;
+        IoRecord numbers = DecodeIoNumbers(src);
+        if (std::string why = damagedLine(file, src, numbers, year, month, k); !why.empty()) {
+            st.ReadFailure = why;
             dlg.MsgBox("入出金ﾃﾞｰﾀの中に[" + std::to_string(year) + "]の異常なﾃﾞｰﾀがあります。\r\n" + st.ReadFailure,
                        "読込みエラー", MsgIcon::Exclamation, MsgButtons::OK);
             return -1;
@@ -287,7 +271,8 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
     if (!probe) st.PreSortF = false;
     bool preSort = false;
     int32_t smallest = 0, largest = 0;
-    YearFile file;
+    IoFileReader file;
+    std::string bytes;
     for (int y = sy; y <= idx.LastYear && toRead > 0; ++y) {
         int yi = idx.YearIndex(y);
         if (!idx.HoldsYearIndex(yi) || idx.YearLines[yi - 1] < 1) continue;
@@ -301,13 +286,14 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
             int count = idx.Inf(yi, m).LineCount;
             if (count <= 0) continue;
             --toRead;
+            // Only the month's lines are read, never the fillers of its region.
+            if (!readMonthLines(idx, yi, ms, m, file, bytes, st.ReadFailure)) {
+                target.clear();
+                return -1;
+            }
             for (int k = 1; k <= count; ++k) {
-                IoRecord rec;
-                if (!ReadIoRecord(file, ms[m - 1] + k, rec)) {
-                    target.clear();
-                    return -1;
-                }
-                target.push_back(std::move(rec));
+                const char* src = bytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize;
+                target.push_back(DecodeIoRecord(src));
                 const IoRecord& line = target.back();
                 if (static_cast<int>(target.size()) > st.MaxBlockLines) {
                     target.clear();
@@ -316,7 +302,7 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
                 }
                 // A marker, an impossible date or amount: the file is damaged, and a block holding
                 // such a line would be saved over it.
-                if (std::string why = damagedLine(file, ms[m - 1] + k, line, y, m, k); !why.empty()) {
+                if (std::string why = damagedLine(file, src, line, y, m, k); !why.empty()) {
                     target.clear();
                     st.ReadFailure = why;
                     dlg.MsgBox("入出金ﾃﾞｰﾀの中に[" + std::to_string(y) + "]の異常なﾃﾞｰﾀがあります。\r\n" + why,
@@ -347,8 +333,8 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
 
 int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit,
                       std::string* why) {
-    YearFile file;
-    std::string failure;
+    IoFileReader file;
+    std::string bytes, failure;
     auto failed = [&] {
         if (why) *why = failure;
         return -1;
@@ -359,10 +345,13 @@ int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<
         if (!openCountedYear(idx, year, dlg, file, failure)) return failed();
         std::array<int, 13> ms = MonthStartTable(idx, yi);
         for (int m = 1; m <= 12; ++m) {
-            for (int k = 1; k <= idx.Inf(yi, m).LineCount; ++k) {
-                IoRecord rec;
-                ReadIoRecord(file, ms[m - 1] + k, rec);
-                failure = damagedLine(file, ms[m - 1] + k, rec, year, m, k);
+            const int count = idx.Inf(yi, m).LineCount;
+            if (count <= 0) continue;
+            if (!readMonthLines(idx, yi, ms, m, file, bytes, failure)) return failed();
+            for (int k = 1; k <= count; ++k) {
+                const char* src = bytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize;
+                IoRecord rec = DecodeIoRecord(src);
+                failure = damagedLine(file, src, rec, year, m, k);
                 if (!failure.empty()) return failed();
                 if (!visit(rec)) return 0;
             }

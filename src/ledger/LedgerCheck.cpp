@@ -52,6 +52,7 @@ std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names) {
 
     Walk walk;
     int firstYearWithLines = 0;
+    std::string lineBytes, endBytes;
     for (const auto& [year, infName] : infYears) {
         LedgerIndex one = names;
         one.FirstYear = year;
@@ -90,45 +91,50 @@ std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names) {
         }
         if (!countsSound) continue;
         const std::string& ioName = io->second;
-        YearFile file;
-        if (!ReadWholeFile(IoFileName(one, year), file.bytes)) {
+        // Only the lines and region ends the information file names are read, and a line's text
+        // is checked in its bytes; labels are built for reported lines only.
+        IoFileReader file;
+        if (file.OpenPath(IoFileName(one, year), false) < 0) {
             out.push_back(ioName + ": 読み込めません。");
             continue;
         }
         // An empty year file of a year without lines is what an open of a missing file left.
-        if (file.bytes.empty() && yearLines == 0) continue;
-        if (file.bytes.size() % kIoRecordSize != 0)
-            out.push_back(ioName + ": 長さ " + std::to_string(file.bytes.size()) + " が108の倍数ではありません。");
+        if (file.Size() == 0 && yearLines == 0) continue;
+        if (file.Size() % kIoRecordSize != 0)
+            out.push_back(ioName + ": 長さ " + std::to_string(file.Size()) + " が108の倍数ではありません。");
         std::array<int, 13> ms = MonthStartTable(one, 1);
         for (int m = 1; m <= 12; ++m) {
-            IoRecord rec;
-            if (!ReadIoRecord(file, ms[m], rec)) {
+            if (ms[m] > file.RecordCount()) {
                 out.push_back(monthLabel(ioName, m) + "領域がファイルの終わりを超えています。");
                 break;
             }
-            if (rec.Year != kRegionEndYear) out.push_back(monthLabel(ioName, m) + "領域の終わりの記録がありません。");
-            for (int k = 1; k <= one.Inf(1, m).LineCount; ++k) {
-                ReadIoRecord(file, ms[m - 1] + k, rec);
-                std::string at = monthLabel(ioName, m) + std::to_string(k) + "行目 ";
+            const int count = one.Inf(1, m).LineCount;
+            if (!file.Read(ms[m], 1, endBytes) || !file.Read(ms[m - 1] + 1, count, lineBytes)) {
+                out.push_back(ioName + ": 読み込めません。");
+                break;
+            }
+            if (EncodedYear(endBytes.data()) != kRegionEndYear)
+                out.push_back(monthLabel(ioName, m) + "領域の終わりの記録がありません。");
+            for (int k = 1; k <= count; ++k) {
+                const char* src = lineBytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize;
+                const IoRecord rec = DecodeIoNumbers(src);
+                auto at = [&] { return monthLabel(ioName, m) + std::to_string(k) + "行目 "; };
                 // A line reported for its date still passes its balance on, so the line after it
                 // is not reported as well.
                 if (rec.Year != year || rec.Month != m) {
-                    out.push_back(at + "年月が違います (" + std::to_string(rec.Year) + "/" + std::to_string(rec.Month) +
-                                  ")。");
+                    out.push_back(at() + "年月が違います (" + std::to_string(rec.Year) + "/" +
+                                  std::to_string(rec.Month) + ")。");
                     if (walk.haveLine) walk.balance = rec.Balance;
                     continue;
                 }
                 if (!IsValidDate(rec.Year, rec.Month, rec.Day)) {
-                    out.push_back(at + "日付が異常です (日 " + std::to_string(rec.Day) + ")。");
+                    out.push_back(at() + "日付が異常です (日 " + std::to_string(rec.Day) + ")。");
                     if (walk.haveLine) walk.balance = rec.Balance;
                     continue;
                 }
-                if (std::string why =
-                        EncodedTextDamage(file.bytes.data() + static_cast<size_t>(ms[m - 1] + k - 1) * kIoRecordSize);
-                    !why.empty())
-                    out.push_back(at + why + "。");
+                if (std::string why = EncodedTextDamage(src); !why.empty()) out.push_back(at() + why + "。");
                 if (!IsLedgerAmount(rec.Income) || !IsLedgerAmount(rec.Expense))
-                    out.push_back(at + "金額が 0～99,999,999 の範囲外です (入金 " + std::to_string(rec.Income) +
+                    out.push_back(at() + "金額が 0～99,999,999 の範囲外です (入金 " + std::to_string(rec.Income) +
                                   "、出金 " + std::to_string(rec.Expense) + ")。");
                 int32_t num = DateNum(rec);
                 if (!walk.haveLine) {
@@ -138,12 +144,12 @@ std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names) {
                     continue;
                 }
                 if (num < walk.startNum)
-                    out.push_back(at + FormatDate(rec.Year, rec.Month, rec.Day) + " は開始日付より前です。");
+                    out.push_back(at() + FormatDate(rec.Year, rec.Month, rec.Day) + " は開始日付より前です。");
                 int32_t expected = 0;
                 if (!BalanceAfter(walk.balance, rec, expected))
-                    out.push_back(at + "残高が32ビットの範囲を超えます。");
+                    out.push_back(at() + "残高が32ビットの範囲を超えます。");
                 else if (expected != rec.Balance)
-                    out.push_back(at + "残高 " + std::to_string(rec.Balance) + " が前の行から求めた " +
+                    out.push_back(at() + "残高 " + std::to_string(rec.Balance) + " が前の行から求めた " +
                                   std::to_string(expected) + " と違います。");
                 walk.balance = rec.Balance;
             }

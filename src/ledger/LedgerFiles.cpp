@@ -103,55 +103,81 @@ int OpenIoFile(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& file) {
     return file.RecordCount();
 }
 
-int ReadIoSlots(const LedgerIndex& idx, int year, Dialogs& dlg, int slot, int n, YearFile& file, std::string& record) {
-    file = YearFile{};
-    record.clear();
-    file.path = IoFileName(idx, year);
-    int missing = FileMissing(file.path, dlg);
+int IoFileReader::Open(const LedgerIndex& idx, int year, Dialogs& dlg) {
+    Close();
+    m_error.clear();
+    m_path = IoFileName(idx, year);
+    int missing = FileMissing(m_path, dlg);
     if (missing < 0) {
-        file.error = "ファイルの確認が中止されました。";
+        m_error = "ファイルの確認が中止されました。";
         return -1;
     }
     if (missing == 1) return 0;
-    auto failed = [&](int err) {
-        file.error = fileNameOf(file.path) + ": " + std::strerror(err ? err : EIO);
-        record.clear();
+    return OpenPath(m_path) < 0 ? -1 : m_count;
+}
+
+int IoFileReader::OpenPath(const std::string& path, bool wholeRecordsOnly) {
+    Close();
+    m_path = path;
+    m_error.clear();
+    int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        m_error = fileNameOf(m_path) + ": " + std::strerror(errno ? errno : EIO);
         return -1;
-    };
-    int fd = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return failed(errno);
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         int err = errno ? errno : EISDIR;
         ::close(fd);
-        return failed(err);
-    }
-    size_t size = static_cast<size_t>(st.st_size);
-    if (size % kIoRecordSize != 0) {
-        ::close(fd);
-        file.error = partialRecordError(file.path, size);
+        m_error = fileNameOf(m_path) + ": " + std::strerror(err);
         return -1;
     }
-    int count = static_cast<int>(size / kIoRecordSize);
-    if (slot >= 1 && n >= 1 && slot + n - 1 <= count) {
-        size_t want = static_cast<size_t>(n) * kIoRecordSize;
-        record.resize(want);
-        off_t at = static_cast<off_t>(slot - 1) * kIoRecordSize;
-        size_t got = 0;
-        while (got < want) {
-            ssize_t r = ::pread(fd, record.data() + got, want - got, at + static_cast<off_t>(got));
-            if (r < 0 && errno == EINTR) continue;
-            if (r <= 0) {
-                int err = r < 0 ? errno : EIO;
-                ::close(fd);
-                return failed(err);
-            }
-            got += static_cast<size_t>(r);
-        }
+    size_t size = static_cast<size_t>(st.st_size);
+    if (wholeRecordsOnly && size % kIoRecordSize != 0) {
+        ::close(fd);
+        m_error = partialRecordError(m_path, size);
+        return -1;
     }
-    ::close(fd);
-    file.existed = true;
-    return count;
+    m_fd = fd;
+    m_size = size;
+    m_count = static_cast<int>(size / kIoRecordSize);
+    return 0;
+}
+
+void IoFileReader::Close() {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+    m_count = 0;
+    m_size = 0;
+}
+
+std::string IoFileReader::Name() const {
+    return fileNameOf(m_path);
+}
+
+bool IoFileReader::Read(int slot, int n, std::string& out) {
+    out.clear();
+    if (m_fd < 0 || slot < 1 || n < 0 || slot - 1 > m_count - n) {
+        m_error = fileNameOf(m_path) + ": " + std::to_string(slot) + "件目からの " + std::to_string(n) +
+                  " 件がファイルの終わりを超えています";
+        return false;
+    }
+    size_t want = static_cast<size_t>(n) * kIoRecordSize;
+    out.resize(want);
+    off_t at = static_cast<off_t>(slot - 1) * kIoRecordSize;
+    size_t got = 0;
+    while (got < want) {
+        ssize_t r = ::pread(m_fd, out.data() + got, want - got, at + static_cast<off_t>(got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) {
+            // A file cut short since it was opened reads as the end of its records.
+            m_error = fileNameOf(m_path) + ": " + std::strerror(r < 0 ? errno : EIO);
+            out.clear();
+            return false;
+        }
+        got += static_cast<size_t>(r);
+    }
+    return true;
 }
 
 bool ReadIoRecord(const YearFile& file, int slot, IoRecord& rec) {

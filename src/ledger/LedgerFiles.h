@@ -30,11 +30,44 @@ std::string InfFileName(const LedgerIndex& idx, int yearIndex);
 // number of records (file.error set: file name and reason), or the check of its name failed and
 // the user cancelled the retry.
 int OpenIoFile(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& file);
-// As OpenIoFile, but reads only the `n` slots from `slot` (1-based) into `records`, by a
-// positioned read; file.bytes stays empty. Result as OpenIoFile: the file's record count, 0 when it
-// is missing, -1 when it cannot be read or holds a partial record. `records` is empty when the
-// slots lie beyond the file.
-int ReadIoSlots(const LedgerIndex& idx, int year, Dialogs& dlg, int slot, int n, YearFile& file, std::string& records);
+// A year file opened for positioned reads of its month regions, so a command reads the lines it
+// needs and never the fillers around them. Closed when the object goes.
+class IoFileReader {
+public:
+    IoFileReader() = default;
+    ~IoFileReader() { Close(); }
+    IoFileReader(const IoFileReader&) = delete;
+    IoFileReader& operator=(const IoFileReader&) = delete;
+
+    // Opens the year file of `year`. Result as OpenIoFile: the record count, 0 when the file is
+    // missing (Existed() false), -1 when it cannot be read or holds a partial record (Error() set).
+    int Open(const LedgerIndex& idx, int year, Dialogs& dlg);
+    // Opens `path` as it is, asking nothing. With `wholeRecordsOnly` false a partial record at the
+    // end is no error (RecordCount() counts the whole ones; for the consistency check). 0 opened,
+    // -1 not (Error() set; a missing file too).
+    int OpenPath(const std::string& path, bool wholeRecordsOnly = true);
+    void Close();
+    // Reads the `n` slots from `slot` (1-based) into `out`, replacing its content. False with
+    // Error() set when they lie beyond the file or the read fails.
+    bool Read(int slot, int n, std::string& out);
+
+    bool Existed() const { return m_fd >= 0; }
+    int RecordCount() const { return m_count; }
+    // The file's length in bytes.
+    size_t Size() const { return m_size; }
+    const std::string& Path() const { return m_path; }
+    // The file's own name, for messages.
+    std::string Name() const;
+    const std::string& Error() const { return m_error; }
+
+private:
+    int m_fd = -1;
+    int m_count = 0;
+    size_t m_size = 0;
+    std::string m_path;
+    std::string m_error;
+};
+
 // Slot n (1-based). False when the slot lies beyond the whole records of the file.
 bool ReadIoRecord(const YearFile& file, int slot, IoRecord& rec);
 // Slot n (1-based); the image grows when the slot lies beyond its end.

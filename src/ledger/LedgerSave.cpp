@@ -160,12 +160,7 @@ public:
                     }
                     char* rec = m_file.bytes.data() + static_cast<size_t>(slot - 1) * kIoRecordSize;
                     // A damaged line is left as it is, and so is the whole ledger.
-                    IoRecord amounts;
-                    amounts.Year = EncodedYear(rec);
-                    amounts.Month = EncodedMonth(rec);
-                    amounts.Day = EncodedDay(rec);
-                    amounts.Income = EncodedIncome(rec);
-                    amounts.Expense = EncodedExpense(rec);
+                    IoRecord amounts = DecodeIoNumbers(rec);
                     if (std::string why = LineDamage(amounts, y, m); !why.empty()) {
                         error = "入出金ﾃﾞｰﾀの中に[" + std::to_string(y) + "]の異常なﾃﾞｰﾀがあります。\r\n" + fileName() +
                                 " " + std::to_string(m) + "月 " + std::to_string(k) + "行目: " + why;

@@ -8,11 +8,7 @@
 #include "util/TextFold.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace mrt {
 namespace {
@@ -100,28 +96,6 @@ private:
     FoldedText m_needle;
 };
 
-// Reads a whole year file into `data`, reusing its storage from the year before.
-bool readYearFile(const std::string& path, std::string& data) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
-    if (ok) {
-        data.resize(static_cast<size_t>(st.st_size));
-        size_t got = 0;
-        while (ok && got < data.size()) {
-            const ssize_t r = ::read(fd, data.data() + got, data.size() - got);
-            if (r < 0 && errno == EINTR) continue;
-            if (r <= 0)
-                ok = false;
-            else
-                got += static_cast<size_t>(r);
-        }
-    }
-    ::close(fd);
-    return ok;
-}
-
 } // namespace
 
 int SearchLedger(const LedgerIndex& idx, const SearchQuery& query, SearchResult& result, std::string* error) {
@@ -130,6 +104,7 @@ int SearchLedger(const LedgerIndex& idx, const SearchQuery& query, SearchResult&
     if (!matcher.Possible() || idx.YearCount == 0) return 0;
     const int firstYear = query.fromDate > 0 ? std::max(idx.FirstYear, query.fromDate / 10000) : idx.FirstYear;
     const int lastYear = query.toDate > 0 ? std::min(idx.LastYear, query.toDate / 10000) : idx.LastYear;
+    IoFileReader file;
     std::string bytes;
     struct Found {
         int day;
@@ -140,26 +115,33 @@ int SearchLedger(const LedgerIndex& idx, const SearchQuery& query, SearchResult&
         const int yi = idx.YearIndex(y);
         if (!idx.HoldsYearIndex(yi) || idx.YearLines[yi - 1] < 1) continue;
         const std::string path = IoFileName(idx, y);
-        if (!readYearFile(path, bytes)) {
+        if (file.OpenPath(path) < 0) {
             if (error) *error = "入出金ファイルが読めません。(" + path + ")";
             result = SearchResult{};
             return -1;
         }
         const std::array<int, 13> ms = MonthStartTable(idx, yi);
-        const size_t records = bytes.size() / kIoRecordSize;
-        auto recordAt = [&](int m, int k) {
-            return bytes.data() + static_cast<size_t>(ms[m - 1] + k - 1) * kIoRecordSize;
-        };
+        auto recordAt = [&](int k) { return bytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize; };
         for (int m = 12; m >= 1; --m) {
             const int count = idx.Inf(yi, m).LineCount;
-            if (static_cast<size_t>(ms[m - 1] + count) > records) {
+            // Months outside the asked dates are not read.
+            if ((query.fromDate > 0 && y * 100 + m < query.fromDate / 100) ||
+                (query.toDate > 0 && y * 100 + m > query.toDate / 100))
+                continue;
+            if (ms[m - 1] + count > file.RecordCount()) {
                 if (error) *error = "入出金ファイルが途中で終わっています。(" + path + ")";
+                result = SearchResult{};
+                return -1;
+            }
+            // Only the month's lines are read, not the fillers of its region.
+            if (!file.Read(ms[m - 1] + 1, count, bytes)) {
+                if (error) *error = "入出金ファイルが読めません。(" + path + ")";
                 result = SearchResult{};
                 return -1;
             }
             monthFound.clear();
             for (int k = count; k >= 1; --k) {
-                const char* rec = recordAt(m, k);
+                const char* rec = recordAt(k);
                 if (le16At(rec) != y || le16At(rec + 2) != m) continue; // not a line of this month
                 if (matcher.Matches(rec, y, m)) monthFound.push_back({le16At(rec + 4), k});
             }
@@ -170,7 +152,7 @@ int SearchLedger(const LedgerIndex& idx, const SearchQuery& query, SearchResult&
                              [](const Found& a, const Found& b) { return a.day > b.day; });
             for (const Found& f : monthFound) {
                 if (result.hits.size() >= query.limit) break;
-                result.hits.push_back(SearchHit{DecodeIoRecord(recordAt(m, f.slot)), f.slot});
+                result.hits.push_back(SearchHit{DecodeIoRecord(recordAt(f.slot)), f.slot});
             }
         }
     }
