@@ -82,11 +82,20 @@ bool readMonthLines(const LedgerIndex& idx, int yi, const std::array<int, 13>& m
     return false;
 }
 
-// "Io2003.usr 4月 12行目: " + what is wrong with the line at `src`; empty when it is sound.
-std::string damagedLine(const IoFileReader& file, const char* src, const IoRecord& rec, int year, int month,
-                        int k) {
+// True when a decoded text holds U+FFFD, which the decoder puts for bytes that are no CP932.
+bool holdsReplacement(const IoRecord& rec) {
+    for (const std::string* t : {&rec.ItemName, &rec.Note, &rec.ShopName})
+        if (t->find("\xEF\xBF\xBD") != std::string::npos) return true;
+    return false;
+}
+
+// "Io2003.usr 4月 12行目: " + what is wrong with the line at `src`; empty when it is sound. With
+// `textsDecoded` the texts of `rec` were decoded from `src`, and their bytes are looked at only
+// when the decoder met something that is no CP932.
+std::string damagedLine(const IoFileReader& file, const char* src, const IoRecord& rec, int year, int month, int k,
+                        bool textsDecoded = true) {
     std::string why = LineDamage(rec, year, month);
-    if (why.empty()) why = EncodedTextDamage(src);
+    if (why.empty() && (!textsDecoded || holdsReplacement(rec))) why = EncodedTextDamage(src);
     if (why.empty()) return why;
     return file.Name() + " " + std::to_string(month) + "月 " + std::to_string(k) + "行目: " + why;
 }
@@ -125,7 +134,7 @@ int probeDay(LedgerState& st, int year, int month, bool last, int& day, Dialogs&
             return 1;
         }
         IoRecord numbers = DecodeIoNumbers(src);
-        if (std::string why = damagedLine(file, src, numbers, year, month, k); !why.empty()) {
+        if (std::string why = damagedLine(file, src, numbers, year, month, k, false); !why.empty()) {
             st.ReadFailure = why;
             dlg.MsgBox("入出金ﾃﾞｰﾀの中に[" + std::to_string(year) + "]の異常なﾃﾞｰﾀがあります。\r\n" + st.ReadFailure,
                        "読込みエラー", MsgIcon::Exclamation, MsgButtons::OK);

@@ -15,9 +15,9 @@ void LedgerCsvHeader(CsvWriter& csv, bool japanese) {
 
 void LedgerCsvRow(CsvWriter& csv, const IoRecord& l) {
     csv.Text(FormatDate(l.Year, l.Month, l.Day, "-"))
-        .Text(TrimRight(l.ItemName))
-        .Text(TrimRight(l.Note))
-        .Text(TrimRight(l.ShopName))
+        .Text(TrimmedRight(l.ItemName))
+        .Text(TrimmedRight(l.Note))
+        .Text(TrimmedRight(l.ShopName))
         .Number(l.Income)
         .Number(l.Expense)
         .Number(l.Balance)

@@ -1,8 +1,10 @@
 #include "util/Cp932.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <iconv.h>
+#include <memory>
 #include <stdexcept>
 
 namespace mrt {
@@ -94,6 +96,102 @@ std::string cutLeft(const std::string& sj, int n) {
     return r;
 }
 
+// CP932 to UTF-8 by table: each character is looked up once through iconv, the first time a text
+// holds it (a row of 188 trail bytes per lead byte), and copied from the table afterwards. Reading
+// a ledger decodes hundreds of thousands of short fields; a call into iconv for each cost more
+// than all the rest of a listing.
+class DecodeTable {
+public:
+    struct Entry {
+        char utf8[3];
+        uint8_t length = 0; // 0: no character (iconv refuses the bytes)
+    };
+
+    const Entry& Single(unsigned char b) {
+        if (!m_singleKnown[b]) {
+            m_single[b] = convert(std::string_view(reinterpret_cast<const char*>(&b), 1));
+            m_singleKnown[b] = true;
+        }
+        return m_single[b];
+    }
+
+    const Entry& Pair(unsigned char lead, unsigned char trail) {
+        std::unique_ptr<std::array<Entry, 256>>& row = m_rows[lead];
+        if (!row) {
+            row = std::make_unique<std::array<Entry, 256>>();
+            for (int t = 0x40; t <= 0xFC; ++t) {
+                if (!isTrailByte(static_cast<unsigned char>(t))) continue;
+                const char pair[2] = {static_cast<char>(lead), static_cast<char>(t)};
+                (*row)[t] = convert(std::string_view(pair, 2));
+            }
+        }
+        return (*row)[trail];
+    }
+
+private:
+    // The bytes as one character, or an empty entry when iconv takes them otherwise.
+    static Entry convert(std::string_view bytes) {
+        std::string out;
+        size_t consumed = 0;
+        Entry e;
+        if (!fromSjis().run(bytes, out, consumed) || consumed != bytes.size() || out.empty() || out.size() > 3 ||
+            utf8Length(static_cast<unsigned char>(out[0])) != out.size())
+            return e;
+        std::copy(out.begin(), out.end(), e.utf8);
+        e.length = static_cast<uint8_t>(out.size());
+        return e;
+    }
+
+    std::array<std::unique_ptr<std::array<Entry, 256>>, 256> m_rows;
+    std::array<Entry, 256> m_single{};
+    std::array<bool, 256> m_singleKnown{};
+};
+
+DecodeTable& decodeTable() {
+    thread_local DecodeTable t;
+    return t;
+}
+
+// Walks CP932 bytes as iconv reads them: calls `ch` with each character's UTF-8 bytes, `bad` at
+// each sequence iconv refuses (with the bytes it covers: a lead byte takes its follower only when
+// that can be a trail byte). A lead byte at the very end is left out; the result is false then.
+template <typename Ch, typename Bad>
+bool walkCp932(std::string_view sjis, Ch ch, Bad bad) {
+    DecodeTable& t = decodeTable();
+    const size_t n = sjis.size();
+    size_t i = 0;
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(sjis[i]);
+        if (c < 0x80) {
+            ch(&sjis[i], 1);
+            ++i;
+            continue;
+        }
+        if (IsCp932LeadByte(c)) {
+            if (i + 1 >= n) return false;
+            const auto next = static_cast<unsigned char>(sjis[i + 1]);
+            const DecodeTable::Entry& e = t.Pair(c, next);
+            if (e.length) {
+                ch(e.utf8, e.length);
+                i += 2;
+            } else {
+                const size_t skip = isTrailByte(next) ? 2 : 1;
+                if (!bad(i)) return true;
+                i += skip;
+            }
+            continue;
+        }
+        const DecodeTable::Entry& e = t.Single(c);
+        if (e.length) {
+            ch(e.utf8, e.length);
+        } else if (!bad(i)) {
+            return true;
+        }
+        ++i;
+    }
+    return true;
+}
+
 } // namespace
 
 bool IsCp932LeadByte(unsigned char b) {
@@ -121,28 +219,28 @@ bool ToCp932(std::string_view utf8, std::string& out) {
 std::string FromCp932(std::string_view sjis) {
     if (isAscii(sjis)) return std::string(sjis);
     std::string out;
-    while (!sjis.empty()) {
-        size_t consumed = 0;
-        if (fromSjis().run(sjis, out, consumed)) break;
-        sjis.remove_prefix(consumed);
-        // A lead byte at the very end has lost its trail byte: drop it.
-        if (sjis.size() == 1 && IsCp932LeadByte(static_cast<unsigned char>(sjis[0]))) break;
-        // The bad character becomes U+FFFD. A lead byte takes its follower with it only when that
-        // byte can be a trail byte; a blank or control byte after a stray lead byte is kept.
-        out += "\xEF\xBF\xBD";
-        bool pair = IsCp932LeadByte(static_cast<unsigned char>(sjis[0])) && sjis.size() >= 2 &&
-                    isTrailByte(static_cast<unsigned char>(sjis[1]));
-        sjis.remove_prefix(pair ? 2 : 1);
-    }
+    out.reserve(sjis.size() * 3 / 2 + 3);
+    // A bad character becomes U+FFFD; a lead byte at the very end has lost its trail byte and goes.
+    walkCp932(
+        sjis, [&](const char* p, size_t len) { out.append(p, len); },
+        [&](size_t) {
+            out += "\xEF\xBF\xBD";
+            return true;
+        });
     return out;
 }
 
 bool IsCp932Bytes(std::string_view sjis, bool allowCutEnd) {
     if (isAscii(sjis)) return true;
-    std::string out;
-    size_t consumed = 0;
-    if (fromSjis().run(sjis, out, consumed)) return true;
-    return allowCutEnd && consumed + 1 == sjis.size() && IsCp932LeadByte(static_cast<unsigned char>(sjis.back()));
+    bool sound = true;
+    const bool complete = walkCp932(
+        sjis, [](const char*, size_t) {},
+        [&](size_t) {
+            sound = false;
+            return false;
+        });
+    if (!sound) return false;
+    return complete || allowCutEnd;
 }
 
 bool LooksLikeUtf8(std::string_view b) {
@@ -235,7 +333,13 @@ std::string DecodeField(const char* src, int n) {
 }
 
 std::string DecodeFieldTrimmed(const char* src, int n) {
-    std::string_view raw(src, n);
+    // Most of a field is padding: the walk stops one byte after the last byte that is no blank or
+    // NUL (a lead byte there takes that blank as its pair).
+    size_t last = static_cast<size_t>(n);
+    while (last > 0 && (src[last - 1] == ' ' || src[last - 1] == '\0'))
+        --last;
+    if (last == 0) return {};
+    std::string_view raw(src, std::min(static_cast<size_t>(n), last + 1));
     // The walk of DecodeField, noting where the last character that is no blank or NUL ends; a
     // double-byte unit always counts, as its second byte is never part of the padding.
     size_t i = 0, end = raw.size(), keep = 0;
@@ -268,11 +372,15 @@ std::string NulToBlankTrim(std::string_view text) {
     return TrimRight(s);
 }
 
-std::string TrimRight(std::string_view text) {
+std::string_view TrimmedRight(std::string_view text) {
     size_t e = text.size();
     while (e > 0 && (text[e - 1] == ' ' || text[e - 1] == '\0'))
         --e;
-    return std::string(text.substr(0, e));
+    return text.substr(0, e);
+}
+
+std::string TrimRight(std::string_view text) {
+    return std::string(TrimmedRight(text));
 }
 
 } // namespace mrt

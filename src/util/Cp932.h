@@ -48,7 +48,8 @@ std::string DecodeFieldTrimmed(const char* src, int n);
 
 // Every NUL replaced by a blank, then trailing blanks removed.
 std::string NulToBlankTrim(std::string_view text);
-// Trailing blanks (and NULs) removed.
+// The text without its trailing blanks and NULs, as a view of it or a copy.
+std::string_view TrimmedRight(std::string_view text);
 std::string TrimRight(std::string_view text);
 
 } // namespace mrt

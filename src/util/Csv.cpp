@@ -5,6 +5,7 @@
 #include "util/Paths.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 
 namespace mrt {
@@ -54,15 +55,35 @@ bool ParseCsvEncoding(std::string_view name, CsvEncoding& enc) {
     return true;
 }
 
-std::string CsvTextField(std::string_view text) {
-    std::string t = needsGuard(text) ? "'" + std::string(text) : std::string(text);
-    if (t.find_first_of(",\"\r\n") == std::string::npos) return t;
-    std::string q = "\"";
-    for (char c : t) {
-        if (c == '"') q += '"';
-        q += c;
+namespace {
+
+// Appends the cell text as written (see CsvTextField) to `out`, without a copy of the text.
+void appendTextField(std::string& out, std::string_view text) {
+    bool quote = false;
+    for (char c : text)
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+            quote = true;
+            break;
+        }
+    if (quote) out += '"';
+    if (needsGuard(text)) out += '\'';
+    if (!quote) {
+        out += text;
+        return;
     }
-    return q + "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+} // namespace
+
+std::string CsvTextField(std::string_view text) {
+    std::string out;
+    appendTextField(out, text);
+    return out;
 }
 
 void CsvWriter::separate() {
@@ -72,13 +93,15 @@ void CsvWriter::separate() {
 
 CsvWriter& CsvWriter::Text(std::string_view text) {
     separate();
-    m_data += CsvTextField(text);
+    appendTextField(m_data, text);
     return *this;
 }
 
 CsvWriter& CsvWriter::Number(int64_t value) {
     separate();
-    m_data += std::to_string(value);
+    char buf[24];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    m_data.append(buf, end);
     return *this;
 }
 

@@ -2,6 +2,7 @@
 #include "util/IntBounds.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 using namespace mrt;
 using namespace std::string_literals;
@@ -140,5 +141,77 @@ TEST(DecodeFieldTrimmed, GivesWhatDecodingThenTrimmingGives) {
         ASSERT_EQ(DecodeFieldTrimmed(f.data(), static_cast<int>(f.size())),
                   TrimRight(DecodeField(f.data(), static_cast<int>(f.size()))))
             << testing::PrintToString(f);
+    }
+}
+
+namespace {
+
+// The conversion straight through iconv, character by character as the decoder has always read
+// CP932: a refused sequence becomes U+FFFD (a lead byte takes its follower when that can be a
+// trail byte), a lead byte at the very end is dropped.
+std::string iconvDecode(std::string_view in, bool& sound, bool& cutEnd) {
+    iconv_t cd = iconv_open("UTF-8", "CP932");
+    std::string out;
+    sound = true;
+    cutEnd = false;
+    while (!in.empty()) {
+        char* inp = const_cast<char*>(in.data());
+        size_t left = in.size();
+        char buf[4096];
+        char* outp = buf;
+        size_t room = sizeof buf;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        size_t r = iconv(cd, &inp, &left, &outp, &room);
+        out.append(buf, static_cast<size_t>(outp - buf));
+        in.remove_prefix(in.size() - left);
+        if (r != static_cast<size_t>(-1)) break;
+        auto b0 = static_cast<unsigned char>(in[0]);
+        if (in.size() == 1 && IsCp932LeadByte(b0)) {
+            cutEnd = true;
+            break;
+        }
+        sound = false;
+        out += "\xEF\xBF\xBD";
+        bool pair = IsCp932LeadByte(b0) && in.size() >= 2 &&
+                    ((static_cast<unsigned char>(in[1]) >= 0x40 && static_cast<unsigned char>(in[1]) <= 0x7E) ||
+                     (static_cast<unsigned char>(in[1]) >= 0x80 && static_cast<unsigned char>(in[1]) <= 0xFC));
+        in.remove_prefix(pair ? 2 : 1);
+    }
+    iconv_close(cd);
+    return out;
+}
+
+} // namespace
+
+TEST(Cp932Decode, TheTableReadsEveryCodeAsIconvDoes) {
+    // Every single byte and every pair of bytes, on its own and between ASCII letters.
+    for (int a = 0; a < 256; ++a) {
+        for (int b = -1; b < 256; ++b) {
+            std::string in(1, static_cast<char>(a));
+            if (b >= 0) in += static_cast<char>(b);
+            for (const std::string& text : {in, "x" + in + "y"}) {
+                bool sound = false, cutEnd = false;
+                const std::string want = iconvDecode(text, sound, cutEnd);
+                ASSERT_EQ(FromCp932(text), want) << testing::PrintToString(text);
+                ASSERT_EQ(IsCp932Bytes(text, false), sound && !cutEnd) << testing::PrintToString(text);
+                ASSERT_EQ(IsCp932Bytes(text, true), sound) << testing::PrintToString(text);
+            }
+        }
+    }
+}
+
+TEST(Cp932Decode, RandomTextsReadAsIconvReadsThem) {
+    uint32_t seed = 777;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(1 + round % 24, ' ');
+        for (char& ch : text) {
+            seed = seed * 1103515245u + 12345u;
+            // Mostly the bytes of Japanese text, now and then any byte at all.
+            const uint32_t r = seed >> 16;
+            ch = static_cast<char>(r % 4 == 0 ? r >> 4 : 0x81 + (r >> 4) % 0x7C);
+        }
+        bool sound = false, cutEnd = false;
+        ASSERT_EQ(FromCp932(text), iconvDecode(text, sound, cutEnd)) << testing::PrintToString(text);
+        ASSERT_EQ(IsCp932Bytes(text, true), sound) << testing::PrintToString(text);
     }
 }
