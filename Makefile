@@ -5,7 +5,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # `make install PREFIX=/opt/mrtkel`; DESTDIR stages the install below another root as usual.
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test install package bench sanitize fuzz format clean
+.PHONY: deps configure build run test install package bench bench-process sanitize fuzz format clean
 
 deps:
 	bash scripts/install-deps
@@ -35,6 +35,30 @@ bench: configure
 	cmake --build $(BUILD) -j $(JOBS) --target mrtkel_bench mrtkel_bench_qt
 	$(BUILD)/bin/mrtkel_bench
 	$(BUILD)/bin/mrtkel_bench_qt
+
+# Whole-process timings of mrtkel-tool (bench/process/): generated ledgers of 20 years / 100,000
+# lines and 50 years / 250,000 lines, made once in BENCH_DATA and kept, beside the `ledger`
+# program on the same lines. ROUNDS rounds each (default 20). Not part of `make test`.
+BENCH_DATA ?= $(BUILD)/bench-data
+ROUNDS ?= 20
+BENCH_TOOL = $(abspath $(BUILD))/bin/mrtkel-tool
+BENCH_DATA_SOURCES = bench/process/make-data.sh bench/process/gen_ledger.py
+
+bench-process: configure
+	bash scripts/install-deps --bench
+	cmake --build $(BUILD) -j $(JOBS) --target mrtkel-tool
+	$(MAKE) --no-print-directory $(BENCH_DATA)/20y/bench.info $(BENCH_DATA)/50y/bench.info
+	ROUNDS=$(ROUNDS) MRTKEL_TOOL=$(BENCH_TOOL) bash bench/process/run.sh $(BENCH_DATA)/20y
+	@echo
+	ROUNDS=$(ROUNDS) MRTKEL_TOOL=$(BENCH_TOOL) bash bench/process/run.sh $(BENCH_DATA)/50y
+
+$(BENCH_DATA)/20y/bench.info: $(BENCH_DATA_SOURCES)
+	rm -rf $(BENCH_DATA)/20y
+	MRTKEL_TOOL=$(BENCH_TOOL) bash bench/process/make-data.sh $(BENCH_DATA)/20y 20 100000
+
+$(BENCH_DATA)/50y/bench.info: $(BENCH_DATA_SOURCES)
+	rm -rf $(BENCH_DATA)/50y
+	MRTKEL_TOOL=$(BENCH_TOOL) bash bench/process/make-data.sh $(BENCH_DATA)/50y 50 250000
 
 sanitize: deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMRTKEL_SANITIZE=ON -DMRTKEL_UI=OFF
