@@ -27,6 +27,7 @@ void LedgerCsvRow(CsvWriter& csv, const IoRecord& l) {
 int WriteLedgerCsv(const LedgerIndex& idx, int32_t from, int32_t to, bool japaneseHeader, CsvWriter& csv,
                    Dialogs& dlg) {
     LedgerCsvHeader(csv, japaneseHeader);
+    if (from == 0 && to == 0) csv.Reserve(static_cast<size_t>(idx.TotalLines) * 96);
     int lines = 0;
     int r = ForEachLedgerLine(idx, dlg, [&](const IoRecord& l) {
         const int32_t date = DateNum(l);

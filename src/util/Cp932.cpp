@@ -192,6 +192,20 @@ bool walkCp932(std::string_view sjis, Ch ch, Bad bad) {
     return true;
 }
 
+// The UTF-8 text of CP932 bytes: a bad character becomes U+FFFD; a lead byte at the very end has
+// lost its trail byte and goes.
+std::string decodeCp932(std::string_view sjis) {
+    std::string out;
+    out.reserve(sjis.size() * 3 / 2 + 3);
+    walkCp932(
+        sjis, [&](const char* p, size_t len) { out.append(p, len); },
+        [&](size_t) {
+            out += "\xEF\xBF\xBD";
+            return true;
+        });
+    return out;
+}
+
 } // namespace
 
 bool IsCp932LeadByte(unsigned char b) {
@@ -218,16 +232,7 @@ bool ToCp932(std::string_view utf8, std::string& out) {
 
 std::string FromCp932(std::string_view sjis) {
     if (isAscii(sjis)) return std::string(sjis);
-    std::string out;
-    out.reserve(sjis.size() * 3 / 2 + 3);
-    // A bad character becomes U+FFFD; a lead byte at the very end has lost its trail byte and goes.
-    walkCp932(
-        sjis, [&](const char* p, size_t len) { out.append(p, len); },
-        [&](size_t) {
-            out += "\xEF\xBF\xBD";
-            return true;
-        });
-    return out;
+    return decodeCp932(sjis);
 }
 
 bool IsCp932Bytes(std::string_view sjis, bool allowCutEnd) {
@@ -359,7 +364,7 @@ std::string DecodeFieldTrimmed(const char* src, int n) {
     }
     std::string_view text = raw.substr(0, keep);
     if (ascii) return std::string(text);
-    std::string s = FromCp932(text);
+    std::string s = decodeCp932(text);
     // A stray lead byte before a blank decodes to U+FFFD and keeps that blank, which goes.
     if (!s.empty() && (s.back() == ' ' || s.back() == '\0')) return TrimRight(s);
     return s;

@@ -31,6 +31,8 @@ public:
     // Ends the record (CR LF).
     CsvWriter& EndRow();
 
+    // Room for `bytes` of text, so a long listing is not copied as it grows.
+    void Reserve(size_t bytes) { m_data.reserve(bytes); }
     const std::string& Data() const { return m_data; }
     // Rows ended so far.
     int Rows() const { return m_rows; }
