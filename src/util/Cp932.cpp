@@ -6,6 +6,7 @@
 #include <iconv.h>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace mrt {
 namespace {
@@ -119,16 +120,59 @@ public:
         std::unique_ptr<std::array<Entry, 256>>& row = m_rows[lead];
         if (!row) {
             row = std::make_unique<std::array<Entry, 256>>();
-            for (int t = 0x40; t <= 0xFC; ++t) {
-                if (!isTrailByte(static_cast<unsigned char>(t))) continue;
-                const char pair[2] = {static_cast<char>(lead), static_cast<char>(t)};
-                (*row)[t] = convert(std::string_view(pair, 2));
-            }
+            fillRow(static_cast<char>(lead), *row);
         }
         return (*row)[trail];
     }
 
 private:
+    // The characters of one lead byte: its pairs converted in as few iconv calls as there are
+    // refused pairs in the row (a call stops at each), one call per pair should the output not
+    // split into one character a pair.
+    static void fillRow(char lead, std::array<Entry, 256>& row) {
+        std::string in;
+        std::vector<unsigned char> trails;
+        for (int t = 0x40; t <= 0xFC; ++t) {
+            if (!isTrailByte(static_cast<unsigned char>(t))) continue;
+            in += lead;
+            in += static_cast<char>(t);
+            trails.push_back(static_cast<unsigned char>(t));
+        }
+        size_t pos = 0;
+        std::string out;
+        while (pos < in.size()) {
+            out.clear();
+            size_t consumed = 0;
+            const bool ok = fromSjis().run(std::string_view(in).substr(pos), out, consumed);
+            if (consumed % 2 != 0 || !splitInto(out, trails, pos / 2, consumed / 2, row)) break;
+            pos += consumed;
+            if (ok) return;
+            pos += 2; // the refused pair stays without a character
+        }
+        for (unsigned char t : trails) {
+            const char pair[2] = {lead, static_cast<char>(t)};
+            row[t] = convert(std::string_view(pair, 2));
+        }
+    }
+
+    // Puts the `count` characters of `utf8` into the row at trails[first..]. False when the text
+    // does not hold exactly that many characters of at most three bytes.
+    static bool splitInto(const std::string& utf8, const std::vector<unsigned char>& trails, size_t first,
+                          size_t count, std::array<Entry, 256>& row) {
+        size_t i = 0;
+        for (size_t k = 0; k < count; ++k) {
+            if (i >= utf8.size()) return false;
+            const size_t len = utf8Length(static_cast<unsigned char>(utf8[i]));
+            if (len > 3 || i + len > utf8.size()) return false;
+            Entry& e = row[trails[first + k]];
+            std::copy(utf8.begin() + static_cast<std::ptrdiff_t>(i), utf8.begin() + static_cast<std::ptrdiff_t>(i + len),
+                      e.utf8);
+            e.length = static_cast<uint8_t>(len);
+            i += len;
+        }
+        return i == utf8.size();
+    }
+
     // The bytes as one character, or an empty entry when iconv takes them otherwise.
     static Entry convert(std::string_view bytes) {
         std::string out;
