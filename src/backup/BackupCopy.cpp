@@ -95,8 +95,8 @@ int CopyFilesWhole(const std::string& source, const std::string& target, const s
     const int count = static_cast<int>(names.size());
     int64_t done = 0;
     dlg.MsgProgress(0, count, 0, total);
-    // Files are staged in groups and each group is flushed with one sync, which costs about as
-    // much as flushing one file.
+    // Files are staged and committed in groups: the disk writes each staged file while the next
+    // is read, and a copy that stops keeps the groups committed before.
     FileBatch batch;
     std::vector<size_t> staged;
     int64_t stagedBytes = 0;

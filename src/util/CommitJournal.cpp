@@ -5,12 +5,14 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <filesystem>
 #include <map>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace mrt {
 namespace {
@@ -94,6 +96,17 @@ int removeJournal(const std::string& folder, const std::string& journalName, std
 }
 
 } // namespace
+
+std::string NewTag() {
+    static uint32_t counter = 0;
+    uint64_t v = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    v ^= static_cast<uint64_t>(::getpid()) << 32;
+    v += ++counter * 0x9E3779B97F4A7C15ull;
+    v ^= v >> 29;
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%08x", static_cast<uint32_t>(v ^ (v >> 32)));
+    return buf;
+}
 
 std::string StagedName(const std::string& target, const std::string& tag) {
     return target + "." + tag + kTempSuffix;

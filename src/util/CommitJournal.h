@@ -24,6 +24,9 @@ struct Journal {
     std::vector<JournalEntry> entries;
 };
 
+// A tag that differs from every earlier one, of this process and of others, so that a journal
+// left behind by one commit can never apply to the temporary files of another.
+std::string NewTag();
 // "<target>.<tag>.tmp~": the new content of a replaced target.
 std::string StagedName(const std::string& target, const std::string& tag);
 // "<target>.<tag>.undo.tmp~": a second name of the old target, kept until the commit is durable.

@@ -4,37 +4,16 @@
 #include "util/FileSystem.h"
 #include "util/Paths.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace mrt {
 namespace {
 
-// Above this many staged files a commit makes them durable with one file-system sync, which
-// costs about as much as flushing one file.
-constexpr size_t kFilesPerSync = 4;
-
 bool exists(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
-}
-
-// A tag that differs from every earlier commit's, so a journal left behind by one can never
-// apply to the temporary files of another.
-std::string newTag() {
-    static uint32_t counter = 0;
-    uint64_t v = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
-    v ^= static_cast<uint64_t>(::getpid()) << 32;
-    v += ++counter * 0x9E3779B97F4A7C15ull;
-    v ^= v >> 29;
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "%08x", static_cast<uint32_t>(v ^ (v >> 32)));
-    return buf;
 }
 
 // Link errors of file systems without hard links; the undo copy is then written out instead.
@@ -43,6 +22,15 @@ bool linkUnsupported(int e) {
 }
 
 } // namespace
+
+bool CommitsBlocked(const std::string& folderIn) {
+    const std::string folder = folderIn.empty() ? "./" : folderIn.back() == '/' ? folderIn : folderIn + "/";
+    // A journal this process left after a finished commit may be written over; any other must be
+    // dealt with by the next start.
+    FolderMark mark = MarkOf(folder);
+    bool staleJournalOnly = mark == FolderMark::FinishedJournalLeft && !exists(folder + kRollbackJournalName);
+    return mark == FolderMark::NeedsRecovery || (HasUnfinishedCommit(folder) && !staleJournalOnly);
+}
 
 FileBatch::~FileBatch() {
     Abort();
@@ -58,7 +46,7 @@ FileBatch::Entry* FileBatch::entryFor(const std::string& path, std::string& erro
     }
     if (m_entries.empty()) {
         m_folder = folder;
-        m_tag = newTag();
+        m_tag = NewTag();
     } else if (folder != m_folder) {
         error = "一度に保存するファイルが別のフォルダにあります。(" + path + ")";
         return nullptr;
@@ -98,7 +86,8 @@ bool FileBatch::Stage(const std::string& path, std::string_view data, std::strin
     int fd = previous < 0 || Fs().Close(previous) == 0 ? Fs().OpenForWrite(staged) : -1;
     if (fd >= 0) {
         e->fd = fd;
-        if (Fs().Write(fd, data.data(), data.size()) == 0) return true;
+        // The disk starts on the bytes now, so the commit's flushes find them mostly written.
+        if (Fs().Write(fd, data.data(), data.size()) == 0 && Fs().StartFlush(fd) == 0) return true;
     }
     error = std::strerror(errno ? errno : EIO);
     dropStaged(*e);
@@ -167,24 +156,16 @@ bool FileBatch::makeUndo(Entry& e, std::string& error) {
 bool FileBatch::Commit(std::string& error) {
     if (m_entries.empty()) return true;
     const std::string& folder = m_folder;
-    // A journal of this folder that was not finished here must be dealt with by the next start.
-    FolderMark mark = MarkOf(folder);
-    bool staleJournalOnly = mark == FolderMark::FinishedJournalLeft && !exists(folder + kRollbackJournalName);
-    if (mark == FolderMark::NeedsRecovery || (HasUnfinishedCommit(folder) && !staleJournalOnly)) {
+    if (CommitsBlocked(folder)) {
         error = kUnfinishedCommitMessage;
         Abort();
         return false;
     }
 
-    // 1. The staged files become durable.
-    size_t staged =
-        static_cast<size_t>(std::count_if(m_entries.begin(), m_entries.end(), [](const Entry& e) { return e.staged; }));
-    if (staged > kFilesPerSync) {
-        if (Fs().SyncAll(folder) != 0) return fail(error, folder);
-    } else {
-        for (Entry& e : m_entries)
-            if (e.staged && Fs().Flush(e.fd) != 0) return fail(error, e.target);
-    }
+    // 1. The staged files become durable, each on its own: their writing began when they were
+    // staged, and nothing else on the disk is waited for.
+    for (Entry& e : m_entries)
+        if (e.staged && Fs().Flush(e.fd) != 0) return fail(error, e.target);
     for (Entry& e : m_entries) {
         if (e.fd < 0) continue;
         int r = Fs().Close(e.fd);

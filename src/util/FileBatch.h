@@ -7,12 +7,12 @@ namespace mrt {
 
 // Replaces and removes several files of one folder together: all of them or none, across a
 // failed call, a crash or a power cut alike. Stage writes the new content of a file beside it
-// under a temporary name; Commit makes the staged files durable, writes the commit journal
-// (CommitJournal.h) and syncs the folder, renames the staged files over their targets and
-// removes the targets marked for removal, syncs the folder again and removes the journal. A
-// failure after the first rename puts the old files back at once (each replaced target keeps a
-// second name until the end); a crash is finished or undone by RecoverDataFolder at the next
-// start. A batch of one replaced file needs no journal: its rename is the commit. Until Commit
+// under a temporary name and starts its writing to the disk; Commit flushes the staged files,
+// writes the commit journal (CommitJournal.h) and syncs the folder, renames the staged files over
+// their targets and removes the targets marked for removal, syncs the folder again and removes
+// the journal. A failure after the first rename puts the old files back at once (each replaced
+// target keeps a second name until the end); a crash is finished or undone by RecoverDataFolder
+// at the next start. A batch of one replaced file needs no journal: its rename is the commit. Until Commit
 // nothing visible changes; a batch dropped without Commit removes its temporary files. Every
 // call goes through Fs().
 class FileBatch {
@@ -62,6 +62,10 @@ private:
     std::string m_tag;    // names this commit's temporary files
     std::vector<Entry> m_entries;
 };
+
+// True when `folder` holds a commit that this process did not finish or undo (or one it could
+// not undo): nothing may be replaced there until RecoverDataFolder has run.
+bool CommitsBlocked(const std::string& folder);
 
 // Shown when a commit finds the journal of an earlier one that was not finished or undone.
 inline constexpr const char* kUnfinishedCommitMessage =

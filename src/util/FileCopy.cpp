@@ -1,14 +1,14 @@
 #include "util/FileCopy.h"
 
 #include "port/Dialogs.h"
+#include "util/FileBatch.h"
 #include "util/Paths.h"
+#include "util/WholeCopies.h"
 
 #include <algorithm>
 #include <cctype>
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace mrt {
 namespace {
@@ -27,16 +27,6 @@ bool matchFrom(const char* p, const char* s) {
             return false;
     }
     return *s == 0;
-}
-
-// Copies the bytes of src over dst (through a temporary file, so dst is never half-written) and
-// gives dst the modification time of src.
-bool copyFile(const std::string& src, const std::string& dst, const struct stat& srcStat) {
-    std::string data;
-    if (!ReadWholeFile(src, data)) return false;
-    if (!WriteWholeFile(dst, data)) return false;
-    struct timespec times[2] = {srcStat.st_atim, srcStat.st_mtim};
-    return ::utimensat(AT_FDCWD, dst.c_str(), times, 0) == 0;
 }
 
 } // namespace
@@ -76,17 +66,24 @@ int CopyChangedFiles(const std::string& pattern, const std::string& sourceFolder
     if (ListFiles(sourceFolder, patFile, names) < 0) return fail();
     struct stat tst;
     if (::stat(targetFolder.c_str(), &tst) != 0 || !S_ISDIR(tst.st_mode)) return fail();
+    // A commit left unfinished there is completed or undone by the next start, over any copy.
+    if (CommitsBlocked(targetFolder)) return fail();
+    std::vector<CopyJob> jobs;
     for (const std::string& n : names) {
-        std::string src = JoinPath(sourceFolder, n);
-        std::string dst = ResolveCase(targetFolder, n);
+        CopyJob job{JoinPath(sourceFolder, n), ResolveCase(targetFolder, n)};
         struct stat sst;
-        if (::stat(src.c_str(), &sst) != 0) return fail();
+        if (::stat(job.source.c_str(), &sst) != 0) return fail();
         struct stat dstSt;
-        if (::stat(dst.c_str(), &dstSt) == 0 && dstSt.st_mtim.tv_sec == sst.st_mtim.tv_sec &&
+        if (::stat(job.target.c_str(), &dstSt) == 0 && dstSt.st_mtim.tv_sec == sst.st_mtim.tv_sec &&
             dstSt.st_mtim.tv_nsec == sst.st_mtim.tv_nsec)
             continue;
-        if (!copyFile(src, dst, sst)) return fail();
+        job.accessed = sst.st_atim;
+        job.modified = sst.st_mtim;
+        // Two names differing only in case land on one target: the later one is copied.
+        std::erase_if(jobs, [&](const CopyJob& j) { return j.target == job.target; });
+        jobs.push_back(std::move(job));
     }
+    if (ReplaceWithCopies(targetFolder, jobs) != 0) return fail();
     return 0;
 }
 

@@ -17,9 +17,10 @@ bool WildcardMatch(const std::string& pattern, const std::string& name);
 
 // Copies the files of `sourceFolder` matching `pattern` (its file part) into `targetFolder`,
 // skipping those whose target has the same last-modified time. Copies keep the source's time, so a
-// second run copies nothing. A target differing only in case is overwritten, never doubled.
-// 0 done; -1 failed after the message "ファイルの複写に失敗しました。" (files copied before the
-// error stay copied).
+// second run copies nothing. A target differing only in case is overwritten, never doubled. Each
+// target is replaced whole or not at all (ReplaceWithCopies: all copies are flushed before the
+// first is renamed over its target). 0 done; -1 failed after the message
+// "ファイルの複写に失敗しました。" (files renamed into place before the error stay copied).
 int CopyChangedFiles(const std::string& pattern, const std::string& sourceFolder, const std::string& targetFolder,
                      Dialogs& dlg);
 

@@ -7,6 +7,12 @@
 namespace mrt {
 namespace {
 
+// Errors of a copy inside the kernel that mean the system or the pair of files cannot do it (an
+// older system, files on different file systems, a pipe); the copy then reads and writes.
+bool copyUnsupported(int e) {
+    return e == ENOSYS || e == EXDEV || e == EINVAL || e == EOPNOTSUPP;
+}
+
 class SystemFileSystem : public FileSystem {
 public:
     int OpenForWrite(const std::string& path) override {
@@ -26,6 +32,34 @@ public:
         return 0;
     }
 
+    int Copy(int source, int fd) override {
+        // Both offsets move with what was copied, so the read and write below go on from there.
+        for (;;) {
+            ssize_t n = ::copy_file_range(source, nullptr, fd, nullptr, size_t{1} << 30, 0);
+            if (n == 0) return 0;
+            if (n > 0) continue;
+            if (errno == EINTR) continue;
+            if (!copyUnsupported(errno)) return -1;
+            break;
+        }
+        char buf[65536];
+        for (;;) {
+            ssize_t n = ::read(source, buf, sizeof buf);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return -1;
+            }
+            if (n == 0) return 0;
+            if (Write(fd, buf, static_cast<size_t>(n)) != 0) return -1;
+        }
+    }
+
+    int StartFlush(int fd) override {
+        if (::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE) == 0) return 0;
+        // Where it is not to be had, the later Flush does all the waiting; a write error is one.
+        return errno == ENOSYS || errno == EINVAL || errno == ESPIPE || errno == EOPNOTSUPP ? 0 : -1;
+    }
+
     int Flush(int fd) override { return ::fdatasync(fd); }
 
     int Close(int fd) override { return ::close(fd); }
@@ -40,16 +74,6 @@ public:
         int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) return -1;
         int r = ::fsync(fd);
-        int saved = errno;
-        ::close(fd);
-        errno = saved;
-        return r;
-    }
-
-    int SyncAll(const std::string& path) override {
-        int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return -1;
-        int r = ::syncfs(fd);
         int saved = errno;
         ::close(fd);
         errno = saved;

@@ -15,6 +15,13 @@ public:
     virtual int OpenForWrite(const std::string& path) = 0;
     // Writes all `size` bytes at the end of what was written so far.
     virtual int Write(int fd, const char* data, size_t size) = 0;
+    // Writes the rest of the file open for reading as `source` (from its offset to its end) at the
+    // end of what was written to `fd` so far; inside the kernel where the system can.
+    virtual int Copy(int source, int fd) = 0;
+    // Starts writing what was written to `fd` to the disk and returns without waiting, so that a
+    // later Flush mostly waits on writes already under way. Makes nothing durable; where the
+    // system cannot do it, nothing happens and the result is 0.
+    virtual int StartFlush(int fd) = 0;
     // Makes the data written to `fd` durable (not the folder entry of a new file).
     virtual int Flush(int fd) = 0;
     // Releases the descriptor, also when the result is -1.
@@ -26,9 +33,6 @@ public:
     virtual int Remove(const std::string& path) = 0;
     // Makes the creations, renames and removals inside `folder` durable.
     virtual int SyncFolder(const std::string& folder) = 0;
-    // Makes every file and folder of the file system that holds `path` durable at once; cheaper
-    // than flushing many files one by one.
-    virtual int SyncAll(const std::string& path) = 0;
 };
 
 // The file system in use; the system's own unless a test replaced it.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -185,6 +186,81 @@ TEST_F(BatchTest, AFailureThatCannotBeUndoneStopsFurtherCommitsUntilRecovery) {
     EXPECT_EQ(filesOf(dir.path()), (Files{{"a", "new-a"}, {"b", "new-b"}}));
     ASSERT_TRUE(next.Stage(path("c"), "c", error));
     EXPECT_TRUE(next.Commit(error)) << error;
+}
+
+// A commit of nine files (six replaced, two created, one removed), cut at every call it makes:
+// killed, killed with a power cut (with or without the data renames surviving it), or an I/O
+// error there. After the recovery of the next start the folder holds the files of before or of
+// after the commit; an error reported by the commit leaves those of before.
+TEST_F(BatchTest, ACommitOfManyFilesCutAtEveryCallGivesBeforeOrAfter) {
+    Files before{{"gone", "old-gone"}};
+    Files after;
+    for (int k = 0; k < 6; ++k) {
+        before["f" + std::to_string(k)] = "old-" + std::to_string(k);
+        after["f" + std::to_string(k)] = "new-" + std::to_string(k);
+    }
+    after["new1"] = "created 1";
+    after["new2"] = "created 2";
+    auto reset = [&]() {
+        for (const auto& [name, bytes] : filesOf(dir.path()))
+            fs::remove(path(name));
+        for (const auto& [name, bytes] : before)
+            WriteBytes(path(name), bytes);
+    };
+    auto commit = [&](FaultFs& faults) {
+        ScopedFileSystem use(faults);
+        FileBatch batch;
+        for (const auto& [name, bytes] : after)
+            if (!batch.Stage(path(name), bytes, error)) return false;
+        return batch.StageRemoval(path("gone"), error) && batch.Commit(error);
+    };
+
+    reset();
+    std::vector<std::string> log;
+    {
+        FaultFs faults(dir.path());
+        ASSERT_TRUE(commit(faults)) << error;
+        log = faults.Log();
+        faults.PowerCut();
+    }
+    ASSERT_EQ(RecoverDataFolder(dir.path(), error), 0) << error;
+    ASSERT_EQ(filesOf(dir.path()), after); // durable once reported done
+    int lastSync = 0;
+    for (size_t i = 0; i < log.size(); ++i)
+        if (log[i] == "SyncFolder") lastSync = static_cast<int>(i) + 1;
+    ASSERT_EQ(std::count(log.begin(), log.end(), "Flush"), 9); // the eight staged files and the journal
+
+    enum Cut { Kill, KillAndPowerCut, KillAndPowerCutKeepingRenames, IoError };
+    for (int n = 1; n <= static_cast<int>(log.size()); ++n) {
+        for (Cut cut : {Kill, KillAndPowerCut, KillAndPowerCutKeepingRenames, IoError}) {
+            SCOPED_TRACE("call " + std::to_string(n) + " (" + log[n - 1] + "), cut " + std::to_string(cut));
+            reset();
+            bool done = false;
+            {
+                FaultFs faults(dir.path());
+                if (cut == IoError)
+                    faults.FailCall(n);
+                else
+                    faults.CrashAt(n);
+                done = commit(faults);
+                if (cut == KillAndPowerCut || cut == KillAndPowerCutKeepingRenames)
+                    faults.PowerCut(cut == KillAndPowerCutKeepingRenames);
+            }
+            if (cut == IoError) {
+                EXPECT_EQ(done, n > lastSync);
+                if (!done) {
+                    Files now = filesOf(dir.path());
+                    std::erase_if(now, [](const auto& f) { return IsTempFileName(f.first); });
+                    EXPECT_EQ(now, before);
+                }
+            }
+            ASSERT_EQ(RecoverDataFolder(dir.path(), error), 0) << error;
+            Files now = filesOf(dir.path());
+            EXPECT_TRUE(now == before || now == after);
+            if (cut == IoError) EXPECT_EQ(now == after, done);
+            if (HasFailure()) return;
+        }
+    }
 }
 
 class RecoveryTest : public BatchTest {};

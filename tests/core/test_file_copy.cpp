@@ -1,11 +1,14 @@
+#include "support/FaultFs.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
+#include "util/CommitJournal.h"
 #include "util/FileCopy.h"
 #include "util/Paths.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,6 +114,166 @@ TEST(CopyChangedFiles, UnwritableTargetFails) {
     ScriptedDialogs dlg;
     dlg.expectBox(MsgResult::OK);
     EXPECT_EQ(CopyChangedFiles("*.usr", src.path(), src / "no/such", dlg), -1);
+}
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+Files filesIn(const std::string& folder) {
+    Files files;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.is_regular_file()) files[e.path().filename().string()] = ReadBytes(e.path().string());
+    return files;
+}
+
+bool anyTempFile(const std::string& folder) {
+    for (const auto& e : fs::directory_iterator(folder))
+        if (IsTempFileName(e.path().filename().string())) return true;
+    return false;
+}
+
+// A data folder and its backup folder as a start finds them: two files changed since the last
+// backup, one new, one unchanged.
+class StartUpCopy : public ::testing::Test {
+protected:
+    void SetUp() override {
+        data = home / "Data1";
+        bu = home / "Data1/BU";
+        fs::create_directories(bu);
+        const Files sources{{"Io2003.usr", std::string(200000, 'N')},
+                            {"Inf2003.usr", "new inf"},
+                            {"Io2004.usr", "new year"},
+                            {"Inf2004.usr", "same"}};
+        time_t sec = 1000000;
+        for (const auto& [name, bytes] : sources) {
+            WriteBytes(data + "/" + name, bytes);
+            setTime(data + "/" + name, sec++);
+        }
+        before = {{"Io2003.usr", "old io"}, {"Inf2003.usr", "old inf"}, {"Inf2004.usr", "same"}};
+        after = sources;
+        resetBackup();
+    }
+
+    // The backup folder as it was before the copy.
+    void resetBackup() {
+        for (const auto& [name, bytes] : filesIn(bu))
+            fs::remove(bu + "/" + name);
+        for (const auto& [name, bytes] : before) {
+            WriteBytes(bu + "/" + name, bytes);
+            setTime(bu + "/" + name, 500000);
+        }
+        fs::last_write_time(bu + "/Inf2004.usr", fs::last_write_time(data + "/Inf2004.usr"));
+    }
+
+    int copy(ScriptedDialogs& dlg) { return CopyChangedFiles("Data1/*.usr", data, bu, dlg); }
+
+    TempDir home;
+    std::string data, bu;
+    Files before, after;
+};
+
+// Cut at every call it makes (killed, killed with a power cut with or without the renames
+// surviving it, an I/O error there), the copy leaves every backup file whole, old or new; the
+// next start's clean-up leaves no temporary file, and the next copy completes the backup.
+TEST_F(StartUpCopy, EveryCallCutLeavesEachTargetOldOrNew) {
+    std::vector<std::string> log;
+    {
+        FaultFs faults(bu);
+        ScopedFileSystem use(faults);
+        ScriptedDialogs dlg;
+        ASSERT_EQ(copy(dlg), 0);
+        log = faults.Log();
+        EXPECT_EQ(filesIn(bu), after);
+        faults.PowerCut();
+    }
+    EXPECT_EQ(filesIn(bu), after); // durable once reported done
+    ASSERT_EQ(std::count(log.begin(), log.end(), "Rename"), 3);
+    ASSERT_EQ(log.back(), "SyncFolder");
+
+    enum Cut { Kill, KillAndPowerCut, KillAndPowerCutKeepingRenames, IoError };
+    for (int n = 1; n <= static_cast<int>(log.size()); ++n) {
+        for (Cut cut : {Kill, KillAndPowerCut, KillAndPowerCutKeepingRenames, IoError}) {
+            SCOPED_TRACE("call " + std::to_string(n) + " (" + log[n - 1] + "), cut " + std::to_string(cut));
+            resetBackup();
+            {
+                FaultFs faults(bu);
+                if (cut == IoError)
+                    faults.FailCall(n);
+                else
+                    faults.CrashAt(n);
+                ScopedFileSystem use(faults);
+                ScriptedDialogs dlg;
+                dlg.expectBox(MsgResult::OK).expectMessage("ファイルの複写に失敗しました。");
+                EXPECT_EQ(copy(dlg), -1);
+                if (cut == IoError) EXPECT_FALSE(anyTempFile(bu)); // the copy cleans up after itself
+                if (cut == KillAndPowerCut || cut == KillAndPowerCutKeepingRenames)
+                    faults.PowerCut(cut == KillAndPowerCutKeepingRenames);
+            }
+            std::string error;
+            ASSERT_EQ(RecoverDataFolder(data, error), 0) << error;
+            EXPECT_FALSE(anyTempFile(bu));
+            Files now = filesIn(bu);
+            for (const auto& [name, bytes] : after) {
+                auto it = now.find(name);
+                auto old = before.find(name);
+                bool asBefore = old == before.end() ? it == now.end() : it != now.end() && it->second == old->second;
+                bool asAfter = it != now.end() && it->second == bytes;
+                EXPECT_TRUE(asBefore || asAfter) << name;
+            }
+            for (const auto& [name, bytes] : now)
+                EXPECT_EQ(after.count(name), 1u) << name;
+            ScriptedDialogs dlg;
+            ASSERT_EQ(copy(dlg), 0);
+            EXPECT_EQ(filesIn(bu), after);
+            if (HasFailure()) return;
+        }
+    }
+}
+
+// The copies carry their sources' times to the nanosecond: the next start writes nothing.
+TEST_F(StartUpCopy, TheSecondRunWritesNothing) {
+    ScriptedDialogs dlg;
+    ASSERT_EQ(copy(dlg), 0);
+    FaultFs counting(bu);
+    ScopedFileSystem use(counting);
+    ASSERT_EQ(copy(dlg), 0);
+    EXPECT_EQ(counting.Calls(), 0);
+    EXPECT_EQ(filesIn(bu), after);
+}
+
+// A restoration into a data folder whose commit was left unfinished would be overwritten by its
+// completion at the next start: it is refused until the folder has been recovered.
+TEST_F(StartUpCopy, ATargetWithAnUnfinishedCommitIsRefusedUntilRecovered) {
+    WriteBytes(bu + "/Io2003.usr", "from the backup");
+    setTime(bu + "/Io2003.usr", 42);
+    const std::string journal = EncodeJournal(Journal{"0000abcd", {{false, true, "Io2003.usr"}}});
+    WriteBytes(data + "/" + kCommitJournalName, journal.substr(0, journal.size() - 2)); // cut off
+    ScriptedDialogs dlg;
+    dlg.expectBox(MsgResult::OK).expectMessage("ファイルの複写に失敗しました。");
+    EXPECT_EQ(CopyChangedFiles("Io2003.usr", bu, data, dlg), -1);
+    EXPECT_EQ(ReadBytes(data + "/Io2003.usr"), after["Io2003.usr"]);
+    std::string error;
+    ASSERT_EQ(RecoverDataFolder(data, error), 0) << error;
+    EXPECT_EQ(CopyChangedFiles("Io2003.usr", bu, data, dlg), 0);
+    EXPECT_EQ(ReadBytes(data + "/Io2003.usr"), "from the backup");
+}
+
+} // namespace
+
+TEST(CopyChangedFiles, MoreFilesThanAreHeldOpenAtOnceAreAllCopied) {
+    TempDir src, dst;
+    Files expected;
+    for (int k = 0; k < 150; ++k) {
+        std::string name = "f" + std::to_string(1000 + k) + ".usr";
+        expected[name] = std::string(static_cast<size_t>(k + 1), static_cast<char>('A' + k % 26));
+        WriteBytes(src / name, expected[name]);
+    }
+    ScriptedDialogs dlg;
+    ASSERT_EQ(CopyChangedFiles("*.usr", src.path(), dst.path(), dlg), 0);
+    EXPECT_EQ(filesIn(dst.path()), expected);
+    for (const auto& [name, bytes] : expected)
+        EXPECT_EQ(fs::last_write_time(dst / name), fs::last_write_time(src / name)) << name;
 }
 
 TEST(Paths, SplitJoinAndResolveCase) {

@@ -287,13 +287,14 @@ public:
         return m_real.OpenForWrite(path);
     }
     int Write(int fd, const char* d, size_t n) override { return m_real.Write(fd, d, n); }
+    int Copy(int source, int fd) override { return m_real.Copy(source, fd); }
+    int StartFlush(int fd) override { return m_real.StartFlush(fd); }
     int Flush(int fd) override { return m_real.Flush(fd); }
     int Close(int fd) override { return m_real.Close(fd); }
     int Rename(const std::string& a, const std::string& b) override { return m_real.Rename(a, b); }
     int Link(const std::string& a, const std::string& b) override { return m_real.Link(a, b); }
     int Remove(const std::string& p) override { return m_real.Remove(p); }
     int SyncFolder(const std::string& f) override { return m_real.SyncFolder(f); }
-    int SyncAll(const std::string& p) override { return m_real.SyncAll(p); }
 
 private:
     FileSystem& m_real;

@@ -100,8 +100,7 @@ int FaultFs::OpenForWrite(const std::string& path) {
     return fd;
 }
 
-int FaultFs::Write(int fd, const char* data, size_t size) {
-    if (!pass("Write")) return -1;
+bool FaultFs::writeLimited(int fd, const char* data, size_t size) {
     size_t n = size;
     bool full = m_bytesLeft >= 0 && static_cast<int64_t>(size) > m_bytesLeft;
     if (full) n = static_cast<size_t>(m_bytesLeft);
@@ -110,16 +109,42 @@ int FaultFs::Write(int fd, const char* data, size_t size) {
         ssize_t w = ::write(fd, data + done, n - done);
         if (w < 0) {
             if (errno == EINTR) continue;
-            return -1;
+            return false;
         }
         done += static_cast<size_t>(w);
     }
     if (m_bytesLeft >= 0) m_bytesLeft -= static_cast<int64_t>(n);
     if (full) {
         errno = ENOSPC;
-        return -1;
+        return false;
     }
-    return 0;
+    return true;
+}
+
+int FaultFs::Write(int fd, const char* data, size_t size) {
+    if (!pass("Write")) return -1;
+    return writeLimited(fd, data, size) ? 0 : -1;
+}
+
+int FaultFs::Copy(int source, int fd) {
+    if (!pass("Copy")) return -1;
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(source, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) return 0;
+        if (!writeLimited(fd, buf, static_cast<size_t>(n))) return -1;
+    }
+}
+
+int FaultFs::StartFlush(int fd) {
+    if (!pass("StartFlush")) return -1;
+    if (m_fdNode.count(fd)) return 0;
+    errno = EBADF;
+    return -1;
 }
 
 int FaultFs::Flush(int fd) {
@@ -186,14 +211,6 @@ int FaultFs::Remove(const std::string& path) {
 int FaultFs::SyncFolder(const std::string& folder) {
     if (!pass("SyncFolder")) return -1;
     if (!m_folder.empty() && normal(folder) == m_folder) m_durable = m_names;
-    return 0;
-}
-
-int FaultFs::SyncAll(const std::string&) {
-    if (!pass("SyncAll")) return -1;
-    for (const auto& [name, node] : m_names)
-        ReadWholeFile(m_folder + "/" + name, m_flushed[node]);
-    m_durable = m_names;
     return 0;
 }
 

@@ -10,8 +10,9 @@ namespace mrt::test {
 
 // A file system for fault tests. Calls go to the real files, numbered from 1, and one of them can
 // be made to fail (an I/O error, the later calls go through), or to stop the process there (a
-// kill: that call and every later one do nothing and fail), or every write can fail once a number
-// of bytes has been written (a full disk). Flushes and folder syncs do not reach the disk; instead
+// kill: that call and every later one do nothing and fail), or every write and copy can fail once
+// a number of bytes has been written (a full disk). Flushes and folder syncs do not reach the
+// disk, and a started flush makes nothing durable at all; instead
 // it remembers, for one folder, what they made durable: each file's content at its last flush and
 // the folder's names at its last sync. PowerCut rewrites the folder to that state, dropping what
 // was never flushed or synced. Files the folder holds when the object is made count as durable.
@@ -37,17 +38,21 @@ public:
 
     int OpenForWrite(const std::string& path) override;
     int Write(int fd, const char* data, size_t size) override;
+    int Copy(int source, int fd) override;
+    int StartFlush(int fd) override;
     int Flush(int fd) override;
     int Close(int fd) override;
     int Rename(const std::string& from, const std::string& to) override;
     int Link(const std::string& from, const std::string& to) override;
     int Remove(const std::string& path) override;
     int SyncFolder(const std::string& folder) override;
-    int SyncAll(const std::string& path) override;
 
 private:
     // Counts and logs the call; false (errno set) when it must fail.
     bool pass(const char* op);
+    // Writes the bytes to `fd` as far as the full-disk limit lets them; false with errno set when
+    // it stopped them.
+    bool writeLimited(int fd, const char* data, size_t size);
     // The file's name when `path` lies in the watched folder, else empty.
     std::string nameIn(const std::string& path) const;
 
