@@ -63,7 +63,8 @@ for bin in mrtkel mrtkel-tool; do
     [ -x "$ROOT/usr/bin/$bin" ] || fail "no /usr/bin/$bin in the package"
     # Every library the program links directly, as the dynamic loader finds it.
     for lib in $(readelf -d "$ROOT/usr/bin/$bin" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-        path=$(ldd "$ROOT/usr/bin/$bin" | awk -v l="$lib" '$1 == l { print $3 }')
+        # ldd names the dynamic loader by its full path and nothing after it.
+        path=$(ldd "$ROOT/usr/bin/$bin" | awk -v l="$lib" '$1 == l { print $3 } $1 ~ ("/" l "$") { print $1 }' | head -1)
         [ -n "$path" ] && [ -f "$path" ] || fail "$bin: $lib is not found"
         needs_package "$path" "$bin's $lib"
     done
