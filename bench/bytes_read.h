@@ -1,24 +1,12 @@
 #pragma once
-// Bytes a process reads, for the "bytes read" counter of the benchmarks: the kernel's count of
-// what the read calls of this process returned (/proc/self/io "rchar"; page cache or disk alike).
-#include <benchmark/benchmark.h>
+// The "bytes_read" counter of the benchmarks: what the kernel counted for this process's reads.
+#include "support/BytesRead.h"
 
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
+#include <benchmark/benchmark.h>
 
 namespace mrt::bench {
 
-inline int64_t BytesReadSoFar() {
-    std::FILE* f = std::fopen("/proc/self/io", "r");
-    if (!f) return -1;
-    char line[128];
-    int64_t value = -1;
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "rchar:", 6) == 0) value = std::strtoll(line + 6, nullptr, 10);
-    std::fclose(f);
-    return value;
-}
+using mrt::test::BytesReadSoFar;
 
 // Counts the bytes read between its making and Report(), per iteration of the benchmark.
 class BytesReadCounter {

@@ -42,16 +42,7 @@ public:
             if (!copyUnsupported(errno)) return -1;
             break;
         }
-        char buf[65536];
-        for (;;) {
-            ssize_t n = ::read(source, buf, sizeof buf);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return -1;
-            }
-            if (n == 0) return 0;
-            if (Write(fd, buf, static_cast<size_t>(n)) != 0) return -1;
-        }
+        return ReadChunks(source, [&](const char* data, size_t n) { return Write(fd, data, n) == 0; });
     }
 
     int StartFlush(int fd) override {
@@ -85,6 +76,19 @@ SystemFileSystem g_system;
 FileSystem* g_current = &g_system;
 
 } // namespace
+
+int ReadChunks(int source, const std::function<bool(const char*, size_t)>& sink) {
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(source, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) return 0;
+        if (!sink(buf, static_cast<size_t>(n))) return -1;
+    }
+}
 
 FileSystem& Fs() {
     return *g_current;

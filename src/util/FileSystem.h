@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace mrt {
@@ -34,6 +35,10 @@ public:
     // Makes the creations, renames and removals inside `folder` durable.
     virtual int SyncFolder(const std::string& folder) = 0;
 };
+
+// Reads `source` from its offset to its end in chunks, handing each to `sink` (false stops with
+// -1). 0 at the end; -1 on a read error (errno set) or when the sink refused.
+int ReadChunks(int source, const std::function<bool(const char*, size_t)>& sink);
 
 // The file system in use; the system's own unless a test replaced it.
 FileSystem& Fs();

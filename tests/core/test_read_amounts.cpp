@@ -6,11 +6,10 @@
 #include "ledger/LedgerCheck.h"
 #include "ledger/LedgerFiles.h"
 #include "ledger/LedgerSearch.h"
+#include "support/BytesRead.h"
 #include "support/ScriptedDialogs.h"
 #include "test_ledger_fixture.h"
 
-#include <cstdio>
-#include <cstring>
 #include <gtest/gtest.h>
 
 namespace mrt::test {
@@ -24,30 +23,19 @@ constexpr int64_t kYearFileBytes = 12 * 500 * kIoRecordSize; // a whole year fil
 // Room for what else a call may read besides the year files (information files, listings).
 constexpr int64_t kSlack = 4096;
 
-int64_t bytesReadSoFar() {
-    std::FILE* f = std::fopen("/proc/self/io", "r");
-    if (!f) return -1;
-    char line[128];
-    int64_t value = -1;
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "rchar:", 6) == 0) value = std::strtoll(line + 6, nullptr, 10);
-    std::fclose(f);
-    return value;
-}
-
 // Bytes read while `f` runs.
 template <typename F>
 int64_t bytesReadBy(F&& f) {
-    const int64_t before = bytesReadSoFar();
+    const int64_t before = BytesReadSoFar();
     f();
-    const int64_t after = bytesReadSoFar();
+    const int64_t after = BytesReadSoFar();
     return before < 0 || after < 0 ? -1 : after - before;
 }
 
 class ReadAmounts : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (bytesReadSoFar() < 0) GTEST_SKIP() << "no /proc/self/io here";
+        if (BytesReadSoFar() < 0) GTEST_SKIP() << "no /proc/self/io here";
         for (int y = kFirstYear; y < kFirstYear + kYears; ++y)
             for (int m = 1; m <= 12; ++m) {
                 std::vector<Line> lines = monthLines(y, m, kPerMonth, 100, m * 100);

@@ -128,16 +128,7 @@ int FaultFs::Write(int fd, const char* data, size_t size) {
 
 int FaultFs::Copy(int source, int fd) {
     if (!pass("Copy")) return -1;
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(source, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (n == 0) return 0;
-        if (!writeLimited(fd, buf, static_cast<size_t>(n))) return -1;
-    }
+    return ReadChunks(source, [&](const char* data, size_t n) { return writeLimited(fd, data, n); });
 }
 
 int FaultFs::StartFlush(int fd) {
