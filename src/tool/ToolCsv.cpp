@@ -12,7 +12,20 @@ bool ToolCsvEncoding(const ToolContext& ctx, const char* cmd, CsvEncoding& enc) 
     return false;
 }
 
-bool WriteToolCsv(const CsvWriter& csv, CsvEncoding enc, const char* cmd) {
+void StreamToolCsv(CsvWriter& csv, CsvEncoding enc) {
+    if (enc != CsvEncoding::Utf8) return;
+    csv.StreamTo([](std::string_view text) {
+        std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+        return static_cast<bool>(std::cout);
+    });
+}
+
+bool WriteToolCsv(CsvWriter& csv, CsvEncoding enc, const char* cmd) {
+    if (csv.Streaming()) {
+        bool ok = csv.Finish();
+        std::cout.flush();
+        return ok && static_cast<bool>(std::cout);
+    }
     std::string out, bad;
     if (!EncodeCsv(csv.Data(), enc, out, &bad)) {
         std::cerr << cmd << ": 「" << bad << "」は cp932 で書き出せない文字です\n";

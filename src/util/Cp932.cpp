@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <iconv.h>
 #include <memory>
 #include <stdexcept>
@@ -239,14 +241,20 @@ bool walkCp932(std::string_view sjis, Ch ch, Bad bad) {
 // The UTF-8 text of CP932 bytes: a bad character becomes U+FFFD; a lead byte at the very end has
 // lost its trail byte and goes.
 std::string decodeCp932(std::string_view sjis) {
-    std::string out;
-    out.reserve(sjis.size() * 3 / 2 + 3);
+    // No byte gives more than three bytes of UTF-8 (a half-width kana, a refused byte).
+    std::string out(sjis.size() * 3, '\0');
+    char* o = out.data();
     walkCp932(
-        sjis, [&](const char* p, size_t len) { out.append(p, len); },
+        sjis,
+        [&](const char* p, size_t len) {
+            for (size_t k = 0; k < len; ++k) *o++ = p[k];
+        },
         [&](size_t) {
-            out += "\xEF\xBF\xBD";
+            std::memcpy(o, "\xEF\xBF\xBD", 3);
+            o += 3;
             return true;
         });
+    out.resize(static_cast<size_t>(o - out.data()));
     return out;
 }
 
@@ -385,6 +393,13 @@ std::string DecodeFieldTrimmed(const char* src, int n) {
     // Most of a field is padding: the walk stops one byte after the last byte that is no blank or
     // NUL (a lead byte there takes that blank as its pair).
     size_t last = static_cast<size_t>(n);
+    // Eight bytes at a time: each is a blank or NUL exactly when it has no bit but 0x20.
+    while (last >= 8) {
+        uint64_t word;
+        std::memcpy(&word, src + last - 8, 8);
+        if ((word & 0xDFDFDFDFDFDFDFDFull) != 0) break;
+        last -= 8;
+    }
     while (last > 0 && (src[last - 1] == ' ' || src[last - 1] == '\0'))
         --last;
     if (last == 0) return {};

@@ -5,6 +5,7 @@
 #include "util/Paths.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <filesystem>
 
@@ -59,9 +60,16 @@ namespace {
 
 // Appends the cell text as written (see CsvTextField) to `out`, without a copy of the text.
 void appendTextField(std::string& out, std::string_view text) {
+    // The bytes that make a cell quoted, looked up rather than compared one by one.
+    static constexpr auto kQuoted = [] {
+        std::array<bool, 256> t{};
+        for (unsigned char c : {',', '"', '\r', '\n'})
+            t[c] = true;
+        return t;
+    }();
     bool quote = false;
     for (char c : text)
-        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+        if (kQuoted[static_cast<unsigned char>(c)]) {
             quote = true;
             break;
         }
@@ -114,7 +122,24 @@ CsvWriter& CsvWriter::EndRow() {
     m_data += "\r\n";
     m_rowOpen = false;
     ++m_rows;
+    if (m_sink && m_data.size() >= m_chunk) handOn();
     return *this;
+}
+
+void CsvWriter::StreamTo(std::function<bool(std::string_view)> sink, size_t chunk) {
+    m_sink = std::move(sink);
+    m_chunk = chunk;
+    m_data.reserve(chunk + 1024);
+}
+
+void CsvWriter::handOn() {
+    if (!m_sinkFailed && !m_sink(m_data)) m_sinkFailed = true;
+    m_data.clear();
+}
+
+bool CsvWriter::Finish() {
+    if (m_sink && !m_data.empty()) handOn();
+    return !m_sinkFailed;
 }
 
 bool EncodeCsv(std::string_view utf8, CsvEncoding enc, std::string& out, std::string* badChar) {

@@ -171,6 +171,15 @@ void appendPadded(std::string& out, int v, int width) {
 std::string FormatDate(int year, int month, int day, std::string_view sep) {
     std::string r;
     r.reserve(8 + 2 * sep.size());
+    if (year >= 0 && year <= 9999 && month >= 0 && month <= 99 && day >= 0 && day <= 99 && sep.size() <= 11) {
+        // Every real date: the digits are put in place at once.
+        const char y[4] = {static_cast<char>('0' + year / 1000), static_cast<char>('0' + year / 100 % 10),
+                           static_cast<char>('0' + year / 10 % 10), static_cast<char>('0' + year % 10)};
+        const char m[2] = {static_cast<char>('0' + month / 10), static_cast<char>('0' + month % 10)};
+        const char d[2] = {static_cast<char>('0' + day / 10), static_cast<char>('0' + day % 10)};
+        r.append(y, 4).append(sep).append(m, 2).append(sep).append(d, 2);
+        return r;
+    }
     appendPadded(r, year, 4);
     r += sep;
     appendPadded(r, month, 2);

@@ -35,6 +35,48 @@ TEST(CsvWrite, FormulaLookingTextStaysText) {
     EXPECT_EQ(CsvTextField("'=x"), "''=x");
 }
 
+TEST(CsvWrite, AStreamedTextIsHandedOnWholeRowsAndEndsAsTheWholeText) {
+    auto fill = [](CsvWriter& w) {
+        for (int i = 0; i < 500; ++i)
+            w.Text("行" + std::to_string(i)).Text("a,\"b\"").Number(i * 1000).EndRow();
+    };
+    CsvWriter whole;
+    fill(whole);
+
+    std::vector<std::string> chunks;
+    CsvWriter streamed;
+    streamed.StreamTo(
+        [&](std::string_view t) {
+            chunks.emplace_back(t);
+            return true;
+        },
+        1000);
+    fill(streamed);
+    EXPECT_TRUE(streamed.Finish());
+    ASSERT_GT(chunks.size(), 10u);
+    std::string joined;
+    for (const std::string& c : chunks) {
+        EXPECT_EQ(c.substr(c.size() - 2), "\r\n"); // never a row cut in two
+        joined += c;
+    }
+    EXPECT_EQ(joined, whole.Data());
+    EXPECT_EQ(streamed.Rows(), whole.Rows());
+    EXPECT_TRUE(streamed.Data().empty());
+
+    // A sink that fails once makes the end fail, and is not called again.
+    int calls = 0;
+    CsvWriter failing;
+    failing.StreamTo(
+        [&](std::string_view) {
+            ++calls;
+            return false;
+        },
+        1000);
+    fill(failing);
+    EXPECT_FALSE(failing.Finish());
+    EXPECT_EQ(calls, 1);
+}
+
 TEST(CsvRead, EveryTextSurvivesTheRoundTrip) {
     const std::vector<std::string> texts = {"=1+2", "'=1+2", "''@a", "'plain", "a,\"b\"", "line\r\nbreak", "", "-"};
     CsvWriter w;
