@@ -109,10 +109,10 @@ void setEmptyLedger(LedgerIndex& idx) {
     idx.YearCount = 0;
 }
 
-// The day of the first (or last) line of a month that holds lines, with every check a block load
-// of that month makes (the year file holds every slot of its regions, no line is damaged, the month
-// fits in a block) but only the month's region read, and no text decoded: the checks need the
-// numbers and the encoded bytes. The index is left as a block load of the month leaves it.
+// The day of the first (or last) line of a month that holds lines, from that one line: the year
+// file must hold every slot of its regions, the line must be sound and the month must fit in a
+// block, as a block load of the month would find; the other lines are checked when a block holds
+// them. The index is left as a block load of the month leaves it (its balance is the month's last).
 int probeDay(LedgerState& st, int year, int month, bool last, int& day, Dialogs& dlg) {
     LedgerIndex& idx = st.index;
     st.ReadFailure.clear();
@@ -120,33 +120,31 @@ int probeDay(LedgerState& st, int year, int month, bool last, int& day, Dialogs&
     if (!idx.HoldsYearIndex(yi) || idx.YearLines[yi - 1] < 1 || month < 1 || month > 12) return -1;
     int count = idx.Inf(yi, month).LineCount;
     if (count <= 0) return -1;
+    if (count > st.MaxBlockLines) {
+        dlg.MsgBox(kOverflowMessage, "データ読込みエラー", MsgIcon::Critical, MsgButtons::OK);
+        return 1;
+    }
     std::array<int, 13> ms = MonthStartTable(idx, yi);
     IoFileReader file;
     std::string bytes;
-    if (!openCountedYear(idx, year, dlg, file, st.ReadFailure) ||
-        !readMonthLines(idx, yi, ms, month, file, bytes, st.ReadFailure))
+    const int k = last ? count : 1;
+    if (!openCountedYear(idx, year, dlg, file, st.ReadFailure)) return -1;
+    if (!file.Read(ms[month - 1] + k, 1, bytes)) {
+        st.ReadFailure = file.Error();
         return -1;
-    IoRecord line;
-    for (int k = 1; k <= count; ++k) {
-        const char* src = bytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize;
-        if (k > st.MaxBlockLines) {
-            dlg.MsgBox(kOverflowMessage, "データ読込みエラー", MsgIcon::Critical, MsgButtons::OK);
-            return 1;
-        }
-        IoRecord numbers = DecodeIoNumbers(src);
-        if (std::string why = damagedLine(file, src, numbers, year, month, k, false); !why.empty()) {
-            st.ReadFailure = why;
-            dlg.MsgBox("入出金ﾃﾞｰﾀの中に[" + std::to_string(year) + "]の異常なﾃﾞｰﾀがあります。\r\n" + st.ReadFailure,
-                       "読込みエラー", MsgIcon::Exclamation, MsgButtons::OK);
-            return -1;
-        }
-        if (k == (last ? count : 1)) line = numbers;
+    }
+    const IoRecord line = DecodeIoNumbers(bytes.data());
+    if (std::string why = damagedLine(file, bytes.data(), line, year, month, k, false); !why.empty()) {
+        st.ReadFailure = why;
+        dlg.MsgBox("入出金ﾃﾞｰﾀの中に[" + std::to_string(year) + "]の異常なﾃﾞｰﾀがあります。\r\n" + st.ReadFailure,
+                   "読込みエラー", MsgIcon::Exclamation, MsgButtons::OK);
+        return -1;
     }
     day = line.Day;
     idx.BlockStartYear = year;
     idx.BlockStartMonth = month;
     idx.BlockSpan = 1;
-    idx.BlockEndBalance = EncodedBalance(bytes.data() + static_cast<size_t>(count - 1) * kIoRecordSize);
+    if (last) idx.BlockEndBalance = line.Balance;
     return 0;
 }
 

@@ -145,9 +145,12 @@ TEST_F(BlockTest, AMarkerInsideTheLineCountIsCorrupt) {
     recomputeModel(model);
     writeModel(dir.path(), model);
     LedgerState st = stateFor(dir.path());
+    // The scan reads the newest line only; the start's block load meets the marker.
+    ASSERT_EQ(ScanLedgerYears(st, dlg), 0);
     dlg.expectBox(MsgResult::OK).expectMessage("入出金ﾃﾞｰﾀの中に[2003]の異常なﾃﾞｰﾀがあります。");
     dlg.expect("MsgOK").expectMessage("入出金ﾃﾞｰﾀの読込みに失敗しました。");
-    EXPECT_EQ(ScanLedgerYears(st, dlg), -1); // the probe of the newest month meets it
+    EXPECT_EQ(LoadStartBlock(st, dlg), -1);
+    EXPECT_TRUE(st.block.empty());
 }
 
 TEST_F(BlockTest, LinesOutOfOrderSetPreSortF) {
@@ -434,7 +437,7 @@ TEST_F(BlockTest, TheScanTakesTheFirstAndLastDaysFromTheLinesAsAMonthLoadReadsTh
     }
 }
 
-TEST_F(BlockTest, AMarkerInsideTheFirstMonthIsCorruptAtTheScan) {
+TEST_F(BlockTest, AMarkerInTheFirstMonthIsRefusedByTheBlockThatHoldsIt) {
     model.clear();
     model[2003].months[1].lines = monthLines(2003, 2, 3);
     model[2003].months[1].lines[2].y = 8888;
@@ -442,10 +445,40 @@ TEST_F(BlockTest, AMarkerInsideTheFirstMonthIsCorruptAtTheScan) {
     recomputeModel(model);
     writeModel(dir.path(), model);
     LedgerState st = stateFor(dir.path());
+    // The scan takes the first day from the first line alone.
+    ASSERT_EQ(ScanLedgerYears(st, dlg), 0);
+    EXPECT_EQ(st.index.FirstDay, 1);
+    st.index.BlockStartYear = 2003;
+    st.index.BlockStartMonth = 2;
+    st.index.BlockSpan = 3;
     dlg.expectBox(MsgResult::OK).expectMessage("入出金ﾃﾞｰﾀの中に[2003]の異常なﾃﾞｰﾀがあります。");
-    dlg.expect("MsgOK").expectMessage("入出金ﾃﾞｰﾀの読込みに失敗しました。");
-    EXPECT_EQ(ScanLedgerYears(st, dlg), -1);
+    EXPECT_EQ(LoadLedgerBlock(st, st.block, false, dlg), -1);
+    EXPECT_TRUE(st.block.empty());
     EXPECT_NE(st.ReadFailure.find("2月 3行目"), std::string::npos);
+    LedgerIndex names;
+    names.SetDataFolder(dir.path());
+    std::vector<std::string> found = CheckLedgerFiles(names);
+    ASSERT_FALSE(found.empty());
+    EXPECT_NE(found[0].find("2月: 3行目"), std::string::npos) << found[0];
+}
+
+TEST_F(BlockTest, ADamagedFirstOrLastLineIsRefusedAtTheScan) {
+    for (bool first : {true, false}) {
+        SCOPED_TRACE(first ? "first line" : "last line");
+        model.clear();
+        model[2003].months[1].lines = monthLines(2003, 2, 3);
+        model[2004].months[4].lines = monthLines(2004, 5, 2);
+        (first ? model[2003].months[1].lines.front() : model[2004].months[4].lines.back()).d = 32;
+        recomputeModel(model);
+        writeModel(dir.path(), model);
+        LedgerState st = stateFor(dir.path());
+        dlg.expectBox(MsgResult::OK).expectMessage(first ? "入出金ﾃﾞｰﾀの中に[2003]の異常なﾃﾞｰﾀがあります。"
+                                                         : "入出金ﾃﾞｰﾀの中に[2004]の異常なﾃﾞｰﾀがあります。");
+        dlg.expect("MsgOK").expectMessage("入出金ﾃﾞｰﾀの読込みに失敗しました。");
+        EXPECT_EQ(ScanLedgerYears(st, dlg), -1);
+        EXPECT_NE(st.ReadFailure.find(first ? "2月 1行目" : "5月 2行目"), std::string::npos) << st.ReadFailure;
+        dlg.VerifyDone();
+    }
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-// What the readers read: a block load, the scan, a listing, a search and the check read the lines
-// the information files count (and the region ends, for the check), never whole year files, and
-// still give the same lines and refuse the same damage. Bytes are counted by the kernel
-// (/proc/self/io "rchar").
+// What the readers read: a block load, a listing, a search and the check read the lines the
+// information files count (and the region ends, for the check), the scan the ledger's first and
+// last lines only, never whole year files; and they still give the same lines and refuse the same
+// damage. Bytes are counted by the kernel (/proc/self/io "rchar").
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerCheck.h"
 #include "ledger/LedgerFiles.h"
@@ -68,10 +68,10 @@ TEST_F(ReadAmounts, ABlockLoadReadsItsMonthsLinesOnly) {
     EXPECT_EQ(toLine(block.back()), model[2014].months[0].lines.back());
 }
 
-TEST_F(ReadAmounts, TheScanReadsTheInformationFilesAndTwoMonths) {
+TEST_F(ReadAmounts, TheScanReadsTheInformationFilesAndTwoLines) {
     LedgerState fresh = stateFor(dir.path(), 3, 1000);
     const int64_t read = bytesReadBy([&] { ASSERT_EQ(ScanLedgerYears(fresh, dlg), 0); });
-    EXPECT_LE(read, kYears * 12 * kInfRecordSize + 2 * kLineBytes + kSlack);
+    EXPECT_LE(read, kYears * 12 * kInfRecordSize + 2 * kIoRecordSize + kSlack);
     EXPECT_EQ(fresh.index.FirstDay, 1);
     EXPECT_EQ(fresh.index.LastDay, model[kFirstYear + kYears - 1].months[11].lines.back().d);
 }
