@@ -264,12 +264,66 @@ bool IsCp932LeadByte(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-bool ToCp932(std::string_view utf8, std::string& out) {
-    out.clear();
-    if (isAscii(utf8)) {
-        out.assign(utf8);
-        return true;
+namespace {
+
+// UTF-8 to CP932 by character: each character of the BMP is converted through iconv the first
+// time a text holds it and taken from the table afterwards. A save encodes every text of its block;
+// a call into iconv for each cost more than the rest of the encoding.
+class EncodeTable {
+public:
+    // The CP932 bytes of the character `ch` (its UTF-8 bytes, code point `cp`) into `out`; their
+    // count, 0 when CP932 has no such character.
+    int Lookup(uint32_t cp, std::string_view ch, char out[2]) {
+        if (!m_codes) m_codes = std::make_unique<uint32_t[]>(0x10000);
+        uint32_t& e = m_codes[cp];
+        if (e == 0) {
+            std::string sj;
+            size_t consumed = 0;
+            if (toSjis().run(ch, sj, consumed) && consumed == ch.size() && !sj.empty() && sj.size() <= 2)
+                e = kKnown | (static_cast<uint32_t>(sj.size()) << 16) | static_cast<unsigned char>(sj[0]) |
+                    (sj.size() == 2 ? static_cast<uint32_t>(static_cast<unsigned char>(sj[1])) << 8 : 0);
+            else
+                e = kKnown;
+        }
+        const int len = static_cast<int>((e >> 16) & 3);
+        out[0] = static_cast<char>(e & 0xFF);
+        out[1] = static_cast<char>((e >> 8) & 0xFF);
+        return len;
     }
+
+private:
+    static constexpr uint32_t kKnown = 1u << 31;
+    std::unique_ptr<uint32_t[]> m_codes;
+};
+
+EncodeTable& encodeTable() {
+    thread_local EncodeTable t;
+    return t;
+}
+
+// The code point of the well-formed UTF-8 sequence of the BMP at s[i] (two or three bytes, no
+// surrogate, not overlong), its length in `len`; -1 for anything else.
+int32_t bmpCodePoint(std::string_view s, size_t i, size_t& len) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    auto cont = [&](size_t k) {
+        return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
+    };
+    if (b0 >= 0xC2 && b0 <= 0xDF && cont(1)) {
+        len = 2;
+        return ((b0 & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
+    }
+    if (b0 >= 0xE0 && b0 <= 0xEF && cont(1) && cont(2)) {
+        const int32_t cp = ((b0 & 0x0F) << 12) | ((static_cast<unsigned char>(s[i + 1]) & 0x3F) << 6) |
+                           (static_cast<unsigned char>(s[i + 2]) & 0x3F);
+        if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
+        len = 3;
+        return cp;
+    }
+    return -1;
+}
+
+// The conversion through iconv for any text: an unconvertible character becomes "?".
+bool toCp932Iconv(std::string_view utf8, std::string& out) {
     bool ok = true;
     while (!utf8.empty()) {
         size_t consumed = 0;
@@ -278,6 +332,44 @@ bool ToCp932(std::string_view utf8, std::string& out) {
         out.push_back('?');
         size_t skip = consumed < utf8.size() ? utf8Length(static_cast<unsigned char>(utf8[consumed])) : 1;
         utf8.remove_prefix(std::min(utf8.size(), consumed + skip));
+    }
+    return ok;
+}
+
+} // namespace
+
+bool ToCp932(std::string_view utf8, std::string& out) {
+    out.clear();
+    if (isAscii(utf8)) {
+        out.assign(utf8);
+        return true;
+    }
+    // Well-formed text of the BMP goes through the table; anything else through iconv whole.
+    out.reserve(utf8.size());
+    EncodeTable& t = encodeTable();
+    bool ok = true;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {
+            out.push_back(static_cast<char>(b));
+            ++i;
+            continue;
+        }
+        size_t len = 0;
+        const int32_t cp = bmpCodePoint(utf8, i, len);
+        if (cp < 0) {
+            out.clear();
+            return toCp932Iconv(utf8, out);
+        }
+        char sj[2];
+        const int n = t.Lookup(static_cast<uint32_t>(cp), utf8.substr(i, len), sj);
+        if (n == 0) {
+            ok = false;
+            out.push_back('?');
+        } else {
+            out.append(sj, static_cast<size_t>(n));
+        }
+        i += len;
     }
     return ok;
 }

@@ -215,3 +215,83 @@ TEST(Cp932Decode, RandomTextsReadAsIconvReadsThem) {
         ASSERT_EQ(IsCp932Bytes(text, true), sound) << testing::PrintToString(text);
     }
 }
+
+namespace {
+
+// The encoding straight through iconv, as it has always been done: an unconvertible character
+// (or a byte that starts no UTF-8 character) becomes "?", and the rest goes on after it.
+std::string iconvEncode(std::string_view in, bool& ok) {
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    std::string out;
+    ok = true;
+    while (!in.empty()) {
+        char* inp = const_cast<char*>(in.data());
+        size_t left = in.size();
+        char buf[4096];
+        char* outp = buf;
+        size_t room = sizeof buf;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        size_t r = iconv(cd, &inp, &left, &outp, &room);
+        out.append(buf, static_cast<size_t>(outp - buf));
+        in.remove_prefix(in.size() - left);
+        if (r != static_cast<size_t>(-1)) break;
+        ok = false;
+        out += '?';
+        const auto b = static_cast<unsigned char>(in[0]);
+        const size_t skip = b < 0xC0 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        in.remove_prefix(std::min(in.size(), skip));
+    }
+    iconv_close(cd);
+    return out;
+}
+
+std::string utf8Of(uint32_t cp) {
+    std::string s;
+    if (cp < 0x80) {
+        s += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        s += static_cast<char>(0xC0 | (cp >> 6));
+        s += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        s += static_cast<char>(0xE0 | (cp >> 12));
+        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return s;
+}
+
+} // namespace
+
+TEST(Cp932Encode, EveryCharacterOfTheBmpIsEncodedAsIconvEncodesIt) {
+    for (uint32_t cp = 0x80; cp <= 0xFFFF; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        const std::string text = "a" + utf8Of(cp) + "b";
+        bool want = false;
+        std::string got;
+        const std::string expected = iconvEncode(text, want);
+        ASSERT_EQ(ToCp932(text, got), want) << std::hex << cp;
+        ASSERT_EQ(got, expected) << std::hex << cp;
+    }
+}
+
+TEST(Cp932Encode, RandomTextsWithBrokenUtf8AreEncodedAsIconvEncodesThem) {
+    // Characters of Japanese text and others, now and then a broken or four-byte sequence.
+    const std::vector<std::string> pool = {"食", "費", "ｶﾞ", "～", "〜", "①", "髙", "€", "😀", "a", ",",
+                                           "\xE3\x81",  // cut short
+                                           "\xC0\xAF",  // overlong
+                                           "\xED\xA0\x80", // a surrogate
+                                           "\x80", "\xFF", "－", "−", "¥", "\\"};
+    uint32_t seed = 4242;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (int k = 0; k < 1 + round % 12; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            text += pool[(seed >> 16) % pool.size()];
+        }
+        bool want = false;
+        std::string got;
+        const std::string expected = iconvEncode(text, want);
+        ASSERT_EQ(ToCp932(text, got), want) << testing::PrintToString(text);
+        ASSERT_EQ(got, expected) << testing::PrintToString(text);
+    }
+}
