@@ -59,21 +59,25 @@ bool EncodeIoRecord(const IoRecord& rec, char* dest) {
 
 IoRecord DecodeIoRecord(const char* src) {
     IoRecord r;
+    DecodeIoRecordInto(src, r);
+    return r;
+}
+
+void DecodeIoRecordInto(const char* src, IoRecord& r) {
     const char* p = src;
     r.Year = getInt16(p);
     r.Month = getInt16(p + 2);
     r.Day = getInt16(p + 4);
     p += 6;
-    r.ItemName = DecodeFieldTrimmed(p, kItemNameBytes);
+    DecodeFieldTrimmedInto(p, kItemNameBytes, r.ItemName);
     p += kItemNameBytes;
-    r.Note = DecodeFieldTrimmed(p, kNoteBytes);
+    DecodeFieldTrimmedInto(p, kNoteBytes, r.Note);
     p += kNoteBytes;
-    r.ShopName = DecodeFieldTrimmed(p, kShopNameBytes);
+    DecodeFieldTrimmedInto(p, kShopNameBytes, r.ShopName);
     p += kShopNameBytes;
     r.Income = getInt32(p);
     r.Expense = getInt32(p + 4);
     r.Balance = getInt32(p + 8);
-    return r;
 }
 
 constexpr int kIncomeOffset = 6 + kItemNameBytes + kNoteBytes + kShopNameBytes;  // 96

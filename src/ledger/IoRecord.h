@@ -48,6 +48,8 @@ constexpr int16_t kNewMonthCapacity = 500;
 bool EncodeIoRecord(const IoRecord& rec, char* dest);
 // Reads kIoRecordSize bytes. A double-byte character cut at a field's end is dropped.
 IoRecord DecodeIoRecord(const char* src);
+// The same into `rec`, reusing the storage of its texts (for walks over many records).
+void DecodeIoRecordInto(const char* src, IoRecord& rec);
 
 // Fast access to the numeric fields of an encoded record (no text conversion), for walks that
 // only carry balances.

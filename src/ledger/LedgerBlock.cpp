@@ -341,6 +341,7 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
 int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit,
                       std::string* why) {
     IoFileReader file;
+    IoRecord rec; // one record, its texts' storage used again line after line
     std::string bytes, failure;
     auto failed = [&] {
         if (why) *why = failure;
@@ -357,7 +358,7 @@ int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<
             if (!readMonthLines(idx, yi, ms, m, file, bytes, failure)) return failed();
             for (int k = 1; k <= count; ++k) {
                 const char* src = bytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize;
-                IoRecord rec = DecodeIoRecord(src);
+                DecodeIoRecordInto(src, rec);
                 failure = damagedLine(file, src, rec, year, m, k);
                 if (!failure.empty()) return failed();
                 if (!visit(rec)) return 0;

@@ -240,9 +240,9 @@ bool walkCp932(std::string_view sjis, Ch ch, Bad bad) {
 
 // The UTF-8 text of CP932 bytes: a bad character becomes U+FFFD; a lead byte at the very end has
 // lost its trail byte and goes.
-std::string decodeCp932(std::string_view sjis) {
+void decodeCp932Into(std::string_view sjis, std::string& out) {
     // No byte gives more than three bytes of UTF-8 (a half-width kana, a refused byte).
-    std::string out(sjis.size() * 3, '\0');
+    out.resize(sjis.size() * 3);
     char* o = out.data();
     walkCp932(
         sjis,
@@ -255,6 +255,11 @@ std::string decodeCp932(std::string_view sjis) {
             return true;
         });
     out.resize(static_cast<size_t>(o - out.data()));
+}
+
+std::string decodeCp932(std::string_view sjis) {
+    std::string out;
+    decodeCp932Into(sjis, out);
     return out;
 }
 
@@ -481,7 +486,7 @@ std::string DecodeField(const char* src, int n) {
     return FromCp932(raw.substr(0, end));
 }
 
-std::string DecodeFieldTrimmed(const char* src, int n) {
+void DecodeFieldTrimmedInto(const char* src, int n, std::string& out) {
     // Most of a field is padding: the walk stops one byte after the last byte that is no blank or
     // NUL (a lead byte there takes that blank as its pair).
     size_t last = static_cast<size_t>(n);
@@ -494,7 +499,10 @@ std::string DecodeFieldTrimmed(const char* src, int n) {
     }
     while (last > 0 && (src[last - 1] == ' ' || src[last - 1] == '\0'))
         --last;
-    if (last == 0) return {};
+    if (last == 0) {
+        out.clear();
+        return;
+    }
     std::string_view raw(src, std::min(static_cast<size_t>(n), last + 1));
     // The walk of DecodeField, noting where the last character that is no blank or NUL ends; a
     // double-byte unit always counts, as its second byte is never part of the padding.
@@ -514,11 +522,19 @@ std::string DecodeFieldTrimmed(const char* src, int n) {
         }
     }
     std::string_view text = raw.substr(0, keep);
-    if (ascii) return std::string(text);
-    std::string s = decodeCp932(text);
+    if (ascii) {
+        out.assign(text);
+        return;
+    }
+    decodeCp932Into(text, out);
     // A stray lead byte before a blank decodes to U+FFFD and keeps that blank, which goes.
-    if (!s.empty() && (s.back() == ' ' || s.back() == '\0')) return TrimRight(s);
-    return s;
+    out.resize(TrimmedRight(out).size());
+}
+
+std::string DecodeFieldTrimmed(const char* src, int n) {
+    std::string out;
+    DecodeFieldTrimmedInto(src, n, out);
+    return out;
 }
 
 std::string NulToBlankTrim(std::string_view text) {

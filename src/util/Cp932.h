@@ -45,6 +45,8 @@ std::string DecodeField(const char* src, int n);
 // The same as TrimRight(DecodeField(src, n)), but the padding is trimmed in bytes first, so a
 // blank field costs no conversion and pure ASCII text none beyond a copy.
 std::string DecodeFieldTrimmed(const char* src, int n);
+// The same into `out`, reusing its storage.
+void DecodeFieldTrimmedInto(const char* src, int n, std::string& out);
 
 // Every NUL replaced by a blank, then trailing blanks removed.
 std::string NulToBlankTrim(std::string_view text);
