@@ -64,7 +64,7 @@ struct Home {
     bool ok = false;
 
     Home() {
-        home = (std::filesystem::temp_directory_path() / "mrtkel-bench-startup").string();
+        home = (std::filesystem::temp_directory_path() / "mrtkel-bench-start-home").string();
         std::filesystem::remove_all(home);
         const std::string data = DataFolder(home);
         MakeFolders(JoinPath(data, "BU"));
