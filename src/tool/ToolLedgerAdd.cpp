@@ -155,6 +155,9 @@ int runAdd(ToolContext& ctx) {
     if (idx.YearCount == 0) return refuse("add", "開始日付がありません。先に init で初期残高を登録してください。");
     if (DateNum(line) < DateNum(idx.FirstYear, idx.FirstMonth, idx.FirstDay)) return refuse("add", kBeforeStartMessage);
     if (!idx.HoldsYearIndex(idx.YearIndex(line.Year))) return refuse("add", kBadDateMessage);
+    // One line goes into one month: the block is that month alone (or the nearest earlier month
+    // with lines), so an evening's line reads and rewrites one month, not the window's block.
+    st.BlockMonthsInUse = 1;
     if (loadBlockFor(st, line.Year, line.Month, *ctx.dialogs) != 0) return 1;
     if (st.LedgerLineCount() + 1 > st.MaxBlockLines)
         return refuse("add", "このブロックの入出金データ数が最大読込み可能数(" + std::to_string(st.MaxBlockLines) +

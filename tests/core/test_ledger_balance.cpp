@@ -165,6 +165,35 @@ TEST(LedgerTool, InitAddListAndCheck) {
     EXPECT_NE(r.out.find("Io2024.usr 1月: 1行目 残高"), std::string::npos) << r.out;
 }
 
+// Lines added into any month: the first, one between months with lines, an empty month in a gap
+// of years, the last, and a new one after it. Every earlier line stays, later balances follow and
+// the files stay consistent.
+TEST(LedgerTool, AddsIntoGapsEarlierMonthsAndNewMonths) {
+    TempDir home;
+    ASSERT_EQ(tool(home.path(), "init --start 2020-01-10 --balance 10000").exitCode, 0);
+    const char* adds[] = {
+        "--date 2020-03-05 --item 食費 --expense 100",  // a new month after the last
+        "--date 2023-06-01 --item 給与 --income 5000",  // a new year after a gap
+        "--date 2020-01-20 --item 食費 --expense 200",  // the first month
+        "--date 2021-07-07 --item 食費 --expense 300",  // an empty month inside the gap years
+        "--date 2020-03-01 --item 食費 --expense 400",  // before the line of a month with lines
+        "--date 2023-06-01 --item 食費 --expense 500",  // the newest day
+    };
+    for (const char* a : adds) ASSERT_EQ(tool(home.path(), std::string("add ") + a).exitCode, 0) << a;
+    ToolRun r = tool(home.path(), "ledger --csv");
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "date,item,note,shop,income,expense,balance\r\n"
+                     "2020-01-10,初期残高,,,0,0,10000\r\n"
+                     "2020-01-20,食費,,,0,200,9800\r\n"
+                     "2020-03-01,食費,,,0,400,9400\r\n"
+                     "2020-03-05,食費,,,0,100,9300\r\n"
+                     "2021-07-07,食費,,,0,300,9000\r\n"
+                     "2023-06-01,給与,,,5000,0,14000\r\n"
+                     "2023-06-01,食費,,,0,500,13500\r\n");
+    r = tool(home.path(), "check");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+}
+
 // A refused text says what is wrong with it: the character that cannot be stored, a control
 // character, or the length.
 TEST(LedgerTool, AddSaysWhyATextIsRefused) {
