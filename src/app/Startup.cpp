@@ -175,6 +175,34 @@ int dispatch(AppState& app, int code, Dialogs& dlg, MainScreen& main, CommandScr
     }
 }
 
+// The year files changed since the last start are read whole before they replace their copies
+// in the backup folder: one damaged since (in a month the start did not load) must not take the
+// place of its last sound copy. -1 after the read-failure message when one is damaged.
+int checkChangedYears(AppState& app, Dialogs& dlg) {
+    const LedgerIndex& idx = app.ledger.index;
+    std::string folder, prefix;
+    SplitPath(idx.IoPrefix, folder, prefix);
+    std::vector<std::string> changed;
+    // A folder that cannot be listed fails the copy that follows, with its own message.
+    if (ListChangedFiles("*" + idx.IoExtension, app.dataFolder, app.backupFolder, changed) < 0) return 0;
+    for (const std::string& name : changed) {
+        const size_t digits = prefix.size();
+        if (name.size() != digits + 4 + idx.IoExtension.size() || !WildcardMatch(prefix + "*", name)) continue;
+        int year = 0;
+        bool number = true;
+        for (size_t k = digits; k < digits + 4; ++k) {
+            if (name[k] < '0' || name[k] > '9') number = false;
+            year = year * 10 + (name[k] - '0');
+        }
+        if (!number) continue;
+        if (CheckYearLines(idx, year, dlg, app.ledger.ReadFailure) != 0) {
+            dlg.MsgOK(LedgerReadFailedMessage(app.ledger), "入出金データの読込み");
+            return -1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 std::string AppState::settingsPath() const {
@@ -274,6 +302,7 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
         main.SplashOff();
         return settleBlockOverflow(app, dlg, screens);
     }
+    if (r == 0) r = checkChangedYears(app, dlg);
     int v = VerifyAndBackUp(app, "*.usr", "入出金データ", r != 0, dlg);
     if (v != 0) {
         main.SplashOff();

@@ -368,6 +368,27 @@ int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<
     return 0;
 }
 
+int CheckYearLines(const LedgerIndex& idx, int year, Dialogs& dlg, std::string& why) {
+    why.clear();
+    const int yi = idx.YearIndex(year);
+    if (!idx.HoldsYearIndex(yi) || idx.YearLines[yi - 1] < 1) return 0;
+    IoFileReader file;
+    std::string bytes;
+    if (!openCountedYear(idx, year, dlg, file, why)) return -1;
+    const std::array<int, 13> ms = MonthStartTable(idx, yi);
+    for (int m = 1; m <= 12; ++m) {
+        const int count = idx.Inf(yi, m).LineCount;
+        if (count <= 0) continue;
+        if (!readMonthLines(idx, yi, ms, m, file, bytes, why)) return -1;
+        for (int k = 1; k <= count; ++k) {
+            const char* src = bytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize;
+            why = damagedLine(file, src, DecodeIoNumbers(src), year, m, k, false);
+            if (!why.empty()) return -1;
+        }
+    }
+    return 0;
+}
+
 int LinesToLoadAtStart(const LedgerIndex& idx, int blockMonths) {
     if (idx.YearCount == 0) return 0;
     int y = 0, m = 0, toRead = std::max(blockMonths, 1);

@@ -33,8 +33,8 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
 int LoadStartBlock(LedgerState& st, Dialogs& dlg);
 
 // Lines the start-up holds at once with `blockMonths` months per block: the newest block, or the
-// ledger's first month when that is larger (ScanLedgerYears reads it whole). The start-up
-// overflows when this exceeds MaxBlockLines. From the index only; no file is read.
+// ledger's first month when that is larger (the scan refuses a first month larger than a block). The
+// start-up overflows when this exceeds MaxBlockLines. From the index only; no file is read.
 int LinesToLoadAtStart(const LedgerIndex& idx, int blockMonths);
 
 // Saves a modified block, then moves the block: direction 1 one month later, -1 one month
@@ -48,6 +48,11 @@ int ReReadBlock(LedgerState& st, int direction, int year, int month, Dialogs& dl
 // when given, receives the file and the reason).
 int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit,
                       std::string* why = nullptr);
+
+// Reads every line the information file of `year` counts, with the checks of a block load (the
+// year file holds every slot of its regions, no line is damaged) but no text decoded. 0 sound or
+// no lines; -1 damaged or unreadable (`why`: the file and the reason; nothing shown).
+int CheckYearLines(const LedgerIndex& idx, int year, Dialogs& dlg, std::string& why);
 
 // BlockPos of the block described by the index (start and span) against the ledger's range.
 int ComputeBlockPos(const LedgerIndex& idx);

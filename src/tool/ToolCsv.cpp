@@ -12,19 +12,12 @@ bool ToolCsvEncoding(const ToolContext& ctx, const char* cmd, CsvEncoding& enc) 
     return false;
 }
 
-void StreamToolCsv(CsvWriter& csv, CsvEncoding enc) {
-    if (enc != CsvEncoding::Utf8) return;
-    csv.StreamTo([](std::string_view text) {
-        std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
-        return static_cast<bool>(std::cout);
-    });
-}
-
-bool WriteToolCsv(CsvWriter& csv, CsvEncoding enc, const char* cmd) {
-    if (csv.Streaming()) {
-        bool ok = csv.Finish();
+bool WriteToolCsv(const CsvWriter& csv, CsvEncoding enc, const char* cmd) {
+    if (enc == CsvEncoding::Utf8) {
+        // The text is UTF-8 already: written as it stands, without a copy of a long listing.
+        std::cout.write(csv.Data().data(), static_cast<std::streamsize>(csv.Data().size()));
         std::cout.flush();
-        return ok && static_cast<bool>(std::cout);
+        return static_cast<bool>(std::cout);
     }
     std::string out, bad;
     if (!EncodeCsv(csv.Data(), enc, out, &bad)) {

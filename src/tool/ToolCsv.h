@@ -8,13 +8,9 @@ namespace mrt {
 // False after the usage message on stderr.
 bool ToolCsvEncoding(const ToolContext& ctx, const char* cmd, CsvEncoding& enc);
 
-// For UTF-8 output, makes the writer hand its text to standard output as it goes, so a long
-// listing is never held whole; other encodings are converted whole at the end.
-void StreamToolCsv(CsvWriter& csv, CsvEncoding enc);
-
-// Writes the CSV (what is left of it, when streamed) to standard output in the encoding. False
-// after a message on stderr when a character has no CP932 form (nothing is written then), or
-// when standard output could not be written.
-bool WriteToolCsv(CsvWriter& csv, CsvEncoding enc, const char* cmd);
+// Writes the CSV to standard output in the encoding. False after a message on stderr when a
+// character has no CP932 form (nothing is written then), or when standard output could not be
+// written.
+bool WriteToolCsv(const CsvWriter& csv, CsvEncoding enc, const char* cmd);
 
 } // namespace mrt

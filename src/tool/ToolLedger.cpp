@@ -60,7 +60,6 @@ int runLedger(ToolContext& ctx) {
     if (!OpenToolLedger(ctx, st, true)) return 1;
     if (csv) {
         CsvWriter out;
-        StreamToolCsv(out, enc);
         if (WriteLedgerCsv(st.index, from, to, false, out, *ctx.dialogs) < 0) {
             std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n";
             return 1;

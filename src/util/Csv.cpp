@@ -122,24 +122,7 @@ CsvWriter& CsvWriter::EndRow() {
     m_data += "\r\n";
     m_rowOpen = false;
     ++m_rows;
-    if (m_sink && m_data.size() >= m_chunk) handOn();
     return *this;
-}
-
-void CsvWriter::StreamTo(std::function<bool(std::string_view)> sink, size_t chunk) {
-    m_sink = std::move(sink);
-    m_chunk = chunk;
-    m_data.reserve(chunk + 1024);
-}
-
-void CsvWriter::handOn() {
-    if (!m_sinkFailed && !m_sink(m_data)) m_sinkFailed = true;
-    m_data.clear();
-}
-
-bool CsvWriter::Finish() {
-    if (m_sink && !m_data.empty()) handOn();
-    return !m_sinkFailed;
 }
 
 bool EncodeCsv(std::string_view utf8, CsvEncoding enc, std::string& out, std::string* badChar) {

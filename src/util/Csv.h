@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,30 +31,17 @@ public:
     // Ends the record (CR LF).
     CsvWriter& EndRow();
 
-    // Room for `bytes` of text, so a long listing is not copied as it grows (nothing when the
-    // text is streamed).
-    void Reserve(size_t bytes) {
-        if (!m_sink) m_data.reserve(bytes);
-    }
-    // From now on the text goes to `sink` whenever an ended row leaves at least `chunk` bytes
-    // gathered, so a long listing is never held whole; Data() then holds what was not handed on.
-    void StreamTo(std::function<bool(std::string_view)> sink, size_t chunk = 64 * 1024);
-    bool Streaming() const { return static_cast<bool>(m_sink); }
-    // Hands on what is left. False when the sink failed, now or before.
-    bool Finish();
+    // Room for `bytes` of text, so a long listing is not copied as it grows.
+    void Reserve(size_t bytes) { m_data.reserve(bytes); }
     const std::string& Data() const { return m_data; }
     // Rows ended so far.
     int Rows() const { return m_rows; }
 
 private:
     void separate();
-    void handOn();
     std::string m_data;
     bool m_rowOpen = false;
     int m_rows = 0;
-    std::function<bool(std::string_view)> m_sink;
-    size_t m_chunk = 0;
-    bool m_sinkFailed = false;
 };
 
 // The cell text as written: with the guarding "'" when it needs one, then quoted when needed.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <dirent.h>
+#include <strings.h>
 #include <sys/stat.h>
 
 namespace mrt {
@@ -54,6 +55,32 @@ int ListFiles(const std::string& folder, const std::string& pattern, std::vector
     return static_cast<int>(names.size());
 }
 
+namespace {
+
+// True when `target` exists with the last-modified time of the source.
+bool sameTime(const struct stat& source, const std::string& target) {
+    struct stat t;
+    return ::stat(target.c_str(), &t) == 0 && t.st_mtim.tv_sec == source.st_mtim.tv_sec &&
+           t.st_mtim.tv_nsec == source.st_mtim.tv_nsec;
+}
+
+} // namespace
+
+int ListChangedFiles(const std::string& pattern, const std::string& sourceFolder, const std::string& targetFolder,
+                     std::vector<std::string>& names) {
+    std::string patFolder, patFile;
+    SplitPath(pattern, patFolder, patFile);
+    std::vector<std::string> all;
+    if (ListFiles(sourceFolder, patFile, all) < 0) return -1;
+    names.clear();
+    for (const std::string& n : all) {
+        struct stat sst;
+        if (::stat(JoinPath(sourceFolder, n).c_str(), &sst) != 0) return -1;
+        if (!sameTime(sst, ResolveCase(targetFolder, n))) names.push_back(n);
+    }
+    return static_cast<int>(names.size());
+}
+
 int CopyChangedFiles(const std::string& pattern, const std::string& sourceFolder, const std::string& targetFolder,
                      Dialogs& dlg) {
     auto fail = [&dlg]() {
@@ -71,16 +98,23 @@ int CopyChangedFiles(const std::string& pattern, const std::string& sourceFolder
     std::vector<CopyJob> jobs;
     for (const std::string& n : names) {
         CopyJob job{JoinPath(sourceFolder, n), ResolveCase(targetFolder, n)};
+        // Two names differing only in case land on one target, whichever case it has or is given
+        // first: the later source is copied over it, as copying them one after the other did.
+        auto twin = std::find_if(jobs.begin(), jobs.end(), [&](const CopyJob& j) {
+            return j.target.size() == job.target.size() &&
+                   ::strcasecmp(j.target.c_str() + targetFolder.size(), job.target.c_str() + targetFolder.size()) ==
+                       0;
+        });
+        const bool hasTwin = twin != jobs.end();
+        if (hasTwin) {
+            job.target = twin->target;
+            jobs.erase(twin);
+        }
         struct stat sst;
         if (::stat(job.source.c_str(), &sst) != 0) return fail();
-        struct stat dstSt;
-        if (::stat(job.target.c_str(), &dstSt) == 0 && dstSt.st_mtim.tv_sec == sst.st_mtim.tv_sec &&
-            dstSt.st_mtim.tv_nsec == sst.st_mtim.tv_nsec)
-            continue;
+        if (!hasTwin && sameTime(sst, job.target)) continue;
         job.accessed = sst.st_atim;
         job.modified = sst.st_mtim;
-        // Two names differing only in case land on one target: the later one is copied.
-        std::erase_if(jobs, [&](const CopyJob& j) { return j.target == job.target; });
         jobs.push_back(std::move(job));
     }
     if (ReplaceWithCopies(targetFolder, jobs) != 0) return fail();

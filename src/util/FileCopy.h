@@ -15,6 +15,12 @@ int ListFiles(const std::string& folder, const std::string& pattern, std::vector
 // True when `name` matches the wildcard `pattern` without regard to case.
 bool WildcardMatch(const std::string& pattern, const std::string& name);
 
+// Names of the files of `sourceFolder` matching `pattern` (its file part) that CopyChangedFiles
+// would copy into `targetFolder`: those whose target is missing or has another last-modified time.
+// The count, or -1 when a folder cannot be read.
+int ListChangedFiles(const std::string& pattern, const std::string& sourceFolder, const std::string& targetFolder,
+                     std::vector<std::string>& names);
+
 // Copies the files of `sourceFolder` matching `pattern` (its file part) into `targetFolder`,
 // skipping those whose target has the same last-modified time. Copies keep the source's time, so a
 // second run copies nothing. A target differing only in case is overwritten, never doubled. Each

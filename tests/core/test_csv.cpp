@@ -35,48 +35,6 @@ TEST(CsvWrite, FormulaLookingTextStaysText) {
     EXPECT_EQ(CsvTextField("'=x"), "''=x");
 }
 
-TEST(CsvWrite, AStreamedTextIsHandedOnWholeRowsAndEndsAsTheWholeText) {
-    auto fill = [](CsvWriter& w) {
-        for (int i = 0; i < 500; ++i)
-            w.Text("行" + std::to_string(i)).Text("a,\"b\"").Number(i * 1000).EndRow();
-    };
-    CsvWriter whole;
-    fill(whole);
-
-    std::vector<std::string> chunks;
-    CsvWriter streamed;
-    streamed.StreamTo(
-        [&](std::string_view t) {
-            chunks.emplace_back(t);
-            return true;
-        },
-        1000);
-    fill(streamed);
-    EXPECT_TRUE(streamed.Finish());
-    ASSERT_GT(chunks.size(), 10u);
-    std::string joined;
-    for (const std::string& c : chunks) {
-        EXPECT_EQ(c.substr(c.size() - 2), "\r\n"); // never a row cut in two
-        joined += c;
-    }
-    EXPECT_EQ(joined, whole.Data());
-    EXPECT_EQ(streamed.Rows(), whole.Rows());
-    EXPECT_TRUE(streamed.Data().empty());
-
-    // A sink that fails once makes the end fail, and is not called again.
-    int calls = 0;
-    CsvWriter failing;
-    failing.StreamTo(
-        [&](std::string_view) {
-            ++calls;
-            return false;
-        },
-        1000);
-    fill(failing);
-    EXPECT_FALSE(failing.Finish());
-    EXPECT_EQ(calls, 1);
-}
-
 TEST(CsvRead, EveryTextSurvivesTheRoundTrip) {
     const std::vector<std::string> texts = {"=1+2", "'=1+2", "''@a", "'plain", "a,\"b\"", "line\r\nbreak", "", "-"};
     CsvWriter w;
@@ -136,6 +94,34 @@ TEST(CsvTool, EncodingOptionOfTheListings) {
     EXPECT_EQ(bom.rfind("\xEF\xBB\xBFtable,key,position,name\r\n", 0), 0u) << bom.substr(0, 40);
     RunTool("--home " + home.path() + " ledger --csv --encoding latin1", status);
     EXPECT_EQ(status, 2);
+}
+
+// A listing that meets a damaged line writes no CSV at all: a script keeps no half of a ledger.
+TEST(CsvTool, ALedgerWithADamagedLineListsNothing) {
+    TempDir home;
+    int status = -1;
+    RunTool("--home " + home.path() + " init --start 2024-01-01 --balance 1000", status);
+    ASSERT_EQ(status, 0);
+    for (int d = 2; d <= 20; ++d) {
+        RunTool("--home " + home.path() + " add --date 2024-02-" + (d < 10 ? "0" : "") + std::to_string(d) +
+                    " --item 食費 --expense 5",
+                status);
+        ASSERT_EQ(status, 0);
+    }
+    // The day of the last line of February becomes 40.
+    const std::string io = home.path() + "/Data1/Io2024.usr";
+    std::string bytes = ReadBytes(io);
+    const size_t last = (500 + 19 - 1) * 108u;
+    bytes[last + 4] = 40;
+    ASSERT_TRUE(WriteBytes(io, bytes));
+    std::string err;
+    for (const char* enc : {"utf8", "utf8-bom", "cp932"}) {
+        const std::string out =
+            RunTool("--home " + home.path() + " ledger --csv --encoding " + enc, status, "", &err);
+        EXPECT_EQ(status, 1) << enc;
+        EXPECT_EQ(out, "") << enc;
+        EXPECT_NE(err.find("入出金ﾃﾞｰﾀの読込みに失敗しました。"), std::string::npos) << err;
+    }
 }
 
 } // namespace

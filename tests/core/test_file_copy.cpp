@@ -84,6 +84,19 @@ TEST(CopyChangedFiles, TargetInOtherLetterCaseIsReplacedNotDoubled) {
     EXPECT_FALSE(fs::exists(dst / "Io2003.usr"));
 }
 
+TEST(CopyChangedFiles, SourcesDifferingOnlyInCaseMakeOneTargetHoldingTheLaterOne) {
+    TempDir src, dst;
+    WriteBytes(src / "IO2003.usr", "upper");
+    WriteBytes(src / "io2003.usr", "lower"); // listed after "IO2003.usr"
+    ScriptedDialogs dlg;
+    ASSERT_EQ(CopyChangedFiles("*.usr", src.path(), dst.path(), dlg), 0);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dst.path())) names.push_back(e.path().filename().string());
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0], "IO2003.usr");
+    EXPECT_EQ(ReadBytes(dst / "IO2003.usr"), "lower");
+}
+
 TEST(CopyChangedFiles, MissingSourceFolderFailsWithTheMessage) {
     TempDir dst;
     ScriptedDialogs dlg;

@@ -621,3 +621,51 @@ TEST(CommandLoop, WindowStateIsWrittenAtExitOnlyWhenChanged) {
     ASSERT_EQ(ReadSettings(f.home / "Data1/INIT.mrt", rec), 0);
     EXPECT_EQ(rec.MainWindowState, 2);
 }
+
+// A year file damaged since the last start, in a month the start does not load, must not replace
+// its sound copy in the backup folder: the start reads the changed year whole and offers the copy.
+TEST(StartUp, AYearDamagedSinceTheLastStartIsOfferedItsBackupNotBackedUp) {
+    Fixture f;
+    f.firstStart();
+    // The ledger: three lines in February 2003, more from January to May 2004.
+    LedgerModel model;
+    model[2003].months[1].lines = monthLines(2003, 2, 3);
+    model[2003].months[1].lines[0] = Line{2003, 2, 1, "初期残高", "", "", 0, 0, 50000};
+    for (int m = 1; m <= 5; ++m) model[2004].months[m - 1].lines = monthLines(2004, m, 4, 100, m * 10);
+    recomputeModel(model);
+    writeModel(f.home / "Data1", model);
+    auto start = [&](std::deque<std::function<int(AppState&)>> periods) {
+        AppState app;
+        app.home = f.home.path();
+        FakeMain main;
+        main.dlg = &f.dlg;
+        main.periods = std::move(periods);
+        EXPECT_EQ(PrepareDataFolders(app, f.dlg), 0);
+        return RunApplication(app, f.dlg, main, f.screens);
+    };
+    ASSERT_EQ(start({[](AppState&) { return kCmdExit; }}), 0);
+    const std::string sound = ReadBytes(f.home / "Data1/Io2003.usr");
+    ASSERT_EQ(ReadBytes(f.home / "Data1/BU/Io2003.usr"), sound);
+
+    // The last line of February 2003 becomes a filler record.
+    std::string damaged = sound;
+    damaged.replace(static_cast<size_t>(500 + 2) * 108, 108, markerBytes(8888));
+    ASSERT_TRUE(WriteBytes(f.home / "Data1/Io2003.usr", damaged));
+    f.dlg.expect("MsgOK").expectMessage("入出金ﾃﾞｰﾀの読込みに失敗しました。\r\nIo2003.usr 2月 3行目");
+    f.dlg.expect("MsgYesNo2", 1).expectMessage("入出金データが異常です。前回立ち上げ時のデータに戻します。");
+    EXPECT_EQ(start({}), 1);
+    f.dlg.VerifyDone();
+    EXPECT_EQ(ReadBytes(f.home / "Data1/BU/Io2003.usr"), sound);
+    EXPECT_EQ(ReadBytes(f.home / "Data1/Io2003.usr"), damaged);
+
+    // Taking the copy puts the sound year back, and the program starts on it.
+    f.dlg.expect("MsgOK").expectMessage("Io2003.usr 2月 3行目");
+    f.dlg.expect("MsgYesNo2", 0);
+    EXPECT_EQ(start({[](AppState& app) {
+                  EXPECT_EQ(app.ledger.index.FirstYear, 2003);
+                  return kCmdExit;
+              }}),
+              0);
+    f.dlg.VerifyDone();
+    EXPECT_EQ(ReadBytes(f.home / "Data1/Io2003.usr"), sound);
+}
