@@ -146,6 +146,21 @@ TEST(DecodeFieldTrimmed, GivesWhatDecodingThenTrimmingGives) {
 
 namespace {
 
+// Converts from the start of `in` as far as iconv goes, appending to `out` and taking the converted
+// bytes off `in`; true when it went to the end.
+bool iconvStep(iconv_t cd, std::string_view& in, std::string& out) {
+    char* inp = const_cast<char*>(in.data());
+    size_t left = in.size();
+    char buf[4096];
+    char* outp = buf;
+    size_t room = sizeof buf;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    size_t r = iconv(cd, &inp, &left, &outp, &room);
+    out.append(buf, static_cast<size_t>(outp - buf));
+    in.remove_prefix(in.size() - left);
+    return r != static_cast<size_t>(-1);
+}
+
 // The conversion straight through iconv, character by character as the decoder has always read
 // CP932: a refused sequence becomes U+FFFD (a lead byte takes its follower when that can be a
 // trail byte), a lead byte at the very end is dropped.
@@ -155,16 +170,7 @@ std::string iconvDecode(std::string_view in, bool& sound, bool& cutEnd) {
     sound = true;
     cutEnd = false;
     while (!in.empty()) {
-        char* inp = const_cast<char*>(in.data());
-        size_t left = in.size();
-        char buf[4096];
-        char* outp = buf;
-        size_t room = sizeof buf;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        size_t r = iconv(cd, &inp, &left, &outp, &room);
-        out.append(buf, static_cast<size_t>(outp - buf));
-        in.remove_prefix(in.size() - left);
-        if (r != static_cast<size_t>(-1)) break;
+        if (iconvStep(cd, in, out)) break;
         auto b0 = static_cast<unsigned char>(in[0]);
         if (in.size() == 1 && IsCp932LeadByte(b0)) {
             cutEnd = true;
@@ -225,16 +231,7 @@ std::string iconvEncode(std::string_view in, bool& ok) {
     std::string out;
     ok = true;
     while (!in.empty()) {
-        char* inp = const_cast<char*>(in.data());
-        size_t left = in.size();
-        char buf[4096];
-        char* outp = buf;
-        size_t room = sizeof buf;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        size_t r = iconv(cd, &inp, &left, &outp, &room);
-        out.append(buf, static_cast<size_t>(outp - buf));
-        in.remove_prefix(in.size() - left);
-        if (r != static_cast<size_t>(-1)) break;
+        if (iconvStep(cd, in, out)) break;
         ok = false;
         out += '?';
         const auto b = static_cast<unsigned char>(in[0]);
