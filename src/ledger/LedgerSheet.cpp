@@ -87,6 +87,8 @@ LedgerGridGeometry SetUpLedgerGrid(GridModel& grid, const GridSpec& spec, const 
     int sum = 0;
     for (int c = 0; c < cols; ++c) {
         int w = measure(LedgerColumnOf(c).header).width;
+        // The row labels run up to the block's line count: "1500" is wider than "No.".
+        if (c == 0) w = std::max(w, measure(std::to_string(spec.lineRows)).width);
         grid.SetColWidth(c, w);
         sum += w;
     }

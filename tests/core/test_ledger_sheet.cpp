@@ -65,9 +65,20 @@ TEST(LedgerGridLayout, RowsLabelsWidthsAndScrollBar) {
     EXPECT_TRUE(g.scrollBar);
     EXPECT_EQ(g.height, 200 + 19 * 240 + 80);
 
+    EXPECT_EQ(grid.ColWidth(0), 300); // "No." and "300" alike
+
     spec.displayRows = 400; // every row fits: no scroll bar
     g = SetUpLedgerGrid(grid, spec, FixedPitchMeasure(100, 200));
     EXPECT_FALSE(g.scrollBar);
+
+    // Blocks of more than 999 lines: the "No." column is as wide as the longest row label.
+    spec.lineRows = 1500;
+    spec.displayRows = 19;
+    const LedgerGridGeometry wide = SetUpLedgerGrid(grid, spec, FixedPitchMeasure(100, 200));
+    EXPECT_EQ(grid.TextMatrix(1500, 0), "1500");
+    EXPECT_EQ(grid.ColWidth(0), 400);
+    ASSERT_TRUE(wide.scrollBar);
+    EXPECT_EQ(wide.width, g.width + 100 + 210); // one digit wider, and 2.7 "A" for the bar, not 0.6
 }
 
 TEST_F(SheetFixture, RowsRoundTripAndBlockDates) {
