@@ -6,6 +6,7 @@
 // (argument 0: a disk, every flush waits for it) and in /dev/shm (argument 1: memory, where the
 // flushes cost nothing and what remains is the program's own work).
 #include "bytes_read.h"
+#include "generated_ledger.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
 #include "ledger/LedgerSave.h"
@@ -30,8 +31,10 @@ constexpr int kLastYear = 2049;
 // Writes the ledger into a new temporary folder (in /dev/shm when `inMemory`), removed at exit.
 std::string buildLedger(bool inMemory) {
     std::filesystem::path base = inMemory ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
-    std::string dir = (base / "mrtkel-bench-ledger-XXXXXX").string();
-    if (!mkdtemp(dir.data())) std::abort();
+    // About 17 lines a day (516 a month, the region grown past 500 slots); the newest three
+    // months hold 500 lines each.
+    std::string dir = mrt::bench::GeneratedLedgerIn(base, "ledger", kFirstYear, kLastYear - kFirstYear + 1,
+                                                    [](int y, int m) { return y == kLastYear && m >= 10 ? 500 : 516; });
     static std::vector<std::string> built;
     if (built.empty())
         std::atexit([] {
@@ -39,54 +42,6 @@ std::string buildLedger(bool inMemory) {
                 std::filesystem::remove_all(d);
         });
     built.push_back(dir);
-    LedgerIndex idx;
-    idx.SetDataFolder(dir);
-    ConsoleDialogs dlg;
-    std::string filler(kIoRecordSize, '\0'), end(kIoRecordSize, '\0');
-    EncodeIoRecord(FillerRecord(), filler.data());
-    EncodeIoRecord(RegionEndRecord(), end.data());
-    static const char* kItems[] = {"食費", "交通費", "日用品", "ｶﾞｿﾘﾝ", "雑費"};
-    int32_t balance = 20000000;
-    for (int y = kFirstYear; y <= kLastYear; ++y) {
-        idx.FirstYear = y;
-        YearFile file;
-        for (int m = 1; m <= 12; ++m) {
-            bool newest = y == kLastYear && m >= 10;
-            int days = 28;
-            int lines = newest ? 500 : 17 * days + 40; // 516: the month grew past 500 slots
-            InfRecord inf{static_cast<int16_t>(std::max(lines + 1, 500)), static_cast<int16_t>(lines)};
-            idx.Inf(1, m) = inf;
-            for (int k = 0; k < lines; ++k) {
-                IoRecord r;
-                r.Year = static_cast<int16_t>(y);
-                r.Month = static_cast<int16_t>(m);
-                r.Day = static_cast<int16_t>(1 + k * days / lines);
-                if (y == kFirstYear && m == 1 && k == 0) {
-                    r.ItemName = "初期残高";
-                } else {
-                    r.ItemName = kItems[k % 5];
-                    r.Note = "内訳" + std::to_string(k);
-                    if (k % 40 == 0)
-                        r.Income = 20000;
-                    else
-                        r.Expense = 100 + k % 900;
-                    balance += r.Income - r.Expense;
-                }
-                r.Balance = balance;
-                std::string b(kIoRecordSize, '\0');
-                EncodeIoRecord(r, b.data());
-                file.bytes += b;
-            }
-            for (int k = lines + 1; k < inf.Capacity; ++k)
-                file.bytes += filler;
-            file.bytes += end;
-        }
-        FileBatch batch;
-        std::string error;
-        if (!batch.Stage(IoFileName(idx, y), file.bytes, error) || WriteInfFile(idx, 1, dlg, &batch) != 0 ||
-            !batch.Commit(error))
-            std::abort();
-    }
     return dir;
 }
 

@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "app/EditingPeriod.h"
 #include "ledger/LedgerBlock.h"
+#include "ledger/LedgerFiles.h"
 #include "ledger/StartDate.h"
 #include "port/Dialogs.h"
 #include "util/CommitJournal.h"
@@ -180,21 +181,12 @@ int dispatch(AppState& app, int code, Dialogs& dlg, MainScreen& main, CommandScr
 // place of its last sound copy. -1 after the read-failure message when one is damaged.
 int checkChangedYears(AppState& app, Dialogs& dlg) {
     const LedgerIndex& idx = app.ledger.index;
-    std::string folder, prefix;
-    SplitPath(idx.IoPrefix, folder, prefix);
     std::vector<std::string> changed;
     // A folder that cannot be listed fails the copy that follows, with its own message.
     if (ListChangedFiles("*" + idx.IoExtension, app.dataFolder, app.backupFolder, changed) < 0) return 0;
     for (const std::string& name : changed) {
-        const size_t digits = prefix.size();
-        if (name.size() != digits + 4 + idx.IoExtension.size() || !WildcardMatch(prefix + "*", name)) continue;
-        int year = 0;
-        bool number = true;
-        for (size_t k = digits; k < digits + 4; ++k) {
-            if (name[k] < '0' || name[k] > '9') number = false;
-            year = year * 10 + (name[k] - '0');
-        }
-        if (!number) continue;
+        const int year = YearOfFileName(name, idx.IoPrefix, idx.IoExtension);
+        if (year < 0) continue;
         if (CheckYearLines(idx, year, dlg, app.ledger.ReadFailure) != 0) {
             dlg.MsgOK(LedgerReadFailedMessage(app.ledger), "入出金データの読込み");
             return -1;

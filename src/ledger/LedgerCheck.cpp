@@ -20,16 +20,8 @@ std::map<int, std::string> listYears(const std::string& prefixPath, const std::s
     std::vector<std::string> names;
     std::map<int, std::string> years;
     if (ListFiles(folder.empty() ? "." : folder, prefix + "*" + ext, names, true) < 0) return years;
-    for (const std::string& n : names) {
-        if (n.size() != prefix.size() + 4 + ext.size()) continue;
-        int year = 0;
-        bool digits = true;
-        for (size_t i = prefix.size(); i < prefix.size() + 4; ++i) {
-            if (!std::isdigit(static_cast<unsigned char>(n[i]))) digits = false;
-            else year = year * 10 + (n[i] - '0');
-        }
-        if (digits) years[year] = n;
-    }
+    for (const std::string& n : names)
+        if (int year = YearOfFileName(n, prefixPath, ext); year >= 0) years[year] = n;
     return years;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,6 +71,21 @@ int LedgerIndex::LinesOf(int year, int month) const {
 void LedgerIndex::ClearYear(int yearIndex) {
     Months[yearIndex - 1].fill(InfRecord{});
     YearLines[yearIndex - 1] = 0;
+}
+
+int YearOfFileName(const std::string& name, const std::string& prefixPath, const std::string& ext) {
+    std::string folder, prefix;
+    SplitPath(prefixPath, folder, prefix);
+    if (name.size() != prefix.size() + 4 + ext.size() ||
+        ::strncasecmp(name.c_str(), prefix.c_str(), prefix.size()) != 0 ||
+        ::strcasecmp(name.c_str() + prefix.size() + 4, ext.c_str()) != 0)
+        return -1;
+    int year = 0;
+    for (size_t i = prefix.size(); i < prefix.size() + 4; ++i) {
+        if (name[i] < '0' || name[i] > '9') return -1;
+        year = year * 10 + (name[i] - '0');
+    }
+    return year;
 }
 
 std::string IoFileName(const LedgerIndex& idx, int year) {

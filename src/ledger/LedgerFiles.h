@@ -21,6 +21,10 @@ struct YearFile {
     int RecordCount() const { return static_cast<int>(bytes.size() / kIoRecordSize); }
 };
 
+// The year of a file name "<prefix>yyyy<ext>" ("Io2003.usr" for the prefix path ".../Io" and the
+// extension ".usr"), letter case aside; -1 for any other name.
+int YearOfFileName(const std::string& name, const std::string& prefixPath, const std::string& ext);
+
 // File names, letter case resolved against what exists.
 std::string IoFileName(const LedgerIndex& idx, int year);
 std::string InfFileName(const LedgerIndex& idx, int yearIndex);

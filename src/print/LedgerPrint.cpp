@@ -216,13 +216,8 @@ int runLedgerPrint(LedgerPrintSession& s) {
     CivilDate from, to;
     if (AskLedgerPrintRange(s, fields, from, to) != 0) return 1;
 
-    int points = 9;
-    int rowsPerPage = PrintRowsPerPage(kPaperB5, ini.LedgerPrintLine);
-    if (ini.LedgerPaperSize != kPaperB5) {
-        ini.LedgerPaperSize = kPaperA4;
-        points = 10;
-        rowsPerPage = PrintRowsPerPage(kPaperA4, ini.LedgerPrintLine);
-    }
+    int rowsPerPage = 0;
+    const int points = ChoosePrintPaper(ini.LedgerPaperSize, ini.LedgerPrintLine, 9, rowsPerPage);
     // The dialog refuses such an offset; a stored one must not make the page loop endless.
     if (rowsPerPage < 1) {
         dlg.MsgOK(kNoRoomMessage, kPrintTitle);

@@ -81,6 +81,12 @@ int PrintRowsPerPage(int paper, int lineOffset) {
     return (paper == kPaperB5 ? 52 : 55) - lineOffset;
 }
 
+int ChoosePrintPaper(int16_t& paper, int lineOffset, int b5Points, int& rowsPerPage) {
+    if (paper != kPaperB5) paper = kPaperA4;
+    rowsPerPage = PrintRowsPerPage(paper, lineOffset);
+    return paper == kPaperB5 ? b5Points : b5Points + 1;
+}
+
 int AskPrintSettings(PrintSettingsForm& form, Dialogs& dlg, const std::string& caption, const std::string& msg,
                      PrintFields& fields) {
     PrSetData d;

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,11 @@ struct PrintFields {
 
 // Rows a page holds at the line offset: 55 on A4, 52 on B5, less the offset.
 int PrintRowsPerPage(int paper, int lineOffset);
+
+// The paper of a printout: B5 when `paper` says so, otherwise A4 (and `paper` is set to A4). On
+// A4 the font is one point larger than `b5Points`. The font size in points; the rows a page
+// holds at the line offset in `rowsPerPage`.
+int ChoosePrintPaper(int16_t& paper, int lineOffset, int b5Points, int& rowsPerPage);
 
 // Runs the dialog until the answers can be used: a date row that is not a real date is asked
 // again with a beep, a line offset that leaves no row on the page again after a message. The

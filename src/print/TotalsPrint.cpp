@@ -118,13 +118,8 @@ int runTotalsPrint(TotalsPrintSession& s) {
     PrintFields fields = PrintFieldsOf(ini, PrintoutKind::Totals);
     if (AskPrintSettings(*s.form, dlg, kTitle, "[ 印刷 ] ボタンで印刷を開始します。", fields) != 0) return 1;
     StorePrintFields(ini, PrintoutKind::Totals, fields);
-    int points = 8;
-    int rowsPerPage = PrintRowsPerPage(kPaperB5, ini.TotalsPrintLine);
-    if (ini.TotalsPaperSize != kPaperB5) {
-        ini.TotalsPaperSize = kPaperA4;
-        points = 9;
-        rowsPerPage = PrintRowsPerPage(kPaperA4, ini.TotalsPrintLine);
-    }
+    int rowsPerPage = 0;
+    const int points = ChoosePrintPaper(ini.TotalsPaperSize, ini.TotalsPrintLine, 8, rowsPerPage);
     if (rowsPerPage < 1) {
         dlg.MsgOK(kNoRoomMessage, kTitle);
         return -1;

@@ -122,18 +122,25 @@ void SettingsEditor::GridFocused() {
         openBox(m_grid.Text(), 0);
 }
 
-void SettingsEditor::KeyOnGrid(WindowKey key, const std::string& typed) {
-    if (m_closed) return;
+bool SettingsEditor::windowKey(WindowKey key, const std::string& text) {
     switch (key) {
     case WindowKey::Esc:
         Cancel();
-        return;
+        return true;
     case WindowKey::F1:
         Help();
-        return;
+        return true;
     case WindowKey::F12:
-        Confirm(m_grid.Text());
-        return;
+        Confirm(text);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SettingsEditor::KeyOnGrid(WindowKey key, const std::string& typed) {
+    if (m_closed || windowKey(key, m_grid.Text())) return;
+    switch (key) {
     case WindowKey::Char:
         // Space, like Enter, opens the box on the value as it is.
         if (typed != " ") {
@@ -148,18 +155,9 @@ void SettingsEditor::KeyOnGrid(WindowKey key, const std::string& typed) {
 }
 
 void SettingsEditor::KeyInEditBox(WindowKey key, const std::string& editText) {
-    if (m_closed) return;
+    if (m_closed || windowKey(key, editText)) return;
     const int row = m_grid.Row(), last = m_grid.Rows() - 1;
     switch (key) {
-    case WindowKey::Esc:
-        Cancel();
-        return;
-    case WindowKey::F1:
-        Help();
-        return;
-    case WindowKey::F12:
-        Confirm(editText);
-        return;
     case WindowKey::Enter:
     case WindowKey::ShiftEnter:
     case WindowKey::Up:
@@ -181,21 +179,8 @@ void SettingsEditor::KeyInEditBox(WindowKey key, const std::string& editText) {
 }
 
 void SettingsEditor::KeyElsewhere(WindowKey key, const std::string& editText) {
-    if (m_closed) return;
-    switch (key) {
-    case WindowKey::Esc:
-        Cancel();
-        return;
-    case WindowKey::F1:
-        Help();
-        return;
-    case WindowKey::F12:
-        Confirm(editText);
-        return;
-    default:
-        if (m_boxShown) m_view.FocusEditBox();
-        return;
-    }
+    if (m_closed || windowKey(key, editText)) return;
+    if (m_boxShown) m_view.FocusEditBox();
 }
 
 void SettingsEditor::LeaveCell(const std::string& editText) {

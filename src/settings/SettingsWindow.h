@@ -81,6 +81,8 @@ public:
     std::vector<std::string> Values() const;
 
 private:
+    // Esc, F1 and F12 act alike wherever the focus is (F12 confirms `text`); true when `key` was one.
+    bool windowKey(WindowKey key, const std::string& text);
     void openBox(const std::string& text, int caret);
     // Checks `text` against the current row's bounds; the cleaned text goes back into the box.
     // 0 accepted (cleaned into `text`); 1 re-enter; 2 the window was cancelled.

@@ -2,6 +2,7 @@
 
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/Pictures.h"
+#include "ui/dialogs/QtText.h"
 #include "util/FileCopy.h"
 
 #include <QApplication>
@@ -26,10 +27,6 @@ constexpr int kButtonH = 34;
 // Window geometry of the rules in twips at 15 twips a pixel.
 constexpr int px(int twips) {
     return twips / 15;
-}
-
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
 }
 
 QString cleanFolder(const QString& path) {

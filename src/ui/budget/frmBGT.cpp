@@ -4,6 +4,7 @@
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/KeyInputFilter.h"
 #include "ui/dialogs/Pictures.h"
+#include "ui/dialogs/QtText.h"
 #include "ui/dialogs/WindowKeys.h"
 #include "ui/grid/CellEditBox.h"
 #include "ui/grid/GridView.h"
@@ -25,10 +26,6 @@
 
 namespace mrt {
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QString rgb(GridColor c) {
     return QStringLiteral("rgb(%1,%2,%3)").arg((c >> 16) & 0xFF).arg((c >> 8) & 0xFF).arg(c & 0xFF);
@@ -99,6 +96,7 @@ frmBGT::frmBGT(QWidget* owner, int keyInputMode, Dialogs* dialogs) : QDialog(own
     }
 
     m_txtEdit = new QLineEdit(this);
+    m_box.Attach(m_txtEdit, this);
     m_txtEdit->setFrame(false);
     m_txtEdit->setFont(UiFont(GothicFace(), 10));
     m_txtEdit->setStyleSheet(QStringLiteral("background-color: rgb(255,255,144); border: 1px solid black;"));
@@ -288,34 +286,26 @@ void frmBGT::RunModal(BudgetPageEditor& editor) {
 }
 
 void frmBGT::ShowEditBox(int row, int col, const std::string& text, int caret) {
-    m_boxRow = row;
-    m_boxCol = col;
-    ShowBoxOverCell(m_txtEdit, m_fxgMX, this, row, col, qs(text), caret);
+    m_box.Show(m_fxgMX, row, col, qs(text), caret);
 }
 
-// The box over its cell; again once the window is shown, when the grid knows its real size.
-void frmBGT::placeBox() {
-    if (m_fxgMX && m_boxRow >= 0) PlaceBoxOverCell(m_txtEdit, m_fxgMX, this, m_boxRow, m_boxCol);
-}
-
+// The box over its cell again, now that the grid knows its real size.
 void frmBGT::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    placeBox();
-    if (m_txtEdit->isVisible()) m_txtEdit->setFocus();
+    m_box.Place(m_fxgMX);
+    m_box.Focus();
 }
 
 void frmBGT::HideEditBox() {
-    m_txtEdit->hide();
-    if (m_fxgMX) m_fxgMX->setFocus();
+    m_box.Hide(m_fxgMX);
 }
 
 void frmBGT::SetEditText(const std::string& text) {
-    m_txtEdit->setText(qs(text));
-    m_txtEdit->setCursorPosition(static_cast<int>(m_txtEdit->text().size()));
+    m_box.SetText(qs(text));
 }
 
 void frmBGT::FocusEditBox() {
-    if (m_txtEdit->isVisible()) m_txtEdit->setFocus();
+    m_box.Focus();
 }
 
 void frmBGT::FocusOK() {

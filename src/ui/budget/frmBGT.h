@@ -1,5 +1,6 @@
 #pragma once
 #include "budget/BudgetWindow.h"
+#include "ui/grid/CellEditBox.h"
 
 #include <QDialog>
 #include <array>
@@ -55,7 +56,6 @@ protected:
 
 private:
     void layOut();
-    void placeBox();
     void dropGrids();
     std::string editText() const;
     bool altF4();
@@ -63,7 +63,7 @@ private:
     BudgetPageEditor* m_editor = nullptr;
     bool m_hiding = false;
     int m_pagesShown = 0;
-    int m_boxRow = -1, m_boxCol = 1;
+    CellBoxOverGrid m_box; // m_txtEdit over one cell of m_fxgMX
     Dialogs* m_dialogs = nullptr;
     QWidget* m_picHelp;
     QLabel* m_lblOnePtHelp;

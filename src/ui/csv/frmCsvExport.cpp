@@ -4,6 +4,7 @@
 #include "app/CsvCommands.h"
 #include "port/Dialogs.h"
 #include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/QtText.h"
 #include "util/Clock.h"
 #include "util/DateText.h"
 #include "util/Paths.h"
@@ -19,13 +20,6 @@
 
 namespace mrt {
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string utf8(const QString& s) {
-    return s.toUtf8().toStdString();
-}
 
 // Combo box entries in the order of their encodings.
 constexpr CsvEncoding kEncodings[] = {CsvEncoding::Utf8Bom, CsvEncoding::Utf8, CsvEncoding::Cp932};

@@ -5,6 +5,7 @@
 #include "ledger/AmountExpr.h"
 #include "port/Dialogs.h"
 #include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/QtText.h"
 #include "util/DateText.h"
 
 #include <QCheckBox>
@@ -18,10 +19,6 @@
 
 namespace mrt {
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 const QColor kBadRow(255, 214, 214);
 

@@ -1,5 +1,7 @@
 #include "ui/dialogs/Pictures.h"
 
+#include "ui/dialogs/PictureCanvas.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -7,28 +9,6 @@
 namespace mrt {
 
 namespace {
-
-// Every picture is drawn on a 100 × 100 canvas scaled into the target, centred.
-class Canvas {
-public:
-    explicit Canvas(QSize size) : m_pix(size) {
-        m_pix.fill(Qt::transparent);
-        m_p.begin(&m_pix);
-        m_p.setRenderHint(QPainter::Antialiasing);
-        const double s = std::min(size.width(), size.height()) / 100.0;
-        m_p.translate((size.width() - 100 * s) / 2, (size.height() - 100 * s) / 2);
-        m_p.scale(s, s);
-    }
-    QPainter& p() { return m_p; }
-    QPixmap take() {
-        m_p.end();
-        return m_pix;
-    }
-
-private:
-    QPixmap m_pix;
-    QPainter m_p;
-};
 
 // A ruled sheet with a pencil lying over it, on the 100 × 100 canvas. The pencil is drawn at
 // `pencilAt`, turned by `angle`, `half` wide on each side, its body from -`top` to `body`, its tip
@@ -115,7 +95,7 @@ void arrow(QPainter& p, bool left, const QColor& c) {
 } // namespace
 
 QPixmap IconPicture(int number, int side) {
-    Canvas cv(QSize(side, side));
+    PictureCanvas cv(QSize(side, side));
     QPainter& p = cv.p();
     switch (number) {
     case 1:
@@ -150,7 +130,7 @@ QPixmap IconPicture(int number, int side) {
 }
 
 QPixmap ButtonPicture(int number, QSize size) {
-    Canvas cv(size);
+    PictureCanvas cv(size);
     QPainter& p = cv.p();
     switch (number) {
     case 1:
@@ -193,7 +173,7 @@ QPixmap ButtonPicture(int number, QSize size) {
 }
 
 QPixmap MainButtonPicture(MainPicture which, QSize size) {
-    Canvas cv(size);
+    PictureCanvas cv(size);
     QPainter& p = cv.p();
     switch (which) {
     case MainPicture::Totals: {

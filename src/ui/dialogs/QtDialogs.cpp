@@ -3,6 +3,7 @@
 #include "port/ConsoleDialogs.h"
 #include "settings/IniRecord.h"
 #include "ui/backup/frmFILE.h"
+#include "ui/dialogs/QtText.h"
 #include "ui/dialogs/WaitProgress.h"
 #include "ui/dialogs/frmDIN.h"
 #include "ui/dialogs/frmMSG.h"
@@ -17,13 +18,6 @@
 namespace mrt {
 
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string utf8(const QString& s) {
-    return s.toUtf8().toStdString();
-}
 
 QStringList qlist(const std::vector<std::string>& v) {
     QStringList list;

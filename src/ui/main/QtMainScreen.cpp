@@ -8,6 +8,7 @@
 #include "ui/dialogs/Desktop.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/QtDialogs.h"
+#include "ui/dialogs/QtText.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/grid/GridView.h"
 #include "ui/help/HelpWindow.h"
@@ -28,9 +29,6 @@
 
 namespace mrt {
 namespace {
-
-QString qs(const std::string& s) { return QString::fromStdString(s); }
-std::string ss(const QString& s) { return s.toStdString(); }
 
 // Maps a Qt key to the editor's keys; false for keys the editor does not take.
 bool toEditorKey(const QKeyEvent* ke, Key& key) {
@@ -120,7 +118,7 @@ void QtMainScreen::buildWindow() {
     connect(g, &GridView::KeyPress, this, [this](int code, const QString& text, bool* consumed) {
         if (!m_editor || text.isEmpty()) return;
         if (code == 13 || code == 27 || code == 8 || code == 9) return;
-        m_editor->KeyOnGrid(Key::Char, ss(text));
+        m_editor->KeyOnGrid(Key::Char, utf8(text));
         *consumed = true;
     });
     connect(g, &GridView::MouseDown, this, [this, g](Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
@@ -349,7 +347,7 @@ bool QtMainScreen::ReadEditBox(std::string& text, int& caret) const {
     if (!m_win) return false;
     QLineEdit* e = m_win->editBox();
     if (!e->isVisible()) return false;
-    text = ss(e->text());
+    text = utf8(e->text());
     caret = static_cast<int>(e->text().left(e->cursorPosition()).toUcs4().size());
     return true;
 }
@@ -388,7 +386,7 @@ void QtMainScreen::ReadChoiceBox(int& selected, std::string& text) const {
         return;
     }
     selected = c->Selected();
-    text = ss(c->Text());
+    text = utf8(c->Text());
 }
 
 void QtMainScreen::ShowItemSwitch(int kind, const std::vector<std::string>& otherKindList) {
@@ -471,7 +469,7 @@ bool QtMainScreen::editBoxKey(QKeyEvent* ke) {
     // The editor's copy stays current (with its selection) unless the box changed on its own,
     // as an input-method commit does.
     if (text == m_editor->EditText()) caret = -1;
-    return m_editor->KeyInEditBox(k, k == Key::Char ? ss(ke->text()) : std::string(), caret, text);
+    return m_editor->KeyInEditBox(k, k == Key::Char ? utf8(ke->text()) : std::string(), caret, text);
 }
 
 bool QtMainScreen::eventFilter(QObject* obj, QEvent* e) {

@@ -1,5 +1,7 @@
 #include "ui/names/WorkPictures.h"
 
+#include "ui/dialogs/PictureCanvas.h"
+
 #include <QPainter>
 #include <QPolygonF>
 #include <algorithm>
@@ -31,13 +33,8 @@ void arrow(QPainter& p, bool up) {
 } // namespace
 
 QPixmap WorkPicture(int index, QSize size) {
-    QPixmap pm(size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    const double s = std::min(size.width(), size.height()) / 100.0;
-    p.translate((size.width() - 100 * s) / 2, (size.height() - 100 * s) / 2);
-    p.scale(s, s);
+    PictureCanvas cv(size);
+    QPainter& p = cv.p();
     switch (index) {
     case 0: // a sheet and a plus
         sheet(p);
@@ -80,7 +77,7 @@ QPixmap WorkPicture(int index, QSize size) {
     default:
         break;
     }
-    return pm;
+    return cv.take();
 }
 
 } // namespace mrt

@@ -4,6 +4,7 @@
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/KeyInputFilter.h"
 #include "ui/dialogs/Pictures.h"
+#include "ui/dialogs/QtText.h"
 #include "ui/dialogs/WindowKeys.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/names/WorkPictures.h"
@@ -27,10 +28,6 @@
 
 namespace mrt {
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QString rgb(int r, int g, int b) {
     return QStringLiteral("rgb(%1,%2,%3)").arg(r).arg(g).arg(b);

@@ -1,15 +1,13 @@
 #include "ui/print/QtPagePrinter.h"
 
+#include "ui/dialogs/QtText.h"
+
 #include <QPen>
 #include <QPrinter>
 
 namespace mrt {
 
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // Device pixels per twip.
 double scaleOf(const QPrinter& printer) {

@@ -2,6 +2,7 @@
 
 #include "port/Dialogs.h"
 #include "print/PrintOutput.h"
+#include "ui/dialogs/QtText.h"
 #include "ui/print/QtPagePrinter.h"
 
 #include <QApplication>
@@ -18,10 +19,6 @@
 namespace mrt {
 
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // A file name part without the characters a folder path or the desktop would trip over.
 QString safeFileName(QString name) {

@@ -3,6 +3,7 @@
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/KeyInputFilter.h"
 #include "ui/dialogs/Pictures.h"
+#include "ui/dialogs/QtText.h"
 #include "ui/help/HelpWindow.h"
 
 #include <QApplication>
@@ -28,13 +29,6 @@ namespace {
 
 // Where the dialog was last confirmed; (-1, -1) before that.
 QPoint g_lastPosition(-1, -1);
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string utf8(const QString& s) {
-    return s.toUtf8().toStdString();
-}
 
 bool isEnter(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;

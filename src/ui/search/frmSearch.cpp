@@ -4,6 +4,7 @@
 #include "ledger/AmountExpr.h"
 #include "port/Dialogs.h"
 #include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/QtText.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
 
@@ -19,13 +20,6 @@
 
 namespace mrt {
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string utf8(const QString& s) {
-    return s.toUtf8().toStdString();
-}
 
 QString amountText(int32_t v) {
     return qs(FormatAmount(v, 0)).trimmed();

@@ -4,6 +4,7 @@
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/KeyInputFilter.h"
 #include "ui/dialogs/Pictures.h"
+#include "ui/dialogs/QtText.h"
 #include "ui/dialogs/WindowKeys.h"
 #include "ui/grid/CellEditBox.h"
 #include "ui/grid/GridView.h"
@@ -21,10 +22,6 @@
 
 namespace mrt {
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 constexpr int kMargin = 10;
 
@@ -51,6 +48,7 @@ frmINI::frmINI(QWidget* owner, int keyInputMode, Dialogs* dialogs) : QDialog(own
     m_cmdHelp->setToolTip(QStringLiteral("環境設定の説明を表示します [F1]"));
 
     m_txtEdit = new QLineEdit(this);
+    m_box.Attach(m_txtEdit, this);
     m_txtEdit->setFrame(false);
     m_txtEdit->setStyleSheet(QStringLiteral("background-color: rgb(255,255,144); border: 1px solid black;"));
     m_txtEdit->setAttribute(Qt::WA_InputMethodEnabled, false); // numbers only
@@ -173,34 +171,26 @@ void frmINI::RunModal(SettingsEditor& editor) {
 }
 
 void frmINI::ShowEditBox(int row, int col, const std::string& text, int caret) {
-    m_boxRow = row;
-    m_boxCol = col;
-    ShowBoxOverCell(m_txtEdit, m_fxgMX, this, row, col, qs(text), caret);
+    m_box.Show(m_fxgMX, row, col, qs(text), caret);
 }
 
-// The box over its cell; again once the window is shown, when the grid knows its real size.
-void frmINI::placeBox() {
-    if (m_fxgMX && m_boxRow >= 0) PlaceBoxOverCell(m_txtEdit, m_fxgMX, this, m_boxRow, m_boxCol);
-}
-
+// The box over its cell again, now that the grid knows its real size.
 void frmINI::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    placeBox();
-    if (m_txtEdit->isVisible()) m_txtEdit->setFocus();
+    m_box.Place(m_fxgMX);
+    m_box.Focus();
 }
 
 void frmINI::HideEditBox() {
-    m_txtEdit->hide();
-    if (m_fxgMX) m_fxgMX->setFocus();
+    m_box.Hide(m_fxgMX);
 }
 
 void frmINI::SetEditText(const std::string& text) {
-    m_txtEdit->setText(qs(text));
-    m_txtEdit->setCursorPosition(static_cast<int>(m_txtEdit->text().size()));
+    m_box.SetText(qs(text));
 }
 
 void frmINI::FocusEditBox() {
-    if (m_txtEdit->isVisible()) m_txtEdit->setFocus();
+    m_box.Focus();
 }
 
 void frmINI::FocusOK() {

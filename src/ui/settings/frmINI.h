@@ -1,5 +1,6 @@
 #pragma once
 #include "settings/SettingsWindow.h"
+#include "ui/grid/CellEditBox.h"
 
 #include <QDialog>
 
@@ -48,13 +49,12 @@ protected:
 
 private:
     void layOut();
-    void placeBox();
     std::string editText() const;
     bool altF4();
 
     SettingsEditor* m_editor = nullptr;
     bool m_hiding = false;
-    int m_boxRow = -1, m_boxCol = 1;
+    CellBoxOverGrid m_box; // m_txtEdit over one cell of m_fxgMX
     Dialogs* m_dialogs = nullptr;
     GridView* m_fxgMX = nullptr;
     QLineEdit* m_txtEdit;

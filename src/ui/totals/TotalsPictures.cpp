@@ -1,5 +1,7 @@
 #include "ui/totals/TotalsPictures.h"
 
+#include "ui/dialogs/PictureCanvas.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -22,13 +24,8 @@ void arrow(QPainter& p, double x, bool left) {
 } // namespace
 
 QPixmap TotalsButtonPicture(TotalsPicture which, QSize size) {
-    QPixmap pm(size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    const double s = std::min(size.width(), size.height()) / 100.0;
-    p.translate((size.width() - 100 * s) / 2, (size.height() - 100 * s) / 2);
-    p.scale(s, s);
+    PictureCanvas cv(size);
+    QPainter& p = cv.p();
     p.setPen(QPen(QColor(20, 70, 150), 3));
     p.setBrush(QColor(70, 130, 210));
     switch (which) {
@@ -79,7 +76,7 @@ QPixmap TotalsButtonPicture(TotalsPicture which, QSize size) {
         break;
     }
     }
-    return pm;
+    return cv.take();
 }
 
 } // namespace mrt

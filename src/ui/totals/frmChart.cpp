@@ -2,6 +2,7 @@
 
 #include "totals/TotalsGrids.h"
 #include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/QtText.h"
 #include "ui/help/HelpWindow.h"
 
 #include <QBarCategoryAxis>
@@ -24,10 +25,6 @@
 namespace mrt {
 
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 const QColor kWithin(70, 130, 210);
 const QColor kOver(220, 50, 50);

@@ -5,6 +5,7 @@
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/Pictures.h"
 #include "ui/dialogs/QtDialogs.h"
+#include "ui/dialogs/QtText.h"
 #include "ui/grid/GridView.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/main/WindowHelpers.h"
@@ -25,10 +26,6 @@
 namespace mrt {
 
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QString css(GridColor c) {
     return ToQColor(c).name();
