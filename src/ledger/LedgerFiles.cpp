@@ -3,6 +3,7 @@
 #include "port/Dialogs.h"
 #include "util/FileBatch.h"
 #include "util/Paths.h"
+#include "util/SystemError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -106,7 +107,7 @@ int OpenIoFile(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& file) {
     }
     if (missing == 1) return 0;
     if (!ReadWholeFile(file.path, file.bytes)) {
-        file.error = fileNameOf(file.path) + ": " + std::strerror(errno ? errno : EIO);
+        file.error = fileNameOf(file.path) + ": " + SystemErrorText(errno);
         file.bytes.clear();
         return -1;
     }
@@ -138,14 +139,14 @@ int IoFileReader::OpenPath(const std::string& path, bool wholeRecordsOnly) {
     m_error.clear();
     int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        m_error = fileNameOf(m_path) + ": " + std::strerror(errno ? errno : EIO);
+        m_error = fileNameOf(m_path) + ": " + SystemErrorText(errno);
         return -1;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         int err = errno ? errno : EISDIR;
         ::close(fd);
-        m_error = fileNameOf(m_path) + ": " + std::strerror(err);
+        m_error = fileNameOf(m_path) + ": " + SystemErrorText(err);
         return -1;
     }
     size_t size = static_cast<size_t>(st.st_size);
@@ -187,7 +188,7 @@ bool IoFileReader::Read(int slot, int n, std::string& out) {
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) {
             // A file cut short since it was opened reads as the end of its records.
-            m_error = fileNameOf(m_path) + ": " + std::strerror(r < 0 ? errno : EIO);
+            m_error = fileNameOf(m_path) + ": " + SystemErrorText(r < 0 ? errno : EIO);
             out.clear();
             return false;
         }
@@ -219,7 +220,7 @@ int ReadInfFile(LedgerIndex& idx, int yearIndex, std::string* why) {
         FILE* probe = std::fopen(path.c_str(), "rb");
         if (!probe && errno == ENOENT) return 1;
         if (probe) std::fclose(probe);
-        return refuse(std::strerror(err));
+        return refuse(SystemErrorText(err));
     }
     if (data.size() != 12 * kInfRecordSize)
         return refuse("長さ " + std::to_string(data.size()) + " バイトが12か月分の " +

@@ -8,6 +8,7 @@
 #include "util/DateText.h"
 #include "util/FileBatch.h"
 #include "util/Paths.h"
+#include "util/SystemError.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -59,7 +60,7 @@ public:
         std::string staged = m_batch.StagedFile(m_file.path);
         if (!staged.empty()) {
             if (!ReadWholeFile(staged, m_file.bytes)) {
-                error = std::strerror(errno ? errno : EIO);
+                error = SystemErrorText(errno);
                 return false;
             }
             m_file.existed = true;

@@ -70,10 +70,7 @@ int runCopy(mrt::ToolContext& ctx, int direction) {
         std::cerr << dlg.folder << ": フォルダがありません。\n";
         return 1;
     }
-    if (!restore && !isFolder(dlg.folder) && !mrt::MakeFolders(dlg.folder)) {
-        std::cerr << dlg.folder << ": フォルダを作成できません。\n";
-        return 1;
-    }
+    // A missing backup folder is made by the backup itself, which removes it again when it fails.
     if (year) {
         dlg.kind = mrt::kLedgerYearKind;
         try {

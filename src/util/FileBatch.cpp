@@ -3,6 +3,7 @@
 #include "util/CommitJournal.h"
 #include "util/FileSystem.h"
 #include "util/Paths.h"
+#include "util/SystemError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -89,7 +90,7 @@ bool FileBatch::Stage(const std::string& path, std::string_view data, std::strin
         // The disk starts on the bytes now, so the commit's flushes find them mostly written.
         if (Fs().Write(fd, data.data(), data.size()) == 0 && Fs().StartFlush(fd) == 0) return true;
     }
-    error = std::strerror(errno ? errno : EIO);
+    error = e->target + ": " + SystemErrorText(errno);
     dropStaged(*e);
     std::string target = e->target;
     std::erase_if(m_entries, [&](const Entry& x) { return x.target == target; });
@@ -123,8 +124,7 @@ void FileBatch::Abort() {
 }
 
 bool FileBatch::fail(std::string& error, const std::string& what) {
-    error = std::strerror(errno ? errno : EIO);
-    if (!what.empty()) error += " (" + what + ")";
+    error = (what.empty() ? std::string() : what + ": ") + SystemErrorText(errno);
     Abort();
     return false;
 }
@@ -135,19 +135,19 @@ bool FileBatch::makeUndo(Entry& e, std::string& error) {
     e.undoMade = true;
     if (Fs().Link(target, undo) == 0) return true;
     if (!linkUnsupported(errno)) {
-        error = std::strerror(errno);
+        error = e.target + ": " + SystemErrorText(errno);
         return false;
     }
     std::string old;
     if (!ReadWholeFile(target, old)) {
-        error = std::strerror(errno ? errno : EIO);
+        error = e.target + ": " + SystemErrorText(errno);
         return false;
     }
     int fd = Fs().OpenForWrite(undo);
     bool ok = fd >= 0 && Fs().Write(fd, old.data(), old.size()) == 0 && Fs().Flush(fd) == 0;
-    if (!ok) error = std::strerror(errno ? errno : EIO);
+    if (!ok) error = e.target + ": " + SystemErrorText(errno);
     if (fd >= 0 && Fs().Close(fd) != 0 && ok) {
-        error = std::strerror(errno);
+        error = e.target + ": " + SystemErrorText(errno);
         ok = false;
     }
     return ok;
@@ -242,7 +242,7 @@ bool FileBatch::rollBackNow(bool journaled, std::string& error) {
         Fs().SyncFolder(folder);
         r = RollBack(folder, journal, kRollbackJournalName, undoError);
     } else {
-        undoError = std::strerror(errno);
+        undoError = SystemErrorText(errno);
     }
     if (r < 0 && journaled) SetMark(folder, FolderMark::NeedsRecovery);
     if (r == 1) SetMark(folder, FolderMark::NeedsRecovery); // the rollback journal is still there

@@ -2,6 +2,7 @@
 
 #include "port/Dialogs.h"
 #include "util/FileBatch.h"
+#include "util/SystemError.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -67,7 +68,7 @@ int FileMissing(std::string_view path, Dialogs& dlg) {
         struct stat st;
         if (::stat(p.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 1 : 0;
         if (errno == ENOENT || errno == ENOTDIR) return 1;
-        std::string err = std::strerror(errno);
+        std::string err = SystemErrorText(errno);
         MsgResult r = dlg.MsgBox(err, "ファイルオープンエラー ( " + std::string(path) + " )", MsgIcon::Exclamation,
                                  MsgButtons::RetryCancel);
         if (r != MsgResult::Retry) return -1;
