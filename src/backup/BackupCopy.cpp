@@ -112,17 +112,11 @@ CopyFailure batchFailure(const std::string& error) {
     return {std::string(), error};
 }
 
-// True when `folder` holds another file whose name is `name` but for letter case; `twin` receives it.
-bool caseTwin(const std::string& folder, const std::string& name, std::string& twin) {
-    std::vector<std::string> all;
-    ListFiles(folder, "*", all, true);
-    for (const std::string& n : all) {
-        if (n != name && ::strcasecmp(n.c_str(), name.c_str()) == 0) {
-            twin = n;
-            return true;
-        }
-    }
-    return false;
+// The other name in `listing` that is `name` but for letter case; empty when there is none.
+std::string caseTwin(const std::vector<std::string>& listing, const std::string& name) {
+    for (const std::string& n : listing)
+        if (n != name && ::strcasecmp(n.c_str(), name.c_str()) == 0) return n;
+    return {};
 }
 
 } // namespace
@@ -179,6 +173,8 @@ int RestoreFilesTogether(const std::string& source, const std::string& dataFolde
     dataChanged = false;
     // Everything is checked before the first byte is written into the data folder.
     std::vector<struct stat> stats(names.size());
+    std::vector<std::string> listing;
+    ListFiles(source, "*", listing, true);
     int64_t total = 0;
     for (size_t i = 0; i < names.size(); ++i) {
         for (size_t j = 0; j < i; ++j) {
@@ -188,7 +184,7 @@ int RestoreFilesTogether(const std::string& source, const std::string& dataFolde
             }
         }
         // Which of two names differing only in case is the backup cannot be told.
-        if (std::string twin; caseTwin(source, names[i], twin)) {
+        if (std::string twin = caseTwin(listing, names[i]); !twin.empty()) {
             failure = {names[i], names[i] + " と " + twin +
                                      " は大文字・小文字だけが違う名前です。どちらを復帰するか決められません。"};
             return -1;
