@@ -168,6 +168,7 @@ TEST(AskPrintSettings, ACharacterTheFileCannotHoldIsRefused) {
     dlg.expect("MsgOK").expectMessage("「🍰」はファイルに保存できない文字のため登録できません。");
     PrintFields f = ledgerFields();
     ASSERT_EQ(AskPrintSettings(form, dlg, "入出金データの印刷", "m", f), 0);
+    ASSERT_EQ(dlg.ops(), "MsgOK,MsgOK");
     EXPECT_EQ(dlg.transcript()[0].title, "入出金データの印刷");
     EXPECT_EQ(f.user, "山田");
     EXPECT_EQ(f.title, "家計簿①髙");
