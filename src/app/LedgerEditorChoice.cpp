@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/LedgerEditor.h"
 #include "grid/GridModel.h"
+#include "ledger/LineRules.h"
 #include "names/NameTables.h"
 #include "port/Dialogs.h"
 #include "util/Cp932.h"
@@ -120,7 +121,9 @@ std::string LedgerEditor::choiceBoxFinish() {
 std::string LedgerEditor::typedName(std::vector<std::string>& list, const std::string& typed) {
     int idx = FindListEntry(list, typed);
     if (idx >= 0) return list[static_cast<size_t>(idx)];
-    if (typed.empty() || !IsCp932Text(typed)) return typed;
+    // A text the line cannot hold is not offered for registration: the cell check refuses it.
+    const LineText field = LineTextOfColumn(m_editCol);
+    if (typed.empty() || CheckLineText(field, typed)) return typed;
     int which = kItemTable, kindOrKey = m_kind;
     std::string kindName = m_kind == kIncomeKind ? "入金項目名" : "出金項目名";
     if (m_editCol != kColItem) {

@@ -1,6 +1,7 @@
 #include "ledger/LedgerCsv.h"
 
 #include "ledger/LedgerBlock.h"
+#include "ledger/LineRules.h"
 #include "port/Dialogs.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
@@ -13,15 +14,21 @@ void LedgerCsvHeader(CsvWriter& csv, bool japanese) {
     csv.EndRow();
 }
 
+void LedgerCsvText(CsvWriter& csv, std::string_view text) {
+    text = TrimmedRight(text);
+    // Lines stored before texts were checked may hold a TAB or line break, which the import refuses.
+    if (HasControlChar(text)) {
+        csv.Text(ControlCharsToBlanks(text));
+        return;
+    }
+    csv.Text(text);
+}
+
 void LedgerCsvRow(CsvWriter& csv, const IoRecord& l) {
-    csv.Text(FormatDate(l.Year, l.Month, l.Day, "-"))
-        .Text(TrimmedRight(l.ItemName))
-        .Text(TrimmedRight(l.Note))
-        .Text(TrimmedRight(l.ShopName))
-        .Number(l.Income)
-        .Number(l.Expense)
-        .Number(l.Balance)
-        .EndRow();
+    csv.Text(FormatDate(l.Year, l.Month, l.Day, "-"));
+    for (const std::string* text : {&l.ItemName, &l.Note, &l.ShopName})
+        LedgerCsvText(csv, *text);
+    csv.Number(l.Income).Number(l.Expense).Number(l.Balance).EndRow();
 }
 
 int WriteLedgerCsv(const LedgerIndex& idx, int32_t from, int32_t to, bool japaneseHeader, CsvWriter& csv,

@@ -17,6 +17,9 @@ inline constexpr const char* kLedgerCsvHeaderJa[7] = {"日付", "項目名", "�
                                                       "入金", "出金",   "残高"};
 
 void LedgerCsvHeader(CsvWriter& csv, bool japanese);
+// A text cell of a ledger line: trailing blanks removed, a control character written as a blank,
+// so that what the export writes the import reads back.
+void LedgerCsvText(CsvWriter& csv, std::string_view text);
 void LedgerCsvRow(CsvWriter& csv, const IoRecord& line);
 
 // Every ledger line dated from..to (yyyymmdd, inclusive; 0 leaves a side open), in ledger order

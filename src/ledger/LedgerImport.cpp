@@ -5,6 +5,7 @@
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerCsv.h"
 #include "ledger/LedgerSave.h"
+#include "ledger/LineRules.h"
 #include "ledger/StartDate.h"
 #include "names/NameTables.h"
 #include "port/Dialogs.h"
@@ -21,7 +22,6 @@ namespace mrt {
 namespace {
 
 // The ledger screen's messages.
-constexpr const char* kBadInput = "入力内容が異常です。";
 constexpr const char* kBadDate = "日付が異常です。";
 constexpr const char* kBeforeStart = "データ登録の開始日付より前の日付は入力できません。";
 constexpr int kFirstInputYear = 2000;
@@ -32,19 +32,14 @@ bool isHeader(const std::vector<std::string>& cells) {
     return !cells.empty() && (cells[0] == kLedgerCsvHeader[0] || cells[0] == kLedgerCsvHeaderJa[0]);
 }
 
-// A name cell: refused when CP932 cannot hold it or it holds a control character; otherwise
-// cut to its field's width on a character boundary, as the edit box cuts it.
-bool nameCell(const std::string& text, int bytes, std::string& value, std::string& problem) {
-    if (std::string ch = FirstNonCp932Char(text); !ch.empty()) {
-        problem = "「" + ch + "」はファイルに保存できない文字のため入力できません。";
-        return false;
-    }
-    if (text.find_first_of("\r\n\t") != std::string::npos) {
-        problem = kBadInput;
-        return false;
-    }
+// A text cell: trailing blanks removed, then refused (naming the field and the rule) when it
+// breaks the ledger's text rule; nothing is cut.
+bool textCell(const std::string& text, LineText field, std::string& value, std::string& problem) {
     value = TrimRight(text);
-    if (AnsiByteLength(value) > bytes) value = TrimRight(FitLeftBytes(value, bytes));
+    if (LineTextFault fault = CheckLineText(field, value)) {
+        problem = LineTextMessage(field, fault);
+        return false;
+    }
     return true;
 }
 
@@ -94,8 +89,8 @@ private:
         l.Month = static_cast<int16_t>(m);
         l.Day = static_cast<int16_t>(d);
         std::string problem;
-        if (!nameCell(c[1], kItemNameBytes, l.ItemName, problem) || !nameCell(c[2], kNoteBytes, l.Note, problem) ||
-            !nameCell(c[3], kShopNameBytes, l.ShopName, problem))
+        if (!textCell(c[1], LineText::Item, l.ItemName, problem) || !textCell(c[2], LineText::Note, l.Note, problem) ||
+            !textCell(c[3], LineText::Shop, l.ShopName, problem))
             return problem;
         if (!amountCell(c[4], m_taxRate, l.Income) || !amountCell(c[5], m_taxRate, l.Expense))
             return kAmountRangeMessage;

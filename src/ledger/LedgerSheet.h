@@ -1,5 +1,6 @@
 #pragma once
 #include "ledger/IoRecord.h"
+#include "ledger/LineRules.h"
 
 #include <cstdint>
 #include <functional>
@@ -40,6 +41,10 @@ struct LedgerColumnSpec {
 };
 // col 1..9; anything else gives the fixed column's description.
 const LedgerColumnSpec& LedgerColumnOf(int col);
+// The line text a name column (kColItem, kColNote, kColShop) holds.
+inline LineText LineTextOfColumn(int col) {
+    return col == kColItem ? LineText::Item : col == kColNote ? LineText::Note : LineText::Shop;
+}
 
 // The shape of the ledger grid, built when the main window is set up.
 struct GridSpec {

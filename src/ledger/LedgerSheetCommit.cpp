@@ -6,20 +6,19 @@
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerIndex.h"
 #include "ledger/LedgerSheet.h"
+#include "ledger/LineRules.h"
 #include "ledger/StartDate.h"
 #include "port/Dialogs.h"
 #include "settings/IniRecord.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 
 namespace mrt {
 namespace {
 
-constexpr const char* kBadInput = "入力内容が異常です。";
 constexpr const char* kBadDate = "日付が異常です。";
 constexpr const char* kBeforeStart = "データ登録の開始日付より前の日付は入力できません。";
 constexpr const char* kMessageTitle = "ミルテ家計簿";
@@ -36,26 +35,6 @@ int dateNumber(const std::string& text) {
         v = v * 10 + (text[i] - '0');
     }
     return v;
-}
-
-// The first character of a UTF-8 text that code page 932 cannot hold; empty when there is none.
-std::string firstUnstorableChar(const std::string& text) {
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char b = static_cast<unsigned char>(text[i]);
-        size_t n = b < 0xC0 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        n = std::min(n, text.size() - i);
-        std::string ch = text.substr(i, n);
-        if (!IsCp932Text(ch)) return ch;
-        i += n;
-    }
-    return {};
-}
-
-// Cuts a name to the byte width of its field on a character boundary.
-std::string fitName(const std::string& text, int bytes) {
-    std::string t = TrimRight(text);
-    if (AnsiByteLength(t) <= bytes) return t;
-    return TrimRight(FitLeftBytes(t, bytes));
 }
 
 } // namespace
@@ -206,11 +185,10 @@ void LedgerSheet::markOrder(int row) {
 
 int LedgerSheet::commitName(std::string& text, int col, int row) {
     // Date and amount cells refuse anything but their own characters; a name may hold any
-    // character the file can store, and the message says which one it cannot.
-    if (std::string ch = firstUnstorableChar(text); !ch.empty())
-        return refuse("「" + ch + "」はファイルに保存できない文字のため入力できません。");
-    std::string value = fitName(text, LedgerColumnOf(col).inputBytes);
-    if (value.find_first_of("\r\n\t") != std::string::npos) return refuse(kBadInput);
+    // character the file can store, and the message says which rule it breaks.
+    const LineText field = LineTextOfColumn(col);
+    std::string value = TrimRight(text);
+    if (LineTextFault fault = CheckLineText(field, value)) return refuse(LineTextMessage(field, fault));
     if (row <= m_lastRow && m_grid.TextMatrix(row, col) != value) markModified();
     m_grid.SetTextMatrix(row, col, value);
     text = value;

@@ -6,6 +6,7 @@
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerSave.h"
+#include "ledger/LineRules.h"
 #include "ledger/StartDate.h"
 #include "tool/ToolLedger.h"
 #include "util/Cp932.h"
@@ -40,18 +41,12 @@ bool inputDate(const char* cmd, const std::string& text, int& y, int& m, int& d)
     return true;
 }
 
-// A text option that must fit its field and be storable in CP932; a refusal says which rule the
+// A text option checked by the ledger's text rule; a refusal names the option and the rule the
 // text breaks.
-bool inputText(const char* cmd, const char* what, const std::string& text, int bytes) {
-    std::string why;
-    if (std::string bad = FirstNonCp932Char(text); !bad.empty())
-        why = "「" + bad + "」はファイルに保存できない文字です";
-    else if (text.find_first_of("\r\n\t") != std::string::npos)
-        why = "改行などの制御文字は入力できません";
-    else if (AnsiByteLength(text) > bytes)
-        why = std::to_string(bytes) + " バイトまで";
-    if (why.empty()) return true;
-    refuse(cmd, std::string(kBadInputMessage) + " (" + what + ": " + why + ")");
+bool inputText(const char* cmd, const char* option, const std::string& text, LineText field) {
+    const LineTextFault fault = CheckLineText(field, text);
+    if (!fault) return true;
+    refuse(cmd, std::string(kBadInputMessage) + " (" + option + ": " + LineTextReason(field, fault) + ")");
     return false;
 }
 
@@ -135,9 +130,9 @@ int runAdd(ToolContext& ctx) {
     line.Note = TrimRight(ctx.option("--note").value_or(""));
     line.ShopName = TrimRight(ctx.option("--shop").value_or(""));
     if (line.ItemName.empty()) return refuse("add", kBadInputMessage);
-    if (!inputText("add", "--item", line.ItemName, kItemNameBytes) ||
-        !inputText("add", "--note", line.Note, kNoteBytes) ||
-        !inputText("add", "--shop", line.ShopName, kShopNameBytes))
+    if (!inputText("add", "--item", line.ItemName, LineText::Item) ||
+        !inputText("add", "--note", line.Note, LineText::Note) ||
+        !inputText("add", "--shop", line.ShopName, LineText::Shop))
         return 1;
     std::string expr = income ? *income : *expense;
     if (!IsWholeAmountExpr(expr)) return refuse("add", notAnAmount(income ? "--income" : "--expense", expr));

@@ -1,4 +1,5 @@
 // mrtkel-tool search: the lines whose names hold a text, within optional date and amount ranges.
+#include "ledger/LedgerCsv.h"
 #include "ledger/LedgerSearch.h"
 #include "ledger/LedgerSheet.h"
 #include "tool/ToolCsv.h"
@@ -65,8 +66,10 @@ int runSearch(ToolContext& ctx) {
         out.Text("date").Text("item").Text("note").Text("shop").Text("income").Text("expense").EndRow();
         for (const SearchHit& h : found.hits) {
             const IoRecord& l = h.line;
-            out.Text(FormatDate(l.Year, l.Month, l.Day, "-")).Text(TrimRight(l.ItemName)).Text(TrimRight(l.Note));
-            out.Text(TrimRight(l.ShopName)).Number(l.Income).Number(l.Expense).EndRow();
+            out.Text(FormatDate(l.Year, l.Month, l.Day, "-"));
+            for (const std::string* text : {&l.ItemName, &l.Note, &l.ShopName})
+                LedgerCsvText(out, *text);
+            out.Number(l.Income).Number(l.Expense).EndRow();
         }
         return WriteToolCsv(out, enc, "search") ? 0 : 1;
     }

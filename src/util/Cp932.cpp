@@ -430,6 +430,10 @@ std::string FirstNonCp932Char(std::string_view utf8) {
     return std::string(utf8.substr(consumed, n));
 }
 
+std::string NonCp932Refusal(std::string_view ch, std::string_view action) {
+    return "「" + std::string(ch) + "」はファイルに保存できない文字のため" + std::string(action) + "できません。";
+}
+
 int AnsiByteLength(std::string_view utf8) {
     std::string sj;
     ToCp932(utf8, sj);

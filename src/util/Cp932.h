@@ -27,6 +27,9 @@ bool IsCp932Text(std::string_view utf8);
 // The first character (as UTF-8) that has no CP932 form, to name it when input is refused;
 // empty when every character has one.
 std::string FirstNonCp932Char(std::string_view utf8);
+// The refusal of such a character: "「" + ch + "」はファイルに保存できない文字のため" + action +
+// "できません。" (action "登録" where a name is registered, "入力" where a line is typed).
+std::string NonCp932Refusal(std::string_view ch, std::string_view action);
 
 // Number of CP932 bytes of the text (unmappable characters count as one byte each).
 int AnsiByteLength(std::string_view utf8);

@@ -4,6 +4,7 @@
 #include "ledger/StartDate.h"
 #include "settings/IniRecord.h"
 #include "support/ScriptedDialogs.h"
+#include "util/Cp932.h"
 
 #include <gtest/gtest.h>
 
@@ -231,10 +232,35 @@ TEST_F(SheetFixture, TextThatCp932CannotHoldIsRefused) {
     dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
     EXPECT_EQ(commit("1🎂", kColExpense, 2), 1);
     EXPECT_EQ(cell(2, kColExpense), "     1,000");
-    // A name longer than its field is cut on a character boundary (20 bytes for the item).
-    std::string t = "あいうえおかきくけこさ";
-    EXPECT_EQ(sheet.CommitCell(t, kColItem, 2), 0);
-    EXPECT_EQ(t, "あいうえおかきくけこ");
+}
+
+// A text is never cut: one longer than its field, or holding a control character, is refused
+// with the field named; trailing blanks do not count.
+TEST_F(SheetFixture, TextsLongerThanTheirFieldOrWithControlCharactersAreRefused) {
+    const struct {
+        int col;
+        std::string text, message; // message empty: taken
+    } cases[] = {
+        {kColItem, "あいうえおかきくけこ  ", ""},
+        {kColItem, "あいうえおかきくけこさ", "項目名が長すぎます。項目名は 20 バイト(全角 10 文字)までです。"},
+        {kColNote, std::string(41, 'n'), "内訳・備考が長すぎます。内訳・備考は 40 バイト(全角 20 文字)までです。"},
+        {kColShop, std::string(30, 's'), ""},
+        {kColShop, std::string(31, 's'), "店名・相手先が長すぎます。店名・相手先は 30 バイト(全角 15 文字)までです。"},
+        {kColNote, "a\tb", "内訳・備考に改行やタブなどの制御文字は入力できません。"},
+        {kColShop, "a\nb", "店名・相手先に改行やタブなどの制御文字は入力できません。"},
+    };
+    for (const auto& c : cases) {
+        const std::string before = cell(2, c.col);
+        std::string t = c.text;
+        if (c.message.empty()) {
+            EXPECT_EQ(sheet.CommitCell(t, c.col, 2), 0) << c.text;
+            EXPECT_EQ(cell(2, c.col), TrimRight(c.text));
+            continue;
+        }
+        dlg.expect("MsgKel", 1).expectMessage(c.message);
+        EXPECT_EQ(sheet.CommitCell(t, c.col, 2), 1) << c.text;
+        EXPECT_EQ(cell(2, c.col), before) << c.text;
+    }
 }
 
 TEST_F(SheetFixture, ChangedBalanceBooksAnAdjustmentLine) {
