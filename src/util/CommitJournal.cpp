@@ -1,5 +1,6 @@
 #include "util/CommitJournal.h"
 
+#include "util/CommitGate.h"
 #include "util/FileSystem.h"
 #include "util/Paths.h"
 
@@ -246,6 +247,7 @@ bool HasUnfinishedCommit(const std::string& folder) {
 
 int RecoverDataFolder(const std::string& folderIn, std::string& error) {
     const std::string folder = withSlash(folderIn);
+    CommitSection section;
     Journal journal;
     bool whole = false;
     // A rollback journal first: it was renamed from a whole commit journal.
