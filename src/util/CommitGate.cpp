@@ -19,9 +19,6 @@ int g_writers = 0; // DataLocks held by this process
 int g_depth = 0;   // CommitSections open on g_gate
 int g_shared = -1; // a reader's gate while it holds the shared lock over a whole run
 
-// Runs before a reader gives up on quick runs and holds the shared lock over a run.
-constexpr int kFreeRuns = 4;
-
 bool lockGate(int fd, int op) {
     while (::flock(fd, op) != 0)
         if (errno != EINTR) return false;
@@ -121,7 +118,7 @@ CommitSection::~CommitSection() {
 int ReadCommitted(const std::string& home, const std::function<int()>& read, const std::function<void()>& discard) {
     for (int run = 0;; ++run) {
         if (CommitGateHeld()) return read();
-        if (run >= kFreeRuns) {
+        if (run >= kFreeReadRuns) {
             int fd = ::open(JoinPath(home, kCommitGateName).c_str(), O_RDONLY | O_CLOEXEC);
             if (fd >= 0 && lockGate(fd, LOCK_SH)) {
                 g_shared = fd;

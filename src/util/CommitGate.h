@@ -35,6 +35,9 @@ private:
     int m_fd = -1;
 };
 
+// Runs of a reader before it holds the gate's shared lock over a run.
+inline constexpr int kFreeReadRuns = 4;
+
 // Runs `read` until one run saw no commit of another program in `home` start or end, and returns
 // that run's result. Before each repeat `discard` drops what the run produced (its output, say).
 // A run during which this process took the home's lock is kept as it is: from then on nothing

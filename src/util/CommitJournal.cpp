@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -247,7 +248,9 @@ bool HasUnfinishedCommit(const std::string& folder) {
 
 int RecoverDataFolder(const std::string& folderIn, std::string& error) {
     const std::string folder = withSlash(folderIn);
-    CommitSection section;
+    // Readers wait while the targets are finished or put back.
+    std::optional<CommitSection> section;
+    if (HasUnfinishedCommit(folder)) section.emplace();
     Journal journal;
     bool whole = false;
     // A rollback journal first: it was renamed from a whole commit journal.
