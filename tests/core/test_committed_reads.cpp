@@ -77,7 +77,7 @@ bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// Runs `onOpen` when the reader is about to open a file named `name` (once per hook).
+// Runs `onOpen` when the reader is about to open a file named `name` while armed, and disarms.
 class ReadHook {
 public:
     ReadHook(const std::string& name, std::function<void()> onOpen) {
