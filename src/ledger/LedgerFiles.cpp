@@ -2,6 +2,7 @@
 
 #include "port/Dialogs.h"
 #include "util/FileBatch.h"
+#include "util/FileSystem.h"
 #include "util/Paths.h"
 #include "util/SystemError.h"
 
@@ -137,6 +138,7 @@ int IoFileReader::OpenPath(const std::string& path, bool wholeRecordsOnly) {
     Close();
     m_path = path;
     m_error.clear();
+    BeforeRead(m_path);
     int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         m_error = fileNameOf(m_path) + ": " + SystemErrorText(errno);
@@ -239,7 +241,8 @@ int ReadInfFile(LedgerIndex& idx, int yearIndex, std::string* why) {
 
 std::string EncodeInfFile(const LedgerIndex& idx, int yearIndex) {
     std::string data(12 * kInfRecordSize, '\0');
-    for (int m = 1; m <= 12; ++m) EncodeInfRecord(idx.Inf(yearIndex, m), data.data() + (m - 1) * kInfRecordSize);
+    for (int m = 1; m <= 12; ++m)
+        EncodeInfRecord(idx.Inf(yearIndex, m), data.data() + (m - 1) * kInfRecordSize);
     return data;
 }
 
@@ -260,7 +263,8 @@ void InitYearFile(LedgerIndex& idx, int yearIndex, YearFile& file) {
     file.bytes.clear();
     file.bytes.reserve(12 * kNewMonthCapacity * kIoRecordSize);
     for (int m = 0; m < 12; ++m) {
-        for (int s = 0; s < kNewMonthCapacity - 1; ++s) file.bytes += filler;
+        for (int s = 0; s < kNewMonthCapacity - 1; ++s)
+            file.bytes += filler;
         file.bytes += end;
     }
     idx.ClearYear(yearIndex);
@@ -278,13 +282,15 @@ void FillRegion(YearFile& file, int firstSlot, int endSlot) {
 
 void SumYearLines(LedgerIndex& idx, int yearIndex) {
     int32_t sum = 0;
-    for (int m = 1; m <= 12; ++m) sum += idx.Inf(yearIndex, m).LineCount;
+    for (int m = 1; m <= 12; ++m)
+        sum += idx.Inf(yearIndex, m).LineCount;
     idx.YearLines[yearIndex - 1] = sum;
 }
 
 std::array<int, 13> MonthStartTable(const LedgerIndex& idx, int yearIndex) {
     std::array<int, 13> t{};
-    for (int m = 1; m <= 12; ++m) t[m] = t[m - 1] + idx.Inf(yearIndex, m).Capacity;
+    for (int m = 1; m <= 12; ++m)
+        t[m] = t[m - 1] + idx.Inf(yearIndex, m).Capacity;
     return t;
 }
 

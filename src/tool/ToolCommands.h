@@ -43,6 +43,11 @@ struct ToolCommand {
     ToolFunction fn;
 };
 
+// Runs the command on the files of one committed state: a run that another program's save
+// overlapped is run again, and the output (held back until then) is that of the last run only.
+// Its exit code; 1 also when the output could not be written.
+int RunToolCommand(ToolContext& ctx, const ToolCommand& cmd);
+
 // Registers a subcommand at start-up; used through MRT_TOOL_COMMAND.
 struct ToolRegistrar {
     ToolRegistrar(const char* name, const char* help, ToolFunction fn);

@@ -1,6 +1,7 @@
 // mrtkel-tool: the command-line companion of the desktop program, on the same core.
 #include "port/ConsoleDialogs.h"
 #include "tool/ToolCommands.h"
+#include "util/CommitGate.h"
 #include "util/CommitJournal.h"
 #include "util/DataLock.h"
 #include "util/Home.h"
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <unistd.h>
 
 namespace mrt {
@@ -74,6 +76,56 @@ bool ToolContext::lockForWriting() {
         return false;
     }
     return true;
+}
+
+int RunToolCommand(ToolContext& ctx, const ToolCommand& cmd) {
+    // The output of a run that saw another program's save is dropped with the run.
+    std::ostringstream out, err;
+    std::streambuf* realOut = std::cout.rdbuf(out.rdbuf());
+    std::streambuf* realErr = std::cerr.rdbuf(err.rdbuf());
+    const std::string command = cmd.name;
+    const int r = ReadCommitted(
+        ctx.home,
+        [&] {
+            // A save cut short by a crash is completed first; one that another program is making
+            // is waited for.
+            if (std::string error; SettleUnfinishedCommit(ctx.home, ctx.dataFolder, toolLock(), error) != 0) {
+                error.erase(std::remove(error.begin(), error.end(), '\r'), error.end());
+                std::cerr << error << "\n";
+                return 1;
+            }
+            // A settings file that is there but cannot be read is an error, not "no settings": its
+            // tax rate and block sizes are the user's. Only check goes on, to report it with the rest.
+            ctx.settings = IniRecord{};
+            ctx.settingsProblem.clear();
+            const int settingsRead =
+                ReadSettings(ResolveCase(ctx.dataFolder, kSettingsFileName), ctx.settings, &ctx.settingsProblem);
+            if (settingsRead < 0 && command != "check") {
+                std::cerr << command << ": " << ctx.settingsProblem << "\n";
+                return 1;
+            }
+            if (settingsRead != 0) SettingsDefaults(ctx.settings);
+            ConsoleDialogs dialogs;
+            ctx.dialogs = &dialogs;
+            const int result = cmd.fn(ctx);
+            ctx.dialogs = nullptr;
+            return result;
+        },
+        [&] {
+            out.str({});
+            err.str({});
+        });
+    std::cout.rdbuf(realOut);
+    std::cerr.rdbuf(realErr);
+    const std::string_view errText = err.view(), outText = out.view();
+    std::cerr.write(errText.data(), static_cast<std::streamsize>(errText.size()));
+    std::cout.write(outText.data(), static_cast<std::streamsize>(outText.size()));
+    std::cout.flush();
+    if (!std::cout && r == 0) {
+        std::cerr << command << ": 標準出力に書き込めませんでした\n";
+        return 1;
+    }
+    return r;
 }
 
 } // namespace mrt
@@ -155,23 +207,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     ctx.dataFolder = mrt::DataFolder(ctx.home);
-    // Every command, reading ones too, first completes a save cut short by a crash; while another
-    // program holds the lock that save may still be running, and nothing is read.
-    if (mrt::HasUnfinishedCommit(ctx.dataFolder) && !ctx.lockForWriting()) return 1;
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     ctx.resourceFolder = mrt::FindResourceFolder(ec ? std::string(argv[0]) : exe.string());
-    // A settings file that is there but cannot be read is an error, not "no settings": its tax
-    // rate and block sizes are the user's. Only check goes on, to report it with the rest.
-    const int settingsRead =
-        mrt::ReadSettings(mrt::ResolveCase(ctx.dataFolder, mrt::kSettingsFileName), ctx.settings, &ctx.settingsProblem);
-    if (settingsRead < 0 && command != "check") {
-        std::cerr << command << ": " << ctx.settingsProblem << "\n";
-        return 1;
-    }
-    if (settingsRead != 0) mrt::SettingsDefaults(ctx.settings);
-    mrt::ConsoleDialogs dialogs;
-    ctx.dialogs = &dialogs;
     ctx.args = rest;
-    return cmd->fn(ctx);
+    return mrt::RunToolCommand(ctx, *cmd);
 }

@@ -1,5 +1,6 @@
 #include "util/CommitJournal.h"
 
+#include "util/CommitGate.h"
 #include "util/FileSystem.h"
 #include "util/Paths.h"
 #include "util/SystemError.h"
@@ -12,6 +13,7 @@
 #include <dirent.h>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -290,6 +292,9 @@ int finishCommit(const std::string& folder, std::string& error) {
 
 int RecoverDataFolder(const std::string& folderIn, std::string& error) {
     const std::string folder = withSlash(folderIn);
+    // Readers wait while the targets are finished or put back.
+    std::optional<CommitSection> section;
+    if (HasUnfinishedCommit(folder)) section.emplace();
     if (finishCommit(folder, error) != 0) return -1;
     if (!removeTempFiles(folder, error)) return -1;
     if (!removeTempFiles(ResolveCase(folder, "BU") + "/", error)) return -1;

@@ -1,5 +1,6 @@
 #include "util/FileBatch.h"
 
+#include "util/CommitGate.h"
 #include "util/CommitJournal.h"
 #include "util/FileSystem.h"
 #include "util/Paths.h"
@@ -185,6 +186,9 @@ bool FileBatch::Commit(std::string& error) {
             return false;
         }
     }
+
+    // Readers of other programs wait from here until the targets are replaced or put back.
+    CommitSection section;
 
     // 3. The journal, and one folder sync for it, the staged files and the undo names.
     const bool journaled = m_entries.size() > 1 || m_entries[0].remove;

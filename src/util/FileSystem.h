@@ -45,4 +45,9 @@ FileSystem& Fs();
 // Puts `fs` in place (not owned); nullptr goes back to the system's own.
 void SetFileSystem(FileSystem* fs);
 
+// Called with the path of every file that ReadWholeFile or the year-file reader is about to open,
+// so a test can let another program save between two reads. An empty hook (the default) removes it.
+void SetReadHook(std::function<void(const std::string& path)> hook);
+void BeforeRead(const std::string& path);
+
 } // namespace mrt

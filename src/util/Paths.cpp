@@ -2,6 +2,7 @@
 
 #include "port/Dialogs.h"
 #include "util/FileBatch.h"
+#include "util/FileSystem.h"
 #include "util/SystemError.h"
 
 #include <cerrno>
@@ -17,7 +18,8 @@ namespace mrt {
 
 void SplitPath(std::string_view path, std::string& folder, std::string& file) {
     std::string p(path);
-    while (!p.empty() && p.back() == ' ') p.pop_back();
+    while (!p.empty() && p.back() == ' ')
+        p.pop_back();
     size_t pos = p.rfind('/');
     if (pos == std::string::npos) {
         folder.clear();
@@ -82,6 +84,7 @@ bool IsTempFileName(std::string_view name) {
 
 bool ReadWholeFile(const std::string& path, std::string& data) {
     data.clear();
+    BeforeRead(path);
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     // One buffer of the file's size and reads straight into it; a file that grows meanwhile is

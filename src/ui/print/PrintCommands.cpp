@@ -9,6 +9,8 @@
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/print/QtPrintDevice.h"
 #include "ui/print/frmPr.h"
+#include "util/CommitGate.h"
+#include "util/DataLock.h"
 #include "util/DateText.h"
 #include "util/Home.h"
 #include "util/Paths.h"
@@ -39,6 +41,7 @@ public:
         for (const std::string& m : m_messages)
             std::cerr << m << "\n";
     }
+    void Clear() { m_messages.clear(); }
 
 private:
     void keep(const std::string& ttl, std::string msg) {
@@ -82,6 +85,66 @@ bool dateParts(const QString& text, std::vector<std::string>& parts) {
     return true;
 }
 
+// One printout from the files as they are now: 0 printed; 1 failed (messages in `dlg`, and
+// `unreadable` set when the data could not be read).
+int printOnce(const std::string& home, bool ledger, const std::vector<std::string>& dates,
+              const PrintOutputChoice& output, HeadlessDialogs& dlg, DataLock& lock, bool& unreadable, int& pages) {
+    AppState app;
+    app.home = home;
+    app.dataFolder = DataFolder(app.home);
+    if (std::string error; SettleUnfinishedCommit(app.home, app.dataFolder, lock, error) != 0) {
+        dlg.MsgOK(error, "");
+        return 1;
+    }
+    if (ReadSettings(app.settingsPath(), app.settings) != 0) SettingsDefaults(app.settings);
+    ClampBlockSettings(app.settings);
+    app.ledger.MaxBlockLines = app.settings.MaxBlockLines;
+    app.ledger.index.SetDataFolder(app.dataFolder);
+    if (!QFileInfo(QString::fromStdString(app.dataFolder)).isDir() || ScanLedgerYears(app.ledger, dlg) != 0 ||
+        (!ledger && LoadItemTable(app.namePaths().item, app.names) < 0)) {
+        unreadable = true;
+        return 1;
+    }
+
+    HeadlessPrintForm form(dates);
+    QtPrintDevice device(nullptr, dlg, output, false);
+    int r = 1;
+    if (ledger) {
+        LedgerPrintSession s;
+        s.ledger = &app.ledger;
+        s.settings = &app.settings;
+        s.dlg = &dlg;
+        s.form = &form;
+        s.device = &device;
+        r = PrintLedger(s);
+    } else if (app.ledger.index.YearCount > 0) {
+        // The week ending at the date, with the stored closing day; the budget as on file.
+        BgtRecord budget;
+        TotalsSession t;
+        t.ledger = &app.ledger;
+        t.names = &app.names;
+        t.settings = &app.settings;
+        t.budget = &budget;
+        t.budgetPlace = BudgetPlaceOf(app.home);
+        t.dlg = &dlg;
+        CivilDate last{std::stoi(dates[0]), std::stoi(dates[1]), std::stoi(dates[2])};
+        if (ComputeTotals(t, last, true) == 0) {
+            TotalsPrintSession p;
+            p.state = &t.state;
+            p.budget = &budget;
+            p.settings = &app.settings;
+            p.dlg = &dlg;
+            p.form = &form;
+            p.device = &device;
+            r = PrintTotals(p);
+        }
+    } else {
+        dlg.MsgOK("入出金データがありません。", "集計データの印刷");
+    }
+    pages = device.PagesCompleted();
+    return r == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int RunLedgerPrint(AppState& app, Dialogs& dlg) {
@@ -122,64 +185,27 @@ int RunHeadlessPrint(const QStringList& args) {
                      "       mrtkel [--home DIR] --print-totals YYYY-MM-DD --pdf FILE\n";
         return 2;
     }
-    AppState app;
-    app.home = ChooseHomeFolder(option(args, QStringLiteral("--home")).toStdString());
-    app.dataFolder = DataFolder(app.home);
-    if (ReadSettings(app.settingsPath(), app.settings) != 0) SettingsDefaults(app.settings);
-    ClampBlockSettings(app.settings);
-    app.ledger.MaxBlockLines = app.settings.MaxBlockLines;
-    app.ledger.index.SetDataFolder(app.dataFolder);
-    HeadlessDialogs dlg;
-    if (!QFileInfo(QString::fromStdString(app.dataFolder)).isDir() || ScanLedgerYears(app.ledger, dlg) != 0 ||
-        (!ledger && LoadItemTable(app.namePaths().item, app.names) < 0)) {
-        dlg.Flush();
-        std::cerr << "データを読めません: " << app.dataFolder << "\n";
-        return 1;
-    }
-
+    const std::string home = ChooseHomeFolder(option(args, QStringLiteral("--home")).toStdString());
     PrintOutputChoice output;
     output.pdf = true;
     output.pdfPath = QFileInfo(pdf).absoluteFilePath();
-    HeadlessPrintForm form(dates);
-    QtPrintDevice device(nullptr, dlg, output, false);
-    int r = 1;
-    if (ledger) {
-        LedgerPrintSession s;
-        s.ledger = &app.ledger;
-        s.settings = &app.settings;
-        s.dlg = &dlg;
-        s.form = &form;
-        s.device = &device;
-        r = PrintLedger(s);
-    } else if (app.ledger.index.YearCount > 0) {
-        // The week ending at the date, with the stored closing day; the budget as on file.
-        BgtRecord budget;
-        TotalsSession t;
-        t.ledger = &app.ledger;
-        t.names = &app.names;
-        t.settings = &app.settings;
-        t.budget = &budget;
-        t.budgetPlace = BudgetPlaceOf(app.home);
-        t.dlg = &dlg;
-        CivilDate last{std::stoi(dates[0]), std::stoi(dates[1]), std::stoi(dates[2])};
-        if (ComputeTotals(t, last, true) == 0) {
-            TotalsPrintSession p;
-            p.state = &t.state;
-            p.budget = &budget;
-            p.settings = &app.settings;
-            p.dlg = &dlg;
-            p.form = &form;
-            p.device = &device;
-            r = PrintTotals(p);
-        }
-    } else {
-        dlg.MsgOK("入出金データがありません。", "集計データの印刷");
-    }
+    HeadlessDialogs dlg;
+    DataLock lock; // taken only to complete a save that a crash cut short
+    bool unreadable = false;
+    int pages = 0;
+    // A save of another program while the data is read prints again, from the saved state.
+    const int r = ReadCommitted(
+        home, [&] { return printOnce(home, ledger, dates, output, dlg, lock, unreadable, pages); },
+        [&] {
+            dlg.Clear();
+            unreadable = false;
+        });
     if (r != 0) {
         dlg.Flush();
+        if (unreadable) std::cerr << "データを読めません: " << DataFolder(home) << "\n";
         return 1;
     }
-    std::cout << output.pdfPath.toStdString() << ": " << device.PagesCompleted() << " ページ\n";
+    std::cout << output.pdfPath.toStdString() << ": " << pages << " ページ\n";
     return 0;
 }
 
