@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "ledger/AmountExpr.h"
+#include "ledger/LedgerBalance.h"
 #include "ledger/LedgerSave.h"
 #include "port/Dialogs.h"
 #include "util/Clock.h"
@@ -39,10 +40,6 @@ int BeginEditingPeriod(AppState& app, Dialogs& dlg) {
     }
     app.start.StartDateText = StartDateTextOf(st.index);
     return 0;
-}
-
-void DropTrailingEmptyLines(std::vector<IoRecord>& lines) {
-    while (lines.size() > 1 && lines.back().Income <= 0 && lines.back().Expense <= 0) lines.pop_back();
 }
 
 int EndEditingPeriod(AppState& app, Dialogs& dlg) {

@@ -18,15 +18,11 @@ constexpr int kLastLedgerYear = 2050;
 // cancelled or the line could not be saved (message shown; the program ends).
 int BeginEditingPeriod(AppState& app, Dialogs& dlg);
 
-// Drops trailing lines with neither income nor expense (the new-entry row and blank rows), but
-// never the last remaining line.
-void DropTrailingEmptyLines(std::vector<IoRecord>& lines);
-
 // Result of an editing period whose block could not be saved (the save showed its message; the
 // block stays in memory, still marked modified).
 constexpr int kEditSaveFailed = -2;
 
-// End of an editing period, after the window has put its rows into app.ledger.block.
+// End of an editing period; app.ledger.block holds the lines as the editor left them.
 // -1 when MenuSel asks to leave; kEditSaveFailed when the save failed; 0 otherwise. A modified
 // block is saved, with the wait message when it holds more than 100 lines.
 int EndEditingPeriod(AppState& app, Dialogs& dlg);

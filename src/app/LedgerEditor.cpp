@@ -59,7 +59,8 @@ std::string slashDate(int32_t d) {
 
 std::vector<std::string> OnePointHelpTexts() {
     std::vector<std::string> texts;
-    for (int col = 0; col <= kColBalance; ++col) texts.push_back(helpText(col));
+    for (int col = 0; col <= kColBalance; ++col)
+        texts.push_back(helpText(col));
     return texts;
 }
 
@@ -106,7 +107,7 @@ void LedgerEditor::End() {
     InDataRegEnd();
     hideChoiceBoxes();
     cellEditEnd();
-    if (m_app.ledger.LedgerModified) m_sheet.GridToBlock();
+    if (m_app.ledger.LedgerModified) m_sheet.DropTrailingEmptyLines();
 }
 
 // ---- keys on the idle grid ----------------------------------------------------------------------
@@ -237,7 +238,7 @@ void LedgerEditor::rowChange() {
 void LedgerEditor::changeInitialBalance() {
     const std::string title = "初期残高 変更";
     if (m_dlg.MsgYesNo2("初期残高を変更してもよろしいですか ?", title, 1) != 0) return;
-    const int64_t current = LedgerCellNumber(m_grid.TextMatrix(1, kColBalance));
+    const int64_t current = m_sheet.Line(1).Balance;
     std::string text = std::to_string(current);
     if (text.size() < 8) text.append(8 - text.size(), ' ');
     if (m_dlg.InputKel(text, "初期残高を変更してください。", title, 0, 0, "0") != 0) return;
@@ -335,7 +336,7 @@ void LedgerEditor::Scrolled(int topRow) {
         m_grid.SetTopRow(std::max(1, lastRow));
         if (LatestBlock()) {
             m_grid.SetRow(std::max(1, lastRow));
-            if (m_grid.TextMatrix(lastRow + 1, kColDay).empty()) RetNewLine();
+            if (m_sheet.Entry().Day == 0) RetNewLine();
         } else if (BlockReadQuestion(1) != 0 || ReReadIoData(1, 0, 0) != 0) {
             CellMove(m_sheet.LastRow(), m_grid.Col());
             m_dlg.Beep();

@@ -70,7 +70,7 @@ public:
     // LedgerModified (kept when nothing is stored yet, at the first start).
     void Start();
     // End of an editing period (MenuSel set): stores a pending edit, closes the edit box and, when
-    // the block was modified, puts the grid's lines into app.ledger.block for EndEditingPeriod.
+    // the block was modified, drops its trailing lines without amounts for EndEditingPeriod.
     void End();
 
     // ---- input from the window ----
@@ -195,7 +195,7 @@ private:
     void setHelp(int col);
     void refreshLabels();
     int afterMonthRead(int year, int month);
-    void resyncAfterSave();
+    void cursorAfterReshow();
     // Sorts the block by date and clears PreSortF; `readFollows` when another block is read at
     // once (the grid is refilled by the read).
     void sortNow(bool readFollows = false);

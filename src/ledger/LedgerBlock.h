@@ -39,7 +39,7 @@ int LinesToLoadAtStart(const LedgerIndex& idx, int blockMonths);
 
 // Saves a modified block, then moves the block: direction 1 one month later, -1 one month
 // earlier, 0 the block that ends at (year, month); months without lines are stepped over.
-// The caller has put the grid's rows into st.block. 0 done, -1 failed (message shown).
+// 0 done, -1 failed (message shown).
 int ReReadBlock(LedgerState& st, int direction, int year, int month, Dialogs& dlg);
 
 // Visits every line of the ledger in ledger order (year by year, month by month, slot order),

@@ -302,12 +302,6 @@ bool checkLines(const LedgerIndex& idx, const std::vector<IoRecord>& lines, std:
     return true;
 }
 
-bool monthsInOrder(const std::vector<IoRecord>& lines) {
-    for (size_t i = 1; i < lines.size(); ++i)
-        if (CompareYearMonth(lines[i].Year, lines[i].Month, lines[i - 1].Year, lines[i - 1].Month) < 0) return false;
-    return true;
-}
-
 int saveBlock(LedgerState& st, Dialogs& dlg, FileBatch* outer, std::string& error, bool& messageShown) {
     std::vector<IoRecord>& lines = st.block;
     LedgerIndex idx = st.index;
@@ -323,7 +317,7 @@ int saveBlock(LedgerState& st, Dialogs& dlg, FileBatch* outer, std::string& erro
     const IoRecord& first = lines.front();
     const IoRecord& last = lines.back();
     // Month regions are written in order, so a block whose months are mixed is sorted first.
-    if (!monthsInOrder(lines)) {
+    if (!MonthsInOrder(lines)) {
         if (!SortBlock(lines)) {
             error = "残高が計算できる範囲を超えました。";
             return -1;

@@ -52,6 +52,28 @@ TEST_F(EditCommands, NewestBlockIsLoadedWithTheCarriedBalanceLine) {
     EXPECT_EQ(view.displayed, "2004年05月10日～2004年06月12日");
 }
 
+// The grid only shows the lines: whatever its cells hold, a cell opens with its line's value and a
+// save writes the lines as edited.
+TEST_F(EditCommands, ASaveWritesTheLinesWhateverTheGridShows) {
+    std::vector<IoRecord> expected = app.ledger.block;
+    expected[2].Day = 5;
+    for (int r = 1; r <= LastRow() + 1; ++r)
+        for (int c = kColYear; c <= kColBalance; ++c)
+            grid.SetTextMatrix(r, c, c >= kColItem && c <= kColShop ? "壊れた" : "99");
+    editor->CellMove(3, kColDay);
+    Press(Key::Enter);
+    EXPECT_EQ(view.editText, "3");
+    Press(Key::End);
+    Press(Key::Backspace);
+    Type("5");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(3, kColDay), " 5");
+    ASSERT_EQ(editor->ForcedSaveNow(false), 0);
+    EXPECT_EQ(Cell(4, kColItem), "壊れた"); // nothing was shown again: the lines were saved as they are
+    Reload(2);
+    EXPECT_EQ(app.ledger.block, expected);
+}
+
 TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
     Type("1"); // 1 June after 12 June
     Press(Key::Enter);

@@ -89,8 +89,12 @@ TEST_F(SheetFixture, RowsRoundTripAndBlockDates) {
     EXPECT_EQ(cell(2, kColExpense), "     1,000");
     EXPECT_EQ(cell(2, kColIncome), "");
     EXPECT_EQ(cell(1, kColBalance), "    10,000");
-    for (int r = 1; r <= 4; ++r)
-        EXPECT_EQ(ReadGridRow(grid, r), ledger.block[static_cast<size_t>(r - 1)]);
+    // The grid shows the lines; the new-entry row and the rows below are blank.
+    for (int r = 1; r <= 6; ++r)
+        for (int c = kColYear; c <= kColBalance; ++c)
+            EXPECT_EQ(cell(r, c), sheet.CellText(r, c)) << r << "," << c;
+    EXPECT_EQ(cell(4, kColItem), "外食");
+    EXPECT_EQ(cell(5, kColDay), "");
     EXPECT_EQ(sheet.Dates().first, 20030401);
     EXPECT_EQ(sheet.Dates().last, 20030430);
     EXPECT_EQ(DateRangeLabel(20030401, 20030430), "2003年04月01日～2003年04月30日");
@@ -112,7 +116,7 @@ TEST_F(SheetFixture, StoredAmountsWiderThanTheColumnRoundTripWhole) {
     sheet.FillFromBlock();
     EXPECT_EQ(cell(3, kColIncome), "123,456,789");
     EXPECT_EQ(cell(4, kColExpense), "100,000,000");
-    sheet.GridToBlock();
+    sheet.DropTrailingEmptyLines(); // as a save prepares the lines
     EXPECT_EQ(ledger.block[2].Income, 123456789);
     EXPECT_EQ(ledger.block[3].Expense, 100000000);
 
@@ -197,10 +201,11 @@ TEST_F(SheetFixture, AmountTextWithOtherCharactersIsRefused) {
 }
 
 TEST_F(SheetFixture, NewEntryRowBecomesALineOnItsFirstAmount) {
-    FillGridRow(grid, 5, line(2003, 5, 2, "", 0, 0, 0));
-    grid.SetTextMatrix(5, kColIncome, "");
-    grid.SetTextMatrix(5, kColExpense, "");
-    grid.SetTextMatrix(5, kColBalance, "");
+    sheet.StartEntry(true); // 30 April, the last line's date
+    EXPECT_EQ(cell(5, kColDay), "30");
+    EXPECT_EQ(commit("5", kColMonth, 5), 0);
+    EXPECT_EQ(commit("2", kColDay, 5), 0);
+    EXPECT_FALSE(ledger.LedgerModified);
     EXPECT_EQ(commit("0", kColIncome, 5), 0);
     EXPECT_EQ(sheet.LastRow(), 4);
     EXPECT_FALSE(ledger.LedgerModified);
@@ -209,7 +214,6 @@ TEST_F(SheetFixture, NewEntryRowBecomesALineOnItsFirstAmount) {
     EXPECT_EQ(cell(5, kColBalance), "    11,200");
     EXPECT_EQ(sheet.Dates().last, 20030502);
     EXPECT_TRUE(ledger.LedgerModified);
-    sheet.GridToBlock();
     ASSERT_EQ(ledger.block.size(), 5u);
     EXPECT_EQ(ledger.block[4].Expense, 800);
 }
@@ -281,12 +285,12 @@ TEST_F(SheetFixture, ChangedBalanceBooksAnAdjustmentLine) {
 }
 
 TEST_F(SheetFixture, InsertAndDeleteRows) {
-    ASSERT_TRUE(sheet.InsertGridRow(3));
+    ASSERT_TRUE(sheet.InsertLine(3));
     EXPECT_EQ(sheet.LastRow(), 5);
     EXPECT_EQ(cell(3, kColItem), "");
     EXPECT_EQ(cell(4, kColItem), "給与");
-    ASSERT_TRUE(sheet.DeleteGridRow(3));
-    ASSERT_TRUE(sheet.DeleteGridRow(3)); // 給与 goes; the balances follow
+    ASSERT_TRUE(sheet.DeleteLine(3));
+    ASSERT_TRUE(sheet.DeleteLine(3)); // 給与 goes; the balances follow
     EXPECT_EQ(sheet.LastRow(), 3);
     EXPECT_EQ(cell(3, kColItem), "外食");
     EXPECT_EQ(cell(3, kColBalance), "     7,000");
