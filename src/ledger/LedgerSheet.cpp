@@ -209,7 +209,7 @@ void LedgerSheet::ensureRows(int lines) {
 
 IoRecord LedgerSheet::RowValues(int row) const {
     if (row >= 1 && row <= LastRow()) return Line(row);
-    IoRecord r = m_entry;
+    IoRecord r = row == NewEntryRow() ? m_entry : IoRecord{};
     if (r.Year == 0) r.Year = 2000;
     return r;
 }
@@ -348,6 +348,7 @@ bool LedgerSheet::InsertLine(int row) {
         showLine(r);
     showEntry();
     m_grid.SetRedraw(redraw);
+    RecomputeBalances(row + 1);
     return true;
 }
 

@@ -127,7 +127,7 @@ public:
     // its amounts are always 0.
     const IoRecord& Entry() const { return m_entry; }
     // The values the cell checks read from a row: the line, or for the new-entry row the entry with
-    // a blank year read as 2000.
+    // a blank year read as 2000 (a blank row below it: 2000 and nothing else).
     IoRecord RowValues(int row) const;
     // Blanks the new-entry row and, when `dated` and the block has a line, gives it the last line's
     // date.
@@ -149,7 +149,8 @@ public:
     void ShowLines(std::vector<IoRecord> lines);
 
     // Inserts a line before line `row` (2..LastRow()) dated as that line, without names or
-    // amounts, its balance that of the line above. False (nothing done) for another row.
+    // amounts, its balance that of the line above; the balances below it are recomputed. False
+    // (nothing done) for another row.
     bool InsertLine(int row);
     // Deletes line `row`: the lines below it and the new-entry row move up and the balances are
     // recomputed from `row`. False when row is outside 1..LastRow().

@@ -1,5 +1,6 @@
 // The ledger editing commands and the reading of other blocks, replayed against a six-month
 // ledger held in blocks of two months.
+#include "support/FaultFs.h"
 #include "test_ledger_editor_fixture.h"
 
 namespace mrt::test {
@@ -72,6 +73,35 @@ TEST_F(EditCommands, ASaveWritesTheLinesWhateverTheGridShows) {
     EXPECT_EQ(Cell(4, kColItem), "壊れた"); // nothing was shown again: the lines were saved as they are
     Reload(2);
     EXPECT_EQ(app.ledger.block, expected);
+}
+
+// A save puts mixed months in order; when it fails the lines stay as the grid shows them, and the
+// next save sorts and shows them.
+TEST_F(EditCommands, AFailedSaveLeavesTheLinesAsShown) {
+    editor->CellMove(4, kColMonth);
+    Press(Key::Enter);
+    Press(Key::End);
+    Press(Key::Backspace);
+    Type("5"); // 12 June becomes 12 May, after 3 June
+    Press(Key::Enter);
+    ASSERT_TRUE(app.ledger.PreSortF);
+    const std::vector<std::string> shown = {"外食@10", "給与@25", "食費@ 3", "日用品@12"};
+    const std::string closing = Cell(4, kColBalance);
+    {
+        FaultFs fs(app.dataFolder);
+        fs.FailCall(1);
+        ScopedFileSystem use(fs);
+        dlg.expectBox(MsgResult::OK);
+        EXPECT_EQ(editor->ForcedSaveNow(false), -1);
+    }
+    EXPECT_TRUE(app.ledger.LedgerModified);
+    EXPECT_EQ(Items(), shown);
+    EXPECT_EQ(app.ledger.block[2].Month, 6);
+    EXPECT_EQ(app.ledger.block[3].Month, 5);
+    ASSERT_EQ(editor->ForcedSaveNow(false), 0);
+    EXPECT_EQ(Items(), (std::vector<std::string>{"外食@10", "日用品@12", "給与@25", "食費@ 3"}));
+    EXPECT_EQ(app.ledger.block[1].Month, 5);
+    EXPECT_EQ(Cell(4, kColBalance), closing);
 }
 
 TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
