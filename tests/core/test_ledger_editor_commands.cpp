@@ -75,6 +75,34 @@ TEST_F(EditCommands, ASaveWritesTheLinesWhateverTheGridShows) {
     EXPECT_EQ(app.ledger.block, expected);
 }
 
+// A last line without amounts is dropped when the block is saved; while nothing is saved it stays
+// on screen as it stays on disk, whatever the saves that found nothing to write and the periods
+// in between.
+TEST_F(EditCommands, ALastLineWithoutAmountsStaysShownWhileNothingIsSaved) {
+    MakeLedger({Line(2004, 5, 1, "初期残高", 0, 0), Line(2004, 5, 10, "外食", 0, 4000),
+                Line(2004, 6, 3, "食費", 0, 1200), Line(2004, 6, 12, "メモだけ", 0, 0)},
+               100000, 2);
+    StartEditing();
+    ASSERT_EQ(LastRow(), 4);
+    ASSERT_EQ(editor->ForcedSaveNow(false), 0); // nothing modified: nothing written
+    editor->End();
+    ASSERT_EQ(EndEditingPeriod(app, dlg), 0);
+    editor->Start();
+    EXPECT_EQ(LastRow(), 4);
+    EXPECT_EQ(Cell(4, kColItem), "メモだけ");
+    // A change saves the block without it.
+    editor->CellMove(3, kColExpense);
+    Press(Key::Enter);
+    Press(Key::End);
+    Press(Key::Backspace);
+    Type("5");
+    Press(Key::Enter);
+    ASSERT_EQ(editor->ForcedSaveNow(false), 0);
+    EXPECT_EQ(LastRow(), 3);
+    Reload(2);
+    EXPECT_EQ(app.ledger.block.size(), 3u);
+}
+
 // A save puts mixed months in order; when it fails the lines stay as the grid shows them, and the
 // next save sorts and shows them.
 TEST_F(EditCommands, AFailedSaveLeavesTheLinesAsShown) {

@@ -319,6 +319,27 @@ TEST_F(EditorUndo, UndoAndRedoShowTheDatesOfTheirLines) {
     EXPECT_EQ(view.displayed, "2004年06月01日～2004年06月10日");
 }
 
+// An undone sort stays undone when the period ends and starts again (another window opened and
+// closed): the lines shown are the lines kept, and still those on disk.
+TEST_F(EditorUndo, AnUndoneSortStaysUndoneAfterTheWindowComesBack) {
+    EnterLine("2", "100"); // 2 June after 8 June
+    ASSERT_EQ(editor->ForcedSaveNow(false), 0);
+    dlg.expect("MsgYesNo2", 0).expectMessage("日付順に並び替えをします。");
+    editor->RunCommand(kCmdSortByDate);
+    ASSERT_EQ(Cell(2, kColDay), " 2");
+    editor->Undo();
+    ASSERT_EQ(Cell(4, kColDay), " 2");
+    editor->End();
+    ASSERT_EQ(EndEditingPeriod(app, dlg), 0);
+    editor->Start();
+    EXPECT_EQ(Cell(2, kColDay), " 5");
+    EXPECT_EQ(Cell(4, kColDay), " 2");
+    EXPECT_TRUE(app.ledger.PreSortF);
+    const std::vector<IoRecord> shown = app.ledger.block;
+    Reload();
+    EXPECT_EQ(app.ledger.block, shown);
+}
+
 TEST_F(EditorUndo, NothingIsUndoneAcrossASave) {
     EnterLine("10", "300");
     ASSERT_EQ(editor->ForcedSaveNow(false), 0);
