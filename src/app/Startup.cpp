@@ -8,12 +8,15 @@
 #include "ledger/StartDate.h"
 #include "port/Dialogs.h"
 #include "util/CommitJournal.h"
+#include "util/FileBatch.h"
 #include "util/FileCopy.h"
 #include "util/Home.h"
 #include "util/Paths.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <strings.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -38,16 +41,42 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Copies the files matching each of `patterns` from the initial name tables into the data folder.
-// 0 copied; -1 the initial tables are missing or could not be copied (message shown).
+// Copies the files matching each of `patterns` from the initial name tables into the data folder,
+// all of them in one commit, so a crash leaves all or none of them. The three name tables must be
+// among what the patterns name. 0 copied; -1 the initial tables are missing or could not be
+// copied (message shown; the data folder is as it was).
 int CheckInitTables(const AppState& app, const std::vector<std::string>& patterns, Dialogs& dlg) {
     // The home folder's TbInit/ wins over the one delivered with the program.
     std::string tbInit = ResolveCase(app.home, "TbInit");
     if (!isFolder(tbInit) && !app.resourceFolder.empty()) tbInit = ResolveCase(app.resourceFolder, "TbInit");
+    const std::string dataFolder = DataFolder(app.home);
+    FileBatch batch;
+    std::string error;
+    std::vector<std::string> names, staged; // staged: the targets' names, one per letter-case twin
+    auto stagedAs = [&](const std::string& name) {
+        return std::find_if(staged.begin(), staged.end(),
+                            [&](const std::string& s) { return ::strcasecmp(s.c_str(), name.c_str()) == 0; });
+    };
     bool copied = isFolder(tbInit);
-    for (size_t i = 0; copied && i < patterns.size(); ++i)
-        copied = CopyChangedFiles(patterns[i], tbInit, DataFolder(app.home), dlg) == 0;
+    for (size_t i = 0; copied && i < patterns.size(); ++i) {
+        copied = ListFiles(tbInit, patterns[i], names) > 0;
+        for (size_t n = 0; copied && n < names.size(); ++n) {
+            auto twin = stagedAs(names[n]);
+            const std::string target =
+                twin != staged.end() ? JoinPath(dataFolder, *twin) : ResolveCase(dataFolder, names[n]);
+            std::string bytes;
+            copied = ReadWholeFile(JoinPath(tbInit, names[n]), bytes) && batch.Stage(target, bytes, error);
+            if (twin == staged.end()) staged.push_back(target.substr(dataFolder.size()));
+        }
+    }
+    for (const char* table : {kItemFileName, kBrkDnFileName, kShopFileName}) {
+        const bool wanted = std::any_of(patterns.begin(), patterns.end(),
+                                        [&](const std::string& p) { return WildcardMatch(p, table); });
+        if (wanted && stagedAs(table) == staged.end()) copied = false;
+    }
+    if (copied) copied = batch.Commit(error);
     if (!copied) {
+        batch.Abort();
         dlg.MsgBox(kInitTablesMessage, kProgramTitle, MsgIcon::Critical, MsgButtons::OK);
         return -1;
     }

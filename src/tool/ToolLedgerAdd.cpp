@@ -176,8 +176,8 @@ int runAdd(ToolContext& ctx) {
 } // namespace mrt
 
 MRT_TOOL_COMMAND(init, "init --start YYYY-MM-DD --balance N: gives an empty ledger its initial-balance line",
-                 mrt::runInit);
+                 mrt::runInit, mrt::HomeUse::Writes);
 MRT_TOOL_COMMAND(add,
                  "add --date YYYY-MM-DD --item NAME [--note T] [--shop T] (--income EXPR | --expense EXPR) [--tax]: "
                  "adds one ledger line",
-                 mrt::runAdd);
+                 mrt::runAdd, mrt::HomeUse::Writes);

@@ -10,6 +10,7 @@
 #include "ui/main/QtCommandScreens.h"
 #include "ui/main/QtMainScreen.h"
 #include "ui/print/PrintCommands.h"
+#include "util/Cp932.h"
 #include "util/DataLock.h"
 #include "util/Home.h"
 
@@ -122,6 +123,10 @@ int main(int argc, char** argv) {
                    "stay in English\n",
                    stderr);
     const QString title = QString::fromUtf8(mrt::kSystemName);
+    if (!mrt::Cp932Available()) {
+        QMessageBox::critical(nullptr, title, QString::fromUtf8(mrt::kCp932UnavailableMessage));
+        return 1;
+    }
 
     mrt::AppState state;
     state.home = mrt::ChooseHomeFolder(homeOption(app.arguments()));

@@ -95,12 +95,12 @@ int CopyChangedFiles(const std::string& pattern, const std::string& sourceFolder
     if (::stat(targetFolder.c_str(), &tst) != 0 || !S_ISDIR(tst.st_mode)) return fail();
     // A commit left unfinished there is completed or undone by the next start, over any copy.
     if (CommitsBlocked(targetFolder)) return fail();
-    std::vector<CopyJob> jobs;
+    std::vector<WholeCopy> jobs;
     for (const std::string& n : names) {
-        CopyJob job{JoinPath(sourceFolder, n), ResolveCase(targetFolder, n)};
+        WholeCopy job{JoinPath(sourceFolder, n), ResolveCase(targetFolder, n)};
         // Two names differing only in case land on one target, whichever case it has or is given
         // first: the later source is copied over it, as copying them one after the other did.
-        auto twin = std::find_if(jobs.begin(), jobs.end(), [&](const CopyJob& j) {
+        auto twin = std::find_if(jobs.begin(), jobs.end(), [&](const WholeCopy& j) {
             return j.target.size() == job.target.size() &&
                    ::strcasecmp(j.target.c_str() + targetFolder.size(), job.target.c_str() + targetFolder.size()) ==
                        0;

@@ -244,9 +244,14 @@ TEST(LedgerTool, AmountsThatAreNotWhollyNumbersAreRefused) {
                                                      "2024-01-06,食費,,,0,110,1690\r\n");
 }
 
-TEST(LedgerTool, ListingNeedsNoBlockLimitAndNoDataFolder) {
+TEST(LedgerTool, ListingNeedsNoBlockLimitAndNoLedgerFiles) {
     TempDir home;
-    ToolRun r = tool(home.path(), "ledger --csv"); // a fresh home: an empty ledger, not a failure
+    ToolRun r = tool(home.path(), "ledger --csv"); // no data folder: said so, not listed as empty
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("データフォルダがありません"), std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(home / "Data1"));
+    std::filesystem::create_directories(home / "Data1");
+    r = tool(home.path(), "ledger --csv"); // a data folder without ledger files: an empty ledger
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(r.out, "date,item,note,shop,income,expense,balance\r\n");
 

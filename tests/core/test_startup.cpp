@@ -4,12 +4,14 @@
 #include "app/EditingPeriod.h"
 #include "app/Startup.h"
 #include "ledger/LedgerBlock.h"
+#include "port/ConsoleDialogs.h"
 #include "support/FaultFs.h"
 #include "support/RunTool.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "test_ledger_fixture.h"
 #include "util/Clock.h"
+#include "util/CommitJournal.h"
 #include "util/Home.h"
 #include "util/Paths.h"
 
@@ -285,6 +287,56 @@ TEST(StartUp, DataFolderWithoutNameTablesGetsTheInitialOnes) {
     fs::create_directories(h.home / "Data1/BU");
     h.dlg.expectBox(MsgResult::OK).expectMessage("テーブルデータ用初期ファイルが異常です");
     EXPECT_EQ(PrepareDataFolders(h.app, h.dlg), -1);
+}
+
+// The initial tables go into the data folder in one commit: cut at any call (killed, killed with a
+// power cut, an I/O error there), the folder holds all three or none once it is recovered, and
+// the next start completes them.
+TEST(StartUp, InitialTablesArriveAllOrNone) {
+    auto prepared = [](Fixture& f) {
+        makeTbInit(f.home / "TbInit");
+        fs::create_directories(f.home / "Data1/BU");
+    };
+    int calls = 0;
+    {
+        Fixture f;
+        prepared(f);
+        FaultFs faults(f.home / "Data1");
+        ScopedFileSystem use(faults);
+        f.dlg.expect("MsgOK").expectMessage(kInitTablesCopiedMessage);
+        ASSERT_EQ(PrepareDataFolders(f.app, f.dlg), 0);
+        calls = faults.Calls();
+    }
+    ASSERT_GT(calls, 3);
+    enum Cut { Kill, KillAndPowerCut, KillAndPowerCutKeepingRenames, IoError };
+    for (int n = 1; n <= calls; ++n) {
+        for (Cut cut : {Kill, KillAndPowerCut, KillAndPowerCutKeepingRenames, IoError}) {
+            SCOPED_TRACE("call " + std::to_string(n) + ", cut " + std::to_string(cut));
+            Fixture f;
+            prepared(f);
+            {
+                FaultFs faults(f.home / "Data1");
+                if (cut == IoError)
+                    faults.FailCall(n);
+                else
+                    faults.CrashAt(n);
+                ScopedFileSystem use(faults);
+                ConsoleDialogs quiet;
+                PrepareDataFolders(f.app, quiet);
+                if (cut == KillAndPowerCut || cut == KillAndPowerCutKeepingRenames)
+                    faults.PowerCut(cut == KillAndPowerCutKeepingRenames);
+            }
+            std::string error;
+            ASSERT_EQ(RecoverDataFolder(DataFolder(f.home.path()), error), 0) << error;
+            const size_t copied = tableFiles(f.home / "Data1").size();
+            EXPECT_TRUE(copied == 0 || copied == 3) << copied;
+            if (copied == 0) f.dlg.expect("MsgOK").expectMessage(kInitTablesCopiedMessage);
+            ASSERT_EQ(PrepareDataFolders(f.app, f.dlg), 0);
+            EXPECT_EQ(tableFiles(f.home / "Data1"), tableFiles(f.home / "TbInit"));
+            f.dlg.VerifyDone();
+            if (HasFailure()) return;
+        }
+    }
 }
 
 TEST(StartUp, StartDateOutsideTheGridYearsIsAskedAgainAndTheLineIsSavedAtOnce) {
