@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
+#include <QLocale>
 #include <QScatterSeries>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -47,6 +48,9 @@ QChart* newChart(const QString& title) {
     chart->setFont(UiFont(PGothicFace(), 9));
     chart->legend()->setFont(UiFont(PGothicFace(), 9));
     chart->setAnimationOptions(QChart::NoAnimation);
+    // Axis labels in yen with thousands separators ("400,000"), whatever the desktop's language.
+    chart->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    chart->setLocalizeNumbers(true);
     return chart;
 }
 
