@@ -19,6 +19,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
 #include <QHorizontalStackedBarSeries>
+#include <QImage>
 #include <QLineSeries>
 #include <QRegularExpression>
 #include <QScatterSeries>
@@ -159,6 +160,9 @@ private slots:
             QTRY_VERIFY(!textsOf(view).filter(grouped).isEmpty());
             QVERIFY2(textsOf(view).filter(ungrouped).isEmpty(), qPrintable(textsOf(view).join(u' ')));
         }
+        // The window around the charts wears the program's colour.
+        const QImage image = chart.grab().toImage();
+        QCOMPARE(image.pixelColor(2, image.height() - 2), QColor(224, 235, 224));
     }
 
     void pageDownScrollsABudgetChartTallerThanTheWindow() {

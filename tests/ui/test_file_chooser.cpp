@@ -274,6 +274,11 @@ private slots:
         path = t.data;
         QCOMPARE(b.GetFileName(u8("復帰"), u8("ファイル"), u8("*.*"), 1, path, files), 0);
         QCOMPARE(files, QStringList{u8("TBITEM.mrt")});
+        // Enter at once takes the file highlighted when the list took the focus.
+        frmFILE c(nullptr, t.sources(false));
+        whenShown(&c, [&] { press(&c, Qt::Key_Return); });
+        QCOMPARE(c.GetFileName(u8("復帰"), u8("ファイル"), u8("*.*"), 1, path, files), 0);
+        QCOMPARE(files, QStringList{u8("Inf2004.usr")});
         QApplication::setKeyboardInputInterval(interval);
     }
 

@@ -187,16 +187,18 @@ void frmFILE::confirm() {
 }
 
 bool frmFILE::typeAhead(QListWidget* list, const QString& typed) {
-    // Letters typed within the desktop's keyboard interval make one prefix; the same single
-    // letter again moves on to the next name starting with it.
+    // Letters typed within the desktop's keyboard interval make one prefix, looked for from the
+    // highlighted name on; a new prefix, or the same single letter again, from the name after it.
     if (list != m_typedIn || !m_typedAt.isValid() || m_typedAt.elapsed() > QApplication::keyboardInputInterval())
         m_typed.clear();
     m_typedIn = list;
     m_typedAt.restart();
     const bool again = m_typed.compare(typed, Qt::CaseInsensitive) == 0 && typed.size() == 1;
+    const bool fresh = m_typed.isEmpty();
     if (!again) m_typed += typed;
     const int n = list->count();
-    const int first = std::max(list->currentRow(), 0) + (again ? 1 : 0);
+    const int current = list->currentRow();
+    const int first = current < 0 ? 0 : current + (again || fresh ? 1 : 0);
     for (int k = 0; k < n; ++k) {
         const int i = (first + k) % n;
         if (!list->item(i)->text().trimmed().startsWith(m_typed, Qt::CaseInsensitive)) continue;
@@ -372,7 +374,8 @@ int frmFILE::GetFileName(const QString& ttl, const QString& msg, const QString& 
     if (!m_confirmed) return -1;
     QStringList chosen;
     if (mode == 1) {
-        if (QListWidgetItem* item = m_files->currentItem(); item && item->isSelected()) chosen << item->text();
+        // The highlighted file, also the first one the list highlights when it takes the focus.
+        if (QListWidgetItem* item = m_files->currentItem()) chosen << item->text();
     } else {
         for (int i = 0; i < m_files->count(); ++i)
             if (m_files->item(i)->isSelected()) chosen << m_files->item(i)->text();

@@ -4,7 +4,6 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 
@@ -33,17 +32,12 @@ void UseProgramColours(QWidget* window) {
         QPalette vp = v->palette();
         vp.setColor(QPalette::Base, kTableCellColour);
         v->setPalette(vp);
-        v->setStyleSheet(QStringLiteral("QHeaderView::section { background-color: %1; border: none; "
+        v->setStyleSheet(QStringLiteral("QHeaderView { background-color: %1; }"
+                                        "QHeaderView::section { background-color: %1; border: none; "
                                         "border-right: 1px solid %2; border-bottom: 1px solid %2; padding: 2px; }"
-                                        "%3:focus { border: 2px solid %4; }")
-                             .arg(kTableHeadingColour.name(), kTableHeadingColour.darker(140).name(),
-                                  QString::fromLatin1(v->metaObject()->className()), focusEdge));
+                                        "QAbstractItemView:focus { border: 2px solid %3; }")
+                             .arg(kTableHeadingColour.name(), kTableHeadingColour.darker(140).name(), focusEdge));
     }
-    for (QLineEdit* e : window->findChildren<QLineEdit*>())
-        if (!qobject_cast<QComboBox*>(e->parentWidget()))
-            e->setStyleSheet(QStringLiteral("QLineEdit:focus { border: 2px solid %1; }").arg(focusEdge));
-    for (QComboBox* c : window->findChildren<QComboBox*>())
-        c->setStyleSheet(QStringLiteral("QComboBox:focus { border: 2px solid %1; }").arg(focusEdge));
     KeepFontInChildren(window);
 }
 

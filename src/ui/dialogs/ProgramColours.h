@@ -18,9 +18,9 @@ inline const QColor kTableHeadingColour(176, 224, 255);
 QString DialogButtonStyle(const QColor& c = kDialogButtonColour);
 
 // Gives `window` and everything in it the colours above: the window's background, its push
-// buttons, its tables and lists (their current item marked only while they have the focus), and
-// a visible edge on the text boxes, lists and drop-down lists that have the focus. Keeps the
-// window's font in its children (see KeepFontInChildren). Call after the children are made.
+// buttons, its tables and lists, and a dark edge on the list or table that has the focus (text
+// boxes and drop-down lists show theirs themselves). Keeps the window's font in its children
+// (see KeepFontInChildren). Call after the children are made.
 void UseProgramColours(QWidget* window);
 
 } // namespace mrt

@@ -2,6 +2,7 @@
 
 #include "totals/TotalsGrids.h"
 #include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/ProgramColours.h"
 #include "ui/dialogs/QtText.h"
 #include "ui/help/HelpWindow.h"
 
@@ -81,6 +82,7 @@ frmChart::frmChart(QWidget* owner, const TotalsState& st, const BgtRecord& budge
     auto* root = new QVBoxLayout(this);
     root->addWidget(m_tabs, 1);
     root->addWidget(hint);
+    UseProgramColours(this);
     resize(900, 640);
 }
 
