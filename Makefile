@@ -5,7 +5,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # `make install PREFIX=/opt/mrtkel`; DESTDIR stages the install below another root as usual.
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test install package bench bench-process sanitize fuzz format clean
+.PHONY: deps configure build program run test install package bench bench-process sanitize fuzz format clean
 
 deps:
 	bash scripts/install-deps
@@ -18,7 +18,11 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the programs and their resources: a first `make run` does not wait for every test.
+program: configure
+	cmake --build $(BUILD) -j $(JOBS) --target mrtkel_program
+
+run: program
 	$(BUILD)/bin/mrtkel $(ARGS)
 
 test: build

@@ -41,7 +41,7 @@ public:
 // The state of one on-screen table: cell texts, sizes in twips, cursor, top row and colours.
 // Toolkit-free; a view draws it and reports the user's keys and clicks. Row and column indexes
 // are 0-based and include the fixed rows/columns. Reading or writing a cell outside the grid
-// throws std::out_of_range (a caller bug, as with the original control's subscript error).
+// throws std::out_of_range: a caller bug, stopped before it can write past the table.
 class GridModel {
 public:
     GridModel();

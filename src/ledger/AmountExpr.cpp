@@ -205,7 +205,7 @@ int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error) {
         addTax = true;
         break;
     case TaxMarker::BadRate:
-        return fail(error, "tax rate");
+        return fail(error, kTaxRateError);
     }
 
     std::vector<std::string_view> terms;
@@ -242,7 +242,7 @@ int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error) {
     }
 
     if (addTax) {
-        // Single-precision product, as the tax has always been computed; the 0.01 absorbs the
+        // Single-precision product, so a taxed amount equals the one stored in existing ledgers; the 0.01 absorbs the
         // float error below a whole yen (100 at 5% gives 104.99999 before it).
         volatile float rate = static_cast<float>(taxRate / 100.0);
         volatile float factor = 1.0f + rate;
@@ -282,6 +282,10 @@ bool IsWholeAmountExpr(std::string_view text) {
 
 std::string EvalAmountText(const std::string& expr, int taxRate) {
     return std::to_string(EvalAmount(expr, taxRate, nullptr));
+}
+
+const char* AmountRefusalMessage(const std::string& error) {
+    return error == kTaxRateError ? kTaxRateRangeMessage : kAmountRangeMessage;
 }
 
 std::string FormatAmount(int64_t amount, int mode) {

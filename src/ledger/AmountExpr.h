@@ -13,6 +13,10 @@ constexpr int32_t kMaxLedgerAmount = 99999999;
 
 // Shown when an income or expense cell holds an amount outside 0..99,999,999.
 inline constexpr const char* kAmountRangeMessage = "金額が異常です。( 金額の範囲は 0～99,999,999 )";
+// Shown when an amount ends in "%N" with N not a whole 0..20: the amount may be fine, the rate is not.
+inline constexpr const char* kTaxRateRangeMessage = "税率が異常です。( 税率の範囲は 0～20 )";
+// EvalAmount's error text for such a tax marker.
+inline constexpr const char* kTaxRateError = "tax rate";
 
 // Evaluates an amount expression: terms joined by "+"/"-", factors joined by "*"/"/", each
 // factor's value rounded half-to-even as it is applied; a trailing "%" or "*" adds consumption
@@ -38,6 +42,10 @@ bool IsWholeAmountExpr(std::string_view text);
 
 // EvalAmount as text: plain digits, a leading "-" when negative, "-1" on failure.
 std::string EvalAmountText(const std::string& expr, int taxRate);
+
+// The message for an amount cell EvalAmount refused with `error` (or whose value is out of range,
+// `error` empty): the tax rate's range for a bad "%N", otherwise the amount's.
+const char* AmountRefusalMessage(const std::string& error);
 
 // True when the amount may be stored in a ledger line (0..99,999,999).
 inline bool IsLedgerAmount(int64_t amount) {

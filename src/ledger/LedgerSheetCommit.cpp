@@ -213,7 +213,7 @@ int LedgerSheet::commitAmount(std::string& text, int col, int row) {
     if (!IsAmountText(text)) return refuse(kAmountRangeMessage);
     std::string error;
     int32_t amount = EvalAmount(text, m_settings.TaxRate, &error);
-    if (!error.empty() || !IsLedgerAmount(amount)) return refuse(kAmountRangeMessage);
+    if (!error.empty() || !IsLedgerAmount(amount)) return refuse(AmountRefusalMessage(error));
     const bool newRow = row == m_lastRow + 1;
     const int other = col == kColIncome ? kColExpense : kColIncome;
     std::string shown = LedgerCellDisplay(col, amount);
@@ -262,7 +262,7 @@ int LedgerSheet::commitBalance(std::string& text, int row) {
     if (!IsAmountText(text)) return refuse(kAmountRangeMessage);
     std::string error;
     int32_t wanted = EvalAmount(text, m_settings.TaxRate, &error);
-    if (!error.empty()) return refuse(kAmountRangeMessage);
+    if (!error.empty()) return refuse(AmountRefusalMessage(error));
 
     std::vector<IoRecord> lines;
     lines.reserve(static_cast<size_t>(m_lastRow));

@@ -137,7 +137,7 @@ int runTotals(ToolContext& ctx) {
     if (ComputeTotals(s, lastDate, true) != 0) return 1;
     if (ctx.flag("--csv")) {
         CsvWriter out;
-        WriteTotalsCsv(out, s.state, budget);
+        WriteTotalsCsv(out, s.state, budget, false);
         return WriteToolCsv(out, enc, "totals") ? 0 : 1;
     }
     writeText(s.state, budget);

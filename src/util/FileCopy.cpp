@@ -17,7 +17,8 @@ namespace {
 bool matchFrom(const char* p, const char* s) {
     for (; *p; ++p, ++s) {
         if (*p == '*') {
-            while (p[1] == '*') ++p;
+            while (p[1] == '*')
+                ++p;
             if (!p[1]) return true;
             for (; *s; ++s)
                 if (matchFrom(p + 1, s)) return true;
@@ -33,7 +34,7 @@ bool matchFrom(const char* p, const char* s) {
 } // namespace
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
-    // "*.*" matches names without a dot too, as the old listing did.
+    // "*.*" matches every name, also one without a dot ("README"), so a backup copies it.
     if (pattern == "*.*") return true;
     return matchFrom(pattern.c_str(), name.c_str());
 }
@@ -99,11 +100,10 @@ int CopyChangedFiles(const std::string& pattern, const std::string& sourceFolder
     for (const std::string& n : names) {
         WholeCopy job{JoinPath(sourceFolder, n), ResolveCase(targetFolder, n)};
         // Two names differing only in case land on one target, whichever case it has or is given
-        // first: the later source is copied over it, as copying them one after the other did.
+        // first: the later source is copied over it, so the target ends as the last source listed.
         auto twin = std::find_if(jobs.begin(), jobs.end(), [&](const WholeCopy& j) {
             return j.target.size() == job.target.size() &&
-                   ::strcasecmp(j.target.c_str() + targetFolder.size(), job.target.c_str() + targetFolder.size()) ==
-                       0;
+                   ::strcasecmp(j.target.c_str() + targetFolder.size(), job.target.c_str() + targetFolder.size()) == 0;
         });
         const bool hasTwin = twin != jobs.end();
         if (hasTwin) {

@@ -1,6 +1,7 @@
 #include "ui/dialogs/Fonts.h"
 
 #include <QStringList>
+#include <QWidget>
 
 namespace mrt {
 
@@ -19,6 +20,12 @@ QFont UiFont(const QString& face, double points, bool bold) {
     f.setBold(bold);
     if (face == GothicFace()) f.setStyleHint(QFont::TypeWriter);
     return f;
+}
+
+void KeepFontInChildren(QWidget* window) {
+    // findChildren lists a parent before the widgets inside it, so fonts pass down level by level.
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if (!w->testAttribute(Qt::WA_SetFont) && w->parentWidget()) w->setFont(w->parentWidget()->font());
 }
 
 } // namespace mrt

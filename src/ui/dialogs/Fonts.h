@@ -2,6 +2,8 @@
 #include <QFont>
 #include <QString>
 
+class QWidget;
+
 namespace mrt {
 
 // Face names as the windows and printouts name them.
@@ -21,5 +23,11 @@ void InstallFontSubstitutions();
 
 // A font of one of the faces above at a size in points.
 QFont UiFont(const QString& face, double points, bool bold = false);
+
+// Gives every widget inside `window` that has no font of its own its parent's font. Qt passes a
+// font down to children only while no window above has a style sheet; a dialog opened from the
+// totals window (which has one) would otherwise draw its texts in the desktop's font, wider
+// than the dialog measured them. Call after the children are made.
+void KeepFontInChildren(QWidget* window);
 
 } // namespace mrt

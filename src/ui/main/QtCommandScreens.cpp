@@ -72,7 +72,7 @@ int QtCommandScreens::ExportCsv(AppState& app) {
 
 int QtCommandScreens::ImportCsv(AppState& app) {
     std::string path, bytes;
-    if (!ChooseImportFile(m_dlg, QDir::homePath().toStdString(), path, bytes)) return 1;
+    if (!ChooseImportFile(m_dlg, app.home, QDir::homePath().toStdString(), path, bytes)) return 1;
     frmCsvImport w(app, m_dlg, path, std::move(bytes), QApplication::activeWindow());
     return w.exec() == QDialog::Accepted ? 0 : 1;
 }

@@ -140,7 +140,8 @@ void QtMainScreen::SetUpMainWindow(AppState& app) {
     GridView* g = w->grid();
     m_editor = std::make_unique<LedgerEditor>(app, g->model(), m_dlg, *this);
     if (m_lastPlace && !w->Placed()) w->PlaceAt(*m_lastPlace);
-    // Header widths are measured in the grid font at 12 points, as the layout rules ask.
+    // Column widths and row heights are measured in the grid's face at 12 points, larger than the 9
+    // points it draws in, so every cell leaves room around its text.
     QFont measureFont = UiFont(GothicFace(), 12);
     QFontMetrics fm(measureFont);
     TextMeasure measure = [fm](const std::string& text) {
