@@ -3,6 +3,7 @@
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerFiles.h"
+#include "ledger/LineRules.h"
 #include "util/DateText.h"
 #include "util/FileCopy.h"
 #include "util/Paths.h"
@@ -116,8 +117,10 @@ void checkYear(const LedgerIndex& names, int year, const std::string& infName,
                 if (walk.haveLine) walk.balance = rec.Balance;
                 continue;
             }
-            if (!IsValidDate(rec.Year, rec.Month, rec.Day)) {
-                out.push_back(at() + "日付が異常です (日 " + std::to_string(rec.Day) + ")。");
+            if (CheckLineDate(rec.Year, rec.Month, rec.Day) != LineDateFault::None) {
+                const bool badYear = !IsLedgerYear(rec.Year);
+                out.push_back(at() + "日付が異常です (" + (badYear ? "年 " : "日 ") +
+                              std::to_string(badYear ? rec.Year : rec.Day) + ")。");
                 if (walk.haveLine) walk.balance = rec.Balance;
                 continue;
             }
