@@ -49,7 +49,7 @@ void DropTrailingEmptyLines(std::vector<IoRecord>& lines) {
 
 int EndEditingPeriod(AppState& app, Dialogs& dlg) {
     LedgerState& st = app.ledger;
-    if (app.MenuSel == kCmdLeave) return -1;
+    if (app.MenuSel == Command::Leave) return -1;
     if (st.block.empty() || !st.LedgerModified) return 0;
     const bool wait = st.block.size() > 100;
     if (wait) dlg.MsgOn("データ書込中、しばらくお待ち下さい", "");

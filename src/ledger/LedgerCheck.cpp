@@ -117,10 +117,9 @@ void checkYear(const LedgerIndex& names, int year, const std::string& infName,
                 if (walk.haveLine) walk.balance = rec.Balance;
                 continue;
             }
-            if (CheckLineDate(rec.Year, rec.Month, rec.Day) != LineDateFault::None) {
-                const bool badYear = !IsLedgerYear(rec.Year);
-                out.push_back(at() + "日付が異常です (" + (badYear ? "年 " : "日 ") +
-                              std::to_string(badYear ? rec.Year : rec.Day) + ")。");
+            // The year is the file's: the ledger-wide rules (start year, fifty years) judge it.
+            if (!IsValidDate(rec.Year, rec.Month, rec.Day)) {
+                out.push_back(at() + "日付が異常です (日 " + std::to_string(rec.Day) + ")。");
                 if (walk.haveLine) walk.balance = rec.Balance;
                 continue;
             }
@@ -128,6 +127,9 @@ void checkYear(const LedgerIndex& names, int year, const std::string& infName,
             if (!IsLedgerAmount(rec.Income) || !IsLedgerAmount(rec.Expense))
                 out.push_back(at() + "金額が 0～99,999,999 の範囲外です (入金 " + std::to_string(rec.Income) +
                               "、出金 " + std::to_string(rec.Expense) + ")。");
+            // No path makes a line with both amounts (a line carries either an income or an expense).
+            if (CheckLineSide(rec) == LineSideFault::BothAmounts)
+                out.push_back(at() + LineSideMessage(LineSideFault::BothAmounts));
             int32_t num = DateNum(rec);
             if (!walk.haveLine) {
                 walk.haveLine = true;
