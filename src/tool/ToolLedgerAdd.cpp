@@ -45,17 +45,14 @@ bool inputText(const char* cmd, const char* option, const std::string& text, Lin
 // An amount option checked by the ledger's amount rule; a value must be given (blank is no
 // amount here, where a cell would take it as 0). Prints the refusal and returns false.
 bool inputAmount(const char* cmd, const char* option, const std::string& text, int taxRate, int32_t& amount) {
-    if (text.find_first_not_of(' ') == std::string::npos ||
-        CheckLineAmount(text, taxRate, amount) == LineAmountFault::NotAnAmount) {
+    const bool blank = text.find_first_not_of(' ') == std::string::npos;
+    const LineAmountFault fault = blank ? LineAmountFault::NotAnAmount : CheckLineAmount(text, taxRate, amount);
+    if (fault == LineAmountFault::NotAnAmount)
         refuse(cmd, std::string(kAmountRangeMessage) + " (" + option + " \"" + text +
                         "\": 数値、1,000 のような桁区切りの数値、または 1200+300 のような式で指定してください)");
-        return false;
-    }
-    if (CheckLineAmount(text, taxRate, amount) != LineAmountFault::None) {
+    else if (fault != LineAmountFault::None)
         refuse(cmd, kAmountRangeMessage);
-        return false;
-    }
-    return true;
+    return fault == LineAmountFault::None;
 }
 
 // An item the name table does not hold on the line's side is kept, as the ledger screen keeps a

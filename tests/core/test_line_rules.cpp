@@ -197,5 +197,26 @@ TEST(LineRules, ALineNamesAnItemOfItsOwnSide) {
     EXPECT_EQ(CheckLineSide(Line(2024, 1, 5, "食費", 0, 1)), LineSideFault::None);
 }
 
+// The tool keeps an item that is not registered on the line's side, as the grid keeps a name the
+// user chose not to register, and says that the totals count it as "(不明)".
+TEST(LineRulesTool, AnItemOffItsSideIsAddedWithANote) {
+    TempDir home;
+    int status = 0;
+    const std::string h = "--home " + shellWord(home.path());
+    RunTool(h + " init --start 2024-01-01 --balance 1000", status);
+    ASSERT_EQ(status, 0);
+    std::string err;
+    RunTool(h + " add --date 2024-01-05 --item 給与 --expense 100", status, "", &err);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(err.find("項目名「給与」は出金項目名に登録されていません。"), std::string::npos) << err;
+    RunTool(h + " add --date 2024-01-06 --item 食費 --expense 100", status, "", &err);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(RunTool(h + " ledger --csv", status), "date,item,note,shop,income,expense,balance\r\n"
+                                                    "2024-01-01,初期残高,,,0,0,1000\r\n"
+                                                    "2024-01-05,給与,,,0,100,900\r\n"
+                                                    "2024-01-06,食費,,,0,100,800\r\n");
+}
+
 } // namespace
 } // namespace mrt::test
