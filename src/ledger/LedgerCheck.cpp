@@ -117,7 +117,8 @@ void checkYear(const LedgerIndex& names, int year, const std::string& infName,
                 if (walk.haveLine) walk.balance = rec.Balance;
                 continue;
             }
-            // The year is the file's: the ledger-wide rules (start year, fifty years) judge it.
+            // A stored line's day must be real and its amounts in the line rules' range; its year
+            // is the file's, which the ledger-wide rules (start year, fifty years) judge.
             if (!IsValidDate(rec.Year, rec.Month, rec.Day)) {
                 out.push_back(at() + "日付が異常です (日 " + std::to_string(rec.Day) + ")。");
                 if (walk.haveLine) walk.balance = rec.Balance;
@@ -127,9 +128,6 @@ void checkYear(const LedgerIndex& names, int year, const std::string& infName,
             if (!IsLedgerAmount(rec.Income) || !IsLedgerAmount(rec.Expense))
                 out.push_back(at() + "金額が 0～99,999,999 の範囲外です (入金 " + std::to_string(rec.Income) +
                               "、出金 " + std::to_string(rec.Expense) + ")。");
-            // No path makes a line with both amounts (a line carries either an income or an expense).
-            if (CheckLineSide(rec) == LineSideFault::BothAmounts)
-                out.push_back(at() + LineSideMessage(LineSideFault::BothAmounts));
             int32_t num = DateNum(rec);
             if (!walk.haveLine) {
                 walk.haveLine = true;
