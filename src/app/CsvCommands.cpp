@@ -5,6 +5,7 @@
 #include "budget/BudgetCsv.h"
 #include "ledger/LedgerCsv.h"
 #include "ledger/LedgerSearch.h"
+#include "ledger/LineRules.h"
 #include "port/Dialogs.h"
 #include "util/HomeSettings.h"
 #include "util/Paths.h"
@@ -106,8 +107,9 @@ int RunAppBudgetExport(const AppState& app, const std::string& year, CsvEncoding
         }
         y = y * 10 + (c - '0');
     }
-    if (y < 2000 || y > 2050) {
-        dlg.MsgOK("年が異常です。( 2000～2050 )", kExportTitle);
+    if (!IsLedgerYear(y)) {
+        dlg.MsgOK("年が異常です。( " + std::to_string(kFirstLedgerYear) + "～" + std::to_string(kLastLedgerYear) + " )",
+                  kExportTitle);
         return 1;
     }
     std::string folder, name;

@@ -1,4 +1,6 @@
 #pragma once
+#include "util/FontFaces.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -233,7 +235,7 @@ private:
     GridColor m_foreColorSel = Rgb(255, 255, 255);
     GridColor m_backColorBkg = Rgb(128, 128, 128);
     GridColor m_gridColor = Rgb(192, 192, 192);
-    std::string m_fontName = "ＭＳ ゴシック";
+    std::string m_fontName = kGothicFace;
     double m_fontSize = 9;
     GridFixedStyle m_fixedStyle = GridFixedStyle::Flat;
     GridHighLight m_highLight = GridHighLight::Always;

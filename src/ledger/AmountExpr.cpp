@@ -1,5 +1,7 @@
 #include "ledger/AmountExpr.h"
 
+#include "ledger/LineRules.h"
+
 #include "port/Dialogs.h"
 #include "util/Cp932.h"
 
@@ -261,8 +263,13 @@ bool IsAmountText(std::string_view text) {
 }
 
 bool IsWholeAmountExpr(std::string_view text) {
-    std::string_view s = trimBlanks(text);
-    if (!s.empty() && (s.back() == '%' || s.back() == '*')) s.remove_suffix(1);
+    std::string plain;
+    if (!dropThousandsSeparators(text, plain)) return false;
+    std::string_view s = trimBlanks(plain);
+    if (s.empty()) return false;
+    int rate = 0;
+    if (splitTaxMarker(s, rate) == TaxMarker::BadRate) return false;
+    s = trimBlanks(s);
     if (s.empty()) return false;
     // Split as EvalAmount splits, without its limits on the number of parts (it reports those).
     std::vector<std::string_view> terms, factors;

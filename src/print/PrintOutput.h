@@ -1,4 +1,6 @@
 #pragma once
+#include "util/FontFaces.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -16,8 +18,8 @@ constexpr int kPrintEndJob = 1;
 constexpr int kPrintNewPageEndJob = 2;
 
 // The printout fonts.
-inline constexpr const char* kPrintMincho = "ＭＳ 明朝";
-inline constexpr const char* kPrintGothic = "ＭＳ ゴシック";
+inline constexpr const char* kPrintMincho = kMinchoFace;
+inline constexpr const char* kPrintGothic = kGothicFace;
 
 // Title of the message of a failed printer step.
 inline constexpr const char* kPrintErrorTitle = " 印刷エラー";

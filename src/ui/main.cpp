@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
         std::fputs("mrtkel: Qt's Japanese translations (qt6-translations-l10n) are missing; standard dialogs "
                    "stay in English\n",
                    stderr);
-    const QString title = QString::fromUtf8(mrt::kSystemName);
+    const QString title = QString::fromUtf8(mrt::kProgramName);
     if (!mrt::Cp932Available()) {
         QMessageBox::critical(nullptr, title, QString::fromUtf8(mrt::kCp932UnavailableMessage));
         return 1;

@@ -3,6 +3,7 @@
 #include "port/Dialogs.h"
 #include "util/FileBatch.h"
 #include "util/Paths.h"
+#include "util/ProgramInfo.h"
 #include "util/WholeCopies.h"
 
 #include <algorithm>
@@ -85,7 +86,7 @@ int ListChangedFiles(const std::string& pattern, const std::string& sourceFolder
 int CopyChangedFiles(const std::string& pattern, const std::string& sourceFolder, const std::string& targetFolder,
                      Dialogs& dlg) {
     auto fail = [&dlg]() {
-        dlg.MsgBox("ファイルの複写に失敗しました。", "ミルテ家計簿", MsgIcon::Critical, MsgButtons::OK);
+        dlg.MsgBox("ファイルの複写に失敗しました。", kProgramName, MsgIcon::Critical, MsgButtons::OK);
         return -1;
     };
     std::string patFolder, patFile;

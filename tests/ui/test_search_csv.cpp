@@ -131,7 +131,7 @@ private slots:
             QTest::keyClick(focused(), Qt::Key_F, Qt::ControlModifier);
         });
         QCOMPARE(screen.RunLedgerEditing(h.app), 0);
-        QCOMPARE(h.app.MenuSel, int(kCmdSearch));
+        QCOMPARE(h.app.MenuSel, Command::Search);
 
         SearchHit hit;
         QString count;
@@ -170,7 +170,7 @@ private slots:
             row = g.Row();
             item = g.TextMatrix(row, kColItem);
             shop = g.TextMatrix(row, kColShop);
-            screen.window()->menuAction(18)->trigger();
+            screen.window()->menuAction(Command::Exit)->trigger();
         });
         poll.start(20);
         screen.RunLedgerEditing(h.app);

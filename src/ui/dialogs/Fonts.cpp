@@ -8,10 +8,12 @@ namespace mrt {
 void InstallFontSubstitutions() {
     // The fixed-pitch gothic keeps full width = 2 × half width, which the byte-counted columns
     // of the grids rely on; the Noto fallbacks keep Japanese readable if IPA is missing.
-    QFont::insertSubstitutions(GothicFace(), {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                                              QStringLiteral("Noto Sans CJK JP")});
-    QFont::insertSubstitutions(PGothicFace(), {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-    QFont::insertSubstitutions(MinchoFace(), {QStringLiteral("IPAMincho"), QStringLiteral("Noto Serif CJK JP")});
+    for (const FaceAliases& a : kFaceAliases) {
+        QStringList fonts;
+        for (const char* font : a.fonts)
+            if (font) fonts << QString::fromUtf8(font);
+        QFont::insertSubstitutions(QString::fromUtf8(a.face), fonts);
+    }
 }
 
 QFont UiFont(const QString& face, double points, bool bold) {

@@ -40,7 +40,7 @@ int QtCommandScreens::BudgetRegistration(AppState& app) {
 int QtCommandScreens::Totals(AppState& app) {
     return RunTotalsCommand(app, m_dlg);
 }
-int QtCommandScreens::Print(AppState& app, int) {
+int QtCommandScreens::Print(AppState& app) {
     return RunLedgerPrint(app, m_dlg) < 0 ? -1 : 0;
 }
 int QtCommandScreens::Backup(AppState& app) {
@@ -55,7 +55,7 @@ int QtCommandScreens::Restore(AppState& app) {
 
 void QtCommandScreens::Version() {
     frmSplash splash;
-    splash.SplashOn(QString::fromUtf8(kSystemName), QString::fromUtf8(kProgramShortName),
+    splash.SplashOn(QString::fromUtf8(kProgramName), QString::fromUtf8(kProgramShortName),
                     QString::fromUtf8(kVersionText), QString::fromUtf8(kProviderLine), 1);
 }
 
