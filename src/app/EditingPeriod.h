@@ -8,10 +8,6 @@ namespace mrt {
 class Dialogs;
 struct AppState;
 
-// Years a ledger line may carry (the grid shows them as two digits after 2000).
-constexpr int kFirstLedgerYear = 2000;
-constexpr int kLastLedgerYear = 2050;
-
 // Start of an editing period. An empty ledger (first start) asks for the start date (today by
 // default) and the initial balance and becomes the one initial-balance line; otherwise the start
 // date is taken from the index. The initial-balance line is saved at once. 0 ready; -1 the user

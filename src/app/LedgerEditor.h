@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Command.h"
 #include "app/EditorView.h"
 #include "ledger/LedgerSearch.h"
 #include "ledger/LedgerSheet.h"
@@ -34,19 +35,6 @@ enum class Key {
     Backspace,
     F11,
     Char,
-};
-
-// Codes of the ledger editing commands (RunCommand). Menu 2's items are 2000 + item × 10.
-enum EditCommand : int {
-    kCmdFileForcedSave = 1100, // file menu #11 (Ctrl+S)
-    kCmdSortByDate = 2050,     // #25
-    kCmdDeleteLine = 2060,     // #26 (Ctrl+Y)
-    kCmdInsertLine = 2070,     // #27 (Ctrl+I)
-    kCmdMoveToDate = 2080,     // #28 (Ctrl+G)
-    kCmdEditForcedSave = 2100, // #30
-    kCmdEditWorkSelect = 2900, // tool button 1 / F11
-    kCmdUndo = 2110,           // 元に戻す (Ctrl+Z)
-    kCmdRedo = 2120,           // やり直し (Ctrl+Shift+Z)
 };
 
 // The ledger editing of the main window, free of any toolkit: navigation and in-place editing in
@@ -94,8 +82,9 @@ public:
     void CellDoubleClicked(int row, int col);
     // The user scrolled the grid (scroll bar, wheel) so that `topRow` is on top.
     void Scrolled(int topRow);
-    // Runs a ledger editing command (EditCommand codes); false for a code it does not know.
-    bool RunCommand(int code);
+    // Runs a ledger editing command (ForcedSave, SortByDate .. EditForcedSave, EditWorkSelect,
+    // Undo, Redo); false for any other command.
+    bool RunCommand(Command command);
     // Tool button 0: abandons the entry in progress; beeps.
     void CancelEntry();
 

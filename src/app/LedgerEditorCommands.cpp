@@ -25,26 +25,26 @@ int32_t indexLast(const LedgerIndex& idx) {
 
 } // namespace
 
-bool LedgerEditor::RunCommand(int code) {
-    switch (code) {
-    case kCmdFileForcedSave:
+bool LedgerEditor::RunCommand(Command command) {
+    switch (command) {
+    case Command::ForcedSave:
         FocusKeep(1);
         if (PreSortCheck() == 0) ForcedSaveNow(true);
         m_dlg.Beep();
         FocusKeep(2);
         return true;
-    case kCmdSortByDate:
-    case kCmdDeleteLine:
-    case kCmdInsertLine:
-    case kCmdMoveToDate:
-    case kCmdEditForcedSave: {
+    case Command::SortByDate:
+    case Command::DeleteLine:
+    case Command::InsertLine:
+    case Command::MoveToDate:
+    case Command::EditForcedSave: {
         FocusKeep(0);
         FocusKeep(1);
-        if (code == kCmdSortByDate) SortByDate();
-        if (code == kCmdDeleteLine) DeleteLine();
-        if (code == kCmdInsertLine) InsertLine();
-        if (code == kCmdMoveToDate) MoveToDate();
-        if (code == kCmdEditForcedSave) {
+        if (command == Command::SortByDate) SortByDate();
+        if (command == Command::DeleteLine) DeleteLine();
+        if (command == Command::InsertLine) InsertLine();
+        if (command == Command::MoveToDate) MoveToDate();
+        if (command == Command::EditForcedSave) {
             if (PreSortCheck() == 0) ForcedSaveNow(true);
             m_dlg.Beep();
         }
@@ -52,13 +52,13 @@ bool LedgerEditor::RunCommand(int code) {
         if (!m_editing) FocusKeep(2);
         return true;
     }
-    case kCmdEditWorkSelect:
+    case Command::EditWorkSelect:
         EditWorkSelect();
         return true;
-    case kCmdUndo:
+    case Command::Undo:
         Undo();
         return true;
-    case kCmdRedo:
+    case Command::Redo:
         Redo();
         return true;
     default:

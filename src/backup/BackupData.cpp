@@ -6,6 +6,7 @@
 #include "util/FileCopy.h"
 #include "util/HomeSettings.h"
 #include "util/Paths.h"
+#include "util/ProgramInfo.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,7 +16,7 @@
 namespace mrt {
 namespace {
 
-constexpr const char* kProgramTitle = "ミルテ家計簿";
+constexpr const char* kProgramTitle = kProgramName;
 // Where a chooser starts when no folder was used before: the first removable medium.
 constexpr const char* kDefaultOtherFolder = "a:";
 

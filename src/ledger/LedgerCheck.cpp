@@ -3,6 +3,7 @@
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerFiles.h"
+#include "ledger/LineRules.h"
 #include "util/DateText.h"
 #include "util/FileCopy.h"
 #include "util/Paths.h"
@@ -116,6 +117,8 @@ void checkYear(const LedgerIndex& names, int year, const std::string& infName,
                 if (walk.haveLine) walk.balance = rec.Balance;
                 continue;
             }
+            // A stored line's day must be real and its amounts in the line rules' range; its year
+            // is the file's, which the ledger-wide rules (start year, fifty years) judge.
             if (!IsValidDate(rec.Year, rec.Month, rec.Day)) {
                 out.push_back(at() + "日付が異常です (日 " + std::to_string(rec.Day) + ")。");
                 if (walk.haveLine) walk.balance = rec.Balance;

@@ -8,6 +8,7 @@
 #include "ledger/LedgerSave.h"
 #include "port/Dialogs.h"
 #include "util/Cp932.h"
+#include "util/FontFaces.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -75,7 +76,7 @@ LedgerGridGeometry SetUpLedgerGrid(GridModel& grid, const GridSpec& spec, const 
     g.textHeight = a.height;
 
     grid.SetRedraw(false);
-    grid.SetFontName("ＭＳ ゴシック");
+    grid.SetFontName(kGothicFace);
     grid.SetFontSize(9);
     const int cols = spec.fixedCols + spec.dataCols;
     const int rows = spec.fixedRows + spec.lineRows + kLedgerSpareRows;
@@ -210,7 +211,7 @@ void LedgerSheet::ensureRows(int lines) {
 IoRecord LedgerSheet::RowValues(int row) const {
     if (row >= 1 && row <= LastRow()) return Line(row);
     IoRecord r = row == NewEntryRow() ? m_entry : IoRecord{};
-    if (r.Year == 0) r.Year = 2000;
+    if (r.Year == 0) r.Year = kFirstLedgerYear;
     return r;
 }
 

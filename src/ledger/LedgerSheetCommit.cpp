@@ -20,8 +20,6 @@
 namespace mrt {
 namespace {
 
-constexpr const char* kBadDate = "日付が異常です。";
-constexpr const char* kBeforeStart = "データ登録の開始日付より前の日付は入力できません。";
 constexpr const char* kMessageTitle = "ミルテ家計簿";
 
 // A small whole number typed into a date cell: digits only (blanks around allowed); -1 otherwise.
@@ -83,19 +81,13 @@ int LedgerSheet::CommitCell(std::string& text, int col, int row) {
     }
 }
 
-// A date cell of a loaded line must keep the line a real date; the new-entry row is checked
-// when it becomes a line.
-static bool realDate(const IoRecord& r) {
-    return IsValidDate(r.Year, r.Month, r.Day);
-}
-
 // Stores an accepted date value (a year as its two digits) into the line or the new-entry row and
 // shows it (its display form back into `text`), then checks the order and marks the block
 // changed. Always 0.
 int LedgerSheet::storeDateCell(std::string& text, int row, int col, int value) {
     IoRecord& target = row <= LastRow() ? lineAt(row) : m_entry;
     int16_t& field = col == kColYear ? target.Year : col == kColMonth ? target.Month : target.Day;
-    const auto stored = static_cast<int16_t>(col == kColYear ? 2000 + value : value);
+    const auto stored = static_cast<int16_t>(col == kColYear ? kFirstLedgerYear + value : value);
     const bool changed = field != stored;
     field = stored;
     std::string shown = LedgerCellDisplay(col, value);
@@ -132,12 +124,14 @@ int LedgerSheet::outsideBlockQuestions(int year, int month) {
 
 int LedgerSheet::commitYear(std::string& text, int row) {
     int v = dateNumber(text);
-    if (v < 0 || v > 50) return refuse(kBadDate);
-    if (2000 + v < startDate() / 10000) return refuse(kBeforeStart);
+    if (v < 0 || !IsLedgerYear(kFirstLedgerYear + v)) return refuse(kBadDateMessage);
+    if (kFirstLedgerYear + v < startDate() / 10000) return refuse(kBeforeStartMessage);
     IoRecord line = RowValues(row);
-    line.Year = static_cast<int16_t>(2000 + v);
-    if (row <= LastRow() && !realDate(line)) return refuse(kBadDate);
-    if (row <= LastRow() && DateNum(line) < startDate()) return refuse(kBeforeStart);
+    line.Year = static_cast<int16_t>(kFirstLedgerYear + v);
+    if (row <= LastRow())
+        if (LineDateFault fault = CheckLineDate(line.Year, line.Month, line.Day, startDate());
+            fault != LineDateFault::None)
+            return refuse(LineDateMessage(fault));
     // A new year may take the line out of the loaded block, as a new month may.
     if (line.Month >= 1 && line.Month <= 12)
         if (int r = outsideBlockQuestions(line.Year, line.Month); r != 0) return r;
@@ -146,14 +140,15 @@ int LedgerSheet::commitYear(std::string& text, int row) {
 
 int LedgerSheet::commitMonth(std::string& text, int row) {
     int v = dateNumber(text);
-    if (v < 1 || v > 12) return refuse(kBadDate);
+    if (v < 1 || v > 12) return refuse(kBadDateMessage);
     IoRecord line = RowValues(row);
     const int year = line.Year;
     const int32_t start = startDate();
-    if (year * 100 + v < start / 100) return refuse(kBeforeStart);
+    if (year * 100 + v < start / 100) return refuse(kBeforeStartMessage);
     line.Month = static_cast<int16_t>(v);
-    if (row <= LastRow() && !realDate(line)) return refuse(kBadDate);
-    if (row <= LastRow() && DateNum(line) < start) return refuse(kBeforeStart);
+    if (row <= LastRow())
+        if (LineDateFault fault = CheckLineDate(line.Year, line.Month, line.Day, start); fault != LineDateFault::None)
+            return refuse(LineDateMessage(fault));
 
     if (int r = outsideBlockQuestions(year, v); r != 0) return r;
     return storeDateCell(text, row, kColMonth, v);
@@ -164,12 +159,12 @@ int LedgerSheet::commitDay(std::string& text, int row) {
     const bool newRow = row == LastRow() + 1;
     if (v < 1 || v > 31) {
         if (newRow) return -1;
-        return refuse(kBadDate);
+        return refuse(kBadDateMessage);
     }
     IoRecord line = RowValues(row);
     line.Day = static_cast<int16_t>(v);
-    if (!realDate(line)) return refuse(kBadDate);
-    if (DateNum(line) < startDate()) return refuse(kBeforeStart);
+    if (LineDateFault fault = CheckLineDate(line.Year, line.Month, line.Day, startDate()); fault != LineDateFault::None)
+        return refuse(LineDateMessage(fault));
     return storeDateCell(text, row, kColDay, v);
 }
 
@@ -207,22 +202,18 @@ int LedgerSheet::commitName(std::string& text, int col, int row) {
 // The new-entry row becomes a line only with a real date not before the start date.
 bool LedgerSheet::checkNewLineDate(int row, int& result) {
     IoRecord line = RowValues(row);
-    if (!realDate(line)) {
-        result = refuse(kBadDate);
-        return false;
-    }
-    if (DateNum(line) < startDate()) {
-        result = refuse(kBeforeStart);
+    if (LineDateFault fault = CheckLineDate(line.Year, line.Month, line.Day, startDate());
+        fault != LineDateFault::None) {
+        result = refuse(LineDateMessage(fault));
         return false;
     }
     return true;
 }
 
 int LedgerSheet::commitAmount(std::string& text, int col, int row) {
-    if (!IsAmountText(text)) return refuse(kAmountRangeMessage);
-    std::string error;
-    int32_t amount = EvalAmount(text, m_settings.TaxRate, &error);
-    if (!error.empty() || !IsLedgerAmount(amount)) return refuse(kAmountRangeMessage);
+    int32_t amount = 0;
+    if (LineAmountFault fault = CheckLineAmount(text, m_settings.TaxRate, amount); fault != LineAmountFault::None)
+        return refuse(LineAmountMessage(fault));
     const bool newRow = row == LastRow() + 1;
     const int other = col == kColIncome ? kColExpense : kColIncome;
     auto amountOf = [col](IoRecord& l, bool own) -> int32_t& {
@@ -278,10 +269,9 @@ int LedgerSheet::commitAmount(std::string& text, int col, int row) {
 int LedgerSheet::commitBalance(std::string& text, int row) {
     // Only a loaded line after the carried-balance line has a balance of its own to adjust.
     if (row < 2 || row > LastRow()) return -1;
-    if (!IsAmountText(text)) return refuse(kAmountRangeMessage);
-    std::string error;
-    int32_t wanted = EvalAmount(text, m_settings.TaxRate, &error);
-    if (!error.empty()) return refuse(kAmountRangeMessage);
+    int32_t wanted = 0;
+    if (LineAmountFault fault = ReadAmountText(text, m_settings.TaxRate, wanted); fault != LineAmountFault::None)
+        return refuse(LineAmountMessage(fault));
 
     const size_t i = static_cast<size_t>(row - 1);
     int32_t byRule = Line(row).Balance;

@@ -1,7 +1,10 @@
 #include "ledger/LineRules.h"
 
+#include "ledger/AmountExpr.h"
 #include "ledger/IoRecord.h"
+#include "names/NameTables.h"
 #include "util/Cp932.h"
+#include "util/DateText.h"
 
 namespace mrt {
 namespace {
@@ -11,6 +14,94 @@ bool isControl(unsigned char c) {
 }
 
 } // namespace
+
+LineDateFault CheckLineDate(int year, int month, int day, int32_t start) {
+    if (!IsLedgerYear(year) || !IsValidDate(year, month, day)) return LineDateFault::Bad;
+    if (start != 0 && DateNum(year, month, day) < start) return LineDateFault::BeforeStart;
+    return LineDateFault::None;
+}
+
+const char* LineDateMessage(LineDateFault fault) {
+    switch (fault) {
+    case LineDateFault::Bad:
+        return kBadDateMessage;
+    case LineDateFault::BeforeStart:
+        return kBeforeStartMessage;
+    default:
+        return "";
+    }
+}
+
+LineAmountFault ReadAmountText(std::string_view text, int taxRate, int32_t& amount) {
+    if (text.find_first_not_of(' ') == std::string_view::npos) {
+        amount = 0;
+        return LineAmountFault::None;
+    }
+    if (!IsAmountText(text)) return LineAmountFault::NotAnAmount;
+    std::string error;
+    const int32_t value = EvalAmount(std::string(text), taxRate, &error);
+    if (error == kTaxRateError) return LineAmountFault::BadRate;
+    if (!IsWholeAmountExpr(text)) return LineAmountFault::NotAnAmount;
+    if (!error.empty()) return LineAmountFault::Refused;
+    amount = value;
+    return LineAmountFault::None;
+}
+
+LineAmountFault CheckLineAmount(std::string_view text, int taxRate, int32_t& amount) {
+    int32_t value = 0;
+    if (LineAmountFault fault = ReadAmountText(text, taxRate, value); fault != LineAmountFault::None) return fault;
+    if (!IsLedgerAmount(value)) return LineAmountFault::Refused;
+    amount = value;
+    return LineAmountFault::None;
+}
+
+const char* LineAmountMessage(LineAmountFault fault) {
+    return fault == LineAmountFault::BadRate ? kTaxRateRangeMessage : kAmountRangeMessage;
+}
+
+LineSideFault CheckLineSide(const IoRecord& line) {
+    if (line.Income != 0 && line.Expense != 0) return LineSideFault::BothAmounts;
+    if (line.Income == 0 && line.Expense == 0) return LineSideFault::NoAmount;
+    return LineSideFault::None;
+}
+
+std::string LineSideMessage(LineSideFault fault) {
+    switch (fault) {
+    case LineSideFault::BothAmounts:
+        return "入金と出金の両方に金額があります。";
+    case LineSideFault::NoAmount:
+        return "金額が 0 のため行は追加されません。";
+    default:
+        return {};
+    }
+}
+
+int LineSideOf(const IoRecord& line) {
+    return line.Income != 0 ? kIncomeKind : kExpenseKind;
+}
+
+LineItemFault CheckLineItem(const NameTables& names, const IoRecord& line) {
+    LineItemFault fault;
+    if (line.ItemName.empty()) {
+        fault.kind = LineItemFault::Missing;
+    } else if (FindItemPosition(names, line.ItemName, LineSideOf(line)) <= 0) {
+        fault.kind = LineItemFault::NotRegistered;
+        fault.side = LineSideOf(line);
+    }
+    return fault;
+}
+
+std::string LineItemMessage(const IoRecord& line, const LineItemFault& fault) {
+    switch (fault.kind) {
+    case LineItemFault::Missing:
+        return "項目名がありません。";
+    case LineItemFault::NotRegistered:
+        return "項目名「" + line.ItemName + "」は" + (fault.side == kIncomeKind ? "入金項目名" : "出金項目名") +
+               "に登録されていません。";
+    default:
+        return {};
+    }
+}
 
 int LineTextBytes(LineText field) {
     switch (field) {

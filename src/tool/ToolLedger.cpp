@@ -56,6 +56,7 @@ int runLedger(ToolContext& ctx) {
     bool csv = ctx.flag("--csv");
     CsvEncoding enc;
     if (!ToolCsvEncoding(ctx, "ledger", enc)) return 2;
+    if (!ctx.requireDataFolder("ledger")) return 1;
     LedgerState st;
     if (!OpenToolLedger(ctx, st, true)) return 1;
     if (csv) {
@@ -91,6 +92,7 @@ int runLedger(ToolContext& ctx) {
 // check: reads every ledger file, the name tables and the settings file and prints each
 // inconsistency on its own line. Exit 0 when all are sound, 1 otherwise.
 int runCheck(ToolContext& ctx) {
+    if (!ctx.requireDataFolder("check")) return 1;
     LedgerIndex names;
     names.SetDataFolder(ctx.dataFolder);
     std::vector<std::string> problems = CheckLedgerFiles(names);

@@ -3,6 +3,7 @@
 #include "tool/ToolCommands.h"
 #include "util/CommitGate.h"
 #include "util/CommitJournal.h"
+#include "util/Cp932.h"
 #include "util/DataLock.h"
 #include "util/Home.h"
 #include "util/Paths.h"
@@ -28,39 +29,71 @@ DataLock& toolLock() {
 }
 } // namespace
 
-ToolRegistrar::ToolRegistrar(const char* name, const char* help, ToolFunction fn) {
-    registry().push_back({name, help, fn});
+ToolRegistrar::ToolRegistrar(const char* name, const char* help, ToolFunction fn, HomeUse home) {
+    registry().push_back({name, help, fn, home});
 }
 
 const std::vector<ToolCommand>& ToolCommands() {
     return registry();
 }
 
+namespace {
+// The options end at "--".
+std::vector<std::string>::const_iterator optionsEnd(const std::vector<std::string>& args) {
+    return std::find(args.begin(), args.end(), "--");
+}
+} // namespace
+
 std::optional<std::string> ToolContext::option(const std::string& name) const {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == name && i + 1 < args.size()) return args[i + 1];
+    const size_t end = static_cast<size_t>(optionsEnd(args) - args.begin());
+    for (size_t i = 0; i < end; ++i) {
+        if (args[i] == name && i + 1 < end) return args[i + 1];
         if (args[i].rfind(name + "=", 0) == 0) return args[i].substr(name.size() + 1);
     }
     return std::nullopt;
 }
 
 bool ToolContext::flag(const std::string& name) const {
-    return std::find(args.begin(), args.end(), name) != args.end();
+    return std::find(args.begin(), optionsEnd(args), name) != optionsEnd(args);
 }
 
 std::vector<std::string> ToolContext::positional(const std::vector<std::string>& valueOptions) const {
     std::vector<std::string> r;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+    const auto end = optionsEnd(args);
+    for (auto it = args.begin(); it != end; ++it) {
+        const std::string& a = *it;
         if (std::find(valueOptions.begin(), valueOptions.end(), a) != valueOptions.end()) {
-            ++i;
+            if (it + 1 != end) ++it;
             continue;
         }
         // "--x" is an option; a lone "-" or a negative number like "-5" is not.
         if (a.size() > 2 && a[0] == '-' && a[1] == '-') continue;
         r.push_back(a);
     }
+    if (end != args.end()) r.insert(r.end(), end + 1, args.end());
     return r;
+}
+
+std::string ToolContext::unknownOption(const std::vector<std::string>& known) const {
+    for (auto it = args.begin(); it != optionsEnd(args); ++it) {
+        if (it->size() <= 2 || it->rfind("--", 0) != 0) continue;
+        const std::string name = it->substr(0, it->find('='));
+        if (std::find(known.begin(), known.end(), name) == known.end()) return *it;
+    }
+    return {};
+}
+
+std::string ToolContext::argumentPath(const std::string& path) const {
+    if (path.empty() || path[0] == '/' || workingFolder.empty()) return path;
+    return (std::filesystem::path(workingFolder) / path).lexically_normal().string();
+}
+
+bool ToolContext::requireDataFolder(const char* cmd) const {
+    std::error_code ec;
+    if (std::filesystem::is_directory(dataFolder, ec)) return true;
+    std::cerr << cmd << ": データフォルダがありません: " << dataFolder
+              << "\n(mrtkel-tool init で作成するか、--home でデータのあるフォルダを指定してください)\n";
+    return false;
 }
 
 bool ToolContext::lockForWriting() {
@@ -107,7 +140,13 @@ int RunToolCommand(ToolContext& ctx, const ToolCommand& cmd) {
             if (settingsRead != 0) SettingsDefaults(ctx.settings);
             ConsoleDialogs dialogs;
             ctx.dialogs = &dialogs;
-            const int result = cmd.fn(ctx);
+            int result = 1;
+            try {
+                result = cmd.fn(ctx);
+            } catch (const std::exception& e) {
+                // A run-time error ends the command with its reason rather than an abort.
+                std::cerr << command << ": " << e.what() << "\n";
+            }
             ctx.dialogs = nullptr;
             return result;
         },
@@ -133,6 +172,7 @@ int RunToolCommand(ToolContext& ctx, const ToolCommand& cmd) {
 namespace {
 
 int runSettings(mrt::ToolContext& ctx) {
+    if (!ctx.requireDataFolder("settings")) return 1;
     for (const auto& [name, value] : mrt::SettingsFieldList(ctx.settings))
         std::cout << name << "=" << value << "\n";
     return 0;
@@ -177,6 +217,10 @@ int main(int argc, char** argv) {
             return 0;
         } else if (command.empty() && !a.empty() && a[0] != '-') {
             command = a;
+        } else if (!command.empty() && a == "--") {
+            // The command's own arguments after "--" are never options, "--home" neither.
+            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+            break;
         } else {
             rest.push_back(a);
         }
@@ -194,20 +238,29 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (!mrt::Cp932Available()) {
+        std::cerr << command << ": " << mrt::kCp932UnavailableMessage << "\n";
+        return 1;
+    }
+
     mrt::ToolContext ctx;
-    ctx.home = mrt::ChooseHomeFolder(homeOption);
-    if (!mrt::MakeFolders(ctx.home)) {
-        std::cerr << "cannot use the home folder " << ctx.home << "\n";
-        return 2;
-    }
-    ctx.home = std::filesystem::absolute(ctx.home).lexically_normal().string();
-    if (!ctx.home.empty() && ctx.home.back() == '/') ctx.home.pop_back();
-    if (::chdir(ctx.home.c_str()) != 0) {
-        std::cerr << "cannot use the home folder " << ctx.home << "\n";
-        return 2;
-    }
-    ctx.dataFolder = mrt::DataFolder(ctx.home);
+    // Paths on the command line mean what they mean where the tool was started, not in the home.
     std::error_code ec;
+    ctx.workingFolder = std::filesystem::current_path(ec).string();
+    ctx.home = mrt::ChooseHomeFolder(homeOption);
+    if (!ctx.workingFolder.empty() && !ctx.home.empty() && ctx.home[0] != '/')
+        ctx.home = (std::filesystem::path(ctx.workingFolder) / ctx.home).string();
+    ctx.home = std::filesystem::path(ctx.home).lexically_normal().string();
+    if (ctx.home.size() > 1 && ctx.home.back() == '/') ctx.home.pop_back();
+    ctx.dataFolder = mrt::DataFolder(ctx.home);
+    if (cmd->home == mrt::HomeUse::Writes && !mrt::MakeFolders(ctx.home)) {
+        std::cerr << command << ": ホームフォルダを作成できません: " << ctx.home << "\n";
+        return 2;
+    }
+    if (std::filesystem::is_directory(ctx.home, ec) && ::chdir(ctx.home.c_str()) != 0) {
+        std::cerr << command << ": ホームフォルダを使用できません: " << ctx.home << "\n";
+        return 2;
+    }
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     ctx.resourceFolder = mrt::FindResourceFolder(ec ? std::string(argv[0]) : exe.string());
     ctx.args = rest;

@@ -10,14 +10,15 @@
 #include "ui/main/QtCommandScreens.h"
 #include "ui/main/QtMainScreen.h"
 #include "ui/print/PrintCommands.h"
+#include "util/Cp932.h"
 #include "util/DataLock.h"
 #include "util/Home.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstring>
-#include <QSocketNotifier>
 #if QT_CONFIG(sessionmanager)
 #include <QSessionManager>
 #endif
@@ -32,9 +33,18 @@ namespace {
 
 void printUsage() {
     std::fputs("使い方: mrtkel [--home DIR] [Qt のオプション]\n"
-               "usage: mrtkel [--home DIR] [Qt options]\n\n"
+               "usage: mrtkel [--home DIR] [Qt options]\n"
+               "       mrtkel [--home DIR] --print-ledger FROM TO --pdf FILE\n"
+               "       mrtkel [--home DIR] --print-totals DATE --pdf FILE\n\n"
                "  --home DIR   the home folder, which holds Data1/ (default: $MRTKEL_HOME,\n"
                "               else $XDG_DATA_HOME/mrtkel, else ~/.local/share/mrtkel)\n"
+               "  --print-ledger FROM TO\n"
+               "               prints the ledger lines dated FROM to TO (YYYY-MM-DD) into the PDF\n"
+               "               file, with the stored print settings, without a window\n"
+               "  --print-totals DATE\n"
+               "               prints the totals of the week ending on DATE (YYYY-MM-DD) with the\n"
+               "               stored closing day into the PDF file, without a window\n"
+               "  --pdf FILE   the PDF file a printout is written to\n"
                "  --version    prints the version and exits\n"
                "  --help, -h   prints this text and exits\n\n"
                "See mrtkel(1) and mrtkel-tool(1).\n",
@@ -121,7 +131,11 @@ int main(int argc, char** argv) {
         std::fputs("mrtkel: Qt's Japanese translations (qt6-translations-l10n) are missing; standard dialogs "
                    "stay in English\n",
                    stderr);
-    const QString title = QString::fromUtf8(mrt::kSystemName);
+    const QString title = QString::fromUtf8(mrt::kProgramName);
+    if (!mrt::Cp932Available()) {
+        QMessageBox::critical(nullptr, title, QString::fromUtf8(mrt::kCp932UnavailableMessage));
+        return 1;
+    }
 
     mrt::AppState state;
     state.home = mrt::ChooseHomeFolder(homeOption(app.arguments()));
@@ -129,8 +143,8 @@ int main(int argc, char** argv) {
     if (mrt::MakeFolders(state.home)) state.home = std::filesystem::absolute(state.home).lexically_normal().string();
     if (state.home.size() > 1 && state.home.back() == '/') state.home.pop_back();
     if (!mrt::MakeFolders(state.home) || ::chdir(state.home.c_str()) != 0) {
-        QMessageBox::critical(nullptr, title,
-                              QStringLiteral("データフォルダを使用できません。\n") + QString::fromStdString(state.home));
+        QMessageBox::critical(
+            nullptr, title, QStringLiteral("データフォルダを使用できません。\n") + QString::fromStdString(state.home));
         return 1;
     }
     state.resourceFolder = mrt::FindResourceFolder(QCoreApplication::applicationFilePath().toStdString());

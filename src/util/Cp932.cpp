@@ -17,7 +17,7 @@ namespace {
 class Converter {
 public:
     Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
-        if (m_cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert to CP932");
+        if (m_cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error(kCp932UnavailableMessage);
     }
     ~Converter() { iconv_close(m_cd); }
     Converter(const Converter&) = delete;
@@ -58,6 +58,20 @@ Converter& fromSjis() {
     thread_local Converter c("UTF-8", "CP932");
     return c;
 }
+
+} // namespace
+
+bool Cp932Available() {
+    try {
+        toSjis();
+        fromSjis();
+        return true;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+}
+
+namespace {
 
 bool isAscii(std::string_view s) {
     for (unsigned char ch : s)

@@ -5,6 +5,14 @@
 // Text in memory is UTF-8; files and printouts count and store code page 932 (Shift-JIS) bytes.
 namespace mrt {
 
+// The conversions between UTF-8 and CP932 come from the C library's iconv modules. When these
+// cannot be opened, every conversion throws std::runtime_error with this message; the programs
+// check Cp932Available() first and end with it.
+inline constexpr const char* kCp932UnavailableMessage =
+    "文字コード CP932 (Shift-JIS) への変換を使用できません。C ライブラリの文字コード変換モジュール (gconv) "
+    "がインストールされているか確認してください。";
+bool Cp932Available();
+
 // True when the byte opens a double-byte CP932 character.
 bool IsCp932LeadByte(unsigned char b);
 

@@ -21,7 +21,7 @@ protected:
     }
     void MoveTo(const std::string& date) {
         dlg.expect("DateInYMD").withText(date);
-        editor->RunCommand(kCmdMoveToDate);
+        editor->RunCommand(Command::MoveToDate);
     }
     // Enters an expense line of 1 June after the line of 12 June; the new-entry line opens again.
     void EnterLineOfTheFirst() {
@@ -146,7 +146,7 @@ TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
     EXPECT_TRUE(app.ledger.PreSortF);
 
     dlg.expect("MsgYesNo2", 0).expectMessage("まず入出力ﾃﾞｰﾀを日付順に並び替えます。");
-    editor->RunCommand(kCmdEditForcedSave);
+    editor->RunCommand(Command::EditForcedSave);
     EXPECT_TRUE(dlg.saw("MsgOn", "完了しました。"));
     EXPECT_FALSE(app.ledger.PreSortF);
     EXPECT_FALSE(app.ledger.LedgerModified);
@@ -205,7 +205,7 @@ TEST_F(EditCommands, SortThatWouldOverflowABalanceLeavesTheSortPending) {
     ASSERT_TRUE(app.ledger.PreSortF);
     dlg.expect("MsgYesNo2", 0).expectMessage("日付順に並び替えをします。");
     dlg.expect("MsgOK");
-    editor->RunCommand(kCmdSortByDate);
+    editor->RunCommand(Command::SortByDate);
     EXPECT_TRUE(app.ledger.PreSortF);
     EXPECT_EQ(Items(), (std::vector<std::string>{"初期残高@ 1", "食費@10", "給与@ 5"}));
     dlg.expect("MsgYesNo2", 1).expectMessage("まず入出力ﾃﾞｰﾀを日付順に並び替えます。");
@@ -245,26 +245,26 @@ TEST_F(EditCommands, ExitInOrderAsksOnlyWhenTold) {
 
 TEST_F(EditCommands, SortCommandWithNothingOutOfOrderOnlySaysSo) {
     dlg.expect("MsgOK").expectMessage("並び替えは完了しています。");
-    editor->RunCommand(kCmdSortByDate);
+    editor->RunCommand(Command::SortByDate);
     EXPECT_FALSE(app.ledger.LedgerModified);
 }
 
 TEST_F(EditCommands, DeleteAndInsertInTheMiddleOfTheBlock) {
     editor->CellClicked(2, kColItem);
     dlg.expect("MsgYesNo2", 1).expectMessage("現在カーソルのある行を削除します。");
-    editor->RunCommand(kCmdDeleteLine);
+    editor->RunCommand(Command::DeleteLine);
     EXPECT_EQ(LastRow(), 4); // declined
     EXPECT_FALSE(view.editVisible);
 
     dlg.expect("MsgYesNo2", 0);
-    editor->RunCommand(kCmdDeleteLine);
+    editor->RunCommand(Command::DeleteLine);
     EXPECT_EQ(Items(), (std::vector<std::string>{"外食@10", "食費@ 3", "日用品@12"}));
     EXPECT_EQ(Cell(3, kColBalance), "   283,400");
     EXPECT_EQ(grid.Row(), 2);
     EXPECT_EQ(grid.Col(), kColDay);
 
     editor->CellClicked(3, kColItem);
-    editor->RunCommand(kCmdInsertLine);
+    editor->RunCommand(Command::InsertLine);
     EXPECT_EQ(LastRow(), 4);
     EXPECT_TRUE(view.editVisible);
     EXPECT_EQ(view.editRow, 3);
@@ -298,7 +298,7 @@ TEST_F(EditCommands, DeleteAndInsertInTheMiddleOfTheBlock) {
 TEST_F(EditCommands, NewEntryLineKeepsItsDateAfterADeleteInTheMiddle) {
     editor->CellClicked(2, kColItem);
     dlg.expect("MsgYesNo2", 0);
-    editor->RunCommand(kCmdDeleteLine);
+    editor->RunCommand(Command::DeleteLine);
     ASSERT_EQ(LastRow(), 3);
     // The row under the new-entry line shows nothing; the new-entry line still has its date.
     for (int c = kColYear; c <= kColBalance; ++c)
@@ -375,7 +375,7 @@ TEST_F(EditCommands, AbandonedEarlierDayOnTheNewLineLeavesNoSortPending) {
     dlg.expect("MsgYesNo2", 1).expectMessage("家計簿プログラムを終了します。");
     EXPECT_EQ(editor->ExitQuestion(true), 1);
     dlg.expect("MsgOK").expectMessage("並び替えは完了しています。");
-    editor->RunCommand(kCmdSortByDate);
+    editor->RunCommand(Command::SortByDate);
 }
 
 TEST_F(EditCommands, ReadingAnotherBlockWithLinesOutOfOrderOffersTheSortFirst) {
@@ -391,7 +391,7 @@ TEST_F(EditCommands, ReadingAnotherBlockWithLinesOutOfOrderOffersTheSortFirst) {
     Press(Key::Esc);
     dlg.expect("DateInYMD").withText("2004/01/20");
     dlg.expect("MsgYesNo2", 1).expectMessage("並べ替えてから別データ読込みします。");
-    editor->RunCommand(kCmdMoveToDate);
+    editor->RunCommand(Command::MoveToDate);
     EXPECT_EQ(app.ledger.BlockPos, kBlockNewest);
     EXPECT_TRUE(app.ledger.PreSortF);
 }
@@ -467,7 +467,7 @@ TEST_F(EditCommands, EditListRemembersTheLastEntryAndShowsAgainAfterSortOrDelete
     EXPECT_EQ(LastRow(), 4);
 
     dlg.expect("SubMenu", 3).expectInitialLine(2);
-    editor->RunCommand(kCmdEditWorkSelect);
+    editor->RunCommand(Command::EditWorkSelect);
     EXPECT_TRUE(view.editVisible); // inserting on the new-entry line starts a new line
     EXPECT_EQ(view.editRow, 5);
 }

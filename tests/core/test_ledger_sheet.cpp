@@ -179,6 +179,14 @@ TEST_F(SheetFixture, AmountsClearTheOtherCellAndRecomputeBalances) {
     dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
     EXPECT_EQ(commit("100000000", kColIncome, 3), 1);
     EXPECT_EQ(cell(4, kColExpense), "     1,050");
+    // A rate beyond 20 % is named as the fault, not the amount, in amount and balance cells alike.
+    for (const char* text : {"1000%21", "1000%8.5"}) {
+        dlg.expect("MsgKel", 1).expectMessage("税率が異常です。( 税率の範囲は 0～20 )");
+        EXPECT_EQ(commit(text, kColExpense, 4), 1) << text;
+        dlg.expect("MsgKel", 1).expectMessage("税率が異常です。");
+        EXPECT_EQ(commit(text, kColBalance, 3), 1) << text;
+    }
+    EXPECT_EQ(cell(4, kColExpense), "     1,050");
 }
 
 // Only what an amount expression is made of may stand in an amount cell; anything else would

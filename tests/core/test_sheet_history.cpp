@@ -264,12 +264,12 @@ protected:
 TEST_F(EditorUndo, ANewLineIsUndoneAndRedoneWithItsCursor) {
     EnterLine("10", "300");
     ASSERT_EQ(LastRow(), 4);
-    EXPECT_TRUE(editor->RunCommand(kCmdUndo));
+    EXPECT_TRUE(editor->RunCommand(Command::Undo));
     EXPECT_EQ(LastRow(), 3);
     EXPECT_EQ(Cell(4, kColItem), "");
     EXPECT_EQ(grid.Row(), 4);
     EXPECT_FALSE(editor->Editing());
-    editor->RunCommand(kCmdRedo);
+    editor->RunCommand(Command::Redo);
     EXPECT_EQ(LastRow(), 4);
     EXPECT_EQ(Cell(4, kColExpense), "       300");
     EXPECT_EQ(Cell(4, kColBalance), "    48,200");
@@ -281,7 +281,7 @@ TEST_F(EditorUndo, ANewLineIsUndoneAndRedoneWithItsCursor) {
 TEST_F(EditorUndo, ADeletedLineComesBackAndTheSortIsUndoneWithItsFlag) {
     editor->CellMove(2, kColDay);
     dlg.expect("MsgYesNo2", 0).expectMessage("現在カーソルのある行を削除します。");
-    editor->RunCommand(kCmdDeleteLine);
+    editor->RunCommand(Command::DeleteLine);
     ASSERT_EQ(LastRow(), 2);
     editor->Undo();
     EXPECT_EQ(LastRow(), 3);
@@ -292,7 +292,7 @@ TEST_F(EditorUndo, ADeletedLineComesBackAndTheSortIsUndoneWithItsFlag) {
     EnterLine("2", "100"); // before 8 June: the block is out of order
     ASSERT_TRUE(app.ledger.PreSortF);
     dlg.expect("MsgYesNo2", 0).expectMessage("日付順に並び替えをします。");
-    editor->RunCommand(kCmdSortByDate);
+    editor->RunCommand(Command::SortByDate);
     ASSERT_FALSE(app.ledger.PreSortF);
     EXPECT_EQ(Cell(2, kColDay), " 2");
     editor->Undo();
@@ -325,7 +325,7 @@ TEST_F(EditorUndo, AnUndoneSortStaysUndoneAfterTheWindowComesBack) {
     EnterLine("2", "100"); // 2 June after 8 June
     ASSERT_EQ(editor->ForcedSaveNow(false), 0);
     dlg.expect("MsgYesNo2", 0).expectMessage("日付順に並び替えをします。");
-    editor->RunCommand(kCmdSortByDate);
+    editor->RunCommand(Command::SortByDate);
     ASSERT_EQ(Cell(2, kColDay), " 2");
     editor->Undo();
     ASSERT_EQ(Cell(4, kColDay), " 2");

@@ -66,7 +66,7 @@ inline int runPeriod(Home& h, QtMainScreen& screen, QtCommandScreens& screens, c
         QTest::qWaitFor([&] { return screen.editor() && screen.editor()->Editing(); });
         act();
         // A check that failed inside `act` returned early: end the period all the same.
-        if (screen.window()->MenuSel == 0) screen.window()->menuAction(18)->trigger();
+        if (screen.window()->MenuSel == Command::None) screen.window()->menuAction(Command::Exit)->trigger();
     });
     return screen.RunLedgerEditing(h.app);
 }

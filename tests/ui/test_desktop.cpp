@@ -199,7 +199,7 @@ private slots:
                                QTest::keyClick(grid, Qt::Key_9);
                                check(QStringLiteral("typed into 日"), false);
                                screen.editor()->CellMove(3, 3);
-                               screen.window()->menuAction(18)->trigger();
+                               screen.window()->menuAction(Command::Exit)->trigger();
                            }),
                  0);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
@@ -246,7 +246,7 @@ private slots:
                                                   .arg(room.width())
                                                   .arg(room.height());
                                }
-                               screen.window()->menuAction(18)->trigger();
+                               screen.window()->menuAction(Command::Exit)->trigger();
                            }),
                  0);
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));

@@ -139,11 +139,11 @@ private slots:
             QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1000*"));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             QTest::qWait(50);
-            screen.window()->menuAction(18)->trigger();
+            screen.window()->menuAction(Command::Exit)->trigger();
         });
         QCOMPARE(screen.RunLedgerEditing(h.app), 0);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        QCOMPARE(h.app.MenuSel, int(kCmdExit));
+        QCOMPARE(h.app.MenuSel, Command::Exit);
         QCOMPARE(h.app.ledger.block.size(), size_t(2));
         const IoRecord& line = h.app.ledger.block[1];
         QCOMPARE(line.Day, int16_t(8));
@@ -154,13 +154,13 @@ private slots:
         QCOMPARE(line.Balance, 48900);
     }
 
-    // Function keys reach the command codes; a one-line ledger still gets the totals code (the
+    // Function keys choose their commands; a one-line ledger still gets the totals command (the
     // command loop is what refuses it).
     void functionKeysChooseCommands_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("code");
-        QTest::newRow("F2 totals") << int(Qt::Key_F2) << int(kCmdTotals);
-        QTest::newRow("F3 print") << int(Qt::Key_F3) << int(kCmdPrint);
+        QTest::newRow("F2 totals") << int(Qt::Key_F2) << int(Command::Totals);
+        QTest::newRow("F3 print") << int(Qt::Key_F3) << int(Command::Print);
     }
     void functionKeysChooseCommands() {
         QFETCH(int, key);
@@ -170,7 +170,7 @@ private slots:
         QtCommandScreens screens(h.dlg);
         QCOMPARE(runPeriod(h, screen, screens, [&] { QTest::keyClick(keyTarget(screen), Qt::Key(key)); }),
                  0);
-        QCOMPARE(h.app.MenuSel, code);
+        QCOMPARE(int(h.app.MenuSel), code);
         // Only the pressed menu button stays enabled while the command runs.
         const int index = key == Qt::Key_F2 ? 0 : 1;
         QVERIFY(screen.window()->menuButton(index)->isEnabled());
@@ -191,13 +191,13 @@ private slots:
                          firstText = no.text;
                          firstOwner = no.owner;
                      }
-                     QVERIFY(screen.window()->MenuSel == 0);
+                     QVERIFY(screen.window()->MenuSel == Command::None);
                      ModalAnswer yes(Qt::Key_Return);
                      QTest::keyClick(keyTarget(screen), Qt::Key_F12);
                  }),
                  0);
         QVERIFY2(firstText.contains(QStringLiteral("家計簿プログラムを終了します。")), qPrintable(firstText));
-        QCOMPARE(h.app.MenuSel, int(kCmdExit));
+        QCOMPARE(h.app.MenuSel, Command::Exit);
         // The question belongs to the main window, so it is placed against it.
         QCOMPARE(firstOwner, static_cast<QWidget*>(screen.window()));
     }
@@ -212,14 +212,14 @@ private slots:
                          ModalAnswer cancel(Qt::Key_Escape);
                          QTest::keyClick(keyTarget(screen), Qt::Key_F4);
                      }
-                     QVERIFY(screen.window()->MenuSel == 0);
+                     QVERIFY(screen.window()->MenuSel == Command::None);
                      // The entry in progress was ended and the grid has the focus again.
                      QCOMPARE(screen.window()->focusWidget(), static_cast<QWidget*>(screen.window()->grid()));
                      ModalAnswer choose(Qt::Key_Return);
                      QTest::keyClick(keyTarget(screen), Qt::Key_F4);
                  }),
                  0);
-        QCOMPARE(h.app.MenuSel, int(kCmdNameRegistration));
+        QCOMPARE(h.app.MenuSel, Command::NameRegistration);
     }
 
     // Ctrl+Y's menu item deletes the line under the cursor after the question (focus on "いいえ",
@@ -233,12 +233,12 @@ private slots:
                      screen.editor()->CellMove(2, 3);
                      {
                          ModalAnswer yes({Qt::Key_Left, Qt::Key_Return});
-                         screen.window()->menuAction(26)->trigger();
+                         screen.window()->menuAction(Command::DeleteLine)->trigger();
                          question = yes.text;
                      }
                      QCOMPARE(QString::fromStdString(cell(screen, 2, 4)), QStringLiteral("日用品"));
                      QCOMPARE(QString::fromStdString(cell(screen, 2, 9)), QStringLiteral("49,500"));
-                     screen.window()->menuAction(18)->trigger();
+                     screen.window()->menuAction(Command::Exit)->trigger();
                  }),
                  0);
         QVERIFY2(question.contains(QStringLiteral("現在カーソルのある行を削除します。")), qPrintable(question));
@@ -261,7 +261,7 @@ private slots:
                      screen.window()->setFocus();
                      QTest::keyClick(screen.window(), Qt::Key_9);
                      QCOMPARE(screen.window()->editBox()->text(), QStringLiteral("9"));
-                     screen.window()->menuAction(18)->trigger();
+                     screen.window()->menuAction(Command::Exit)->trigger();
                  }),
                  0);
     }
@@ -287,10 +287,10 @@ private slots:
                      screen.window()->setFocus();
                      QTest::keyClick(screen.window(), Qt::Key_Shift);
                      QTest::keyClick(keyTarget(screen), Qt::Key_Escape);
-                     screen.window()->menuAction(18)->trigger();
+                     screen.window()->menuAction(Command::Exit)->trigger();
                  }),
                  0);
-        QCOMPARE(h.app.MenuSel, int(kCmdExit));
+        QCOMPARE(h.app.MenuSel, Command::Exit);
     }
 
     // Shift+Enter in a cell of a written line goes one column to the left.
@@ -305,7 +305,7 @@ private slots:
                      before = screen.editor()->EditCol();
                      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ShiftModifier);
                      after = screen.window()->grid()->model().Col();
-                     screen.window()->menuAction(18)->trigger();
+                     screen.window()->menuAction(Command::Exit)->trigger();
                  }),
                  0);
         QCOMPARE(before, 3);
@@ -338,7 +338,7 @@ private slots:
                      QCOMPARE(ScanLedgerYears(again, h.dlg), 0);
                      QCOMPARE(LoadStartBlock(again, h.dlg), 0);
                      QCOMPARE(again.block.size(), size_t(2));
-                     screen.window()->menuAction(18)->trigger();
+                     screen.window()->menuAction(Command::Exit)->trigger();
                  }),
                  0);
         QVERIFY2(question.contains(QStringLiteral("現在カーソルのある行を削除します。")), qPrintable(question));
@@ -362,7 +362,7 @@ private slots:
                      QCOMPARE(cell(screen, 3, 3), std::string("4"));
                      QCOMPARE(screen.window()->grid()->model().Col(), 4);
                      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-                     screen.window()->menuAction(18)->trigger();
+                     screen.window()->menuAction(Command::Exit)->trigger();
                  }),
                  0);
     }
@@ -412,7 +412,7 @@ private slots:
                      }
                      QVERIFY2(screen.window()->frameGeometry().width() <= 1280,
                               qPrintable(QString::number(screen.window()->frameGeometry().width())));
-                     screen.window()->menuAction(18)->trigger();
+                     screen.window()->menuAction(Command::Exit)->trigger();
                  }),
                  0);
     }
@@ -437,7 +437,7 @@ private slots:
                      const QRect panelInWindow(panel->mapTo(screen.window(), QPoint(0, 0)), panel->size());
                      QVERIFY(!panelInWindow.intersects(belowInWindow));
                      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-                     screen.window()->menuAction(18)->trigger();
+                     screen.window()->menuAction(Command::Exit)->trigger();
                  }),
                  0);
     }

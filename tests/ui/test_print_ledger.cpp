@@ -120,7 +120,7 @@ private slots:
         QString proposed, done;
         ModalScript script({printToPdf, typeFileName(pdf, &proposed), pressKey(Qt::Key_Return, &done)});
         QtCommandScreens screens(h.dlg);
-        QCOMPARE(screens.Print(h.app, kCmdPrint), 0);
+        QCOMPARE(screens.Print(h.app), 0);
         QVERIFY(script.done());
         QCOMPARE(script.captions[1], QStringLiteral("PDFファイルに保存"));
         QVERIFY2(proposed.startsWith(QStringLiteral("家計簿_2026年03月01日-2026年03月24日")), qPrintable(proposed));
@@ -151,7 +151,7 @@ private slots:
                                 QTest::keyClick(FocusOf(w), Qt::Key_Escape);
                             }});
         QtCommandScreens screens(h.dlg);
-        QCOMPARE(screens.Print(h.app, kCmdPrint), 0);
+        QCOMPARE(screens.Print(h.app), 0);
         QVERIFY(script.done());
         QVERIFY2(script.captions[1].startsWith(QStringLiteral("プレビュー")), qPrintable(script.captions[1]));
         QCOMPARE(pages, 2);
@@ -169,7 +169,7 @@ private slots:
                                 QTest::keyClick(FocusOf(w), Qt::Key_Space);
                             }});
         QtCommandScreens screens(h.dlg);
-        QCOMPARE(screens.Print(h.app, kCmdPrint), 0);
+        QCOMPARE(screens.Print(h.app), 0);
         QVERIFY(script.done());
         QVERIFY2(error.startsWith(QStringLiteral(" 印刷エラー|PDFファイル")), qPrintable(error));
         QVERIFY(!QFileInfo::exists(pdf));

@@ -24,6 +24,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -129,7 +131,7 @@ private slots:
             QTest::keyClick(focused(), Qt::Key_F, Qt::ControlModifier);
         });
         QCOMPARE(screen.RunLedgerEditing(h.app), 0);
-        QCOMPARE(h.app.MenuSel, int(kCmdSearch));
+        QCOMPARE(h.app.MenuSel, Command::Search);
 
         SearchHit hit;
         QString count;
@@ -168,7 +170,7 @@ private slots:
             row = g.Row();
             item = g.TextMatrix(row, kColItem);
             shop = g.TextMatrix(row, kColShop);
-            screen.window()->menuAction(18)->trigger();
+            screen.window()->menuAction(Command::Exit)->trigger();
         });
         poll.start(20);
         screen.RunLedgerEditing(h.app);
@@ -293,6 +295,33 @@ private slots:
         NameTables onDisk;
         LoadItemTable(h.app.namePaths().item, onDisk);
         QVERIFY(FindItemPosition(onDisk, "交際費", kExpenseKind) > 0);
+    }
+
+    // The search and CSV windows wear the program's colours as drawn: the pale green window,
+    // green buttons, the table's cream cells and blue headings.
+    void windowsWearTheProgramColours() {
+        Home h;
+        RecordingDialogs dlg;
+        h.app.ledger.index.SetDataFolder(h.app.dataFolder);
+        QVERIFY(ScanLedgerYears(h.app.ledger, dlg) == 0);
+        frmSearch search(h.app.ledger.index, dlg);
+        frmCsvExport exporter(h.app, dlg);
+        frmCsvImport importer(h.app, dlg, "a.csv", "2004-06-02,食費,,,,300\r\n");
+        for (QDialog* w : std::initializer_list<QDialog*>{&search, &exporter, &importer}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            const QImage image = w->grab().toImage();
+            QCOMPARE(image.pixelColor(2, image.height() - 2), QColor(224, 235, 224));
+            for (QPushButton* b : w->findChildren<QPushButton*>()) {
+                const QImage button = b->grab().toImage();
+                QCOMPARE(button.pixelColor(button.width() / 2, 4), QColor(176, 202, 153));
+            }
+            if (auto* table = w->findChild<QTableWidget*>()) {
+                const QImage heading = table->horizontalHeader()->grab().toImage();
+                QCOMPARE(heading.pixelColor(6, heading.height() / 2), QColor(176, 224, 255));
+                QCOMPARE(table->palette().color(QPalette::Base), QColor(255, 255, 248));
+            }
+        }
     }
 };
 

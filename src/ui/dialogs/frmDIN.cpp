@@ -122,6 +122,7 @@ void frmDIN::layoutFields(const QStringList& names, const QStringList& values, i
         m_labels[i]->hide();
         m_fields[i]->hide();
     }
+    KeepFontInChildren(this);
 
     const QFontMetrics fm(font());
     const int kw = fm.horizontalAdvance(QString::fromUtf8("漢"));

@@ -113,7 +113,9 @@ void frmMSG::MsgKelset(const QStringList& sel, const QString& msg, const QString
     const int iconNumber = (mode == kInput || mode == kList) ? 5 : (selq <= 1 ? 1 : 2);
     m_icon->setPixmap(IconPicture(iconNumber, kIconSide));
 
-    const QFontMetrics fm(font());
+    // The message is measured in the font it is drawn in.
+    KeepFontInChildren(this);
+    const QFontMetrics fm(m_msg->font());
     const int kw = fm.horizontalAdvance(QString::fromUtf8("漢"));
     const int lh = fm.height();
     const int margin = kw;

@@ -2,6 +2,7 @@
 
 #include "ui/dialogs/Fonts.h"
 #include "util/Home.h"
+#include "util/ProgramInfo.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,7 +18,7 @@ QString g_helpFolder; // empty = not yet looked up
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setWindowTitle(QString::fromUtf8("ミルテ家計簿 操作説明"));
+    setWindowTitle(QString::fromUtf8(MRTKEL_PROGRAM_NAME " 操作説明"));
     setAttribute(Qt::WA_DeleteOnClose);
     // The calling window keeps the keyboard: F1, Esc and the arrows still reach it.
     setAttribute(Qt::WA_ShowWithoutActivating);

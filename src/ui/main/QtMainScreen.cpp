@@ -72,7 +72,7 @@ QtMainScreen::~QtMainScreen() {
 
 void QtMainScreen::SplashOn() {
     if (!m_splash) m_splash = std::make_unique<frmSplash>();
-    m_splash->SplashOn(QString::fromUtf8(kSystemName), QString::fromUtf8(kProgramShortName),
+    m_splash->SplashOn(QString::fromUtf8(kProgramName), QString::fromUtf8(kProgramShortName),
                        QString::fromUtf8(kVersionText), QString::fromUtf8(kProviderLine), 0);
 }
 
@@ -140,7 +140,8 @@ void QtMainScreen::SetUpMainWindow(AppState& app) {
     GridView* g = w->grid();
     m_editor = std::make_unique<LedgerEditor>(app, g->model(), m_dlg, *this);
     if (m_lastPlace && !w->Placed()) w->PlaceAt(*m_lastPlace);
-    // Header widths are measured in the grid font at 12 points, as the layout rules ask.
+    // Column widths and row heights are measured in the grid's face at 12 points, larger than the 9
+    // points it draws in, so every cell leaves room around its text.
     QFont measureFont = UiFont(GothicFace(), 12);
     QFontMetrics fm(measureFont);
     TextMeasure measure = [fm](const std::string& text) {
@@ -150,7 +151,7 @@ void QtMainScreen::SetUpMainWindow(AppState& app) {
     const LedgerGridGeometry geo = m_editor->SetUpGrid(measure);
     g->setFixedSize(TwipsToPixels(geo.width) + 2, TwipsToPixels(geo.height) + 2);
     w->editBox()->setFont(g->GridFont());
-    w->setWindowTitle(QStringLiteral("ミルテ家計簿  Ver. 3.1.1"));
+    w->setWindowTitle(QString::fromUtf8(kMainWindowTitle));
     w->FormColSet();
     w->FormSet(0);
     w->SetFixedStyleFlat(true);
@@ -175,21 +176,21 @@ int QtMainScreen::RunLedgerEditing(AppState& app) {
                          .arg(t.year, 4, 10, QLatin1Char('0'))
                          .arg(t.month, 2, 10, QLatin1Char('0'))
                          .arg(t.day, 2, 10, QLatin1Char('0')));
-    w->MenuSel = 0;
+    w->MenuSel = Command::None;
     m_inEditing = true;
     QEventLoop loop;
     connect(w, &frmMain::CommandChosen, &loop, &QEventLoop::quit);
     m_editor->Start();
     // A command may already have been chosen while Start let pending events run; once the program
     // is to end, the period ends at once as the exit command ends it.
-    if (m_endRequested && w->MenuSel == 0) w->MenuSel = kCmdExit;
-    if (w->MenuSel == 0) loop.exec();
+    if (m_endRequested && w->MenuSel == Command::None) w->MenuSel = Command::Exit;
+    if (w->MenuSel == Command::None) loop.exec();
     m_inEditing = false;
     app.MenuSel = w->MenuSel;
     m_editor->End();
     QApplication::beep();
     int r = EndEditingPeriod(app, m_dlg);
-    w->MenuSel = 0;
+    w->MenuSel = Command::None;
     return r;
 }
 
@@ -202,8 +203,8 @@ void QtMainScreen::EndNow(AppState& app) {
         auto* d = qobject_cast<QDialog*>(w);
         if (d && d->isVisible()) d->reject();
     }
-    if (m_inEditing && m_win && m_win->MenuSel == 0) {
-        m_win->MenuSel = kCmdExit;
+    if (m_inEditing && m_win && m_win->MenuSel == Command::None) {
+        m_win->MenuSel = Command::Exit;
         emit m_win->CommandChosen();
     }
 }
@@ -257,12 +258,8 @@ void QtMainScreen::ForcedSave() {
     if (m_editor) m_editor->ForcedSaveNow(true);
 }
 
-void QtMainScreen::EditCommand(int menuId) {
-    if (!m_editor) return;
-    if (menuId == 291 || menuId == 292)
-        m_editor->RunCommand(menuId == 291 ? kCmdUndo : kCmdRedo);
-    else
-        m_editor->RunCommand(2000 + (menuId - 20) * 10);
+void QtMainScreen::EditCommand(Command command) {
+    if (m_editor) m_editor->RunCommand(command);
 }
 
 void QtMainScreen::EditWorkMenu() {
@@ -286,11 +283,11 @@ bool QtMainScreen::TabInItemBox() {
     return true;
 }
 
-int QtMainScreen::ChooseRegistration() {
-    return WorkCommandCode(RegistrationWorkList(), ChooseRegistrationWork(m_dlg));
+Command QtMainScreen::ChooseRegistration() {
+    return WorkCommand(RegistrationWorkList(), ChooseRegistrationWork(m_dlg));
 }
 
-int QtMainScreen::ChooseAuxiliary() { return WorkCommandCode(AuxiliaryWorkList(), ChooseAuxiliaryWork(m_dlg)); }
+Command QtMainScreen::ChooseAuxiliary() { return WorkCommand(AuxiliaryWorkList(), ChooseAuxiliaryWork(m_dlg)); }
 
 void QtMainScreen::Beep() { m_dlg.Beep(); }
 

@@ -53,13 +53,13 @@ public:
     int ExitCheck(bool ask) override;
     void FocusKeep(int mode) override;
     void ForcedSave() override;
-    void EditCommand(int menuId) override;
+    void EditCommand(Command command) override;
     void EditWorkMenu() override;
     void CancelEntry() override;
     int HelpTopic() const override;
     bool TabInItemBox() override;
-    int ChooseRegistration() override;
-    int ChooseAuxiliary() override;
+    Command ChooseRegistration() override;
+    Command ChooseAuxiliary() override;
     void Beep() override;
     void ShowHelp(int topic) override;
     bool HelpOpen() const override;

@@ -8,6 +8,7 @@
 #include "ui/main/ChoiceBox.h"
 #include "ui/main/MainMenu.h"
 #include "ui/main/WindowHelpers.h"
+#include "util/ProgramInfo.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -42,9 +43,9 @@ QPixmap titlePixmap(QSize size) {
     QFont f = UiFont(PGothicFace(), 16, true);
     p.setFont(f);
     p.setPen(QColor(80, 80, 80));
-    p.drawText(QRect(QPoint(2, 2), size), Qt::AlignCenter, QStringLiteral("ミルテ家計簿"));
+    p.drawText(QRect(QPoint(2, 2), size), Qt::AlignCenter, QString::fromUtf8(kProgramName));
     p.setPen(QColor(96, 152, 80));
-    p.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, QStringLiteral("ミルテ家計簿"));
+    p.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, QString::fromUtf8(kProgramName));
     return pm;
 }
 
@@ -62,7 +63,7 @@ const char* const kMenuKeys[5] = {"F2", "F3", "F4", "F5", "F12"};
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle(QStringLiteral("ミルテ家計簿  Ver. 3.1.1"));
+    setWindowTitle(QString::fromUtf8(kMainWindowTitle));
     m_central = new QWidget(this);
     setCentralWidget(m_central);
 
@@ -166,32 +167,32 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 
 frmMain::~frmMain() { qApp->removeEventFilter(this); }
 
-QAction* frmMain::menuAction(int id) const {
-    for (const auto& [i, a] : m_actionsById)
-        if (i == id) return a;
+QAction* frmMain::menuAction(Command command) const {
+    for (const auto& [c, a] : m_menuActions)
+        if (c == command) return a;
     return nullptr;
 }
 
 void frmMain::MenuInit() {
     menuBar()->clear();
-    m_actionsById.clear();
+    m_menuActions.clear();
     QMenu* current = nullptr;
     for (const MainMenuEntry& e : MainMenuEntries()) {
         QString text = QString::fromUtf8(e.caption);
-        if (e.id < 10) {
+        if (e.kind == MainMenuEntry::Menu) {
             current = menuBar()->addMenu(text + QStringLiteral("(&") + QChar::fromLatin1(e.accessKey) + QStringLiteral(")"));
             continue;
         }
-        if (text == QStringLiteral("-")) {
+        if (e.kind == MainMenuEntry::Separator) {
             current->addSeparator();
             continue;
         }
         QAction* a = current->addAction(text + QStringLiteral("(&") + QChar::fromLatin1(e.accessKey) + QStringLiteral(")"));
         if (*e.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
         a->setShortcutContext(Qt::WindowShortcut);
-        const int id = e.id;
-        connect(a, &QAction::triggered, this, [this, id] { menuItem(id); });
-        m_actionsById.emplace_back(id, a);
+        const Command command = e.command;
+        connect(a, &QAction::triggered, this, [this, command] { menuItem(command); });
+        m_menuActions.emplace_back(command, a);
     }
 }
 

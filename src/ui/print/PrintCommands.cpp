@@ -10,6 +10,7 @@
 #include "ui/print/QtPrintDevice.h"
 #include "ui/print/frmPr.h"
 #include "util/CommitGate.h"
+#include "util/Cp932.h"
 #include "util/DataLock.h"
 #include "util/DateText.h"
 #include "util/Home.h"
@@ -174,6 +175,18 @@ bool IsHeadlessPrint(int argc, char** argv) {
 }
 
 int RunHeadlessPrint(const QStringList& args) {
+    // One printout per call: a second request would be dropped while the call reports success.
+    const qsizetype requests =
+        args.count(QStringLiteral("--print-ledger")) + args.count(QStringLiteral("--print-totals"));
+    if (requests > 1 || args.count(QStringLiteral("--pdf")) > 1) {
+        std::cerr
+            << "印刷の指定は一度に一つだけです (--print-ledger か --print-totals のどちらか一つと --pdf 一つ)。\n";
+        return 2;
+    }
+    if (!Cp932Available()) {
+        std::cerr << kCp932UnavailableMessage << "\n";
+        return 1;
+    }
     const QString pdf = option(args, QStringLiteral("--pdf"));
     std::vector<std::string> dates;
     const bool ledger = args.contains(QStringLiteral("--print-ledger"));
