@@ -84,6 +84,13 @@ void KeepOnScreen(QWidget* window) {
     if (QPoint(x, y) != at) window->move(x, y);
 }
 
+void CentreOnScreen(QWidget* window) {
+    const QRect area = AvailableArea(window);
+    const QSize frame = window->size().grownBy(FrameMargins(window));
+    window->move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+    KeepOnScreen(window);
+}
+
 bool WindowKeeper::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if ((type != QEvent::Show && type != QEvent::Hide && type != QEvent::Move && type != QEvent::Resize) ||

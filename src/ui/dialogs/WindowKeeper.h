@@ -22,6 +22,9 @@ QMargins FrameMargins(const QWidget* window);
 // (and its caption bar) on the screen.
 void KeepOnScreen(QWidget* window);
 
+// Places `window` with its frame in the middle of the available area, kept within it.
+void CentreOnScreen(QWidget* window);
+
 // Watches the program's windows under a window manager, installed once on the application:
 // - every window is kept on the screen when it is shown, and again once the window manager has
 //   framed it (the frame's size is known only then);
