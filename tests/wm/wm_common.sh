@@ -30,12 +30,16 @@ export DISPLAY=:$num
 unset QT_QPA_PLATFORM
 openbox >"$WORK/openbox.log" 2>&1 &
 pids+=($!)
-# The window manager has taken the display once it names itself on the root window.
-for _ in $(seq 1 300); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+# The window manager has taken the display once it names itself and the work area on the root window.
+wm_ready() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+        xprop -root _NET_WORKAREA 2>/dev/null | grep -q '= [0-9]'
+}
+for _ in $(seq 1 600); do
+    wm_ready && break
     sleep 0.1
 done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start"
+wm_ready || fail "openbox did not start: $(cat "$WORK/openbox.log")"
 
 main="ミルテ家計簿  Ver. 3.1.1"
 keys() { xdotool key --delay 60 "$@"; sleep 0.3; }

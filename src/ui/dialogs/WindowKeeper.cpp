@@ -16,9 +16,6 @@ namespace {
 const QMargins kUsualFrame(4, 32, 4, 4);
 QMargins g_lastFrame; // null until a framed window was seen
 
-// Set on a window shown before its frame was known; cleared when the frame arrives.
-const char* const kFramePending = "mrtkelFramePending";
-
 // The program's own windows, as the window manager sees them; not menus, tooltips or lists.
 bool isManagedWindow(const QWidget* w) {
     if (!w->isWindow()) return false;
@@ -100,17 +97,13 @@ bool WindowKeeper::eventFilter(QObject* watched, QEvent* event) {
     if (!isManagedWindow(w)) return false;
     switch (type) {
     case QEvent::Show:
-        if (event->spontaneous()) break;
-        KeepOnScreen(w);
-        w->setProperty(kFramePending, !frameless(w) && knownFrame(w).isNull());
+        if (!event->spontaneous()) KeepOnScreen(w);
         break;
     case QEvent::Move:
     case QEvent::Resize:
-        // The window manager has framed the window: now its whole frame can be kept on the screen.
-        if (w->isVisible() && w->property(kFramePending).toBool() && !knownFrame(w).isNull()) {
-            w->setProperty(kFramePending, false);
-            KeepOnScreen(w);
-        }
+        // Only noted: the frame of a framed window is the best guess for the next window's. The
+        // window is not moved from here, as its place may be passing while it is being framed.
+        if (w->isVisible() && !frameless(w)) FrameMargins(w);
         break;
     case QEvent::Hide: {
         // Closed by the program (not minimised). Qt may still name the question that closed just

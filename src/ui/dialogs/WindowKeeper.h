@@ -26,8 +26,8 @@ void KeepOnScreen(QWidget* window);
 void CentreOnScreen(QWidget* window);
 
 // Watches the program's windows under a window manager, installed once on the application:
-// - every window is kept on the screen when it is shown, and again once the window manager has
-//   framed it (the frame's size is known only then);
+// - every window is kept on the screen when it is shown, with the frame the window manager put
+//   around the windows before it;
 // - when the active window closes, the window beneath it (the modal window still open, else the
 //   window it belongs to) is activated. A window manager hands the focus back on its own only for
 //   the window that had it: when a question and its window close together, nothing would be active.
