@@ -2,8 +2,8 @@
 # Every window's way out gives the keyboard back to the main window, under a real X server and
 # window manager (Xvfb + openbox): cancel with and without its question, F12, Alt+F4 (which the
 # window manager takes), in the name registration, settings, budget, print, totals, search and
-# CSV windows and the work lists. After each the main window must be active and take Ctrl+G; at
-# the end a line typed on the grid must reach the ledger.
+# CSV windows, the work lists, the start date question and the backup list. After each the main
+# window must be active and take Ctrl+G; at the end a line typed on the grid must reach the ledger.
 # Usage: window_focus_wm.sh BIN_DIR
 set -euo pipefail
 
@@ -124,6 +124,14 @@ keys e
 active_is "CSV出力"
 keys alt+F4
 back_to_main "CSV export, Alt+F4"
+
+for opening in "r|開始日付の変更" "a|保管するデータを選択してください。"; do
+    keys alt+f
+    keys "${opening%|*}"
+    active_is "${opening#*|}"
+    keys Escape
+    back_to_main "${opening#*|}, Esc"
+done
 
 # The grid itself takes what is typed.
 typed "$day"
