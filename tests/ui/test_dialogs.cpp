@@ -11,6 +11,7 @@
 #include "ui/help/HelpWindow.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -553,6 +554,24 @@ private slots:
         AppHelp().CloseAllHelp();
         QVERIFY(!AppHelp().HelpShown());
         QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), mrt::test::kPatience);
+    }
+
+    // A help window belongs to the window that asked for it and closes when that one closes.
+    void helpGoesWithItsWindow() {
+        QDialog window;
+        QPointer<HelpWindow> help;
+        QWidget* owner = nullptr;
+        ModalScript s({[&](QWidget* w) {
+            AppHelp().ShowHelpTopic(HelpFile::Sub, 300);
+            help = AppHelp().Window();
+            owner = help ? help->parentWidget() : nullptr;
+            press(w, Qt::Key_Escape);
+        }});
+        window.exec();
+        QVERIFY(s.done());
+        QCOMPARE(owner, static_cast<QWidget*>(&window));
+        QVERIFY(!AppHelp().HelpShown());
+        QVERIFY(help.isNull() || !help->isVisible());
     }
 
     void everyTopicHasAPage() {

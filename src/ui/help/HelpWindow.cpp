@@ -33,11 +33,15 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (!watched->isWidgetType() || watched == this) return false;
+    // A help window already closed (and about to go) has no say.
+    if (!watched->isWidgetType() || watched == this || !isVisible()) return false;
     auto* w = static_cast<QWidget*>(watched);
     // The window it belongs to was closed (not minimised): its help goes with it.
     if (event->type() == QEvent::Hide && w == parentWidget() && !event->spontaneous()) {
-        AppHelp().CloseAllHelp();
+        if (AppHelp().Window() == this)
+            AppHelp().CloseAllHelp();
+        else
+            close();
         return false;
     }
     // The window manager asks a window to close: with the help shown, only the help closes.
