@@ -40,11 +40,14 @@ for _ in $(seq 1 600); do
     sleep 0.1
 done
 wm_ready || fail "openbox did not start: $(cat "$WORK/openbox.log")"
+# The Japanese characters the scripts type, each on a key of its own before any program starts.
+python3 "$(dirname "${BASH_SOURCE[0]}")/keymap.py" "ペットフードショップおやつケーキ" || fail "the keys could not be mapped"
 
 main="ミルテ家計簿  Ver. 3.1.1"
 keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
 # xdotool types a character without a key of its own (Japanese) by remapping a spare key for
 # it; typed quickly, the program may read a key before its new mapping, so such text goes slower.
+# The characters mapped above (keymap.py) have their own keys and need no remapping.
 typed() {
     local delay=60
     LC_ALL=C grep -q '[^ -~]' <<<"$1" && delay=150
