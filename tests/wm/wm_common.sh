@@ -21,25 +21,40 @@ fail() {
     exit 1
 }
 
-# Xvfb picks a free display number and writes it to the pipe. SCREEN sets its size.
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 "${SCREEN:-1280x1024x24}" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 30 -u "$fd" num || fail "Xvfb did not start"
-export DISPLAY=:$num
-unset QT_QPA_PLATFORM
-openbox >"$WORK/openbox.log" 2>&1 &
-pids+=($!)
 # The window manager has taken the display once it names itself and the work area on the root window.
 wm_ready() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
         xprop -root _NET_WORKAREA 2>/dev/null | grep -q '= [0-9]'
 }
-for _ in $(seq 1 600); do
-    wm_ready && break
-    sleep 0.1
+
+# Xvfb picks a free display number and writes it to the pipe (SCREEN sets its size), then
+# openbox takes the display. Servers started at the same moment by other runs may pick the same
+# number and one of them then ends: the start is tried again on another number.
+start_display() {
+    local xvfb wm
+    exec {fd}<> <(:)
+    Xvfb -displayfd "$fd" -screen 0 "${SCREEN:-1280x1024x24}" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    xvfb=$!
+    pids+=($xvfb)
+    read -r -t 30 -u "$fd" num || return 1
+    export DISPLAY=:$num
+    openbox >"$WORK/openbox.log" 2>&1 &
+    wm=$!
+    pids+=($wm)
+    for _ in $(seq 1 300); do
+        wm_ready && return 0
+        kill -0 "$wm" 2>/dev/null && kill -0 "$xvfb" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill "$wm" "$xvfb" 2>/dev/null || true
+    return 1
+}
+unset QT_QPA_PLATFORM
+started=
+for _ in 1 2 3; do
+    start_display && started=1 && break
 done
-wm_ready || fail "openbox did not start: $(cat "$WORK/openbox.log")"
+[ -n "$started" ] || fail "no display: $(cat "$WORK/xvfb.log" "$WORK/openbox.log" 2>/dev/null)"
 # The Japanese characters the scripts type, each on a key of its own before any program starts.
 python3 "$(dirname "${BASH_SOURCE[0]}")/keymap.py" "ペットフードショップおやつケーキ" || fail "the keys could not be mapped"
 
