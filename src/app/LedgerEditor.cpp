@@ -70,11 +70,17 @@ LedgerEditor::LedgerEditor(AppState& app, GridModel& grid, Dialogs& dlg, EditorV
     m_sheet.DatesChanged = [this] { refreshLabels(); };
 }
 
-LedgerGridGeometry LedgerEditor::SetUpGrid(const TextMeasure& measure) {
+LedgerGridGeometry LedgerEditor::SetUpGrid(const TextMeasure& measure, int rowsLimit) {
     GridSpec spec;
     spec.lineRows = std::max(m_app.ledger.MaxBlockLines, m_app.ledger.LedgerLineCount() + 1);
     spec.displayRows = m_app.settings.DisplayRows;
+    if (rowsLimit > 0) spec.displayRows = std::min(spec.displayRows, rowsLimit);
+    m_shownRows = spec.displayRows;
     return SetUpLedgerGrid(m_grid, spec, measure);
+}
+
+int LedgerEditor::ShownRows() const {
+    return m_shownRows > 0 ? m_shownRows : static_cast<int>(m_app.settings.DisplayRows);
 }
 
 bool LedgerEditor::LatestBlock() const {
@@ -146,8 +152,7 @@ void LedgerEditor::KeyOnGrid(Key key, const std::string& text) {
 void LedgerEditor::moveCursor(Key key) {
     int row = m_grid.Row(), col = m_grid.Col();
     const int lastGridRow = m_grid.Rows() - 1;
-    const int page =
-        std::max(1, m_grid.VisibleRows() > 1 ? m_grid.VisibleRows() : static_cast<int>(m_app.settings.DisplayRows));
+    const int page = std::max(1, m_grid.VisibleRows() > 1 ? m_grid.VisibleRows() : ShownRows());
     switch (key) {
     case Key::Up:
         row = std::max(1, row - 1);
@@ -331,7 +336,7 @@ void LedgerEditor::Scrolled(int topRow) {
     const int lastRow = m_sheet.LastRow();
     const int top = m_grid.TopRow();
     const int p = m_grid.Row() - top + 1;
-    const int displayRows = m_app.settings.DisplayRows;
+    const int displayRows = ShownRows();
     if (top > lastRow) {
         m_grid.SetTopRow(std::max(1, lastRow));
         if (LatestBlock()) {

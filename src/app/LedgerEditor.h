@@ -50,8 +50,12 @@ class LedgerEditor {
 public:
     LedgerEditor(AppState& app, GridModel& grid, Dialogs& dlg, EditorView& view);
 
-    // Sets up the ledger grid from the settings (MaxBlockLines of the ledger, DisplayRows).
-    LedgerGridGeometry SetUpGrid(const TextMeasure& measure);
+    // Sets up the ledger grid from the settings (MaxBlockLines of the ledger, DisplayRows). A
+    // positive `rowsLimit` shows at most that many rows (the screen has no room for more); the
+    // paging and scrolling follow the rows shown.
+    LedgerGridGeometry SetUpGrid(const TextMeasure& measure, int rowsLimit = 0);
+    // Data rows the grid shows: DisplayRows, or fewer when SetUpGrid was limited.
+    int ShownRows() const;
 
     // Start of an editing period (after BeginEditingPeriod): fills the grid from app.ledger.block,
     // scrolls the last line to the top, starts a new line, enables the buttons, beeps, clears
@@ -212,7 +216,8 @@ private:
     int m_suppress = 0; // row-change suppression depth
     bool m_inRowChange = false;
     bool m_nonScrl = false;
-    int m_newLines = 0; // RetNewLine calls, to tell whether a step started a new line
+    int m_shownRows = 0; // data rows on screen, set by SetUpGrid
+    int m_newLines = 0;  // RetNewLine calls, to tell whether a step started a new line
     std::string m_help;
 
     // choice boxes

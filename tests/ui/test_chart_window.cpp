@@ -173,7 +173,7 @@ private slots:
         ComputeTotals(h.session, last, true);
         frmChart chart(nullptr, h.session.state, h.budget, h.periods);
         chart.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        QVERIFY(QTest::qWaitForWindowExposed(&chart, mrt::test::kPatience));
         auto* scroll = qobject_cast<QScrollArea*>(chart.Tabs()->currentWidget());
         QVERIFY(scroll);
         QCOMPARE(scroll->verticalScrollBar()->value(), 0);

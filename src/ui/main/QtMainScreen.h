@@ -1,11 +1,13 @@
 #pragma once
 #include "app/AppScreens.h"
 #include "app/EditorView.h"
+#include "ledger/LedgerSheet.h"
 #include "ui/main/frmMain.h"
 
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QSize>
 #include <array>
 #include <memory>
 #include <optional>
@@ -89,6 +91,9 @@ protected:
 
 private:
     void buildWindow();
+    // Sets up the grid for `rows` rows and lays the window out, with fewer rows while the window
+    // does not fit the screen's height. Returns the rows shown.
+    int layOutRows(const TextMeasure& measure, int rows);
     ChoiceBox* boxFor(InputCtrl box) const;
     bool editBoxKey(QKeyEvent* ke);
 
@@ -103,6 +108,9 @@ private:
     // Where the user had the window (frame top-left) when it was last unloaded: a rebuilt window
     // (after a restore or a layout change) comes back there.
     std::optional<QPoint> m_lastPlace;
+    QSize m_lastSize;
+    // The rows last shown in place of DisplayRows, said once.
+    int m_rowsAnnounced = 0;
     bool m_endRequested = false;
 };
 

@@ -68,8 +68,12 @@ public:
     void FormSet(int flag);
     // True once the window has a place (centred by the first layout, or given by PlaceAt).
     bool Placed() const { return m_placed; }
-    // Puts the window's frame at `topLeft`, pulled back inside its screen, and keeps it there.
+    // Puts the window's frame at `topLeft`, pulled back inside the screen's available area, and
+    // keeps it there.
     void PlaceAt(QPoint topLeft);
+    // Centres the window (with its frame) horizontally, 100 twips above the middle of the
+    // available area, and keeps it there.
+    void Centre();
     void MenuBG();
     void ToolBtnOnOff(bool on, int index);
     void MenuBtnOnOff(bool on, int index);
