@@ -20,17 +20,6 @@ namespace mrt::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Files = std::map<std::string, std::string>;
-
-Files folderFiles(const std::string& folder, bool withTemp = true) {
-    Files files;
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(folder, ec)) {
-        std::string name = e.path().filename().string();
-        if (e.is_regular_file() && (withTemp || !IsTempFileName(name))) files[name] = ReadBytes(e.path().string());
-    }
-    return files;
-}
 
 // Makes the folder hold exactly `files`.
 void reset(const std::string& folder, const Files& files) {
@@ -124,7 +113,7 @@ protected:
 TEST_F(BackupFaults, EveryCallCutLeavesTheOlderOrTheNewerBackupAndTheNextBackupWorks) {
     reset(target, older);
     const CleanRun clean = cleanRun(target, [&] { return backUp(); });
-    ASSERT_EQ(folderFiles(target), newer) << names(folderFiles(target));
+    ASSERT_EQ(FolderFiles(target), newer) << names(FolderFiles(target));
     ASSERT_GT(clean.lastSync, 0);
     const int calls = static_cast<int>(clean.log.size());
     for (int n = 1; n <= calls; ++n) {
@@ -135,19 +124,19 @@ TEST_F(BackupFaults, EveryCallCutLeavesTheOlderOrTheNewerBackupAndTheNextBackupW
             const int rc = cutRun(target, n, cut, [&] { return backUp(); });
             if (cut == Cut::IoError) {
                 EXPECT_EQ(rc, n <= clean.lastSync ? -1 : 0);
-                EXPECT_EQ(folderFiles(target, false), n <= clean.lastSync ? older : newer);
+                EXPECT_EQ(FolderFiles(target, false), n <= clean.lastSync ? older : newer);
             }
             // What the next backup finds there once it has recovered the folder.
             std::string error;
             ASSERT_EQ(RecoverCopyFolder(target, error), 0) << error;
-            const Files found = folderFiles(target);
+            const Files found = FolderFiles(target);
             EXPECT_TRUE(found == older || found == newer) << names(found);
             if (cut == Cut::IoError) EXPECT_EQ(found == newer, n > clean.lastSync);
             // A cut that left the journal behind is recovered by the next backup itself.
             reset(target, older);
             cutRun(target, n, cut, [&] { return backUp(); });
             EXPECT_EQ(backUp(), 0);
-            EXPECT_EQ(folderFiles(target), newer) << names(folderFiles(target));
+            EXPECT_EQ(FolderFiles(target), newer) << names(FolderFiles(target));
             if (HasFailure()) return;
         }
     }
@@ -166,7 +155,7 @@ TEST_F(BackupFaults, AFailedBackupRemovesTheFolderItMade) {
     };
     fs::create_directories(target);
     const CleanRun clean = cleanRun(nested, backUpNested);
-    ASSERT_EQ(folderFiles(nested).size(), 3u);
+    ASSERT_EQ(FolderFiles(nested).size(), 3u);
     for (int n = 1; n <= static_cast<int>(clean.log.size()); ++n) {
         SCOPED_TRACE("I/O error at call " + std::to_string(n) + " (" + clean.log[n - 1] + ")");
         fs::remove_all(target + "/2024");
@@ -174,7 +163,7 @@ TEST_F(BackupFaults, AFailedBackupRemovesTheFolderItMade) {
         EXPECT_EQ(rc, n <= clean.lastSync ? -1 : 0);
         EXPECT_EQ(fs::exists(target + "/2024"), rc == 0);
         EXPECT_TRUE(fs::exists(target));
-        if (rc == 0) EXPECT_EQ(folderFiles(nested, false).size(), 3u);
+        if (rc == 0) EXPECT_EQ(FolderFiles(nested, false).size(), 3u);
     }
     // Writes failing on a full disk.
     fs::remove_all(target + "/2024");
@@ -206,7 +195,7 @@ TEST_F(BackupFaults, ARestoreFromAFolderWithAKilledBackupFinishesItFirst) {
     CopyJob job;
     job.dataFolder = data + "/";
     ASSERT_EQ(CopyData(kRestoreDirection, kLedgerYearKind, job, dlg), 0);
-    EXPECT_EQ(folderFiles(target), newer);
+    EXPECT_EQ(FolderFiles(target), newer);
     EXPECT_EQ(ReadBytes(data + "/Io2024.usr"), newer["Io2024.usr"]);
 }
 
@@ -216,7 +205,7 @@ protected:
     void SetUp() override {
         BackupFaults::SetUp();
         reset(target, older);
-        before = folderFiles(data);
+        before = FolderFiles(data);
         after = before;
         for (const char* n : {"Inf2024.usr", "Io2024.usr", "TBITEM.mrt"})
             after[n] = older[n];
@@ -236,7 +225,7 @@ protected:
 
 TEST_F(RestoreFaults, EveryCallCutLeavesTheDataOfBeforeOrAfterAndTheNextRestoreWorks) {
     const CleanRun clean = cleanRun(data, [&] { return restore(); });
-    ASSERT_EQ(folderFiles(data), after);
+    ASSERT_EQ(FolderFiles(data), after);
     const int calls = static_cast<int>(clean.log.size());
     for (int n = 1; n <= calls; ++n) {
         for (Cut cut : {Cut::Kill, Cut::KillAndPowerCut, Cut::KillAndPowerCutKeepingRenames, Cut::IoError}) {
@@ -246,15 +235,15 @@ TEST_F(RestoreFaults, EveryCallCutLeavesTheDataOfBeforeOrAfterAndTheNextRestoreW
             const int rc = cutRun(data, n, cut, [&] { return restore(); });
             if (cut == Cut::IoError) {
                 EXPECT_EQ(rc, n <= clean.lastSync ? -1 : 0);
-                EXPECT_EQ(folderFiles(data, false), n <= clean.lastSync ? before : after);
+                EXPECT_EQ(FolderFiles(data, false), n <= clean.lastSync ? before : after);
             }
             // The next start recovers the data folder before anything reads it.
             std::string error;
             ASSERT_EQ(RecoverDataFolder(data, error), 0) << error;
-            const Files found = folderFiles(data);
+            const Files found = FolderFiles(data);
             EXPECT_TRUE(found == before || found == after) << names(found);
             EXPECT_EQ(restore(), 0);
-            EXPECT_EQ(folderFiles(data), after);
+            EXPECT_EQ(FolderFiles(data), after);
             if (HasFailure()) return;
         }
     }

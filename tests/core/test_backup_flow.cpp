@@ -18,14 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Name → bytes of every file directly in a folder.
-std::map<std::string, std::string> filesIn(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(folder))
-        if (e.is_regular_file()) files[e.path().filename().string()] = ReadBytes(e.path().string());
-    return files;
-}
-
 std::string infBytes(char fill = 1) {
     return std::string(120, fill);
 }
@@ -86,7 +78,7 @@ TEST(BackupFlow, OneLedgerYearIsCopiedWithoutTheYearQuestion) {
     CopyJob job = f.job();
     ASSERT_EQ(CopyData(kBackupDirection, kLedgerYearKind, job, dlg), 0);
 
-    EXPECT_EQ(filesIn(f.stick.path()),
+    EXPECT_EQ(FolderFiles(f.stick.path()),
               (std::map<std::string, std::string>{{"Inf2004.usr", infBytes()}, {"Io2004.usr", ioBytes(6000)}}));
     EXPECT_EQ(job.copied, (std::vector<std::string>{"Inf2004.usr", "Io2004.usr"}));
     EXPECT_EQ(job.otherFolder, f.stick.path());
@@ -117,7 +109,7 @@ TEST(BackupFlow, SeveralYearsAreOfferedByYearInFullWidthDigits) {
     EXPECT_EQ(dlg.transcript()[0].title, "入出金データの年度を選択して下さい。");
     EXPECT_EQ(dlg.transcript()[0].buttons,
               (std::vector<std::string>{"   ２００３年の入出金データ   ", "   ２００４年の入出金データ   "}));
-    EXPECT_EQ(filesIn(f.stick.path()),
+    EXPECT_EQ(FolderFiles(f.stick.path()),
               (std::map<std::string, std::string>{{"inf2004.usr", infBytes(4)}, {"io2004.usr", ioBytes(3, 4)}}));
 }
 
@@ -158,7 +150,7 @@ TEST(BackupFlow, RegisteredDataIsEveryMrtFileTakenWithoutTheChooser) {
     EXPECT_EQ(dlg.transcript()[0].buttons[0], "*.mrt");
     EXPECT_EQ(dlg.transcript()[0].buttons[1], "2");
     EXPECT_EQ(dlg.transcript()[0].message, std::string("保管") + kTwoLinePrompt);
-    auto copied = filesIn(f.stick.path());
+    auto copied = FolderFiles(f.stick.path());
     EXPECT_EQ(copied.size(), 3u);
     EXPECT_EQ(copied["TBSHOP.mrt"], std::string(1602, 's'));
     EXPECT_FALSE(copied.count("EMPTY.mrt"));
@@ -209,7 +201,7 @@ TEST(BackupFlow, EveryCancelEndsWithTheFailureMessage) {
         CopyJob job = f.job();
         EXPECT_EQ(CopyData(kRestoreDirection, kLedgerYearKind, job, dlg), -1);
     }
-    EXPECT_TRUE(filesIn(f.stick.path()).empty());
+    EXPECT_TRUE(FolderFiles(f.stick.path()).empty());
 }
 
 TEST(BackupFlow, ChosenFilesComeFromTheFolderTheyWereChosenIn) {
@@ -293,7 +285,7 @@ TEST(RestoreFlow, ACaseDifferentNameReplacesTheExistingFile) {
     CopyJob job = f.job();
     ASSERT_EQ(CopyData(kRestoreDirection, kLedgerYearKind, job, dlg), 0);
     EXPECT_TRUE(job.dataChanged);
-    EXPECT_EQ(filesIn(f.data), (std::map<std::string, std::string>{{"Inf2025.usr", newInf}, {"Io2025.usr", newIo}}));
+    EXPECT_EQ(FolderFiles(f.data), (std::map<std::string, std::string>{{"Inf2025.usr", newInf}, {"Io2025.usr", newIo}}));
 }
 
 TEST(RestoreFlow, AFileOfTheWrongLengthIsRefusedBeforeAnythingChanges) {
@@ -303,7 +295,7 @@ TEST(RestoreFlow, AFileOfTheWrongLengthIsRefusedBeforeAnythingChanges) {
     WriteBytes(f.data + "Io2025.usr", oldIo);
     WriteBytes(f.data + "Inf2025.usr", oldInf);
     WriteBytes(f.data + "TBITEM.mrt", kSoundItems);
-    const auto before = filesIn(f.data);
+    const auto before = FolderFiles(f.data);
     struct Case {
         std::map<std::string, std::string> source;
         int kind;
@@ -339,7 +331,7 @@ TEST(RestoreFlow, AFileOfTheWrongLengthIsRefusedBeforeAnythingChanges) {
         EXPECT_EQ(CopyData(kRestoreDirection, c.kind, job, dlg), -1) << c.reason;
         EXPECT_FALSE(job.dataChanged);
         EXPECT_FALSE(dlg.waitOpen());
-        EXPECT_EQ(filesIn(f.data), before) << c.reason; // no byte changed, no file left behind
+        EXPECT_EQ(FolderFiles(f.data), before) << c.reason; // no byte changed, no file left behind
     }
 }
 
@@ -352,7 +344,7 @@ TEST(RestoreFlow, AFailingWriterLeavesNoHalfFile) {
     WriteBytes(f.data + "Inf2025.usr", oldInf);
     WriteBytes(f.data + "Io2025.usr", oldIo);
     WriteBytes(f.data + "TBITEM.mrt", "old items");
-    const auto data = filesIn(f.data);
+    const auto data = FolderFiles(f.data);
     { // backup of three files, failing inside the second
         ScriptedDialogs dlg;
         dlg.expect("GetFileName", 0).withText(f.data).withFiles({"Inf2025.usr", "Io2025.usr", "TBITEM.mrt"});
@@ -366,7 +358,7 @@ TEST(RestoreFlow, AFailingWriterLeavesNoHalfFile) {
         EXPECT_EQ(CopyData(kBackupDirection, kChosenFilesKind, job, dlg), -1);
         mrt::test::FailWritesAfter(-1);
         EXPECT_TRUE(job.copied.empty());
-        EXPECT_TRUE(filesIn(f.stick.path()).empty());
+        EXPECT_TRUE(FolderFiles(f.stick.path()).empty());
     }
     { // restore of both files of a year, failing in the second: the first is not replaced either
         TempDir source;
@@ -382,7 +374,7 @@ TEST(RestoreFlow, AFailingWriterLeavesNoHalfFile) {
         EXPECT_EQ(CopyData(kRestoreDirection, kLedgerYearKind, job, dlg), -1);
         mrt::test::FailWritesAfter(-1);
         EXPECT_FALSE(job.dataChanged);
-        EXPECT_EQ(filesIn(f.data), data);
+        EXPECT_EQ(FolderFiles(f.data), data);
     }
 }
 
@@ -401,7 +393,7 @@ TEST(RestoreFlow, RegisteredDataReplacesTheTablesAndTheSettings) {
     dlg.expect("MsgOK").expectMessage("データの復帰が完了しました。");
     CopyJob job = f.job();
     ASSERT_EQ(CopyData(kRestoreDirection, kRegisteredKind, job, dlg), 0);
-    EXPECT_EQ(filesIn(f.data), (std::map<std::string, std::string>{{"INIT.mrt", std::string(450, 'n')},
+    EXPECT_EQ(FolderFiles(f.data), (std::map<std::string, std::string>{{"INIT.mrt", std::string(450, 'n')},
                                                                    {"Io2025.usr", ioBytes(1, 'o')},
                                                                    {"TBBRKDN.mrt", soundBreakdowns()},
                                                                    {"TBITEM.mrt", kSoundItems}}));

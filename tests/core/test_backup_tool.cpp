@@ -27,13 +27,6 @@ ToolRun tool(const std::string& home, const std::string& args) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(out), ReadBytes(err)};
 }
 
-std::map<std::string, std::string> filesIn(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(folder))
-        if (e.is_regular_file()) files[e.path().filename().string()] = ReadBytes(e.path().string());
-    return files;
-}
-
 // A ledger over two years with names of its own.
 void makeLedger(const std::string& home) {
     ASSERT_EQ(tool(home, "init --start 2024-12-20 --balance 100000").exitCode, 0);
@@ -84,7 +77,7 @@ TEST(BackupTool, FilesByPatternAndANewTargetFolder) {
     const std::string to = target / "daily/2025-01-04";
     ToolRun r = tool(home.path(), "backup --to '" + to + "' --files 'io*.USR'");
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    auto copied = filesIn(to);
+    auto copied = FolderFiles(to);
     EXPECT_EQ(copied.size(), 2u);
     EXPECT_EQ(copied["Io2025.usr"], ReadBytes(home / "Data1/Io2025.usr"));
     r = tool(home.path(), "backup --to '" + to + "' --files '*.none'");
@@ -97,7 +90,7 @@ TEST(BackupTool, RefusesWhileTheProgramHoldsTheDataAndOnWrongArguments) {
     makeLedger(home.path());
     ASSERT_EQ(tool(home.path(), "backup --to '" + stick.path() + "' --names").exitCode, 0);
     WriteBytes(stick / "TBITEM.mrt", "changed on the stick");
-    const auto data = filesIn(home / "Data1");
+    const auto data = FolderFiles(home / "Data1");
     {
         DataLock lock;
         ASSERT_TRUE(lock.Acquire(home.path()));
@@ -105,13 +98,13 @@ TEST(BackupTool, RefusesWhileTheProgramHoldsTheDataAndOnWrongArguments) {
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_NE(r.err.find("他のミルテ家計簿が使用中です"), std::string::npos);
     }
-    EXPECT_EQ(filesIn(home / "Data1"), data);
+    EXPECT_EQ(FolderFiles(home / "Data1"), data);
     EXPECT_EQ(tool(home.path(), "restore --from '" + stick.path() + "'").exitCode, 2);
     EXPECT_EQ(tool(home.path(), "restore --from '" + stick.path() + "' --names --year 2024").exitCode, 2);
     EXPECT_EQ(tool(home.path(), "backup --names").exitCode, 2);
     EXPECT_EQ(tool(home.path(), "restore --from '" + (stick / "missing") + "' --names").exitCode, 1);
     EXPECT_EQ(tool(home.path(), "backup --to '" + stick.path() + "' --year 1999").exitCode, 1);
-    EXPECT_EQ(filesIn(home / "Data1"), data);
+    EXPECT_EQ(FolderFiles(home / "Data1"), data);
 }
 
 // A year file cut short on the backup medium is refused with Data1/ as it was.
@@ -121,11 +114,11 @@ TEST(BackupTool, ATruncatedYearFileIsRefused) {
     ASSERT_EQ(tool(home.path(), "backup --to '" + stick.path() + "' --year 2024").exitCode, 0);
     std::string io = ReadBytes(stick / "Io2024.usr");
     WriteBytes(stick / "Io2024.usr", io.substr(0, io.size() - 7));
-    const auto data = filesIn(home / "Data1");
+    const auto data = FolderFiles(home / "Data1");
     ToolRun r = tool(home.path(), "restore --from '" + stick.path() + "' --year 2024");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("Io2024.usr: 長さ"), std::string::npos) << r.err;
-    EXPECT_EQ(filesIn(home / "Data1"), data);
+    EXPECT_EQ(FolderFiles(home / "Data1"), data);
 }
 
 // A year file holding a line of the year 3000 is refused, named with its reason, and the ledger
@@ -135,7 +128,7 @@ TEST(BackupTool, ARestoreOfADamagedOrAmbiguousYearIsRefused) {
     makeLedger(home.path());
     ASSERT_EQ(tool(home.path(), "backup --to '" + stick.path() + "' --year 2024").exitCode, 0);
     const std::string ledger = tool(home.path(), "ledger --csv").out;
-    const auto data = filesIn(home / "Data1");
+    const auto data = FolderFiles(home / "Data1");
     const std::string io = ReadBytes(stick / "Io2024.usr");
     // The first line of December: its region follows the 11 regions of 500 slots before it.
     std::string year3000 = io;
@@ -151,7 +144,7 @@ TEST(BackupTool, ARestoreOfADamagedOrAmbiguousYearIsRefused) {
     r = tool(home.path(), "restore --from '" + stick.path() + "' --year 2024");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("io2024.usr と Io2024.usr は大文字・小文字だけが違う名前です。"), std::string::npos) << r.err;
-    EXPECT_TRUE(filesIn(home / "Data1") == data);
+    EXPECT_TRUE(FolderFiles(home / "Data1") == data);
     EXPECT_EQ(tool(home.path(), "ledger --csv").out, ledger);
     EXPECT_EQ(tool(home.path(), "check").exitCode, 0);
 }

@@ -21,7 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using Files = std::map<std::string, std::string>;
 
 // Every file and folder under `root`: relative path → bytes (files) and modification time.
 Files tree(const std::string& root) {
@@ -31,13 +30,6 @@ Files tree(const std::string& root) {
         std::string stamp = std::to_string(e.last_write_time().time_since_epoch().count());
         files[rel] = (e.is_regular_file() ? ReadBytes(e.path().string()) : "folder") + "@" + stamp;
     }
-    return files;
-}
-
-Files dataFiles(const std::string& folder) {
-    Files files;
-    for (const auto& e : fs::directory_iterator(folder))
-        if (e.is_regular_file()) files[e.path().filename().string()] = ReadBytes(e.path().string());
     return files;
 }
 
@@ -53,7 +45,7 @@ protected:
         model[2003].months[1].lines = {Line{2003, 2, 1, "給与", "", "", 3000, 0, 0}};
         recomputeModel(model);
         writeModel(data, model);
-        before = dataFiles(data);
+        before = FolderFiles(data);
         LedgerModel next = model;
         next[2003].months[1].lines.push_back(Line{2003, 2, 14, "書籍", "", "", 0, 1200, 0});
         recomputeModel(next);
@@ -86,7 +78,7 @@ TEST_F(CrashedSave, TheProgramStartFinishesIt) {
     app.resourceFolder = std::getenv("MRTKEL_SHARE") ? std::getenv("MRTKEL_SHARE") : "";
     dlg.expect("MsgOK");
     ASSERT_EQ(PrepareDataFolders(app, dlg), 0);
-    Files now = dataFiles(data);
+    Files now = FolderFiles(data);
     for (const auto& [name, bytes] : after)
         EXPECT_EQ(now[name], bytes) << name;
     for (const auto& [name, bytes] : now)
@@ -102,7 +94,7 @@ TEST_F(CrashedSave, ACutOffJournalIsUndoneAtTheProgramStart) {
     ScriptedDialogs dlg;
     dlg.expect("MsgOK");
     ASSERT_EQ(PrepareDataFolders(app, dlg), 0);
-    Files now = dataFiles(data);
+    Files now = FolderFiles(data);
     for (const auto& [name, bytes] : before)
         EXPECT_EQ(now[name], bytes) << name;
     for (const auto& [name, bytes] : now)
@@ -116,7 +108,7 @@ TEST_F(CrashedSave, AReadingToolCommandCompletesItWhenTheLockIsFree) {
     std::string out = tool("ledger --csv", status);
     EXPECT_EQ(status, 0);
     EXPECT_NE(out.find("2003-02-14,書籍,,,0,1200,11000"), std::string::npos) << out;
-    EXPECT_EQ(dataFiles(data), after);
+    EXPECT_EQ(FolderFiles(data), after);
 }
 
 // With the lock held by another program the save may still be running: nothing is read, the
@@ -124,18 +116,18 @@ TEST_F(CrashedSave, AReadingToolCommandCompletesItWhenTheLockIsFree) {
 TEST_F(CrashedSave, AReadingToolCommandReadsNothingWhileAnotherProgramHoldsTheLock) {
     DataLock program;
     ASSERT_TRUE(program.Acquire(home.path()));
-    Files held = dataFiles(data);
+    Files held = FolderFiles(data);
     for (const char* command : {"ledger", "check", "totals --date 2003-02-28", "names", "budget --year 2003"}) {
         int status = 0;
         EXPECT_EQ(tool(command, status), "") << command;
         EXPECT_EQ(status, 1) << command;
     }
-    EXPECT_EQ(dataFiles(data), held);
+    EXPECT_EQ(FolderFiles(data), held);
     program.Release();
     int status = 0;
     tool("check", status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(dataFiles(data), after);
+    EXPECT_EQ(FolderFiles(data), after);
 }
 
 TEST_F(CrashedSave, AWritingToolCommandRecoversBeforeItReads) {
@@ -148,10 +140,10 @@ TEST_F(CrashedSave, AWritingToolCommandRecoversBeforeItReads) {
     LedgerModel expected = model;
     expected[2003].months[1].lines.push_back(Line{2003, 2, 20, "雑費", "", "", 0, 50, 0});
     recomputeModel(expected);
-    Files now = dataFiles(data);
+    Files now = FolderFiles(data);
     EXPECT_EQ(now,
               (Files{{"Inf2003.usr", infFileBytes(expected[2003])}, {"Io2003.usr", yearFileBytes(expected[2003])}}));
-    EXPECT_TRUE(dataFiles(data + "/BU").empty());
+    EXPECT_TRUE(FolderFiles(data + "/BU").empty());
 }
 
 // The reading commands leave every file and folder of the home as they found it, also with a

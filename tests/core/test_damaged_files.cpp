@@ -18,14 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// File name → bytes of every file in a folder (not recursive).
-std::map<std::string, std::string> snapshot(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(folder))
-        if (e.is_regular_file()) files[e.path().filename().string()] = ReadBytes(e.path().string());
-    return files;
-}
-
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
@@ -176,22 +168,22 @@ TEST_F(DamagedLedger, ACarryOfBalancesThroughADamagedLaterYearWritesNothing) {
     ASSERT_EQ(LoadLedgerBlock(st, st.block, false, dlg), 0);
     ASSERT_EQ(st.block.size(), 1u);
     patch16(2024, lineOffset(7, 1) + 4, 32767);
-    const auto before = snapshot(dir.path());
+    const auto before = FolderFiles(dir.path());
     st.block[0].Balance = 5000; // every later balance must move
     st.LedgerModified = true;
     dlg.expectBox(MsgResult::OK).expectMessage("Io2024.usr 7月 1行目: 日付が異常です (2024/7/32767)");
     EXPECT_EQ(SaveLedgerBlock(st, dlg), -1);
     EXPECT_TRUE(st.LedgerModified);
-    EXPECT_EQ(snapshot(dir.path()), before);
+    EXPECT_EQ(FolderFiles(dir.path()), before);
 
     // The same through a later year file that lost its last record.
     patch16(2024, lineOffset(7, 1) + 4, 10);
     std::string io = ReadBytes(dir / "Io2024.usr");
     WriteBytes(dir / "Io2024.usr", io.substr(0, io.size() - kIoRecordSize));
-    const auto cut = snapshot(dir.path());
+    const auto cut = FolderFiles(dir.path());
     dlg.expectBox(MsgResult::OK).expectMessage("Io2024.usr: 5999 件の記録しかなく");
     EXPECT_EQ(SaveLedgerBlock(st, dlg), -1);
-    EXPECT_EQ(snapshot(dir.path()), cut);
+    EXPECT_EQ(FolderFiles(dir.path()), cut);
     dlg.VerifyDone();
 }
 
@@ -216,14 +208,14 @@ TEST_F(DamagedLedger, ASaveNeverWritesOverLinesThatNoInformationFileCounts) {
         st.LedgerModified = true;
         return SaveLedgerBlock(st, dlg);
     };
-    auto before = snapshot(dir.path());
+    auto before = FolderFiles(dir.path());
     dlg.expectBox(MsgResult::OK).expectMessage("Io2026.usr: 入出金情報ファイルに数えられていない行があるため");
     EXPECT_EQ(addLine(2026, 5), -1); // the year would be made anew
-    EXPECT_EQ(snapshot(dir.path()), before);
+    EXPECT_EQ(FolderFiles(dir.path()), before);
 
     dlg.expectBox(MsgResult::OK).expectMessage("Io2026.usr 3月: 入出金情報ファイルに数えられていない行があるため");
     EXPECT_EQ(addLine(2027, 1), -1); // 2026 lies between the block's lines and would be emptied
-    EXPECT_EQ(snapshot(dir.path()), before);
+    EXPECT_EQ(FolderFiles(dir.path()), before);
     dlg.VerifyDone();
 
     // A year file holding no line (fillers only, or empty) is made anew, the same as a missing one.
@@ -239,12 +231,12 @@ TEST_F(DamagedLedger, ASaveNeverWritesOverLinesThatNoInformationFileCounts) {
 TEST_F(DamagedLedger, ASaveRefusesAmountsOutsideTheLedgerRange) {
     LedgerState st = stateFor(dir.path());
     ASSERT_EQ(open(st), 0);
-    const auto before = snapshot(dir.path());
+    const auto before = FolderFiles(dir.path());
     st.block.back().Expense = 100000000;
     st.LedgerModified = true;
     dlg.expectBox(MsgResult::OK).expectMessage("金額が異常です。");
     EXPECT_EQ(SaveLedgerBlock(st, dlg), -1);
-    EXPECT_EQ(snapshot(dir.path()), before);
+    EXPECT_EQ(FolderFiles(dir.path()), before);
 }
 
 TEST_F(DamagedLedger, CheckReportsWrongSizesImpossibleDatesAndAmounts) {
@@ -290,7 +282,7 @@ protected:
     // Every command that reads or writes the ledger fails with exit 1, its message naming `file`,
     // and no file changes; check reports `file` too.
     void expectRefusedEverywhere(const std::string& file) {
-        const auto before = snapshot(data);
+        const auto before = FolderFiles(data);
         for (const char* cmd : {"ledger", "totals --date 2024-12-31", "add --date 2024-12-20 --item 食費 --expense 300",
                                 "add --date 2025-01-05 --item 食費 --expense 300"}) {
             std::string out, err;
@@ -301,7 +293,7 @@ protected:
         std::string out;
         EXPECT_EQ(run("check", &out), 1);
         EXPECT_TRUE(contains(out, file)) << out;
-        EXPECT_EQ(snapshot(data), before);
+        EXPECT_EQ(FolderFiles(data), before);
     }
 };
 

@@ -16,14 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::map<std::string, std::string> filesOf(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(folder))
-        if (e.is_regular_file()) files[e.path().filename().string()] = ReadBytes(e.path().string());
-    return files;
-}
-
-using Files = std::map<std::string, std::string>;
 
 Journal sampleJournal() {
     return Journal{"0123abcd", {{false, true, "Io2003.usr"}, {false, false, "Inf2004.usr"}, {true, true, "x y.usr"}}};
@@ -86,7 +78,7 @@ TEST_F(BatchTest, ReplacesCreatesAndRemovesTogether) {
     EXPECT_EQ(batch.StagedFile(path("gone")), "");
     EXPECT_EQ(ReadBytes(path("a")), "old-a"); // nothing visible before the commit
     ASSERT_TRUE(batch.Commit(error)) << error;
-    EXPECT_EQ(filesOf(dir.path()), (Files{{"a", "new-a"}, {"b", "new-b"}}));
+    EXPECT_EQ(FolderFiles(dir.path()), (Files{{"a", "new-a"}, {"b", "new-b"}}));
     EXPECT_TRUE(batch.Empty());
 }
 
@@ -110,13 +102,13 @@ TEST_F(BatchTest, AnUnfinishedJournalStopsTheNextCommitUntilRecovery) {
     ASSERT_TRUE(batch.Stage(path("b"), "new-b", error));
     EXPECT_FALSE(batch.Commit(error));
     EXPECT_EQ(error, kUnfinishedCommitMessage);
-    EXPECT_EQ(filesOf(dir.path()).count("b"), 0u);
+    EXPECT_EQ(FolderFiles(dir.path()).count("b"), 0u);
     ASSERT_EQ(RecoverDataFolder(dir.path(), error), 0) << error;
-    EXPECT_EQ(filesOf(dir.path()), (Files{{"a", "from the crashed save"}}));
+    EXPECT_EQ(FolderFiles(dir.path()), (Files{{"a", "from the crashed save"}}));
     ASSERT_TRUE(batch.Stage(path("a"), "new-a", error));
     ASSERT_TRUE(batch.Stage(path("b"), "new-b", error));
     EXPECT_TRUE(batch.Commit(error)) << error;
-    EXPECT_EQ(filesOf(dir.path()), (Files{{"a", "new-a"}, {"b", "new-b"}}));
+    EXPECT_EQ(FolderFiles(dir.path()), (Files{{"a", "new-a"}, {"b", "new-b"}}));
 }
 
 // The commit is durable before its journal is removed: a failure there is no failure of the
@@ -143,7 +135,7 @@ TEST_F(BatchTest, AJournalThatCouldNotBeRemovedDoesNotFailTheSaveOrTheNextOne) {
     EXPECT_TRUE(has(kCommitJournalName));
     ASSERT_TRUE(batch.Stage(path("a"), "a3", error) && batch.Stage(path("b"), "b3", error));
     EXPECT_TRUE(batch.Commit(error)) << error;
-    EXPECT_EQ(filesOf(dir.path()), (Files{{"a", "a3"}, {"b", "b3"}}));
+    EXPECT_EQ(FolderFiles(dir.path()), (Files{{"a", "a3"}, {"b", "b3"}}));
 }
 
 // When the undoing of a failed commit fails as well (the disk gone for good), the save says so
@@ -183,7 +175,7 @@ TEST_F(BatchTest, AFailureThatCannotBeUndoneStopsFurtherCommitsUntilRecovery) {
     EXPECT_EQ(error, kUnfinishedCommitMessage);
     EXPECT_FALSE(has("c"));
     ASSERT_EQ(RecoverDataFolder(dir.path(), error), 0) << error;
-    EXPECT_EQ(filesOf(dir.path()), (Files{{"a", "new-a"}, {"b", "new-b"}}));
+    EXPECT_EQ(FolderFiles(dir.path()), (Files{{"a", "new-a"}, {"b", "new-b"}}));
     ASSERT_TRUE(next.Stage(path("c"), "c", error));
     EXPECT_TRUE(next.Commit(error)) << error;
 }
@@ -202,7 +194,7 @@ TEST_F(BatchTest, ACommitOfManyFilesCutAtEveryCallGivesBeforeOrAfter) {
     after["new1"] = "created 1";
     after["new2"] = "created 2";
     auto reset = [&]() {
-        for (const auto& [name, bytes] : filesOf(dir.path()))
+        for (const auto& [name, bytes] : FolderFiles(dir.path()))
             fs::remove(path(name));
         for (const auto& [name, bytes] : before)
             WriteBytes(path(name), bytes);
@@ -224,7 +216,7 @@ TEST_F(BatchTest, ACommitOfManyFilesCutAtEveryCallGivesBeforeOrAfter) {
         faults.PowerCut();
     }
     ASSERT_EQ(RecoverDataFolder(dir.path(), error), 0) << error;
-    ASSERT_EQ(filesOf(dir.path()), after); // durable once reported done
+    ASSERT_EQ(FolderFiles(dir.path()), after); // durable once reported done
     int lastSync = 0;
     for (size_t i = 0; i < log.size(); ++i)
         if (log[i] == "SyncFolder") lastSync = static_cast<int>(i) + 1;
@@ -249,13 +241,13 @@ TEST_F(BatchTest, ACommitOfManyFilesCutAtEveryCallGivesBeforeOrAfter) {
             if (cut == IoError) {
                 EXPECT_EQ(done, n > lastSync);
                 if (!done) {
-                    Files now = filesOf(dir.path());
+                    Files now = FolderFiles(dir.path());
                     std::erase_if(now, [](const auto& f) { return IsTempFileName(f.first); });
                     EXPECT_EQ(now, before);
                 }
             }
             ASSERT_EQ(RecoverDataFolder(dir.path(), error), 0) << error;
-            Files now = filesOf(dir.path());
+            Files now = FolderFiles(dir.path());
             EXPECT_TRUE(now == before || now == after);
             if (cut == IoError) EXPECT_EQ(now == after, done);
             if (HasFailure()) return;
@@ -273,7 +265,7 @@ TEST_F(RecoveryTest, AJournalCutOffByACrashIsDiscardedWithItsFiles) {
     fs::create_hard_link(path("Io2003.usr"), path(UndoName("Io2003.usr", "00000001")));
     EXPECT_TRUE(HasUnfinishedCommit(dir.path()));
     ASSERT_EQ(RecoverDataFolder(dir.path(), error), 0) << error;
-    EXPECT_EQ(filesOf(dir.path()), (Files{{"Io2003.usr", "old"}}));
+    EXPECT_EQ(FolderFiles(dir.path()), (Files{{"Io2003.usr", "old"}}));
     EXPECT_FALSE(HasUnfinishedCommit(dir.path()));
 }
 
@@ -292,7 +284,7 @@ TEST_F(RecoveryTest, ARollbackJournalIsUndoneToTheEnd) {
         path(kRollbackJournalName),
         EncodeJournal(Journal{tag, {{false, true, "a"}, {false, true, "b"}, {false, false, "c"}, {false, true, "d"}}}));
     ASSERT_EQ(RecoverDataFolder(dir.path(), error), 0) << error;
-    EXPECT_EQ(filesOf(dir.path()), (Files{{"a", "old-a"}, {"b", "old-b"}, {"d", "old-d"}}));
+    EXPECT_EQ(FolderFiles(dir.path()), (Files{{"a", "old-a"}, {"b", "old-b"}, {"d", "old-d"}}));
 }
 
 TEST_F(RecoveryTest, StrayTemporaryFilesGoFromTheFolderAndItsBackupFolder) {
@@ -302,8 +294,8 @@ TEST_F(RecoveryTest, StrayTemporaryFilesGoFromTheFolderAndItsBackupFolder) {
     WriteBytes(path("BU/TBITEM.mrt.1.tmp~"), "half a backup copy");
     WriteBytes(path("BU/TBITEM.mrt"), "backup");
     ASSERT_EQ(RecoverDataFolder(dir.path(), error), 0) << error;
-    EXPECT_EQ(filesOf(dir.path()), (Files{{"Io2003.usr", "data"}}));
-    EXPECT_EQ(filesOf(path("BU")), (Files{{"TBITEM.mrt", "backup"}}));
+    EXPECT_EQ(FolderFiles(dir.path()), (Files{{"Io2003.usr", "data"}}));
+    EXPECT_EQ(FolderFiles(path("BU")), (Files{{"TBITEM.mrt", "backup"}}));
     EXPECT_EQ(RecoverDataFolder(path("no-such-folder"), error), 0);
 }
 

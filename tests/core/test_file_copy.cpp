@@ -131,14 +131,6 @@ TEST(CopyChangedFiles, UnwritableTargetFails) {
 
 namespace {
 
-using Files = std::map<std::string, std::string>;
-
-Files filesIn(const std::string& folder) {
-    Files files;
-    for (const auto& e : fs::directory_iterator(folder))
-        if (e.is_regular_file()) files[e.path().filename().string()] = ReadBytes(e.path().string());
-    return files;
-}
 
 bool anyTempFile(const std::string& folder) {
     for (const auto& e : fs::directory_iterator(folder))
@@ -170,7 +162,7 @@ protected:
 
     // The backup folder as it was before the copy.
     void resetBackup() {
-        for (const auto& [name, bytes] : filesIn(bu))
+        for (const auto& [name, bytes] : FolderFiles(bu))
             fs::remove(bu + "/" + name);
         for (const auto& [name, bytes] : before) {
             WriteBytes(bu + "/" + name, bytes);
@@ -197,10 +189,10 @@ TEST_F(StartUpCopy, EveryCallCutLeavesEachTargetOldOrNew) {
         ScriptedDialogs dlg;
         ASSERT_EQ(copy(dlg), 0);
         log = faults.Log();
-        EXPECT_EQ(filesIn(bu), after);
+        EXPECT_EQ(FolderFiles(bu), after);
         faults.PowerCut();
     }
-    EXPECT_EQ(filesIn(bu), after); // durable once reported done
+    EXPECT_EQ(FolderFiles(bu), after); // durable once reported done
     ASSERT_EQ(std::count(log.begin(), log.end(), "Rename"), 3);
     ASSERT_EQ(log.back(), "SyncFolder");
 
@@ -226,7 +218,7 @@ TEST_F(StartUpCopy, EveryCallCutLeavesEachTargetOldOrNew) {
             std::string error;
             ASSERT_EQ(RecoverDataFolder(data, error), 0) << error;
             EXPECT_FALSE(anyTempFile(bu));
-            Files now = filesIn(bu);
+            Files now = FolderFiles(bu);
             for (const auto& [name, bytes] : after) {
                 auto it = now.find(name);
                 auto old = before.find(name);
@@ -238,7 +230,7 @@ TEST_F(StartUpCopy, EveryCallCutLeavesEachTargetOldOrNew) {
                 EXPECT_EQ(after.count(name), 1u) << name;
             ScriptedDialogs dlg;
             ASSERT_EQ(copy(dlg), 0);
-            EXPECT_EQ(filesIn(bu), after);
+            EXPECT_EQ(FolderFiles(bu), after);
             if (HasFailure()) return;
         }
     }
@@ -252,7 +244,7 @@ TEST_F(StartUpCopy, TheSecondRunWritesNothing) {
     ScopedFileSystem use(counting);
     ASSERT_EQ(copy(dlg), 0);
     EXPECT_EQ(counting.Calls(), 0);
-    EXPECT_EQ(filesIn(bu), after);
+    EXPECT_EQ(FolderFiles(bu), after);
 }
 
 // A restoration into a data folder whose commit was left unfinished would be overwritten by its
@@ -284,7 +276,7 @@ TEST(CopyChangedFiles, MoreFilesThanAreHeldOpenAtOnceAreAllCopied) {
     }
     ScriptedDialogs dlg;
     ASSERT_EQ(CopyChangedFiles("*.usr", src.path(), dst.path(), dlg), 0);
-    EXPECT_EQ(filesIn(dst.path()), expected);
+    EXPECT_EQ(FolderFiles(dst.path()), expected);
     for (const auto& [name, bytes] : expected)
         EXPECT_EQ(fs::last_write_time(dst / name), fs::last_write_time(src / name)) << name;
 }

@@ -17,14 +17,6 @@ namespace mrt::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Files = std::map<std::string, std::string>;
-
-Files filesIn(const std::string& folder) {
-    Files files;
-    for (const auto& e : fs::directory_iterator(folder))
-        if (e.is_regular_file()) files[e.path().filename().string()] = ReadBytes(e.path().string());
-    return files;
-}
 
 // Two ledger years whose balances run on from 2024 into 2025.
 LedgerModel ledger(bool extraDecemberLine) {
@@ -78,7 +70,7 @@ protected:
         for (const auto& [name, bytes] : backup)
             WriteBytes(data + "/" + name, bytes);
         writeModel(data, ledger(true));
-        before = filesIn(data);
+        before = FolderFiles(data);
     }
 
     int restore(const std::vector<std::string>& names, CopyFailure& failure) {
@@ -175,7 +167,7 @@ TEST_F(RestoreChecks, ADamagedFileIsRefusedNamedWithItsReasonAndNothingChanges) 
         EXPECT_EQ(restore(c.names, failure), -1);
         EXPECT_EQ(failure.file, c.file);
         EXPECT_NE(failure.reason.find(c.reason), std::string::npos) << failure.reason;
-        EXPECT_EQ(filesIn(data), before);
+        EXPECT_EQ(FolderFiles(data), before);
         for (const std::string& n : c.names) {
             fs::remove(source / n);
             if (backup.count(n)) WriteBytes(source / n, backup[n]);
@@ -194,7 +186,7 @@ TEST_F(RestoreChecks, SoundFilesAreRestoredThoughTheLedgerAroundThemMovedOn) {
     for (const char* n : {"Inf2024.usr", "Io2024.usr", "Bgt2024.usr", "INIT.mrt", "TBBRKDN.mrt", "TBITEM.mrt"})
         expected[n] = backup[n];
     expected["TBSHOP.mrt"] = backup["TBSHOP.mrt"];
-    EXPECT_EQ(filesIn(data), expected);
+    EXPECT_EQ(FolderFiles(data), expected);
 }
 
 } // namespace

@@ -24,21 +24,10 @@
 namespace mrt::test {
 namespace {
 
-using Files = std::map<std::string, std::string>;
-
-// The regular files of a folder with their bytes; without `withTemp` the temporary ones are left out.
-Files folderFiles(const std::string& folder, bool withTemp = true) {
-    Files files;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) {
-        std::string name = e.path().filename().string();
-        if (e.is_regular_file() && (withTemp || !IsTempFileName(name))) files[name] = ReadBytes(e.path().string());
-    }
-    return files;
-}
 
 // Makes the folder hold exactly `files`, rewriting only what differs.
 void restore(const std::string& folder, const Files& files) {
-    Files now = folderFiles(folder);
+    Files now = FolderFiles(folder);
     for (const auto& [name, bytes] : now)
         if (!files.count(name)) std::filesystem::remove(folder + "/" + name);
     for (const auto& [name, bytes] : files) {
@@ -227,7 +216,7 @@ protected:
         data = DataFolder(home.path());
         writeModel(data, GetParam().ledger);
         if (GetParam().extraFiles) GetParam().extraFiles(home.path());
-        before = folderFiles(data);
+        before = FolderFiles(data);
     }
 
     // Runs the save with `fs` in place; its result.
@@ -261,14 +250,14 @@ TEST_P(SaveFaults, EveryCallCutGivesTheFilesOfBeforeOrAfter) {
         AnsweringDialogs dlg;
         ASSERT_EQ(runWith(fs, dlg), 0) << (dlg.messages.empty() ? "" : dlg.messages[0]);
         log = fs.Log();
-        after = folderFiles(data);
-        ASSERT_TRUE(folderFiles(data, false) == after) << "temporary files left: " << names(after);
+        after = FolderFiles(data);
+        ASSERT_TRUE(FolderFiles(data, false) == after) << "temporary files left: " << names(after);
         fs.PowerCut();
     }
     ASSERT_TRUE(after != before);
     std::string error;
     ASSERT_EQ(RecoverDataFolder(data, error), 0) << error;
-    ASSERT_TRUE(folderFiles(data) == after) << names(folderFiles(data));
+    ASSERT_TRUE(FolderFiles(data) == after) << names(FolderFiles(data));
     ASSERT_EQ(checkLedger(), "");
     // A call at or before the last folder sync fails the save; after it the save is durable.
     int lastSync = 0;
@@ -300,15 +289,15 @@ TEST_P(SaveFaults, EveryCallCutGivesTheFilesOfBeforeOrAfter) {
                 if (n <= lastSync) {
                     EXPECT_EQ(rc, -1);
                     EXPECT_FALSE(dlg.messages.empty());
-                    EXPECT_TRUE(folderFiles(data, false) == before) << names(folderFiles(data));
+                    EXPECT_TRUE(FolderFiles(data, false) == before) << names(FolderFiles(data));
                 } else {
                     EXPECT_EQ(rc, 0);
-                    EXPECT_TRUE(folderFiles(data, false) == after) << names(folderFiles(data));
+                    EXPECT_TRUE(FolderFiles(data, false) == after) << names(FolderFiles(data));
                 }
             }
             std::string error;
             ASSERT_EQ(RecoverDataFolder(data, error), 0) << error;
-            Files now = folderFiles(data);
+            Files now = FolderFiles(data);
             bool asBefore = now == before, asAfter = now == after;
             EXPECT_TRUE(asBefore || asAfter) << names(now);
             if (cut == Cut::IoError) {
@@ -333,7 +322,7 @@ TEST_P(UndoFaults, KilledWhileUndoingAFailedCommitGivesBeforeOrAfter) {
         AnsweringDialogs dlg;
         ASSERT_EQ(runWith(fs, dlg), 0);
         log = fs.Log();
-        after = folderFiles(data);
+        after = FolderFiles(data);
     }
     // The calls that change targets: from the first rename up to the last folder sync.
     int firstRename = 0, lastSync = 0;
@@ -370,7 +359,7 @@ TEST_P(UndoFaults, KilledWhileUndoingAFailedCommitGivesBeforeOrAfter) {
                 }
                 std::string error;
                 ASSERT_EQ(RecoverDataFolder(data, error), 0) << error;
-                Files now = folderFiles(data);
+                Files now = FolderFiles(data);
                 EXPECT_TRUE(now == before || now == after) << names(now);
                 EXPECT_EQ(checkLedger(), "");
                 if (HasFailure()) return;

@@ -35,4 +35,14 @@ std::string ReadBytes(const std::string& path) {
     return data;
 }
 
+Files FolderFiles(const std::string& folder, bool withTemp) {
+    Files files;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
+        std::string name = e.path().filename().string();
+        if (e.is_regular_file() && (withTemp || !mrt::IsTempFileName(name))) files[name] = ReadBytes(e.path().string());
+    }
+    return files;
+}
+
 } // namespace mrt::test

@@ -1,5 +1,6 @@
 #pragma once
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace mrt::test {
@@ -24,5 +25,10 @@ private:
 bool WriteBytes(const std::string& path, const std::string& bytes);
 // Reads a whole file; empty when it cannot be read.
 std::string ReadBytes(const std::string& path);
+
+// File name → bytes of the regular files directly in a folder (empty when it cannot be listed);
+// without `withTemp` the commit's temporary files are left out.
+using Files = std::map<std::string, std::string>;
+Files FolderFiles(const std::string& folder, bool withTemp = true);
 
 } // namespace mrt::test
