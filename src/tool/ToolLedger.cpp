@@ -5,7 +5,7 @@
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerCheck.h"
 #include "ledger/LedgerCsv.h"
-#include "ledger/LedgerSheet.h"
+#include "screens/LedgerSheet.h"
 #include "names/NameTables.h"
 #include "tool/ToolCsv.h"
 #include "tool/ToolText.h"

@@ -1,6 +1,6 @@
 // The budget window's decisions for one page (edit box, validation, sum, page commands, the Esc
 // questions), and whole registrations typed through it.
-#include "budget/BudgetWindow.h"
+#include "screens/BudgetWindow.h"
 #include "names/NameTables.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"

@@ -1,6 +1,6 @@
 #include "grid/GridModel.h"
 #include "ledger/LedgerIndex.h"
-#include "ledger/LedgerSheet.h"
+#include "screens/LedgerSheet.h"
 #include "ledger/StartDate.h"
 #include "settings/IniRecord.h"
 #include "support/ScriptedDialogs.h"

@@ -2,7 +2,7 @@
 // mark, the layout and the labels, on GridModels measured with a fixed pitch (a byte is 100
 // twips wide, a text 200 high).
 #include "test_totals_fixture.h"
-#include "totals/TotalsGrids.h"
+#include "screens/TotalsGrids.h"
 #include "util/DateText.h"
 
 using namespace totals_test;

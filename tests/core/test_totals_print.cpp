@@ -2,7 +2,7 @@
 #include "print/TotalsPrint.h"
 #include "support/PrintSupport.h"
 #include "test_totals_fixture.h"
-#include "totals/TotalsGrids.h"
+#include "screens/TotalsGrids.h"
 #include "util/Cp932.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 #include "totals/Totals.h"
-#include "totals/TotalsGrids.h"
+#include "screens/TotalsGrids.h"
 
 #include <QEventLoop>
 #include <QPointer>
