@@ -2,9 +2,9 @@
 
 #include "app/AppState.h"
 #include "budget/Budget.h"
+#include "port/Dialogs.h"
 #include "screens/BudgetWindow.h"
 #include "screens/NameRegistration.h"
-#include "port/Dialogs.h"
 #include "screens/SettingsWindow.h"
 
 #include <array>

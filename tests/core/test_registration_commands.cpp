@@ -10,11 +10,11 @@
 #include "screens/BudgetWindow.h"
 #include "screens/NameRegistration.h"
 #include "screens/SettingsWindow.h"
-#include "util/FileSystem.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "test_ledger_fixture.h"
 #include "util/Clock.h"
+#include "util/FileSystem.h"
 #include "util/Paths.h"
 
 #include <deque>

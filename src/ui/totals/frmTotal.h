@@ -1,6 +1,6 @@
 #pragma once
-#include "totals/Totals.h"
 #include "screens/TotalsGrids.h"
+#include "totals/Totals.h"
 
 #include <QEventLoop>
 #include <QPointer>
