@@ -130,8 +130,7 @@ bool sameAsGeneration(const std::string& gen, const std::vector<DataFile>& files
     if (ListFiles(gen, "*", held) != static_cast<int>(files.size())) return false;
     for (const DataFile& f : files) {
         struct stat st;
-        if (::stat((gen + f.name).c_str(), &st) != 0 || st.st_size != f.st.st_size || !sameTime(st, f.st))
-            return false;
+        if (::stat((gen + f.name).c_str(), &st) != 0 || st.st_size != f.st.st_size || !sameTime(st, f.st)) return false;
     }
     return true;
 }
@@ -233,8 +232,7 @@ void thinGenerations(const std::string& root, const CivilDate& today, const Gene
     // The first day of the oldest month the monthly count reaches.
     const int64_t firstMonth = int64_t{today.year} * 12 + (today.month - 1) - std::max(counts.months - 1, 0);
     const CivilDate monthStart{static_cast<int>(firstMonth / 12), static_cast<int>(firstMonth % 12) + 1, 1};
-    const int64_t oldestKeepable =
-        std::min(now - counts.days - 7 * int64_t{counts.weeks}, DayNumber(monthStart));
+    const int64_t oldestKeepable = std::min(now - counts.days - 7 * int64_t{counts.weeks}, DayNumber(monthStart));
     bool removed = false;
     for (const Entry& g : all) {
         const int64_t day = DayNumber(g.date);
@@ -286,13 +284,13 @@ void KeepGenerationAtStart(const std::string& home, const std::string& dataFolde
     GenerationReport report;
     const int r = KeepGeneration(dataFolder, backupFolder, AppClock().Today(), ReadGenerationCounts(home), report);
     if (r == 0 && !report.keptAside) return;
-    const std::string why = report.failure.file.empty() ? report.failure.reason
-                                                        : report.failure.file + ": " + report.failure.reason;
-    const std::string head = r != 0 ? "本日の保存世代を作成できませんでした。"
-                                    : "本日の保存世代を確認できませんでした。\r\n" + report.folder +
-                                          " に別名で残し、復帰には使いません。";
-    dlg.MsgBox(head + "\r\n" + why + "\r\n(データと前回までの保存世代はそのままです)", "保存世代",
-               MsgIcon::Exclamation, MsgButtons::OK);
+    const std::string why =
+        report.failure.file.empty() ? report.failure.reason : report.failure.file + ": " + report.failure.reason;
+    const std::string head =
+        r != 0 ? "本日の保存世代を作成できませんでした。"
+               : "本日の保存世代を確認できませんでした。\r\n" + report.folder + " に別名で残し、復帰には使いません。";
+    dlg.MsgBox(head + "\r\n" + why + "\r\n(データと前回までの保存世代はそのままです)", "保存世代", MsgIcon::Exclamation,
+               MsgButtons::OK);
 }
 
 std::vector<GenerationInfo> ListGenerations(const std::string& backupFolder) {
@@ -341,7 +339,8 @@ bool GenerationFiles(const GenerationInfo& gen, int kind, int year, std::vector<
             if (::stat((gen.folder + file).c_str(), &st) == 0) names.push_back(file);
         }
         if (names.empty() || ::strncasecmp(names.front().c_str(), "inf", 3) != 0) {
-            failure = {std::string(), GenerationDateText(gen.date) + "の保存世代に" + y + "年の入出金データがありません。"};
+            failure = {std::string(),
+                       GenerationDateText(gen.date) + "の保存世代に" + y + "年の入出金データがありません。"};
             names.clear();
             return false;
         }
@@ -375,8 +374,7 @@ int RestoreGeneration(const GenerationInfo& gen, int kind, int year, const std::
             if (!held) removals.push_back(p);
         }
     }
-    return RestoreFilesTogether(gen.folder, withSlash(dataFolder), names, dlg, copied, failure, dataChanged,
-                                removals);
+    return RestoreFilesTogether(gen.folder, withSlash(dataFolder), names, dlg, copied, failure, dataChanged, removals);
 }
 
 } // namespace mrt

@@ -45,11 +45,11 @@ std::vector<CivilDate> GenerationsToKeep(std::vector<CivilDate> dates, const Civ
 // One folder of "gen/": a good generation or one kept aside.
 struct GenerationInfo {
     CivilDate date;
-    std::string folder;    // full path, ending in "/"
-    bool good = false;     // named by its bare date
-    int files = 0;         // data files it holds
-    int64_t bytes = 0;     // their sizes summed: the size of the data folder that day
-    int64_t ownBytes = 0;  // bytes of the files stored in it alone (not shared by hard links)
+    std::string folder;   // full path, ending in "/"
+    bool good = false;    // named by its bare date
+    int files = 0;        // data files it holds
+    int64_t bytes = 0;    // their sizes summed: the size of the data folder that day
+    int64_t ownBytes = 0; // bytes of the files stored in it alone (not shared by hard links)
 };
 // The generations below `backupFolder`, oldest first (a good one before those kept aside of its
 // date). Temporary folders are left out.
@@ -59,10 +59,10 @@ bool FindGoodGeneration(const std::string& backupFolder, const std::string& date
 
 // What KeepGeneration did.
 struct GenerationReport {
-    bool made = false;       // a good generation of today was made
-    bool keptAside = false;  // today's copy did not verify and was renamed aside
-    std::string folder;      // the folder made (good or aside)
-    CopyFailure failure;     // why it did not verify or could not be made
+    bool made = false;                // a good generation of today was made
+    bool keptAside = false;           // today's copy did not verify and was renamed aside
+    std::string folder;               // the folder made (good or aside)
+    CopyFailure failure;              // why it did not verify or could not be made
     std::vector<std::string> removed; // dates of generations removed by thinning
 };
 
