@@ -20,8 +20,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace {
@@ -107,8 +107,10 @@ struct Home {
                     r.Expense = 100 + (key * 7 + k * 13) % 900;
                 }
                 balance += r.Income >= 1 ? r.Income : -r.Expense;
-                if (!(key == first && k == 0)) r.Balance = balance;
-                else r.Balance = r.Income;
+                if (!(key == first && k == 0))
+                    r.Balance = balance;
+                else
+                    r.Balance = r.Income;
                 writer.block.push_back(std::move(r));
             }
         }

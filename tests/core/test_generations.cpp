@@ -6,6 +6,7 @@
 #include "port/ConsoleDialogs.h"
 #include "support/FaultFs.h"
 #include "support/RunTool.h"
+#include "support/ScriptedDialogs.h"
 #include "test_ledger_fixture.h"
 #include "util/Paths.h"
 
@@ -284,6 +285,40 @@ TEST_F(Generations, ACopyThatDoesNotVerifyIsKeptAsideAndNeverTheNewestGood) {
     const std::string out = RunTool("--home " + home.path() + " restore --generation 2026-12-03 --year 2026", status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_EQ(ReadBytes(data + "Io2026.usr"), sound);
+}
+
+TEST_F(Generations, TheRestoreCommandOffersTheGenerationsNewestFirst) {
+    makeHome(2024);
+    GenerationReport report;
+    ASSERT_EQ(keep("2026-12-01", report), 0);
+    const Files first = dataFiles();
+    changeYear(2026, 1);
+    ASSERT_EQ(keep("2026-12-02", report), 0);
+    changeYear(2025, 2);
+    const Files now = dataFiles();
+
+    ScriptedDialogs dlg;
+    bool changed = true;
+    dlg.expect("SubMenuH", kGenerationKind);
+    dlg.expect("SubMenu", -1);
+    dlg.expect("MsgOK").expectMessage("データの復帰に失敗しました。");
+    EXPECT_EQ(RunBackupCommand(kRestoreDirection, home.path(), data, dlg, &changed), -1);
+    EXPECT_FALSE(changed);
+    EXPECT_TRUE(dataFiles() == now);
+    const DialogCall& list = dlg.transcript()[1];
+    EXPECT_EQ(list.title, "復帰する保存世代を選択して下さい。");
+    ASSERT_EQ(list.buttons.size(), 2u);
+    EXPECT_EQ(list.buttons[0].substr(0, 24), "  2026年12月02日(水)");
+    EXPECT_EQ(list.buttons[1].substr(0, 24), "  2026年12月01日(火)");
+
+    dlg.expect("SubMenuH", kGenerationKind);
+    dlg.expect("SubMenu", 2);
+    dlg.expect("SubMenuH", 1);
+    dlg.expect("MsgKel2", 1).expectMessage("( 2026-12-01 の保存世代の すべてのデータ をシステムへ )");
+    dlg.expect("MsgOK").expectMessage("データの復帰が完了しました。");
+    EXPECT_EQ(RunBackupCommand(kRestoreDirection, home.path(), data, dlg, &changed), 0);
+    EXPECT_TRUE(changed);
+    EXPECT_TRUE(dataFiles() == first);
 }
 
 TEST_F(Generations, ACreationCutAtAnyCallLeavesTheOlderGenerationsAndTheData) {
