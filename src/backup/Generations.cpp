@@ -4,6 +4,7 @@
 #include "backup/BackupData.h"
 #include "backup/RestoreCheck.h"
 #include "ledger/LedgerBlock.h"
+#include "ledger/LedgerFiles.h"
 #include "port/ConsoleDialogs.h"
 #include "util/Clock.h"
 #include "util/FileCopy.h"
@@ -136,10 +137,16 @@ bool sameAsGeneration(const std::string& gen, const std::vector<DataFile>& files
 }
 
 // Reads the new copies back and through the loaders of a start: each copy byte for byte as its
-// source, of a size its kind allows, read by its loader, and the ledger of the generation scanned.
+// source and of a size its kind allows; name tables, budgets and the settings file through their
+// loaders (CheckRestoredFiles); the ledger scanned and every copied year read line by line as a
+// start reads it. Nothing stricter than a start: data a start accepts makes a good generation.
 bool verifyGeneration(const std::string& dataFolder, const std::string& gen, const std::vector<std::string>& copied,
                       CopyFailure& failure) {
-    std::vector<RestoredFile> files;
+    LedgerState st;
+    st.index.SetDataFolder(gen);
+    st.MaxBlockLines = INT_MAX;
+    std::vector<RestoredFile> others;
+    std::set<int> years;
     for (const std::string& name : copied) {
         RestoredFile f{name, name, {}};
         std::string source;
@@ -155,16 +162,25 @@ bool verifyGeneration(const std::string& dataFolder, const std::string& gen, con
             failure = {name, p};
             return false;
         }
-        files.push_back(std::move(f));
+        const int year = std::max(YearOfFileName(name, st.index.InfPrefix, st.index.InfExtension),
+                                  YearOfFileName(name, st.index.IoPrefix, st.index.IoExtension));
+        if (year >= 0)
+            years.insert(year);
+        else
+            others.push_back(std::move(f));
     }
-    if (!files.empty() && !CheckRestoredFiles(gen, files, failure)) return false;
-    LedgerState st;
-    st.index.SetDataFolder(gen);
-    st.MaxBlockLines = INT_MAX;
+    if (!others.empty() && !CheckRestoredFiles(gen, others, failure)) return false;
     SilentDialogs quiet;
     if (ScanLedgerYears(st, quiet) != 0) {
         failure = {std::string(), st.ReadFailure.empty() ? std::string(kLedgerReadFailedMessage) : st.ReadFailure};
         return false;
+    }
+    for (int year : years) {
+        std::string why;
+        if (CheckYearLines(st.index, year, quiet, why) != 0) {
+            failure = {std::string(), why.empty() ? std::string(kLedgerReadFailedMessage) : why};
+            return false;
+        }
     }
     return true;
 }
@@ -178,10 +194,20 @@ std::string asideName(const std::string& root, const std::string& date) {
     }
 }
 
+// True when `path` is a file of the size and modification time of `f`.
+bool sameFile(const std::string& path, const DataFile& f) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == f.st.st_size && sameTime(st, f.st);
+}
+
 // Builds the generation of `date` in a temporary folder and renames it into place: good when it
-// verifies, aside otherwise. -1 with `report.failure` set when it could not be built.
-int makeGeneration(const std::string& dataFolder, const std::string& root, const std::string& date,
-                   const std::vector<DataFile>& files, const std::string& previous, GenerationReport& report) {
+// verifies, aside otherwise. A file unchanged since the `previous` generation is linked to it; a
+// changed one is linked to its copy in the backup folder, which the start has just written and
+// made durable (that folder's files are only ever replaced whole, never written in place), or
+// else copied. -1 with `report.failure` set when it could not be built.
+int makeGeneration(const std::string& dataFolder, const std::string& backupFolder, const std::string& root,
+                   const std::string& date, const std::vector<DataFile>& files, const std::string& previous,
+                   GenerationReport& report) {
     const std::string temp = root + date + kTempSuffix + "/";
     auto fail = [&](const std::string& file, const std::string& why) {
         std::error_code ec;
@@ -192,22 +218,25 @@ int makeGeneration(const std::string& dataFolder, const std::string& root, const
     if (::mkdir(withoutSlash(temp).c_str(), 0777) != 0)
         return fail(std::string(), "作業用のフォルダを作成できません。" + SystemErrorText(errno));
     std::vector<WholeCopy> jobs;
-    std::vector<std::string> copied;
+    std::vector<std::string> fresh; // files new to this generation: verified below
     for (const DataFile& f : files) {
-        struct stat prev;
-        // Unchanged since the previous generation: stored once, under a second name.
-        if (!previous.empty() && ::stat((previous + f.name).c_str(), &prev) == 0 && prev.st_size == f.st.st_size &&
-            sameTime(prev, f.st) && Fs().Link(previous + f.name, temp + f.name) == 0)
+        if (!previous.empty() && sameFile(previous + f.name, f) && Fs().Link(previous + f.name, temp + f.name) == 0)
             continue;
+        fresh.push_back(f.name);
+        const std::string backup = ResolveCase(backupFolder, f.name);
+        if (sameFile(backup, f) && Fs().Link(backup, temp + f.name) == 0) continue;
         jobs.push_back({JoinPath(dataFolder, f.name), temp + f.name, f.st.st_atim, f.st.st_mtim});
-        copied.push_back(f.name);
     }
-    if (ReplaceWithCopies(withoutSlash(temp), jobs) != 0 || Fs().SyncFolder(withoutSlash(temp)) != 0)
+    // The copies and the links made durable before the folder takes its date (ReplaceWithCopies
+    // syncs the folder when it copied anything).
+    if (ReplaceWithCopies(withoutSlash(temp), jobs) != 0 || (jobs.empty() && Fs().SyncFolder(withoutSlash(temp)) != 0))
         return fail(std::string(), "ファイルの複写に失敗しました。" + SystemErrorText(errno));
     CopyFailure why;
-    const bool sound = verifyGeneration(dataFolder, temp, copied, why);
+    const bool sound = verifyGeneration(dataFolder, temp, fresh, why);
     const std::string name = sound ? date : asideName(root, date);
-    if (Fs().Rename(withoutSlash(temp), root + name) != 0 || Fs().SyncFolder(withoutSlash(root)) != 0)
+    // The new name is left for the system to write out: lost in a power cut, it leaves a temporary
+    // folder, removed at the next start, which then makes the day's generation again.
+    if (Fs().Rename(withoutSlash(temp), root + name) != 0)
         return fail(std::string(), "保存世代の名前を付けられません。" + SystemErrorText(errno));
     report.folder = root + name + "/";
     report.made = sound;
@@ -233,16 +262,12 @@ void thinGenerations(const std::string& root, const CivilDate& today, const Gene
     const int64_t firstMonth = int64_t{today.year} * 12 + (today.month - 1) - std::max(counts.months - 1, 0);
     const CivilDate monthStart{static_cast<int>(firstMonth / 12), static_cast<int>(firstMonth % 12) + 1, 1};
     const int64_t oldestKeepable = std::min(now - counts.days - 7 * int64_t{counts.weeks}, DayNumber(monthStart));
-    bool removed = false;
+    // A removal lost in a power cut brings the whole generation back; the next start removes it.
     for (const Entry& g : all) {
         const int64_t day = DayNumber(g.date);
         const bool drop = g.good ? keptDays.count(day) == 0 : day < oldestKeepable;
-        if (drop && removeGeneration(root, g.name)) {
-            removed = true;
-            if (g.good) report.removed.push_back(g.name);
-        }
+        if (drop && removeGeneration(root, g.name) && g.good) report.removed.push_back(g.name);
     }
-    if (removed) Fs().SyncFolder(withoutSlash(root));
 }
 
 } // namespace
@@ -273,7 +298,7 @@ int KeepGeneration(const std::string& dataFolder, const std::string& backupFolde
         newest = root + g.name + "/"; // sorted by date: the last good one is the newest
     }
     if (!madeToday && !files.empty() && (newest.empty() || !sameAsGeneration(newest, files))) {
-        if (makeGeneration(dataFolder, root, date, files, newest, report) != 0) return -1;
+        if (makeGeneration(dataFolder, backupFolder, root, date, files, newest, report) != 0) return -1;
     }
     thinGenerations(root, today, counts, report);
     return 0;

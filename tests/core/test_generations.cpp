@@ -10,6 +10,7 @@
 #include "test_ledger_fixture.h"
 #include "util/Paths.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -285,6 +286,44 @@ TEST_F(Generations, ACopyThatDoesNotVerifyIsKeptAsideAndNeverTheNewestGood) {
     const std::string out = RunTool("--home " + home.path() + " restore --generation 2026-12-03 --year 2026", status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_EQ(ReadBytes(data + "Io2026.usr"), sound);
+}
+
+ino_t inodeOf(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+TEST_F(Generations, AChangedFileIsLinkedToItsBackupCopyOnlyWhenThatIsTheSame) {
+    makeHome(2025);
+    // The backup folder as a start leaves it: copies with the data files' times; one stale copy.
+    for (const auto& e : fs::directory_iterator(data)) {
+        if (!e.is_regular_file()) continue;
+        const std::string name = e.path().filename().string();
+        fs::copy_file(e.path(), bu + name);
+        struct stat st;
+        ::stat(e.path().c_str(), &st);
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::utimensat(AT_FDCWD, (bu + name).c_str(), times, 0);
+    }
+    WriteBytes(bu + "Io2025.usr", ReadBytes(data + "Io2025.usr").replace(0, 2, "\x01\x02"));
+    GenerationReport report;
+    ASSERT_EQ(keep("2026-12-01", report), 0);
+    ASSERT_TRUE(report.made) << report.failure.reason;
+    const std::string gen = bu + "gen/2026-12-01/";
+    EXPECT_EQ(inodeOf(gen + "Io2026.usr"), inodeOf(bu + "Io2026.usr"));
+    EXPECT_NE(inodeOf(gen + "Io2025.usr"), inodeOf(bu + "Io2025.usr"));
+    EXPECT_TRUE(filesOf(gen) == dataFiles());
+
+    // Where the file system has no hard links, every file is copied.
+    changeYear(2026, 3);
+    FaultFs noLinks("");
+    noLinks.NoLinks();
+    SetFileSystem(&noLinks);
+    ASSERT_EQ(keep("2026-12-02", report), 0);
+    SetFileSystem(&noSync);
+    ASSERT_TRUE(report.made) << report.failure.reason;
+    EXPECT_TRUE(filesOf(bu + "gen/2026-12-02") == dataFiles());
+    EXPECT_EQ(ListGenerations(bu).back().ownBytes, ListGenerations(bu).back().bytes);
 }
 
 TEST_F(Generations, TheRestoreCommandOffersTheGenerationsNewestFirst) {
