@@ -6,20 +6,22 @@
 #include "app/AppScreens.h"
 #include "app/AppState.h"
 #include "app/Startup.h"
+#include "backup/Generations.h"
 #include "bytes_read.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerSave.h"
 #include "names/NameTables.h"
 #include "port/ConsoleDialogs.h"
 #include "settings/IniRecord.h"
+#include "util/Clock.h"
 #include "util/DateText.h"
 #include "util/Home.h"
 #include "util/Paths.h"
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace {
@@ -105,8 +107,10 @@ struct Home {
                     r.Expense = 100 + (key * 7 + k * 13) % 900;
                 }
                 balance += r.Income >= 1 ? r.Income : -r.Expense;
-                if (!(key == first && k == 0)) r.Balance = balance;
-                else r.Balance = r.Income;
+                if (!(key == first && k == 0))
+                    r.Balance = balance;
+                else
+                    r.Balance = r.Income;
                 writer.block.push_back(std::move(r));
             }
         }
@@ -188,5 +192,32 @@ void BM_StartAfterEveryFileChanged(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StartAfterEveryFileChanged)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The first start of each day after the evening's new line: the same start as above, and the day's
+// generation of the data folder made (the changed year copied, the other files linked), verified
+// and the older ones thinned. The clock moves on a day per start.
+void BM_FirstStartOfADayAfterOneNewLine(benchmark::State& state) {
+    Home& h = home();
+    if (!h.ok) {
+        state.SkipWithError("home generation failed");
+        return;
+    }
+    FixedClock clock({2030, 1, 1});
+    SetClock(&clock);
+    int64_t day = DayNumber(clock.Today());
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!h.addLine()) state.SkipWithError("adding a line failed");
+        clock.Set(DateOfDayNumber(++day));
+        state.ResumeTiming();
+        if (h.start() != 0) state.SkipWithError("start-up failed");
+    }
+    SetClock(nullptr);
+    GenerationInfo newest;
+    if (!FindGoodGeneration(BackupFolder(h.home), GenerationDateText(DateOfDayNumber(day)), newest))
+        state.SkipWithError("no generation of the last day");
+    state.counters["generations"] = static_cast<double>(ListGenerations(BackupFolder(h.home)).size());
+}
+BENCHMARK(BM_FirstStartOfADayAfterOneNewLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/AppScreens.h"
 #include "app/AppState.h"
 #include "app/EditingPeriod.h"
+#include "backup/Generations.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
 #include "ledger/StartDate.h"
@@ -330,6 +331,8 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
         main.SplashOff();
         return v;
     }
+    // The data as this clean start found it is kept as the day's generation.
+    KeepGenerationAtStart(app.home, app.dataFolder, app.backupFolder, dlg);
     app.settings.MaxBlockLines = static_cast<int16_t>(app.ledger.MaxBlockLines);
     app.start.StartDateText = StartDateTextOf(app.ledger.index);
     if (!app.ledger.block.empty()) app.start.InitialBalance = app.ledger.BlockPos < 0 ? app.ledger.block[0].Balance : 0;

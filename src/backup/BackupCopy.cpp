@@ -168,7 +168,7 @@ int BackupFilesTogether(const std::string& source, const std::string& target, co
 
 int RestoreFilesTogether(const std::string& source, const std::string& dataFolder,
                          const std::vector<std::string>& names, Dialogs& dlg, std::vector<std::string>& copied,
-                         CopyFailure& failure, bool& dataChanged) {
+                         CopyFailure& failure, bool& dataChanged, const std::vector<std::string>& removals) {
     copied.clear();
     dataChanged = false;
     // Everything is checked before the first byte is written into the data folder.
@@ -228,7 +228,7 @@ int RestoreFilesTogether(const std::string& source, const std::string& dataFolde
         files.push_back(std::move(f));
         dlg.MsgProgress(static_cast<int>(i) + 1, count, done, std::max(total, done));
     }
-    if (!CheckRestoredFiles(dataFolder, files, failure)) return -1;
+    if (!CheckRestoredFiles(dataFolder, files, failure, removals)) return -1;
 
     FileBatch batch; // dropped without Commit, it removes what it staged
     std::string err;
@@ -238,12 +238,18 @@ int RestoreFilesTogether(const std::string& source, const std::string& dataFolde
             return -1;
         }
     }
+    for (const std::string& name : removals) {
+        if (!batch.StageRemoval(JoinPath(dataFolder, name), err)) {
+            failure = batchFailure(err);
+            return -1;
+        }
+    }
     if (!batch.Commit(err)) {
         dataChanged = true; // a rename may have gone through before the one that failed
         failure = batchFailure(err);
         return -1;
     }
-    dataChanged = !names.empty();
+    dataChanged = !names.empty() || !removals.empty();
     for (size_t i = 0; i < files.size(); ++i)
         keepTime(JoinPath(dataFolder, files[i].targetName), stats[i]);
     copied = names;

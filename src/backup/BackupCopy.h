@@ -30,10 +30,11 @@ int BackupFilesTogether(const std::string& source, const std::string& target, co
 // (CheckRestoredFiles) with the data folder as the restore would leave it. Only then are they
 // staged beside their targets and committed. An existing data file differing only in letter case
 // is replaced under its own name. `dataChanged` tells whether any data file was replaced (only a
-// failing final rename leaves some replaced). 0 done; -1 with `failure` filled (no message shown).
+// failing final rename leaves some replaced). `removals` are data files removed in the same commit
+// (names as the data folder spells them). 0 done; -1 with `failure` filled (no message shown).
 int RestoreFilesTogether(const std::string& source, const std::string& dataFolder,
                          const std::vector<std::string>& names, Dialogs& dlg, std::vector<std::string>& copied,
-                         CopyFailure& failure, bool& dataChanged);
+                         CopyFailure& failure, bool& dataChanged, const std::vector<std::string>& removals = {});
 
 // Why a data file of this name and length cannot be restored: an empty file, a ledger year file
 // ("Io" + year + ".usr") that is not a whole number of 108-byte records, a ledger information file

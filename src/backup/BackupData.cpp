@@ -1,15 +1,18 @@
 #include "backup/BackupData.h"
 
 #include "backup/BackupCopy.h"
+#include "backup/Generations.h"
 #include "port/Dialogs.h"
 #include "util/CommitJournal.h"
 #include "util/FileCopy.h"
+#include "util/Home.h"
 #include "util/HomeSettings.h"
 #include "util/Paths.h"
 #include "util/ProgramInfo.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <strings.h>
 #include <sys/stat.h>
 
@@ -82,11 +85,12 @@ std::string LedgerYearEntry(int year) {
 
 int ChooseBackupData(int direction, int& kind, Dialogs& dlg) {
     int first = 1;
-    const std::vector<std::string> entries = {"      入出金データ         ", "登録データ(項目名・店名 等)",
-                                              "ファイル名個別選択"};
+    std::vector<std::string> entries = {"      入出金データ         ", "登録データ(項目名・店名 等)",
+                                        "ファイル名個別選択"};
+    if (direction == kRestoreDirection) entries.push_back("保存世代(日付)から");
     int r =
         dlg.SubMenuH(std::string(directionOf(direction).verb) + "するデータを選択してください。", first, entries, 800);
-    if (r < 1 || r > 3) return -1;
+    if (r < 1 || r > static_cast<int>(entries.size())) return -1;
     kind = r;
     return 0;
 }
@@ -208,11 +212,86 @@ int CopyData(int direction, int kind, CopyJob& job, Dialogs& dlg) {
     return 0;
 }
 
+std::string GenerationEntry(const CivilDate& date, int64_t bytes) {
+    static const char* const kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
+    const int64_t weekday = ((DayNumber(date) + 4) % 7 + 7) % 7; // 1970-01-01 was a Thursday
+    char size[32];
+    std::snprintf(size, sizeof size, "%.1fMB", static_cast<double>(bytes) / 1e6);
+    const std::string t = GenerationDateText(date);
+    return "  " + t.substr(0, 4) + "年" + t.substr(5, 2) + "月" + t.substr(8, 2) + "日(" + kWeekdays[weekday] + ")  " +
+           size + "  ";
+}
+
+int RestoreFromGeneration(const std::string& backupFolder, const std::string& dataFolder, Dialogs& dlg,
+                          bool& dataChanged) {
+    const Direction d = directionOf(kRestoreDirection);
+    const std::string title = d.title;
+    dataChanged = false;
+    bool waitOpen = false;
+    auto fail = [&]() {
+        if (waitOpen) dlg.MsgOff();
+        dlg.MsgOK("データの復帰に失敗しました。", title, 10, 10);
+        return -1;
+    };
+    std::vector<GenerationInfo> gens;
+    for (const GenerationInfo& g : ListGenerations(backupFolder))
+        if (g.good) gens.insert(gens.begin(), g); // newest first
+    if (gens.empty()) {
+        dlg.MsgBox("保存世代がありません。\r\n作業を終了します。", kProgramTitle, MsgIcon::Exclamation, MsgButtons::OK);
+        return fail();
+    }
+    std::vector<std::string> entries;
+    for (const GenerationInfo& g : gens)
+        entries.push_back(GenerationEntry(g.date, g.bytes));
+    int first = 1;
+    const int chosen = dlg.SubMenu("復帰する保存世代を選択して下さい。", first, entries);
+    if (chosen < 1 || chosen > static_cast<int>(gens.size())) return fail();
+    const GenerationInfo& gen = gens[static_cast<size_t>(chosen - 1)];
+
+    first = 1;
+    const int what =
+        dlg.SubMenuH("復帰するデータを選択してください。", first,
+                     {"すべてのデータ", "      入出金データ         ", "登録データ(項目名・店名 等)"}, 800);
+    if (what < 1 || what > 3) return fail();
+    const int kind = what == 1 ? kWholeGenerationKind : what == 2 ? kLedgerYearKind : kRegisteredKind;
+    int year = 0;
+    std::string dataName = what == 1 ? "すべてのデータ" : kindName(kind);
+    if (kind == kLedgerYearKind) {
+        if (ChooseLedgerYear(gen.folder, "inf", ".usr", year, dlg) <= 0) return fail();
+        dataName = "入出金データ(" + std::to_string(year) + "年)";
+    }
+    const std::string what2 = "( " + GenerationDateText(gen.date) + " の保存世代の " + dataName + " をシステムへ )";
+    if (dlg.MsgKel2({"Ｏ  Ｋ", "中  止"}, "データの復帰を開始します。\r\n" + what2, title, 10, 10, 0) != 1)
+        return fail();
+
+    dlg.MsgOn("データの復帰中・・・・", title);
+    waitOpen = true;
+    std::vector<std::string> copied;
+    CopyFailure failure;
+    if (RestoreGeneration(gen, kind, year, dataFolder, dlg, copied, failure, dataChanged) != 0) {
+        dlg.MsgOff();
+        waitOpen = false;
+        const std::string head = !dataChanged ? "保管データを復帰できません。システムのデータは変更していません。"
+                                              : "ファイルの複写に失敗しました。";
+        dlg.MsgBox(head + "\r\n" + failureText(failure), title, MsgIcon::Critical, MsgButtons::OK);
+        return fail();
+    }
+    dlg.MsgOff();
+    dlg.MsgOK("データの復帰が完了しました。", title, 10, 10);
+    return 0;
+}
+
 int RunBackupCommand(int direction, const std::string& home, const std::string& dataFolder, Dialogs& dlg,
                      bool* dataChanged) {
     if (dataChanged) *dataChanged = false;
     int kind = 0;
     if (ChooseBackupData(direction, kind, dlg) != 0) return -1;
+    if (kind == kGenerationKind) {
+        bool changed = false;
+        const int r = RestoreFromGeneration(BackupFolder(home), dataFolder, dlg, changed);
+        if (dataChanged) *dataChanged = changed;
+        return r;
+    }
     CopyJob job;
     job.dataFolder = dataFolder;
     job.rememberIn = home;

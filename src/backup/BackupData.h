@@ -1,4 +1,7 @@
 #pragma once
+#include "util/Clock.h"
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,7 @@ constexpr int kRestoreDirection = 2; // another folder → data folder ("復帰"
 constexpr int kLedgerYearKind = 1;   // the two ledger files of one year
 constexpr int kRegisteredKind = 2;   // every ".mrt" file: name tables and settings
 constexpr int kChosenFilesKind = 3;  // files picked one by one
+constexpr int kGenerationKind = 4;   // restore only: a dated generation kept below the backup folder
 
 // Key of the home folder's settings that keeps the last other folder used.
 inline constexpr const char* kLastBackupFolderKey = "LastBackupFolder";
@@ -25,8 +29,8 @@ struct CopyJob {
     bool dataChanged = false;        // out: a restore replaced files of the data folder
 };
 
-// Asks which kind of data to copy (the work-selection list with help topic 800).
-// 0 with `kind` set; -1 cancelled.
+// Asks which kind of data to copy (the work-selection list with help topic 800); a restore also
+// offers the kept generations. 0 with `kind` set; -1 cancelled.
 int ChooseBackupData(int direction, int& kind, Dialogs& dlg);
 
 // The whole dialogue of a backup or restore: folders, files, confirmation, the copying under the
@@ -42,6 +46,16 @@ int ChooseLedgerYear(const std::string& folder, const std::string& prefix, const
 
 // An entry of the year list: "   " + the year in full-width digits + "年の入出金データ   ".
 std::string LedgerYearEntry(int year);
+
+// The restore from a kept generation of `backupFolder`: the generation (newest first), then all
+// data, a ledger year or the registered data, the confirmation, and the restore under the wait
+// window with its closing message. The caller holds the data-folder lock. 0 restored; -1
+// cancelled or failed (`dataChanged` as RestoreFilesTogether sets it).
+int RestoreFromGeneration(const std::string& backupFolder, const std::string& dataFolder, Dialogs& dlg,
+                          bool& dataChanged);
+
+// An entry of the generation list: "  2026年12月07日(月)  12.3MB  ".
+std::string GenerationEntry(const CivilDate& date, int64_t bytes);
 
 // The menu command: ChooseBackupData, then CopyData on the data folder of `home`, remembering the
 // other folder in its settings. 0 copied; -1 cancelled or failed. `dataChanged` (when given)

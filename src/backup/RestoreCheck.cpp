@@ -72,8 +72,8 @@ bool writeScratch(const std::string& path, const std::string& bytes) {
 // The data folder as the restore would leave it: a link to each file it keeps, a copy of each
 // file the restore brings. False with `error` set.
 bool buildView(const std::string& scratch, const std::string& dataFolder, const std::vector<RestoredFile>& files,
-               std::string& error) {
-    std::set<std::string> replaced;
+               const std::vector<std::string>& removed, std::string& error) {
+    std::set<std::string> replaced(removed.begin(), removed.end());
     for (const RestoredFile& f : files)
         replaced.insert(f.targetName);
     std::vector<std::string> kept;
@@ -191,11 +191,12 @@ bool checkOthers(const std::string& view, const std::vector<RestoredFile>& files
 
 } // namespace
 
-bool CheckRestoredFiles(const std::string& dataFolder, const std::vector<RestoredFile>& files, CopyFailure& failure) {
+bool CheckRestoredFiles(const std::string& dataFolder, const std::vector<RestoredFile>& files, CopyFailure& failure,
+                        const std::vector<std::string>& removed) {
     ScratchFolder scratch;
     std::string error;
     if (scratch.path().empty()) error = SystemErrorText(errno);
-    if (error.empty() && buildView(scratch.path(), dataFolder, files, error))
+    if (error.empty() && buildView(scratch.path(), dataFolder, files, removed, error))
         return checkLedger(scratch.path(), dataFolder, files, failure) && checkOthers(scratch.path(), files, failure);
     failure = {std::string(), "復帰するデータを確かめる作業用のフォルダを作れません。" + error};
     return false;

@@ -20,7 +20,8 @@ struct RestoredFile {
 // reads it, and the ledger is scanned as a start scans it; name tables, budgets (with the item
 // table they will be read with) and the settings file go through their loaders. A ledger that a
 // start cannot scan already is no reason to refuse. False with `failure` naming the file and
-// the reason.
-bool CheckRestoredFiles(const std::string& dataFolder, const std::vector<RestoredFile>& files, CopyFailure& failure);
+// the reason. `removed` names data files the restore removes (left out of the data folder's view).
+bool CheckRestoredFiles(const std::string& dataFolder, const std::vector<RestoredFile>& files, CopyFailure& failure,
+                        const std::vector<std::string>& removed = {});
 
 } // namespace mrt

@@ -1,6 +1,7 @@
 // backup / restore: the program's backup and restore flows with the answers taken from the
 // command line, for scripted backups (cron). Both take the data-folder lock.
 #include "backup/BackupData.h"
+#include "backup/Generations.h"
 #include "port/ConsoleDialogs.h"
 #include "tool/ToolCommands.h"
 #include "util/FileCopy.h"
@@ -106,15 +107,84 @@ int runCopy(mrt::ToolContext& ctx, int direction) {
     return 0;
 }
 
+// Bytes with a comma every three digits.
+std::string grouped(int64_t n) {
+    std::string s = std::to_string(n);
+    for (int i = static_cast<int>(s.size()) - 3; i > 0; i -= 3)
+        s.insert(static_cast<size_t>(i), ",");
+    return s;
+}
+
+// One line per generation, oldest first: date, the size of that day's data, the bytes stored for
+// it alone, and whether it verified.
+int listGenerations(mrt::ToolContext& ctx) {
+    if (!ctx.requireDataFolder("backup")) return 1;
+    for (const mrt::GenerationInfo& g : mrt::ListGenerations(mrt::BackupFolder(ctx.home))) {
+        std::cout << mrt::GenerationDateText(g.date) << "  " << grouped(g.bytes) << "バイト  (この世代のみ "
+                  << grouped(g.ownBytes) << "バイト)  " << g.files << "ファイル  "
+                  << (g.good ? "正常" : "確認できず(" + g.folder + ")") << "\n";
+    }
+    return 0;
+}
+
+int restoreGeneration(mrt::ToolContext& ctx) {
+    const std::string usage = "usage: mrtkel-tool restore --generation YYYY-MM-DD [--year YYYY | --names]\n";
+    const std::string date = *ctx.option("--generation");
+    const auto year = ctx.option("--year");
+    const bool names = ctx.flag("--names");
+    mrt::CivilDate d;
+    int y = 0;
+    if (!mrt::ParseGenerationDate(date, d) || (year && names) || ctx.option("--from") || ctx.option("--files")) {
+        std::cerr << usage;
+        return 2;
+    }
+    if (year) {
+        try {
+            y = std::stoi(*year);
+        } catch (const std::exception&) {
+            std::cerr << usage;
+            return 2;
+        }
+    }
+    if (!ctx.requireDataFolder("restore")) return 1;
+    if (!ctx.lockForWriting()) return 1;
+    mrt::GenerationInfo gen;
+    if (!mrt::FindGoodGeneration(mrt::BackupFolder(ctx.home), date, gen)) {
+        std::cerr << date << ": 確認済みの保存世代がありません (mrtkel-tool backup --list-generations)。\n";
+        return 1;
+    }
+    const int kind = year ? mrt::kLedgerYearKind : names ? mrt::kRegisteredKind : mrt::kWholeGenerationKind;
+    std::vector<std::string> copied;
+    mrt::CopyFailure failure;
+    bool changed = false;
+    if (mrt::RestoreGeneration(gen, kind, y, ctx.dataFolder, *ctx.dialogs, copied, failure, changed) != 0) {
+        std::cerr << (changed ? "ファイルの複写に失敗しました。"
+                              : "保管データを復帰できません。システムのデータは変更していません。")
+                  << "\n"
+                  << (failure.file.empty() ? "" : failure.file + ": ") << failure.reason << "\n";
+        return 1;
+    }
+    for (const std::string& n : copied)
+        std::cout << mrt::JoinPath(gen.folder, n) << " -> " << mrt::ResolveCase(ctx.dataFolder, n) << "\n";
+    return 0;
+}
+
 int runBackup(mrt::ToolContext& ctx) {
+    if (ctx.flag("--list-generations")) return listGenerations(ctx);
     return runCopy(ctx, mrt::kBackupDirection);
 }
 int runRestore(mrt::ToolContext& ctx) {
+    if (ctx.option("--generation")) return restoreGeneration(ctx);
     return runCopy(ctx, mrt::kRestoreDirection);
 }
 
 } // namespace
 
-MRT_TOOL_COMMAND(backup, "copies data files to --to DIR: --year YYYY, --names (*.mrt) or --files PATTERN", runBackup);
-MRT_TOOL_COMMAND(restore, "copies backed-up files from --from DIR into Data1/, all or none: --year, --names, --files",
+MRT_TOOL_COMMAND(backup,
+                 "copies data files to --to DIR: --year YYYY, --names (*.mrt) or --files PATTERN; "
+                 "--list-generations lists the dated generations",
+                 runBackup);
+MRT_TOOL_COMMAND(restore,
+                 "copies backed-up files from --from DIR into Data1/, all or none: --year, --names, --files; "
+                 "--generation YYYY-MM-DD [--year | --names] restores a dated generation",
                  runRestore, mrt::HomeUse::Writes);

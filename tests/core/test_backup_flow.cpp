@@ -218,7 +218,7 @@ TEST(BackupFlow, ChosenFilesComeFromTheFolderTheyWereChosenIn) {
     EXPECT_EQ(ReadBytes(f.stick / "Io2004.usr"), ioBytes(1, 7));
 }
 
-TEST(BackupFlow, ChooseBackupDataOffersTheThreeKinds) {
+TEST(BackupFlow, ChooseBackupDataOffersTheThreeKindsAndGenerationsForARestore) {
     ScriptedDialogs dlg;
     int kind = 0;
     dlg.expect("SubMenuH", 3).expectInitialLine(1);
@@ -228,10 +228,11 @@ TEST(BackupFlow, ChooseBackupDataOffersTheThreeKinds) {
     EXPECT_EQ(c.title, "復帰するデータを選択してください。");
     EXPECT_EQ(c.message, "800");
     EXPECT_EQ(c.buttons, (std::vector<std::string>{"      入出金データ         ", "登録データ(項目名・店名 等)",
-                                                   "ファイル名個別選択"}));
+                                                   "ファイル名個別選択", "保存世代(日付)から"}));
     dlg.expect("SubMenuH", -1);
     EXPECT_EQ(ChooseBackupData(kBackupDirection, kind, dlg), -1);
     EXPECT_EQ(dlg.transcript()[1].title, "保管するデータを選択してください。");
+    EXPECT_EQ(dlg.transcript()[1].buttons.size(), 3u);
 }
 
 TEST(BackupFlow, TheFolderUsedLastIsOfferedFirstWhileItIsThere) {
