@@ -53,7 +53,7 @@ bool QtPrintDevice::setUpPrinter(const PrintoutInfo& info) {
     }
     m_printer->setDocName(qs(info.documentName));
     m_printer->setCreator(QString::fromUtf8(kProgramName));
-    m_printer->setPageOrientation(QPageLayout::Portrait);
+    m_printer->setPageOrientation(info.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     m_printer->setPageSize(QPageSize(info.paper == kPaperB5 ? QPageSize::JisB5 : QPageSize::A4));
     if (m_choice.pdf) {
         // A file has no unprintable border; keep the one of an ordinary printer.
