@@ -5,6 +5,7 @@
 #include "totals/Totals.h"
 #include "util/Paths.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -115,6 +116,7 @@ int ComputeYearReport(const LedgerIndex& index, const NameTables& names, const B
         r.kind = kind;
         r.side = side;
         r.name = name;
+        r.monthBudgets.fill(-1);
         if (totalsRow > 0) {
             r.months = sums[0][totalsRow];
             for (int64_t v : sums[1][totalsRow])
@@ -130,6 +132,7 @@ int ComputeYearReport(const LedgerIndex& index, const NameTables& names, const B
                     if (b < 0) continue;
                     r.hasBudget = true;
                     r.budget += b;
+                    r.monthBudgets[m - 1] = b;
                 }
             }
         }
@@ -140,10 +143,14 @@ int ComputeYearReport(const LedgerIndex& index, const NameTables& names, const B
         r.kind = kind;
         r.side = side;
         r.name = name;
+        r.monthBudgets.fill(-1);
         for (size_t i = first; i < last; ++i) {
             const YearReportRow& s = out.rows[i];
-            for (int m = 0; m < 12; ++m)
+            for (int m = 0; m < 12; ++m) {
                 r.months[m] += s.months[m];
+                if (s.monthBudgets[m] >= 0)
+                    r.monthBudgets[m] = std::max<int64_t>(r.monthBudgets[m], 0) + s.monthBudgets[m];
+            }
             r.previous += s.previous;
             if (s.hasBudget) r.hasBudget = true, r.budget += s.budget;
         }
@@ -169,8 +176,12 @@ int ComputeYearReport(const LedgerIndex& index, const NameTables& names, const B
         b.name = "(収支差引)";
         const YearReportRow& in = out.rows[incomeSum];
         const YearReportRow& ex = out.rows[expenseSum];
-        for (int m = 0; m < 12; ++m)
+        for (int m = 0; m < 12; ++m) {
             b.months[m] = in.months[m] - ex.months[m];
+            const bool any = in.monthBudgets[m] >= 0 || ex.monthBudgets[m] >= 0;
+            b.monthBudgets[m] =
+                any ? std::max<int64_t>(in.monthBudgets[m], 0) - std::max<int64_t>(ex.monthBudgets[m], 0) : -1;
+        }
         b.previous = in.previous - ex.previous;
         b.hasBudget = in.hasBudget || ex.hasBudget;
         b.budget = in.budget - ex.budget;

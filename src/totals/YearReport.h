@@ -32,8 +32,9 @@ struct YearReportRow {
     int64_t total = 0;
     int64_t average = 0; // total / covered months, rounded half away from zero
     bool hasBudget = false;
-    int64_t budget = 0;     // the sum of the year's monthly budgets
-    int64_t difference = 0; // total - budget (with a budget only)
+    int64_t budget = 0;                     // the sum of the year's monthly budgets
+    std::array<int64_t, 12> monthBudgets{}; // each month's budget; -1 none
+    int64_t difference = 0;                 // total - budget (with a budget only)
     bool hasPrevious = false;
     int64_t previous = 0;
     bool hasChange = false; // previous year known and not zero

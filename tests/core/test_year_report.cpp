@@ -137,6 +137,13 @@ TEST_F(YearReportTest, RandomLedgersMatchAPlainModel) {
         EXPECT_EQ(report.rows[3].budget, 3000000);
         EXPECT_EQ(report.rows[8].budget, 25000);
         EXPECT_EQ(report.rows[9].budget, 2975000);
+        for (int month = 0; month < 12; ++month) {
+            const int64_t food = month == 2 ? 20000 : month == 11 ? 5000 : -1;
+            EXPECT_EQ(report.rows[4].monthBudgets[month], food);
+            EXPECT_EQ(report.rows[8].monthBudgets[month], food);
+            EXPECT_EQ(report.rows[5].monthBudgets[month], -1);
+            EXPECT_EQ(report.rows[9].monthBudgets[month], 250000 - std::max<int64_t>(food, 0));
+        }
     }
 }
 
