@@ -60,7 +60,7 @@ int YearReportScreen::Load(Dialogs& dlg) {
     YearReport next;
     std::string why;
     if (LoadYearReport(m_dataFolder, m_options, next, dlg, why) != 0) {
-        dlg.MsgOK("年間集計データの読込みに失敗しました。\r\n" + why, kTitle);
+        if (!why.empty()) dlg.MsgOK("年間集計データの読込みに失敗しました。\r\n" + why, kTitle);
         return -1;
     }
     m_report = std::move(next);

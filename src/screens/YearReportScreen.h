@@ -28,8 +28,8 @@ class YearReportScreen {
 public:
     YearReportScreen(std::string dataFolder, const YearReportOptions& options);
 
-    // Reads the report for the options. 0 read; -1 not (message shown under "年間集計"; the report
-    // shown before, if any, stays).
+    // Reads the report for the options. 0 read; -1 not (message shown; the report shown before,
+    // if any, stays).
     int Load(Dialogs& dlg);
     // Another year, or calendar months ⇄ closing periods, read at once. On failure the options
     // shown before are kept. 0 / -1 as Load.

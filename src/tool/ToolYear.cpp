@@ -79,7 +79,7 @@ int runYear(ToolContext& ctx) {
     YearReport report;
     std::string why;
     if (LoadYearReport(ctx.dataFolder, options, report, *ctx.dialogs, why) != 0) {
-        std::cerr << "year: データを読めません: " << why << "\n";
+        if (!why.empty()) std::cerr << "year: データを読めません: " << why << "\n";
         return 1;
     }
     if (ctx.flag("--csv")) {

@@ -211,7 +211,7 @@ int LoadYearReport(const std::string& dataFolder, const YearReportOptions& optio
     ledger.index.SetDataFolder(dataFolder);
     ledger.MaxBlockLines = INT_MAX;
     if (ScanLedgerYears(ledger, dlg) != 0) {
-        why = ledger.ReadFailure.empty() ? std::string(kLedgerReadFailedMessage) : ledger.ReadFailure;
+        why.clear(); // the scan has said why
         return -1;
     }
     BgtRecord budget;

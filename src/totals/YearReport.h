@@ -67,7 +67,8 @@ int ComputeYearReport(const LedgerIndex& index, const NameTables& names, const B
 
 // The report of one data folder ("…/Data1/"): reads its item table, the information files of
 // its ledger and the budget file of the year, then computes as above. 0 computed; -1 the folder
-// cannot be read (`why` says why; a damaged budget file may ask to be restored from "BU/").
+// cannot be read: `why` says why, or is empty when a message was shown already (a damaged
+// ledger). A damaged budget file may ask to be restored from "BU/".
 int LoadYearReport(const std::string& dataFolder, const YearReportOptions& options, YearReport& out, Dialogs& dlg,
                    std::string& why);
 

@@ -107,7 +107,7 @@ int printYear(const AppState& app, const YearRequest& req, PrintDevice& device, 
     YearReport report;
     std::string why;
     if (LoadYearReport(app.dataFolder, o, report, dlg, why) != 0) {
-        dlg.MsgOK(why, "年間集計の印刷");
+        if (!why.empty()) dlg.MsgOK(why, "年間集計の印刷");
         unreadable = true;
         return 1;
     }
