@@ -1,22 +1,59 @@
 #include "totals/YearReport.h"
 
 #include "ledger/LedgerBlock.h"
+#include "ledger/LedgerFiles.h"
 #include "names/NameTables.h"
 #include "totals/Totals.h"
+#include "util/Cp932.h"
 #include "util/Paths.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <functional>
+#include <unordered_map>
 
 namespace mrt {
 
 namespace {
 
-// Reads the lines of the months (fromY, fromM)..(toY, toM) that hold lines, and no other month.
-int readMonths(const LedgerIndex& index, int fromY, int fromM, int toY, int toM, std::vector<IoRecord>& lines,
-               Dialogs& dlg, std::string& why) {
-    lines.clear();
+// Ledger lines as the report needs them: date, amounts and the totals row, the texts but the item
+// name never decoded. Item names are matched on their file bytes; a name the lists do not hold
+// in those bytes is decoded and matched as the totals match it.
+class LineRows {
+public:
+    explicit LineRows(const TotalsState& rowsOf) : m_rowsOf(rowsOf) {
+        for (int side = 0; side < 2; ++side) {
+            const std::vector<std::string>& list = side == 0 ? rowsOf.incomeList : rowsOf.expenseList;
+            for (size_t pos = 1; pos < list.size(); ++pos) {
+                char field[kItemNameBytes];
+                if (!EncodeField(list[pos], kItemNameBytes, field)) continue;
+                const std::string key(TrimmedRight(std::string_view(field, kItemNameBytes)));
+                if (key.empty()) continue;
+                m_rows[side].emplace(key, side == 0 ? static_cast<int>(pos) : rowsOf.nIn + static_cast<int>(pos));
+            }
+        }
+    }
+    // The totals row of the encoded line `src` whose numbers are `rec`.
+    int RowOf(const char* src, IoRecord& rec) {
+        const int side = rec.Income >= 1 ? 0 : 1;
+        const std::string_view raw = TrimmedRight(std::string_view(src + 6, kItemNameBytes));
+        if (raw.empty()) return side == 0 ? m_rowsOf.nIn : m_rowsOf.nIn + m_rowsOf.nOut;
+        if (auto it = m_rows[side].find(std::string(raw)); it != m_rows[side].end()) return it->second;
+        DecodeFieldTrimmedInto(src + 6, kItemNameBytes, rec.ItemName);
+        return ClassifyLine(rec, m_rowsOf.incomeList, m_rowsOf.expenseList).row;
+    }
+
+private:
+    const TotalsState& m_rowsOf;
+    std::unordered_map<std::string, int> m_rows[2];
+};
+
+// Visits the lines of the months (fromY, fromM)..(toY, toM) that hold lines, and no other month,
+// with the checks of a block load on their dates and amounts. 0 read; -1 a year file is missing,
+// short or unreadable, or a line is damaged (`why` says which; nothing shown).
+int forEachLine(const LedgerIndex& index, int fromY, int fromM, int toY, int toM, Dialogs& dlg, std::string& why,
+                const std::function<void(const char*, IoRecord&)>& visit) {
     if (index.YearCount == 0 || index.FirstYear == 0) return 0;
     if (CompareYearMonth(fromY, fromM, index.FirstYear, index.FirstMonth) < 0) {
         fromY = index.FirstYear;
@@ -26,22 +63,43 @@ int readMonths(const LedgerIndex& index, int fromY, int fromM, int toY, int toM,
         toY = index.LastYear;
         toM = index.LastMonth;
     }
-    // The block load counts months with lines: start at the first of them and count them.
-    int startY = 0, startM = 0, withLines = 0;
-    for (int y = fromY, m = fromM; CompareYearMonth(y, m, toY, toM) <= 0; AddMonths(y, m, 1)) {
-        if (index.LinesOf(y, m) <= 0) continue;
-        if (withLines++ == 0) startY = y, startM = m;
-    }
-    if (withLines == 0) return 0;
-    LedgerState reader;
-    reader.index = index;
-    reader.MaxBlockLines = INT_MAX;
-    reader.index.BlockStartYear = startY;
-    reader.index.BlockStartMonth = startM;
-    reader.index.BlockSpan = withLines;
-    if (LoadLedgerBlock(reader, lines, true, dlg) != 0) {
-        why = reader.ReadFailure.empty() ? std::string(kLedgerReadFailedMessage) : reader.ReadFailure;
-        return -1;
+    IoFileReader file;
+    std::string bytes;
+    IoRecord rec;
+    for (int y = fromY; y <= toY; ++y) {
+        const int yi = index.YearIndex(y);
+        if (!index.HoldsYearIndex(yi) || index.YearLines[yi - 1] < 1) continue;
+        const int m0 = y == fromY ? fromM : 1, m1 = y == toY ? toM : 12;
+        bool any = false;
+        for (int m = m0; m <= m1; ++m)
+            any = any || index.Inf(yi, m).LineCount > 0;
+        if (!any) continue;
+        if (file.Open(index, y, dlg) < 0) {
+            why = file.Error();
+            return -1;
+        }
+        const std::array<int, 13> ms = MonthStartTable(index, yi);
+        if (!file.Existed() || file.RecordCount() < ms[12]) {
+            why = file.Name() + ": 入出金情報ファイルの記録数に足りません";
+            return -1;
+        }
+        for (int m = m0; m <= m1; ++m) {
+            const int count = index.Inf(yi, m).LineCount;
+            if (count <= 0) continue;
+            if (!file.Read(ms[m - 1] + 1, count, bytes)) {
+                why = file.Error();
+                return -1;
+            }
+            for (int k = 0; k < count; ++k) {
+                const char* src = bytes.data() + static_cast<size_t>(k) * kIoRecordSize;
+                rec = DecodeIoNumbers(src);
+                if (std::string damage = LineDamage(rec, y, m); !damage.empty()) {
+                    why = file.Name() + " " + std::to_string(m) + "月 " + std::to_string(k + 1) + "行目: " + damage;
+                    return -1;
+                }
+                visit(src, rec);
+            }
+        }
     }
     return 0;
 }
@@ -96,17 +154,15 @@ int ComputeYearReport(const LedgerIndex& index, const NameTables& names, const B
     const int firstYear = options.withPrevious ? year - 1 : year;
     int fromY = firstYear, fromM = 1;
     if (shifted) AddMonths(fromY, fromM, -1);
-    std::vector<IoRecord> lines;
-    if (readMonths(index, fromY, fromM, year, 12, lines, dlg, why) != 0) return -1;
-    for (const IoRecord& line : lines) {
+    LineRows rows(rowsOf);
+    const int r = forEachLine(index, fromY, fromM, year, 12, dlg, why, [&](const char* src, IoRecord& line) {
         int y = line.Year, m = line.Month;
         if (shifted) ClosingMonthOf(CivilDate{line.Year, line.Month, line.Day}, closingDay, y, m);
-        if (y != year && y != firstYear) continue;
-        if (m < 1 || m > 12) continue;
-        const LineClass c = ClassifyLine(line, rowsOf.incomeList, rowsOf.expenseList);
-        sums[y == year ? 0 : 1][c.row][m - 1] += c.amount;
+        if (y != year && y != firstYear) return;
+        sums[y == year ? 0 : 1][rows.RowOf(src, line)][m - 1] += line.Income >= 1 ? line.Income : line.Expense;
         if (y == year) ++out.lines;
-    }
+    });
+    if (r != 0) return -1;
 
     out.coveredMonths = coveredMonthsOf(index, year);
     out.previousCovered = options.withPrevious && coveredMonthsOf(index, year - 1) > 0;
