@@ -50,6 +50,7 @@ public:
     int NameRegistration(AppState&) override { return -1; }
     int BudgetRegistration(AppState&) override { return -1; }
     int Totals(AppState&) override { return -1; }
+    int YearReport(AppState&) override { return -1; }
     int Print(AppState&) override { return -1; }
     int Backup(AppState&) override { return -1; }
     int Restore(AppState&) override { return -1; }

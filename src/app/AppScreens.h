@@ -37,6 +37,8 @@ public:
     virtual int NameRegistration(AppState& app) = 0;
     virtual int BudgetRegistration(AppState& app) = 0;
     virtual int Totals(AppState& app) = 0;
+    // The year report window (表示 › 年間集計).
+    virtual int YearReport(AppState& app) = 0;
     virtual int Print(AppState& app) = 0;
     virtual int Backup(AppState& app) = 0;
     // 0 when data files were replaced (the program then restarts), -1 otherwise.

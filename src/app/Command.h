@@ -18,6 +18,7 @@ enum class Command : int {
     ImportCsv = 1920,
     Totals = 3100,
     Search = 3200,
+    YearReport = 3300,
     NameRegistration = 4100,
     BudgetRegistration = 4200,
     Settings = 4400,

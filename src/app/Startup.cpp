@@ -161,6 +161,9 @@ int dispatch(AppState& app, Command command, Dialogs& dlg, MainScreen& main, Com
         // Totals need at least one line besides the initial-balance line.
         if (app.ledger.index.TotalLines > 1) screens.Totals(app);
         return 0;
+    case Command::YearReport:
+        screens.YearReport(app);
+        return 0;
     case Command::NameRegistration:
         screens.NameRegistration(app);
         return 0;

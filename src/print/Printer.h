@@ -36,6 +36,7 @@ public:
 // What a printout tells its destination before the first page.
 struct PrintoutInfo {
     int paper = kPaperA4;     // kPaperA4 or kPaperB5
+    bool landscape = false;   // the long edge across
     std::string documentName; // the title and range, for the print queue and the PDF
     std::string fileStem;     // a file name without extension, proposed for a PDF
 };

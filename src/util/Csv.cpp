@@ -113,6 +113,20 @@ CsvWriter& CsvWriter::Number(int64_t value) {
     return *this;
 }
 
+CsvWriter& CsvWriter::Decimal(int64_t scaled, int places) {
+    separate();
+    const bool negative = scaled < 0;
+    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
+    std::string digits = std::to_string(magnitude);
+    if (places > 0) {
+        if (digits.size() <= static_cast<size_t>(places)) digits.insert(0, places + 1 - digits.size(), '0');
+        digits.insert(digits.size() - places, 1, '.');
+    }
+    if (negative) m_data += '-';
+    m_data += digits;
+    return *this;
+}
+
 CsvWriter& CsvWriter::Empty() {
     separate();
     return *this;

@@ -26,6 +26,8 @@ public:
     CsvWriter& Text(std::string_view text);
     // A number cell: written as it is.
     CsvWriter& Number(int64_t value);
+    // A number cell with `places` decimals: Decimal(-41, 1) writes "-4.1".
+    CsvWriter& Decimal(int64_t scaled, int places);
     // A cell left empty.
     CsvWriter& Empty();
     // Ends the record (CR LF).

@@ -60,6 +60,7 @@ public:
     int NameRegistration(AppState&) override { return 0; }
     int BudgetRegistration(AppState&) override { return 0; }
     int Totals(AppState&) override { return 0; }
+    int YearReport(AppState&) override { return 0; }
     int Print(AppState&) override { return 0; }
     int Backup(AppState& app) override { return RunBackupCommand(kBackupDirection, app.home, app.dataFolder, m_dlg); }
     int Restore(AppState& app) override {

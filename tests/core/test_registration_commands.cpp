@@ -124,6 +124,7 @@ public:
         return RunBudgetCommand(app, *dlg, budget);
     }
     int Totals(AppState&) override { return 0; }
+    int YearReport(AppState&) override { return 0; }
     int Print(AppState&) override { return 0; }
     int Backup(AppState&) override { return 0; }
     int Restore(AppState&) override { return -1; }

@@ -82,6 +82,7 @@ public:
     int NameRegistration(AppState&) override { return log.push_back("names"), 0; }
     int BudgetRegistration(AppState&) override { return log.push_back("budget"), 0; }
     int Totals(AppState&) override { return log.push_back("totals"), 0; }
+    int YearReport(AppState&) override { return log.push_back("year"), 0; }
     int Print(AppState&) override { return log.push_back("print"), 0; }
     int Backup(AppState&) override { return log.push_back("backup"), 0; }
     int Restore(AppState&) override { return log.push_back("restore"), -1; }
@@ -683,7 +684,8 @@ TEST(StartUp, AYearDamagedSinceTheLastStartIsOfferedItsBackupNotBackedUp) {
     LedgerModel model;
     model[2003].months[1].lines = monthLines(2003, 2, 3);
     model[2003].months[1].lines[0] = Line{2003, 2, 1, "初期残高", "", "", 0, 0, 50000};
-    for (int m = 1; m <= 5; ++m) model[2004].months[m - 1].lines = monthLines(2004, m, 4, 100, m * 10);
+    for (int m = 1; m <= 5; ++m)
+        model[2004].months[m - 1].lines = monthLines(2004, m, 4, 100, m * 10);
     recomputeModel(model);
     writeModel(f.home / "Data1", model);
     auto start = [&](std::deque<std::function<Command(AppState&)>> periods) {

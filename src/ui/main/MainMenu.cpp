@@ -34,6 +34,7 @@ const std::vector<MainMenuEntry>& MainMenuEntries() {
         {E::Item, C::EditForcedSave, "入出金データの強制保存", 'S', ""},
         {E::Menu, C::None, "表示", 'V', ""},
         {E::Item, C::Totals, "集計の表示", 'T', ""},
+        {E::Item, C::YearReport, "年間集計", 'Y', ""},
         {E::Item, C::Search, "検索", 'F', "Ctrl+F"},
         {E::Menu, C::None, "登録", 'R', ""},
         {E::Item, C::NameRegistration, "項目名・内訳名・店名の登録", 'R', ""},

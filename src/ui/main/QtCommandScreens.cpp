@@ -15,6 +15,7 @@
 #include "ui/search/frmSearch.h"
 #include "ui/settings/frmINI.h"
 #include "ui/totals/TotalsCommand.h"
+#include "ui/year/YearCommand.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,6 +40,9 @@ int QtCommandScreens::BudgetRegistration(AppState& app) {
 }
 int QtCommandScreens::Totals(AppState& app) {
     return RunTotalsCommand(app, m_dlg);
+}
+int QtCommandScreens::YearReport(AppState& app) {
+    return RunYearCommand(app, m_dlg, DialogOwnerOf(m_dlg));
 }
 int QtCommandScreens::Print(AppState& app) {
     return RunLedgerPrint(app, m_dlg) < 0 ? -1 : 0;

@@ -5,7 +5,9 @@
 #include "port/ConsoleDialogs.h"
 #include "print/LedgerPrint.h"
 #include "print/TotalsPrint.h"
+#include "print/YearReportPrint.h"
 #include "totals/Totals.h"
+#include "totals/YearReport.h"
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/print/QtPrintDevice.h"
 #include "ui/print/frmPr.h"
@@ -88,7 +90,38 @@ bool dateParts(const QString& text, std::vector<std::string>& parts) {
 
 // One printout from the files as they are now: 0 printed; 1 failed (messages in `dlg`, and
 // `unreadable` set when the data could not be read).
-int printOnce(const std::string& home, bool ledger, const std::vector<std::string>& dates,
+// The year printout asked for: `year` 0 for none; closing periods or calendar months.
+struct YearRequest {
+    int year = 0;
+    bool periods = false;
+};
+
+// The year report with the stored closing day into the PDF: 0 printed; 1 failed (messages in
+// `dlg`, `unreadable` set when the data could not be read).
+int printYear(const AppState& app, const YearRequest& req, PrintDevice& device, HeadlessDialogs& dlg,
+              bool& unreadable) {
+    YearReportOptions o;
+    o.year = req.year;
+    o.periods = req.periods;
+    o.closingDay = app.settings.ClosingDay;
+    YearReport report;
+    std::string why;
+    if (LoadYearReport(app.dataFolder, o, report, dlg, why) != 0) {
+        if (!why.empty()) dlg.MsgOK(why, "年間集計の印刷");
+        unreadable = true;
+        return 1;
+    }
+    HeadlessPrintForm form({});
+    YearPrintSession p;
+    p.report = &report;
+    p.settings = &app.settings;
+    p.dlg = &dlg;
+    p.form = &form;
+    p.device = &device;
+    return PrintYearReport(p) == 0 ? 0 : 1;
+}
+
+int printOnce(const std::string& home, bool ledger, const YearRequest& year, const std::vector<std::string>& dates,
               const PrintOutputChoice& output, HeadlessDialogs& dlg, DataLock& lock, bool& unreadable, int& pages) {
     AppState app;
     app.home = home;
@@ -110,7 +143,9 @@ int printOnce(const std::string& home, bool ledger, const std::vector<std::strin
     HeadlessPrintForm form(dates);
     QtPrintDevice device(nullptr, dlg, output, false);
     int r = 1;
-    if (ledger) {
+    if (year.year > 0) {
+        r = printYear(app, year, device, dlg, unreadable);
+    } else if (ledger) {
         LedgerPrintSession s;
         s.ledger = &app.ledger;
         s.settings = &app.settings;
@@ -170,17 +205,21 @@ int RunLedgerPrint(AppState& app, Dialogs& dlg) {
 
 bool IsHeadlessPrint(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
-        if (!std::strcmp(argv[i], "--print-ledger") || !std::strcmp(argv[i], "--print-totals")) return true;
+        if (!std::strcmp(argv[i], "--print-ledger") || !std::strcmp(argv[i], "--print-totals") ||
+            !std::strcmp(argv[i], "--print-year"))
+            return true;
     return false;
 }
 
 int RunHeadlessPrint(const QStringList& args) {
     // One printout per call: a second request would be dropped while the call reports success.
-    const qsizetype requests =
-        args.count(QStringLiteral("--print-ledger")) + args.count(QStringLiteral("--print-totals"));
+    const qsizetype requests = args.count(QStringLiteral("--print-ledger")) +
+                               args.count(QStringLiteral("--print-totals")) +
+                               args.count(QStringLiteral("--print-year"));
     if (requests > 1 || args.count(QStringLiteral("--pdf")) > 1) {
         std::cerr
-            << "印刷の指定は一度に一つだけです (--print-ledger か --print-totals のどちらか一つと --pdf 一つ)。\n";
+            << "印刷の指定は一度に一つだけです (--print-ledger、--print-totals、--print-year のどれか一つと --pdf "
+               "一つ)。\n";
         return 2;
     }
     if (!Cp932Available()) {
@@ -190,12 +229,23 @@ int RunHeadlessPrint(const QStringList& args) {
     const QString pdf = option(args, QStringLiteral("--pdf"));
     std::vector<std::string> dates;
     const bool ledger = args.contains(QStringLiteral("--print-ledger"));
-    const bool usable = ledger ? dateParts(option(args, QStringLiteral("--print-ledger"), 1), dates) &&
-                                     dateParts(option(args, QStringLiteral("--print-ledger"), 2), dates)
-                               : dateParts(option(args, QStringLiteral("--print-totals"), 1), dates);
+    YearRequest year;
+    bool usable = false;
+    if (args.contains(QStringLiteral("--print-year"))) {
+        bool number = false;
+        const QString text = option(args, QStringLiteral("--print-year"));
+        year.year = text.size() == 4 ? text.toInt(&number) : 0;
+        year.periods = args.contains(QStringLiteral("--periods"));
+        usable = number && year.year >= 1901 && year.year <= 2099;
+    } else {
+        usable = ledger ? dateParts(option(args, QStringLiteral("--print-ledger"), 1), dates) &&
+                              dateParts(option(args, QStringLiteral("--print-ledger"), 2), dates)
+                        : dateParts(option(args, QStringLiteral("--print-totals"), 1), dates);
+    }
     if (pdf.isEmpty() || !usable) {
         std::cerr << "usage: mrtkel [--home DIR] --print-ledger YYYY-MM-DD YYYY-MM-DD --pdf FILE\n"
-                     "       mrtkel [--home DIR] --print-totals YYYY-MM-DD --pdf FILE\n";
+                     "       mrtkel [--home DIR] --print-totals YYYY-MM-DD --pdf FILE\n"
+                     "       mrtkel [--home DIR] --print-year YYYY [--periods] --pdf FILE\n";
         return 2;
     }
     const std::string home = ChooseHomeFolder(option(args, QStringLiteral("--home")).toStdString());
@@ -208,7 +258,7 @@ int RunHeadlessPrint(const QStringList& args) {
     int pages = 0;
     // A save of another program while the data is read prints again, from the saved state.
     const int r = ReadCommitted(
-        home, [&] { return printOnce(home, ledger, dates, output, dlg, lock, unreadable, pages); },
+        home, [&] { return printOnce(home, ledger, year, dates, output, dlg, lock, unreadable, pages); },
         [&] {
             dlg.Clear();
             unreadable = false;

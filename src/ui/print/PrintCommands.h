@@ -10,10 +10,12 @@ struct AppState;
 // Questions go through `dlg`; its owner window is the owner of the print windows.
 int RunLedgerPrint(AppState& app, Dialogs& dlg);
 
-// True when the arguments ask for a printout without windows (--print-ledger, --print-totals).
+// True when the arguments ask for a printout without windows (--print-ledger, --print-totals,
+// --print-year).
 bool IsHeadlessPrint(int argc, char** argv);
 // mrtkel --home DIR --print-ledger FROM TO --pdf FILE, or --print-totals DATE --pdf FILE (the
-// week ending at DATE with the stored closing day), dates YYYY-MM-DD: the printout with the
+// week ending at DATE with the stored closing day), or --print-year YYYY [--periods] --pdf FILE
+// (the year report, A4 across), dates YYYY-MM-DD: the printout with the
 // stored print settings into a PDF file, no window and no question. One printout per call. A
 // relative FILE is taken from the current folder. A QApplication must exist. Returns the exit
 // code: 0 written; 1 nothing written (the reason on stderr); 2 usage error.

@@ -53,7 +53,7 @@ bool QtPrintDevice::setUpPrinter(const PrintoutInfo& info) {
     }
     m_printer->setDocName(qs(info.documentName));
     m_printer->setCreator(QString::fromUtf8(kProgramName));
-    m_printer->setPageOrientation(QPageLayout::Portrait);
+    m_printer->setPageOrientation(info.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     m_printer->setPageSize(QPageSize(info.paper == kPaperB5 ? QPageSize::JisB5 : QPageSize::A4));
     if (m_choice.pdf) {
         // A file has no unprintable border; keep the one of an ordinary printer.
@@ -82,6 +82,7 @@ Printer* QtPrintDevice::BeginPrintout(const PrintoutInfo& info) {
     m_pages.reset();
     m_pdfPath.clear();
     m_documentName = qs(info.documentName);
+    m_landscape = info.landscape;
     if (!setUpPrinter(info)) return nullptr;
     m_pages = std::make_unique<QtPagePrinter>(*m_printer, m_interactive && m_choice.preview);
     if (m_interactive && !m_cursor) {
@@ -127,7 +128,10 @@ int QtPrintDevice::showPreview() {
         QPainter painter(printer);
         PaintPages(painter, *printer, pages, fonts);
     });
-    preview.resize(900, 1000);
+    if (m_landscape)
+        preview.resize(1200, 880);
+    else
+        preview.resize(900, 1000);
     // Accepted once the pages were sent to a printer from the preview.
     return preview.exec() == QDialog::Accepted ? 0 : 1;
 }

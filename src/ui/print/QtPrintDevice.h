@@ -51,6 +51,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QtPagePrinter> m_pages;
     QString m_documentName;
+    bool m_landscape = false;
     QString m_pdfPath;
     bool m_stop = false;
     bool m_cursor = false;

@@ -10,6 +10,7 @@
 #include "ui/print/frmPr.h"
 #include "ui/totals/frmChart.h"
 #include "ui/totals/frmTotal.h"
+#include "ui/year/YearCommand.h"
 
 namespace mrt {
 
@@ -63,6 +64,8 @@ int RunTotalsCommand(AppState& app, Dialogs& dlg) {
         frmChart chart(&window, st, budget, periods);
         chart.exec();
     };
+    // The year of the closing month shown, in closing periods unless the month ends at its end.
+    window.onYear = [&] { RunYearCommand(app, dlg, &window, s.state.closingYear, s.state.closingDay < 31); };
     OpenTotals(s);
     return 0;
 }

@@ -277,6 +277,9 @@ bool frmTotal::windowKey(QKeyEvent* e) {
     case Qt::Key_F7:
         ExportCsv();
         return true;
+    case Qt::Key_F8:
+        if (onYear) onYear();
+        return true;
     case Qt::Key_F9:
         if (onChart) onChart();
         return true;

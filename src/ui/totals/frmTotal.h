@@ -34,8 +34,8 @@ public:
     // The dialogs whose questions this window owns while it is open (may be null).
     void SetDialogs(QtDialogs* dialogs) { m_dialogs = dialogs; }
 
-    // What F12 and F9 run (set by the command that opens the window).
-    std::function<void()> onPrint, onChart;
+    // What F12, F9 and F8 (the year report) run (set by the command that opens the window).
+    std::function<void()> onPrint, onChart, onYear;
 
     // Controls, for the window's tests.
     GridView* Grid(int i) const { return m_grids[i]; }
