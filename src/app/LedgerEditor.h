@@ -2,8 +2,8 @@
 #include "app/Command.h"
 #include "app/EditorView.h"
 #include "ledger/LedgerSearch.h"
-#include "ledger/LedgerSheet.h"
-#include "ledger/SheetHistory.h"
+#include "screens/LedgerSheet.h"
+#include "screens/SheetHistory.h"
 
 #include <string>
 #include <vector>

@@ -2,10 +2,10 @@
 
 #include "app/AppState.h"
 #include "budget/Budget.h"
-#include "budget/BudgetWindow.h"
-#include "names/NameRegistration.h"
 #include "port/Dialogs.h"
-#include "settings/SettingsWindow.h"
+#include "screens/BudgetWindow.h"
+#include "screens/NameRegistration.h"
+#include "screens/SettingsWindow.h"
 
 #include <array>
 

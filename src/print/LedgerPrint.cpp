@@ -7,7 +7,7 @@
 #include "print/PrintSettings.h"
 #include "print/Printer.h"
 #include "settings/IniRecord.h"
-#include "totals/TotalsGrids.h"
+#include "totals/TotalsText.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
 

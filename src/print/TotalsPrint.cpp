@@ -6,7 +6,7 @@
 #include "print/Printer.h"
 #include "settings/IniRecord.h"
 #include "totals/Totals.h"
-#include "totals/TotalsGrids.h"
+#include "totals/TotalsText.h"
 #include "util/Cp932.h"
 
 #include <algorithm>

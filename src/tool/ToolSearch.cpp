@@ -1,7 +1,7 @@
 // mrtkel-tool search: the lines whose names hold a text, within optional date and amount ranges.
 #include "ledger/LedgerCsv.h"
 #include "ledger/LedgerSearch.h"
-#include "ledger/LedgerSheet.h"
+#include "screens/LedgerSheet.h"
 #include "tool/ToolCsv.h"
 #include "tool/ToolLedger.h"
 #include "tool/ToolText.h"

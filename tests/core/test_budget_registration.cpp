@@ -1,5 +1,5 @@
-#include "budget/BudgetRegistration.h"
 #include "names/NameTables.h"
+#include "screens/BudgetRegistration.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "util/Clock.h"

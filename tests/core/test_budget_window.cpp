@@ -1,7 +1,7 @@
 // The budget window's decisions for one page (edit box, validation, sum, page commands, the Esc
 // questions), and whole registrations typed through it.
-#include "budget/BudgetWindow.h"
 #include "names/NameTables.h"
+#include "screens/BudgetWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "util/Clock.h"

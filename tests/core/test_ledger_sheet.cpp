@@ -1,7 +1,7 @@
 #include "grid/GridModel.h"
 #include "ledger/LedgerIndex.h"
-#include "ledger/LedgerSheet.h"
 #include "ledger/StartDate.h"
+#include "screens/LedgerSheet.h"
 #include "settings/IniRecord.h"
 #include "support/ScriptedDialogs.h"
 #include "util/Cp932.h"

@@ -1,7 +1,7 @@
 // The name registration window's decisions, replayed key by key: panes, work operations with
 // their questions, the inline input and closing.
-#include "names/NameRegistration.h"
 #include "names/NameTables.h"
+#include "screens/NameRegistration.h"
 #include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>

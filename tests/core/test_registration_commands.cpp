@@ -7,14 +7,14 @@
 #include "app/RegistrationCommands.h"
 #include "app/Startup.h"
 #include "budget/Budget.h"
-#include "budget/BudgetWindow.h"
-#include "names/NameRegistration.h"
-#include "settings/SettingsWindow.h"
-#include "util/FileSystem.h"
+#include "screens/BudgetWindow.h"
+#include "screens/NameRegistration.h"
+#include "screens/SettingsWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "test_ledger_fixture.h"
 #include "util/Clock.h"
+#include "util/FileSystem.h"
 #include "util/Paths.h"
 
 #include <deque>

@@ -1,6 +1,6 @@
 // The settings window's decisions (bounds check, movement, confirm, cancel) and the settings
 // command's read and write of INIT.mrt.
-#include "settings/SettingsWindow.h"
+#include "screens/SettingsWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 

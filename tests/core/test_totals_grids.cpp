@@ -1,8 +1,8 @@
 // The totals window's grids as the computation fills them: headers, colours, the closing-day
 // mark, the layout and the labels, on GridModels measured with a fixed pitch (a byte is 100
 // twips wide, a text 200 high).
+#include "screens/TotalsGrids.h"
 #include "test_totals_fixture.h"
-#include "totals/TotalsGrids.h"
 #include "util/DateText.h"
 
 using namespace totals_test;

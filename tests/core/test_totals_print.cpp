@@ -1,8 +1,8 @@
 // The totals printout against a recording printer ("5" is 90 × 180 twips at 9 pt).
 #include "print/TotalsPrint.h"
+#include "screens/TotalsGrids.h"
 #include "support/PrintSupport.h"
 #include "test_totals_fixture.h"
-#include "totals/TotalsGrids.h"
 #include "util/Cp932.h"
 
 #include <cmath>

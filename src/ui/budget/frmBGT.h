@@ -1,5 +1,5 @@
 #pragma once
-#include "budget/BudgetWindow.h"
+#include "screens/BudgetWindow.h"
 #include "ui/grid/CellEditBox.h"
 
 #include <QDialog>

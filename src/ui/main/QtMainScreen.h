@@ -1,7 +1,7 @@
 #pragma once
 #include "app/AppScreens.h"
 #include "app/EditorView.h"
-#include "ledger/LedgerSheet.h"
+#include "screens/LedgerSheet.h"
 #include "ui/main/frmMain.h"
 
 #include <QObject>

@@ -1,5 +1,5 @@
 #pragma once
-#include "names/NameRegistration.h"
+#include "screens/NameRegistration.h"
 
 #include <QDialog>
 #include <array>

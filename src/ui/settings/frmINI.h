@@ -1,5 +1,5 @@
 #pragma once
-#include "settings/SettingsWindow.h"
+#include "screens/SettingsWindow.h"
 #include "ui/grid/CellEditBox.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "ui/totals/frmChart.h"
 
-#include "totals/TotalsGrids.h"
+#include "screens/TotalsGrids.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/ProgramColours.h"
 #include "ui/dialogs/QtText.h"

@@ -1,6 +1,6 @@
 #pragma once
+#include "screens/TotalsGrids.h"
 #include "totals/Totals.h"
-#include "totals/TotalsGrids.h"
 
 #include <QEventLoop>
 #include <QPointer>

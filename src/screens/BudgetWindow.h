@@ -1,7 +1,7 @@
 #pragma once
-#include "budget/BudgetRegistration.h"
 #include "grid/GridModel.h"
 #include "port/WindowKey.h"
+#include "screens/BudgetRegistration.h"
 
 #include <string>
 #include <vector>

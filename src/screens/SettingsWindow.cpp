@@ -1,5 +1,5 @@
 // The settings window's decisions and the settings command's read and write.
-#include "settings/SettingsWindow.h"
+#include "screens/SettingsWindow.h"
 
 #include "port/Dialogs.h"
 #include "util/Cp932.h"

@@ -1,4 +1,4 @@
-#include "budget/BudgetRegistration.h"
+#include "screens/BudgetRegistration.h"
 
 #include "names/NameTables.h"
 #include "port/Dialogs.h"

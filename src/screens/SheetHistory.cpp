@@ -1,4 +1,4 @@
-#include "ledger/SheetHistory.h"
+#include "screens/SheetHistory.h"
 
 #include "ledger/LedgerIndex.h"
 

@@ -1,5 +1,5 @@
 // The budget window's decisions for one page.
-#include "budget/BudgetWindow.h"
+#include "screens/BudgetWindow.h"
 
 #include "budget/Budget.h"
 #include "port/Dialogs.h"

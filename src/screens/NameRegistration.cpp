@@ -1,5 +1,5 @@
 // The name registration window's decisions: panes, work operations, inline input, closing.
-#include "names/NameRegistration.h"
+#include "screens/NameRegistration.h"
 
 #include "names/NameTables.h"
 #include "port/Dialogs.h"

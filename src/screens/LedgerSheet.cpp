@@ -1,4 +1,4 @@
-#include "ledger/LedgerSheet.h"
+#include "screens/LedgerSheet.h"
 
 #include "grid/GridModel.h"
 #include "ledger/AmountExpr.h"

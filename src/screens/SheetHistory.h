@@ -1,5 +1,5 @@
 #pragma once
-#include "ledger/LedgerSheet.h"
+#include "screens/LedgerSheet.h"
 
 #include <cstddef>
 #include <memory>
