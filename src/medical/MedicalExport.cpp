@@ -18,7 +18,10 @@ std::string dateText(int32_t yyyymmdd) {
 
 // A file of our own in the system's temporary folder for the library to write into.
 std::string temporaryPath() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "mrtkel-xlsx-XXXXXX").string();
+    std::error_code ec;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
+    if (ec) return {};
+    std::string tmpl = (dir / "mrtkel-xlsx-XXXXXX").string();
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0) return {};
     ::close(fd);
@@ -91,7 +94,8 @@ bool WriteMedicalXlsx(const std::string& path, const MedicalForm& form, std::str
     bool ok = err == LXW_NO_ERROR && ReadWholeFile(tmp, bytes) && !bytes.empty();
     std::remove(tmp.c_str());
     if (!ok) {
-        why = err != LXW_NO_ERROR ? lxw_strerror(err) : "書き出したブックを読めません";
+        why = err != LXW_NO_ERROR ? std::string("ブックを書き出せません（") + lxw_strerror(err) + "）"
+                                  : "書き出したブックを読めません";
         return false;
     }
     if (!WriteWholeFile(path, bytes)) {

@@ -124,7 +124,8 @@ MedicalForm GroupMedicalLines(const std::vector<IoRecord>& lines, const MedicalO
                 if (folded(pc.payee) == fp) row.category = pc.category;
         }
         row.amount += amount;
-        row.lastDate = std::max(row.lastDate, dateNumber(l));
+        // A refund lowers the amount but is no payment: it does not move the payment date.
+        if (amount > 0) row.lastDate = std::max(row.lastDate, dateNumber(l));
         ++row.lines;
     }
     for (auto& [key, row] : rows)
@@ -184,7 +185,8 @@ MedicalSums sumRows(const MedicalForm& form, const std::string* person) {
 
 MedicalSums SumMedicalForm(const MedicalForm& form, int64_t income) {
     MedicalSums s = sumRows(form, nullptr);
-    s.threshold = income < 0 ? 100000 : std::min<int64_t>(100000, income * 5 / 100);
+    // 5 % as income / 20: the same value, without the overflow of income * 5 for a huge income.
+    s.threshold = income < 0 ? 100000 : std::min<int64_t>(100000, income / 20);
     // The deduction is at most 2,000,000 yen.
     s.deduction = std::clamp<int64_t>(s.paid - s.reimbursed - s.threshold, 0, 2000000);
     return s;

@@ -4,6 +4,7 @@
 #include "port/Dialogs.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace mrt {
 namespace {
@@ -47,6 +48,9 @@ int MedicalScreen::Collect() {
     std::string why;
     MedicalForm form;
     if (CollectMedicalForm(m_idx, m_opt, m_dlg, form, why) != 0) {
+        // The rows of the year shown before must not be written under the new year's name.
+        m_form = MedicalForm{};
+        m_form.year = m_opt.year;
         m_dlg.MsgOK("入出金データが読めません。\n" + why, kMedicalTitle);
         return -1;
     }
@@ -81,7 +85,8 @@ void MedicalScreen::SetCategory(int row, MedicalCategory c) {
 
 void MedicalScreen::SetReimbursed(int row, int64_t amount) {
     if (row < 0 || row >= static_cast<int>(m_form.rows.size())) return;
-    m_form.rows[row].reimbursed = std::max<int64_t>(0, amount);
+    // Insurance never pays back more than the row's own payments; the form gets no such row.
+    m_form.rows[row].reimbursed = std::clamp<int64_t>(amount, 0, m_form.rows[row].amount);
 }
 
 std::vector<std::string> MedicalScreen::SummaryLines() const {
@@ -97,6 +102,10 @@ std::vector<std::string> MedicalScreen::SummaryLines() const {
 }
 
 bool MedicalScreen::confirmUnknownPersons() {
+    if (m_form.rows.empty()) {
+        m_dlg.MsgOK("書き出す医療費の行がありません。", kMedicalTitle);
+        return false;
+    }
     bool unknown =
         std::any_of(m_form.rows.begin(), m_form.rows.end(), [](const MedicalRow& r) { return r.person.empty(); });
     return !unknown ||
@@ -104,7 +113,11 @@ bool MedicalScreen::confirmUnknownPersons() {
 }
 
 int MedicalScreen::ExportXlsx(const std::string& path) {
-    if (m_form.rows.empty() || !confirmUnknownPersons()) return -1;
+    if (!confirmUnknownPersons()) return -1;
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) &&
+        m_dlg.MsgYesNo2("同じ名前のファイルがあります。\r\n" + path + "\r\n上書きしますか？", kMedicalTitle, 1) != 0)
+        return -1;
     std::string why;
     if (!WriteMedicalXlsx(path, m_form, why)) {
         m_dlg.MsgOK(path + " に書き出せませんでした。\n" + why, kMedicalTitle);
@@ -114,7 +127,7 @@ int MedicalScreen::ExportXlsx(const std::string& path) {
 }
 
 int MedicalScreen::ExportCsv(const std::string& path, CsvEncoding enc) {
-    if (m_form.rows.empty() || !confirmUnknownPersons()) return -1;
+    if (!confirmUnknownPersons()) return -1;
     CsvWriter csv;
     WriteMedicalCsv(csv, m_form);
     return WriteCsvFile(csv, enc, path, kMedicalTitle, m_dlg) == 0 ? 0 : -1;

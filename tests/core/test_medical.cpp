@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <limits>
 #include <map>
 #include <regex>
 
@@ -75,7 +76,7 @@ TEST(MedicalForm, RowsPerPersonAndPayeeAndTheDeductionEstimate) {
         int32_t lastDate;
         int lines;
     } want[] = {
-        {"太郎", "ｻｸﾗ薬局", MedicalCategory::Medicine, 3500, 20250409, 3},
+        {"太郎", "ｻｸﾗ薬局", MedicalCategory::Medicine, 3500, 20250402, 3}, // the refund is no payment date
         {"太郎", "山田内科", MedicalCategory::Treatment, 3000, 20250109, 1},
         {"花子", "みどり整体", MedicalCategory::Other, 90000, 20250505, 1},
         {"花子", "中央病院", MedicalCategory::Treatment, 40000, 20250203, 1},
@@ -103,6 +104,10 @@ TEST(MedicalForm, RowsPerPersonAndPayeeAndTheDeductionEstimate) {
     s = SumMedicalForm(form, 1'200'000); // 5 % of a small income is below 100,000
     EXPECT_EQ(s.threshold, 60000);
     EXPECT_EQ(s.deduction, 50000);
+    // A huge income typed: no overflow, the threshold stays 100,000.
+    s = SumMedicalForm(form, std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(s.threshold, 100000);
+    EXPECT_EQ(s.deduction, 10000);
 
     // The grandmother named in the preview joins nobody's row; naming her 太郎 merges the rows.
     form.rows[4].person = "太郎";

@@ -87,6 +87,7 @@ frmMedical::frmMedical(const AppState& app, Dialogs& dlg, QWidget* owner)
     m_table->horizontalHeader()->setSectionResizeMode(ColPayee, QHeaderView::Stretch);
     m_table->verticalHeader()->setVisible(false);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setTabKeyNavigation(false); // Tab leaves the table for the fields and buttons
     m_table->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::DoubleClicked);
     m_table->setItemDelegateForColumn(ColPerson, new ChoiceDelegate(
