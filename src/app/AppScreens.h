@@ -49,6 +49,8 @@ public:
     virtual int Search(AppState& app, SearchHit& jump) = 0;
     // The CSV export window.
     virtual int ExportCsv(AppState& app) = 0;
+    // The medical-expense form of a year (scripted screens without it do nothing).
+    virtual int MedicalForm(AppState&) { return 0; }
     // The CSV import: file choice, preview, import. 0 when lines were added (the loop then reads
     // the ledger again), 1 when nothing was added.
     virtual int ImportCsv(AppState& app) = 0;

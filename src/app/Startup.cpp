@@ -195,6 +195,9 @@ int dispatch(AppState& app, Command command, Dialogs& dlg, MainScreen& main, Com
     case Command::ExportCsv:
         screens.ExportCsv(app);
         return 0;
+    case Command::MedicalForm:
+        screens.MedicalForm(app);
+        return 0;
     case Command::ImportCsv:
         // The imported lines may lie in any block: the index and the newest block are read anew;
         // when that fails the program starts over from the files.

@@ -6,6 +6,7 @@
 #include "util/FileCopy.h"
 #include "util/Paths.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace mrt {
@@ -340,6 +341,11 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
 
 int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit,
                       std::string* why) {
+    return ForEachLedgerLineOfYears(idx, idx.FirstYear, idx.FirstYear + idx.YearCount - 1, dlg, visit, why);
+}
+
+int ForEachLedgerLineOfYears(const LedgerIndex& idx, int firstYear, int lastYear, Dialogs& dlg,
+                             const std::function<bool(const IoRecord&)>& visit, std::string* why) {
     IoFileReader file;
     IoRecord rec; // one record, its texts' storage used again line after line
     std::string bytes, failure;
@@ -347,9 +353,10 @@ int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<
         if (why) *why = failure;
         return -1;
     };
-    for (int yi = 1; yi <= idx.YearCount && yi <= kMaxLedgerYears; ++yi) {
-        if (idx.YearLines[yi - 1] < 1) continue;
+    for (int yi = std::max(1, firstYear - idx.FirstYear + 1); yi <= idx.YearCount && yi <= kMaxLedgerYears; ++yi) {
         const int year = idx.FirstYear + yi - 1;
+        if (year > lastYear) break;
+        if (idx.YearLines[yi - 1] < 1) continue;
         if (!openCountedYear(idx, year, dlg, file, failure)) return failed();
         std::array<int, 13> ms = MonthStartTable(idx, yi);
         for (int m = 1; m <= 12; ++m) {

@@ -48,6 +48,9 @@ int ReReadBlock(LedgerState& st, int direction, int year, int month, Dialogs& dl
 // when given, receives the file and the reason).
 int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit,
                       std::string* why = nullptr);
+// The same for the lines of the years firstYear..lastYear only; the other year files are not opened.
+int ForEachLedgerLineOfYears(const LedgerIndex& idx, int firstYear, int lastYear, Dialogs& dlg,
+                             const std::function<bool(const IoRecord&)>& visit, std::string* why = nullptr);
 
 // Reads every line the information file of `year` counts, with the checks of a block load (the
 // year file holds every slot of its regions, no line is damaged) but no text decoded. 0 sound or

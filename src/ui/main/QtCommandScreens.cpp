@@ -10,6 +10,7 @@
 #include "ui/csv/frmCsvImport.h"
 #include "ui/dialogs/DialogOwner.h"
 #include "ui/dialogs/frmSplash.h"
+#include "ui/medical/frmMedical.h"
 #include "ui/names/frmTBL.h"
 #include "ui/print/PrintCommands.h"
 #include "ui/search/frmSearch.h"
@@ -79,6 +80,12 @@ int QtCommandScreens::ImportCsv(AppState& app) {
     if (!ChooseImportFile(m_dlg, app.home, QDir::homePath().toStdString(), path, bytes)) return 1;
     frmCsvImport w(app, m_dlg, path, std::move(bytes), QApplication::activeWindow());
     return w.exec() == QDialog::Accepted ? 0 : 1;
+}
+
+int QtCommandScreens::MedicalForm(AppState& app) {
+    frmMedical w(app, m_dlg, QApplication::activeWindow());
+    w.exec();
+    return 0;
 }
 
 } // namespace mrt

@@ -21,6 +21,7 @@ public:
     int Search(AppState& app, SearchHit& jump) override;
     int ExportCsv(AppState& app) override;
     int ImportCsv(AppState& app) override;
+    int MedicalForm(AppState& app) override;
 
 private:
     Dialogs& m_dlg;

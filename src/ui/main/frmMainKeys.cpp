@@ -115,6 +115,7 @@ void frmMain::menuItem(Command command) {
         return;
     case Command::ExportCsv:
     case Command::ImportCsv:
+    case Command::MedicalForm:
     case Command::Totals:
     case Command::YearReport:
     case Command::Search:
