@@ -147,7 +147,6 @@ int LoadRepeatTable(const std::string& path, RepeatTable& table, std::string* wh
 }
 
 bool StageRepeatTable(FileBatch& batch, const std::string& path, const RepeatTable& table, std::string& error) {
-    if (table.entries.empty()) return batch.StageRemoval(path, error);
     std::string bytes;
     return EncodeRepeatTable(table, bytes, error) && batch.Stage(path, bytes, error);
 }

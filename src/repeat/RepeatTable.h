@@ -42,7 +42,7 @@ bool DecodeRepeatTable(std::string_view bytes, RepeatTable& table, std::string& 
 // 0 read; 1 no file (an empty table); -1 unreadable or damaged (`why`, when given, names the file
 // and the reason; the table is left empty).
 int LoadRepeatTable(const std::string& path, RepeatTable& table, std::string* why = nullptr);
-// Stages the table's new content in `batch` (an empty table removes the file). False with `error`.
+// Stages the table's new content in `batch` (an empty table too: the file stays). False with `error`.
 bool StageRepeatTable(FileBatch& batch, const std::string& path, const RepeatTable& table, std::string& error);
 // Replaces the file at once. 0 done; -1 failed after the message through `dlg` (the file unchanged).
 int SaveRepeatTable(const std::string& path, const RepeatTable& table, Dialogs& dlg);
