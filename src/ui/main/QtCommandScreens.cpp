@@ -12,6 +12,8 @@
 #include "ui/dialogs/frmSplash.h"
 #include "ui/names/frmTBL.h"
 #include "ui/print/PrintCommands.h"
+#include "ui/repeat/frmRepeat.h"
+#include "ui/repeat/frmRepeatDue.h"
 #include "ui/search/frmSearch.h"
 #include "ui/settings/frmINI.h"
 #include "ui/totals/TotalsCommand.h"
@@ -75,6 +77,19 @@ int QtCommandScreens::ImportCsv(AppState& app) {
     if (!ChooseImportFile(m_dlg, app.home, QDir::homePath().toStdString(), path, bytes)) return 1;
     frmCsvImport w(app, m_dlg, path, std::move(bytes), QApplication::activeWindow());
     return w.exec() == QDialog::Accepted ? 0 : 1;
+}
+
+int QtCommandScreens::DueLines(AppState& app) {
+    frmRepeatDue w(app, m_dlg, QApplication::activeWindow());
+    const int added = w.Run();
+    if (added > 0) m_dlg.MsgOK(std::to_string(added) + " 行を家計簿に追加しました。", "定期入出金の追加");
+    return added > 0 ? 0 : 1;
+}
+
+int QtCommandScreens::RecurringRegistration(AppState& app, const IoRecord* line) {
+    frmRepeat w(app, m_dlg, line, QApplication::activeWindow());
+    w.exec();
+    return 0;
 }
 
 } // namespace mrt

@@ -20,6 +20,8 @@ public:
     int Search(AppState& app, SearchHit& jump) override;
     int ExportCsv(AppState& app) override;
     int ImportCsv(AppState& app) override;
+    int DueLines(AppState& app) override;
+    int RecurringRegistration(AppState& app, const IoRecord* line) override;
 
 private:
     Dialogs& m_dlg;
