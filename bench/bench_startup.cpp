@@ -12,6 +12,7 @@
 #include "ledger/LedgerSave.h"
 #include "names/NameTables.h"
 #include "port/ConsoleDialogs.h"
+#include "repeat/RepeatDue.h"
 #include "settings/IniRecord.h"
 #include "util/Clock.h"
 #include "util/DateText.h"
@@ -148,6 +149,43 @@ struct Home {
         return SaveLedgerBlock(st, dlg) == 0;
     }
 
+    // Twenty recurring lines (monthly, weekly, yearly, some on business days) last offered
+    // yesterday: the table changes at every first start of a day, when its lines are offered.
+    bool writeRecurring(int32_t offeredUpTo) {
+        RepeatTable t;
+        for (int i = 0; i < 20; ++i) {
+            RepeatEntry e;
+            e.item = i % 5 == 0 ? "給与" : "光熱費";
+            e.side = i % 5 == 0 ? kIncomeKind : kExpenseKind;
+            e.amount = std::to_string(1000 + i * 100) + "%";
+            e.rule = {i % 3 == 0   ? RepeatKind::Weekly
+                      : i % 3 == 1 ? RepeatKind::Monthly
+                                   : RepeatKind::Yearly,
+                      1,
+                      i % 3 == 0   ? i % 7
+                      : i % 3 == 1 ? 1 + i
+                                   : 101 + i,
+                      i % 2 == 0,
+                      20000101,
+                      0};
+            e.offeredUpTo = offeredUpTo;
+            t.entries.push_back(e);
+        }
+        return SaveRepeatTable(RepeatFileIn(DataFolder(home)), t, dlg) == 0;
+    }
+
+    // A start as the program makes it, with the question whether recurring lines fell due.
+    int startAndLookForDueLines(bool& due) {
+        AppState app;
+        app.home = home;
+        SilentMain main;
+        NoScreens screens;
+        if (PrepareDataFolders(app, dlg) != 0) return -1;
+        const int r = StartUp(app, dlg, main, screens);
+        due = HasDueLines(app);
+        return r;
+    }
+
     // Every data file gets a new modification time, as files restored from elsewhere have.
     void touchAll() {
         for (const auto& e : std::filesystem::directory_iterator(DataFolder(home)))
@@ -178,6 +216,27 @@ void BM_StartAfterOneNewLine(benchmark::State& state) {
     state.counters["bytes_read"] = static_cast<double>(read) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_StartAfterOneNewLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+// The first start of a day (31 December 2049) after the evening's line, with recurring lines:
+// the changed year and the table are checked and backed up, and the due lines are looked for.
+void BM_FirstStartOfADayWithRecurringLines(benchmark::State& state) {
+    Home& h = home();
+    if (!h.ok) {
+        state.SkipWithError("home generation failed");
+        return;
+    }
+    const FixedClock today({2049, 12, 31});
+    SetClock(&today);
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!h.addLine() || !h.writeRecurring(20491230)) state.SkipWithError("preparing the day failed");
+        state.ResumeTiming();
+        bool due = false;
+        if (h.startAndLookForDueLines(due) != 0 || !due) state.SkipWithError("start-up failed or nothing due");
+    }
+    SetClock(nullptr);
+}
+BENCHMARK(BM_FirstStartOfADayWithRecurringLines)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
 void BM_StartAfterEveryFileChanged(benchmark::State& state) {
     Home& h = home();

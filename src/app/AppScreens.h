@@ -3,6 +3,7 @@
 namespace mrt {
 
 struct AppState;
+struct IoRecord;
 struct SearchHit;
 
 // The main window as the start-up sequence and the command loop see it. The Qt window implements
@@ -54,6 +55,18 @@ public:
     // The CSV import: file choice, preview, import. 0 when lines were added (the loop then reads
     // the ledger again), 1 when nothing was added.
     virtual int ImportCsv(AppState& app) = 0;
+    // The list of the recurring lines due up to today (app.repeats). 0 when lines were added (the
+    // loop then reads the ledger again), 1 when none were.
+    virtual int DueLines(AppState& app) {
+        (void)app;
+        return 1;
+    }
+    // The registration window of recurring lines; with `line` a new entry made from it is open.
+    virtual int RecurringRegistration(AppState& app, const IoRecord* line) {
+        (void)app;
+        (void)line;
+        return 0;
+    }
 };
 
 } // namespace mrt

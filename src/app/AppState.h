@@ -1,10 +1,12 @@
 #pragma once
 #include "app/Command.h"
 #include "budget/BudgetFile.h"
+#include "ledger/IoRecord.h"
 #include "ledger/LedgerIndex.h"
 #include "ledger/LedgerSearch.h"
 #include "ledger/StartDate.h"
 #include "names/NameTables.h"
+#include "repeat/RepeatTable.h"
 #include "settings/IniRecord.h"
 
 #include <optional>
@@ -14,10 +16,10 @@ namespace mrt {
 
 // The program-wide state, created at start-up and living until exit.
 struct AppState {
-    std::string home;            // home folder, the current folder while running
-    std::string dataFolder;      // home/Data1/
-    std::string backupFolder;    // home/Data1/BU/
-    std::string resourceFolder;  // read-only resources (TbInit/, help/); may be empty
+    std::string home;           // home folder, the current folder while running
+    std::string dataFolder;     // home/Data1/
+    std::string backupFolder;   // home/Data1/BU/
+    std::string resourceFolder; // read-only resources (TbInit/, help/); may be empty
 
     IniRecord settings;
     // INIT.mrt exists but could not be read: the program ends, and the file is not written.
@@ -32,6 +34,11 @@ struct AppState {
     // A signal or the end of the desktop session ends the program: no question is asked, the
     // block is saved as at a normal exit, and a failed save ends it all the same.
     bool EndRequested = false;
+    RepeatTable repeats; // the recurring lines
+    // The due lines are offered once per run, at the first start-up.
+    bool DueLinesOffered = false;
+    // The ledger line that LineToRecurring makes recurring.
+    std::optional<IoRecord> PendingRecurringLine;
     // A line chosen in the search window; the next editing period goes to it.
     std::optional<SearchHit> PendingJump;
 

@@ -22,7 +22,10 @@ enum class Command : int {
     YearReport = 3300,
     NameRegistration = 4100,
     BudgetRegistration = 4200,
+    RecurringRegistration = 4300, // the registration window of recurring lines
     Settings = 4400,
+    DueLines = 4500,        // the recurring lines due since they were last offered
+    LineToRecurring = 4600, // Ctrl+R: the registration window with the current line as a new entry
     Help = 5100,
     Version = 5300,
     Leave = -1, // the editing period asks the program to end at once

@@ -8,7 +8,10 @@
 #include "ledger/LedgerFiles.h"
 #include "ledger/StartDate.h"
 #include "port/Dialogs.h"
+#include "repeat/RepeatDue.h"
+#include "util/Clock.h"
 #include "util/CommitJournal.h"
+#include "util/DateText.h"
 #include "util/FileBatch.h"
 #include "util/FileCopy.h"
 #include "util/Home.h"
@@ -18,6 +21,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <strings.h>
 #include <sys/stat.h>
 #include <vector>
@@ -199,15 +203,25 @@ int dispatch(AppState& app, Command command, Dialogs& dlg, MainScreen& main, Com
         screens.MedicalForm(app);
         return 0;
     case Command::ImportCsv:
-        // The imported lines may lie in any block: the index and the newest block are read anew;
+    case Command::DueLines:
+        // The added lines may lie in any block: the index and the newest block are read anew;
         // when that fails the program starts over from the files.
-        if (screens.ImportCsv(app) != 0) return 0;
+        if ((command == Command::ImportCsv ? screens.ImportCsv(app) : screens.DueLines(app)) != 0) return 0;
         if (ScanLedgerYears(app.ledger, dlg) != 0 || LoadStartBlock(app.ledger, dlg) != 0) {
             main.Unload();
             return 1;
         }
         app.start.StartDateText = StartDateTextOf(app.ledger.index);
         return 0;
+    case Command::RecurringRegistration:
+        screens.RecurringRegistration(app, nullptr);
+        return 0;
+    case Command::LineToRecurring: {
+        const std::optional<IoRecord> line = std::move(app.PendingRecurringLine);
+        app.PendingRecurringLine.reset();
+        screens.RecurringRegistration(app, line ? &*line : nullptr);
+        return 0;
+    }
     default:
         return 0;
     }
@@ -233,6 +247,15 @@ int checkChangedYears(AppState& app, Dialogs& dlg) {
 }
 
 } // namespace
+
+int32_t AppToday() {
+    const CivilDate t = AppClock().Today();
+    return DateNum(t.year, t.month, t.day);
+}
+
+bool HasDueLines(const AppState& app) {
+    return !CollectDueLines(app.repeats, AppToday()).empty();
+}
 
 std::string AppState::settingsPath() const {
     return ResolveCase(dataFolder, kSettingsFileName);
@@ -323,6 +346,16 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
         }
     }
 
+    // The recurring lines, verified and backed up as the name tables are.
+    {
+        const int rr = LoadRepeatTable(RepeatFileIn(app.dataFolder), app.repeats);
+        const int rv = VerifyAndBackUp(app, kRepeatFileName, "定期入出金データ", rr < 0, dlg);
+        if (rv != 0) {
+            main.SplashOff();
+            return rv;
+        }
+    }
+
     // The ledger: scan the information files and load the newest block.
     app.ledger.index.SetDataFolder(app.dataFolder);
     int r = ScanLedgerYears(app.ledger, dlg);
@@ -367,6 +400,11 @@ int RunApplication(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens
             if (s < 0) {
                 ExitSequence(app, main);
                 return 1;
+            }
+            // The recurring lines that fell due while the program was not running, once per run.
+            if (!app.DueLinesOffered) {
+                app.DueLinesOffered = true;
+                if (HasDueLines(app)) outcome = dispatch(app, Command::DueLines, dlg, main, screens);
             }
             while (outcome == 0) {
                 if (!main.FixedStyleFlat()) main.SetUpMainWindow(app);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace mrt {
@@ -37,6 +38,11 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
 // Run-time errors (exceptions) reaching the loop are shown with OK (restart) / Cancel (exit).
 // Returns the process exit code.
 int RunApplication(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& screens);
+
+// Today by the program's clock, yyyymmdd.
+int32_t AppToday();
+// True when some recurring line fell due since it was last offered (up to today).
+bool HasDueLines(const AppState& app);
 
 // The exit sequence: stores a changed main-window state in the settings file.
 void ExitSequence(AppState& app, MainScreen& main);

@@ -6,6 +6,7 @@
 #include "ledger/LedgerFiles.h"
 #include "names/NameTables.h"
 #include "port/ConsoleDialogs.h"
+#include "repeat/RepeatTable.h"
 #include "settings/IniRecord.h"
 #include "util/FileCopy.h"
 #include "util/Paths.h"
@@ -169,6 +170,9 @@ bool checkOthers(const std::string& view, const std::vector<RestoredFile>& files
             r = LoadBrkDnTable(path, tables, false, &reason);
         } else if (sameName(f.targetName, kShopFileName)) {
             r = LoadShopTable(path, tables, false, &reason);
+        } else if (sameName(f.targetName, kRepeatFileName)) {
+            RepeatTable table;
+            r = LoadRepeatTable(path, table, &reason);
         } else if (sameName(f.targetName, kSettingsFileName)) {
             IniRecord rec;
             r = ReadSettings(path, rec, &reason);

@@ -18,7 +18,7 @@ struct RestoredFile {
 // data folder as the restore would leave it (its other files taken as they are; nothing in it is
 // written): every restored ledger year is checked by itself and read line by line as a start
 // reads it, and the ledger is scanned as a start scans it; name tables, budgets (with the item
-// table they will be read with) and the settings file go through their loaders. A ledger that a
+// table they will be read with), the recurring lines and the settings file go through their loaders. A ledger that a
 // start cannot scan already is no reason to refuse. False with `failure` naming the file and
 // the reason. `removed` names data files the restore removes (left out of the data folder's view).
 bool CheckRestoredFiles(const std::string& dataFolder, const std::vector<RestoredFile>& files, CopyFailure& failure,

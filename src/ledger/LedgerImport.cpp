@@ -211,9 +211,10 @@ ImportPlan PlanImport(std::string_view fileBytes, const LedgerIndex& idx, const 
     return plan;
 }
 
-int ApplyImport(LedgerState& st, NameTables& names, const NameFilePaths& files, const ImportPlan& plan, Dialogs& dlg) {
+int ApplyImport(LedgerState& st, NameTables& names, const NameFilePaths& files, const ImportPlan& plan, Dialogs& dlg,
+                FileBatch* batch) {
     constexpr const char* kTitle = "CSV取込";
-    if (!plan.Ready()) return -1;
+    if (!plan.Ready() || (batch && !plan.newItems.empty())) return -1;
     std::vector<IoRecord> added;
     added.reserve(plan.rows.size());
     for (const ImportRow& r : plan.rows)
@@ -249,7 +250,7 @@ int ApplyImport(LedgerState& st, NameTables& names, const NameFilePaths& files, 
     st.block = std::move(lines);
     st.PreSortF = HasDateDisorder(st.block);
     st.LedgerModified = true;
-    if (SaveLedgerBlock(st, dlg) != 0) return -1;
+    if (SaveLedgerBlock(st, dlg, batch) != 0) return -1;
 
     if (plan.newItems.empty()) return 0;
     const NameTables previous = names;

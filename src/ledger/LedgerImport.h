@@ -10,6 +10,7 @@
 namespace mrt {
 
 class Dialogs;
+class FileBatch;
 struct NameTables;
 struct NameFilePaths;
 
@@ -50,6 +51,9 @@ ImportPlan PlanImport(std::string_view fileBytes, const LedgerIndex& idx, const 
 // range the import touched (the caller loads the block it wants to show).
 // 0 done; -1 nothing was changed (message shown); 1 the lines were saved but the new items could
 // not be written (message shown).
-int ApplyImport(LedgerState& st, NameTables& names, const NameFilePaths& files, const ImportPlan& plan, Dialogs& dlg);
+// With `batch` the ledger files are only staged into it (a plan without new items only): the
+// caller commits them together with files of its own, and st is updated as if that succeeded.
+int ApplyImport(LedgerState& st, NameTables& names, const NameFilePaths& files, const ImportPlan& plan, Dialogs& dlg,
+                FileBatch* batch = nullptr);
 
 } // namespace mrt

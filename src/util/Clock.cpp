@@ -1,6 +1,9 @@
 #include "util/Clock.h"
 
+#include "util/DateText.h"
+
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 
 namespace mrt {
@@ -25,11 +28,34 @@ double SystemClock::SecondsOfDay() const {
     return tm.tm_hour * 3600.0 + tm.tm_min * 60.0 + tm.tm_sec + frac;
 }
 
-const Clock& AppClock() {
-    static SystemClock s_system;
-    return g_clock ? *g_clock : s_system;
+// MRTKEL_TODAY=YYYY-MM-DD fixes today for scripted runs of the program and the tool; the time of
+// day stays the system's.
+class EnvironmentClock : public SystemClock {
+public:
+    explicit EnvironmentClock(CivilDate d) : m_date(d) {}
+    CivilDate Today() const override { return m_date; }
+
+private:
+    CivilDate m_date;
+};
+
+const Clock* environmentClock() {
+    const char* text = std::getenv("MRTKEL_TODAY");
+    int y = 0, m = 0, d = 0;
+    if (!text || !ParseDateText(text, y, m, d)) return nullptr;
+    static EnvironmentClock s_clock({y, m, d});
+    return &s_clock;
 }
 
-void SetClock(const Clock* clock) { g_clock = clock; }
+const Clock& AppClock() {
+    static SystemClock s_system;
+    static const Clock* s_environment = environmentClock();
+    if (g_clock) return *g_clock;
+    return s_environment ? *s_environment : s_system;
+}
+
+void SetClock(const Clock* clock) {
+    g_clock = clock;
+}
 
 } // namespace mrt

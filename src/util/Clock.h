@@ -22,7 +22,8 @@ public:
     double SecondsOfDay() const override;
 };
 
-// The clock in use; SetClock(nullptr) goes back to the system clock.
+// The clock in use; SetClock(nullptr) goes back to the system clock (or to the date of the
+// environment variable MRTKEL_TODAY, YYYY-MM-DD, when it is set: for scripted runs).
 const Clock& AppClock();
 void SetClock(const Clock* clock);
 

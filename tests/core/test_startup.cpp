@@ -5,6 +5,8 @@
 #include "app/Startup.h"
 #include "ledger/LedgerBlock.h"
 #include "port/ConsoleDialogs.h"
+#include "repeat/RepeatDue.h"
+#include "screens/RepeatDueList.h"
 #include "support/FaultFs.h"
 #include "support/RunTool.h"
 #include "support/ScriptedDialogs.h"
@@ -97,6 +99,11 @@ public:
     int ImportCsv(AppState& app) override {
         log.push_back("import");
         return importAction ? importAction(app) : 1;
+    }
+    std::function<int(AppState&)> dueAction;
+    int DueLines(AppState& app) override {
+        log.push_back("due");
+        return dueAction ? dueAction(app) : 1;
     }
 };
 
@@ -206,6 +213,48 @@ TEST(StartUp, ImportReadsTheLedgerAgainAndASearchChoiceWaitsForTheNextPeriod) {
     });
     EXPECT_EQ(RunApplication(app, f.dlg, main, f.screens), 0);
     EXPECT_EQ(f.screens.log, (std::vector<std::string>{"import", "search"}));
+}
+
+// Three months away: the start offers the four lines due since and the loop reads the ledger with
+// them; the menu command finds nothing more, and the next start offers nothing.
+TEST(StartUp, DueRecurringLinesAreOfferedOnceAndReadIntoTheLedger) {
+    Fixture f;
+    f.firstStart();
+    RepeatEntry e;
+    e.item = "光熱費";
+    e.amount = "5000";
+    e.rule = {RepeatKind::Monthly, 1, 10, false, 20040401, 0};
+    e.offeredUpTo = 20040401;
+    RepeatTable table;
+    table.entries = {e};
+    ASSERT_EQ(SaveRepeatTable(RepeatFileIn(DataFolder(f.home.path())), table, f.dlg), 0);
+    f.clock.Set({2004, 7, 15});
+    std::vector<int> offered;
+    f.screens.dueAction = [&](AppState& a) {
+        RepeatDueList list(a.repeats, AppToday(), a.settings.TaxRate);
+        offered.push_back(list.Rows());
+        return list.Apply(a.ledger, a.names, a.dataFolder, a.repeats, f.dlg) > 0 ? 0 : 1;
+    };
+    for (int run = 0; run < 2; ++run) {
+        AppState app;
+        app.home = f.home.path();
+        ASSERT_EQ(PrepareDataFolders(app, f.dlg), 0);
+        FakeMain main;
+        main.dlg = &f.dlg;
+        main.periods.push_back([](AppState& a) {
+            EXPECT_EQ(a.ledger.index.TotalLines, 5);
+            EXPECT_EQ(a.ledger.block.back().Balance, 30000);
+            return Command::DueLines;
+        });
+        main.periods.push_back([](AppState&) { return Command::Exit; });
+        EXPECT_EQ(RunApplication(app, f.dlg, main, f.screens), 0);
+    }
+    // The first start offers four lines and each menu command none; the second start, with
+    // nothing due, opens no list of its own.
+    EXPECT_EQ(offered, (std::vector<int>{4, 0, 0}));
+    EXPECT_EQ(f.screens.log, (std::vector<std::string>{"due", "due", "due"}));
+    EXPECT_EQ(ReadBytes(JoinPath(BackupFolder(f.home.path()), kRepeatFileName)),
+              ReadBytes(RepeatFileIn(DataFolder(f.home.path()))));
 }
 
 // File name → bytes of the files directly in a folder, ledger year and information files left out.

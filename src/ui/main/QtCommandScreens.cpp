@@ -13,6 +13,8 @@
 #include "ui/medical/frmMedical.h"
 #include "ui/names/frmTBL.h"
 #include "ui/print/PrintCommands.h"
+#include "ui/repeat/frmRepeat.h"
+#include "ui/repeat/frmRepeatDue.h"
 #include "ui/search/frmSearch.h"
 #include "ui/settings/frmINI.h"
 #include "ui/totals/TotalsCommand.h"
@@ -84,6 +86,19 @@ int QtCommandScreens::ImportCsv(AppState& app) {
 
 int QtCommandScreens::MedicalForm(AppState& app) {
     frmMedical w(app, m_dlg, QApplication::activeWindow());
+    w.exec();
+    return 0;
+}
+
+int QtCommandScreens::DueLines(AppState& app) {
+    frmRepeatDue w(app, m_dlg, QApplication::activeWindow());
+    const int added = w.Run();
+    if (added > 0) m_dlg.MsgOK(std::to_string(added) + " 行を家計簿に追加しました。", "定期入出金の追加");
+    return added > 0 ? 0 : 1;
+}
+
+int QtCommandScreens::RecurringRegistration(AppState& app, const IoRecord* line) {
+    frmRepeat w(app, m_dlg, line, QApplication::activeWindow());
     w.exec();
     return 0;
 }

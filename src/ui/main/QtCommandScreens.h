@@ -22,6 +22,8 @@ public:
     int ExportCsv(AppState& app) override;
     int ImportCsv(AppState& app) override;
     int MedicalForm(AppState& app) override;
+    int DueLines(AppState& app) override;
+    int RecurringRegistration(AppState& app, const IoRecord* line) override;
 
 private:
     Dialogs& m_dlg;

@@ -257,6 +257,8 @@ int QtMainScreen::RunLedgerEditing(AppState& app) {
     if (w->MenuSel == Command::None) loop.exec();
     m_inEditing = false;
     app.MenuSel = w->MenuSel;
+    app.PendingRecurringLine = std::move(w->PendingRecurringLine);
+    w->PendingRecurringLine.reset();
     m_editor->End();
     QApplication::beep();
     int r = EndEditingPeriod(app, m_dlg);
@@ -303,6 +305,15 @@ void QtMainScreen::Unload() {
 }
 
 // ---- MainActions ----
+
+bool QtMainScreen::CurrentLine(IoRecord& line) {
+    if (!m_editor || !m_win) return false;
+    const int row = m_win->grid()->model().Row();
+    const LedgerSheet& sheet = m_editor->Sheet();
+    if (row < 1 || row > sheet.LastRow()) return false;
+    line = sheet.Line(row);
+    return line.Income > 0 || line.Expense > 0;
+}
 
 int QtMainScreen::PreSortCheck() {
     return m_editor ? m_editor->PreSortCheck() : 0;
@@ -365,7 +376,9 @@ Command QtMainScreen::ChooseRegistration() {
     return WorkCommand(RegistrationWorkList(), ChooseRegistrationWork(m_dlg));
 }
 
-Command QtMainScreen::ChooseAuxiliary() { return WorkCommand(AuxiliaryWorkList(), ChooseAuxiliaryWork(m_dlg)); }
+Command QtMainScreen::ChooseAuxiliary() {
+    return WorkCommand(AuxiliaryWorkList(), ChooseAuxiliaryWork(m_dlg));
+}
 
 void QtMainScreen::Beep() {
     m_dlg.Beep();

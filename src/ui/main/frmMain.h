@@ -1,10 +1,12 @@
 #pragma once
 #include "app/Command.h"
 #include "grid/GridModel.h"
+#include "ledger/IoRecord.h"
 
 #include <QMainWindow>
 #include <array>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -46,6 +48,11 @@ public:
     virtual void CloseAllHelp() = 0;
     // A key arrived while the focus had strayed from the control taking input: give it back.
     virtual void ReturnFocus() = 0;
+    // The ledger line under the cursor (not the initial-balance line). False when there is none.
+    virtual bool CurrentLine(IoRecord& line) {
+        (void)line;
+        return false;
+    }
 };
 
 // The main ledger window: menu bar, help strip, tool buttons, the ledger grid with its edit box
@@ -59,6 +66,8 @@ public:
     void SetActions(MainActions* actions) { m_actions = actions; }
 
     Command MenuSel = Command::None;
+    // The line that Command::LineToRecurring makes recurring.
+    std::optional<IoRecord> PendingRecurringLine;
 
     void MenuInit();
     void FormColSet();

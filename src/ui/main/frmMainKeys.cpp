@@ -121,9 +121,21 @@ void frmMain::menuItem(Command command) {
     case Command::Search:
     case Command::NameRegistration:
     case Command::BudgetRegistration:
+    case Command::RecurringRegistration:
+    case Command::DueLines:
     case Command::Settings:
         if (m_actions->PreSortCheck() == 0) chooseCommand(command, -1);
         return;
+    case Command::LineToRecurring: {
+        IoRecord line;
+        if (!m_actions->CurrentLine(line)) {
+            m_actions->Beep();
+            return;
+        }
+        PendingRecurringLine = line;
+        chooseCommand(command, -1);
+        return;
+    }
     case Command::Help:
     case Command::Version:
         chooseCommand(command, -1);
