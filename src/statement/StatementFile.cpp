@@ -114,12 +114,9 @@ void readRow(const CsvRecord& rec, const Layout& layout, std::vector<StatementRo
         row.problem = probe.problem;
     } else {
         row.amount = probe.amount;
-        if (!anyAmount)
-            row.skip = "金額なし";
-        else if (row.amount == 0)
-            row.skip = "金額 0";
-        else
-            row.skip = skipOf(c, layout, row);
+        row.skip = skipOf(c, layout, row);
+        if (row.skip.empty() && !anyAmount) row.skip = "金額なし";
+        if (row.skip.empty() && row.amount == 0) row.skip = "金額 0";
     }
     rows.push_back(std::move(row));
 }
