@@ -7,6 +7,7 @@
 #include "names/NameTables.h"
 #include "port/ConsoleDialogs.h"
 #include "settings/IniRecord.h"
+#include "statement/ShopRules.h"
 #include "util/FileCopy.h"
 #include "util/Paths.h"
 #include "util/SystemError.h"
@@ -169,6 +170,12 @@ bool checkOthers(const std::string& view, const std::vector<RestoredFile>& files
             r = LoadBrkDnTable(path, tables, false, &reason);
         } else if (sameName(f.targetName, kShopFileName)) {
             r = LoadShopTable(path, tables, false, &reason);
+        } else if (sameName(f.targetName, kShopRulesFileName)) {
+            ShopRules rules;
+            if (!DecodeShopRules(f.bytes, rules, reason)) {
+                r = -1;
+                reason = f.targetName + ": " + reason;
+            }
         } else if (sameName(f.targetName, kSettingsFileName)) {
             IniRecord rec;
             r = ReadSettings(path, rec, &reason);
