@@ -72,7 +72,7 @@ std::string hexByte(unsigned char b) {
 }
 
 std::string badByteError(std::string_view s, size_t at, const char* encoding) {
-    return std::to_string(lineOf(s, at)) + "行目: " + encoding + "として読めないバイト (" +
+    return std::to_string(lineOf(s, at)) + "行目: " + encoding + "読めないバイト (" +
            hexByte(static_cast<unsigned char>(s[at])) + ") があります。ファイルを読み込めません。";
 }
 
@@ -176,7 +176,7 @@ bool DecodeStatementBytes(std::string_view bytes, std::string& utf8, StatementEn
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         const std::string_view body = bytes.substr(3);
         if (size_t bad = firstBadUtf8(body); bad != kNone) {
-            error = badByteError(bytes, bad + 3, "UTF-8");
+            error = badByteError(bytes, bad + 3, "UTF-8 として");
             return false;
         }
         enc = StatementEncoding::Utf8Bom;
@@ -189,7 +189,7 @@ bool DecodeStatementBytes(std::string_view bytes, std::string& utf8, StatementEn
         return true;
     }
     if (size_t bad = firstBadCp932(bytes); bad != kNone) {
-        error = badByteError(bytes, bad, "Shift_JIS (CP932) と UTF-8 のどちらでも");
+        error = badByteError(bytes, bad, "Shift_JIS (CP932) としても UTF-8 としても");
         return false;
     }
     enc = StatementEncoding::Cp932;
