@@ -50,6 +50,9 @@ public:
     // The CSV import: file choice, preview, import. 0 when lines were added (the loop then reads
     // the ledger again), 1 when nothing was added.
     virtual int ImportCsv(AppState& app) = 0;
+    // The statement import (bank, card, e-money files): file choice, preview, import. 0 when the
+    // ledger changed, 1 when nothing was added.
+    virtual int ImportStatement(AppState&) { return 1; }
 };
 
 } // namespace mrt

@@ -53,6 +53,11 @@ void StatementImport::SaveLayout(CustomLayout layout) {
     m_rulesChanged = true;
 }
 
+void StatementImport::SetRegisterItems(bool on) {
+    m_registerItems = on;
+    CheckPlan(m_plan, Context());
+}
+
 int StatementImport::Apply(LedgerState& st, NameTables& names, const NameFilePaths& files, Dialogs& dlg) {
     constexpr const char* kTitle = "明細取込";
     int r = 0;

@@ -32,6 +32,8 @@ public:
     bool AddRule(const ShopRule& rule, std::string& why);
     bool RulesChanged() const { return m_rulesChanged; }
     void SaveLayout(CustomLayout layout);
+    // Whether items named by rules but not registered are registered with the import; rechecks.
+    void SetRegisterItems(bool on);
 
     // Adds the included lines through the CSV import's path (one save, all or nothing), then writes
     // the rules when they changed. 0 done; 1 the lines were saved but the rules or new items were
