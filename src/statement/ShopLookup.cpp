@@ -76,7 +76,7 @@ ShopProposal LookupShop(const ShopRules& rules, const LearnedShops& learned, std
     const ShopRule* chosen = nullptr;
     size_t chosenLength = 0;
     for (const ShopRule& r : rules.rules) {
-        const std::string rk = ShopKey(r.shop);
+        const std::string rk = r.key.empty() ? ShopKey(r.shop) : r.key;
         if (rk.empty()) continue;
         if (rk == key) {
             chosen = &r;

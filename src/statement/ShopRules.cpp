@@ -79,9 +79,9 @@ bool DecodeShopRules(std::string_view text, ShopRules& rules, std::string& why) 
         const std::vector<std::string>& c = records[i].cells;
         const std::string line = std::to_string(records[i].lineNo) + "行目: ";
         if (c[0] == "rule" && c.size() >= 3 && c.size() <= 4 && !c[1].empty() && !c[2].empty()) {
-            out.rules.push_back({c[1], false, c[2], c.size() > 3 ? c[3] : std::string()});
+            out.rules.push_back({c[1], false, c[2], c.size() > 3 ? c[3] : std::string(), ShopKey(c[1])});
         } else if (c[0] == "skip" && c.size() == 2 && !c[1].empty()) {
-            out.rules.push_back({c[1], true, {}, {}});
+            out.rules.push_back({c[1], true, {}, {}, ShopKey(c[1])});
         } else if (c[0] == "layout" && c.size() >= 5 && !c[1].empty()) {
             CustomLayout l;
             l.name = c[1];
@@ -150,6 +150,7 @@ bool AddShopRule(ShopRules& rules, ShopRule rule, std::string& why) {
             return false;
         }
     const std::string key = ShopKey(rule.shop);
+    rule.key = key;
     auto same =
         std::find_if(rules.rules.begin(), rules.rules.end(), [&](const ShopRule& r) { return ShopKey(r.shop) == key; });
     if (same != rules.rules.end())

@@ -17,8 +17,11 @@ struct ShopRule {
     std::string shop; // as the user gave it (normalised)
     bool skip = false;
     std::string item, breakdown;
+    std::string key; // ShopKey(shop), kept by AddShopRule and DecodeShopRules; empty = not yet
 
-    bool operator==(const ShopRule&) const = default;
+    bool operator==(const ShopRule& o) const {
+        return shop == o.shop && skip == o.skip && item == o.item && breakdown == o.breakdown;
+    }
 };
 
 struct ShopRules {

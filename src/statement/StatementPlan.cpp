@@ -46,10 +46,17 @@ bool refundsPurchases(const Layout& layout) {
     return layout.sign == SignRule::SpendPositive && layout.map[ColumnRole::Out] < 0;
 }
 
+// Lookups of one planning: a statement names few shops many times.
+using LookupCache = std::unordered_map<std::string, ShopProposal>;
+
 // Proposes the item of a line from the rules, the ledger or the statement's category.
-void propose(PlannedLine& p, const StatementRow& row, const PlanContext& ctx) {
+void propose(PlannedLine& p, const StatementRow& row, const PlanContext& ctx, LookupCache& cache) {
     const int kind = sideOf(p.line);
-    const ShopProposal sp = LookupShop(ctx.rules, ctx.ledger.learned, p.line.ShopName, kind);
+    const std::string cacheKey = std::to_string(kind) + p.line.ShopName;
+    auto cached = cache.find(cacheKey);
+    if (cached == cache.end())
+        cached = cache.emplace(cacheKey, LookupShop(ctx.rules, ctx.ledger.learned, p.line.ShopName, kind)).first;
+    const ShopProposal& sp = cached->second;
     p.line.ItemName.clear();
     p.line.Note.clear();
     p.source.clear();
@@ -239,6 +246,7 @@ StatementPlan PlanStatement(StatementFile file, const PlanContext& ctx) {
     StatementPlan plan;
     plan.file = std::move(file);
     plan.lines.reserve(plan.file.rows.size());
+    LookupCache cache;
     for (size_t r = 0; r < plan.file.rows.size(); ++r) {
         const StatementRow& row = plan.file.rows[r];
         PlannedLine p;
@@ -260,7 +268,7 @@ StatementPlan PlanStatement(StatementFile file, const PlanContext& ctx) {
             p.state = LineState::Skipped;
             p.reason = row.skip;
         } else {
-            propose(p, row, ctx);
+            propose(p, row, ctx, cache);
         }
         plan.lines.push_back(std::move(p));
     }
@@ -335,6 +343,7 @@ ShopRule RuleFromLine(const StatementPlan& plan, int i, bool skip) {
 }
 
 void ReapplyRules(StatementPlan& plan, const PlanContext& ctx) {
+    LookupCache cache;
     for (PlannedLine& p : plan.lines) {
         if (p.itemByHand || p.state == LineState::Error || p.state == LineState::Cancelled ||
             p.state == LineState::Duplicate)
@@ -343,7 +352,7 @@ void ReapplyRules(StatementPlan& plan, const PlanContext& ctx) {
         if (!row.skip.empty()) continue;
         const bool wasIncluded = p.include;
         const LineState was = p.state;
-        propose(p, row, ctx);
+        propose(p, row, ctx, cache);
         p.include = p.state == LineState::New && (wasIncluded || was != LineState::New);
     }
     CheckPlan(plan, ctx);

@@ -281,6 +281,7 @@ std::optional<int64_t> ParseStatementAmount(std::string_view text, bool& bad) {
 }
 
 std::string NormaliseShopName(std::string_view utf8) {
+    if (utf8.empty()) return {};
     const std::vector<char32_t> in = codePoints(utf8);
     std::vector<char32_t> out;
     out.reserve(in.size());
