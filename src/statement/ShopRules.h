@@ -17,7 +17,7 @@ struct ShopRule {
     std::string shop; // as the user gave it (normalised)
     bool skip = false;
     std::string item, breakdown;
-    std::string key; // ShopKey(shop), kept by AddShopRule and DecodeShopRules; empty = not yet
+    std::string key{}; // ShopKey(shop), kept by AddShopRule and DecodeShopRules; empty = not yet
 
     bool operator==(const ShopRule& o) const {
         return shop == o.shop && skip == o.skip && item == o.item && breakdown == o.breakdown;
