@@ -67,6 +67,9 @@ public:
         (void)line;
         return 0;
     }
+    // The statement import (bank, card, e-money files): file choice, preview, import. 0 when the
+    // ledger changed, 1 when nothing was added.
+    virtual int ImportStatement(AppState&) { return 1; }
 };
 
 } // namespace mrt

@@ -204,15 +204,20 @@ int dispatch(AppState& app, Command command, Dialogs& dlg, MainScreen& main, Com
         return 0;
     case Command::ImportCsv:
     case Command::DueLines:
+    case Command::ImportStatement: {
         // The added lines may lie in any block: the index and the newest block are read anew;
         // when that fails the program starts over from the files.
-        if ((command == Command::ImportCsv ? screens.ImportCsv(app) : screens.DueLines(app)) != 0) return 0;
+        const int added = command == Command::ImportCsv ? screens.ImportCsv(app)
+                          : command == Command::DueLines ? screens.DueLines(app)
+                                                         : screens.ImportStatement(app);
+        if (added != 0) return 0;
         if (ScanLedgerYears(app.ledger, dlg) != 0 || LoadStartBlock(app.ledger, dlg) != 0) {
             main.Unload();
             return 1;
         }
         app.start.StartDateText = StartDateTextOf(app.ledger.index);
         return 0;
+    }
     case Command::RecurringRegistration:
         screens.RecurringRegistration(app, nullptr);
         return 0;

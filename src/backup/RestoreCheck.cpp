@@ -8,6 +8,7 @@
 #include "port/ConsoleDialogs.h"
 #include "repeat/RepeatTable.h"
 #include "settings/IniRecord.h"
+#include "statement/ShopRules.h"
 #include "util/FileCopy.h"
 #include "util/Paths.h"
 #include "util/SystemError.h"
@@ -173,6 +174,12 @@ bool checkOthers(const std::string& view, const std::vector<RestoredFile>& files
         } else if (sameName(f.targetName, kRepeatFileName)) {
             RepeatTable table;
             r = LoadRepeatTable(path, table, &reason);
+        } else if (sameName(f.targetName, kShopRulesFileName)) {
+            ShopRules rules;
+            if (!DecodeShopRules(f.bytes, rules, reason)) {
+                r = -1;
+                reason = f.targetName + ": " + reason;
+            }
         } else if (sameName(f.targetName, kSettingsFileName)) {
             IniRecord rec;
             r = ReadSettings(path, rec, &reason);

@@ -17,10 +17,13 @@
 #include "ui/repeat/frmRepeatDue.h"
 #include "ui/search/frmSearch.h"
 #include "ui/settings/frmINI.h"
+#include "ui/statement/frmStatement.h"
 #include "ui/totals/TotalsCommand.h"
 #include "ui/year/YearCommand.h"
+#include "util/Paths.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 
 #include <string>
@@ -101,6 +104,34 @@ int QtCommandScreens::RecurringRegistration(AppState& app, const IoRecord* line)
     frmRepeat w(app, m_dlg, line, QApplication::activeWindow());
     w.exec();
     return 0;
+    w.exec();
+    return 0;
+}
+
+int QtCommandScreens::ImportStatement(AppState& app) {
+    std::string folder = CsvStartFolder(app.home, QDir::homePath().toStdString());
+    std::vector<std::string> files;
+    if (m_dlg.GetFileName("明細取込", "取り込む明細のファイル (CSV) を選んでください。", "*.csv", 1, folder, files) !=
+            0 ||
+        files.empty())
+        return 1;
+    const std::string path = JoinPath(folder, files.front());
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        m_dlg.MsgOK("ファイルを読めませんでした。\r\n" + path, "明細取込");
+        return 1;
+    }
+    StatementTarget target{app.dataFolder,
+                           &app.ledger.index,
+                           &app.names,
+                           app.namePaths(),
+                           app.settings.TaxRate,
+                           app.ledger.BlockMonthsInUse,
+                           QDate::currentDate().year()};
+    StatementPreview preview(target, m_dlg);
+    if (!preview.Load(path, bytes)) return 1;
+    frmStatement w(preview, m_dlg, QApplication::activeWindow());
+    return w.exec() == QDialog::Accepted ? 0 : 1;
 }
 
 } // namespace mrt

@@ -24,6 +24,7 @@ public:
     int MedicalForm(AppState& app) override;
     int DueLines(AppState& app) override;
     int RecurringRegistration(AppState& app, const IoRecord* line) override;
+    int ImportStatement(AppState& app) override;
 
 private:
     Dialogs& m_dlg;

@@ -116,6 +116,7 @@ void frmMain::menuItem(Command command) {
     case Command::ExportCsv:
     case Command::ImportCsv:
     case Command::MedicalForm:
+    case Command::ImportStatement:
     case Command::Totals:
     case Command::YearReport:
     case Command::Search:
