@@ -5,7 +5,7 @@
 #include "print/PrintSettings.h"
 #include "print/Printer.h"
 #include "settings/IniRecord.h"
-#include "totals/TotalsGrids.h"
+#include "totals/TotalsText.h"
 #include "totals/YearReport.h"
 #include "util/Cp932.h"
 

@@ -4,7 +4,7 @@
 #include "tool/ToolCsv.h"
 #include "tool/ToolText.h"
 #include "totals/Totals.h"
-#include "totals/TotalsGrids.h"
+#include "totals/TotalsText.h"
 #include "totals/YearReport.h"
 #include "totals/YearReportCsv.h"
 

@@ -2,7 +2,7 @@
 // and that a failed switch keeps the report and options shown.
 #include "screens/YearReportScreen.h"
 #include "test_totals_fixture.h"
-#include "totals/TotalsGrids.h"
+#include "screens/TotalsGrids.h"
 
 #include <filesystem>
 

@@ -1,7 +1,7 @@
 #include "ui/year/frmYear.h"
 
 #include "port/Dialogs.h"
-#include "totals/TotalsGrids.h"
+#include "screens/TotalsGrids.h"
 #include "totals/YearReportCsv.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/ProgramColours.h"
