@@ -42,8 +42,7 @@ int SaveBooks(const std::string& home, const std::vector<Book>& books, std::stri
     return -1;
 }
 
-int CreateBook(const std::string& home, std::vector<Book>& books, const NewBook& nb, Dialogs& dlg,
-               std::string& error) {
+int CreateBook(const std::string& home, std::vector<Book>& books, const NewBook& nb, Dialogs& dlg, std::string& error) {
     if (std::string why = BookNameProblem(books, nb.name); !why.empty()) {
         error = why;
         return -1;

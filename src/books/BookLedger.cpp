@@ -132,8 +132,7 @@ int RemoveBookLine(LedgerState& st, int year, int month, int day, const std::fun
         int py = year, pm = month;
         do
             AddMonths(py, pm, -1);
-        while (st.index.LinesOf(py, pm) == 0 &&
-               CompareYearMonth(py, pm, st.index.FirstYear, st.index.FirstMonth) > 0);
+        while (st.index.LinesOf(py, pm) == 0 && CompareYearMonth(py, pm, st.index.FirstYear, st.index.FirstMonth) > 0);
         if (st.index.LinesOf(py, pm) == 0) {
             error = "家計簿の最初の行は削除できません。";
             return -1;

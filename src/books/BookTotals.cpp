@@ -168,7 +168,8 @@ int ComputeHouseholdTotals(const std::string& home, const std::vector<Book>& boo
         }
         for (int r = 1; r <= st.RowCount; ++r)
             for (int c = 1; c <= cols; ++c)
-                sum[static_cast<size_t>(r)][static_cast<size_t>(c)] += one.table[static_cast<size_t>(r)][static_cast<size_t>(c)];
+                sum[static_cast<size_t>(r)][static_cast<size_t>(c)] +=
+                    one.table[static_cast<size_t>(r)][static_cast<size_t>(c)];
     }
     st.table = std::move(sum);
     LoadBudget(*s.budget, st.closingYear, s.names->items, s.budgetPlace, dlg);

@@ -351,8 +351,8 @@ int RecoverDataFolder(const std::string& folderIn, std::string& error) {
     if (HasUnfinishedCommit(folder)) section.emplace();
     // A commit over several books journals in the home: it is finished first, since its staged
     // files in this folder are not temporary until then.
-    if (const std::string home = HomeOfDataFolder(folder); !home.empty() && HasOwnUnfinishedCommit(home)) {
-        if (finishCommit(home, error) != 0) return -1;
+    if (const std::string home = HomeOfDataFolder(folder); !home.empty()) {
+        if (HasOwnUnfinishedCommit(home) && finishCommit(home, error) != 0) return -1;
         if (!removeTempFiles(home, error, isCommitFileName)) return -1;
         SetMark(home, FolderMark::None);
     }

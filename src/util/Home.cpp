@@ -52,7 +52,9 @@ std::string DataFolder(const std::string& home) {
     return BookDataFolder(home, bookFolder());
 }
 
-std::string BackupFolder(const std::string& home) { return ResolveCase(DataFolder(home), "BU") + "/"; }
+std::string BackupFolder(const std::string& home) {
+    return ResolveCase(DataFolder(home), "BU") + "/";
+}
 
 bool MakeFolders(const std::string& path) {
     std::error_code ec;
