@@ -9,6 +9,7 @@
 #include "util/Home.h"
 #include "util/Paths.h"
 
+#include <algorithm>
 #include <map>
 #include <tuple>
 
@@ -154,6 +155,15 @@ int ComputeHouseholdTotals(const std::string& home, const std::vector<Book>& boo
                 one.table[static_cast<size_t>(st.RowCount)][static_cast<size_t>(c)] = balance;
         } else {
             AccumulateTotals(lines, one);
+            // Days before the book's start hold no money of it.
+            const int32_t start = DateNum(idx.FirstYear, idx.FirstMonth, idx.FirstDay);
+            for (int c = 1; c <= st.DayCount; ++c)
+                if (dateNum(addDays(weekStart, c - 1)) < start) one.table[static_cast<size_t>(st.RowCount)][c] = 0;
+            auto& bal = one.table[static_cast<size_t>(st.RowCount)];
+            bal[st.DayCount + 1] = bal[st.DayCount];
+            if (std::none_of(lines.begin(), lines.end(),
+                             [&](const IoRecord& l) { return InClosingPeriod(l, st.periodStart, st.periodEnd); }))
+                bal[st.DayCount + 2] = bal[st.DayCount];
             for (const IoRecord& l : lines) {
                 const bool out = l.Income < 1;
                 auto it = toDrop.find(Side{books[i].folder, DateNum(l), out, out ? l.Expense : l.Income});

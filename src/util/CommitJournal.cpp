@@ -180,9 +180,7 @@ uint32_t Crc32(std::string_view bytes) {
 }
 
 std::string EncodeJournal(const Journal& journal) {
-    const bool span = std::any_of(journal.entries.begin(), journal.entries.end(),
-                                  [](const JournalEntry& e) { return e.target.find('/') != std::string::npos; });
-    std::string text(span ? kSpanHeader : kHeader);
+    std::string text(journal.span ? kSpanHeader : kHeader);
     text += journal.tag + "\n";
     for (const JournalEntry& e : journal.entries) {
         text += e.remove ? "D " : "R ";
@@ -228,6 +226,7 @@ bool DecodeJournal(std::string_view bytes, Journal& journal) {
         j.entries.push_back({line[0] == 'D', line[2] == '1', std::string(line.substr(4))});
     }
     if (first) return false;
+    j.span = span;
     journal = std::move(j);
     return true;
 }

@@ -23,6 +23,7 @@ struct JournalEntry {
 struct Journal {
     std::string tag; // names the staged and undo files of this commit (see StagedName/UndoName)
     std::vector<JournalEntry> entries;
+    bool span = false; // the targets may lie in subfolders ("Data2/Io2024.usr"): a commit over books
 };
 
 // A tag that differs from every earlier one, of this process and of others, so that a journal

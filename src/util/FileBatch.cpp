@@ -249,7 +249,7 @@ bool FileBatch::Commit(std::string& error) {
 
     // 3. The journal, and one folder sync for it, the staged files and the undo names.
     const bool journaled = m_entries.size() > 1 || m_entries[0].remove;
-    Journal journal{m_tag, {}};
+    Journal journal{m_tag, {}, m_span};
     for (const Entry& e : m_entries)
         journal.entries.push_back({e.remove, e.hadOld, e.target});
     if (journaled) {
@@ -292,7 +292,7 @@ bool FileBatch::Commit(std::string& error) {
 bool FileBatch::rollBackNow(bool journaled, std::string& error) {
     const std::string& folder = m_folder;
     const std::string why = error;
-    Journal journal{m_tag, {}};
+    Journal journal{m_tag, {}, m_span};
     for (const Entry& e : m_entries)
         journal.entries.push_back({e.remove, e.hadOld, e.target});
     for (Entry& e : m_entries)
