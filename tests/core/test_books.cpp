@@ -140,6 +140,23 @@ TEST(BookList, CodecRoundTripsAndRefusesDamage) {
     EXPECT_EQ(BookNameProblem(books, "財布"), "");
 }
 
+// A commit over several books names files in subfolders; only its own journal kind may, and
+// never above the home.
+TEST(BookList, AJournalOverBooksKeepsItsSubfoldersAndRefusesLeavingTheHome) {
+    Journal j{"0123abcd", {{false, true, "Data2/Io2024.usr"}, {false, false, "mrtkel.transfers"}}, true};
+    Journal back;
+    ASSERT_TRUE(DecodeJournal(EncodeJournal(j), back));
+    EXPECT_TRUE(back.span);
+    EXPECT_EQ(back.entries[0].target, "Data2/Io2024.usr");
+    for (const char* bad : {"Data2/../../x", "../Data2/x", "Data2//x", "/etc/x"}) {
+        Journal b{"0123abcd", {{false, false, bad}}, true};
+        EXPECT_FALSE(DecodeJournal(EncodeJournal(b), back)) << bad;
+    }
+    EXPECT_EQ(HomeOfDataFolder("/h/Data2/"), "/h/");
+    EXPECT_EQ(HomeOfDataFolder("/h/data12"), "/h/");
+    EXPECT_EQ(HomeOfDataFolder("/h/BU/"), "");
+}
+
 TEST(BookList, AHomeWithoutAListHoldsTheFirstBookAlone) {
     TempDir home;
     std::vector<Book> books;
