@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Several books in the program, under a real X server and window manager: ファイル › 家計簿の追加
 # makes a second book (the program moves to it, its title names it), ファイル › 振替の入力 moves
-# money from it to the first book, Ctrl+B (家計簿の切替) goes back to the first book; the tool's
+# money from it to the first book, Ctrl+B (家計簿の切替) goes back to the first book, whose totals
+# window switches to all books with F6; the tool's
 # listings of both books then show the two sides of the transfer.
 # Usage: books_wm.sh BIN_DIR
 set -euo pipefail
@@ -54,6 +55,17 @@ active_is "家計簿の切替"
 keys Up Return
 active_is "$main  [家計簿]"
 echo "ok: switched back to the first book"
+
+# The totals: this book, then (F6) all books.
+keys F2
+active_is "日付入力"
+keys Return Return Return Return
+active_is "集計表示  [この家計簿 家計簿]"
+keys F6
+active_is "集計表示  [全家計簿"
+keys Escape
+active_is "$main  [家計簿]"
+echo "ok: the totals of this book and of all books"
 exit_program
 
 first=$(tool ledger --csv)

@@ -1,6 +1,8 @@
 #include "ui/totals/TotalsCommand.h"
 
 #include "app/AppState.h"
+#include "books/BookTotals.h"
+#include "books/Books.h"
 #include "port/Dialogs.h"
 #include "print/TotalsPrint.h"
 #include "totals/PeriodTotals.h"
@@ -63,6 +65,30 @@ int RunTotalsCommand(AppState& app, Dialogs& dlg) {
         frmChart chart(&window, st, budget, periods);
         chart.exec();
     };
+    // With several books F6 switches between this book and the household (all books, transfers
+    // left out, the first book's budget); the title says which is shown.
+    std::vector<Book> books;
+    std::string error;
+    if (LoadBooks(app.home, books, error) == 0 && books.size() > 1) {
+        const QString base = window.windowTitle();
+        auto title = [&] {
+            window.setWindowTitle(base + QStringLiteral("  [%1]").arg(QString::fromUtf8(
+                                             s.compute ? std::string(kAllBooksLabel) + " ・予算は" + books.front().name
+                                                       : std::string(kThisBookLabel) + " " + app.bookName)));
+        };
+        title();
+        window.onBooks = [&] {
+            if (s.compute) {
+                s.compute = nullptr;
+                s.budgetPlace = BudgetPlaceOf(app.home);
+            } else {
+                UseHouseholdTotals(s, app.home, books);
+            }
+            CivilDate lastDate = s.state.LastDate;
+            if (ComputeTotals(s, lastDate, true) != 0) dlg.Beep();
+            title();
+        };
+    }
     OpenTotals(s);
     return 0;
 }
