@@ -3,6 +3,7 @@
 #include "books/BookCreate.h"
 #include "books/BookLedger.h"
 #include "books/Books.h"
+#include "books/HomeBackup.h"
 #include "books/Transfers.h"
 #include "ledger/LineRules.h"
 #include "tool/ToolCommands.h"
@@ -238,3 +239,58 @@ MRT_TOOL_COMMAND(transfer,
                  mrt::runTransfer, mrt::HomeUse::Writes);
 MRT_TOOL_COMMAND(transfers, "transfers: the transfers between books with their numbers", mrt::runTransfers,
                  mrt::HomeUse::Optional);
+
+namespace mrt {
+namespace {
+
+// home-backup --to DIR [--this-book]: every book of the home with the book list and transfers, or
+// the book in use (chosen by --book) alone.
+int runHomeBackup(ToolContext& ctx) {
+    const auto to = ctx.option("--to");
+    if (!to || to->empty()) {
+        std::cerr << "usage: mrtkel-tool [--book NAME|N] home-backup --to DIR [--this-book]\n";
+        return 2;
+    }
+    std::vector<Book> books;
+    if (!loadBooks(ctx, "home-backup", books)) return 1;
+    const bool one = ctx.flag("--this-book");
+    if (one) books = {books[static_cast<size_t>(std::max(0, FindBookFolder(books, BookFolderName())))]};
+    if (!lockBooks(ctx, "home-backup", books)) return 1;
+    std::string error;
+    int copied = 0;
+    if (BackUpBooks(ctx.home, books, !one, ctx.argumentPath(*to), copied, error) != 0) {
+        std::cerr << "home-backup: " << error << "\n";
+        return 1;
+    }
+    std::cout << copied << " files\n";
+    return 0;
+}
+
+// home-restore --from DIR: what a home-backup copy holds, in one save.
+int runHomeRestore(ToolContext& ctx) {
+    const auto from = ctx.option("--from");
+    if (!from || from->empty()) {
+        std::cerr << "usage: mrtkel-tool home-restore --from DIR\n";
+        return 2;
+    }
+    std::vector<Book> books;
+    if (!loadBooks(ctx, "home-restore", books) || !lockBooks(ctx, "home-restore", books)) return 1;
+    std::string error;
+    int restored = 0;
+    if (RestoreBooks(ctx.home, ctx.argumentPath(*from), restored, error) != 0) {
+        std::cerr << "home-restore: " << error << "\n";
+        return 1;
+    }
+    std::cout << restored << " files\n";
+    return 0;
+}
+
+} // namespace
+} // namespace mrt
+
+MRT_TOOL_COMMAND(home - backup,
+                 "home-backup --to DIR [--this-book]: copies every book with the book list and transfers (or the "
+                 "--book in use alone)",
+                 mrt::runHomeBackup);
+MRT_TOOL_COMMAND(home - restore, "home-restore --from DIR: puts back the books of a home-backup copy in one save",
+                 mrt::runHomeRestore, mrt::HomeUse::Writes);

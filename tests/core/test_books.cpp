@@ -3,6 +3,7 @@
 #include "books/BookCreate.h"
 #include "books/BookLedger.h"
 #include "books/Books.h"
+#include "books/HomeBackup.h"
 #include "books/Transfers.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerSave.h"
@@ -244,6 +245,33 @@ TEST_F(Books, ChangingOrDeletingATransferTakesBothSidesAndCheckFindsALoneSide) {
     ASSERT_EQ(DeleteTransfer(home.path(), books, 2, quiet, error), 0) << error;
     EXPECT_EQ(linesOf(home.path(), "Data1").size(), 1u);
     EXPECT_TRUE(CheckTransfers(home.path(), books, quiet).empty());
+}
+
+// A copy of the whole home, and of one book, put back in one commit: the books as they were when
+// copied, a book added after the copy's time refused by the copy of one book.
+TEST_F(Books, AHomeOrOneBookIsCopiedAndPutBack) {
+    ASSERT_EQ(transfer(2024, 1, 8, "Data1", "Data2", 1200), 0);
+    const Files atCopy = homeFiles(home.path());
+    TempDir stick;
+    int n = 0;
+    std::string error;
+    ASSERT_EQ(BackUpBooks(home.path(), books, true, stick / "all", n, error), 0) << error;
+    ASSERT_EQ(BackUpBooks(home.path(), {books[1]}, false, stick / "bank", n, error), 0) << error;
+    EXPECT_FALSE(fs::exists(stick / "bank/mrtkel.books"));
+    // Later: a line in a new year, another transfer; then the whole home comes back.
+    addLine("Data2", 2025, 3, 1, 900);
+    ASSERT_EQ(transfer(2024, 2, 8, "Data1", "Data2", 300), 0);
+    ASSERT_EQ(RestoreBooks(home.path(), stick / "all", n, error), 0) << error;
+    EXPECT_TRUE(homeFiles(home.path()) == atCopy) << listOf(homeFiles(home.path()));
+    // The bank alone: the first book keeps its later line.
+    addLine("Data1", 2024, 5, 1, 100);
+    addLine("Data2", 2024, 5, 1, 100);
+    ASSERT_EQ(RestoreBooks(home.path(), stick / "bank", n, error), 0) << error;
+    EXPECT_EQ(linesOf(home.path(), "Data1").back(), "20240501 食費 0 100 8700");
+    EXPECT_EQ(linesOf(home.path(), "Data2").back(), "20240108 振替 1200 0 501200");
+    // A copy naming a book the home does not know is refused whole.
+    fs::rename(stick / "bank/Data2", stick / "bank/Data7");
+    EXPECT_EQ(RestoreBooks(home.path(), stick / "bank", n, error), -1);
 }
 
 // A transfer and its deletion, the process killed (or a call failing) at every file-system call:
