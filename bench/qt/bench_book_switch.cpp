@@ -19,6 +19,9 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -70,10 +73,22 @@ int switchTo(AppState& app, const std::string& folder, Dialogs& dlg, QtMainScree
     std::string error;
     if (RecoverDataFolder(BookDataFolder(app.home, folder), error) != 0) return -1;
     app.bookName = folder;
-    if (PrepareDataFolders(app, dlg) != 0 || StartUp(app, dlg, main, screens) != 0) return -1;
+    using Clock = std::chrono::steady_clock;
+    const auto t0 = Clock::now();
+    if (PrepareDataFolders(app, dlg) != 0) return -1;
+    const auto t1 = Clock::now();
+    if (StartUp(app, dlg, main, screens) != 0) return -1;
+    const auto t2 = Clock::now();
     frmMain* w = main.window();
     w->show();
-    return w->grab().isNull() ? -1 : 0;
+    const bool painted = !w->grab().isNull();
+    const auto t3 = Clock::now();
+    if (std::getenv("BENCH_PARTS"))
+        std::fprintf(stderr, "%s prepare %.1f start %.1f paint %.1f ms\n", folder.c_str(),
+                     std::chrono::duration<double, std::milli>(t1 - t0).count(),
+                     std::chrono::duration<double, std::milli>(t2 - t1).count(),
+                     std::chrono::duration<double, std::milli>(t3 - t2).count());
+    return painted ? 0 : -1;
 }
 
 void BM_SwitchToFiftyYearBook(benchmark::State& state) {
