@@ -36,9 +36,10 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 bench: configure
-	cmake --build $(BUILD) -j $(JOBS) --target mrtkel_bench mrtkel_bench_qt
+	cmake --build $(BUILD) -j $(JOBS) --target mrtkel_bench mrtkel_bench_qt mrtkel_bench_book_switch
 	$(BUILD)/bin/mrtkel_bench
 	$(BUILD)/bin/mrtkel_bench_qt
+	$(BUILD)/bin/mrtkel_bench_book_switch
 
 # Whole-process timings of mrtkel-tool (bench/process/): generated ledgers of 20 years / 100,000
 # lines and 50 years / 250,000 lines, made once in BENCH_DATA and kept, beside the `ledger`

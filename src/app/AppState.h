@@ -16,10 +16,11 @@ namespace mrt {
 
 // The program-wide state, created at start-up and living until exit.
 struct AppState {
-    std::string home;           // home folder, the current folder while running
-    std::string dataFolder;     // home/Data1/
-    std::string backupFolder;   // home/Data1/BU/
-    std::string resourceFolder; // read-only resources (TbInit/, help/); may be empty
+    std::string home;            // home folder, the current folder while running
+    std::string dataFolder;      // home/Data1/
+    std::string backupFolder;    // home/Data1/BU/
+    std::string resourceFolder;  // read-only resources (TbInit/, help/); may be empty
+    std::string bookName;        // the book in use, for the title; empty in a home with one book
 
     IniRecord settings;
     // INIT.mrt exists but could not be read: the program ends, and the file is not written.

@@ -14,6 +14,9 @@ enum class Command : int {
     StartDate = 1400,
     Print = 1600,
     Exit = 1800,
+    SwitchBook = 1150,    // Ctrl+B
+    TransferEntry = 1160, // 振替の入力
+    AddBook = 1170,       // 家計簿の追加
     ExportCsv = 1910,
     ImportCsv = 1920,
     ImportStatement = 1930,

@@ -2,6 +2,7 @@
 
 #include "app/AppScreens.h"
 #include "app/AppState.h"
+#include "app/BookCommands.h"
 #include "app/EditingPeriod.h"
 #include "backup/Generations.h"
 #include "ledger/LedgerBlock.h"
@@ -160,6 +161,19 @@ int dispatch(AppState& app, Command command, Dialogs& dlg, MainScreen& main, Com
         return 0;
     case Command::Print:
         screens.Print(app);
+        return 0;
+    case Command::SwitchBook:
+    case Command::AddBook:
+        if ((command == Command::AddBook ? AddBookCommand(app, dlg) : SwitchBook(app, dlg)) == 0) return 0;
+        main.Unload();
+        return 1;
+    case Command::TransferEntry:
+        // A transfer into or out of the book in use changed its files: they are read anew.
+        if (EnterTransferCommand(app, dlg) == 0) return 0;
+        if (ScanLedgerYears(app.ledger, dlg) != 0 || LoadStartBlock(app.ledger, dlg) != 0) {
+            main.Unload();
+            return 1;
+        }
         return 0;
     case Command::Totals:
         // Totals need at least one line besides the initial-balance line.

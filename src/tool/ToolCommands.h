@@ -21,7 +21,8 @@ enum class HomeUse {
 // stderr and answer every question with its cancel/no value, and its own arguments.
 struct ToolContext {
     std::string home;
-    std::string dataFolder;     // home + "/Data1/" (letter case resolved)
+    std::string dataFolder;     // the chosen book's folder: home + "/Data1/" without --book (letter case resolved)
+    bool allBooks = false;      // --book all: commands that sum up take every book of the home
     std::string resourceFolder; // read-only resources (TbInit/); may be empty
     std::string workingFolder;  // the current folder when the tool started, for relative paths
     IniRecord settings;
@@ -63,6 +64,10 @@ struct ToolCommand {
 // overlapped is run again, and the output (held back until then) is that of the last run only.
 // Its exit code; 1 also when the output could not be written.
 int RunToolCommand(ToolContext& ctx, const ToolCommand& cmd);
+
+// Makes the book named by --book (name or number; "all" for the commands that sum up) the one in
+// use, or the first book without it. 0, or the exit code after a message on stderr.
+int ChooseToolBook(ToolContext& ctx, const std::string& command, const std::optional<std::string>& bookOption);
 
 // Registers a subcommand at start-up; used through MRT_TOOL_COMMAND.
 struct ToolRegistrar {

@@ -1,6 +1,8 @@
 // mrtkel-tool ledger and check: lists the ledger lines and checks the ledger files.
 #include "tool/ToolLedger.h"
 
+#include "books/Books.h"
+#include "books/Transfers.h"
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerCheck.h"
@@ -99,6 +101,14 @@ int runCheck(ToolContext& ctx) {
     for (std::string& p : CheckNameFiles(NameFilesIn(ctx.dataFolder)))
         problems.push_back(std::move(p));
     if (!ctx.settingsProblem.empty()) problems.push_back(ctx.settingsProblem);
+    // Transfers between books: a side that its book no longer holds.
+    std::vector<Book> books;
+    std::string error;
+    if (LoadBooks(ctx.home, books, error) != 0)
+        problems.push_back(error);
+    else
+        for (std::string& p : CheckTransfers(ctx.home, books, *ctx.dialogs))
+            problems.push_back(std::move(p));
     for (const std::string& p : problems) std::cout << p << "\n";
     return problems.empty() ? 0 : 1;
 }

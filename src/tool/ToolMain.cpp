@@ -1,4 +1,5 @@
 // mrtkel-tool: the command-line companion of the desktop program, on the same core.
+#include "books/Books.h"
 #include "port/ConsoleDialogs.h"
 #include "tool/ToolCommands.h"
 #include "util/CommitGate.h"
@@ -180,9 +181,11 @@ int runSettings(mrt::ToolContext& ctx) {
 MRT_TOOL_COMMAND(settings, "prints the settings record as Name=value lines", runSettings);
 
 void usage(std::ostream& os) {
-    os << "使い方: mrtkel-tool [--home DIR] <command> [options]\n"
-          "usage: mrtkel-tool [--home DIR] <command> [options]\n\n"
-          "The home folder holds Data1/; default: $MRTKEL_HOME, else $XDG_DATA_HOME/mrtkel.\n\ncommands:\n";
+    os << "使い方: mrtkel-tool [--home DIR] [--book NAME|N] <command> [options]\n"
+          "usage: mrtkel-tool [--home DIR] [--book NAME|N] <command> [options]\n\n"
+          "The home folder holds Data1/ (and the folders of further books); default: $MRTKEL_HOME, else "
+          "$XDG_DATA_HOME/mrtkel.\n--book chooses a book by name or number (default: the first; \"all\" for totals).\n"
+          "\ncommands:\n";
     std::vector<mrt::ToolCommand> cmds = mrt::ToolCommands();
     std::sort(cmds.begin(), cmds.end(), [](auto& a, auto& b) { return std::strcmp(a.name, b.name) < 0; });
     for (const auto& c : cmds) {
@@ -197,6 +200,7 @@ void usage(std::ostream& os) {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string homeOption;
+    std::optional<std::string> bookOption;
     std::string command;
     std::vector<std::string> rest;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -209,6 +213,12 @@ int main(int argc, char** argv) {
             homeOption = args[++i];
         } else if (a.rfind("--home=", 0) == 0) {
             homeOption = a.substr(7);
+        } else if (a == "--book" || a.rfind("--book=", 0) == 0) {
+            if (a == "--book" && i + 1 >= args.size()) {
+                std::cerr << "--book needs a book name or number\n";
+                return 2;
+            }
+            bookOption = a == "--book" ? args[++i] : a.substr(7);
         } else if (command.empty() && (a == "--help" || a == "-h")) {
             usage(std::cout);
             return 0;
@@ -252,6 +262,7 @@ int main(int argc, char** argv) {
         ctx.home = (std::filesystem::path(ctx.workingFolder) / ctx.home).string();
     ctx.home = std::filesystem::path(ctx.home).lexically_normal().string();
     if (ctx.home.size() > 1 && ctx.home.back() == '/') ctx.home.pop_back();
+    if (const int r = mrt::ChooseToolBook(ctx, command, bookOption); r != 0) return r;
     ctx.dataFolder = mrt::DataFolder(ctx.home);
     if (cmd->home == mrt::HomeUse::Writes && !mrt::MakeFolders(ctx.home)) {
         std::cerr << command << ": ホームフォルダを作成できません: " << ctx.home << "\n";

@@ -1,4 +1,5 @@
 // mrtkel-tool totals: the totals table of one week and its closing period, as the window shows it.
+#include "books/BookTotals.h"
 #include "names/NameTables.h"
 #include "tool/ToolCommands.h"
 #include "tool/ToolCsv.h"
@@ -134,12 +135,23 @@ int runTotals(ToolContext& ctx) {
     s.budget = &budget;
     s.budgetPlace = BudgetPlaceOf(ctx.home);
     s.dlg = ctx.dialogs;
+    if (ctx.allBooks) {
+        // The household: every book, transfers between them left out, the first book's budget.
+        std::vector<Book> books;
+        std::string error;
+        if (LoadBooks(ctx.home, books, error) != 0) {
+            std::cerr << "totals: " << error << "\n";
+            return 1;
+        }
+        UseHouseholdTotals(s, ctx.home, books);
+    }
     if (ComputeTotals(s, lastDate, true) != 0) return 1;
     if (ctx.flag("--csv")) {
         CsvWriter out;
         WriteTotalsCsv(out, s.state, budget, false);
         return WriteToolCsv(out, enc, "totals") ? 0 : 1;
     }
+    if (ctx.allBooks) std::cout << kAllBooksLabel << " (家計簿間の振替を除く、予算は1番目の家計簿)\n";
     writeText(s.state, budget);
     return 0;
 }
@@ -150,5 +162,5 @@ int runTotals(ToolContext& ctx) {
 MRT_TOOL_COMMAND(
     totals,
     "totals --date YYYY-MM-DD [--closing-day N] [--csv [--encoding E]]: totals of the week ending at the date, its "
-    "closing period and the budget (\"*\" = exceeded)",
+    "closing period and the budget (\"*\" = exceeded); with --book all over every book, transfers left out",
     mrt::runTotals);

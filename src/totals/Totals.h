@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,8 @@ struct TotalsSession {
     Dialogs* dlg = nullptr;
     TotalsView* view = nullptr; // may be null (the tool reads the state)
     TotalsState state;
+    // When set, ComputeTotals hands the computation to it (the totals over several books).
+    std::function<int(TotalsSession&, CivilDate&, bool)> compute;
 };
 
 // Computes the totals of the week ending at lastDate (clamped into the ledger and stored back).

@@ -49,6 +49,7 @@ bool earlierMonth(int y1, int m1, int y2, int m2) {
 } // namespace
 
 int ComputeTotals(TotalsSession& s, CivilDate& lastDate, bool rebuild) {
+    if (s.compute) return s.compute(s, lastDate, rebuild);
     TotalsState& st = s.state;
     const LedgerIndex& main = s.ledger->index;
     // Rows and the index copy are built at least once, whatever the caller asked.

@@ -1,6 +1,7 @@
 // The desktop program's entry point: chooses the home folder, takes its lock, and runs the
 // start-up sequence and command loop with the Qt windows.
 #include "app/AppState.h"
+#include "app/BookCommands.h"
 #include "app/Startup.h"
 #include "ui/dialogs/Desktop.h"
 #include "ui/dialogs/Fonts.h"
@@ -33,13 +34,15 @@
 namespace {
 
 void printUsage() {
-    std::fputs("使い方: mrtkel [--home DIR] [Qt のオプション]\n"
-               "usage: mrtkel [--home DIR] [Qt options]\n"
+    std::fputs("使い方: mrtkel [--home DIR] [--book NAME|N] [Qt のオプション]\n"
+               "usage: mrtkel [--home DIR] [--book NAME|N] [Qt options]\n"
                "       mrtkel [--home DIR] --print-ledger FROM TO --pdf FILE\n"
                "       mrtkel [--home DIR] --print-totals DATE --pdf FILE\n"
                "       mrtkel [--home DIR] --print-year YYYY [--periods] --pdf FILE\n\n"
                "  --home DIR   the home folder, which holds Data1/ (default: $MRTKEL_HOME,\n"
                "               else $XDG_DATA_HOME/mrtkel, else ~/.local/share/mrtkel)\n"
+               "  --book NAME|N\n"
+               "               the book to open, by name or number (default: the one used last)\n"
                "  --print-ledger FROM TO\n"
                "               prints the ledger lines dated FROM to TO (YYYY-MM-DD) into the PDF\n"
                "               file, with the stored print settings, without a window\n"
@@ -60,7 +63,7 @@ void printUsage() {
 // given; otherwise the program ends with `exitCode`.
 bool answeredFromCommandLine(int argc, char** argv, int& exitCode) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--home") == 0) {
+        if (std::strcmp(argv[i], "--home") == 0 || std::strcmp(argv[i], "--book") == 0) {
             ++i;
         } else if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("mrtkel %s\n", MRTKEL_VERSION_TEXT);
@@ -126,6 +129,15 @@ std::string homeOption(const QStringList& args) {
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--home") && i + 1 < args.size()) return args[i + 1].toStdString();
         if (args[i].startsWith(QStringLiteral("--home="))) return args[i].mid(7).toStdString();
+    }
+    return {};
+}
+
+// --book NAME|N or --book=NAME|N; empty when not given.
+std::string bookOption(const QStringList& args) {
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--book") && i + 1 < args.size()) return args[i + 1].toStdString();
+        if (args[i].startsWith(QStringLiteral("--book="))) return args[i].mid(7).toStdString();
     }
     return {};
 }
@@ -204,6 +216,7 @@ int main(int argc, char** argv) {
         mainScreen.EndNow(state);
     });
 #endif
+    if (mrt::ChooseStartBook(state, bookOption(app.arguments()), dialogs) != 0) return 1;
     if (mrt::PrepareDataFolders(state, dialogs) != 0) return 1;
     mrt::QtCommandScreens screens(dialogs);
     return mrt::RunApplication(state, dialogs, mainScreen, screens);

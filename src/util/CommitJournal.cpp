@@ -5,6 +5,7 @@
 #include "util/Paths.h"
 #include "util/SystemError.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +23,9 @@ namespace mrt {
 namespace {
 
 constexpr std::string_view kHeader = "mrtkel-commit 1 ";
+// A commit over files of several folders below the journal's folder (the home's books): its
+// targets name their subfolder ("Data2/Io2024.usr").
+constexpr std::string_view kSpanHeader = "mrtkel-commit 2 ";
 constexpr std::string_view kEnd = "end ";
 
 bool exists(const std::string& path) {
@@ -53,6 +58,34 @@ int failed(std::string& error, const std::string& what) {
 
 bool validName(std::string_view name) {
     return !name.empty() && name != "." && name != ".." && name.find_first_of("/\n") == std::string_view::npos;
+}
+
+// A relative path below the folder: valid names joined by "/", none of them "..".
+bool validSubPath(std::string_view path) {
+    for (size_t pos = 0;;) {
+        size_t slash = path.find('/', pos);
+        if (!validName(path.substr(pos, slash == std::string_view::npos ? slash : slash - pos))) return false;
+        if (slash == std::string_view::npos) return true;
+        pos = slash + 1;
+    }
+}
+
+// The folders a commit changes: `folder` itself for plain names, and each subfolder of the others,
+// in the order of their first entry. Each of them is synced after its renames.
+std::vector<std::string> foldersOf(const std::string& folder, const Journal& journal) {
+    std::vector<std::string> r;
+    for (const JournalEntry& e : journal.entries) {
+        size_t slash = e.target.rfind('/');
+        std::string f = slash == std::string::npos ? folder : folder + e.target.substr(0, slash + 1);
+        if (std::find(r.begin(), r.end(), f) == r.end()) r.push_back(f);
+    }
+    if (r.empty()) r.push_back(folder);
+    return r;
+}
+
+bool dataFolderName(std::string_view name) {
+    return name.size() > 4 && ::strncasecmp(name.data(), "data", 4) == 0 &&
+           name.find_first_not_of("0123456789", 4) == std::string_view::npos;
 }
 
 // True for the files a commit makes: its journals, "<target>.<tag>.tmp~" and "<target>.<tag>.undo.tmp~".
@@ -147,7 +180,7 @@ uint32_t Crc32(std::string_view bytes) {
 }
 
 std::string EncodeJournal(const Journal& journal) {
-    std::string text(kHeader);
+    std::string text(journal.span ? kSpanHeader : kHeader);
     text += journal.tag + "\n";
     for (const JournalEntry& e : journal.entries) {
         text += e.remove ? "D " : "R ";
@@ -173,23 +206,27 @@ bool DecodeJournal(std::string_view bytes, Journal& journal) {
     Journal j;
     size_t pos = 0;
     bool first = true;
+    bool span = false;
     while (pos < body.size()) {
         size_t nl = body.find('\n', pos);
         std::string_view line = body.substr(pos, nl - pos);
         pos = nl + 1;
         if (first) {
-            if (line.substr(0, kHeader.size()) != kHeader) return false;
+            span = line.substr(0, kSpanHeader.size()) == kSpanHeader;
+            if (!span && line.substr(0, kHeader.size()) != kHeader) return false;
             j.tag = std::string(line.substr(kHeader.size()));
             if (!validName(j.tag) || j.tag.find(' ') != std::string::npos) return false;
             first = false;
             continue;
         }
         if (line.size() < 5 || (line[0] != 'R' && line[0] != 'D') || line[1] != ' ' ||
-            (line[2] != '0' && line[2] != '1') || line[3] != ' ' || !validName(line.substr(4)))
+            (line[2] != '0' && line[2] != '1') || line[3] != ' ' ||
+            !(span ? validSubPath(line.substr(4)) : validName(line.substr(4))))
             return false;
         j.entries.push_back({line[0] == 'D', line[2] == '1', std::string(line.substr(4))});
     }
     if (first) return false;
+    j.span = span;
     journal = std::move(j);
     return true;
 }
@@ -206,7 +243,8 @@ int RollForward(const std::string& folderIn, const Journal& journal, const std::
             if (exists(staged) && Fs().Rename(staged, target) != 0) return failed(error, e.target);
         }
     }
-    if (Fs().SyncFolder(folder) != 0) return failed(error, folder);
+    for (const std::string& f : foldersOf(folder, journal))
+        if (Fs().SyncFolder(f) != 0) return failed(error, f);
     // From here the commit is durable; what follows only tidies up.
     for (const JournalEntry& e : journal.entries) {
         const std::string undo = folder + UndoName(e.target, journal.tag);
@@ -236,7 +274,8 @@ int RollBack(const std::string& folderIn, const Journal& journal, const std::str
             return failed(error, e.target);
         }
     }
-    if (Fs().SyncFolder(folder) != 0) return failed(error, folder);
+    for (const std::string& f : foldersOf(folder, journal))
+        if (Fs().SyncFolder(f) != 0) return failed(error, f);
     return removeJournal(folder, journalName, error);
 }
 
@@ -252,9 +291,23 @@ void SetMark(const std::string& folder, FolderMark mark) {
         marks()[folderKey(folder)] = mark;
 }
 
-bool HasUnfinishedCommit(const std::string& folder) {
+bool HasOwnUnfinishedCommit(const std::string& folder) {
     const std::string f = withSlash(folder);
     return exists(f + kCommitJournalName) || exists(f + kRollbackJournalName);
+}
+
+std::string HomeOfDataFolder(const std::string& folder) {
+    std::string f = withSlash(folder);
+    f.pop_back();
+    size_t slash = f.rfind('/');
+    if (!dataFolderName(slash == std::string::npos ? f : std::string_view(f).substr(slash + 1))) return {};
+    return slash == std::string::npos ? std::string("./") : f.substr(0, slash + 1);
+}
+
+bool HasUnfinishedCommit(const std::string& folder) {
+    if (HasOwnUnfinishedCommit(folder)) return true;
+    const std::string home = HomeOfDataFolder(folder);
+    return !home.empty() && HasOwnUnfinishedCommit(home);
 }
 
 namespace {
@@ -295,6 +348,13 @@ int RecoverDataFolder(const std::string& folderIn, std::string& error) {
     // Readers wait while the targets are finished or put back.
     std::optional<CommitSection> section;
     if (HasUnfinishedCommit(folder)) section.emplace();
+    // A commit over several books journals in the home: it is finished first, since its staged
+    // files in this folder are not temporary until then.
+    if (const std::string home = HomeOfDataFolder(folder); !home.empty()) {
+        if (HasOwnUnfinishedCommit(home) && finishCommit(home, error) != 0) return -1;
+        if (!removeTempFiles(home, error, isCommitFileName)) return -1;
+        SetMark(home, FolderMark::None);
+    }
     if (finishCommit(folder, error) != 0) return -1;
     if (!removeTempFiles(folder, error)) return -1;
     if (!removeTempFiles(ResolveCase(folder, "BU") + "/", error)) return -1;

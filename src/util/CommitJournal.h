@@ -16,12 +16,14 @@ inline constexpr const char* kRollbackJournalName = "rollback.journal.tmp~";
 struct JournalEntry {
     bool remove = false; // the target is removed rather than replaced by its staged file
     bool hadOld = false; // the target existed before the commit; its undo copy holds it
-    std::string target;  // file name inside the folder (no "/" and no line break)
+    std::string target;  // file name inside the folder, or "<subfolder>/<name>" in a commit that spans
+                         // several folders below it (no ".." and no line break)
 };
 
 struct Journal {
     std::string tag; // names the staged and undo files of this commit (see StagedName/UndoName)
     std::vector<JournalEntry> entries;
+    bool span = false; // the targets may lie in subfolders ("Data2/Io2024.usr"): a commit over books
 };
 
 // A tag that differs from every earlier one, of this process and of others, so that a journal
@@ -56,10 +58,16 @@ enum class FolderMark { None, FinishedJournalLeft, NeedsRecovery };
 FolderMark MarkOf(const std::string& folder);
 void SetMark(const std::string& folder, FolderMark mark);
 
-// True when `folder` holds the journal of a commit that did not end.
+// True when `folder` holds the journal of a commit that did not end, or, for a data folder of a
+// home ("DataN"), when the home holds one (a commit over several books).
 bool HasUnfinishedCommit(const std::string& folder);
+// The same for `folder` alone.
+bool HasOwnUnfinishedCommit(const std::string& folder);
+// The home of a data folder "<home>/DataN" (letter case aside), ending in "/"; empty for any other.
+std::string HomeOfDataFolder(const std::string& folder);
 
-// Run by a writer holding the data folder's lock before it reads anything: a complete commit
+// Run by a writer holding the data folder's lock before it reads anything: an unfinished commit
+// over several books (journaled in the home) is finished or undone first; then a complete commit
 // journal is rolled forward, a rollback journal rolled back, a journal cut off by a crash (its
 // commit never touched a target) removed; then every temporary file ("*.tmp~") of the folder and
 // of its "BU" subfolder is removed. A missing folder is fine. 0 done; -1 the unfinished commit

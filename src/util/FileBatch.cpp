@@ -6,6 +6,7 @@
 #include "util/Paths.h"
 #include "util/SystemError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -25,13 +26,54 @@ bool linkUnsupported(int e) {
 
 } // namespace
 
-bool CommitsBlocked(const std::string& folderIn) {
-    const std::string folder = folderIn.empty() ? "./" : folderIn.back() == '/' ? folderIn : folderIn + "/";
+namespace {
+
+bool blockedAt(const std::string& folder) {
     // A journal this process left after a finished commit may be written over; any other must be
     // dealt with by the next start.
     FolderMark mark = MarkOf(folder);
     bool staleJournalOnly = mark == FolderMark::FinishedJournalLeft && !exists(folder + kRollbackJournalName);
-    return mark == FolderMark::NeedsRecovery || (HasUnfinishedCommit(folder) && !staleJournalOnly);
+    return mark == FolderMark::NeedsRecovery || (HasOwnUnfinishedCommit(folder) && !staleJournalOnly);
+}
+
+// The part of `path` after `root` when it lies in or below it ("" for root itself); both end in "/".
+bool below(const std::string& root, const std::string& path, std::string& rest) {
+    if (path.compare(0, root.size(), root) == 0) {
+        rest = path.substr(root.size());
+    } else if (root == "./" && !path.empty() && path[0] != '/') {
+        rest = path;
+    } else {
+        return false;
+    }
+    while (rest.compare(0, 2, "./") == 0)
+        rest.erase(0, 2);
+    return rest.find("../") == std::string::npos && rest.find("/./") == std::string::npos;
+}
+
+} // namespace
+
+bool CommitsBlocked(const std::string& folderIn) {
+    const std::string folder = folderIn.empty() ? "./" : folderIn.back() == '/' ? folderIn : folderIn + "/";
+    if (blockedAt(folder)) return true;
+    const std::string home = HomeOfDataFolder(folder);
+    return !home.empty() && blockedAt(home);
+}
+
+void FileBatch::SpanFolders(const std::string& root) {
+    if (!m_entries.empty()) return;
+    m_folder = root.empty() ? "./" : root.back() == '/' ? root : root + "/";
+    m_span = true;
+}
+
+std::vector<std::string> FileBatch::touchedFolders() const {
+    std::vector<std::string> r{m_folder};
+    for (const Entry& e : m_entries) {
+        size_t slash = e.target.rfind('/');
+        if (slash == std::string::npos) continue;
+        std::string f = m_folder + e.target.substr(0, slash + 1);
+        if (std::find(r.begin(), r.end(), f) == r.end()) r.push_back(f);
+    }
+    return r;
 }
 
 FileBatch::~FileBatch() {
@@ -46,7 +88,15 @@ FileBatch::Entry* FileBatch::entryFor(const std::string& path, std::string& erro
         error = "ファイル名が正しくありません。(" + path + ")";
         return nullptr;
     }
-    if (m_entries.empty()) {
+    if (m_span) {
+        std::string sub;
+        if (!below(m_folder, folder, sub)) {
+            error = "一度に保存するファイルが別のフォルダにあります。(" + path + ")";
+            return nullptr;
+        }
+        name = sub + name;
+        if (m_entries.empty()) m_tag = NewTag();
+    } else if (m_entries.empty()) {
         m_folder = folder;
         m_tag = NewTag();
     } else if (folder != m_folder) {
@@ -63,7 +113,13 @@ const FileBatch::Entry* FileBatch::findEntry(const std::string& path) const {
     std::string folder, name;
     SplitPath(path, folder, name);
     if (folder.empty()) folder = "./";
-    if (folder != m_folder) return nullptr;
+    if (m_span) {
+        std::string sub;
+        if (!below(m_folder, folder, sub)) return nullptr;
+        name = sub + name;
+    } else if (folder != m_folder) {
+        return nullptr;
+    }
     for (const Entry& e : m_entries)
         if (e.target == name) return &e;
     return nullptr;
@@ -157,7 +213,8 @@ bool FileBatch::makeUndo(Entry& e, std::string& error) {
 bool FileBatch::Commit(std::string& error) {
     if (m_entries.empty()) return true;
     const std::string& folder = m_folder;
-    if (CommitsBlocked(folder)) {
+    const std::vector<std::string> folders = touchedFolders();
+    if (std::any_of(folders.begin(), folders.end(), [](const std::string& f) { return CommitsBlocked(f); })) {
         error = kUnfinishedCommitMessage;
         Abort();
         return false;
@@ -192,7 +249,7 @@ bool FileBatch::Commit(std::string& error) {
 
     // 3. The journal, and one folder sync for it, the staged files and the undo names.
     const bool journaled = m_entries.size() > 1 || m_entries[0].remove;
-    Journal journal{m_tag, {}};
+    Journal journal{m_tag, {}, m_span};
     for (const Entry& e : m_entries)
         journal.entries.push_back({e.remove, e.hadOld, e.target});
     if (journaled) {
@@ -205,9 +262,13 @@ bool FileBatch::Commit(std::string& error) {
             ok = false;
             saved = errno;
         }
-        if (ok && Fs().SyncFolder(folder) != 0) {
-            ok = false;
-            saved = errno;
+        // The subfolders' staged and undo names first, the journal's folder last: once the
+        // journal is durable, so is everything it names.
+        for (size_t i = folders.size(); ok && i-- > 0;) {
+            if (Fs().SyncFolder(folders[i]) != 0) {
+                ok = false;
+                saved = errno;
+            }
         }
         if (!ok) {
             // No target was touched: without its journal the commit is simply not there.
@@ -231,7 +292,7 @@ bool FileBatch::Commit(std::string& error) {
 bool FileBatch::rollBackNow(bool journaled, std::string& error) {
     const std::string& folder = m_folder;
     const std::string why = error;
-    Journal journal{m_tag, {}};
+    Journal journal{m_tag, {}, m_span};
     for (const Entry& e : m_entries)
         journal.entries.push_back({e.remove, e.hadOld, e.target});
     for (Entry& e : m_entries)

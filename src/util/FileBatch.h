@@ -22,6 +22,11 @@ public:
     FileBatch(const FileBatch&) = delete;
     FileBatch& operator=(const FileBatch&) = delete;
 
+    // Lets the paths of this batch lie in `root` and in any folder below it (the books of a home):
+    // the journal is then written in `root`, and every folder the commit touches is synced. Called
+    // before the first Stage.
+    void SpanFolders(const std::string& root);
+
     // Writes the staged content of `path`, replacing an earlier staging or removal of the same
     // path. The paths of one batch lie in one folder. False with `error` set when it could not be
     // written (the batch should then be dropped).
@@ -44,7 +49,7 @@ public:
 
 private:
     struct Entry {
-        std::string target; // file name inside m_folder
+        std::string target; // file name inside m_folder ("<subfolder>/<name>" when spanning)
         bool remove = false;
         bool staged = false;   // the staged file may exist
         int fd = -1;           // the staged file, open until Commit makes it durable
@@ -58,13 +63,18 @@ private:
     bool fail(std::string& error, const std::string& what);
     bool rollBackNow(bool journaled, std::string& error);
 
+    // The folders the commit touches: m_folder and, in a spanning batch, the targets' subfolders.
+    std::vector<std::string> touchedFolders() const;
+
     std::string m_folder; // ends in "/"
+    bool m_span = false;  // targets may be "<subfolder>/<name>" below m_folder
     std::string m_tag;    // names this commit's temporary files
     std::vector<Entry> m_entries;
 };
 
-// True when `folder` holds a commit that this process did not finish or undo (or one it could
-// not undo): nothing may be replaced there until RecoverDataFolder has run.
+// True when `folder` (or, for a data folder, its home) holds a commit that this process did not
+// finish or undo (or one it could not undo): nothing may be replaced there until
+// RecoverDataFolder has run.
 bool CommitsBlocked(const std::string& folder);
 
 // Shown when a commit finds the journal of an earlier one that was not finished or undone.

@@ -29,9 +29,32 @@ std::string FindResourceFolder(const std::string& exePath) {
     return {};
 }
 
-std::string DataFolder(const std::string& home) { return ResolveCase(home, "Data1") + "/"; }
+namespace {
+std::string& bookFolder() {
+    static std::string name = "Data1";
+    return name;
+}
+} // namespace
 
-std::string BackupFolder(const std::string& home) { return ResolveCase(DataFolder(home), "BU") + "/"; }
+void SetBookFolderName(const std::string& folderName) {
+    bookFolder() = folderName.empty() ? "Data1" : folderName;
+}
+
+const std::string& BookFolderName() {
+    return bookFolder();
+}
+
+std::string BookDataFolder(const std::string& home, const std::string& folderName) {
+    return ResolveCase(home, folderName) + "/";
+}
+
+std::string DataFolder(const std::string& home) {
+    return BookDataFolder(home, bookFolder());
+}
+
+std::string BackupFolder(const std::string& home) {
+    return ResolveCase(DataFolder(home), "BU") + "/";
+}
 
 bool MakeFolders(const std::string& path) {
     std::error_code ec;

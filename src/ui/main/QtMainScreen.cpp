@@ -186,7 +186,14 @@ void QtMainScreen::SetUpMainWindow(AppState& app) {
         return TextSize{PixelsToTwips(fm.horizontalAdvance(t)), PixelsToTwips(fm.height())};
     };
     w->editBox()->setFont(g->GridFont());
-    w->setWindowTitle(QString::fromUtf8(kMainWindowTitle));
+    // A home with several books names the one in use.
+    w->setWindowTitle(
+        QString::fromUtf8(kMainWindowTitle) +
+        (app.bookName.empty() ? QString() : QStringLiteral("  [%1]").arg(QString::fromStdString(app.bookName))));
+    // The status line names the book in use as well.
+    w->registeredCaption()->setText(app.bookName.empty()
+                                        ? QStringLiteral(" 登録データ ")
+                                        : QStringLiteral(" %1 登録データ ").arg(QString::fromStdString(app.bookName)));
     w->FormColSet();
     const int wanted = app.settings.DisplayRows;
     const int rows = layOutRows(measure, wanted);

@@ -112,6 +112,7 @@ public:
     QAction* menuAction(Command command) const;
     QLabel* onePointHelp() const { return m_lblOnePtHelp; }
     QLabel* registeredDateLabel() const { return m_lblRegDate; }
+    QLabel* registeredCaption() const { return m_lblRegDateT; }
     QLabel* shownDateLabel() const { return m_lblDspDate; }
 
     // Menu buttons 0..4 (F2, F3, F4, F5, F12) and tool button 1 (F11) as a key or click runs them.

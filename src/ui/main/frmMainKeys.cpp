@@ -113,6 +113,9 @@ void frmMain::menuItem(Command command) {
     case Command::Exit:
         if (m_actions->ExitCheck(false) == 0) chooseCommand(command, -1);
         return;
+    case Command::SwitchBook:
+    case Command::AddBook:
+    case Command::TransferEntry:
     case Command::ExportCsv:
     case Command::ImportCsv:
     case Command::MedicalForm:

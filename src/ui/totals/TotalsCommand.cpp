@@ -1,6 +1,8 @@
 #include "ui/totals/TotalsCommand.h"
 
 #include "app/AppState.h"
+#include "books/BookTotals.h"
+#include "books/Books.h"
 #include "port/Dialogs.h"
 #include "print/TotalsPrint.h"
 #include "totals/PeriodTotals.h"
@@ -66,6 +68,30 @@ int RunTotalsCommand(AppState& app, Dialogs& dlg) {
     };
     // The year of the closing month shown, in closing periods unless the month ends at its end.
     window.onYear = [&] { RunYearCommand(app, dlg, &window, s.state.closingYear, s.state.closingDay < 31); };
+    // With several books F6 switches between this book and the household (all books, transfers
+    // left out, the first book's budget); the title says which is shown.
+    std::vector<Book> books;
+    std::string error;
+    if (LoadBooks(app.home, books, error) == 0 && books.size() > 1) {
+        const QString base = window.windowTitle();
+        auto title = [&] {
+            window.setWindowTitle(base + QStringLiteral("  [%1]").arg(QString::fromUtf8(
+                                             s.compute ? std::string(kAllBooksLabel) + " ・予算は" + books.front().name
+                                                       : std::string(kThisBookLabel) + " " + app.bookName)));
+        };
+        title();
+        window.onBooks = [&] {
+            if (s.compute) {
+                s.compute = nullptr;
+                s.budgetPlace = BudgetPlaceOf(app.home);
+            } else {
+                UseHouseholdTotals(s, app.home, books);
+            }
+            CivilDate lastDate = s.state.LastDate;
+            if (ComputeTotals(s, lastDate, true) != 0) dlg.Beep();
+            title();
+        };
+    }
     OpenTotals(s);
     return 0;
 }

@@ -274,6 +274,9 @@ bool frmTotal::windowKey(QKeyEvent* e) {
     case Qt::Key_F5:
         MoveTotalsWeek(m_session, 7);
         return true;
+    case Qt::Key_F6:
+        if (onBooks) onBooks();
+        return true;
     case Qt::Key_F7:
         ExportCsv();
         return true;

@@ -19,7 +19,8 @@ class QtDialogs;
 
 // The totals window "集計表示": the week's totals of every item in three stacked grids (income,
 // expense, the summaries) under the dates, the closing day and the buttons. F2–F5 move the week,
-// F11 changes the closing day, F12 prints, F9 shows the chart, Esc and the close box end it.
+// F11 changes the closing day, F12 prints, F9 shows the chart, F6 switches between this book and
+// all books, Esc and the close box end it.
 // The main window is hidden while it is open.
 class frmTotal : public QWidget, public TotalsView {
     Q_OBJECT
@@ -36,6 +37,8 @@ public:
 
     // What F12, F9 and F8 (the year report) run (set by the command that opens the window).
     std::function<void()> onPrint, onChart, onYear;
+    // What F6 runs: the switch between this book and all books (unset in a home with one book).
+    std::function<void()> onBooks;
 
     // Controls, for the window's tests.
     GridView* Grid(int i) const { return m_grids[i]; }
