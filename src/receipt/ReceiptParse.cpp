@@ -3,6 +3,7 @@
 #include "receipt/ReceiptText.h"
 
 #include <algorithm>
+#include <cctype>
 #include <regex>
 #include <sstream>
 
@@ -94,9 +95,17 @@ bool trailingAmount(const std::u32string& s, Amount& a) {
     return true;
 }
 
+// The tax rate a line names: the number before "%" (or before "対象"); only 8 and 10 exist, so
+// a misread second digit ("19%", "1O%") still says 10.
 int rateOf(const std::u32string& c) {
-    if (has(c, U"10%") || has(c, U"10％") || has(c, U"標準")) return 10;
-    if (has(c, U"8%") || has(c, U"軽減")) return 8;
+    for (std::u32string_view after : {U"%", U"対象"}) {
+        const size_t at = c.find(after);
+        if (at == std::u32string::npos || at == 0) continue;
+        if (c[at - 1] == U'8' && (at < 2 || !isDigit(c[at - 2]))) return 8;
+        if (at >= 2 && c[at - 2] == U'1' && (isDigit(c[at - 1]) || c[at - 1] == U'O' || c[at - 1] == U'o')) return 10;
+    }
+    if (has(c, U"標準")) return 10;
+    if (has(c, U"軽減")) return 8;
     return 0;
 }
 
@@ -109,7 +118,7 @@ bool validDate(int y, int m, int d) {
 // A date in the line: western ("2026年12月7日", "2026/12/07"), the era ("令和8年12月7日",
 // "R8.12.7") or two-digit years ("26/12/07"). 0 when none.
 int32_t dateIn(const std::string& s, int& time) {
-    static const std::regex era(R"((令和|R|平成|H)\s*(\d{1,2}|元)\s*(?:年|\.|/)\s*(\d{1,2})\s*(?:月|\.|/)\s*(\d{1,2}))");
+    static const std::regex era(R"((令和|平成|和|成|R|H)\s*(\d{1,2}|元)\s*(?:年|\.|/)\s*(\d{1,2})\s*(?:月|\.|/)\s*(\d{1,2}))");
     static const std::regex western(R"((\d{4})\s*(?:年|/|\.|-)\s*(\d{1,2})\s*(?:月|/|\.|-)\s*(\d{1,2}))");
     static const std::regex shortYear(R"((?:^|[^\d])(\d{2})/(\d{1,2})/(\d{1,2})(?:[^\d]|$))");
     static const std::regex clock(R"((\d{1,2})\s*:\s*(\d{2}))");
@@ -117,7 +126,8 @@ int32_t dateIn(const std::string& s, int& time) {
     int y = 0, mo = 0, d = 0;
     if (std::regex_search(s, m, era)) {
         const int n = m[2] == "元" ? 1 : std::stoi(m[2]);
-        y = (m[1] == "令和" || m[1] == "R") ? 2018 + n : 1988 + n;
+        // The era's first character is often misread ("倒和"): its second one decides.
+        y = (m[1] == "平成" || m[1] == "成" || m[1] == "H") ? 1988 + n : 2018 + n;
         mo = std::stoi(m[3]);
         d = std::stoi(m[4]);
     } else if (std::regex_search(s, m, western)) {
@@ -199,18 +209,36 @@ void checkSums(ReadReceipt& r) {
     }
     const bool excluded = r.mode == TaxMode::Excluded;
     bool basesFromItems = false;
-    for (RatePart* p : parts) {
+    int64_t expectedTax[2] = {-1, -1};
+    for (int k = 0; k < 2; ++k) {
+        RatePart* p = parts[k];
         if (p->base < 0 && p->itemCount > 0 && (p->tax > 0 || r.reduced.base < 0 || r.standard.base < 0)) {
             p->base = p->itemSum;
             basesFromItems = true;
         }
+        if (p->base >= 0)
+            expectedTax[k] = excluded ? p->base * p->rate / 100 : p->base * p->rate / (100 + p->rate);
+    }
+    // Misread taxes whose values computed from the bases make the total add up are replaced by them.
+    bool computedFits = excluded && r.total >= 0;
+    int64_t computedSum = 0;
+    for (int k = 0; k < 2; ++k)
+        if (parts[k]->base >= 0) computedSum += parts[k]->base + expectedTax[k];
+    computedFits = computedFits && computedSum == r.total;
+    for (int k = 0; k < 2; ++k) {
+        RatePart* p = parts[k];
         if (p->base < 0) continue;
-        const int64_t expected = excluded ? p->base * p->rate / 100 : p->base * p->rate / (100 + p->rate);
+        const int64_t expected = expectedTax[k];
         if (p->tax >= 0 && (p->tax < expected - 1 || p->tax > expected + 1)) {
             std::ostringstream o;
             o << p->rate << "%の税額 " << YenText(p->tax) << " が対象額 " << YenText(p->base) << " の税額 "
               << YenText(expected) << " と合いません";
-            addIssue(r, o.str(), p->tax - expected, true);
+            if (computedFits) {
+                addIssue(r, o.str() + "（対象額からの税額で合計に合います）", p->tax - expected, false);
+                p->tax = expected;
+            } else {
+                addIssue(r, o.str(), p->tax - expected, true);
+            }
         }
         p->included = excluded ? p->base + (p->tax >= 0 ? p->tax : expected) : p->base;
     }
@@ -319,7 +347,7 @@ ReadReceipt ParseReceipt(const std::vector<ReadLine>& lines, const std::vector<s
             if (unsure) r.unsureTotalLines.push_back(int(i));
             continue;
         }
-        if (has(c, U"対象") && hasAmount) {
+        if ((has(c, U"対象") || (has(c, U"対") && !has(c, U"税") && rateOf(c) != 0)) && hasAmount) {
             const std::vector<Amount> all = amountsOf(s);
             const int rate = rateOf(c);
             RatePart& p = rate == 10 ? r.standard : r.reduced;
@@ -383,7 +411,11 @@ ReadReceipt ParseReceipt(const std::vector<ReadLine>& lines, const std::vector<s
                 name.erase(0, 1);
             }
             while (!name.empty() && name.back() == U' ') name.pop_back();
-            if (!name.empty()) {
+            // A name has a letter: a line of digits and signs is a misread edge, not an item.
+            const bool named = std::any_of(name.begin(), name.end(), [](char32_t ch) {
+                return ch >= 0x3040 || (ch < 0x80 && std::isalpha(static_cast<int>(ch)));
+            });
+            if (named) {
                 int64_t price = a.value;
                 if (anyOf(c, {U"値引", U"割引", U"引き"}) && price > 0) price = -price;
                 r.items.push_back({U32ToUtf8(name), price, reduced, int(i)});
@@ -391,7 +423,7 @@ ReadReceipt ParseReceipt(const std::vector<ReadLine>& lines, const std::vector<s
                 continue;
             }
         }
-        if (!itemsStarted && !totalSeen && headerLines.size() < 4) headerLines.push_back(i);
+        if (!itemsStarted && !totalSeen && headerLines.size() < 6) headerLines.push_back(i);
     }
     if (cardAmount >= 0) r.paymentAmount = cardAmount;
     else if (cashTaken >= 0 && change >= 0) r.paymentAmount = cashTaken - change;

@@ -83,6 +83,10 @@ std::u32string NormalizeReceiptLine(std::u32string_view line) {
         }
         if (c == U'¥' && !out.empty() && out.back() == U'¥') continue; // "¥\" read for one yen sign
         if (c == U' ' && (out.empty() || out.back() == U' ')) continue;
+        // "1, 546": a blank read after a thousands separator.
+        if (c == U' ' && out.size() >= 2 && (out.back() == U',' || out.back() == U'.') && out[out.size() - 2] >= U'0' &&
+            out[out.size() - 2] <= U'9')
+            continue;
         out += c;
     }
     while (!out.empty() && out.back() == U' ') out.pop_back();
