@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
         if (e.path().extension() == ".truth") truths.push_back(e.path());
     std::sort(truths.begin(), truths.end());
     std::set<std::string> shopSet;
-    for (const auto& p : truths) shopSet.insert(readTruth(p)["shop"]);
+    for (const auto& p : truths)
+        shopSet.insert(readTruth(p)["shop"]);
     const std::vector<std::string> shops(shopSet.begin(), shopSet.end());
 
     mrt::ReceiptReader reader;
@@ -85,10 +86,10 @@ int main(int argc, char** argv) {
             const auto incl = [](const mrt::RatePart& p) { return std::max<int64_t>(p.included, 0); };
             const bool dateOk = std::to_string(r.date) == t["date"];
             const bool totalOk = std::to_string(r.total) == t["total"];
-            const bool ratesOk = std::to_string(incl(r.reduced)) == t["rate8"] &&
-                                 std::to_string(incl(r.standard)) == t["rate10"];
-            const bool tOk = r.tnumber == t["tnumber"] &&
-                             (r.tcheck == mrt::TNumberCheck::Valid) == (t["tvalid"] == "1");
+            const bool ratesOk =
+                std::to_string(incl(r.reduced)) == t["rate8"] && std::to_string(incl(r.standard)) == t["rate10"];
+            const bool tOk =
+                r.tnumber == t["tnumber"] && (r.tcheck == mrt::TNumberCheck::Valid) == (t["tvalid"] == "1");
             const bool shopOk = r.shop == t["shop"];
             s.date += dateOk;
             s.total += totalOk;
@@ -106,7 +107,8 @@ int main(int argc, char** argv) {
                           << (ratesOk ? "" : " rates") << (tOk ? "" : " tnumber") << (shopOk ? "" : " shop")
                           << (r.TotalsConfirmed() ? "" : " [flagged]") << "\n";
                 if (std::string(std::getenv("BENCH_VERBOSE")) == "2")
-                    for (const auto& l : lines) std::cerr << "    | " << l.text << "\n";
+                    for (const auto& l : lines)
+                        std::cerr << "    | " << l.text << "\n";
             }
         }
     }
@@ -114,9 +116,10 @@ int main(int argc, char** argv) {
     std::printf("%-9s %4s %7s %7s %9s %9s %7s %13s %12s %10s %9s\n", "set", "n", "date", "total", "per-rate",
                 "T-number", "shop", "wrong-flagged", "right-flagged", "wall/rcpt", "max wall");
     for (const auto& [kind, s] : tallies)
-        std::printf("%-9s %4d %6.1f%% %6.1f%% %8.1f%% %8.1f%% %6.1f%% %6d/%-6d %6.1f%%     %6.2f s %7.2f s  (cpu %.2f s)\n",
-                    kind.c_str(), s.n, pct(s.date, s.n), pct(s.total, s.n), pct(s.rates, s.n), pct(s.tnumber, s.n),
-                    pct(s.shop, s.n), s.wrongFlagged, s.wrongSums, pct(s.rightFlagged, s.n - s.wrongSums),
-                    s.wallSum / std::max(1, s.n), s.wallMax, s.cpuSum / std::max(1, s.n));
+        std::printf(
+            "%-9s %4d %6.1f%% %6.1f%% %8.1f%% %8.1f%% %6.1f%% %6d/%-6d %6.1f%%     %6.2f s %7.2f s  (cpu %.2f s)\n",
+            kind.c_str(), s.n, pct(s.date, s.n), pct(s.total, s.n), pct(s.rates, s.n), pct(s.tnumber, s.n),
+            pct(s.shop, s.n), s.wrongFlagged, s.wrongSums, pct(s.rightFlagged, s.n - s.wrongSums),
+            s.wallSum / std::max(1, s.n), s.wallMax, s.cpuSum / std::max(1, s.n));
     return 0;
 }

@@ -21,7 +21,8 @@ bool registered(const NameTables& names, const std::string& item) {
 
 std::string trimmedField(const std::string& text, int bytes) {
     std::string t = FitLeftBytes(text, bytes);
-    while (!t.empty() && t.back() == ' ') t.pop_back();
+    while (!t.empty() && t.back() == ' ')
+        t.pop_back();
     return t;
 }
 
@@ -38,9 +39,9 @@ std::vector<ProposedLine> ProposeLines(const ReadReceipt& r, ReceiptSplit split,
         return std::string();
     };
     if (split == ReceiptSplit::Whole || (r.reduced.included <= 0 && r.standard.included <= 0)) {
-        const int64_t amount = r.total >= 0 ? r.total
-                                            : std::max<int64_t>(r.reduced.included, 0) +
-                                                  std::max<int64_t>(r.standard.included, 0);
+        const int64_t amount =
+            r.total >= 0 ? r.total
+                         : std::max<int64_t>(r.reduced.included, 0) + std::max<int64_t>(r.standard.included, 0);
         if (amount > 0) out.push_back({r.date, pick({known, "食費"}), "レシート", shop, amount, 0});
         return out;
     }
@@ -113,7 +114,8 @@ std::string DescribeReceipt(const ReadReceipt& r) {
                                 : r.shop + (r.shopRegistered ? "（登録済み）" : "（未登録）") +
                                       (r.shopRead != r.shop && !r.shopRead.empty() ? "  読み取り: " + r.shopRead : ""));
     char date[32] = "（読めません）";
-    if (r.date > 0) std::snprintf(date, sizeof date, "%04d/%02d/%02d", r.date / 10000, r.date / 100 % 100, r.date % 100);
+    if (r.date > 0)
+        std::snprintf(date, sizeof date, "%04d/%02d/%02d", r.date / 10000, r.date / 100 % 100, r.date % 100);
     std::string when = date;
     if (r.time >= 0) {
         char t[8];
@@ -124,17 +126,18 @@ std::string DescribeReceipt(const ReadReceipt& r) {
     line("登録番号", r.tnumber.empty() ? "（なし）"
                                        : r.tnumber + (r.tcheck == TNumberCheck::Valid ? "（検査数字 正）"
                                                                                       : "（検査数字が合いません）"));
-    for (const ReceiptItem& it : r.items) o += "  " + it.name + "  " + YenText(it.price) + (it.reduced ? " ※" : "") + "\n";
+    for (const ReceiptItem& it : r.items)
+        o += "  " + it.name + "  " + YenText(it.price) + (it.reduced ? " ※" : "") + "\n";
     line("小計", yen(r.subtotal));
     for (const RatePart* p : {&r.reduced, &r.standard}) {
         if (p->base < 0 && p->tax < 0) continue;
-        line(std::to_string(p->rate) + "%対象",
-             yen(p->base) + "  税 " + yen(p->tax) + "  税込 " + yen(p->included));
+        line(std::to_string(p->rate) + "%対象", yen(p->base) + "  税 " + yen(p->tax) + "  税込 " + yen(p->included));
     }
     line("合計", yen(r.total) + (r.mode == TaxMode::Excluded ? "（外税）" : "（内税）"));
     if (!r.payment.empty()) line("支払", r.payment + (r.paymentAmount >= 0 ? " " + YenText(r.paymentAmount) : ""));
     if (r.issues.empty()) o += "確認: 合計と税率ごとの額が合っています\n";
-    for (const ReceiptIssue& i : r.issues) o += std::string(i.affectsTotals ? "要確認: " : "注意: ") + i.text + "\n";
+    for (const ReceiptIssue& i : r.issues)
+        o += std::string(i.affectsTotals ? "要確認: " : "注意: ") + i.text + "\n";
     return o;
 }
 

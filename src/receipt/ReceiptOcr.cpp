@@ -104,12 +104,15 @@ BOX* paperBox(PIX* gray) {
     const auto span = [](const std::vector<int>& v, int across, int& lo, int& hi) {
         lo = 0;
         hi = int(v.size()) - 1;
-        while (lo < hi && v[lo] * 2 < across) ++lo;
-        while (hi > lo && v[hi] * 2 < across) --hi;
+        while (lo < hi && v[lo] * 2 < across)
+            ++lo;
+        while (hi > lo && v[hi] * 2 < across)
+            --hi;
     };
     std::vector<int> rows(h, 0), cols(w, 0);
     for (l_int32 y = 0; y < h; ++y)
-        for (l_int32 x = 0; x < w; ++x) rows[y] += bright(x, y);
+        for (l_int32 x = 0; x < w; ++x)
+            rows[y] += bright(x, y);
     int y0, y1, x0, x1;
     span(rows, w, y0, y1);
     if (y1 - y0 < h / 8) {
@@ -117,7 +120,8 @@ BOX* paperBox(PIX* gray) {
         y1 = h - 1;
     }
     for (l_int32 y = y0; y <= y1; ++y)
-        for (l_int32 x = 0; x < w; ++x) cols[x] += bright(x, y);
+        for (l_int32 x = 0; x < w; ++x)
+            cols[x] += bright(x, y);
     span(cols, y1 - y0 + 1, x0, x1);
     if (x1 - x0 < w / 8) {
         x0 = 0;
@@ -214,14 +218,29 @@ bool ReceiptReader::Read(const std::string& path, std::vector<ReadLine>& lines, 
     }
     // Upright by the camera's orientation tag.
     switch (ExifOrientation(bytes)) {
-    case 2: pix.reset(pixFlipLR(nullptr, pix.p)); break;
-    case 3: pix.reset(pixRotateOrth(pix.p, 2)); break;
-    case 4: pix.reset(pixFlipTB(nullptr, pix.p)); break;
-    case 5: pix.reset(pixFlipLR(nullptr, PixHolder(pixRotateOrth(pix.p, 1)).p)); break;
-    case 6: pix.reset(pixRotateOrth(pix.p, 1)); break;
-    case 7: pix.reset(pixFlipLR(nullptr, PixHolder(pixRotateOrth(pix.p, 3)).p)); break;
-    case 8: pix.reset(pixRotateOrth(pix.p, 3)); break;
-    default: break;
+    case 2:
+        pix.reset(pixFlipLR(nullptr, pix.p));
+        break;
+    case 3:
+        pix.reset(pixRotateOrth(pix.p, 2));
+        break;
+    case 4:
+        pix.reset(pixFlipTB(nullptr, pix.p));
+        break;
+    case 5:
+        pix.reset(pixFlipLR(nullptr, PixHolder(pixRotateOrth(pix.p, 1)).p));
+        break;
+    case 6:
+        pix.reset(pixRotateOrth(pix.p, 1));
+        break;
+    case 7:
+        pix.reset(pixFlipLR(nullptr, PixHolder(pixRotateOrth(pix.p, 3)).p));
+        break;
+    case 8:
+        pix.reset(pixRotateOrth(pix.p, 3));
+        break;
+    default:
+        break;
     }
     PixHolder gray(pixConvertTo8(pix.p, 0));
     if (!gray.p) {
@@ -229,7 +248,8 @@ bool ReceiptReader::Read(const std::string& path, std::vector<ReadLine>& lines, 
         return false;
     }
     // Large photos: about 1,600 pixels across is plenty for receipt print and much faster.
-    if (pixGetWidth(gray.p) > 2400) gray.reset(pixScale(gray.p, 1600.0f / pixGetWidth(gray.p), 1600.0f / pixGetWidth(gray.p)));
+    if (pixGetWidth(gray.p) > 2400)
+        gray.reset(pixScale(gray.p, 1600.0f / pixGetWidth(gray.p), 1600.0f / pixGetWidth(gray.p)));
     // Crop to the paper, even out shadows (the paper's background to one grey), then straighten by
     // the text lines; the engine's own threshold then sees clean print on an even background.
     {

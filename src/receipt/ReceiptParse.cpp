@@ -31,9 +31,17 @@ struct Amount {
 // Digits read for letters inside an amount after a yen sign ("¥1,O8O").
 char32_t digitLike(char32_t c) {
     switch (c) {
-    case U'O': case U'o': case U'D': return U'0';
-    case U'l': case U'I': case U'|': case U'!': return U'1';
-    default: return c;
+    case U'O':
+    case U'o':
+    case U'D':
+        return U'0';
+    case U'l':
+    case U'I':
+    case U'|':
+    case U'!':
+        return U'1';
+    default:
+        return c;
     }
 }
 
@@ -47,12 +55,14 @@ std::vector<Amount> amountsOf(const std::u32string& s) {
         if (s[i] == U'-' || s[i] == U'▲' || s[i] == U'△') {
             neg = true;
             ++i;
-            while (i < s.size() && s[i] == U' ') ++i;
+            while (i < s.size() && s[i] == U' ')
+                ++i;
         }
         if (i < s.size() && s[i] == U'¥') {
             yen = true;
             ++i;
-            while (i < s.size() && s[i] == U' ') ++i;
+            while (i < s.size() && s[i] == U' ')
+                ++i;
         }
         const auto dig = [&](size_t k) { return k < s.size() && isDigit(yen ? digitLike(s[k]) : s[k]); };
         if (!dig(i)) {
@@ -90,7 +100,8 @@ bool trailingAmount(const std::u32string& s, Amount& a) {
     if (all.empty()) return false;
     const Amount& last = all.back();
     for (size_t k = last.end; k < s.size(); ++k)
-        if (s[k] != U' ' && s[k] != U')' && s[k] != U']' && kMarks.find(s[k]) == std::u32string_view::npos) return false;
+        if (s[k] != U' ' && s[k] != U')' && s[k] != U']' && kMarks.find(s[k]) == std::u32string_view::npos)
+            return false;
     a = last;
     return true;
 }
@@ -118,7 +129,8 @@ bool validDate(int y, int m, int d) {
 // A date in the line: western ("2026年12月7日", "2026/12/07"), the era ("令和8年12月7日",
 // "R8.12.7") or two-digit years ("26/12/07"). 0 when none.
 int32_t dateIn(const std::string& s, int& time) {
-    static const std::regex era(R"((令和|平成|和|成|R|H)\s*(\d{1,2}|元)\s*(?:年|\.|/)\s*(\d{1,2})\s*(?:月|\.|/)\s*(\d{1,2}))");
+    static const std::regex era(
+        R"((令和|平成|和|成|R|H)\s*(\d{1,2}|元)\s*(?:年|\.|/)\s*(\d{1,2})\s*(?:月|\.|/)\s*(\d{1,2}))");
     static const std::regex western(R"((\d{4})\s*(?:年|/|\.|-)\s*(\d{1,2})\s*(?:月|/|\.|-)\s*(\d{1,2}))");
     static const std::regex shortYear(R"((?:^|[^\d])(\d{2})/(\d{1,2})/(\d{1,2})(?:[^\d]|$))");
     static const std::regex clock(R"((\d{1,2})\s*:\s*(\d{2}))");
@@ -156,8 +168,10 @@ std::string tnumberIn(const std::u32string& c) {
     const bool labelled = has(c, U"登録") || has(c, U"番号");
     if (at == std::u32string::npos && !labelled) return {};
     for (size_t k = at == std::u32string::npos ? 0 : at + 1; k < c.size() && digits.size() < 14; ++k) {
-        if (isDigit(c[k])) digits += char(c[k]);
-        else if (c[k] != U'-' && c[k] != U' ' && !digits.empty()) break;
+        if (isDigit(c[k]))
+            digits += char(c[k]);
+        else if (c[k] != U'-' && c[k] != U' ' && !digits.empty())
+            break;
     }
     if (digits.size() == 14 && at == std::u32string::npos && digits[0] == '7') digits.erase(0, 1);
     if (digits.size() != 13) return {};
@@ -200,12 +214,16 @@ void checkSums(ReadReceipt& r) {
     int64_t taxes = 0;
     bool taxesRead = true;
     for (RatePart* p : parts) {
-        if (p->tax >= 0) taxes += p->tax;
-        else if (p->base > 0) taxesRead = false;
+        if (p->tax >= 0)
+            taxes += p->tax;
+        else if (p->base > 0)
+            taxesRead = false;
     }
     if (r.mode == TaxMode::Unknown) {
-        if (r.total >= 0 && r.subtotal >= 0 && taxes > 0 && r.subtotal + taxes == r.total) r.mode = TaxMode::Excluded;
-        else r.mode = TaxMode::Included;
+        if (r.total >= 0 && r.subtotal >= 0 && taxes > 0 && r.subtotal + taxes == r.total)
+            r.mode = TaxMode::Excluded;
+        else
+            r.mode = TaxMode::Included;
     }
     const bool excluded = r.mode == TaxMode::Excluded;
     bool basesFromItems = false;
@@ -216,8 +234,7 @@ void checkSums(ReadReceipt& r) {
             p->base = p->itemSum;
             basesFromItems = true;
         }
-        if (p->base >= 0)
-            expectedTax[k] = excluded ? p->base * p->rate / 100 : p->base * p->rate / (100 + p->rate);
+        if (p->base >= 0) expectedTax[k] = excluded ? p->base * p->rate / 100 : p->base * p->rate / (100 + p->rate);
     }
     // Misread taxes whose values computed from the bases make the total add up are replaced by them.
     bool computedFits = excluded && r.total >= 0;
@@ -242,6 +259,7 @@ void checkSums(ReadReceipt& r) {
         }
         p->included = excluded ? p->base + (p->tax >= 0 ? p->tax : expected) : p->base;
     }
+    taxes = std::max<int64_t>(r.reduced.tax, 0) + std::max<int64_t>(r.standard.tax, 0);
     const bool partsRead = r.reduced.included >= 0 || r.standard.included >= 0;
     const int64_t partsSum = std::max<int64_t>(r.reduced.included, 0) + std::max<int64_t>(r.standard.included, 0);
     int agreements = 0;
@@ -249,20 +267,23 @@ void checkSums(ReadReceipt& r) {
         addIssue(r, "合計が読めません", 0, true);
     } else {
         if (partsRead) {
-            if (partsSum != r.total) addIssue(r, describe("合計", r.total, "税率ごとの額の和", partsSum), r.total - partsSum, true);
-            else if (!basesFromItems) ++agreements;
+            if (partsSum != r.total)
+                addIssue(r, describe("合計", r.total, "税率ごとの額の和", partsSum), r.total - partsSum, true);
+            else if (!basesFromItems)
+                ++agreements;
         }
         if (r.paymentAmount >= 0) {
             if (r.paymentAmount != r.total)
                 addIssue(r, describe("合計", r.total, "支払額", r.paymentAmount), r.total - r.paymentAmount, true);
-            else ++agreements;
+            else
+                ++agreements;
         }
         if (r.subtotal >= 0) {
             const int64_t expected = excluded ? r.subtotal + taxes : r.subtotal;
             if (excluded && !taxesRead) {
             } else if (expected != r.total) {
-                addIssue(r, describe("合計", r.total, excluded ? "小計と外税の和" : "小計", expected), r.total - expected,
-                         true);
+                addIssue(r, describe("合計", r.total, excluded ? "小計と外税の和" : "小計", expected),
+                         r.total - expected, true);
             } else {
                 ++agreements;
             }
@@ -276,8 +297,9 @@ void checkSums(ReadReceipt& r) {
                  r.subtotal - r.reduced.base - r.standard.base, true);
     const int64_t itemsExpected = r.subtotal >= 0 ? r.subtotal : (excluded || r.total < 0 ? -1 : r.total);
     if (!r.items.empty() && itemsExpected >= 0 && itemsTotal != itemsExpected) {
-        addIssue(r, describe("品目の和", itemsTotal, r.subtotal >= 0 ? "小計" : "合計", itemsExpected) +
-                        "（品目の読み取りが不確かです）",
+        addIssue(r,
+                 describe("品目の和", itemsTotal, r.subtotal >= 0 ? "小計" : "合計", itemsExpected) +
+                     "（品目の読み取りが不確かです）",
                  itemsTotal - itemsExpected, basesFromItems);
     } else if (!r.items.empty() && !basesFromItems) {
         for (RatePart* p : parts)
@@ -354,8 +376,12 @@ ReadReceipt ParseReceipt(const std::vector<ReadLine>& lines, const std::vector<s
             if (rate != 0) {
                 // "(8%対象 ¥1,390 内税 ¥102)": the first amount after the rate is the base, the last the tax.
                 std::vector<Amount> money;
-                for (const Amount& x : all)
-                    if (x.yen || x.value != rate) money.push_back(x);
+                for (const Amount& x : all) {
+                    size_t k = x.end;
+                    while (k < s.size() && s[k] == U' ')
+                        ++k;
+                    if (x.yen || k >= s.size() || (s[k] != U'%' && s[k] != U'対')) money.push_back(x);
+                }
                 if (!money.empty() && p.base < 0) p.base = money.front().value;
                 if (money.size() >= 2 && has(c, U"税")) p.tax = money.back().value;
                 if (has(c, U"内")) r.mode = TaxMode::Included;
@@ -370,8 +396,10 @@ ReadReceipt ParseReceipt(const std::vector<ReadLine>& lines, const std::vector<s
             if (rate == 0) rate = r.standard.base >= 0 && r.reduced.base < 0 ? 10 : 8;
             RatePart& p = rate == 10 ? r.standard : r.reduced;
             if (p.tax < 0) p.tax = a.value;
-            if (has(c, U"内")) r.mode = TaxMode::Included;
-            else if (has(c, U"外")) r.mode = TaxMode::Excluded;
+            if (has(c, U"内"))
+                r.mode = TaxMode::Included;
+            else if (has(c, U"外"))
+                r.mode = TaxMode::Excluded;
             subtotalSeen = true;
             if (unsure) r.unsureTotalLines.push_back(int(i));
             continue;
@@ -410,7 +438,8 @@ ReadReceipt ParseReceipt(const std::vector<ReadLine>& lines, const std::vector<s
                 reduced = true;
                 name.erase(0, 1);
             }
-            while (!name.empty() && name.back() == U' ') name.pop_back();
+            while (!name.empty() && name.back() == U' ')
+                name.pop_back();
             // A name has a letter: a line of digits and signs is a misread edge, not an item.
             const bool named = std::any_of(name.begin(), name.end(), [](char32_t ch) {
                 return ch >= 0x3040 || (ch < 0x80 && std::isalpha(static_cast<int>(ch)));
@@ -425,8 +454,10 @@ ReadReceipt ParseReceipt(const std::vector<ReadLine>& lines, const std::vector<s
         }
         if (!itemsStarted && !totalSeen && headerLines.size() < 6) headerLines.push_back(i);
     }
-    if (cardAmount >= 0) r.paymentAmount = cardAmount;
-    else if (cashTaken >= 0 && change >= 0) r.paymentAmount = cashTaken - change;
+    if (cardAmount >= 0)
+        r.paymentAmount = cardAmount;
+    else if (cashTaken >= 0 && change >= 0)
+        r.paymentAmount = cashTaken - change;
 
     // The shop: the best match of the first lines among the registered names, else the first line.
     double best = 0;
@@ -455,7 +486,8 @@ ReadReceipt ParseReceipt(const std::vector<ReadLine>& lines, const std::vector<s
 ReadReceipt ParseReceiptText(const std::string& text, const std::vector<std::string>& shopNames) {
     std::vector<ReadLine> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back({line, {}});
+    for (std::string line; std::getline(in, line);)
+        lines.push_back({line, {}});
     return ParseReceipt(lines, shopNames);
 }
 

@@ -10,23 +10,23 @@ namespace mrt {
 
 // One line as the recogniser gave it, with the byte ranges of characters it was unsure of.
 struct ReadLine {
-    std::string text; // UTF-8
+    std::string text;                              // UTF-8
     std::vector<std::pair<size_t, size_t>> unsure; // [begin, end) byte offsets into text
 };
 
 struct ReceiptItem {
     std::string name;
-    int64_t price = 0; // as printed: tax included or not, as the receipt's tax mode says
+    int64_t price = 0;    // as printed: tax included or not, as the receipt's tax mode says
     bool reduced = false; // carries the reduced-rate mark (8 %)
     int line = 0;         // index of its read line
 };
 
 // The amounts of one tax rate.
 struct RatePart {
-    int rate = 0;          // 8 or 10
-    int64_t base = -1;     // the printed "対象" amount
-    int64_t tax = -1;      // the printed tax of the rate
-    int64_t itemSum = 0;   // the items that carry this rate
+    int rate = 0;        // 8 or 10
+    int64_t base = -1;   // the printed "対象" amount
+    int64_t tax = -1;    // the printed tax of the rate
+    int64_t itemSum = 0; // the items that carry this rate
     int itemCount = 0;
     int64_t included = -1; // the part tax included: what the ledger line of this rate takes
 };
@@ -54,9 +54,9 @@ struct ReadReceipt {
     RatePart standard{10};
     TaxMode mode = TaxMode::Unknown;
     int64_t total = -1;
-    std::string payment;       // 現金, クレジット, 電子マネー, ... empty when not read
+    std::string payment;        // 現金, クレジット, 電子マネー, ... empty when not read
     int64_t paymentAmount = -1; // the card or e-money amount, or the cash taken less the change
-    std::string tnumber;       // "T" and 13 digits
+    std::string tnumber;        // "T" and 13 digits
     TNumberCheck tcheck = TNumberCheck::Missing;
     std::vector<ReceiptIssue> issues;
     std::vector<int> unsureTotalLines; // read lines with an amount the recogniser was unsure of

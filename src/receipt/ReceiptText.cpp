@@ -19,7 +19,8 @@ std::u32string Utf8ToU32(std::string_view s) {
             continue;
         }
         char32_t cp = n == 1 ? c : c & (0x7F >> n);
-        for (int k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        for (int k = 1; k < n; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
         out += cp;
         i += n;
     }
@@ -51,7 +52,8 @@ std::string U32ToUtf8(std::u32string_view t) {
 namespace {
 
 // Half-width katakana U+FF66..U+FF9D in full width (U+FF61..U+FF65 are punctuation).
-const char32_t kHalfKana[] = U"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン";
+const char32_t kHalfKana[] =
+    U"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン";
 
 char32_t voiced(char32_t c, bool semi) {
     if (semi) return (c >= U'ハ' && c <= U'ホ' && (c - U'ハ') % 3 == 0) ? c + 2 : 0;
@@ -67,11 +69,16 @@ std::u32string NormalizeReceiptLine(std::u32string_view line) {
     out.reserve(line.size());
     for (size_t i = 0; i < line.size(); ++i) {
         char32_t c = line[i];
-        if (c >= 0xFF01 && c <= 0xFF5E) c = c - 0xFF01 + 0x21;
-        else if (c == 0xFFE5 || c == U'\\' || c == 0xFFE6) c = U'¥';
-        else if (c == 0x3000 || c == U'\t') c = U' ';
-        else if (c == 0xFF64 || c == U'、') c = U',';
-        else if (c == 0xFF70) c = U'ー';
+        if (c >= 0xFF01 && c <= 0xFF5E)
+            c = c - 0xFF01 + 0x21;
+        else if (c == 0xFFE5 || c == U'\\' || c == 0xFFE6)
+            c = U'¥';
+        else if (c == 0x3000 || c == U'\t')
+            c = U' ';
+        else if (c == 0xFF64 || c == U'、')
+            c = U',';
+        else if (c == 0xFF70)
+            c = U'ー';
         else if (c >= 0xFF66 && c <= 0xFF9D) {
             c = kHalfKana[c - 0xFF66];
             if (i + 1 < line.size() && (line[i + 1] == 0xFF9E || line[i + 1] == 0xFF9F)) {
@@ -89,7 +96,8 @@ std::u32string NormalizeReceiptLine(std::u32string_view line) {
             continue;
         out += c;
     }
-    while (!out.empty() && out.back() == U' ') out.pop_back();
+    while (!out.empty() && out.back() == U' ')
+        out.pop_back();
     return out;
 }
 
@@ -103,7 +111,8 @@ double NameSimilarity(std::string_view a, std::string_view b) {
     if (fa.empty() || fb.empty()) return 0;
     const size_t n = fa.size(), m = fb.size();
     std::vector<size_t> prev(m + 1), cur(m + 1);
-    for (size_t j = 0; j <= m; ++j) prev[j] = j;
+    for (size_t j = 0; j <= m; ++j)
+        prev[j] = j;
     for (size_t i = 1; i <= n; ++i) {
         cur[0] = i;
         for (size_t j = 1; j <= m; ++j)
@@ -130,7 +139,8 @@ int CorporateCheckDigit(std::string_view d) {
 
 std::string YenText(int64_t amount) {
     std::string digits = std::to_string(amount < 0 ? -amount : amount);
-    for (int i = int(digits.size()) - 3; i > 0; i -= 3) digits.insert(size_t(i), ",");
+    for (int i = int(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(size_t(i), ",");
     return std::string(amount < 0 ? "-" : "") + "¥" + digits;
 }
 

@@ -47,12 +47,14 @@ int runReceipt(ToolContext& ctx) {
         ProposeLines(r, ctx.flag("--whole") ? ReceiptSplit::Whole : ReceiptSplit::PerRate, names,
                      [&](const std::string& shop) { return MostFrequentShopItem(st.index, shop); });
     if (item)
-        for (ProposedLine& l : proposed) l.item = *item;
+        for (ProposedLine& l : proposed)
+            l.item = *item;
     const std::string csv = ProposedLinesCsv(proposed);
 
     std::ostream& report = ctx.flag("--csv") ? std::cerr : std::cout;
     report << DescribeReceipt(r);
-    if (ctx.flag("--csv")) std::cout << csv;
+    if (ctx.flag("--csv"))
+        std::cout << csv;
     else {
         std::cout << "提案する行:\n";
         for (const ProposedLine& l : proposed)

@@ -1,0 +1,45 @@
+// mrtkel-tool receipt on one rendered receipt: read offline, its lines added through the import
+// path and listed by the ledger; a missing language model is a message, not a crash. The only
+// test that runs the recogniser (about a second).
+#include "support/RunTool.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace mrt::test {
+namespace {
+
+const std::string kImage = std::string(MRTKEL_TEST_DATA) + "/receipts/receipt-drugstore.png";
+
+TEST(ReceiptTool, ReadsTheReceiptAndAddsItsLinesThroughTheImport) {
+    TempDir home;
+    int status = 0;
+    RunTool("--home '" + home.path() + "' init --start 2025-01-01 --balance 50000", status);
+    ASSERT_EQ(status, 0);
+    std::string err;
+    const std::string dry =
+        RunTool("--home '" + home.path() + "' receipt '" + kImage + "' --dry-run", status, "", &err);
+    ASSERT_EQ(status, 0) << dry << err;
+    EXPECT_NE(dry.find("日付: 2025/04/11 17:50"), std::string::npos) << dry;
+    EXPECT_NE(dry.find("登録番号: T4159738694266（検査数字 正）"), std::string::npos) << dry;
+    EXPECT_NE(dry.find("合計: ¥1,390（内税）"), std::string::npos) << dry;
+    EXPECT_EQ(RunTool("--home '" + home.path() + "' ledger --csv", status).find("1390"), std::string::npos);
+
+    const std::string added = RunTool("--home '" + home.path() + "' receipt '" + kImage + "'", status, "", &err);
+    ASSERT_EQ(status, 0) << added << err;
+    const std::string csv = RunTool("--home '" + home.path() + "' ledger --csv", status);
+    EXPECT_NE(csv.find("2025-04-11,食費,レシート 軽減税率8%分,ドラッグあおば,0,1390,48610"), std::string::npos) << csv;
+}
+
+TEST(ReceiptTool, AMissingLanguageModelIsAClearMessage) {
+    TempDir home, empty;
+    int status = 0;
+    std::string err;
+    RunTool("--home '" + home.path() + "' receipt '" + kImage + "' --dry-run", status,
+            "TESSDATA_PREFIX=" + empty.path(), &err);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.find("文字認識の日本語データが見つかりません"), std::string::npos) << err;
+}
+
+} // namespace
+} // namespace mrt::test
