@@ -3,6 +3,7 @@
 #include "names/NameTables.h"
 #include "receipt/ReceiptLines.h"
 #include "receipt/ReceiptOcr.h"
+#include "receipt/ReceiptStore.h"
 #include "receipt/ReceiptText.h"
 #include "tool/ToolLedger.h"
 #include "util/Paths.h"
@@ -80,6 +81,11 @@ int runReceipt(ToolContext& ctx) {
     if (dryRun) return 0;
     if (ApplyImport(st, names, paths, plan, *ctx.dialogs) < 0) return 1;
     std::cout << plan.rows.size() << " 行を追加しました。\n";
+    // The lines stay even when the image cannot be kept; the user is told.
+    if (KeepReceiptImage(ctx.dataFolder, ctx.argumentPath(files[0]), proposed, error) != 0) {
+        std::cerr << "receipt: " << error << "\n";
+        return 1;
+    }
     return 0;
 }
 

@@ -1,9 +1,12 @@
 // mrtkel-tool receipt on one rendered receipt: read offline, its lines added through the import
 // path and listed by the ledger; a missing language model is a message, not a crash. The only
 // test that runs the recogniser (about a second).
+#include "ledger/IoRecord.h"
+#include "receipt/ReceiptStore.h"
 #include "support/RunTool.h"
 #include "support/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace mrt::test {
@@ -29,6 +32,19 @@ TEST(ReceiptTool, ReadsTheReceiptAndAddsItsLinesThroughTheImport) {
     ASSERT_EQ(status, 0) << added << err;
     const std::string csv = RunTool("--home '" + home.path() + "' ledger --csv", status);
     EXPECT_NE(csv.find("2025-04-11,食費,レシート 軽減税率8%分,ドラッグあおば,0,1390,48610"), std::string::npos) << csv;
+
+    // The image is kept in the year's folder and found from the line; forgetting it keeps or removes it.
+    const std::string data = home / "Data1";
+    IoRecord line{2025, 4, 11, "食費", "レシート 軽減税率8%分", "ドラッグあおば", 0, 1390, 48610};
+    const std::string image = ReceiptImageFor(data, line);
+    ASSERT_FALSE(image.empty());
+    EXPECT_EQ(std::filesystem::file_size(image), std::filesystem::file_size(kImage));
+    IoRecord other = line;
+    other.Expense = 1391;
+    EXPECT_TRUE(ReceiptImageFor(data, other).empty());
+    ASSERT_EQ(ForgetReceiptOf(data, line, true), 0);
+    EXPECT_TRUE(ReceiptImageFor(data, line).empty());
+    EXPECT_FALSE(std::filesystem::exists(image));
 }
 
 TEST(ReceiptTool, AMissingLanguageModelIsAClearMessage) {
