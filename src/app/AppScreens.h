@@ -50,6 +50,9 @@ public:
     // The CSV import: file choice, preview, import. 0 when lines were added (the loop then reads
     // the ledger again), 1 when nothing was added.
     virtual int ImportCsv(AppState& app) = 0;
+    // The receipt reader: image choice, reading, preview, adding. 0 when lines were added, 1 when
+    // nothing was added (also where the program has no receipt reader).
+    virtual int ReadReceipt(AppState&) { return 1; }
 };
 
 } // namespace mrt

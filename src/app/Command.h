@@ -16,6 +16,7 @@ enum class Command : int {
     Exit = 1800,
     ExportCsv = 1910,
     ImportCsv = 1920,
+    ReadReceipt = 1930,
     Totals = 3100,
     Search = 3200,
     NameRegistration = 4100,

@@ -192,9 +192,10 @@ int dispatch(AppState& app, Command command, Dialogs& dlg, MainScreen& main, Com
         screens.ExportCsv(app);
         return 0;
     case Command::ImportCsv:
+    case Command::ReadReceipt:
         // The imported lines may lie in any block: the index and the newest block are read anew;
         // when that fails the program starts over from the files.
-        if (screens.ImportCsv(app) != 0) return 0;
+        if ((command == Command::ImportCsv ? screens.ImportCsv(app) : screens.ReadReceipt(app)) != 0) return 0;
         if (ScanLedgerYears(app.ledger, dlg) != 0 || LoadStartBlock(app.ledger, dlg) != 0) {
             main.Unload();
             return 1;

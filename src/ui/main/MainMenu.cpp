@@ -14,6 +14,7 @@ const std::vector<MainMenuEntry>& MainMenuEntries() {
         {E::Separator, C::None, "-", 0, ""},
         {E::Item, C::ExportCsv, "CSV出力…", 'E', ""},
         {E::Item, C::ImportCsv, "CSV取込…", 'I', ""},
+        {E::Item, C::ReadReceipt, "レシート読取…", 'O', ""},
         {E::Separator, C::None, "-", 0, ""},
         {E::Item, C::Print, "入出金データの印刷", 'P', "Ctrl+P"},
         {E::Separator, C::None, "-", 0, ""},

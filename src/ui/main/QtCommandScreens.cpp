@@ -12,9 +12,11 @@
 #include "ui/dialogs/frmSplash.h"
 #include "ui/names/frmTBL.h"
 #include "ui/print/PrintCommands.h"
+#include "ui/receipt/frmReceipt.h"
 #include "ui/search/frmSearch.h"
 #include "ui/settings/frmINI.h"
 #include "ui/totals/TotalsCommand.h"
+#include "util/Paths.h"
 
 #include <QApplication>
 #include <QDir>
@@ -74,6 +76,17 @@ int QtCommandScreens::ImportCsv(AppState& app) {
     std::string path, bytes;
     if (!ChooseImportFile(m_dlg, app.home, QDir::homePath().toStdString(), path, bytes)) return 1;
     frmCsvImport w(app, m_dlg, path, std::move(bytes), QApplication::activeWindow());
+    return w.exec() == QDialog::Accepted ? 0 : 1;
+}
+
+int QtCommandScreens::ReadReceipt(AppState& app) {
+    std::string folder = QDir::homePath().toStdString();
+    std::vector<std::string> files;
+    if (m_dlg.GetFileName("レシート読取", "読み取るレシートの画像を選んでください。", "*.*", 1, folder, files) != 0 ||
+        files.empty())
+        return 1;
+    frmReceipt w(app, m_dlg, JoinPath(folder, files.front()), QApplication::activeWindow());
+    if (!w.ReadImage()) return 1;
     return w.exec() == QDialog::Accepted ? 0 : 1;
 }
 

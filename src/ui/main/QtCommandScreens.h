@@ -20,6 +20,7 @@ public:
     int Search(AppState& app, SearchHit& jump) override;
     int ExportCsv(AppState& app) override;
     int ImportCsv(AppState& app) override;
+    int ReadReceipt(AppState& app) override;
 
 private:
     Dialogs& m_dlg;

@@ -115,6 +115,7 @@ void frmMain::menuItem(Command command) {
         return;
     case Command::ExportCsv:
     case Command::ImportCsv:
+    case Command::ReadReceipt:
     case Command::Totals:
     case Command::Search:
     case Command::NameRegistration:
