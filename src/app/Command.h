@@ -37,6 +37,7 @@ enum class Command : int {
     EditForcedSave = 2100,
     Undo = 2110,           // Ctrl+Z
     Redo = 2120,           // Ctrl+Shift+Z
+    OpenReceipt = 2130,    // Ctrl+R: the receipt image kept for the current line
     EditWorkSelect = 2900, // tool button 1 / F11
 };
 

@@ -2,7 +2,7 @@
 # The receipt reader under a real X server and window manager: ファイル › レシート読取… chooses a
 # rendered receipt, the preview shows what was read and the proposed line, one value (the date)
 # (the date) is corrected by keyboard, Enter adds the line; the tool's listing shows it and the kept image is
-# found from the line.
+# opened from the line with Ctrl+R.
 # Usage: receipt_wm.sh BIN_DIR RECEIPT_PNG
 set -euo pipefail
 
@@ -37,4 +37,10 @@ year=$(date +%Y)
 ls "$HOME_DIR"/Data1/Receipts/"$year"/*.png >/dev/null 2>&1 || fail "the image was not kept"
 grep -q "$today,食費,レシート 軽減税率8%分,ドラッグあおば,1390," "$HOME_DIR"/Data1/Receipts/"$year"/index.csv ||
     fail "the index does not name the line: $(cat "$HOME_DIR"/Data1/Receipts/"$year"/index.csv)"
+# The added line is the last one: Up from the new-entry row, Ctrl+R shows its kept image.
+keys Up ctrl+r
+active_is "レシート — $HOME_DIR/Data1/Receipts/$year/"
+[ -n "${SHOT:-}" ] && import -window root "${SHOT%.png}-2.png"
+keys Escape
+active_is "$main"
 echo "receipt window: ok"

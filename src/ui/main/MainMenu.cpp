@@ -36,6 +36,7 @@ const std::vector<MainMenuEntry>& MainMenuEntries() {
         {E::Menu, C::None, "表示", 'V', ""},
         {E::Item, C::Totals, "集計の表示", 'T', ""},
         {E::Item, C::Search, "検索", 'F', "Ctrl+F"},
+        {E::Item, C::OpenReceipt, "この行のレシート", 'R', "Ctrl+R"},
         {E::Menu, C::None, "登録", 'R', ""},
         {E::Item, C::NameRegistration, "項目名・内訳名・店名の登録", 'R', ""},
         {E::Item, C::BudgetRegistration, "予算表の登録", 'B', ""},

@@ -67,6 +67,7 @@ public:
     bool HelpOpen() const override;
     void CloseAllHelp() override;
     void ReturnFocus() override;
+    void OpenReceipt() override;
 
     // EditorView
     void ShowEditBox(int row, int col, ImeMode ime, int maxBytes) override;

@@ -46,6 +46,8 @@ public:
     virtual void CloseAllHelp() = 0;
     // A key arrived while the focus had strayed from the control taking input: give it back.
     virtual void ReturnFocus() = 0;
+    // Shows the receipt image kept for the current line, or says that it has none.
+    virtual void OpenReceipt() {}
 };
 
 // The main ledger window: menu bar, help strip, tool buttons, the ledger grid with its edit box

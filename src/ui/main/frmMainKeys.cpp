@@ -93,6 +93,11 @@ void frmMain::menuItem(Command command) {
         }
         m_actions->FocusKeep(2);
         return;
+    case Command::OpenReceipt:
+        m_actions->FocusKeep(1);
+        m_actions->OpenReceipt();
+        m_actions->FocusKeep(2);
+        return;
     case Command::ForcedSave:
         m_actions->FocusKeep(1);
         if (m_actions->PreSortCheck() == 0) m_actions->ForcedSave();

@@ -206,4 +206,23 @@ void frmReceipt::keyPressEvent(QKeyEvent* e) {
     QDialog::keyPressEvent(e);
 }
 
+void ShowReceiptImage(const std::string& path, QWidget* owner) {
+    QDialog w(owner);
+    w.setWindowTitle(QStringLiteral("レシート — ") + qs(path));
+    auto* label = new QLabel(&w);
+    label->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    QPixmap picture(qs(path));
+    if (picture.isNull())
+        label->setText(QStringLiteral("画像を表示できません: ") + qs(path));
+    else
+        label->setPixmap(picture.width() > 560 ? picture.scaledToWidth(560, Qt::SmoothTransformation) : picture);
+    auto* area = new QScrollArea(&w);
+    area->setWidget(label);
+    area->setWidgetResizable(true);
+    auto* layout = new QVBoxLayout(&w);
+    layout->addWidget(area);
+    w.resize(620, 760);
+    w.exec();
+}
+
 } // namespace mrt

@@ -53,4 +53,7 @@ private:
     QPushButton* m_add;
 };
 
+// A window showing a kept receipt image (Esc closes it).
+void ShowReceiptImage(const std::string& path, QWidget* owner);
+
 } // namespace mrt
