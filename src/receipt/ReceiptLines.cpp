@@ -118,8 +118,8 @@ std::string DescribeReceipt(const ReadReceipt& r) {
         std::snprintf(date, sizeof date, "%04d/%02d/%02d", r.date / 10000, r.date / 100 % 100, r.date % 100);
     std::string when = date;
     if (r.time >= 0) {
-        char t[8];
-        std::snprintf(t, sizeof t, " %02d:%02d", r.time / 100, r.time % 100);
+        char t[16];
+        std::snprintf(t, sizeof t, " %02d:%02d", r.time / 100 % 100, r.time % 100);
         when += t;
     }
     line("日付", when);

@@ -138,10 +138,13 @@ int CorporateCheckDigit(std::string_view d) {
 }
 
 std::string YenText(int64_t amount) {
-    std::string digits = std::to_string(amount < 0 ? -amount : amount);
-    for (int i = int(digits.size()) - 3; i > 0; i -= 3)
-        digits.insert(size_t(i), ",");
-    return std::string(amount < 0 ? "-" : "") + "¥" + digits;
+    const std::string digits = std::to_string(amount < 0 ? -amount : amount);
+    std::string grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return std::string(amount < 0 ? "-" : "") + "¥" + grouped;
 }
 
 } // namespace mrt
