@@ -5,7 +5,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # `make install PREFIX=/opt/mrtkel`; DESTDIR stages the install below another root as usual.
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build program run test install package bench bench-process sanitize fuzz format clean
+.PHONY: deps configure build program run test install package bench bench-process bench-receipts sanitize fuzz format clean
 
 deps:
 	bash scripts/install-deps
@@ -64,6 +64,15 @@ $(BENCH_DATA)/20y/bench.info: $(BENCH_DATA_SOURCES)
 $(BENCH_DATA)/50y/bench.info: $(BENCH_DATA_SOURCES)
 	rm -rf $(BENCH_DATA)/50y
 	MRTKEL_TOOL=$(BENCH_TOOL) bash bench/process/make-data.sh $(BENCH_DATA)/50y 50 250000
+
+# Receipt reading over RECEIPTS synthetic receipts (default 40, each clean and photographed),
+# generated with a fixed seed into $(BUILD)/bench-receipts: accuracy per field and time per receipt.
+RECEIPTS ?= 40
+bench-receipts: configure
+	cmake --build $(BUILD) -j $(JOBS) --target mrtkel_receipt_gen mrtkel_bench_receipts
+	rm -rf $(BUILD)/bench-receipts
+	$(BUILD)/bin/mrtkel_receipt_gen $(BUILD)/bench-receipts $(RECEIPTS)
+	$(BUILD)/bin/mrtkel_bench_receipts $(BUILD)/bench-receipts
 
 # The core tests under ASan and UBSan, with mrtkel-tool built the same way: the tests that run the
 # tool's commands run them sanitized too. A report aborts the process it is in, so a tool that

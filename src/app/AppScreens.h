@@ -70,6 +70,9 @@ public:
     // The statement import (bank, card, e-money files): file choice, preview, import. 0 when the
     // ledger changed, 1 when nothing was added.
     virtual int ImportStatement(AppState&) { return 1; }
+    // The receipt reader: image choice, reading, preview, adding. 0 when lines were added, 1 when
+    // nothing was added (also where the program has no receipt reader).
+    virtual int ReadReceipt(AppState&) { return 1; }
 };
 
 } // namespace mrt

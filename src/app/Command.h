@@ -21,6 +21,7 @@ enum class Command : int {
     ImportCsv = 1920,
     ImportStatement = 1930,
     MedicalForm = 1940,
+    ReadReceipt = 1950,
     Totals = 3100,
     Search = 3200,
     YearReport = 3300,
@@ -45,6 +46,7 @@ enum class Command : int {
     EditForcedSave = 2100,
     Undo = 2110,           // Ctrl+Z
     Redo = 2120,           // Ctrl+Shift+Z
+    OpenReceipt = 2130,    // Ctrl+E: the receipt image kept for the current line
     EditWorkSelect = 2900, // tool button 1 / F11
 };
 

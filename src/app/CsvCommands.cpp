@@ -54,7 +54,7 @@ ImportPlan PlanAppImport(const AppState& app, const std::string& bytes, bool reg
     return PlanImport(bytes, app.ledger.index, app.names, app.settings.TaxRate, registerItems);
 }
 
-int RunAppImport(AppState& app, const ImportPlan& plan, Dialogs& dlg) {
+int RunAppImport(AppState& app, const ImportPlan& plan, Dialogs& dlg, const char* title) {
     if (!plan.Ready()) return 1;
     // The import reads and saves the blocks it needs itself; the loop then reads the ledger anew.
     LedgerState work;
@@ -64,10 +64,10 @@ int RunAppImport(AppState& app, const ImportPlan& plan, Dialogs& dlg) {
     const int r = ApplyImport(work, app.names, app.namePaths(), plan, dlg);
     dlg.MsgOff();
     if (r < 0) return 1;
-    std::string msg = std::to_string(plan.rows.size()) + " 行を取り込みました。";
+    std::string msg = std::to_string(plan.rows.size()) + (title ? " 行を追加しました。" : " 行を取り込みました。");
     if (r == 0 && !plan.newItems.empty())
         msg += "\r\n新しい項目名を " + std::to_string(plan.newItems.size()) + " 件登録しました。";
-    dlg.MsgOK(msg, kImportTitle);
+    dlg.MsgOK(msg, title ? title : kImportTitle);
     return 0;
 }
 

@@ -26,8 +26,9 @@ bool ChooseImportFile(Dialogs& dlg, const std::string& home, const std::string& 
                       std::string& bytes);
 // The plan for the file against the program's ledger, names and tax rate.
 ImportPlan PlanAppImport(const AppState& app, const std::string& bytes, bool registerItems);
-// Carries out a ready plan and says how it went. 0 lines were added; 1 nothing was added.
-int RunAppImport(AppState& app, const ImportPlan& plan, Dialogs& dlg);
+// Carries out a ready plan and says how it went (under `title`, when given, else the CSV import's).
+// 0 lines were added; 1 nothing was added.
+int RunAppImport(AppState& app, const ImportPlan& plan, Dialogs& dlg, const char* title = nullptr);
 
 // ---- CSV出力 ----
 

@@ -218,12 +218,14 @@ int dispatch(AppState& app, Command command, Dialogs& dlg, MainScreen& main, Com
         return 0;
     case Command::ImportCsv:
     case Command::DueLines:
-    case Command::ImportStatement: {
+    case Command::ImportStatement:
+    case Command::ReadReceipt: {
         // The added lines may lie in any block: the index and the newest block are read anew;
         // when that fails the program starts over from the files.
-        const int added = command == Command::ImportCsv ? screens.ImportCsv(app)
-                          : command == Command::DueLines ? screens.DueLines(app)
-                                                         : screens.ImportStatement(app);
+        const int added = command == Command::ImportCsv    ? screens.ImportCsv(app)
+                          : command == Command::DueLines   ? screens.DueLines(app)
+                          : command == Command::ReadReceipt ? screens.ReadReceipt(app)
+                                                            : screens.ImportStatement(app);
         if (added != 0) return 0;
         if (ScanLedgerYears(app.ledger, dlg) != 0 || LoadStartBlock(app.ledger, dlg) != 0) {
             main.Unload();

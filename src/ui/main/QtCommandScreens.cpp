@@ -15,6 +15,7 @@
 #include "ui/print/PrintCommands.h"
 #include "ui/repeat/frmRepeat.h"
 #include "ui/repeat/frmRepeatDue.h"
+#include "ui/receipt/frmReceipt.h"
 #include "ui/search/frmSearch.h"
 #include "ui/settings/frmINI.h"
 #include "ui/statement/frmStatement.h"
@@ -104,8 +105,6 @@ int QtCommandScreens::RecurringRegistration(AppState& app, const IoRecord* line)
     frmRepeat w(app, m_dlg, line, QApplication::activeWindow());
     w.exec();
     return 0;
-    w.exec();
-    return 0;
 }
 
 int QtCommandScreens::ImportStatement(AppState& app) {
@@ -131,6 +130,17 @@ int QtCommandScreens::ImportStatement(AppState& app) {
     StatementPreview preview(target, m_dlg);
     if (!preview.Load(path, bytes)) return 1;
     frmStatement w(preview, m_dlg, QApplication::activeWindow());
+    return w.exec() == QDialog::Accepted ? 0 : 1;
+}
+
+int QtCommandScreens::ReadReceipt(AppState& app) {
+    std::string folder = QDir::homePath().toStdString();
+    std::vector<std::string> files;
+    if (m_dlg.GetFileName("レシート読取", "読み取るレシートの画像を選んでください。", "*.*", 1, folder, files) != 0 ||
+        files.empty())
+        return 1;
+    frmReceipt w(app, m_dlg, JoinPath(folder, files.front()), QApplication::activeWindow());
+    if (!w.ReadImage()) return 1;
     return w.exec() == QDialog::Accepted ? 0 : 1;
 }
 

@@ -1,5 +1,8 @@
 #include "ui/main/QtMainScreen.h"
 
+#include "receipt/ReceiptStore.h"
+#include "ui/receipt/frmReceipt.h"
+
 #include "app/AppState.h"
 #include "app/EditingPeriod.h"
 #include "app/LedgerEditor.h"
@@ -602,6 +605,19 @@ bool QtMainScreen::eventFilter(QObject* obj, QEvent* e) {
     if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return false; // the window's own keys
     if (obj == m_win->editBox()) return editBoxKey(ke);
     return QObject::eventFilter(obj, e);
+}
+
+void QtMainScreen::OpenReceipt() {
+    if (!m_editor || !m_app) return;
+    const int row = m_win->grid()->model().Row();
+    const LedgerSheet& sheet = m_editor->Sheet();
+    const std::string path =
+        row >= 2 && row <= sheet.LastRow() ? ReceiptImageFor(m_app->dataFolder, sheet.Line(row)) : std::string();
+    if (path.empty()) {
+        m_dlg.MsgOK("この行にはレシートの画像がありません。", "レシート");
+        return;
+    }
+    ShowReceiptImage(path, m_win.get());
 }
 
 } // namespace mrt

@@ -68,6 +68,7 @@ public:
     void CloseAllHelp() override;
     void ReturnFocus() override;
     bool CurrentLine(IoRecord& line) override;
+    void OpenReceipt() override;
 
     // EditorView
     void ShowEditBox(int row, int col, ImeMode ime, int maxBytes) override;

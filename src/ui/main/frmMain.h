@@ -53,6 +53,8 @@ public:
         (void)line;
         return false;
     }
+    // Shows the receipt image kept for the current line, or says that it has none.
+    virtual void OpenReceipt() {}
 };
 
 // The main ledger window: menu bar, help strip, tool buttons, the ledger grid with its edit box

@@ -93,6 +93,11 @@ void frmMain::menuItem(Command command) {
         }
         m_actions->FocusKeep(2);
         return;
+    case Command::OpenReceipt:
+        m_actions->FocusKeep(1);
+        m_actions->OpenReceipt();
+        m_actions->FocusKeep(2);
+        return;
     case Command::ForcedSave:
         m_actions->FocusKeep(1);
         if (m_actions->PreSortCheck() == 0) m_actions->ForcedSave();
@@ -120,6 +125,7 @@ void frmMain::menuItem(Command command) {
     case Command::ImportCsv:
     case Command::MedicalForm:
     case Command::ImportStatement:
+    case Command::ReadReceipt:
     case Command::Totals:
     case Command::YearReport:
     case Command::Search:
