@@ -1,5 +1,7 @@
 #include "receipt/ReceiptLines.h"
+
 #include "receipt/ReceiptText.h"
+#include "statement/ShopLookup.h"
 
 #include "ledger/LedgerSearch.h"
 #include "names/NameTables.h"
@@ -139,6 +141,15 @@ std::string DescribeReceipt(const ReadReceipt& r) {
     for (const ReceiptIssue& i : r.issues)
         o += std::string(i.affectsTotals ? "要確認: " : "注意: ") + i.text + "\n";
     return o;
+}
+
+std::string ReceiptShopItem(const std::string& dataFolder, const LedgerIndex& idx, const std::string& shop) {
+    ShopRules rules;
+    if (!shop.empty() && LoadShopRules(dataFolder, rules) == 0) {
+        const ShopProposal p = LookupShop(rules, LearnedShops(), shop, kExpenseKind);
+        if (p.source == ShopSource::Rule && !p.item.empty()) return p.item;
+    }
+    return MostFrequentShopItem(idx, shop);
 }
 
 } // namespace mrt

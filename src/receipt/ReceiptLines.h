@@ -38,6 +38,9 @@ std::vector<ProposedLine> ProposeLines(const ReadReceipt& r, ReceiptSplit split,
 // The expense item the ledger's lines of `shop` (compared without regard to width) carry most
 // often; the newest line decides a tie. Empty when the shop has no lines or the ledger cannot be read.
 std::string MostFrequentShopItem(const LedgerIndex& idx, const std::string& shop);
+// The item the statement import's shop rule gives the shop (rules kept in the data folder), else
+// the shop's most frequent item in the ledger; empty when neither knows it.
+std::string ReceiptShopItem(const std::string& dataFolder, const LedgerIndex& idx, const std::string& shop);
 
 // The lines in the ledger's CSV columns (date, item, note, shop, income, expense), the form the
 // import path reads and checks.

@@ -46,7 +46,7 @@ int runReceipt(ToolContext& ctx) {
     const std::optional<std::string> item = ctx.option("--item");
     std::vector<ProposedLine> proposed =
         ProposeLines(r, ctx.flag("--whole") ? ReceiptSplit::Whole : ReceiptSplit::PerRate, names,
-                     [&](const std::string& shop) { return MostFrequentShopItem(st.index, shop); });
+                     [&](const std::string& shop) { return ReceiptShopItem(ctx.dataFolder, st.index, shop); });
     if (item)
         for (ProposedLine& l : proposed)
             l.item = *item;

@@ -1,9 +1,12 @@
 // Reading a receipt's recognised text: the fields, the sums' checks that flag a misread amount,
 // the T-number's check digit, shop matching across widths, and the lines proposed from it.
+#include "ledger/LedgerIndex.h"
 #include "names/NameTables.h"
 #include "receipt/ReceiptLines.h"
 #include "receipt/ReceiptParse.h"
 #include "receipt/ReceiptText.h"
+#include "statement/ShopRules.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -172,6 +175,19 @@ TEST(ReceiptLines, OneLinePerRateOrOneForTheReceipt) {
     EXPECT_EQ(lines[0].amount, 1736);
     lines = ProposeLines(r, ReceiptSplit::Whole, names, [](const std::string&) { return "未登録"; });
     EXPECT_EQ(lines[0].item, "食費");
+}
+
+// The statement import's rule for a shop gives a receipt's item, also for the half-width spelling
+// a receipt prints; a shop no rule and no ledger line knows gives none.
+TEST(ReceiptLines, TheStatementsShopRuleGivesTheItem) {
+    TempDir data;
+    ShopRules rules;
+    std::string why;
+    ASSERT_TRUE(AddShopRule(rules, ShopRule{"モリノコーヒー", false, "交際費", "", ""}, why)) << why;
+    ASSERT_EQ(SaveShopRules(data.path(), rules, why), 0) << why;
+    LedgerIndex idx;
+    EXPECT_EQ(ReceiptShopItem(data.path(), idx, "ﾓﾘﾉｺｰﾋｰ"), "交際費");
+    EXPECT_EQ(ReceiptShopItem(data.path(), idx, "ハナマル商店"), "");
 }
 
 } // namespace

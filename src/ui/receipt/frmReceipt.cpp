@@ -136,9 +136,9 @@ bool frmReceipt::ReadImage() {
 }
 
 void frmReceipt::propose() {
-    const std::vector<ProposedLine> lines =
-        ProposeLines(m_receipt, m_split->currentIndex() == 0 ? ReceiptSplit::PerRate : ReceiptSplit::Whole, m_app.names,
-                     [this](const std::string& shop) { return MostFrequentShopItem(m_app.ledger.index, shop); });
+    const std::vector<ProposedLine> lines = ProposeLines(
+        m_receipt, m_split->currentIndex() == 0 ? ReceiptSplit::PerRate : ReceiptSplit::Whole, m_app.names,
+        [this](const std::string& shop) { return ReceiptShopItem(m_app.dataFolder, m_app.ledger.index, shop); });
     m_lines->setRowCount(int(lines.size()));
     for (int r = 0; r < int(lines.size()); ++r) {
         const ProposedLine& l = lines[size_t(r)];
