@@ -48,6 +48,13 @@ int ReReadBlock(LedgerState& st, int direction, int year, int month, Dialogs& dl
 // when given, receives the file and the reason).
 int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit,
                       std::string* why = nullptr);
+// The same for readers that decode the texts themselves: `visit` gets each line as its record bytes
+// (kIoRecordSize) and its numbers (texts left empty), once the numbers passed the checks, and
+// returns 1 to go on, 0 to stop, -1 when a text holds bytes that are no CP932 (the line is then
+// reported as damaged).
+int ForEachLedgerRecord(const LedgerIndex& idx, Dialogs& dlg,
+                        const std::function<int(const char* record, const IoRecord& numbers)>& visit,
+                        std::string* why = nullptr);
 
 // Reads every line the information file of `year` counts, with the checks of a block load (the
 // year file holds every slot of its regions, no line is damaged) but no text decoded. 0 sound or

@@ -44,7 +44,7 @@ std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names) {
 
     Walk walk;
     int firstYearWithLines = 0;
-    std::string lineBytes, endBytes;
+    ByteBuffer lineBytes, endBytes;
     for (const auto& [year, infName] : infYears) {
         LedgerIndex one = names;
         one.FirstYear = year;

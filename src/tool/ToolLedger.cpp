@@ -60,11 +60,14 @@ int runLedger(ToolContext& ctx) {
     if (!OpenToolLedger(ctx, st, true)) return 1;
     if (csv) {
         CsvWriter out;
-        if (WriteLedgerCsv(st.index, from, to, false, out, *ctx.dialogs) < 0) {
-            std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n";
+        ToolCsvOutput stdoutCsv(out, enc, "ledger");
+        std::string why;
+        if (WriteLedgerCsv(st.index, from, to, false, out, *ctx.dialogs, &why) < 0) {
+            std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n" << why << "\n";
+            stdoutCsv.Abandon();
             return 1;
         }
-        return WriteToolCsv(out, enc, "ledger") ? 0 : 1;
+        return stdoutCsv.Finish() ? 0 : 1;
     }
     std::cout << padded("日付", 10) << "  " << padded("項目名", kItemNameBytes) << "  "
               << padded("内訳・備考", kNoteBytes) << "  " << padded("店名・相手先", kShopNameBytes) << "  "

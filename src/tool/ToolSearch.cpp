@@ -62,13 +62,14 @@ int runSearch(ToolContext& ctx) {
     }
     if (ctx.flag("--csv")) {
         CsvWriter out;
+        ToolCsvOutput stdoutCsv(out, enc, "search");
         out.Text("date").Text("item").Text("note").Text("shop").Text("income").Text("expense").EndRow();
         for (const SearchHit& h : found.hits) {
             const IoRecord& l = h.line;
-            out.Text(FormatDate(l.Year, l.Month, l.Day, "-")).Text(TrimRight(l.ItemName)).Text(TrimRight(l.Note));
-            out.Text(TrimRight(l.ShopName)).Number(l.Income).Number(l.Expense).EndRow();
+            out.Date(l.Year, l.Month, l.Day).Text(TrimmedRight(l.ItemName)).Text(TrimmedRight(l.Note));
+            out.Text(TrimmedRight(l.ShopName)).Number(l.Income).Number(l.Expense).EndRow();
         }
-        return WriteToolCsv(out, enc, "search") ? 0 : 1;
+        return stdoutCsv.Finish() ? 0 : 1;
     }
     for (const SearchHit& h : found.hits) {
         const IoRecord& l = h.line;

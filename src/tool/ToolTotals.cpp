@@ -129,8 +129,9 @@ int runTotals(ToolContext& ctx) {
     if (ComputeTotals(s, lastDate, true) != 0) return 1;
     if (ctx.flag("--csv")) {
         CsvWriter out;
+        ToolCsvOutput stdoutCsv(out, enc, "totals");
         WriteTotalsCsv(out, s.state, budget);
-        return WriteToolCsv(out, enc, "totals") ? 0 : 1;
+        return stdoutCsv.Finish() ? 0 : 1;
     }
     writeText(s.state, budget);
     return 0;

@@ -486,7 +486,7 @@ std::string DecodeField(const char* src, int n) {
     return FromCp932(raw.substr(0, end));
 }
 
-void DecodeFieldTrimmedInto(const char* src, int n, std::string& out) {
+std::string_view FieldTextBytes(const char* src, int n, bool* ascii) {
     // Most of a field is padding: the walk stops one byte after the last byte that is no blank or
     // NUL (a lead byte there takes that blank as its pair).
     size_t last = static_cast<size_t>(n);
@@ -499,29 +499,82 @@ void DecodeFieldTrimmedInto(const char* src, int n, std::string& out) {
     }
     while (last > 0 && (src[last - 1] == ' ' || src[last - 1] == '\0'))
         --last;
-    if (last == 0) {
-        out.clear();
-        return;
-    }
+    if (ascii) *ascii = true;
+    if (last == 0) return {};
     std::string_view raw(src, std::min(static_cast<size_t>(n), last + 1));
     // The walk of DecodeField, noting where the last character that is no blank or NUL ends; a
     // double-byte unit always counts, as its second byte is never part of the padding.
     size_t i = 0, end = raw.size(), keep = 0;
-    bool ascii = true;
+    bool plain = true;
     while (i < end) {
         auto c = static_cast<unsigned char>(raw[i]);
         if (IsCp932LeadByte(c)) {
             if (i + 1 >= end) break;
             i += 2;
             keep = i;
-            ascii = false;
+            plain = false;
         } else {
             ++i;
             if (c != ' ' && c != '\0') keep = i;
-            if (c >= 0x80) ascii = false;
+            if (c >= 0x80) plain = false;
         }
     }
-    std::string_view text = raw.substr(0, keep);
+    if (ascii) *ascii = plain;
+    return raw.substr(0, keep);
+}
+
+FieldAppend AppendFieldText(const char* src, int n, ByteBuffer& out, const std::array<bool, 128>& stops) {
+    size_t last = static_cast<size_t>(n);
+    while (last >= 8) {
+        uint64_t word;
+        std::memcpy(&word, src + last - 8, 8);
+        if ((word & 0xDFDFDFDFDFDFDFDFull) != 0) break;
+        last -= 8;
+    }
+    while (last > 0 && (src[last - 1] == ' ' || src[last - 1] == '\0'))
+        --last;
+    if (last == 0) return FieldAppend::Done;
+    // The walk of FieldTextBytes and the decoding in one: a character is written as three bytes,
+    // of which its length counts, and the text ends after its last character that is no blank.
+    const size_t end = std::min(static_cast<size_t>(n), last + 1), start = out.size();
+    char* const base = out.extend(end * 3);
+    char* o = base;
+    char* keep = base;
+    DecodeTable& t = decodeTable();
+    auto refuse = [&](FieldAppend why) {
+        out.truncate(start);
+        return why;
+    };
+    for (size_t i = 0; i < end;) {
+        const auto c = static_cast<unsigned char>(src[i]);
+        if (c < 0x80) {
+            if (stops[c]) return refuse(FieldAppend::Stopped);
+            *o++ = static_cast<char>(c);
+            ++i;
+            if (c != ' ' && c != 0) keep = o;
+            continue;
+        }
+        const DecodeTable::Entry* e;
+        if (IsCp932LeadByte(c)) {
+            if (i + 1 >= end) break; // a lead byte cut off at the field's end is dropped
+            e = &t.Pair(c, static_cast<unsigned char>(src[i + 1]));
+            i += 2;
+        } else {
+            e = &t.Single(c);
+            ++i;
+        }
+        if (e->length == 0) return refuse(FieldAppend::NotCp932);
+        std::memcpy(o, e->utf8, 3);
+        o += e->length;
+        keep = o;
+    }
+    out.truncate(start + static_cast<size_t>(keep - base));
+    return FieldAppend::Done;
+}
+
+void DecodeFieldTrimmedInto(const char* src, int n, std::string& out) {
+    bool ascii = true;
+    const std::string_view text = FieldTextBytes(src, n, &ascii);
     if (ascii) {
         out.assign(text);
         return;
