@@ -100,7 +100,8 @@ int CopyFilesWhole(const std::string& source, const std::string& target, const s
     FileBatch batch;
     std::vector<size_t> staged;
     int64_t stagedBytes = 0;
-    std::string data, err;
+    ByteBuffer data; // each file read into the same block, never cleared first
+    std::string err;
     auto commit = [&]() {
         if (staged.empty()) return true;
         if (!batch.Commit(err)) return false;
@@ -176,7 +177,8 @@ int RestoreFilesTogether(const std::string& source, const std::string& dataFolde
     dlg.MsgProgress(0, count, 0, total);
     FileBatch batch; // dropped without Commit, it removes what it staged
     std::vector<std::string> targets;
-    std::string data, err;
+    ByteBuffer data; // each file read into the same block, never cleared first
+    std::string err;
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
         if (!ReadWholeFile(JoinPath(source, name), data)) {
