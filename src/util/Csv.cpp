@@ -175,7 +175,15 @@ bool CsvWriter::Cp932Field(const char* src, int n) {
     FieldMemo::Slot& slot = m_memo->slotFor(src, n);
     const auto bytes = static_cast<size_t>(n);
     if (slot.fieldBytes == n && FieldMemo::same(slot.field, src, n)) {
-        m_data.append(slot.cell, slot.cellBytes);
+        // Short cells are copied as one block of fixed length, the bytes beyond them dropped again.
+        constexpr size_t kBlock = 64;
+        static_assert(sizeof slot.cell >= kBlock);
+        if (slot.cellBytes <= kBlock) {
+            std::memcpy(m_data.extend(kBlock), slot.cell, kBlock);
+            m_data.truncate(m_data.size() - kBlock + slot.cellBytes);
+        } else {
+            m_data.append(slot.cell, slot.cellBytes);
+        }
         return true;
     }
     const size_t at = m_data.size();
