@@ -188,7 +188,8 @@ TEST(CsvTool, EncodingOptionOfTheListings) {
     EXPECT_EQ(status, 2);
 }
 
-// A listing that meets a damaged line writes no CSV at all: a script keeps no half of a ledger.
+// A listing shorter than one chunk that meets a damaged line writes no CSV at all: a script keeps
+// no half of a ledger.
 TEST(CsvTool, ALedgerWithADamagedLineListsNothing) {
     TempDir home;
     int status = -1;
