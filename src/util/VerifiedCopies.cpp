@@ -120,16 +120,35 @@ bool VerifiedCopies::SameAsCopy(const std::string& sourceFolder, const std::stri
     return hashOf(path, key, e) && e.hash == it->second.hash;
 }
 
+bool VerifiedCopies::statCopy(const std::string& name, struct stat& st) const {
+    return ::stat(JoinPath(m_folder, name).c_str(), &st) == 0 || ::stat(ResolveCase(m_folder, name).c_str(), &st) == 0;
+}
+
 int VerifiedCopies::TakeTimesOfSameCopies(const std::string& pattern, const std::string& sourceFolder) {
-    std::vector<std::string> changed;
-    if (ListChangedFiles(pattern, sourceFolder, m_folder, changed) < 0) return -1;
+    std::string patFolder, patFile;
+    SplitPath(pattern, patFolder, patFile);
+    std::vector<std::string> names;
+    if (ListFiles(sourceFolder, patFile, names) < 0) return -1;
+    std::vector<std::string>& toRecord = m_toRecord[pattern];
+    toRecord.clear();
     int same = 0;
-    for (const std::string& name : changed) {
-        if (!SameAsCopy(sourceFolder, name)) continue;
-        struct stat source;
-        const Entry& taken = m_taken[lower(name)];
-        if (::stat(JoinPath(sourceFolder, name).c_str(), &source) != 0 || !sameTime(source.st_mtim, taken.modified))
+    for (const std::string& name : names) {
+        struct stat source, copy;
+        const std::string path = JoinPath(sourceFolder, name);
+        if (::stat(path.c_str(), &source) != 0) return -1;
+        const bool hasCopy = statCopy(name, copy);
+        if (hasCopy && sameTime(copy.st_mtim, source.st_mtim)) {
+            // Unchanged: to be noted only when the record does not know the copy yet.
+            const auto known = m_copies.find(lower(name));
+            if (known == m_copies.end() || known->second.size != copy.st_size ||
+                !sameTime(known->second.modified, copy.st_mtim))
+                toRecord.push_back(name);
             continue;
+        }
+        toRecord.push_back(name);
+        if (!hasCopy || !SameAsCopy(sourceFolder, name)) continue;
+        const Entry& taken = m_taken[lower(name)];
+        if (::stat(path.c_str(), &source) != 0 || !sameTime(source.st_mtim, taken.modified)) continue;
         const struct timespec times[2] = {source.st_atim, source.st_mtim};
         // Where the time cannot be set, the file is copied as any changed file.
         if (::utimensat(AT_FDCWD, ResolveCase(m_folder, name).c_str(), times, 0) != 0) continue;
@@ -141,15 +160,11 @@ int VerifiedCopies::TakeTimesOfSameCopies(const std::string& pattern, const std:
 }
 
 void VerifiedCopies::Record(const std::string& pattern, const std::string& sourceFolder) {
-    std::string patFolder, patFile;
-    SplitPath(pattern, patFolder, patFile);
-    std::vector<std::string> names;
-    if (ListFiles(sourceFolder, patFile, names) < 0) return;
-    for (const std::string& name : names) {
+    for (const std::string& name : m_toRecord[pattern]) {
         struct stat source, copy;
         const std::string path = JoinPath(sourceFolder, name);
-        if (::stat(path.c_str(), &source) != 0 || ::stat(ResolveCase(m_folder, name).c_str(), &copy) != 0 ||
-            copy.st_size != source.st_size || !sameTime(copy.st_mtim, source.st_mtim))
+        if (::stat(path.c_str(), &source) != 0 || !statCopy(name, copy) || copy.st_size != source.st_size ||
+            !sameTime(copy.st_mtim, source.st_mtim))
             continue;
         const std::string key = lower(name);
         const auto known = m_copies.find(key);
@@ -161,6 +176,7 @@ void VerifiedCopies::Record(const std::string& pattern, const std::string& sourc
         m_copies[key] = e;
         m_changed = true;
     }
+    m_toRecord.erase(pattern);
 }
 
 int VerifiedCopies::Save() {

@@ -6,6 +6,8 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
+#include <vector>
 
 namespace mrt {
 
@@ -31,8 +33,9 @@ public:
     // bytes of their copies: each copy is given its file's times, as a copy would be, so that
     // CopyChangedFiles leaves it alone. The number of such files; -1 when a folder cannot be read.
     int TakeTimesOfSameCopies(const std::string& pattern, const std::string& sourceFolder);
-    // Notes the copies of the files of `sourceFolder` matching `pattern` that are up to date (the
-    // copy has its file's size and time): the hash SameAsCopy took of the file, or one taken now.
+    // After TakeTimesOfSameCopies and the copy: notes the copies of the changed files and of those
+    // the record did not know that are now up to date (the copy has its file's size and time),
+    // with the hash SameAsCopy took of the file or one taken now.
     void Record(const std::string& pattern, const std::string& sourceFolder);
     // Writes the record when it changed, without waiting for the disk: a record lost or left old by
     // a crash never matches a copy made after it. 0 done; -1 not written (nothing else is wrong).
@@ -45,10 +48,12 @@ private:
         uint64_t hash = 0;
     };
     bool hashOf(const std::string& path, const std::string& key, Entry& e);
+    bool statCopy(const std::string& name, struct stat& st) const;
 
     std::string m_folder;
     std::map<std::string, Entry> m_copies; // by file name in lower case
     std::map<std::string, Entry> m_taken;  // hashes of source files taken during this start
+    std::map<std::string, std::vector<std::string>> m_toRecord; // by pattern, for Record
     bool m_changed = false;
     ByteBuffer m_bytes;
 };
