@@ -5,7 +5,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # `make install PREFIX=/opt/mrtkel`; DESTDIR stages the install below another root as usual.
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test install package bench bench-process sanitize fuzz format clean
+.PHONY: deps configure build program run test install package bench bench-process sanitize fuzz format clean
 
 deps:
 	bash scripts/install-deps
@@ -18,7 +18,11 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the programs and their resources: a first `make run` does not wait for every test.
+program: configure
+	cmake --build $(BUILD) -j $(JOBS) --target mrtkel_program
+
+run: program
 	$(BUILD)/bin/mrtkel $(ARGS)
 
 test: build
@@ -60,10 +64,14 @@ $(BENCH_DATA)/50y/bench.info: $(BENCH_DATA_SOURCES)
 	rm -rf $(BENCH_DATA)/50y
 	MRTKEL_TOOL=$(BENCH_TOOL) bash bench/process/make-data.sh $(BENCH_DATA)/50y 50 250000
 
+# The core tests under ASan and UBSan, with mrtkel-tool built the same way: the tests that run the
+# tool's commands run them sanitized too. A report aborts the process it is in, so a tool that
+# hits one never exits with a status a test might expect.
+SANITIZE_ENV = ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
 sanitize: deps
-	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMRTKEL_SANITIZE=ON -DMRTKEL_UI=OFF
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMRTKEL_SANITIZE=ON -DMRTKEL_UI=OFF -DMRTKEL_BENCH=OFF
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	cd build-asan && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS) --timeout 600
 
 # libFuzzer targets of every loader, FUZZ_SECONDS each (default 60); needs clang (installed here).
 fuzz:

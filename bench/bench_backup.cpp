@@ -33,8 +33,8 @@ void BM_BackUpFiftyLedgerYears(benchmark::State& state) {
     for (auto _ : state) {
         std::vector<std::string> copied;
         mrt::CopyFailure failure;
-        if (mrt::CopyFilesWhole((root / "Data1/").string(), (root / "stick/").string(), names, dlg, copied, failure) !=
-            0)
+        if (mrt::BackupFilesTogether((root / "Data1/").string(), (root / "stick/").string(), names, dlg, copied,
+                                     failure) != 0)
             state.SkipWithError(failure.reason.c_str());
     }
     state.SetBytesProcessed(state.iterations() * 50 * (648000 + 120));

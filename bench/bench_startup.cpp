@@ -48,7 +48,7 @@ public:
     int NameRegistration(AppState&) override { return -1; }
     int BudgetRegistration(AppState&) override { return -1; }
     int Totals(AppState&) override { return -1; }
-    int Print(AppState&, int) override { return -1; }
+    int Print(AppState&) override { return -1; }
     int Backup(AppState&) override { return -1; }
     int Restore(AppState&) override { return -1; }
     void Version() override {}

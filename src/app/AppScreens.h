@@ -37,7 +37,7 @@ public:
     virtual int NameRegistration(AppState& app) = 0;
     virtual int BudgetRegistration(AppState& app) = 0;
     virtual int Totals(AppState& app) = 0;
-    virtual int Print(AppState& app, int code) = 0;
+    virtual int Print(AppState& app) = 0;
     virtual int Backup(AppState& app) = 0;
     // 0 when data files were replaced (the program then restarts), -1 otherwise.
     virtual int Restore(AppState& app) = 0;

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Command.h"
 #include "budget/BudgetFile.h"
 #include "ledger/LedgerIndex.h"
 #include "ledger/LedgerSearch.h"
@@ -10,26 +11,6 @@
 #include <string>
 
 namespace mrt {
-
-// Command codes the main window puts into MenuSel.
-enum MenuCommand : int {
-    kCmdNone = 0,
-    kCmdBackup = 1200,
-    kCmdRestore = 1300,
-    kCmdStartDate = 1400,
-    kCmdPrint = 1600,
-    kCmdExit = 1800,
-    kCmdExportCsv = 1910, // CSV出力…
-    kCmdImportCsv = 1920, // CSV取込…
-    kCmdTotals = 3100,
-    kCmdSearch = 3200, // 検索 (Ctrl+F)
-    kCmdNameRegistration = 4100,
-    kCmdBudgetRegistration = 4200,
-    kCmdSettings = 4400,
-    kCmdHelp = 5100,
-    kCmdVersion = 5300,
-    kCmdLeave = -1, // the editing period asks the program to end at once
-};
 
 // The program-wide state, created at start-up and living until exit.
 struct AppState {
@@ -47,7 +28,7 @@ struct AppState {
     BgtRecord budget; // the budget of the year in use; emptied at the restart point
     bool EnterMovesFocus = true;
 
-    int MenuSel = kCmdNone;
+    Command MenuSel = Command::None;
     // A signal or the end of the desktop session ends the program: no question is asked, the
     // block is saved as at a normal exit, and a failed save ends it all the same.
     bool EndRequested = false;

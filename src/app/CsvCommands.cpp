@@ -5,8 +5,12 @@
 #include "budget/BudgetCsv.h"
 #include "ledger/LedgerCsv.h"
 #include "ledger/LedgerSearch.h"
+#include "ledger/LineRules.h"
 #include "port/Dialogs.h"
+#include "util/HomeSettings.h"
 #include "util/Paths.h"
+
+#include <filesystem>
 
 namespace mrt {
 namespace {
@@ -14,15 +18,31 @@ namespace {
 constexpr const char* kImportTitle = "CSV取込";
 constexpr const char* kExportTitle = "CSV出力";
 
+void rememberCsvFolder(const std::string& home, const std::string& path) {
+    std::string folder, name;
+    SplitPath(path, folder, name);
+    if (folder.size() > 1) folder.pop_back(); // kept without its final "/", the root as "/"
+    // Only a whole path names a folder worth coming back to; a failed note loses nothing but the hint.
+    if (!folder.empty() && folder.front() == '/') WriteHomeSetting(home, kLastCsvFolderKey, folder);
+}
+
 } // namespace
 
-bool ChooseImportFile(Dialogs& dlg, const std::string& folder, std::string& path, std::string& bytes) {
-    std::string chosen = folder;
+std::string CsvStartFolder(const std::string& home, const std::string& fallback) {
+    const std::string kept = ReadHomeSetting(home, kLastCsvFolderKey);
+    std::error_code ec;
+    return !kept.empty() && std::filesystem::is_directory(kept, ec) ? kept : fallback;
+}
+
+bool ChooseImportFile(Dialogs& dlg, const std::string& home, const std::string& fallback, std::string& path,
+                      std::string& bytes) {
+    std::string chosen = CsvStartFolder(home, fallback);
     std::vector<std::string> files;
     if (dlg.GetFileName(kImportTitle, "取り込むCSVファイルを選んでください。", "*.csv", 1, chosen, files) != 0 ||
         files.empty())
         return false;
     path = JoinPath(chosen, files.front());
+    rememberCsvFolder(home, path);
     if (!ReadWholeFile(path, bytes)) {
         dlg.MsgOK("ファイルを読めませんでした。\r\n" + path, kImportTitle);
         return false;
@@ -71,6 +91,7 @@ int RunAppExport(const AppState& app, const std::string& from, const std::string
     const int lines = ExportLedgerCsv(app.ledger.index, first, last, enc, path, dlg);
     if (lines == -2) return 1;
     if (lines < 0) return -1;
+    rememberCsvFolder(app.home, path);
     dlg.MsgOK(std::to_string(lines) + " 行を書き出しました。\r\n" + path, kExportTitle);
     return 0;
 }
@@ -86,8 +107,9 @@ int RunAppBudgetExport(const AppState& app, const std::string& year, CsvEncoding
         }
         y = y * 10 + (c - '0');
     }
-    if (y < 2000 || y > 2050) {
-        dlg.MsgOK("年が異常です。( 2000～2050 )", kExportTitle);
+    if (!IsLedgerYear(y)) {
+        dlg.MsgOK("年が異常です。( " + std::to_string(kFirstLedgerYear) + "～" + std::to_string(kLastLedgerYear) + " )",
+                  kExportTitle);
         return 1;
     }
     std::string folder, name;
@@ -99,6 +121,7 @@ int RunAppBudgetExport(const AppState& app, const std::string& year, CsvEncoding
     const int rows = ExportBudgetCsv(app.names, y, BudgetPlaceOf(app.home), enc, path, dlg);
     if (rows == -2) return 1;
     if (rows < 0) return -1;
+    rememberCsvFolder(app.home, path);
     dlg.MsgOK(std::to_string(y) + "年の予算表 " + std::to_string(rows) + " 行を書き出しました。\r\n" + path,
               kExportTitle);
     return 0;

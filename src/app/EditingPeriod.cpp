@@ -2,7 +2,9 @@
 
 #include "app/AppState.h"
 #include "ledger/AmountExpr.h"
+#include "ledger/LedgerBalance.h"
 #include "ledger/LedgerSave.h"
+#include "ledger/LineRules.h"
 #include "port/Dialogs.h"
 #include "util/Clock.h"
 #include "util/DateText.h"
@@ -19,7 +21,7 @@ int BeginEditingPeriod(AppState& app, Dialogs& dlg) {
         // The ledger grid shows two-digit years of 2000..2050, so the start date must lie there.
         for (;;) {
             if (dlg.DateInYMD("開始する日付を入力してください。", dateText, dateText) != 0) return -1;
-            if (ParseDateText(dateText, y, m, d) && y >= kFirstLedgerYear && y <= kLastLedgerYear) break;
+            if (ParseDateText(dateText, y, m, d) && CheckLineDate(y, m, d) == LineDateFault::None) break;
             dlg.Beep();
             dlg.MsgOK("日付が異常です。\r\n２０００年から２０５０年までの日付を入力してください。", "開始日付");
         }
@@ -41,13 +43,9 @@ int BeginEditingPeriod(AppState& app, Dialogs& dlg) {
     return 0;
 }
 
-void DropTrailingEmptyLines(std::vector<IoRecord>& lines) {
-    while (lines.size() > 1 && lines.back().Income <= 0 && lines.back().Expense <= 0) lines.pop_back();
-}
-
 int EndEditingPeriod(AppState& app, Dialogs& dlg) {
     LedgerState& st = app.ledger;
-    if (app.MenuSel == kCmdLeave) return -1;
+    if (app.MenuSel == Command::Leave) return -1;
     if (st.block.empty() || !st.LedgerModified) return 0;
     const bool wait = st.block.size() > 100;
     if (wait) dlg.MsgOn("データ書込中、しばらくお待ち下さい", "");

@@ -59,7 +59,8 @@ std::string slashDate(int32_t d) {
 
 std::vector<std::string> OnePointHelpTexts() {
     std::vector<std::string> texts;
-    for (int col = 0; col <= kColBalance; ++col) texts.push_back(helpText(col));
+    for (int col = 0; col <= kColBalance; ++col)
+        texts.push_back(helpText(col));
     return texts;
 }
 
@@ -69,11 +70,17 @@ LedgerEditor::LedgerEditor(AppState& app, GridModel& grid, Dialogs& dlg, EditorV
     m_sheet.DatesChanged = [this] { refreshLabels(); };
 }
 
-LedgerGridGeometry LedgerEditor::SetUpGrid(const TextMeasure& measure) {
+LedgerGridGeometry LedgerEditor::SetUpGrid(const TextMeasure& measure, int rowsLimit) {
     GridSpec spec;
     spec.lineRows = std::max(m_app.ledger.MaxBlockLines, m_app.ledger.LedgerLineCount() + 1);
     spec.displayRows = m_app.settings.DisplayRows;
+    if (rowsLimit > 0) spec.displayRows = std::min(spec.displayRows, rowsLimit);
+    m_shownRows = spec.displayRows;
     return SetUpLedgerGrid(m_grid, spec, measure);
+}
+
+int LedgerEditor::ShownRows() const {
+    return m_shownRows > 0 ? m_shownRows : static_cast<int>(m_app.settings.DisplayRows);
 }
 
 bool LedgerEditor::LatestBlock() const {
@@ -106,7 +113,7 @@ void LedgerEditor::End() {
     InDataRegEnd();
     hideChoiceBoxes();
     cellEditEnd();
-    if (m_app.ledger.LedgerModified) m_sheet.GridToBlock();
+    if (m_app.ledger.LedgerModified) m_sheet.DropTrailingEmptyLines();
 }
 
 // ---- keys on the idle grid ----------------------------------------------------------------------
@@ -145,8 +152,7 @@ void LedgerEditor::KeyOnGrid(Key key, const std::string& text) {
 void LedgerEditor::moveCursor(Key key) {
     int row = m_grid.Row(), col = m_grid.Col();
     const int lastGridRow = m_grid.Rows() - 1;
-    const int page =
-        std::max(1, m_grid.VisibleRows() > 1 ? m_grid.VisibleRows() : static_cast<int>(m_app.settings.DisplayRows));
+    const int page = std::max(1, m_grid.VisibleRows() > 1 ? m_grid.VisibleRows() : ShownRows());
     switch (key) {
     case Key::Up:
         row = std::max(1, row - 1);
@@ -237,7 +243,7 @@ void LedgerEditor::rowChange() {
 void LedgerEditor::changeInitialBalance() {
     const std::string title = "初期残高 変更";
     if (m_dlg.MsgYesNo2("初期残高を変更してもよろしいですか ?", title, 1) != 0) return;
-    const int64_t current = LedgerCellNumber(m_grid.TextMatrix(1, kColBalance));
+    const int64_t current = m_sheet.Line(1).Balance;
     std::string text = std::to_string(current);
     if (text.size() < 8) text.append(8 - text.size(), ' ');
     if (m_dlg.InputKel(text, "初期残高を変更してください。", title, 0, 0, "0") != 0) return;
@@ -330,12 +336,12 @@ void LedgerEditor::Scrolled(int topRow) {
     const int lastRow = m_sheet.LastRow();
     const int top = m_grid.TopRow();
     const int p = m_grid.Row() - top + 1;
-    const int displayRows = m_app.settings.DisplayRows;
+    const int displayRows = ShownRows();
     if (top > lastRow) {
         m_grid.SetTopRow(std::max(1, lastRow));
         if (LatestBlock()) {
             m_grid.SetRow(std::max(1, lastRow));
-            if (m_grid.TextMatrix(lastRow + 1, kColDay).empty()) RetNewLine();
+            if (m_sheet.Entry().Day == 0) RetNewLine();
         } else if (BlockReadQuestion(1) != 0 || ReReadIoData(1, 0, 0) != 0) {
             CellMove(m_sheet.LastRow(), m_grid.Col());
             m_dlg.Beep();

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Command.h"
 #include "app/EditorView.h"
 #include "ledger/LedgerSearch.h"
 #include "ledger/LedgerSheet.h"
@@ -36,19 +37,6 @@ enum class Key {
     Char,
 };
 
-// Codes of the ledger editing commands (RunCommand). Menu 2's items are 2000 + item × 10.
-enum EditCommand : int {
-    kCmdFileForcedSave = 1100, // file menu #11 (Ctrl+S)
-    kCmdSortByDate = 2050,     // #25
-    kCmdDeleteLine = 2060,     // #26 (Ctrl+Y)
-    kCmdInsertLine = 2070,     // #27 (Ctrl+I)
-    kCmdMoveToDate = 2080,     // #28 (Ctrl+G)
-    kCmdEditForcedSave = 2100, // #30
-    kCmdEditWorkSelect = 2900, // tool button 1 / F11
-    kCmdUndo = 2110,           // 元に戻す (Ctrl+Z)
-    kCmdRedo = 2120,           // やり直し (Ctrl+Shift+Z)
-};
-
 // The ledger editing of the main window, free of any toolkit: navigation and in-place editing in
 // the grid, the entry of a line with its choice boxes, and the editing commands. The window
 // forwards its keys, clicks and scrolling here and shows what the editor asks of EditorView.
@@ -62,15 +50,19 @@ class LedgerEditor {
 public:
     LedgerEditor(AppState& app, GridModel& grid, Dialogs& dlg, EditorView& view);
 
-    // Sets up the ledger grid from the settings (MaxBlockLines of the ledger, DisplayRows).
-    LedgerGridGeometry SetUpGrid(const TextMeasure& measure);
+    // Sets up the ledger grid from the settings (MaxBlockLines of the ledger, DisplayRows). A
+    // positive `rowsLimit` shows at most that many rows (the screen has no room for more); the
+    // paging and scrolling follow the rows shown.
+    LedgerGridGeometry SetUpGrid(const TextMeasure& measure, int rowsLimit = 0);
+    // Data rows the grid shows: DisplayRows, or fewer when SetUpGrid was limited.
+    int ShownRows() const;
 
     // Start of an editing period (after BeginEditingPeriod): fills the grid from app.ledger.block,
     // scrolls the last line to the top, starts a new line, enables the buttons, beeps, clears
     // LedgerModified (kept when nothing is stored yet, at the first start).
     void Start();
     // End of an editing period (MenuSel set): stores a pending edit, closes the edit box and, when
-    // the block was modified, puts the grid's lines into app.ledger.block for EndEditingPeriod.
+    // the block was modified, drops its trailing lines without amounts for EndEditingPeriod.
     void End();
 
     // ---- input from the window ----
@@ -94,8 +86,9 @@ public:
     void CellDoubleClicked(int row, int col);
     // The user scrolled the grid (scroll bar, wheel) so that `topRow` is on top.
     void Scrolled(int topRow);
-    // Runs a ledger editing command (EditCommand codes); false for a code it does not know.
-    bool RunCommand(int code);
+    // Runs a ledger editing command (ForcedSave, SortByDate .. EditForcedSave, EditWorkSelect,
+    // Undo, Redo); false for any other command.
+    bool RunCommand(Command command);
     // Tool button 0: abandons the entry in progress; beeps.
     void CancelEntry();
 
@@ -195,7 +188,7 @@ private:
     void setHelp(int col);
     void refreshLabels();
     int afterMonthRead(int year, int month);
-    void resyncAfterSave();
+    void cursorAfterReshow();
     // Sorts the block by date and clears PreSortF; `readFollows` when another block is read at
     // once (the grid is refilled by the read).
     void sortNow(bool readFollows = false);
@@ -223,7 +216,8 @@ private:
     int m_suppress = 0; // row-change suppression depth
     bool m_inRowChange = false;
     bool m_nonScrl = false;
-    int m_newLines = 0; // RetNewLine calls, to tell whether a step started a new line
+    int m_shownRows = 0; // data rows on screen, set by SetUpGrid
+    int m_newLines = 0;  // RetNewLine calls, to tell whether a step started a new line
     std::string m_help;
 
     // choice boxes

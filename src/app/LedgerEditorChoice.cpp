@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/LedgerEditor.h"
 #include "grid/GridModel.h"
+#include "ledger/LineRules.h"
 #include "names/NameTables.h"
 #include "port/Dialogs.h"
 #include "util/Cp932.h"
@@ -19,9 +20,9 @@ int LedgerEditor::itemKeyFor(int kind, const std::string& itemName) const {
 }
 
 void LedgerEditor::takeLineKind(int col) {
-    const int row = m_editRow;
-    const bool income = LedgerCellNumber(m_grid.TextMatrix(row, kColIncome)) != 0;
-    const bool expense = LedgerCellNumber(m_grid.TextMatrix(row, kColExpense)) != 0;
+    const IoRecord line = m_sheet.RowValues(m_editRow);
+    const bool income = line.Income != 0;
+    const bool expense = line.Expense != 0;
     m_freeKind = !income && !expense;
     m_kind = income ? kIncomeKind : kExpenseKind;
     if (m_freeKind) m_kind = col == kColItem ? kExpenseKind : m_rememberedKind;
@@ -29,7 +30,7 @@ void LedgerEditor::takeLineKind(int col) {
 
 std::vector<std::string> LedgerEditor::nameListFor(int col) const {
     if (col == kColItem) return FillItemList(m_app.names, m_kind, true);
-    const int key = itemKeyFor(m_kind, TrimRight(m_grid.TextMatrix(m_editRow, kColItem)));
+    const int key = itemKeyFor(m_kind, m_sheet.RowValues(m_editRow).ItemName);
     std::vector<std::string> list =
         col == kColNote ? FillBrkDnList(m_app.names, key, true) : FillShopList(m_app.names, key, true);
     if (list.empty()) list.push_back(kNoneEntry);
@@ -120,13 +121,15 @@ std::string LedgerEditor::choiceBoxFinish() {
 std::string LedgerEditor::typedName(std::vector<std::string>& list, const std::string& typed) {
     int idx = FindListEntry(list, typed);
     if (idx >= 0) return list[static_cast<size_t>(idx)];
-    if (typed.empty() || !IsCp932Text(typed)) return typed;
+    // A text the line cannot hold is not offered for registration: the cell check refuses it.
+    const LineText field = LineTextOfColumn(m_editCol);
+    if (typed.empty() || CheckLineText(field, typed)) return typed;
     int which = kItemTable, kindOrKey = m_kind;
     std::string kindName = m_kind == kIncomeKind ? "入金項目名" : "出金項目名";
     if (m_editCol != kColItem) {
         which = m_editCol == kColNote ? kBrkDnTable : kShopTable;
         kindName = m_editCol == kColNote ? "内訳・備考" : "店名・相手先";
-        kindOrKey = itemKeyFor(m_kind, TrimRight(m_grid.TextMatrix(m_editRow, kColItem)));
+        kindOrKey = itemKeyFor(m_kind, m_sheet.RowValues(m_editRow).ItemName);
     }
     // A breakdown or shop name is registered under the line's item; without one there is nowhere
     // to put it.

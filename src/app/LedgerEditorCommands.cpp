@@ -25,26 +25,26 @@ int32_t indexLast(const LedgerIndex& idx) {
 
 } // namespace
 
-bool LedgerEditor::RunCommand(int code) {
-    switch (code) {
-    case kCmdFileForcedSave:
+bool LedgerEditor::RunCommand(Command command) {
+    switch (command) {
+    case Command::ForcedSave:
         FocusKeep(1);
         if (PreSortCheck() == 0) ForcedSaveNow(true);
         m_dlg.Beep();
         FocusKeep(2);
         return true;
-    case kCmdSortByDate:
-    case kCmdDeleteLine:
-    case kCmdInsertLine:
-    case kCmdMoveToDate:
-    case kCmdEditForcedSave: {
+    case Command::SortByDate:
+    case Command::DeleteLine:
+    case Command::InsertLine:
+    case Command::MoveToDate:
+    case Command::EditForcedSave: {
         FocusKeep(0);
         FocusKeep(1);
-        if (code == kCmdSortByDate) SortByDate();
-        if (code == kCmdDeleteLine) DeleteLine();
-        if (code == kCmdInsertLine) InsertLine();
-        if (code == kCmdMoveToDate) MoveToDate();
-        if (code == kCmdEditForcedSave) {
+        if (command == Command::SortByDate) SortByDate();
+        if (command == Command::DeleteLine) DeleteLine();
+        if (command == Command::InsertLine) InsertLine();
+        if (command == Command::MoveToDate) MoveToDate();
+        if (command == Command::EditForcedSave) {
             if (PreSortCheck() == 0) ForcedSaveNow(true);
             m_dlg.Beep();
         }
@@ -52,13 +52,13 @@ bool LedgerEditor::RunCommand(int code) {
         if (!m_editing) FocusKeep(2);
         return true;
     }
-    case kCmdEditWorkSelect:
+    case Command::EditWorkSelect:
         EditWorkSelect();
         return true;
-    case kCmdUndo:
+    case Command::Undo:
         Undo();
         return true;
-    case kCmdRedo:
+    case Command::Redo:
         Redo();
         return true;
     default:
@@ -186,7 +186,7 @@ void LedgerEditor::DeleteLine() {
     }
     if (!newEntry) {
         tracked(SheetCursor{row, kColDay, m_grid.TopRow()}, [&] {
-            m_sheet.DeleteGridRow(row);
+            m_sheet.DeleteLine(row);
             m_app.ledger.LedgerModified = true;
             m_sheet.ResetDates();
             return true;
@@ -208,13 +208,10 @@ void LedgerEditor::InsertLine() {
         return;
     }
     if (row < 2) return; // never before the carried-balance line
+    // The new line takes the date of the line it is put before, so that it is always a real date;
+    // the day cell then opens for the user's own.
     const bool inserted = tracked(cursorNow(), [&] {
-        if (!m_sheet.InsertGridRow(row)) return false;
-        // The new line takes the date of the line it was put before, so that it is always a real
-        // date; the day cell then opens for the user's own.
-        for (int c = kColYear; c <= kColDay; ++c)
-            m_grid.SetTextMatrix(row, c, m_grid.TextMatrix(row + 1, c));
-        m_sheet.RecomputeBalances(row);
+        if (!m_sheet.InsertLine(row)) return false;
         m_app.ledger.LedgerModified = true;
         return true;
     });
@@ -328,25 +325,18 @@ int LedgerEditor::afterMonthRead(int year, int month) {
 }
 
 int LedgerEditor::ForcedSaveNow(bool show) {
-    m_sheet.GridToBlock();
-    const bool wasModified = m_app.ledger.LedgerModified;
-    int r = ForcedSave(m_app.ledger, m_dlg, show);
+    bool reshown = false;
+    int r = m_sheet.SaveLines(show, reshown);
     if (r == 0) m_history.Clear(); // an undo never reaches across a save
-    if (r == 0 && wasModified) resyncAfterSave();
+    if (reshown) cursorAfterReshow();
     refreshLabels();
     return r;
 }
 
-// Saving drops trailing lines without amounts and may put the months in order: show what was
-// saved.
-void LedgerEditor::resyncAfterSave() {
-    const std::vector<IoRecord>& block = m_app.ledger.block;
-    bool same = static_cast<int>(block.size()) == m_sheet.LastRow();
-    for (int r = 1; same && r <= m_sheet.LastRow(); ++r)
-        same = ReadGridRow(m_grid, r) == block[static_cast<size_t>(r - 1)];
-    if (same) return;
+// Saving dropped trailing lines without amounts or put the months in order, and the lines were
+// shown again: the cursor stays where it was, or starts a new line below the last.
+void LedgerEditor::cursorAfterReshow() {
     const int row = m_grid.Row(), col = m_grid.Col();
-    m_sheet.FillFromBlock();
     if (LatestBlock() && row > m_sheet.LastRow())
         RetNewLine();
     else

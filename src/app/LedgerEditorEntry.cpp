@@ -132,7 +132,7 @@ void LedgerEditor::cellOpen() {
         return;
     }
     if (col != kColYear) dateEntryRow(row);
-    m_editText = LedgerCellEditText(col, m_grid.TextMatrix(row, col));
+    m_editText = m_sheet.CellEditText(row, col);
     m_caret = 0;
     m_selLength = 0;
     cellEditStart(imeOf(col));
@@ -150,10 +150,7 @@ void LedgerEditor::cellOpen() {
 void LedgerEditor::dateEntryRow(int row) {
     const int lastRow = m_sheet.LastRow();
     if (row != lastRow + 1 || lastRow < 1 || !LatestBlock()) return;
-    for (int c = kColYear; c <= kColDay; ++c)
-        if (!LedgerCellEditText(c, m_grid.TextMatrix(row, c)).empty()) return;
-    for (int c = kColYear; c <= kColDay; ++c)
-        m_grid.SetTextMatrix(row, c, m_grid.TextMatrix(lastRow, c));
+    m_sheet.DateEntryLikeLastLine();
 }
 
 void LedgerEditor::startTyping(const std::string& text) {
@@ -320,7 +317,7 @@ int LedgerEditor::cellCommit() {
 
 void LedgerEditor::nextCell(int& row, int& col, bool& newLine) {
     int lastCol = kColExpense;
-    if (col == kColIncome && LedgerCellNumber(m_grid.TextMatrix(row, kColIncome)) != 0) lastCol = kColIncome;
+    if (col == kColIncome && m_sheet.RowValues(row).Income != 0) lastCol = kColIncome;
     if (col < lastCol) {
         ++col;
         if (col == kColIncome && m_inOutRowF == 1) ++col;
@@ -379,14 +376,14 @@ void LedgerEditor::InDataRegEnd() {
     if (!m_editing) return;
     syncEditFromView();
     const int row = m_editRow, col = m_editCol;
-    if (displayForm(col, m_editText) == m_grid.TextMatrix(row, col)) return;
+    if (displayForm(col, m_editText) == m_sheet.CellText(row, col)) return;
     std::string text = m_editText;
     int r = m_sheet.CommitCell(text, col, row);
     if (r == 1) {
         m_dlg.Beep();
         m_view.Focus(InputCtrl::EditBox);
     } else if (r == 2) {
-        m_editText = LedgerCellEditText(m_grid.Col(), m_grid.Text());
+        m_editText = m_sheet.CellEditText(m_grid.Row(), m_grid.Col());
     } else if (r == 0) {
         m_editText = LedgerCellEditText(col, text);
     }
@@ -400,12 +397,10 @@ void LedgerEditor::RetNewLine() {
     ++m_suppress;
     ++m_newLines;
     const int row = lastRow + 1;
-    BlankGridRow(m_grid, row);
-    for (int c = kColYear; c <= kColDay; ++c)
-        m_grid.SetTextMatrix(row, c, m_grid.TextMatrix(lastRow, c));
+    m_sheet.StartEntry(true);
     m_grid.SetCursor(row, kColDay);
     m_grid.ScrollToShow(row);
-    m_editText = LedgerCellEditText(kColDay, m_grid.TextMatrix(row, kColDay));
+    m_editText = m_sheet.CellEditText(row, kColDay);
     m_caret = 0;
     // The whole day selected, so that the day typed replaces it.
     m_selLength = charCount(m_editText);

@@ -10,13 +10,12 @@ namespace {
 // The grid row of the slot-th line of (year, month) when the loaded block holds that month;
 // 0 otherwise. Rows follow the files' order only while the block is saved as shown.
 int rowOfSlot(const LedgerSheet& sheet, int year, int month, int slot) {
-    const GridModel& grid = sheet.Grid();
     for (int r = 1; r <= sheet.LastRow(); ++r) {
-        const IoRecord l = ReadGridRow(grid, r);
+        const IoRecord& l = sheet.Line(r);
         if (l.Year != year || l.Month != month) continue;
         const int row = r + slot - 1;
         if (row > sheet.LastRow()) return 0;
-        const IoRecord at = ReadGridRow(grid, row);
+        const IoRecord& at = sheet.Line(row);
         return at.Year == year && at.Month == month ? row : 0;
     }
     return 0;
@@ -36,7 +35,7 @@ bool LedgerEditor::JumpToLine(const SearchHit& hit) {
     int row = inFileOrder ? rowOfSlot(m_sheet, want.Year, want.Month, hit.slot) : 0;
     const bool monthLoaded = [&] {
         for (int r = 1; r <= m_sheet.LastRow(); ++r) {
-            const IoRecord l = ReadGridRow(m_grid, r);
+            const IoRecord& l = m_sheet.Line(r);
             if (l.Year == want.Year && l.Month == want.Month) return true;
         }
         return false;
@@ -45,7 +44,7 @@ bool LedgerEditor::JumpToLine(const SearchHit& hit) {
         if (ReReadIoData(0, want.Year, want.Month) != 0) return false;
         row = rowOfSlot(m_sheet, want.Year, want.Month, hit.slot);
     }
-    if (row == 0 || !sameLine(ReadGridRow(m_grid, row), want)) {
+    if (row == 0 || !sameLine(m_sheet.Line(row), want)) {
         GoToDateLine(want.Year, want.Month, want.Day);
         return false;
     }

@@ -8,20 +8,24 @@
 #include "ledger/StartDate.h"
 #include "port/Dialogs.h"
 #include "util/CommitJournal.h"
+#include "util/FileBatch.h"
 #include "util/FileCopy.h"
 #include "util/Home.h"
 #include "util/Paths.h"
+#include "util/ProgramInfo.h"
 #include "util/VerifiedCopies.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <strings.h>
 #include <sys/stat.h>
 #include <vector>
 
 namespace mrt {
 namespace {
 
-constexpr const char* kProgramTitle = "ミルテ家計簿";
+constexpr const char* kProgramTitle = kProgramName;
 constexpr const char* kOverflowTitle = "データ読込みエラー";
 constexpr const char* kOverflowExitQuestion =
     "最大入力可能数を増やすか読込み月数を減らさないと、家計簿を開けません。\r\n"
@@ -39,16 +43,42 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Copies the files matching each of `patterns` from the initial name tables into the data folder.
-// 0 copied; -1 the initial tables are missing or could not be copied (message shown).
+// Copies the files matching each of `patterns` from the initial name tables into the data folder,
+// all of them in one commit, so a crash leaves all or none of them. The three name tables must be
+// among what the patterns name. 0 copied; -1 the initial tables are missing or could not be
+// copied (message shown; the data folder is as it was).
 int CheckInitTables(const AppState& app, const std::vector<std::string>& patterns, Dialogs& dlg) {
     // The home folder's TbInit/ wins over the one delivered with the program.
     std::string tbInit = ResolveCase(app.home, "TbInit");
     if (!isFolder(tbInit) && !app.resourceFolder.empty()) tbInit = ResolveCase(app.resourceFolder, "TbInit");
+    const std::string dataFolder = DataFolder(app.home);
+    FileBatch batch;
+    std::string error;
+    std::vector<std::string> names, staged; // staged: the targets' names, one per letter-case twin
+    auto stagedAs = [&](const std::string& name) {
+        return std::find_if(staged.begin(), staged.end(),
+                            [&](const std::string& s) { return ::strcasecmp(s.c_str(), name.c_str()) == 0; });
+    };
     bool copied = isFolder(tbInit);
-    for (size_t i = 0; copied && i < patterns.size(); ++i)
-        copied = CopyChangedFiles(patterns[i], tbInit, DataFolder(app.home), dlg) == 0;
+    for (size_t i = 0; copied && i < patterns.size(); ++i) {
+        copied = ListFiles(tbInit, patterns[i], names) > 0;
+        for (size_t n = 0; copied && n < names.size(); ++n) {
+            auto twin = stagedAs(names[n]);
+            const std::string target =
+                twin != staged.end() ? JoinPath(dataFolder, *twin) : ResolveCase(dataFolder, names[n]);
+            std::string bytes;
+            copied = ReadWholeFile(JoinPath(tbInit, names[n]), bytes) && batch.Stage(target, bytes, error);
+            if (twin == staged.end()) staged.push_back(target.substr(dataFolder.size()));
+        }
+    }
+    for (const char* table : {kItemFileName, kBrkDnFileName, kShopFileName}) {
+        const bool wanted = std::any_of(patterns.begin(), patterns.end(),
+                                        [&](const std::string& p) { return WildcardMatch(p, table); });
+        if (wanted && stagedAs(table) == staged.end()) copied = false;
+    }
+    if (copied) copied = batch.Commit(error);
     if (!copied) {
+        batch.Abort();
         dlg.MsgBox(kInitTablesMessage, kProgramTitle, MsgIcon::Critical, MsgButtons::OK);
         return -1;
     }
@@ -109,35 +139,35 @@ int settleBlockOverflow(AppState& app, Dialogs& dlg, CommandScreens& screens) {
 }
 
 // Runs one command of the loop. 0 continue; 1 restart; -1 exit.
-int dispatch(AppState& app, int code, Dialogs& dlg, MainScreen& main, CommandScreens& screens) {
-    switch (code) {
-    case kCmdBackup:
+int dispatch(AppState& app, Command command, Dialogs& dlg, MainScreen& main, CommandScreens& screens) {
+    switch (command) {
+    case Command::Backup:
         screens.Backup(app);
         return 0;
-    case kCmdRestore:
+    case Command::Restore:
         if (screens.Restore(app) == 0) {
             main.Unload();
             return 1;
         }
         return 0;
-    case kCmdStartDate:
+    case Command::StartDate:
         if (ChangeStartDate(app.ledger, dlg, &app.start) != 0) return -1;
         dlg.Beep();
         return 0;
-    case kCmdPrint:
-        screens.Print(app, code);
+    case Command::Print:
+        screens.Print(app);
         return 0;
-    case kCmdTotals:
+    case Command::Totals:
         // Totals need at least one line besides the initial-balance line.
         if (app.ledger.index.TotalLines > 1) screens.Totals(app);
         return 0;
-    case kCmdNameRegistration:
+    case Command::NameRegistration:
         screens.NameRegistration(app);
         return 0;
-    case kCmdBudgetRegistration:
+    case Command::BudgetRegistration:
         screens.BudgetRegistration(app);
         return 0;
-    case kCmdSettings: {
+    case Command::Settings: {
         const IniRecord before = app.settings;
         screens.Settings(app);
         applySettings(app);
@@ -148,21 +178,21 @@ int dispatch(AppState& app, int code, Dialogs& dlg, MainScreen& main, CommandScr
         }
         return 0;
     }
-    case kCmdHelp:
+    case Command::Help:
         dlg.ShowHelpContents(HelpFile::Main);
         return 0;
-    case kCmdVersion:
+    case Command::Version:
         screens.Version();
         return 0;
-    case kCmdSearch: {
+    case Command::Search: {
         SearchHit hit;
         if (screens.Search(app, hit) == 0) app.PendingJump = hit;
         return 0;
     }
-    case kCmdExportCsv:
+    case Command::ExportCsv:
         screens.ExportCsv(app);
         return 0;
-    case kCmdImportCsv:
+    case Command::ImportCsv:
         // The imported lines may lie in any block: the index and the newest block are read anew;
         // when that fails the program starts over from the files.
         if (screens.ImportCsv(app) != 0) return 0;
@@ -339,7 +369,7 @@ int RunApplication(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens
             }
             while (outcome == 0) {
                 if (!main.FixedStyleFlat()) main.SetUpMainWindow(app);
-                app.MenuSel = kCmdNone;
+                app.MenuSel = Command::None;
                 int e = main.RunLedgerEditing(app);
                 if (e == kEditSaveFailed && app.EndRequested) {
                     // Ending on a signal: nobody is there to answer, the message went to stderr.
@@ -349,14 +379,14 @@ int RunApplication(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens
                 if (e == kEditSaveFailed) {
                     // The lines typed are still in memory: back to editing rather than losing
                     // them, unless the user, leaving, agrees to go without them.
-                    if (app.MenuSel != kCmdExit ||
+                    if (app.MenuSel != Command::Exit ||
                         dlg.MsgYesNo2("入出金データを保存できませんでした。\r\n保存せずに終了しますか？", "終了", 1) !=
                             0)
                         continue;
                     outcome = -1;
                     break;
                 }
-                if (e < 0 || app.MenuSel == kCmdExit || app.MenuSel == kCmdLeave) {
+                if (e < 0 || app.MenuSel == Command::Exit || app.MenuSel == Command::Leave) {
                     outcome = -1;
                     break;
                 }

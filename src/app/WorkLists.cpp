@@ -28,19 +28,21 @@ int remember(int chosen, int& remembered) {
 } // namespace
 
 const WorkList& RegistrationWorkList() {
-    static const WorkList list{
-        "    「 登録 」の 作業選択", {"項目名・内訳名・店名の登録", "予算表の登録", "環境設定"}, {4100, 4200, 4400}};
+    static const WorkList list{"    「 登録 」の 作業選択",
+                               {"項目名・内訳名・店名の登録", "予算表の登録", "環境設定"},
+                               {Command::NameRegistration, Command::BudgetRegistration, Command::Settings}};
     return list;
 }
 
 const WorkList& AuxiliaryWorkList() {
-    static const WorkList list{
-        "    「 補助 」の 作業選択", {"各データの保管", "保管データ復帰", "開始日付の変更"}, {1200, 1300, 1400}};
+    static const WorkList list{"    「 補助 」の 作業選択",
+                               {"各データの保管", "保管データ復帰", "開始日付の変更"},
+                               {Command::Backup, Command::Restore, Command::StartDate}};
     return list;
 }
 
-int WorkCommandCode(const WorkList& list, int entry) {
-    return entry >= 1 && entry <= 3 ? list.codes[entry - 1] : 0;
+Command WorkCommand(const WorkList& list, int entry) {
+    return entry >= 1 && entry <= 3 ? list.commands[entry - 1] : Command::None;
 }
 
 int ChooseRegistrationWork(Dialogs& dlg) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/Command.h"
+
 #include <array>
 #include <string>
 
@@ -7,18 +9,18 @@ namespace mrt {
 class Dialogs;
 
 // A work-selection list of the main window's 「登録」 and 「補助」 menus: three entries, each
-// standing for a command code of MenuSel.
+// standing for a command of the command loop.
 struct WorkList {
     std::string title;
     std::array<std::string, 3> entries;
-    std::array<int, 3> codes;
+    std::array<Command, 3> commands;
 };
 
-const WorkList& RegistrationWorkList(); // 4100 names, 4200 budget, 4400 settings
-const WorkList& AuxiliaryWorkList();    // 1200 backup, 1300 restore, 1400 start date
+const WorkList& RegistrationWorkList(); // names, budget, settings
+const WorkList& AuxiliaryWorkList();    // backup, restore, start date
 
-// Command code of entry 1..3 of a list; 0 for any other entry (nothing chosen).
-int WorkCommandCode(const WorkList& list, int entry);
+// The command of entry 1..3 of a list; Command::None for any other entry (nothing chosen).
+Command WorkCommand(const WorkList& list, int entry);
 
 // Open the list with its remembered entry preselected and return the chosen entry (1..3);
 // 0 or less when nothing was chosen. A chosen entry is remembered for the rest of the run;

@@ -2,18 +2,21 @@
 
 #include "backup/BackupCopy.h"
 #include "port/Dialogs.h"
+#include "util/CommitJournal.h"
 #include "util/FileCopy.h"
 #include "util/HomeSettings.h"
 #include "util/Paths.h"
+#include "util/ProgramInfo.h"
 
 #include <algorithm>
 #include <cctype>
+#include <strings.h>
 #include <sys/stat.h>
 
 namespace mrt {
 namespace {
 
-constexpr const char* kProgramTitle = "ミルテ家計簿";
+constexpr const char* kProgramTitle = kProgramName;
 // Where a chooser starts when no folder was used before: the first removable medium.
 constexpr const char* kDefaultOtherFolder = "a:";
 
@@ -63,6 +66,12 @@ std::string fullWidthDigits(const std::string& digits) {
             r += c;
     }
     return r;
+}
+
+// "file: reason", or the reason alone when it names its file itself.
+std::string failureText(const CopyFailure& f) {
+    if (f.file.empty() || ::strncasecmp(f.reason.c_str(), f.file.c_str(), f.file.size()) == 0) return f.reason;
+    return f.file + ": " + f.reason;
 }
 
 } // namespace
@@ -139,6 +148,12 @@ int CopyData(int direction, int kind, CopyJob& job, Dialogs& dlg) {
         std::string path = other;
         if (dlg.GetDirName(title, "保管データのあるフォルダ(ドライブ)を指定してください。", path) != 0) return fail();
         source = path;
+        // A backup cut short there is finished or undone before its files are listed.
+        if (std::string error; HasUnfinishedCommit(source) && RecoverCopyFolder(source, error) != 0) {
+            dlg.MsgBox("保管データのフォルダで前回中断した保管を完了できません。\r\n" + error, title, MsgIcon::Critical,
+                       MsgButtons::OK);
+            return fail();
+        }
     }
 
     std::vector<std::string> files;
@@ -175,14 +190,14 @@ int CopyData(int direction, int kind, CopyJob& job, Dialogs& dlg) {
     CopyFailure failure;
     int r = restore ? RestoreFilesTogether(withSlash(source), withSlash(target), files, dlg, job.copied, failure,
                                            job.dataChanged)
-                    : CopyFilesWhole(withSlash(source), withSlash(target), files, dlg, job.copied, failure);
+                    : BackupFilesTogether(withSlash(source), withSlash(target), files, dlg, job.copied, failure);
     if (r != 0) {
         dlg.MsgOff();
         waitOpen = false;
         const std::string head = restore && !job.dataChanged
                                      ? "保管データを復帰できません。システムのデータは変更していません。"
                                      : "ファイルの複写に失敗しました。";
-        dlg.MsgBox(head + "\r\n" + failure.file + ": " + failure.reason, title, MsgIcon::Critical, MsgButtons::OK);
+        dlg.MsgBox(head + "\r\n" + failureText(failure), title, MsgIcon::Critical, MsgButtons::OK);
         return fail();
     }
     dlg.MsgOff();

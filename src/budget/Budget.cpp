@@ -6,6 +6,7 @@
 #include "util/FileCopy.h"
 #include "util/Home.h"
 #include "util/Paths.h"
+#include "util/ProgramInfo.h"
 
 #include <sys/stat.h>
 
@@ -16,7 +17,7 @@ namespace mrt {
 
 namespace {
 
-constexpr const char* kAppTitle = "ミルテ家計簿";
+constexpr const char* kAppTitle = kProgramName;
 constexpr const char* kDamageTitle = "予算データ異常";
 constexpr const char* kDamageQuestion =
     "予算データが異常です。前回登録時のデータに戻します。\r\n(直前の登録部分は削除されます)　　よろしいですか？";

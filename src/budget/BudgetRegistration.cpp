@@ -4,6 +4,7 @@
 #include "port/Dialogs.h"
 #include "util/Clock.h"
 #include "util/DateText.h"
+#include "util/ProgramInfo.h"
 
 #include <cstdio>
 
@@ -11,7 +12,7 @@ namespace mrt {
 
 namespace {
 
-constexpr const char* kAppTitle = "ミルテ家計簿";
+constexpr const char* kAppTitle = kProgramName;
 constexpr const char* kNoItems = "項目名データがありません。項目名を登録してください。";
 constexpr const char* kAskMonth = "予算登録する年月を入力してください。";
 

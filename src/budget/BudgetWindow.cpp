@@ -3,6 +3,7 @@
 
 #include "budget/Budget.h"
 #include "port/Dialogs.h"
+#include "util/FontFaces.h"
 #include "util/HalfWidth.h"
 
 namespace mrt {
@@ -51,7 +52,7 @@ BudgetPageEditor::BudgetPageEditor(const BudgetPage& page, Dialogs& dlg, BudgetW
     m_grid.SetCols(2);
     m_grid.SetFixedRows(1);
     m_grid.SetFixedCols(1);
-    m_grid.SetFontName("ＭＳ ゴシック");
+    m_grid.SetFontName(kGothicFace);
     m_grid.SetFontSize(10);
     m_grid.SetBackColorFixed(kBudgetFixedColor);
     m_grid.SetForeColorFixed(kBudgetFixedTextColor);
@@ -68,7 +69,7 @@ BudgetPageEditor::BudgetPageEditor(const BudgetPage& page, Dialogs& dlg, BudgetW
     m_sum.SetCols(2);
     m_sum.SetFixedRows(0);
     m_sum.SetFixedCols(1);
-    m_sum.SetFontName("ＭＳ ゴシック");
+    m_sum.SetFontName(kGothicFace);
     m_sum.SetFontSize(10);
     m_sum.SetBackColorFixed(kBudgetSumFixedColor);
     m_sum.SetForeColorFixed(kBudgetFixedTextColor);

@@ -1,4 +1,6 @@
 #pragma once
+#include "util/FontFaces.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,7 +43,7 @@ public:
 // The state of one on-screen table: cell texts, sizes in twips, cursor, top row and colours.
 // Toolkit-free; a view draws it and reports the user's keys and clicks. Row and column indexes
 // are 0-based and include the fixed rows/columns. Reading or writing a cell outside the grid
-// throws std::out_of_range (a caller bug, as with the original control's subscript error).
+// throws std::out_of_range: a caller bug, stopped before it can write past the table.
 class GridModel {
 public:
     GridModel();
@@ -233,7 +235,7 @@ private:
     GridColor m_foreColorSel = Rgb(255, 255, 255);
     GridColor m_backColorBkg = Rgb(128, 128, 128);
     GridColor m_gridColor = Rgb(192, 192, 192);
-    std::string m_fontName = "ＭＳ ゴシック";
+    std::string m_fontName = kGothicFace;
     double m_fontSize = 9;
     GridFixedStyle m_fixedStyle = GridFixedStyle::Flat;
     GridHighLight m_highLight = GridHighLight::Always;

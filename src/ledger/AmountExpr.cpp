@@ -1,5 +1,7 @@
 #include "ledger/AmountExpr.h"
 
+#include "ledger/LineRules.h"
+
 #include "port/Dialogs.h"
 #include "util/Cp932.h"
 
@@ -205,7 +207,7 @@ int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error) {
         addTax = true;
         break;
     case TaxMarker::BadRate:
-        return fail(error, "tax rate");
+        return fail(error, kTaxRateError);
     }
 
     std::vector<std::string_view> terms;
@@ -242,7 +244,7 @@ int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error) {
     }
 
     if (addTax) {
-        // Single-precision product, as the tax has always been computed; the 0.01 absorbs the
+        // Single-precision product, so a taxed amount equals the one stored in existing ledgers; the 0.01 absorbs the
         // float error below a whole yen (100 at 5% gives 104.99999 before it).
         volatile float rate = static_cast<float>(taxRate / 100.0);
         volatile float factor = 1.0f + rate;
@@ -261,8 +263,13 @@ bool IsAmountText(std::string_view text) {
 }
 
 bool IsWholeAmountExpr(std::string_view text) {
-    std::string_view s = trimBlanks(text);
-    if (!s.empty() && (s.back() == '%' || s.back() == '*')) s.remove_suffix(1);
+    std::string plain;
+    if (!dropThousandsSeparators(text, plain)) return false;
+    std::string_view s = trimBlanks(plain);
+    if (s.empty()) return false;
+    int rate = 0;
+    if (splitTaxMarker(s, rate) == TaxMarker::BadRate) return false;
+    s = trimBlanks(s);
     if (s.empty()) return false;
     // Split as EvalAmount splits, without its limits on the number of parts (it reports those).
     std::vector<std::string_view> terms, factors;
@@ -282,6 +289,10 @@ bool IsWholeAmountExpr(std::string_view text) {
 
 std::string EvalAmountText(const std::string& expr, int taxRate) {
     return std::to_string(EvalAmount(expr, taxRate, nullptr));
+}
+
+const char* AmountRefusalMessage(const std::string& error) {
+    return error == kTaxRateError ? kTaxRateRangeMessage : kAmountRangeMessage;
 }
 
 std::string FormatAmount(int64_t amount, int mode) {

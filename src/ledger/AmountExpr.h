@@ -1,4 +1,6 @@
 #pragma once
+#include "ledger/LineRules.h" // the range of a ledger amount and its message
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -7,12 +9,10 @@ namespace mrt {
 
 class Dialogs;
 
-// Bounds of an amount stored in a ledger line's income or expense, whole yen.
-constexpr int32_t kMinLedgerAmount = 0;
-constexpr int32_t kMaxLedgerAmount = 99999999;
-
-// Shown when an income or expense cell holds an amount outside 0..99,999,999.
-inline constexpr const char* kAmountRangeMessage = "金額が異常です。( 金額の範囲は 0～99,999,999 )";
+// Shown when an amount ends in "%N" with N not a whole 0..20: the amount may be fine, the rate is not.
+inline constexpr const char* kTaxRateRangeMessage = "税率が異常です。( 税率の範囲は 0～20 )";
+// EvalAmount's error text for such a tax marker.
+inline constexpr const char* kTaxRateError = "tax rate";
 
 // Evaluates an amount expression: terms joined by "+"/"-", factors joined by "*"/"/", each
 // factor's value rounded half-to-even as it is applied; a trailing "%" or "*" adds consumption
@@ -30,19 +30,19 @@ int32_t EvalAmount(const std::string& expr, int taxRate, std::string* error = nu
 // text as a number up to its first odd character, so a cell check refuses it first.
 bool IsAmountText(std::string_view text);
 
-// True when the whole text is an amount expression as EvalAmount reads it: after an optional
-// trailing tax marker, every factor is a number (blanks, an optional sign, digits with at most
-// one decimal point) with nothing left unread. EvalAmount reads "12abc" as 12 and "1,000" as 1;
-// a command line refuses them, and blank text, instead.
+// True when the whole text is an amount expression as EvalAmount reads it: thousands separators
+// only between a digit and three digits, an optional trailing tax marker ("%", "*" or "%N"), and
+// every factor a number (blanks, an optional sign, digits with at most one decimal point) with
+// nothing left unread. EvalAmount reads "12abc" as 12 and "500-" as 500; the line rules refuse
+// them, and blank text, instead.
 bool IsWholeAmountExpr(std::string_view text);
 
 // EvalAmount as text: plain digits, a leading "-" when negative, "-1" on failure.
 std::string EvalAmountText(const std::string& expr, int taxRate);
 
-// True when the amount may be stored in a ledger line (0..99,999,999).
-inline bool IsLedgerAmount(int64_t amount) {
-    return amount >= kMinLedgerAmount && amount <= kMaxLedgerAmount;
-}
+// The message for an amount cell EvalAmount refused with `error` (or whose value is out of range,
+// `error` empty): the tax rate's range for a bad "%N", otherwise the amount's.
+const char* AmountRefusalMessage(const std::string& error);
 
 // Display forms of an amount:
 //   mode 0: thousands separators, zero shown as nothing, right-aligned in 10 CP932 bytes;

@@ -1,6 +1,7 @@
 #include "ledger/LedgerBalance.h"
 
 #include "ledger/AmountExpr.h"
+#include "ledger/LedgerBlock.h"
 #include "port/Dialogs.h"
 
 #include <algorithm>
@@ -40,6 +41,17 @@ bool SortBlock(std::vector<IoRecord>& lines) {
     if (!fits32(opening)) return false;
     if (!BalanceAfter(static_cast<int32_t>(opening), lines.front(), lines.front().Balance)) return false;
     return RecomputeBalances(lines, 1);
+}
+
+bool MonthsInOrder(const std::vector<IoRecord>& lines) {
+    for (size_t i = 1; i < lines.size(); ++i)
+        if (CompareYearMonth(lines[i].Year, lines[i].Month, lines[i - 1].Year, lines[i - 1].Month) < 0) return false;
+    return true;
+}
+
+void DropTrailingEmptyLines(std::vector<IoRecord>& lines) {
+    while (lines.size() > 1 && lines.back().Income <= 0 && lines.back().Expense <= 0)
+        lines.pop_back();
 }
 
 bool HasDateDisorder(const std::vector<IoRecord>& lines) {

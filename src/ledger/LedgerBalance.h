@@ -24,6 +24,13 @@ bool RecomputeBalances(std::vector<IoRecord>& lines, size_t from);
 // False on a 32-bit overflow (the lines are then in their new order with partial balances).
 bool SortBlock(std::vector<IoRecord>& lines);
 
+// True when no line's year and month come before those of the line above it (a save writes the
+// month regions in this order).
+bool MonthsInOrder(const std::vector<IoRecord>& lines);
+// Drops trailing lines with neither income nor expense (the new-entry row and blank rows), but
+// never the last remaining line.
+void DropTrailingEmptyLines(std::vector<IoRecord>& lines);
+
 // True when some line has a smaller date key than a line before it.
 bool HasDateDisorder(const std::vector<IoRecord>& lines);
 // True when lines[i]'s date is earlier than the line above or later than the line below it.

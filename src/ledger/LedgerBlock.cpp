@@ -4,6 +4,7 @@
 #include "ledger/LedgerSave.h"
 #include "port/Dialogs.h"
 #include "util/FileCopy.h"
+#include "util/FileSystem.h"
 #include "util/Paths.h"
 
 #include <cctype>
@@ -343,20 +344,30 @@ namespace {
 // Walks every line of the ledger in ledger order, one year file open at a time: `line(file, src,
 // year, month, k)` gets the k-th line of the month as its record bytes and returns 1 to go on, 0 to
 // stop, -1 when the line is damaged (`failure` set). 0 done or stopped, -1 failed (`failure` set).
-template <typename Line> int walkLedgerLines(const LedgerIndex& idx, Dialogs& dlg, std::string& failure, Line line) {
-    IoFileReader file;
+template <typename Line>
+int walkLedgerLines(const LedgerIndex& idx, Dialogs& dlg, const LedgerYearFiles* opened, std::string& failure,
+                    Line line) {
+    IoFileReader own;
     ByteBuffer bytes; // one month's lines, its storage used again month after month
     for (int yi = 1; yi <= idx.YearCount && yi <= kMaxLedgerYears; ++yi) {
         if (idx.YearLines[yi - 1] < 1) continue;
         const int year = idx.FirstYear + yi - 1;
-        if (!openCountedYear(idx, year, dlg, file, failure)) return -1;
+        IoFileReader* file = opened ? opened->Year(yi) : &own;
+        if (!file) {
+            failure = IoFileName(idx, year) + ": 開かれていません";
+            return -1;
+        }
+        if (opened)
+            BeforeRead(file->Path());
+        else if (!openCountedYear(idx, year, dlg, own, failure))
+            return -1;
         std::array<int, 13> ms = MonthStartTable(idx, yi);
         for (int m = 1; m <= 12; ++m) {
             const int count = idx.Inf(yi, m).LineCount;
             if (count <= 0) continue;
-            if (!readMonthLines(idx, yi, ms, m, file, bytes, failure)) return -1;
+            if (!readMonthLines(idx, yi, ms, m, *file, bytes, failure)) return -1;
             for (int k = 1; k <= count; ++k) {
-                const int r = line(file, bytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize, year, m, k);
+                const int r = line(*file, bytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize, year, m, k);
                 if (r <= 0) return r;
             }
         }
@@ -366,27 +377,47 @@ template <typename Line> int walkLedgerLines(const LedgerIndex& idx, Dialogs& dl
 
 } // namespace
 
+LedgerYearFiles::LedgerYearFiles() = default;
+LedgerYearFiles::~LedgerYearFiles() = default;
+
+bool LedgerYearFiles::Open(const LedgerIndex& idx, Dialogs& dlg, std::string& why) {
+    m_files.clear();
+    for (int yi = 1; yi <= idx.YearCount && yi <= kMaxLedgerYears; ++yi) {
+        m_files.emplace_back();
+        if (idx.YearLines[yi - 1] < 1) continue;
+        auto file = std::make_unique<IoFileReader>();
+        if (!openCountedYear(idx, idx.FirstYear + yi - 1, dlg, *file, why)) return false;
+        m_files.back() = std::move(file);
+    }
+    return true;
+}
+
+IoFileReader* LedgerYearFiles::Year(int yi) const {
+    return yi >= 1 && yi <= static_cast<int>(m_files.size()) ? m_files[yi - 1].get() : nullptr;
+}
+
 int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit,
-                      std::string* why) {
+                      std::string* why, const LedgerYearFiles* opened) {
     IoRecord rec; // one record, its texts' storage used again line after line
     std::string failure;
-    const int r =
-        walkLedgerLines(idx, dlg, failure, [&](const IoFileReader& file, const char* src, int year, int m, int k) {
-            DecodeIoRecordInto(src, rec);
-            failure = damagedLine(file, src, rec, year, m, k);
-            if (!failure.empty()) return -1;
-            return visit(rec) ? 1 : 0;
-        });
+    const int r = walkLedgerLines(idx, dlg, opened, failure,
+                                  [&](const IoFileReader& file, const char* src, int year, int m, int k) {
+                                      DecodeIoRecordInto(src, rec);
+                                      failure = damagedLine(file, src, rec, year, m, k);
+                                      if (!failure.empty()) return -1;
+                                      return visit(rec) ? 1 : 0;
+                                  });
     if (r < 0 && why) *why = failure;
     return r;
 }
 
 int ForEachLedgerRecord(const LedgerIndex& idx, Dialogs& dlg,
-                        const std::function<int(const char*, const IoRecord&)>& visit, std::string* why) {
+                        const std::function<int(const char*, const IoRecord&)>& visit, std::string* why,
+                        const LedgerYearFiles* opened) {
     std::string failure;
     IoRecord numbers;
-    const int r =
-        walkLedgerLines(idx, dlg, failure, [&](const IoFileReader& file, const char* src, int year, int m, int k) {
+    const int r = walkLedgerLines(
+        idx, dlg, opened, failure, [&](const IoFileReader& file, const char* src, int year, int m, int k) {
             numbers.Year = EncodedYear(src);
             numbers.Month = EncodedMonth(src);
             numbers.Day = EncodedDay(src);

@@ -17,4 +17,9 @@ namespace mrt {
 // records or shorter than their regions, and a ledger longer than 50 years.
 std::vector<std::string> CheckLedgerFiles(const LedgerIndex& names);
 
+// The same checks for the information and year file of one year taken by themselves: the
+// balances follow from the year's first line, and the start date, a matter of the whole ledger,
+// is not checked. Empty when the year is sound (a year without files is).
+std::vector<std::string> CheckLedgerYear(const LedgerIndex& names, int year);
+
 } // namespace mrt

@@ -1,6 +1,7 @@
 #include "ledger/LedgerCsv.h"
 
 #include "ledger/LedgerBlock.h"
+#include "ledger/LineRules.h"
 #include "port/Dialogs.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
@@ -13,19 +14,25 @@ void LedgerCsvHeader(CsvWriter& csv, bool japanese) {
     csv.EndRow();
 }
 
+void LedgerCsvText(CsvWriter& csv, std::string_view text) {
+    text = TrimmedRight(text);
+    // Lines stored before texts were checked may hold a TAB or line break, which the import refuses.
+    if (HasControlChar(text)) {
+        csv.Text(ControlCharsToBlanks(text));
+        return;
+    }
+    csv.Text(text);
+}
+
 void LedgerCsvRow(CsvWriter& csv, const IoRecord& l) {
-    csv.Date(l.Year, l.Month, l.Day)
-        .Text(TrimmedRight(l.ItemName))
-        .Text(TrimmedRight(l.Note))
-        .Text(TrimmedRight(l.ShopName))
-        .Number(l.Income)
-        .Number(l.Expense)
-        .Number(l.Balance)
-        .EndRow();
+    csv.Date(l.Year, l.Month, l.Day);
+    for (const std::string* text : {&l.ItemName, &l.Note, &l.ShopName})
+        LedgerCsvText(csv, *text);
+    csv.Number(l.Income).Number(l.Expense).Number(l.Balance).EndRow();
 }
 
 int WriteLedgerCsv(const LedgerIndex& idx, int32_t from, int32_t to, bool japaneseHeader, CsvWriter& csv, Dialogs& dlg,
-                   std::string* why) {
+                   std::string* why, const LedgerYearFiles* opened) {
     LedgerCsvHeader(csv, japaneseHeader);
     if (from == 0 && to == 0) csv.Reserve(static_cast<size_t>(idx.TotalLines) * 96);
     int lines = 0;
@@ -46,7 +53,7 @@ int WriteLedgerCsv(const LedgerIndex& idx, int32_t from, int32_t to, bool japane
             ++lines;
             return 1;
         },
-        why);
+        why, opened);
     return r < 0 ? -1 : lines;
 }
 

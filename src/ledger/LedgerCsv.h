@@ -7,6 +7,8 @@
 
 namespace mrt {
 
+class LedgerYearFiles;
+
 class Dialogs;
 
 // The ledger's CSV columns: date (YYYY-MM-DD), item, breakdown/note, shop, income, expense,
@@ -17,14 +19,17 @@ inline constexpr const char* kLedgerCsvHeaderJa[7] = {"日付", "項目名", "�
                                                       "入金", "出金",   "残高"};
 
 void LedgerCsvHeader(CsvWriter& csv, bool japanese);
+// A text cell of a ledger line: trailing blanks removed, a control character written as a blank,
+// so that what the export writes the import reads back.
+void LedgerCsvText(CsvWriter& csv, std::string_view text);
 void LedgerCsvRow(CsvWriter& csv, const IoRecord& line);
 
 // Every ledger line dated from..to (yyyymmdd, inclusive; 0 leaves a side open), in ledger order
 // with its stored balance, after the header. The number of lines written; -1 when the ledger
 // cannot be read (`why`, when given: the file and the reason). A streaming writer may have handed
-// on the lines before the failure.
+// on the lines before the failure. The year files are read from `opened` when given.
 int WriteLedgerCsv(const LedgerIndex& idx, int32_t from, int32_t to, bool japaneseHeader, CsvWriter& csv, Dialogs& dlg,
-                   std::string* why = nullptr);
+                   std::string* why = nullptr, const LedgerYearFiles* opened = nullptr);
 
 // The export command: the lines from..to with the Japanese header into the file `path` in the
 // encoding. An existing file is replaced only after the question; the file is written whole or

@@ -2,7 +2,9 @@
 
 #include "port/Dialogs.h"
 #include "util/FileBatch.h"
+#include "util/FileSystem.h"
 #include "util/Paths.h"
+#include "util/SystemError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -106,7 +108,7 @@ int OpenIoFile(const LedgerIndex& idx, int year, Dialogs& dlg, YearFile& file) {
     }
     if (missing == 1) return 0;
     if (!ReadWholeFile(file.path, file.bytes)) {
-        file.error = fileNameOf(file.path) + ": " + std::strerror(errno ? errno : EIO);
+        file.error = fileNameOf(file.path) + ": " + SystemErrorText(errno);
         file.bytes.clear();
         return -1;
     }
@@ -136,16 +138,17 @@ int IoFileReader::OpenPath(const std::string& path, bool wholeRecordsOnly) {
     Close();
     m_path = path;
     m_error.clear();
+    BeforeRead(m_path);
     int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        m_error = fileNameOf(m_path) + ": " + std::strerror(errno ? errno : EIO);
+        m_error = fileNameOf(m_path) + ": " + SystemErrorText(errno);
         return -1;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         int err = errno ? errno : EISDIR;
         ::close(fd);
-        m_error = fileNameOf(m_path) + ": " + std::strerror(err);
+        m_error = fileNameOf(m_path) + ": " + SystemErrorText(err);
         return -1;
     }
     size_t size = static_cast<size_t>(st.st_size);
@@ -187,7 +190,7 @@ bool IoFileReader::Read(int slot, int n, ByteBuffer& out) {
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) {
             // A file cut short since it was opened reads as the end of its records.
-            m_error = fileNameOf(m_path) + ": " + std::strerror(r < 0 ? errno : EIO);
+            m_error = fileNameOf(m_path) + ": " + SystemErrorText(r < 0 ? errno : EIO);
             out.clear();
             return false;
         }
@@ -219,7 +222,7 @@ int ReadInfFile(LedgerIndex& idx, int yearIndex, std::string* why) {
         FILE* probe = std::fopen(path.c_str(), "rb");
         if (!probe && errno == ENOENT) return 1;
         if (probe) std::fclose(probe);
-        return refuse(std::strerror(err));
+        return refuse(SystemErrorText(err));
     }
     if (data.size() != 12 * kInfRecordSize)
         return refuse("長さ " + std::to_string(data.size()) + " バイトが12か月分の " +
@@ -238,7 +241,8 @@ int ReadInfFile(LedgerIndex& idx, int yearIndex, std::string* why) {
 
 std::string EncodeInfFile(const LedgerIndex& idx, int yearIndex) {
     std::string data(12 * kInfRecordSize, '\0');
-    for (int m = 1; m <= 12; ++m) EncodeInfRecord(idx.Inf(yearIndex, m), data.data() + (m - 1) * kInfRecordSize);
+    for (int m = 1; m <= 12; ++m)
+        EncodeInfRecord(idx.Inf(yearIndex, m), data.data() + (m - 1) * kInfRecordSize);
     return data;
 }
 
@@ -259,7 +263,8 @@ void InitYearFile(LedgerIndex& idx, int yearIndex, YearFile& file) {
     file.bytes.clear();
     file.bytes.reserve(12 * kNewMonthCapacity * kIoRecordSize);
     for (int m = 0; m < 12; ++m) {
-        for (int s = 0; s < kNewMonthCapacity - 1; ++s) file.bytes += filler;
+        for (int s = 0; s < kNewMonthCapacity - 1; ++s)
+            file.bytes += filler;
         file.bytes += end;
     }
     idx.ClearYear(yearIndex);
@@ -277,13 +282,15 @@ void FillRegion(YearFile& file, int firstSlot, int endSlot) {
 
 void SumYearLines(LedgerIndex& idx, int yearIndex) {
     int32_t sum = 0;
-    for (int m = 1; m <= 12; ++m) sum += idx.Inf(yearIndex, m).LineCount;
+    for (int m = 1; m <= 12; ++m)
+        sum += idx.Inf(yearIndex, m).LineCount;
     idx.YearLines[yearIndex - 1] = sum;
 }
 
 std::array<int, 13> MonthStartTable(const LedgerIndex& idx, int yearIndex) {
     std::array<int, 13> t{};
-    for (int m = 1; m <= 12; ++m) t[m] = t[m - 1] + idx.Inf(yearIndex, m).Capacity;
+    for (int m = 1; m <= 12; ++m)
+        t[m] = t[m - 1] + idx.Inf(yearIndex, m).Capacity;
     return t;
 }
 

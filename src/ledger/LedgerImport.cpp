@@ -5,6 +5,7 @@
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerCsv.h"
 #include "ledger/LedgerSave.h"
+#include "ledger/LineRules.h"
 #include "ledger/StartDate.h"
 #include "names/NameTables.h"
 #include "port/Dialogs.h"
@@ -20,40 +21,28 @@
 namespace mrt {
 namespace {
 
-// The ledger screen's messages.
-constexpr const char* kBadInput = "入力内容が異常です。";
-constexpr const char* kBadDate = "日付が異常です。";
-constexpr const char* kBeforeStart = "データ登録の開始日付より前の日付は入力できません。";
-constexpr int kFirstInputYear = 2000;
-constexpr int kLastInputYear = 2050;
 constexpr int kCellsNeeded = 6;
 
 bool isHeader(const std::vector<std::string>& cells) {
     return !cells.empty() && (cells[0] == kLedgerCsvHeader[0] || cells[0] == kLedgerCsvHeaderJa[0]);
 }
 
-// A name cell: refused when CP932 cannot hold it or it holds a control character; otherwise
-// cut to its field's width on a character boundary, as the edit box cuts it.
-bool nameCell(const std::string& text, int bytes, std::string& value, std::string& problem) {
-    if (std::string ch = FirstNonCp932Char(text); !ch.empty()) {
-        problem = "「" + ch + "」はファイルに保存できない文字のため入力できません。";
-        return false;
-    }
-    if (text.find_first_of("\r\n\t") != std::string::npos) {
-        problem = kBadInput;
-        return false;
-    }
+// A text cell: trailing blanks removed, then refused (naming the field and the rule) when it
+// breaks the ledger's text rule; nothing is cut.
+bool textCell(const std::string& text, LineText field, std::string& value, std::string& problem) {
     value = TrimRight(text);
-    if (AnsiByteLength(value) > bytes) value = TrimRight(FitLeftBytes(value, bytes));
+    if (LineTextFault fault = CheckLineText(field, value)) {
+        problem = LineTextMessage(field, fault);
+        return false;
+    }
     return true;
 }
 
-// An amount cell: an amount expression as the grid takes it (thousands separators included).
-bool amountCell(const std::string& text, int taxRate, int32_t& amount) {
-    if (!IsAmountText(text)) return false;
-    std::string error;
-    amount = EvalAmount(text, taxRate, &error);
-    return error.empty() && IsLedgerAmount(amount);
+// An amount cell: an amount of a line as the grid takes it (blank is 0); `problem` says why not.
+bool amountCell(const std::string& text, int taxRate, int32_t& amount, std::string& problem) {
+    const LineAmountFault fault = CheckLineAmount(text, taxRate, amount);
+    if (fault != LineAmountFault::None) problem = LineAmountMessage(fault);
+    return fault == LineAmountFault::None;
 }
 
 bool wholeNumber(const std::string& text, int32_t& value) {
@@ -88,17 +77,16 @@ private:
     std::string checkRow(const std::vector<std::string>& c, IoRecord& l, bool firstRow, ImportPlan& plan) {
         if (c.size() < kCellsNeeded) return "列が足りません。(日付,項目名,内訳・備考,店名・相手先,入金,出金)";
         int y = 0, m = 0, d = 0;
-        if (!ParseDateText(c[0], y, m, d) || !IsValidDate(y, m, d) || y < kFirstInputYear || y > kLastInputYear)
-            return kBadDate;
+        if (!ParseDateText(c[0], y, m, d) || CheckLineDate(y, m, d) != LineDateFault::None) return kBadDateMessage;
         l.Year = static_cast<int16_t>(y);
         l.Month = static_cast<int16_t>(m);
         l.Day = static_cast<int16_t>(d);
         std::string problem;
-        if (!nameCell(c[1], kItemNameBytes, l.ItemName, problem) || !nameCell(c[2], kNoteBytes, l.Note, problem) ||
-            !nameCell(c[3], kShopNameBytes, l.ShopName, problem))
+        if (!textCell(c[1], LineText::Item, l.ItemName, problem) || !textCell(c[2], LineText::Note, l.Note, problem) ||
+            !textCell(c[3], LineText::Shop, l.ShopName, problem))
             return problem;
-        if (!amountCell(c[4], m_taxRate, l.Income) || !amountCell(c[5], m_taxRate, l.Expense))
-            return kAmountRangeMessage;
+        if (!amountCell(c[4], m_taxRate, l.Income, problem) || !amountCell(c[5], m_taxRate, l.Expense, problem))
+            return problem;
 
         // An empty ledger starts at its initial-balance line.
         if (m_start == 0) {
@@ -111,21 +99,20 @@ private:
             plan.startsLedger = true;
             return {};
         }
-        if (DateNum(l) < m_start) return kBeforeStart;
+        if (LineDateFault fault = CheckLineDate(l.Year, l.Month, l.Day, m_start); fault != LineDateFault::None)
+            return LineDateMessage(fault);
         if (l.Year - m_firstYear + 1 > kMaxLedgerYears)
             return "家計簿に記録できるのは開始年から" + std::to_string(kMaxLedgerYears) + "年間です。";
-        if (l.Income != 0 && l.Expense != 0) return "入金と出金の両方に金額があります。";
-        if (l.Income == 0 && l.Expense == 0) return "金額が 0 のため行は追加されません。";
+        if (LineSideFault fault = CheckLineSide(l); fault != LineSideFault::None) return LineSideMessage(fault);
         return checkItem(l, plan);
     }
 
     std::string checkItem(const IoRecord& l, ImportPlan& plan) {
-        if (l.ItemName.empty()) return "項目名がありません。";
-        const int kind = l.Income >= 1 ? kIncomeKind : kExpenseKind;
-        const char* kindName = kind == kIncomeKind ? "入金項目名" : "出金項目名";
-        if (FindItemPosition(m_names, l.ItemName, kind) > 0) return {};
+        const LineItemFault fault = CheckLineItem(m_names, l);
+        if (!fault) return {};
+        if (fault.kind != LineItemFault::NotRegistered || !m_register) return LineItemMessage(l, fault);
+        const int kind = fault.side;
         const std::pair<int, std::string> item{kind, l.ItemName};
-        if (!m_register) return "項目名「" + l.ItemName + "」は" + kindName + "に登録されていません。";
         if (std::find(plan.newItems.begin(), plan.newItems.end(), item) != plan.newItems.end()) return {};
         if (std::string why = CheckNameText(kItemTable, l.ItemName); !why.empty()) return why;
         if (m_room[kind] <= 0)

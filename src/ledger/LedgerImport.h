@@ -15,8 +15,8 @@ struct NameFilePaths;
 
 // One record of an import file as read and checked. `problem` is empty for a good line.
 struct ImportRow {
-    int lineNo = 0; // line of the file the record starts on
-    IoRecord line;  // balance not yet computed
+    int lineNo = 0;                 // line of the file the record starts on
+    IoRecord line;                  // balance not yet computed
     std::vector<std::string> cells; // the record's cells as the file holds them
     std::string problem;
 };
@@ -35,11 +35,12 @@ struct ImportPlan {
 // Reads an import file in the ledger's CSV columns (date, item, breakdown/note, shop, income,
 // expense; a balance column is ignored; a first header row is skipped) and checks every row as
 // the ledger screen checks its cells: a real date of 2000..2050 not before the start date and
-// within the ledger's 50 years, names CP932 can hold (cut to their widths), an amount
-// expression of 0..99,999,999 in exactly one of income and expense (the plain "%" adds
-// `taxRate`), an item registered for the line's kind — or, with `registerItems`, one that is
-// registered with the import. An empty ledger takes a first row "初期残高" without amounts as
-// its initial-balance line, with the balance column as the initial balance.
+// within the ledger's 50 years, texts that meet the ledger's text rule (CheckLineText: never
+// cut, an over-long text is an error of its row), an amount expression of 0..99,999,999 in
+// exactly one of income and expense (the plain "%" adds `taxRate`), an item registered for the
+// line's kind (or, with `registerItems`, one that is registered with the import). An empty
+// ledger takes a first row "初期残高" without amounts as its initial-balance line, with the
+// balance column as the initial balance.
 ImportPlan PlanImport(std::string_view fileBytes, const LedgerIndex& idx, const NameTables& names, int taxRate,
                       bool registerItems);
 

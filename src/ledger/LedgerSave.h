@@ -19,7 +19,7 @@ class FileBatch;
 // its own, and st is updated as if the commit had succeeded.
 int SaveLedgerBlock(LedgerState& st, Dialogs& dlg, FileBatch* batch = nullptr);
 
-// Saves the block at once when it is modified (the caller has put the grid's rows into st.block).
+// Saves the block at once when it is modified.
 // With `show` the outcome ("完了しました。" / "すでに最終データが書込まれています。") is shown for
 // 1.5 seconds in the wait window titled "強制保存". -1 when the save failed, else 0.
 int ForcedSave(LedgerState& st, Dialogs& dlg, bool show);

@@ -8,6 +8,7 @@
 #include "ledger/LedgerSave.h"
 #include "port/Dialogs.h"
 #include "util/Cp932.h"
+#include "util/FontFaces.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -75,7 +76,7 @@ LedgerGridGeometry SetUpLedgerGrid(GridModel& grid, const GridSpec& spec, const 
     g.textHeight = a.height;
 
     grid.SetRedraw(false);
-    grid.SetFontName("ＭＳ ゴシック");
+    grid.SetFontName(kGothicFace);
     grid.SetFontSize(9);
     const int cols = spec.fixedCols + spec.dataCols;
     const int rows = spec.fixedRows + spec.lineRows + kLedgerSpareRows;
@@ -174,25 +175,6 @@ void FillGridRow(GridModel& grid, int row, const IoRecord& rec) {
     grid.SetTextMatrix(row, kColBalance, LedgerCellDisplay(kColBalance, rec.Balance));
 }
 
-IoRecord ReadGridRow(const GridModel& grid, int row) {
-    IoRecord rec;
-    rec.Year = static_cast<int16_t>(2000 + LedgerCellNumber(grid.TextMatrix(row, kColYear)));
-    rec.Month = static_cast<int16_t>(LedgerCellNumber(grid.TextMatrix(row, kColMonth)));
-    rec.Day = static_cast<int16_t>(LedgerCellNumber(grid.TextMatrix(row, kColDay)));
-    rec.ItemName = TrimRight(grid.TextMatrix(row, kColItem));
-    rec.Note = TrimRight(grid.TextMatrix(row, kColNote));
-    rec.ShopName = TrimRight(grid.TextMatrix(row, kColShop));
-    auto amount = [&](int col) {
-        int64_t v = LedgerCellNumber(grid.TextMatrix(row, col));
-        return static_cast<int32_t>(
-            std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-    };
-    rec.Income = amount(kColIncome);
-    rec.Expense = amount(kColExpense);
-    rec.Balance = amount(kColBalance);
-    return rec;
-}
-
 void BlankGridRow(GridModel& grid, int row) {
     for (int c = 1; c <= kLedgerDataCols; ++c)
         grid.SetTextMatrix(row, c, std::string());
@@ -226,100 +208,204 @@ void LedgerSheet::ensureRows(int lines) {
         m_grid.SetTextMatrix(r, 0, std::to_string(r));
 }
 
+IoRecord LedgerSheet::RowValues(int row) const {
+    if (row >= 1 && row <= LastRow()) return Line(row);
+    IoRecord r = row == NewEntryRow() ? m_entry : IoRecord{};
+    if (r.Year == 0) r.Year = kFirstLedgerYear;
+    return r;
+}
+
+std::string LedgerSheet::CellText(int row, int col) const {
+    if (row >= 1 && row <= LastRow()) {
+        const IoRecord& l = Line(row);
+        switch (col) {
+        case kColYear:
+            return LedgerCellDisplay(col, l.Year);
+        case kColMonth:
+            return LedgerCellDisplay(col, l.Month);
+        case kColDay:
+            return LedgerCellDisplay(col, l.Day);
+        case kColItem:
+            return l.ItemName;
+        case kColNote:
+            return l.Note;
+        case kColShop:
+            return l.ShopName;
+        case kColIncome:
+            return LedgerCellDisplay(col, l.Income);
+        case kColExpense:
+            return LedgerCellDisplay(col, l.Expense);
+        case kColBalance:
+            return LedgerCellDisplay(col, l.Balance);
+        default:
+            return {};
+        }
+    }
+    if (row != NewEntryRow()) return {};
+    switch (col) {
+    case kColYear:
+        return m_entry.Year == 0 ? std::string() : LedgerCellDisplay(col, m_entry.Year);
+    case kColMonth:
+        return m_entry.Month == 0 ? std::string() : LedgerCellDisplay(col, m_entry.Month);
+    case kColDay:
+        return m_entry.Day == 0 ? std::string() : LedgerCellDisplay(col, m_entry.Day);
+    case kColItem:
+        return m_entry.ItemName;
+    case kColNote:
+        return m_entry.Note;
+    case kColShop:
+        return m_entry.ShopName;
+    default:
+        return {};
+    }
+}
+
+std::string LedgerSheet::CellEditText(int row, int col) const {
+    return LedgerCellEditText(col, CellText(row, col));
+}
+
+void LedgerSheet::showLine(int row) {
+    FillGridRow(m_grid, row, Line(row));
+}
+
+void LedgerSheet::showEntry() {
+    const int row = NewEntryRow();
+    if (row > m_grid.Rows() - 1) return;
+    for (int c = 1; c <= kLedgerDataCols; ++c)
+        m_grid.SetTextMatrix(row, c, CellText(row, c));
+}
+
+void LedgerSheet::blankRows(int from, int to) {
+    to = std::min(to, m_grid.Rows() - 1);
+    for (int r = std::max(from, 1); r <= to; ++r)
+        BlankGridRow(m_grid, r);
+}
+
+void LedgerSheet::StartEntry(bool dated) {
+    m_entry = IoRecord{};
+    if (dated && LastRow() >= 1) {
+        const IoRecord& last = Line(LastRow());
+        m_entry.Year = last.Year;
+        m_entry.Month = last.Month;
+        m_entry.Day = last.Day;
+    }
+    showEntry();
+}
+
+void LedgerSheet::DateEntryLikeLastLine() {
+    if (LastRow() < 1 || m_entry.Year != 0 || m_entry.Month != 0 || m_entry.Day != 0) return;
+    const IoRecord& last = Line(LastRow());
+    m_entry.Year = last.Year;
+    m_entry.Month = last.Month;
+    m_entry.Day = last.Day;
+    const int row = NewEntryRow();
+    for (int c = kColYear; c <= kColDay; ++c)
+        m_grid.SetTextMatrix(row, c, CellText(row, c));
+}
+
 void LedgerSheet::FillFromBlock() {
-    const std::vector<IoRecord>& block = m_ledger.block;
-    const int n = static_cast<int>(block.size());
+    const int n = LastRow();
     ensureRows(std::max(n, m_ledger.MaxBlockLines));
     const bool redraw = m_grid.Redraw();
     m_grid.SetRedraw(false);
-    for (int i = 0; i < n; ++i)
-        FillGridRow(m_grid, i + 1, block[static_cast<size_t>(i)]);
-    const int blankTo = std::min(std::max(m_lastRow + 1, n + 1), m_grid.Rows() - 1);
-    for (int r = n + 1; r <= blankTo; ++r)
-        BlankGridRow(m_grid, r);
-    m_lastRow = n;
+    for (int r = 1; r <= n; ++r)
+        showLine(r);
+    blankRows(n + 1, std::max(m_shownRows + 1, n + 1));
+    m_entry = IoRecord{};
+    m_shownRows = n;
     m_grid.SetRedraw(redraw);
     ResetDates();
 }
 
-void LedgerSheet::AdoptLines(int lines) {
-    ensureRows(lines);
-    m_lastRow = lines;
+void LedgerSheet::ShowLines(std::vector<IoRecord> shown) {
+    const int oldEntryRow = m_shownRows + 1;
+    const int n = static_cast<int>(shown.size());
+    ensureRows(n);
+    lines() = std::move(shown);
+    m_shownRows = n;
+    const bool redraw = m_grid.Redraw();
+    m_grid.SetRedraw(false);
+    for (int r = 1; r <= n; ++r)
+        showLine(r);
+    blankRows(n + 1, std::max(oldEntryRow, n + 1));
+    m_entry = IoRecord{};
+    m_grid.SetRedraw(redraw);
     ResetDates();
 }
 
-void LedgerSheet::GridToBlock() {
-    std::vector<IoRecord> lines;
-    lines.reserve(static_cast<size_t>(m_lastRow));
-    for (int r = 1; r <= m_lastRow; ++r)
-        lines.push_back(ReadGridRow(m_grid, r));
-    while (lines.size() > 1 && lines.back().Income <= 0 && lines.back().Expense <= 0)
-        lines.pop_back();
-    m_ledger.block = std::move(lines);
-}
-
-bool LedgerSheet::InsertGridRow(int row) {
-    if (row < 1 || row > m_lastRow + 1) return false;
-    ensureRows(m_lastRow + 1);
-    if (m_lastRow + 2 > m_grid.Rows() - 1) return false;
-    for (int r = m_lastRow + 1; r >= row; --r)
-        for (int c = 1; c <= kLedgerDataCols; ++c)
-            m_grid.SetTextMatrix(r + 1, c, m_grid.TextMatrix(r, c));
-    BlankGridRow(m_grid, row);
-    ++m_lastRow;
+bool LedgerSheet::InsertLine(int row) {
+    if (row < 2 || row > LastRow()) return false;
+    ensureRows(LastRow() + 1);
+    IoRecord added;
+    added.Year = Line(row).Year;
+    added.Month = Line(row).Month;
+    added.Day = Line(row).Day;
+    added.Balance = Line(row - 1).Balance;
+    lines().insert(lines().begin() + (row - 1), std::move(added));
+    m_shownRows = LastRow();
+    const bool redraw = m_grid.Redraw();
+    m_grid.SetRedraw(false);
+    for (int r = row; r <= LastRow(); ++r)
+        showLine(r);
+    showEntry();
+    m_grid.SetRedraw(redraw);
+    RecomputeBalances(row + 1);
     return true;
 }
 
-bool LedgerSheet::DeleteGridRow(int row) {
-    if (row < 1 || row > m_lastRow) return false;
+bool LedgerSheet::DeleteLine(int row) {
+    if (row < 1 || row > LastRow()) return false;
     // The new-entry row moves up with the lines, so that it keeps its date and nothing is left
     // behind below it.
-    const int entryRow = std::min(m_lastRow + 1, m_grid.Rows() - 1);
-    for (int r = row; r < entryRow; ++r)
-        for (int c = 1; c <= kLedgerDataCols; ++c)
-            m_grid.SetTextMatrix(r, c, m_grid.TextMatrix(r + 1, c));
-    BlankGridRow(m_grid, entryRow);
-    --m_lastRow;
-    if (row >= 2 && row <= m_lastRow) return RecomputeBalances(row);
+    const int oldEntryRow = std::min(LastRow() + 1, m_grid.Rows() - 1);
+    lines().erase(lines().begin() + (row - 1));
+    m_shownRows = LastRow();
+    const bool redraw = m_grid.Redraw();
+    m_grid.SetRedraw(false);
+    for (int r = row; r <= LastRow(); ++r)
+        showLine(r);
+    showEntry();
+    blankRows(oldEntryRow, oldEntryRow);
+    m_grid.SetRedraw(redraw);
+    if (row >= 2 && row <= LastRow()) return RecomputeBalances(row);
     return true;
 }
 
 bool LedgerSheet::RecomputeBalances(int fromRow) {
     if (fromRow < 2) fromRow = 2;
-    if (fromRow > m_lastRow) return true;
-    int64_t balance = LedgerCellNumber(m_grid.TextMatrix(fromRow - 1, kColBalance));
-    for (int r = fromRow; r <= m_lastRow; ++r) {
-        int64_t income = LedgerCellNumber(m_grid.TextMatrix(r, kColIncome));
-        if (income >= 1)
-            balance += income;
-        else
-            balance -= LedgerCellNumber(m_grid.TextMatrix(r, kColExpense));
-        if (balance < std::numeric_limits<int32_t>::min() || balance > std::numeric_limits<int32_t>::max())
-            return false;
-        std::string text = LedgerCellDisplay(kColBalance, balance);
-        if (m_grid.TextMatrix(r, kColBalance) != text) m_grid.SetTextMatrix(r, kColBalance, text);
+    for (int r = fromRow; r <= LastRow(); ++r) {
+        int32_t balance = 0;
+        if (!BalanceAfter(Line(r - 1).Balance, Line(r), balance)) return false;
+        if (balance == Line(r).Balance) continue;
+        lineAt(r).Balance = balance;
+        m_grid.SetTextMatrix(r, kColBalance, LedgerCellDisplay(kColBalance, balance));
     }
     return true;
 }
 
 bool LedgerSheet::SumBalanceFrom(int32_t& balance) {
-    if (m_lastRow < 1) return true;
+    if (LastRow() < 1) return true;
+    lineAt(1).Balance = balance;
     m_grid.SetTextMatrix(1, kColBalance, LedgerCellDisplay(kColBalance, balance));
     if (!RecomputeBalances(2)) return false;
-    balance = static_cast<int32_t>(LedgerCellNumber(m_grid.TextMatrix(m_lastRow, kColBalance)));
+    balance = Line(LastRow()).Balance;
     return true;
 }
 
+void LedgerSheet::DropTrailingEmptyLines() {
+    mrt::DropTrailingEmptyLines(lines());
+}
+
 bool LedgerSheet::SortByDate() {
-    if (m_lastRow < 2) return true;
+    if (LastRow() < 2) return true;
     m_dlg.MsgOn("登録データ並び替え中・・・　しばらくお待ちください。", "登録データ並び替え");
     const int row = m_grid.Row(), col = m_grid.Col();
-    GridToBlock();
+    DropTrailingEmptyLines();
     bool ok = true;
-    if (m_ledger.block.size() >= 2) {
-        std::vector<IoRecord> sorted = m_ledger.block;
+    if (lines().size() >= 2) {
+        std::vector<IoRecord> sorted = lines();
         ok = mrt::SortBlock(sorted);
-        if (ok) m_ledger.block = std::move(sorted);
+        if (ok) lines() = std::move(sorted);
     }
     FillFromBlock();
     m_grid.SetCursor(std::min(row, m_grid.Rows() - 1), col);
@@ -327,16 +413,31 @@ bool LedgerSheet::SortByDate() {
     return ok;
 }
 
-int32_t LedgerSheet::RowDate(int row) const {
-    IoRecord r = ReadGridRow(m_grid, row);
-    return DateNum(r);
+int LedgerSheet::SaveLines(bool show, bool& reshown) {
+    reshown = false;
+    if (!m_ledger.LedgerModified) return ForcedSave(m_ledger, m_dlg, show);
+    // A save drops trailing lines without amounts and puts months in order; should it fail, the
+    // lines stay as the grid shows them.
+    std::vector<IoRecord> asShown;
+    const bool trailing = LastRow() > 1 && Line(LastRow()).Income <= 0 && Line(LastRow()).Expense <= 0;
+    const bool mixedMonths = !MonthsInOrder(Lines());
+    if (trailing || mixedMonths) asShown = Lines();
+    DropTrailingEmptyLines();
+    if (ForcedSave(m_ledger, m_dlg, show) != 0) {
+        if (trailing || mixedMonths) lines() = std::move(asShown);
+        return -1;
+    }
+    if (!trailing && !mixedMonths) return 0;
+    reshown = asShown != Lines();
+    if (reshown) FillFromBlock();
+    return 0;
 }
 
 void LedgerSheet::ResetDates() {
     m_dates = {};
-    if (m_lastRow >= 1) {
+    if (LastRow() >= 1) {
         m_dates.first = RowDate(1);
-        m_dates.last = RowDate(m_lastRow);
+        m_dates.last = RowDate(LastRow());
     }
     if (DatesChanged) DatesChanged();
 }
@@ -356,9 +457,12 @@ void LedgerSheet::ShowBlockOverflow() {
 
 int LedgerSheet::ReadBlock(int direction, int year, int month) {
     LedgerState& st = m_ledger;
-    GridToBlock();
     // Save first, so that a failed read can fall back to the block as it is now on disk.
-    if (ForcedSave(st, m_dlg, false) < 0) return -1;
+    bool reshown = false;
+    if (!st.LedgerModified)
+        DropTrailingEmptyLines();
+    else if (SaveLines(false, reshown) != 0)
+        return -1;
     const LedgerIndex keptIndex = st.index;
     const std::vector<IoRecord> keptBlock = st.block;
     const int keptPos = st.BlockPos;

@@ -1,5 +1,7 @@
 #pragma once
 #include "ledger/IoRecord.h"
+#include "ledger/LedgerIndex.h"
+#include "ledger/LineRules.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,7 +13,6 @@ namespace mrt {
 class GridModel;
 class Dialogs;
 struct IniRecord;
-struct LedgerState;
 struct StartLine;
 
 // Data columns of the ledger grid; grid column = data column (one fixed column "No." at 0).
@@ -40,6 +41,10 @@ struct LedgerColumnSpec {
 };
 // col 1..9; anything else gives the fixed column's description.
 const LedgerColumnSpec& LedgerColumnOf(int col);
+// The line text a name column (kColItem, kColNote, kColShop) holds.
+inline LineText LineTextOfColumn(int col) {
+    return col == kColItem ? LineText::Item : col == kColNote ? LineText::Note : LineText::Shop;
+}
 
 // The shape of the ledger grid, built when the main window is set up.
 struct GridSpec {
@@ -83,9 +88,8 @@ std::string LedgerCellEditText(int col, const std::string& cellText);
 // The number a cell holds: blanks and thousands separators ignored; 0 for blank or non-numeric.
 int64_t LedgerCellNumber(const std::string& cellText);
 
-// Row ↔ record. Reading a row gives Year = 2000 + the year cell.
+// Writes a line into the nine data cells of a grid row, in display form.
 void FillGridRow(GridModel& grid, int row, const IoRecord& rec);
-IoRecord ReadGridRow(const GridModel& grid, int row);
 // Blanks the nine data cells of a row.
 void BlankGridRow(GridModel& grid, int row);
 
@@ -97,9 +101,10 @@ struct BlockDates {
 // "2003年04月01日～2003年06月30日", or " 登録済みデータ無し" when both are 0.
 std::string DateRangeLabel(int32_t first, int32_t last);
 
-// The ledger block as shown in the grid, and the checks a cell value passes before it is stored.
-// The grid is the working copy while the user edits: rows 1..LastRow() are the block's lines,
-// LastRow() + 1 is the new-entry row. the ledger's block is brought up to date by GridToBlock.
+// The ledger block being edited and the checks a cell value passes before it is stored. The lines
+// are the ledger's block itself (LedgerState::block): a commit checks the value, updates the line
+// and shows it, and a save writes the lines as they are. The grid only shows them: rows
+// 1..LastRow() are the lines, LastRow() + 1 is the new-entry row (Entry()), the rows below blank.
 // Messages go through `dlg`. The sheet reads the tax rate from `settings` and the start date from
 // `start` at each commit; all references must outlive the sheet.
 class LedgerSheet {
@@ -111,43 +116,69 @@ public:
     LedgerState& Ledger() { return m_ledger; }
     const LedgerState& Ledger() const { return m_ledger; }
 
-    // LedgerLineCount while editing: the number of lines on the grid.
-    int LastRow() const { return m_lastRow; }
-    int NewEntryRow() const { return m_lastRow + 1; }
+    // The block's lines; line r (1-based, as its grid row) is Lines()[r - 1].
+    const std::vector<IoRecord>& Lines() const { return m_ledger.block; }
+    const IoRecord& Line(int row) const { return m_ledger.block[static_cast<size_t>(row - 1)]; }
+    int LastRow() const { return static_cast<int>(m_ledger.block.size()); }
+    int NewEntryRow() const { return LastRow() + 1; }
 
-    // Writes the ledger's block into rows 1..n, blanks the rows that held lines before and the
-    // new-entry row, and takes the block dates from the block. Grows the grid when a block is
-    // longer than its rows allow.
+    // The new-entry row: what was entered into it before its first amount makes it a line. A
+    // date field of 0 is a blank cell (Year 0 included; a year cell holds 2000 + two digits);
+    // its amounts are always 0.
+    const IoRecord& Entry() const { return m_entry; }
+    // The values the cell checks read from a row: the line, or for the new-entry row the entry with
+    // a blank year read as 2000 (a blank row below it: 2000 and nothing else).
+    IoRecord RowValues(int row) const;
+    // Blanks the new-entry row and, when `dated` and the block has a line, gives it the last line's
+    // date.
+    void StartEntry(bool dated);
+    // Gives the new-entry row the last line's date when all three of its date cells are blank.
+    void DateEntryLikeLastLine();
+
+    // The text a cell shows (display form) and the text its edit box starts with: blanks trimmed,
+    // amounts without thousands separators; "" for a blank cell. Rows 1..NewEntryRow(); "" beyond.
+    std::string CellText(int row, int col) const;
+    std::string CellEditText(int row, int col) const;
+
+    // Shows the ledger's block: lines in rows 1..n, the rows that showed lines before and the
+    // new-entry row blanked, the block dates taken from the lines. Grows the grid when a block is
+    // longer than its rows allow. Called whenever the block was replaced from outside.
     void FillFromBlock();
-    // Takes rows 1..lines as the block's lines after they were written into the grid directly
-    // (undo and redo); grows the grid when needed and takes the dates from the lines.
-    void AdoptLines(int lines);
-    // Rebuilds the ledger's block from rows 1..LastRow() and drops trailing lines without amounts
-    // (never the last remaining line). The grid is not changed.
-    void GridToBlock();
+    // Replaces the lines with `lines` and shows them (undo and redo): the rows below them up to the
+    // old new-entry row are blanked.
+    void ShowLines(std::vector<IoRecord> lines);
 
-    // Inserts a blank row at `row` (rows row..LastRow() move down); LastRow() grows by one.
-    // False (nothing done) when the row is outside 1..LastRow() + 1 or the grid has no room.
-    bool InsertGridRow(int row);
-    // Deletes line `row`: the rows below it and the new-entry row move up, the former new-entry
-    // row is blanked and the balances are recomputed from `row`. False when row is outside
-    // 1..LastRow().
-    bool DeleteGridRow(int row);
+    // Inserts a line before line `row` (2..LastRow()) dated as that line, without names or
+    // amounts, its balance that of the line above; the balances below it are recomputed. False
+    // (nothing done) for another row.
+    bool InsertLine(int row);
+    // Deletes line `row`: the lines below it and the new-entry row move up and the balances are
+    // recomputed from `row`. False when row is outside 1..LastRow().
+    bool DeleteLine(int row);
 
-    // Balance column of rows from..LastRow() by the balance rule, starting from the balance
-    // shown in the row above (from >= 2). False on a 32-bit overflow (rows before it updated).
+    // Balances of lines fromRow..LastRow() by the balance rule, starting from the balance of the
+    // line above (fromRow >= 2). False on a 32-bit overflow (lines before it updated).
     bool RecomputeBalances(int fromRow);
-    // The same walk from line 1, starting from `balance`; returns the closing balance through it.
+    // The same walk from line 1, whose balance becomes `balance`; returns the closing balance
+    // through it.
     bool SumBalanceFrom(int32_t& balance);
 
-    // Sorts the lines by date (stable), drops trailing lines without amounts and refills the grid.
+    // Sorts the lines by date (stable), drops trailing lines without amounts and shows them again.
     // Shows the sort wait window. False on a balance overflow (block left as it was).
     bool SortByDate();
+    // Drops trailing lines without amounts (never the last line), as a save does. The grid is not
+    // changed: the caller shows the block again or is about to replace it.
+    void DropTrailingEmptyLines();
+    // Saves the lines when modified (ForcedSave, with its message when `show`), trailing lines
+    // without amounts dropped. When the saved lines differ from the lines shown (dropped lines, or
+    // months the save put in order) they are shown again and `reshown` is set. On failure the lines
+    // stay as they were shown. 0 done (or nothing to save), -1 failed (message shown).
+    int SaveLines(bool show, bool& reshown);
 
-    // The date of a row as yyyymmdd from its three date cells (2000 + year).
-    int32_t RowDate(int row) const;
+    // The date of line `row` (1..LastRow()) as yyyymmdd.
+    int32_t RowDate(int row) const { return DateNum(Line(row)); }
     const BlockDates& Dates() const { return m_dates; }
-    // Dates from the first and last lines of the grid.
+    // Dates from the first and last lines.
     void ResetDates();
 
     // Checks the value of one cell and stores it. `text` in: what the user entered; out: the
@@ -165,8 +196,8 @@ public:
     std::function<void()> DatesChanged;
 
     // Saves a modified block and loads another (ReReadBlock's directions), then refills the grid.
-    // The grid's lines are taken into the block first. On failure the block on screen stays
-    // loaded (index and block as before the read). 0 done, -1 failed (message shown).
+    // On failure the block on screen stays loaded (index and block as before the read). 0 done,
+    // -1 failed (message shown).
     int ReadBlock(int direction, int year, int month);
 
     // The block-full message box of a block read (also shown when a line would exceed
@@ -174,6 +205,12 @@ public:
     void ShowBlockOverflow();
 
 private:
+    std::vector<IoRecord>& lines() { return m_ledger.block; }
+    IoRecord& lineAt(int row) { return m_ledger.block[static_cast<size_t>(row - 1)]; }
+    void showLine(int row);
+    void showEntry();
+    // Blanks rows from..to of the grid (clamped to its last row).
+    void blankRows(int from, int to);
     int refuse(const std::string& message);
     int commitYear(std::string& text, int row);
     int outsideBlockQuestions(int year, int month);
@@ -197,7 +234,8 @@ private:
     const IniRecord& m_settings;
     const StartLine& m_start;
     Dialogs& m_dlg;
-    int m_lastRow = 0;
+    IoRecord m_entry;
+    int m_shownRows = 0; // rows that show lines (the new-entry row is the next one)
     BlockDates m_dates;
 };
 

@@ -1,27 +1,25 @@
-// The cell checks of the ledger grid: each column's value is checked, stored in display form
-// and its consequences (new line, balances, date order, block dates) applied.
+// The cell checks of the ledger grid: each column's value is checked, stored into its line (or the
+// new-entry row) and shown, and its consequences (new line, balances, date order, block dates)
+// applied.
 #include "grid/GridModel.h"
 #include "ledger/AmountExpr.h"
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerIndex.h"
 #include "ledger/LedgerSheet.h"
+#include "ledger/LineRules.h"
 #include "ledger/StartDate.h"
 #include "port/Dialogs.h"
 #include "settings/IniRecord.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 
 namespace mrt {
 namespace {
 
-constexpr const char* kBadInput = "入力内容が異常です。";
-constexpr const char* kBadDate = "日付が異常です。";
-constexpr const char* kBeforeStart = "データ登録の開始日付より前の日付は入力できません。";
 constexpr const char* kMessageTitle = "ミルテ家計簿";
 
 // A small whole number typed into a date cell: digits only (blanks around allowed); -1 otherwise.
@@ -36,26 +34,6 @@ int dateNumber(const std::string& text) {
         v = v * 10 + (text[i] - '0');
     }
     return v;
-}
-
-// The first character of a UTF-8 text that code page 932 cannot hold; empty when there is none.
-std::string firstUnstorableChar(const std::string& text) {
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char b = static_cast<unsigned char>(text[i]);
-        size_t n = b < 0xC0 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        n = std::min(n, text.size() - i);
-        std::string ch = text.substr(i, n);
-        if (!IsCp932Text(ch)) return ch;
-        i += n;
-    }
-    return {};
-}
-
-// Cuts a name to the byte width of its field on a character boundary.
-std::string fitName(const std::string& text, int bytes) {
-    std::string t = TrimRight(text);
-    if (AnsiByteLength(t) <= bytes) return t;
-    return TrimRight(FitLeftBytes(t, bytes));
 }
 
 } // namespace
@@ -79,7 +57,7 @@ int LedgerSheet::refuse(const std::string& message) {
 
 int LedgerSheet::CommitCell(std::string& text, int col, int row) {
     if (col < kColYear || col > kColBalance || row < 1) return -1;
-    if (row > m_lastRow + 1) return -1;
+    if (row > LastRow() + 1) return -1;
     if (row > m_ledger.MaxBlockLines) {
         ShowBlockOverflow();
         return col <= kColDay ? 0 : -1;
@@ -103,17 +81,16 @@ int LedgerSheet::CommitCell(std::string& text, int col, int row) {
     }
 }
 
-// A date cell of a loaded line must keep the line a real date; the new-entry row is checked
-// when it becomes a line.
-static bool realDate(const IoRecord& r) {
-    return IsValidDate(r.Year, r.Month, r.Day);
-}
-
-// Writes an accepted date value into its cell in display form (and back into `text`), then
-// checks the order and marks the block changed. Always 0.
+// Stores an accepted date value (a year as its two digits) into the line or the new-entry row and
+// shows it (its display form back into `text`), then checks the order and marks the block
+// changed. Always 0.
 int LedgerSheet::storeDateCell(std::string& text, int row, int col, int value) {
+    IoRecord& target = row <= LastRow() ? lineAt(row) : m_entry;
+    int16_t& field = col == kColYear ? target.Year : col == kColMonth ? target.Month : target.Day;
+    const auto stored = static_cast<int16_t>(col == kColYear ? kFirstLedgerYear + value : value);
+    const bool changed = field != stored;
+    field = stored;
     std::string shown = LedgerCellDisplay(col, value);
-    bool changed = m_grid.TextMatrix(row, col) != shown;
     m_grid.SetTextMatrix(row, col, shown);
     text = shown;
     afterDateChange(row, changed);
@@ -147,12 +124,14 @@ int LedgerSheet::outsideBlockQuestions(int year, int month) {
 
 int LedgerSheet::commitYear(std::string& text, int row) {
     int v = dateNumber(text);
-    if (v < 0 || v > 50) return refuse(kBadDate);
-    if (2000 + v < startDate() / 10000) return refuse(kBeforeStart);
-    IoRecord line = ReadGridRow(m_grid, row);
-    line.Year = static_cast<int16_t>(2000 + v);
-    if (row <= m_lastRow && !realDate(line)) return refuse(kBadDate);
-    if (row <= m_lastRow && DateNum(line) < startDate()) return refuse(kBeforeStart);
+    if (v < 0 || !IsLedgerYear(kFirstLedgerYear + v)) return refuse(kBadDateMessage);
+    if (kFirstLedgerYear + v < startDate() / 10000) return refuse(kBeforeStartMessage);
+    IoRecord line = RowValues(row);
+    line.Year = static_cast<int16_t>(kFirstLedgerYear + v);
+    if (row <= LastRow())
+        if (LineDateFault fault = CheckLineDate(line.Year, line.Month, line.Day, startDate());
+            fault != LineDateFault::None)
+            return refuse(LineDateMessage(fault));
     // A new year may take the line out of the loaded block, as a new month may.
     if (line.Month >= 1 && line.Month <= 12)
         if (int r = outsideBlockQuestions(line.Year, line.Month); r != 0) return r;
@@ -161,14 +140,15 @@ int LedgerSheet::commitYear(std::string& text, int row) {
 
 int LedgerSheet::commitMonth(std::string& text, int row) {
     int v = dateNumber(text);
-    if (v < 1 || v > 12) return refuse(kBadDate);
-    IoRecord line = ReadGridRow(m_grid, row);
+    if (v < 1 || v > 12) return refuse(kBadDateMessage);
+    IoRecord line = RowValues(row);
     const int year = line.Year;
     const int32_t start = startDate();
-    if (year * 100 + v < start / 100) return refuse(kBeforeStart);
+    if (year * 100 + v < start / 100) return refuse(kBeforeStartMessage);
     line.Month = static_cast<int16_t>(v);
-    if (row <= m_lastRow && !realDate(line)) return refuse(kBadDate);
-    if (row <= m_lastRow && DateNum(line) < start) return refuse(kBeforeStart);
+    if (row <= LastRow())
+        if (LineDateFault fault = CheckLineDate(line.Year, line.Month, line.Day, start); fault != LineDateFault::None)
+            return refuse(LineDateMessage(fault));
 
     if (int r = outsideBlockQuestions(year, v); r != 0) return r;
     return storeDateCell(text, row, kColMonth, v);
@@ -176,22 +156,22 @@ int LedgerSheet::commitMonth(std::string& text, int row) {
 
 int LedgerSheet::commitDay(std::string& text, int row) {
     int v = dateNumber(text);
-    const bool newRow = row == m_lastRow + 1;
+    const bool newRow = row == LastRow() + 1;
     if (v < 1 || v > 31) {
         if (newRow) return -1;
-        return refuse(kBadDate);
+        return refuse(kBadDateMessage);
     }
-    IoRecord line = ReadGridRow(m_grid, row);
+    IoRecord line = RowValues(row);
     line.Day = static_cast<int16_t>(v);
-    if (!realDate(line)) return refuse(kBadDate);
-    if (DateNum(line) < startDate()) return refuse(kBeforeStart);
+    if (LineDateFault fault = CheckLineDate(line.Year, line.Month, line.Day, startDate()); fault != LineDateFault::None)
+        return refuse(LineDateMessage(fault));
     return storeDateCell(text, row, kColDay, v);
 }
 
 // The new-entry row is not a line of the block: its date marks nothing until its first amount
 // makes it one (commitAmount checks the order then).
 void LedgerSheet::afterDateChange(int row, bool changed) {
-    if (row > m_lastRow) return;
+    if (row > LastRow()) return;
     markOrder(row);
     if (changed) markModified();
     const int32_t key = RowDate(row);
@@ -201,17 +181,19 @@ void LedgerSheet::afterDateChange(int row, bool changed) {
 void LedgerSheet::markOrder(int row) {
     const int32_t key = RowDate(row);
     if (row > 1 && key < RowDate(row - 1)) m_ledger.PreSortF = true;
-    if (row < m_lastRow && key > RowDate(row + 1)) m_ledger.PreSortF = true;
+    if (row < LastRow() && key > RowDate(row + 1)) m_ledger.PreSortF = true;
 }
 
 int LedgerSheet::commitName(std::string& text, int col, int row) {
     // Date and amount cells refuse anything but their own characters; a name may hold any
-    // character the file can store, and the message says which one it cannot.
-    if (std::string ch = firstUnstorableChar(text); !ch.empty())
-        return refuse("「" + ch + "」はファイルに保存できない文字のため入力できません。");
-    std::string value = fitName(text, LedgerColumnOf(col).inputBytes);
-    if (value.find_first_of("\r\n\t") != std::string::npos) return refuse(kBadInput);
-    if (row <= m_lastRow && m_grid.TextMatrix(row, col) != value) markModified();
+    // character the file can store, and the message says which rule it breaks.
+    const LineText field = LineTextOfColumn(col);
+    std::string value = TrimRight(text);
+    if (LineTextFault fault = CheckLineText(field, value)) return refuse(LineTextMessage(field, fault));
+    IoRecord& target = row <= LastRow() ? lineAt(row) : m_entry;
+    std::string& stored = col == kColItem ? target.ItemName : col == kColNote ? target.Note : target.ShopName;
+    if (row <= LastRow() && stored != value) markModified();
+    stored = value;
     m_grid.SetTextMatrix(row, col, value);
     text = value;
     return 0;
@@ -219,25 +201,24 @@ int LedgerSheet::commitName(std::string& text, int col, int row) {
 
 // The new-entry row becomes a line only with a real date not before the start date.
 bool LedgerSheet::checkNewLineDate(int row, int& result) {
-    IoRecord line = ReadGridRow(m_grid, row);
-    if (!realDate(line)) {
-        result = refuse(kBadDate);
-        return false;
-    }
-    if (DateNum(line) < startDate()) {
-        result = refuse(kBeforeStart);
+    IoRecord line = RowValues(row);
+    if (LineDateFault fault = CheckLineDate(line.Year, line.Month, line.Day, startDate());
+        fault != LineDateFault::None) {
+        result = refuse(LineDateMessage(fault));
         return false;
     }
     return true;
 }
 
 int LedgerSheet::commitAmount(std::string& text, int col, int row) {
-    if (!IsAmountText(text)) return refuse(kAmountRangeMessage);
-    std::string error;
-    int32_t amount = EvalAmount(text, m_settings.TaxRate, &error);
-    if (!error.empty() || !IsLedgerAmount(amount)) return refuse(kAmountRangeMessage);
-    const bool newRow = row == m_lastRow + 1;
+    int32_t amount = 0;
+    if (LineAmountFault fault = CheckLineAmount(text, m_settings.TaxRate, amount); fault != LineAmountFault::None)
+        return refuse(LineAmountMessage(fault));
+    const bool newRow = row == LastRow() + 1;
     const int other = col == kColIncome ? kColExpense : kColIncome;
+    auto amountOf = [col](IoRecord& l, bool own) -> int32_t& {
+        return (col == kColIncome) == own ? l.Income : l.Expense;
+    };
     std::string shown = LedgerCellDisplay(col, amount);
     if (newRow) {
         if (amount != 0) {
@@ -248,71 +229,79 @@ int LedgerSheet::commitAmount(std::string& text, int col, int row) {
         text = shown;
         if (amount == 0) return 0;
         // The first non-zero amount turns the new-entry row into a line of the block.
+        IoRecord added = RowValues(row);
+        amountOf(added, true) = amount;
+        amountOf(added, false) = 0;
         m_grid.SetTextMatrix(row, other, std::string());
-        ++m_lastRow;
-        if (!RecomputeBalances(row)) {
-            --m_lastRow;
+        if (row >= 2 && !BalanceAfter(Line(row - 1).Balance, added, added.Balance)) {
             m_grid.SetTextMatrix(row, col, std::string());
             m_grid.SetTextMatrix(row, kColBalance, std::string());
             text = LedgerCellEditText(col, text);
             return refuse(kAmountRangeMessage);
         }
+        lines().push_back(std::move(added));
+        m_shownRows = LastRow();
+        m_entry = IoRecord{}; // the row below, the new new-entry row, is blank
+        showLine(row);
         markModified();
         markOrder(row);
         noteDate(RowDate(row));
         return 0;
     }
 
-    const std::string oldCell = m_grid.TextMatrix(row, col);
-    const std::string oldOther = m_grid.TextMatrix(row, other);
-    m_grid.SetTextMatrix(row, col, shown);
-    if (amount != 0) m_grid.SetTextMatrix(row, other, std::string());
+    IoRecord& l = lineAt(row);
+    const int32_t oldAmount = amountOf(l, true), oldOther = amountOf(l, false);
+    amountOf(l, true) = amount;
+    if (amount != 0) amountOf(l, false) = 0;
     if (!RecomputeBalances(row)) {
-        m_grid.SetTextMatrix(row, col, oldCell);
-        m_grid.SetTextMatrix(row, other, oldOther);
+        amountOf(lineAt(row), true) = oldAmount;
+        amountOf(lineAt(row), false) = oldOther;
         RecomputeBalances(row);
         return refuse(kAmountRangeMessage);
     }
-    if (oldCell != shown || oldOther != m_grid.TextMatrix(row, other)) markModified();
+    m_grid.SetTextMatrix(row, col, shown);
+    m_grid.SetTextMatrix(row, other, LedgerCellDisplay(other, amountOf(lineAt(row), false)));
+    if (oldAmount != amount || oldOther != amountOf(lineAt(row), false)) markModified();
     text = shown;
     return 0;
 }
 
 int LedgerSheet::commitBalance(std::string& text, int row) {
     // Only a loaded line after the carried-balance line has a balance of its own to adjust.
-    if (row < 2 || row > m_lastRow) return -1;
-    if (!IsAmountText(text)) return refuse(kAmountRangeMessage);
-    std::string error;
-    int32_t wanted = EvalAmount(text, m_settings.TaxRate, &error);
-    if (!error.empty()) return refuse(kAmountRangeMessage);
+    if (row < 2 || row > LastRow()) return -1;
+    int32_t wanted = 0;
+    if (LineAmountFault fault = ReadAmountText(text, m_settings.TaxRate, wanted); fault != LineAmountFault::None)
+        return refuse(LineAmountMessage(fault));
 
-    std::vector<IoRecord> lines;
-    lines.reserve(static_cast<size_t>(m_lastRow));
-    for (int r = 1; r <= m_lastRow; ++r)
-        lines.push_back(ReadGridRow(m_grid, r));
     const size_t i = static_cast<size_t>(row - 1);
-    int32_t byRule = lines[i].Balance;
-    if (!BalanceAfter(lines[i - 1].Balance, lines[i], byRule)) return refuse(kAmountRangeMessage);
+    int32_t byRule = Line(row).Balance;
+    if (!BalanceAfter(Line(row - 1).Balance, Line(row), byRule)) return refuse(kAmountRangeMessage);
     if (wanted == byRule) {
+        lineAt(row).Balance = byRule;
         text = LedgerCellDisplay(kColBalance, byRule);
         m_grid.SetTextMatrix(row, kColBalance, text);
         return 0;
     }
-    if (m_lastRow >= m_ledger.MaxBlockLines) {
+    if (LastRow() >= m_ledger.MaxBlockLines) {
         ShowBlockOverflow();
         return -1;
     }
-    int r = BookBalanceAdjustment(lines, i, wanted, m_dlg);
+    // Booked into a copy: a refusal leaves the lines as they were.
+    std::vector<IoRecord> booked = Lines();
+    int r = BookBalanceAdjustment(booked, i, wanted, m_dlg);
     if (r == 1) return -1; // "変更中止"
     if (r < 0) return refuse(kAmountRangeMessage);
-    if (!InsertGridRow(row + 1)) return -1;
+    lines() = std::move(booked);
+    m_shownRows = LastRow();
+    ensureRows(LastRow());
     const bool redraw = m_grid.Redraw();
     m_grid.SetRedraw(false);
-    for (size_t k = i; k < lines.size(); ++k)
-        FillGridRow(m_grid, static_cast<int>(k) + 1, lines[k]);
+    for (int k = row; k <= LastRow(); ++k)
+        showLine(k);
+    showEntry();
     m_grid.SetRedraw(redraw);
     markModified();
-    text = LedgerCellDisplay(kColBalance, lines[i].Balance);
+    text = LedgerCellDisplay(kColBalance, Line(row).Balance);
     return 0;
 }
 

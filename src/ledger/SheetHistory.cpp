@@ -1,6 +1,5 @@
 #include "ledger/SheetHistory.h"
 
-#include "grid/GridModel.h"
 #include "ledger/LedgerIndex.h"
 
 #include <algorithm>
@@ -8,33 +7,29 @@
 namespace mrt {
 namespace {
 
-// What one row costs in memory: the texts, their heap blocks beyond the small-string room, the
-// shared pointer's control block and the picture's pointer to it.
-size_t rowBytes(const SheetRowTexts& texts) {
-    size_t bytes = sizeof(SheetRowTexts) + 32 + sizeof(std::shared_ptr<const SheetRowTexts>);
-    for (const std::string& t : texts)
-        if (t.capacity() > 15) bytes += t.capacity() + 1;
+// What one line costs in memory: the record, its texts' heap blocks beyond the small-string room,
+// the shared pointer's control block and the version's pointer to it.
+size_t rowBytes(const IoRecord& line) {
+    size_t bytes = sizeof(IoRecord) + 32 + sizeof(std::shared_ptr<const IoRecord>);
+    for (const std::string* t : {&line.ItemName, &line.Note, &line.ShopName})
+        if (t->capacity() > 15) bytes += t->capacity() + 1;
     return bytes;
 }
 
 } // namespace
 
-SheetPicture SheetHistory::Take(const LedgerSheet& sheet, const SheetPicture* like) {
-    const GridModel& grid = sheet.Grid();
-    const int n = sheet.LastRow();
-    SheetPicture p;
-    p.rows.reserve(static_cast<size_t>(n));
-    for (int r = 1; r <= n; ++r) {
-        SheetRowTexts texts;
-        for (int c = 1; c <= kLedgerDataCols; ++c)
-            texts[static_cast<size_t>(c - 1)] = grid.TextMatrix(r, c);
-        const size_t i = static_cast<size_t>(r - 1);
-        if (like && i < like->rows.size() && *like->rows[i] == texts) {
+SheetVersion SheetHistory::Take(const LedgerSheet& sheet, const SheetVersion* like) {
+    const std::vector<IoRecord>& lines = sheet.Lines();
+    SheetVersion p;
+    p.rows.reserve(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (like && i < like->rows.size() && *like->rows[i] == lines[i]) {
             p.rows.push_back(like->rows[i]);
             continue;
         }
-        p.ownBytes += rowBytes(texts);
-        p.rows.push_back(std::make_shared<const SheetRowTexts>(std::move(texts)));
+        auto row = std::make_shared<const IoRecord>(lines[i]);
+        p.ownBytes += rowBytes(*row);
+        p.rows.push_back(std::move(row));
     }
     const LedgerState& ledger = sheet.Ledger();
     p.preSort = ledger.PreSortF;
@@ -42,24 +37,17 @@ SheetPicture SheetHistory::Take(const LedgerSheet& sheet, const SheetPicture* li
     return p;
 }
 
-void SheetHistory::Show(LedgerSheet& sheet, const SheetPicture& picture) {
-    GridModel& grid = sheet.Grid();
-    const int n = static_cast<int>(picture.rows.size());
-    const int oldEntryRow = sheet.NewEntryRow();
-    sheet.AdoptLines(n);
-    const bool redraw = grid.Redraw();
-    grid.SetRedraw(false);
-    for (int r = 1; r <= n; ++r)
-        for (int c = 1; c <= kLedgerDataCols; ++c)
-            grid.SetTextMatrix(r, c, (*picture.rows[static_cast<size_t>(r - 1)])[static_cast<size_t>(c - 1)]);
-    for (int r = n + 1; r <= std::min(std::max(oldEntryRow, n + 1), grid.Rows() - 1); ++r)
-        BlankGridRow(grid, r);
-    grid.SetRedraw(redraw);
-    sheet.Ledger().PreSortF = picture.preSort;
-    sheet.Ledger().LedgerModified = picture.modified;
+void SheetHistory::Show(LedgerSheet& sheet, const SheetVersion& version) {
+    std::vector<IoRecord> lines;
+    lines.reserve(version.rows.size());
+    for (const auto& row : version.rows)
+        lines.push_back(*row);
+    sheet.ShowLines(std::move(lines));
+    sheet.Ledger().PreSortF = version.preSort;
+    sheet.Ledger().LedgerModified = version.modified;
 }
 
-bool SheetHistory::Same(const SheetPicture& a, const SheetPicture& b) {
+bool SheetHistory::Same(const SheetVersion& a, const SheetVersion& b) {
     // `modified` travels with the lines but is no change of its own (a value stored again).
     if (a.preSort != b.preSort || a.rows.size() != b.rows.size()) return false;
     for (size_t i = 0; i < a.rows.size(); ++i)
@@ -68,7 +56,7 @@ bool SheetHistory::Same(const SheetPicture& a, const SheetPicture& b) {
 }
 
 void SheetHistory::Begin(const LedgerSheet& sheet, const SheetCursor& cursor) {
-    SheetPicture now = Take(sheet, m_states.empty() ? nullptr : &m_states[m_current]);
+    SheetVersion now = Take(sheet, m_states.empty() ? nullptr : &m_states[m_current]);
     // The lines changed in a way the history did not see: it cannot undo across that.
     if (m_states.empty() || !Same(now, m_states[m_current])) {
         Clear();
@@ -82,7 +70,7 @@ void SheetHistory::Begin(const LedgerSheet& sheet, const SheetCursor& cursor) {
 void SheetHistory::End(const LedgerSheet& sheet, const SheetCursor& cursor) {
     if (!m_open) return; // cleared in between (the block was saved or replaced)
     m_open = false;
-    SheetPicture now = Take(sheet, &m_states[m_current]);
+    SheetVersion now = Take(sheet, &m_states[m_current]);
     if (Same(now, m_states[m_current])) return;
     while (m_states.size() > m_current + 1) {
         m_bytes -= m_states.back().ownBytes;
@@ -102,8 +90,8 @@ void SheetHistory::dropOldest() {
     m_states.erase(m_states.begin());
     m_steps.erase(m_steps.begin());
     --m_current;
-    // The new first picture now owns the rows it shared with the one dropped: count them all.
-    SheetPicture& first = m_states[0];
+    // The new first version now owns the lines it shared with the one dropped: count them all.
+    SheetVersion& first = m_states[0];
     first.ownBytes = 0;
     for (const auto& row : first.rows)
         first.ownBytes += rowBytes(*row);

@@ -1,7 +1,6 @@
 #pragma once
 #include "ledger/LedgerSheet.h"
 
-#include <array>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -9,17 +8,14 @@
 
 namespace mrt {
 
-// The cell texts of one line of the sheet (data columns 1..kLedgerDataCols).
-using SheetRowTexts = std::array<std::string, kLedgerDataCols>;
-
-// The lines of the sheet at one moment, with the flags that travel with them. Rows are shared
-// between pictures when their texts are equal, so a hundred pictures of a full block cost little
-// more than one.
-struct SheetPicture {
-    std::vector<std::shared_ptr<const SheetRowTexts>> rows; // lines 1..LastRow()
+// The lines of the sheet at one moment (one version of the block), with the flags that travel
+// with them. Lines are shared between versions when they are equal, so a hundred versions of a
+// full block cost little more than one.
+struct SheetVersion {
+    std::vector<std::shared_ptr<const IoRecord>> rows; // lines 1..LastRow()
     bool preSort = false;
     bool modified = false;
-    size_t ownBytes = 0; // about what the rows this picture does not share with its model cost
+    size_t ownBytes = 0; // about what the lines this version does not share with its model cost
 };
 
 // Where the cursor stood (grid row and column, top row of the view).
@@ -32,10 +28,10 @@ struct SheetCursor {
 // lines before the step with the cursor where it stood; Redo shows them after it. The history
 // covers one loaded block: Clear it when the block is saved or replaced. A change made between
 // steps without Begin/End (which the history cannot undo) starts the history afresh from it.
-// The new-entry row is not part of a picture: a line exists from its first amount on.
+// The new-entry row is not part of a version: a line exists from its first amount on.
 class SheetHistory {
 public:
-    // At most `maxSteps` steps and about `maxBytes` of pictures; the oldest steps go first.
+    // At most `maxSteps` steps and about `maxBytes` of versions; the oldest steps go first.
     explicit SheetHistory(size_t maxSteps = 100, size_t maxBytes = 20u << 20)
         : m_maxSteps(maxSteps), m_maxBytes(maxBytes) {}
 
@@ -47,17 +43,17 @@ public:
     void Clear();
 
     size_t UndoSteps() const { return m_current; }
-    // About what the pictures held cost in memory.
+    // About what the versions held cost in memory.
     size_t Bytes() const { return m_bytes; }
     size_t RedoSteps() const { return m_states.size() - 1 - m_current; }
 
-    // The sheet's lines and flags as a picture; rows equal to those of `like` share its rows.
-    static SheetPicture Take(const LedgerSheet& sheet, const SheetPicture* like = nullptr);
-    // Shows a picture: its lines in rows 1..n, the rows below up to the old new-entry row blanked,
-    // the line count, dates and flags taken from it.
-    static void Show(LedgerSheet& sheet, const SheetPicture& picture);
+    // The sheet's lines and flags as a version; lines equal to those of `like` share its lines.
+    static SheetVersion Take(const LedgerSheet& sheet, const SheetVersion* like = nullptr);
+    // Makes a version's lines the sheet's lines and shows them (LedgerSheet::ShowLines); the flags
+    // are taken from it.
+    static void Show(LedgerSheet& sheet, const SheetVersion& version);
     // Same lines and sort flag (the modified flag is not compared).
-    static bool Same(const SheetPicture& a, const SheetPicture& b);
+    static bool Same(const SheetVersion& a, const SheetVersion& b);
 
 private:
     struct Step {
@@ -66,10 +62,10 @@ private:
     void dropOldest();
     size_t m_maxSteps;
     size_t m_maxBytes;
-    size_t m_bytes = 0; // sum of the pictures' ownBytes
+    size_t m_bytes = 0; // sum of the versions' ownBytes
     // m_states[0..n]: the lines before the first step and after each step; m_steps[i] leads from
     // m_states[i] to m_states[i + 1]. Empty until the first Begin.
-    std::vector<SheetPicture> m_states;
+    std::vector<SheetVersion> m_states;
     std::vector<Step> m_steps;
     size_t m_current = 0;
     bool m_open = false;

@@ -5,6 +5,7 @@
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerFiles.h"
 #include "ledger/LedgerSave.h"
+#include "ledger/LineRules.h"
 #include "port/Dialogs.h"
 #include "util/DateText.h"
 #include "util/FileBatch.h"
@@ -20,9 +21,6 @@ constexpr const char* kTitle = "開始日付の変更";
 constexpr const char* kWriteErrorTitle = "入出金ファイル書込みエラー";
 constexpr const char* kFailureMessage =
     "ファイル処理中にエラーが発生しました。\r\n一旦プログラムを終了します。（再起動してください。）";
-// The earliest and latest years a ledger date may have (the date cells take 2000 + 0..50).
-constexpr int kFirstLedgerYear = 2000;
-constexpr int kLastLedgerYear = 2050;
 
 // Moves the year records of the index by h places: h > 0 towards higher indices (the ledger
 // gains h earlier years), h < 0 towards lower ones (the first -h years are dropped). Vacated

@@ -56,8 +56,7 @@ std::string CheckNameText(int which, std::string_view name) {
         for (size_t i = 0; i < trimmed.size();) {
             size_t n = std::min(utf8Length(static_cast<unsigned char>(trimmed[i])), trimmed.size() - i);
             std::string_view ch(trimmed.data() + i, n);
-            if (!IsCp932Text(ch))
-                return "「" + std::string(ch) + "」はファイルに保存できない文字のため登録できません。";
+            if (!IsCp932Text(ch)) return NonCp932Refusal(ch, "登録");
             i += n;
         }
         return "ファイルに保存できない文字が含まれているため登録できません。";

@@ -3,6 +3,7 @@
 #include "port/Dialogs.h"
 #include "util/Cp932.h"
 #include "util/Paths.h"
+#include "util/SystemError.h"
 
 #include <cerrno>
 #include <charconv>
@@ -124,7 +125,7 @@ int refuse(std::string* why, const std::string& path, const std::string& reason)
 }
 
 std::string readError() {
-    return std::strerror(errno ? errno : EIO);
+    return SystemErrorText(errno);
 }
 
 int loadNameListFile(const std::string& given, NameListArray& recs, int nameBytes, int recordBytes, bool completeOnDisk,

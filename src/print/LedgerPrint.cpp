@@ -7,9 +7,11 @@
 #include "print/PrintSettings.h"
 #include "print/Printer.h"
 #include "settings/IniRecord.h"
+#include "totals/TotalsGrids.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -97,7 +99,8 @@ int printPage(Printer& printer, Dialogs& dlg, const IniRecord& ini, const Ledger
     PrintTextRecord head;
     head.FontSize = points;
     head.Mode = kPrintStay;
-    if (PrintPageHeader(printer, dlg, head, x0, y0, kLedgerPrintWidth, ini.LedgerPrintTitle, ini.PrintUserName,
+    const int width = kLedgerPrintWidth - kLedgerBalanceWidth + page.balanceWidth;
+    if (PrintPageHeader(printer, dlg, head, x0, y0, width, ini.LedgerPrintTitle, ini.PrintUserName,
                         page.firstDate + "～" + page.lastDate, number) != 0)
         return -1;
 
@@ -107,6 +110,7 @@ int printPage(Printer& printer, Dialogs& dlg, const IniRecord& ini, const Ledger
     t.FontSize = points;
     for (int i = 0; i < kLedgerPrintColumns; ++i)
         t.ColumnWidths[i] = kLedgerPrintWidths[i];
+    t.ColumnWidths[kLedgerPrintColumns - 1] = page.balanceWidth;
     t.ColumnGap = 0.73;
     t.FrameWidth = 6;
     for (int i = 0; i < kLedgerPrintColumns - 1; ++i)
@@ -147,7 +151,7 @@ void AppendLedgerRows(const IoRecord& line, bool showYear, bool showMonth, std::
     longer |= splitField(line.ShopName, kShopNameBytes, 20, row.cells[5], more.cells[5]);
     row.cells[6] = FormatAmount(static_cast<int64_t>(line.Income), 0);
     row.cells[7] = FormatAmount(static_cast<int64_t>(line.Expense), 0);
-    row.cells[8] = FormatAmount(static_cast<int64_t>(line.Balance), 2);
+    row.cells[8] = TotalsAmountText(line.Balance);
     rows.push_back(std::move(row));
     if (!longer) return;
     more.continuation = true;
@@ -158,7 +162,17 @@ void AppendLedgerRows(const IoRecord& line, bool showYear, bool showMonth, std::
     rows.push_back(std::move(more));
 }
 
-size_t BuildLedgerPage(const std::vector<IoRecord>& lines, size_t next, int rowsPerPage, LedgerPage& page) {
+int LedgerBalanceWidth(const std::vector<IoRecord>& lines) {
+    if (lines.empty()) return kLedgerBalanceWidth;
+    const auto [low, high] = std::minmax_element(
+        lines.begin(), lines.end(), [](const IoRecord& a, const IoRecord& b) { return a.Balance < b.Balance; });
+    const int longest =
+        std::max(AnsiByteLength(GroupedAmount(low->Balance)), AnsiByteLength(GroupedAmount(high->Balance)));
+    return std::max(kLedgerBalanceWidth, longest);
+}
+
+size_t BuildLedgerPage(const std::vector<IoRecord>& lines, size_t next, int rowsPerPage, LedgerPage& page,
+                       int balanceWidth) {
     page = LedgerPage();
     int year = -1, month = -1;
     while (next < lines.size() && (page.rows.empty() || static_cast<int>(page.rows.size()) < rowsPerPage)) {
@@ -169,6 +183,13 @@ size_t BuildLedgerPage(const std::vector<IoRecord>& lines, size_t next, int rows
         page.lastDate = pageDate(line);
         year = line.Year;
         month = line.Month;
+    }
+    page.balanceWidth = std::max(balanceWidth, kLedgerBalanceWidth);
+    for (const LedgerPrintRow& row : page.rows)
+        page.balanceWidth = std::max(page.balanceWidth, AnsiByteLength(row.cells[8]));
+    for (LedgerPrintRow& row : page.rows) {
+        std::string& cell = row.cells[8];
+        cell.insert(0, static_cast<size_t>(page.balanceWidth - AnsiByteLength(cell)), ' ');
     }
     return next;
 }
@@ -285,9 +306,11 @@ int PrintLedgerPages(Printer& printer, Dialogs& dlg, const IniRecord& ini, const
                      const LedgerPageSetup& setup, PrintDevice* stop) {
     LedgerPage page;
     int number = 0;
+    // One balance width for every page of the printout.
+    const int balanceWidth = LedgerBalanceWidth(lines);
     for (size_t next = 0; next < lines.size();) {
         if (number > 0 && stop && stop->StopRequested()) return 1;
-        next = BuildLedgerPage(lines, next, setup.rowsPerPage, page);
+        next = BuildLedgerPage(lines, next, setup.rowsPerPage, page, balanceWidth);
         if (printPage(printer, dlg, ini, page, ++number, setup.points, setup.x0, setup.y0) != 0) return -1;
     }
     return 0;

@@ -20,6 +20,9 @@ struct PrintFields;
 constexpr int kLedgerPrintColumns = 9;
 inline constexpr std::array<int, kLedgerPrintColumns> kLedgerPrintWidths = {2, 2, 2, 13, 27, 20, 10, 10, 10};
 constexpr int kLedgerPrintWidth = 96;
+// The balance column is this wide at least, wider when a balance needs more (a balance of
+// -10,000,000 or less): the text is never cut.
+constexpr int kLedgerBalanceWidth = 10;
 
 // One printed row: a ledger line, or the continuation of its long texts (day cell blank).
 struct LedgerPrintRow {
@@ -29,7 +32,8 @@ struct LedgerPrintRow {
 
 // The rows of one ledger line. Year and month are left blank when `showYear` / `showMonth` is
 // false. A text longer than its column continues on a second row with the rest of its field;
-// a double-byte character is never split (it moves to the second row whole).
+// a double-byte character is never split (it moves to the second row whole). The balance is
+// right-aligned in kLedgerBalanceWidth bytes, or longer when it needs more.
 void AppendLedgerRows(const IoRecord& line, bool showYear, bool showMonth, std::vector<LedgerPrintRow>& rows);
 
 // One page of the printout: its rows and the dates of its first and last line
@@ -37,11 +41,16 @@ void AppendLedgerRows(const IoRecord& line, bool showYear, bool showMonth, std::
 struct LedgerPage {
     std::vector<LedgerPrintRow> rows;
     std::string firstDate, lastDate;
+    int balanceWidth = kLedgerBalanceWidth; // bytes of the balance column; every balance cell fills it
 };
+// The balance column's width that holds every balance of the lines.
+int LedgerBalanceWidth(const std::vector<IoRecord>& lines);
 // Fills a page from lines[next]: lines are taken while the page has fewer rows than rowsPerPage
-// (at least one line per page), so the last line may add one row more. Returns the index of the
+// (at least one line per page), so the last line may add one row more. The balance column is
+// `balanceWidth` wide, or wider when a balance of the page needs it. Returns the index of the
 // first line not taken.
-size_t BuildLedgerPage(const std::vector<IoRecord>& lines, size_t next, int rowsPerPage, LedgerPage& page);
+size_t BuildLedgerPage(const std::vector<IoRecord>& lines, size_t next, int rowsPerPage, LedgerPage& page,
+                       int balanceWidth = kLedgerBalanceWidth);
 
 // The geometry of the pages: font size, rows per page and the start position in twips.
 struct LedgerPageSetup {

@@ -22,6 +22,10 @@ template <class Op> bool step(Printer& printer, Dialogs& dlg, Op op) {
     return true;
 }
 
+// The page title's type: 16 points, down to 10 when the title is wider than the table.
+constexpr int kTitlePoints = 16;
+constexpr int kSmallestTitlePoints = 10;
+
 bool allBlank(const std::string& s) {
     return s.find_first_not_of(' ') == std::string::npos;
 }
@@ -141,18 +145,47 @@ int PrintTable(Printer& printer, Dialogs& dlg, PrintTableRecord& rec) {
 
 int PrintPageHeader(Printer& printer, Dialogs& dlg, PrintTextRecord& rec, double x, double y, int width,
                     const std::string& title, const std::string& user, const std::string& range, int page) {
+    // The title's room is the table's width: `width` widths of "5" in the record's font.
+    double unit = 0;
+    if (!step(printer, dlg, [&] { return printer.SetFont(kPrintMincho, rec.FontSize); }) ||
+        !step(printer, dlg, [&] { return printer.TextWidth("5", unit); }))
+        return -1;
+    const double room = width * unit;
+    int points = kTitlePoints;
+    double lineHeight = 0, textWidth = 0;
+    std::string text = "   " + title;
+    for (;; --points) {
+        if (!step(printer, dlg, [&] { return printer.SetFont(kPrintGothic, points); }) ||
+            !step(printer, dlg, [&] { return printer.TextWidth(text, textWidth); }))
+            return -1;
+        if (points == kTitlePoints && !step(printer, dlg, [&] { return printer.TextHeight("5", lineHeight); }))
+            return -1;
+        if (textWidth <= room || points == kSmallestTitlePoints) break;
+    }
+    // Too wide even in the smallest type: cut by characters, the cut marked with "…".
+    for (std::string kept = title; textWidth > room && !kept.empty();) {
+        size_t last = kept.size() - 1;
+        while (last > 0 && (static_cast<unsigned char>(kept[last]) & 0xC0) == 0x80)
+            --last;
+        kept.erase(last);
+        text = "   " + kept + "…";
+        if (!step(printer, dlg, [&] { return printer.TextWidth(text, textWidth); })) return -1;
+    }
+
     const int size = rec.FontSize;
     rec.FontName = kPrintGothic;
-    rec.FontSize = 16;
-    rec.Text = "   " + title + "\r\n\r\n";
+    rec.FontSize = points;
+    rec.Text = text;
     rec.X = x;
     rec.Y = y;
     const int r = PrintText(printer, dlg, rec);
     rec.FontSize = size;
     if (r != 0) return -1;
 
+    // Two title lines of 16 points lower, whatever size the title took.
     rec.FontName = kPrintMincho;
     rec.X = x;
+    rec.Y = y + 2 * lineHeight;
     const std::string s = "  　" + FitChars(user, 30) + std::string(14, ' ') + range;
     const int pad = width - AnsiByteLength(s) - 4;
     char number[16];

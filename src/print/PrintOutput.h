@@ -1,4 +1,6 @@
 #pragma once
+#include "util/FontFaces.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -16,8 +18,8 @@ constexpr int kPrintEndJob = 1;
 constexpr int kPrintNewPageEndJob = 2;
 
 // The printout fonts.
-inline constexpr const char* kPrintMincho = "ＭＳ 明朝";
-inline constexpr const char* kPrintGothic = "ＭＳ ゴシック";
+inline constexpr const char* kPrintMincho = kMinchoFace;
+inline constexpr const char* kPrintGothic = kGothicFace;
 
 // Title of the message of a failed printer step.
 inline constexpr const char* kPrintErrorTitle = " 印刷エラー";
@@ -67,8 +69,10 @@ int PrintTable(Printer& printer, Dialogs& dlg, PrintTableRecord& rec);
 
 // The two header lines of a page at (x, y): the title in 16-point "ＭＳ ゴシック", two lines
 // lower the user name and the range in the record's font size, ending with the page number
-// ("00") right-aligned to a table `width` bytes wide. The record's mode is the caller's; on
-// return rec.Y lies one line below the second header line. 0 or -1.
+// ("00") right-aligned to a table `width` bytes wide. A title wider than the table is set in
+// smaller type, down to 10 points, and beyond that cut at the table's edge with "…". The
+// record's mode is the caller's; on return rec.Y lies one line below the second header line.
+// 0 or -1.
 int PrintPageHeader(Printer& printer, Dialogs& dlg, PrintTextRecord& rec, double x, double y, int width,
                     const std::string& title, const std::string& user, const std::string& range, int page);
 

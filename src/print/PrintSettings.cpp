@@ -4,6 +4,7 @@
 #include "print/PrintOutput.h"
 #include "print/Printer.h"
 #include "settings/IniRecord.h"
+#include "util/Cp932.h"
 #include "util/DateText.h"
 
 #include <cmath>
@@ -122,6 +123,13 @@ int AskPrintSettings(PrintSettingsForm& form, Dialogs& dlg, const std::string& c
         const int line = positionValue(d.dt2[3]);
         if (PrintRowsPerPage(paper, line) < 1) {
             dlg.MsgOK(kNoRoomMessage, caption);
+            continue;
+        }
+        // The settings file holds CP932: a character it cannot hold would be saved as "?".
+        std::string bad = FirstNonCp932Char(d.dt2[0]);
+        if (bad.empty()) bad = FirstNonCp932Char(d.dt2[1]);
+        if (!bad.empty()) {
+            dlg.MsgOK(NonCp932Refusal(bad, "登録"), caption);
             continue;
         }
         fields.title = FitChars(d.dt2[0], 30);

@@ -52,8 +52,9 @@ int PrintRowsPerPage(int paper, int lineOffset);
 int ChoosePrintPaper(int16_t& paper, int lineOffset, int b5Points, int& rowsPerPage);
 
 // Runs the dialog until the answers can be used: a date row that is not a real date is asked
-// again with a beep, a line offset that leaves no row on the page again after a message. The
-// positions are rounded and clamped to 0..100, title and user name cut to 30 characters.
+// again with a beep, a line offset that leaves no row on the page or a title or user name with a
+// character CP932 cannot hold again after a message. The positions are rounded and clamped to
+// 0..100, title and user name cut to 30 characters.
 // 0 confirmed (fields updated); -1 cancelled (fields unchanged).
 int AskPrintSettings(PrintSettingsForm& form, Dialogs& dlg, const std::string& caption, const std::string& msg,
                      PrintFields& fields);

@@ -1,6 +1,7 @@
 #include "print/RecordingPrinter.h"
 
 #include "util/Cp932.h"
+#include "util/FontFaces.h"
 
 namespace mrt {
 
@@ -13,7 +14,7 @@ double ByteMetrics::Height(const std::string&, int points, const std::string&) c
 }
 
 RecordingPrinter::RecordingPrinter(const TextMetrics* metrics) : m_metrics(metrics ? metrics : &m_byteMetrics) {
-    m_fonts.push_back({"ＭＳ 明朝", 10});
+    m_fonts.push_back({kMinchoFace, 10});
 }
 
 bool RecordingPrinter::SetFont(const std::string& face, int points) {

@@ -2,6 +2,7 @@
 
 #include "util/Cp932.h"
 #include "util/Paths.h"
+#include "util/SystemError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -167,7 +168,7 @@ int ReadSettings(const std::string& path, IniRecord& rec, std::string* why) {
         if (why) {
             std::string folder, name;
             SplitPath(path, folder, name);
-            *why = name + ": 環境設定ファイルを読み込めません (" + std::strerror(err) + ")";
+            *why = name + ": 環境設定ファイルを読み込めません。" + SystemErrorText(err);
         }
         return -1;
     }

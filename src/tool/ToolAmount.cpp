@@ -3,7 +3,6 @@
 #include "tool/ToolCommands.h"
 #include "tool/ToolText.h"
 
-#include <algorithm>
 #include <iostream>
 
 namespace mrt {
@@ -23,12 +22,7 @@ int runEval(ToolContext& ctx) {
         taxRate = static_cast<int>(v);
     }
     // "--" ends the options, so an expression such as "--5" can still be given.
-    std::vector<std::string> rest;
-    auto dashes = std::find(ctx.args.begin(), ctx.args.end(), "--");
-    if (dashes != ctx.args.end())
-        rest.assign(dashes + 1, ctx.args.end());
-    else
-        rest = ctx.positional({"--tax", "--home"});
+    const std::vector<std::string> rest = ctx.positional({"--tax"});
     if (rest.size() != 1) {
         std::cerr << "usage: mrtkel-tool eval [--tax N] [--] EXPR\n";
         return 2;
@@ -47,4 +41,4 @@ int runEval(ToolContext& ctx) {
 } // namespace mrt
 
 MRT_TOOL_COMMAND(eval, "eval [--tax N] [--] EXPR: evaluates an amount expression (\"%\" or \"*\" at the end adds tax)",
-                 mrt::runEval);
+                 mrt::runEval, mrt::HomeUse::Optional);

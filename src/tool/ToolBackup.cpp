@@ -7,7 +7,6 @@
 #include "util/Home.h"
 #include "util/Paths.h"
 
-#include <filesystem>
 #include <iostream>
 #include <sys/stat.h>
 
@@ -64,16 +63,13 @@ int runCopy(mrt::ToolContext& ctx, int direction) {
         std::cerr << usage;
         return 2;
     }
-    std::error_code ec;
-    dlg.folder = std::filesystem::absolute(*folder, ec).lexically_normal().string();
+    if (!restore && !ctx.requireDataFolder("backup")) return 1;
+    dlg.folder = ctx.argumentPath(*folder);
     if (restore && !isFolder(dlg.folder)) {
         std::cerr << dlg.folder << ": フォルダがありません。\n";
         return 1;
     }
-    if (!restore && !isFolder(dlg.folder) && !mrt::MakeFolders(dlg.folder)) {
-        std::cerr << dlg.folder << ": フォルダを作成できません。\n";
-        return 1;
-    }
+    // A missing backup folder is made by the backup itself, which removes it again when it fails.
     if (year) {
         dlg.kind = mrt::kLedgerYearKind;
         try {
@@ -121,4 +117,4 @@ int runRestore(mrt::ToolContext& ctx) {
 
 MRT_TOOL_COMMAND(backup, "copies data files to --to DIR: --year YYYY, --names (*.mrt) or --files PATTERN", runBackup);
 MRT_TOOL_COMMAND(restore, "copies backed-up files from --from DIR into Data1/, all or none: --year, --names, --files",
-                 runRestore);
+                 runRestore, mrt::HomeUse::Writes);

@@ -22,6 +22,9 @@ int runBudget(ToolContext& ctx) {
         std::cerr << "usage: mrtkel-tool budget --year YYYY [--csv]\n";
         return 2;
     }
+    CsvEncoding enc;
+    if (!ToolCsvEncoding(ctx, "budget", enc)) return 2;
+    if (!ctx.requireDataFolder("budget")) return 1;
     NameTables t;
     std::string itemPath = NameFilesIn(ctx.dataFolder).item;
     std::string why;
@@ -34,8 +37,6 @@ int runBudget(ToolContext& ctx) {
         std::cerr << "budget: " << year << "年の予算データが読めません\n";
         return 1;
     }
-    CsvEncoding enc;
-    if (!ToolCsvEncoding(ctx, "budget", enc)) return 2;
     if (ctx.flag("--csv")) {
         CsvWriter out;
         ToolCsvOutput stdoutCsv(out, enc, "budget");

@@ -21,12 +21,18 @@ int runImport(ToolContext& ctx) {
         return 2;
     }
     ByteBuffer bytes;
-    if (!ReadWholeFile(files[0], bytes)) {
+    if (!ReadWholeFile(ctx.argumentPath(files[0]), bytes)) {
         std::cerr << "import: " << files[0] << " を読めません\n";
         return 1;
     }
+    // A trial run reads only, and reads nothing where there is no data folder.
     const bool dryRun = ctx.flag("--dry-run");
-    if (!dryRun && (!MakeFolders(ctx.dataFolder) || !ctx.lockForWriting())) return 1;
+    if (dryRun && !ctx.requireDataFolder("import")) return 1;
+    if (!dryRun && !MakeFolders(ctx.dataFolder)) {
+        std::cerr << "import: データフォルダを作成できません: " << ctx.dataFolder << "\n";
+        return 1;
+    }
+    if (!dryRun && !ctx.lockForWriting()) return 1;
     NameTables names;
     const NameFilePaths paths = NameFilesIn(ctx.dataFolder);
     if (LoadItemTable(paths.item, names) < 0) {
@@ -64,4 +70,4 @@ int runImport(ToolContext& ctx) {
 MRT_TOOL_COMMAND(import,
                  "import FILE [--register-items] [--dry-run]: adds the lines of a CSV file in the ledger's columns "
                  "(all or nothing; bad lines are listed)",
-                 mrt::runImport);
+                 mrt::runImport, mrt::HomeUse::Optional);

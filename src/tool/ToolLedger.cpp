@@ -24,7 +24,7 @@ bool OpenToolLedger(ToolContext& ctx, LedgerState& st, bool anyBlockSize) {
     st.BlockMonthsInUse = std::clamp<int>(ctx.settings.BlockMonths, 2, 6);
     st.MaxBlockLines = anyBlockSize ? INT_MAX : std::clamp<int>(ctx.settings.MaxBlockLines, 100, 1500);
     std::error_code ec;
-    if (!std::filesystem::exists(ctx.dataFolder, ec) && !ec) return true;  // nothing recorded yet
+    if (!std::filesystem::exists(ctx.dataFolder, ec) && !ec) return true; // nothing recorded yet
     return ScanLedgerYears(st, *ctx.dialogs) == 0;
 }
 
@@ -34,7 +34,9 @@ bool ParseToolDate(const std::string& text, int& year, int& month, int& day) {
 
 namespace {
 
-std::string isoDate(const IoRecord& r) { return FormatDate(r.Year, r.Month, r.Day, "-"); }
+std::string isoDate(const IoRecord& r) {
+    return FormatDate(r.Year, r.Month, r.Day, "-");
+}
 
 bool dateOption(ToolContext& ctx, const char* name, int32_t& num) {
     auto text = ctx.option(name);
@@ -56,13 +58,22 @@ int runLedger(ToolContext& ctx) {
     bool csv = ctx.flag("--csv");
     CsvEncoding enc;
     if (!ToolCsvEncoding(ctx, "ledger", enc)) return 2;
+    if (!ctx.requireDataFolder("ledger")) return 1;
     LedgerState st;
     if (!OpenToolLedger(ctx, st, true)) return 1;
+    // With every year file open in one saved state the lines go out as they are read, in chunks.
+    LedgerYearFiles years;
+    std::string why;
+    const bool opened = years.Open(st.index, *ctx.dialogs, why);
+    if (!ctx.openedOneState()) return 1;
+    if (!opened) {
+        std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n" << why << "\n";
+        return 1;
+    }
     if (csv) {
         CsvWriter out;
         ToolCsvOutput stdoutCsv(out, enc, "ledger");
-        std::string why;
-        if (WriteLedgerCsv(st.index, from, to, false, out, *ctx.dialogs, &why) < 0) {
+        if (WriteLedgerCsv(st.index, from, to, false, out, *ctx.dialogs, &why, &years) < 0) {
             std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n" << why << "\n";
             stdoutCsv.Abandon();
             return 1;
@@ -73,17 +84,19 @@ int runLedger(ToolContext& ctx) {
               << padded("内訳・備考", kNoteBytes) << "  " << padded("店名・相手先", kShopNameBytes) << "  "
               << FitRightBytes("入金", 10) << "  " << FitRightBytes("出金", 10) << "  " << FitRightBytes("残高", 10)
               << "\n";
-    std::string why;
-    int r = ForEachLedgerLine(st.index, *ctx.dialogs, [&](const IoRecord& l) {
-        int32_t num = DateNum(l);
-        if (num < from || num > to) return true;
-        std::cout << isoDate(l) << "  " << padded(TrimRight(l.ItemName), kItemNameBytes) << "  "
-                  << padded(TrimRight(l.Note), kNoteBytes) << "  " << padded(TrimRight(l.ShopName), kShopNameBytes)
-                  << "  " << LedgerCellDisplay(kColIncome, l.Income) << "  "
-                  << LedgerCellDisplay(kColExpense, l.Expense) << "  " << LedgerCellDisplay(kColBalance, l.Balance)
-                  << "\n";
-        return true;
-    }, &why);
+    int r = ForEachLedgerLine(
+        st.index, *ctx.dialogs,
+        [&](const IoRecord& l) {
+            int32_t num = DateNum(l);
+            if (num < from || num > to) return true;
+            std::cout << isoDate(l) << "  " << padded(TrimRight(l.ItemName), kItemNameBytes) << "  "
+                      << padded(TrimRight(l.Note), kNoteBytes) << "  " << padded(TrimRight(l.ShopName), kShopNameBytes)
+                      << "  " << LedgerCellDisplay(kColIncome, l.Income) << "  "
+                      << LedgerCellDisplay(kColExpense, l.Expense) << "  " << LedgerCellDisplay(kColBalance, l.Balance)
+                      << "\n";
+            return true;
+        },
+        &why, &years);
     if (r < 0) {
         std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n" << why << "\n";
         return 1;
@@ -94,13 +107,15 @@ int runLedger(ToolContext& ctx) {
 // check: reads every ledger file, the name tables and the settings file and prints each
 // inconsistency on its own line. Exit 0 when all are sound, 1 otherwise.
 int runCheck(ToolContext& ctx) {
+    if (!ctx.requireDataFolder("check")) return 1;
     LedgerIndex names;
     names.SetDataFolder(ctx.dataFolder);
     std::vector<std::string> problems = CheckLedgerFiles(names);
     for (std::string& p : CheckNameFiles(NameFilesIn(ctx.dataFolder)))
         problems.push_back(std::move(p));
     if (!ctx.settingsProblem.empty()) problems.push_back(ctx.settingsProblem);
-    for (const std::string& p : problems) std::cout << p << "\n";
+    for (const std::string& p : problems)
+        std::cout << p << "\n";
     return problems.empty() ? 0 : 1;
 }
 

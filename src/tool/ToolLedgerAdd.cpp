@@ -6,7 +6,9 @@
 #include "ledger/LedgerBalance.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerSave.h"
+#include "ledger/LineRules.h"
 #include "ledger/StartDate.h"
+#include "names/NameTables.h"
 #include "tool/ToolLedger.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
@@ -17,48 +19,49 @@
 namespace mrt {
 namespace {
 
-// The ledger grid's cell messages.
-constexpr const char* kBadInputMessage = "入力内容が異常です。";
-constexpr const char* kBadDateMessage = "日付が異常です。";
-constexpr const char* kBeforeStartMessage = "データ登録の開始日付より前の日付は入力できません。";
-
-// The grid's year cell holds two digits 0..50: years 2000..2050.
-constexpr int kFirstInputYear = 2000;
-constexpr int kLastInputYear = 2050;
-
 int refuse(const char* cmd, const std::string& msg) {
     std::cerr << cmd << ": " << msg << "\n";
     return 1;
 }
 
-// A date option checked as the grid's date cells check it; prints the refusal and returns false.
+// A date option checked by the ledger's date rule; prints the refusal and returns false.
 bool inputDate(const char* cmd, const std::string& text, int& y, int& m, int& d) {
-    if (!ParseToolDate(text, y, m, d) || y < kFirstInputYear || y > kLastInputYear) {
+    if (!ParseToolDate(text, y, m, d) || CheckLineDate(y, m, d) != LineDateFault::None) {
         refuse(cmd, kBadDateMessage);
         return false;
     }
     return true;
 }
 
-// A text option that must fit its field and be storable in CP932; a refusal says which rule the
+// A text option checked by the ledger's text rule; a refusal names the option and the rule the
 // text breaks.
-bool inputText(const char* cmd, const char* what, const std::string& text, int bytes) {
-    std::string why;
-    if (std::string bad = FirstNonCp932Char(text); !bad.empty())
-        why = "「" + bad + "」はファイルに保存できない文字です";
-    else if (text.find_first_of("\r\n\t") != std::string::npos)
-        why = "改行などの制御文字は入力できません";
-    else if (AnsiByteLength(text) > bytes)
-        why = std::to_string(bytes) + " バイトまで";
-    if (why.empty()) return true;
-    refuse(cmd, std::string(kBadInputMessage) + " (" + what + ": " + why + ")");
+bool inputText(const char* cmd, const char* option, const std::string& text, LineText field) {
+    const LineTextFault fault = CheckLineText(field, text);
+    if (!fault) return true;
+    refuse(cmd, std::string(kBadInputMessage) + " (" + option + ": " + LineTextReason(field, fault) + ")");
     return false;
 }
 
-// The refusal of an amount option that is not wholly a number or an expression of numbers.
-std::string notAnAmount(const char* option, const std::string& text) {
-    return std::string(kAmountRangeMessage) + " (" + option + " \"" + text +
-           "\": 数値または 1200+300 のような式で指定してください。桁区切りの \",\" は使えません)";
+// An amount option checked by the ledger's amount rule; a value must be given (blank is no
+// amount here, where a cell would take it as 0). Prints the refusal and returns false.
+bool inputAmount(const char* cmd, const char* option, const std::string& text, int taxRate, int32_t& amount) {
+    const bool blank = text.find_first_not_of(' ') == std::string::npos;
+    const LineAmountFault fault = blank ? LineAmountFault::NotAnAmount : CheckLineAmount(text, taxRate, amount);
+    if (fault == LineAmountFault::NotAnAmount)
+        refuse(cmd, std::string(kAmountRangeMessage) + " (" + option + " \"" + text +
+                        "\": 数値、1,000 のような桁区切りの数値、または 1200+300 のような式で指定してください)");
+    else if (fault != LineAmountFault::None)
+        refuse(cmd, LineAmountMessage(fault));
+    return fault == LineAmountFault::None;
+}
+
+// An item the name table does not hold on the line's side is kept, as the ledger screen keeps a
+// name the user chose not to register; the note says that the totals count the line as "(不明)".
+void noteUnregisteredItem(const ToolContext& ctx, const IoRecord& line) {
+    NameTables names;
+    if (LoadItemTable(NameFilesIn(ctx.dataFolder).item, names) < 0) return;
+    if (const LineItemFault fault = CheckLineItem(names, line); fault.kind == LineItemFault::NotRegistered)
+        std::cerr << "add: " << LineItemMessage(line, fault) << "集計では「(不明)」に数えます。\n";
 }
 
 bool prepareWrite(ToolContext& ctx) {
@@ -79,10 +82,8 @@ int runInit(ToolContext& ctx) {
     }
     int y, m, d;
     if (!inputDate("init", *start, y, m, d)) return 1;
-    if (!IsWholeAmountExpr(*balance)) return refuse("init", notAnAmount("--balance", *balance));
-    std::string error;
-    int32_t amount = EvalAmount(*balance, ctx.settings.TaxRate, &error);
-    if (!error.empty() || !IsLedgerAmount(amount)) return refuse("init", kAmountRangeMessage);
+    int32_t amount = 0;
+    if (!inputAmount("init", "--balance", *balance, ctx.settings.TaxRate, amount)) return 1;
     // The data folder as the program's first start leaves it: folders and initial name tables.
     if (!ctx.lockForWriting()) return 1;
     AppState app;
@@ -134,26 +135,29 @@ int runAdd(ToolContext& ctx) {
     line.ItemName = TrimRight(*item);
     line.Note = TrimRight(ctx.option("--note").value_or(""));
     line.ShopName = TrimRight(ctx.option("--shop").value_or(""));
-    if (line.ItemName.empty()) return refuse("add", kBadInputMessage);
-    if (!inputText("add", "--item", line.ItemName, kItemNameBytes) ||
-        !inputText("add", "--note", line.Note, kNoteBytes) ||
-        !inputText("add", "--shop", line.ShopName, kShopNameBytes))
+    if (line.ItemName.empty()) return refuse("add", LineItemMessage(line, {LineItemFault::Missing}));
+    if (!inputText("add", "--item", line.ItemName, LineText::Item) ||
+        !inputText("add", "--note", line.Note, LineText::Note) ||
+        !inputText("add", "--shop", line.ShopName, LineText::Shop))
         return 1;
     std::string expr = income ? *income : *expense;
-    if (!IsWholeAmountExpr(expr)) return refuse("add", notAnAmount(income ? "--income" : "--expense", expr));
-    if (ctx.flag("--tax")) expr += "%";
-    std::string error;
-    int32_t amount = EvalAmount(expr, ctx.settings.TaxRate, &error);
-    if (!error.empty() || !IsLedgerAmount(amount)) return refuse("add", kAmountRangeMessage);
-    if (amount == 0) return refuse("add", "金額が 0 のため行は追加されません。");
+    // --tax is the "%" typed at the end of the amount.
+    if (ctx.flag("--tax") && expr.find_first_not_of(' ') != std::string::npos) expr += "%";
+    int32_t amount = 0;
+    if (!inputAmount("add", income ? "--income" : "--expense", expr, ctx.settings.TaxRate, amount)) return 1;
     (income ? line.Income : line.Expense) = amount;
+    if (LineSideFault fault = CheckLineSide(line); fault != LineSideFault::None)
+        return refuse("add", LineSideMessage(fault));
 
     if (!prepareWrite(ctx)) return 1;
     LedgerState st;
     if (!OpenToolLedger(ctx, st)) return 1;
     const LedgerIndex& idx = st.index;
     if (idx.YearCount == 0) return refuse("add", "開始日付がありません。先に init で初期残高を登録してください。");
-    if (DateNum(line) < DateNum(idx.FirstYear, idx.FirstMonth, idx.FirstDay)) return refuse("add", kBeforeStartMessage);
+    if (LineDateFault fault =
+            CheckLineDate(line.Year, line.Month, line.Day, DateNum(idx.FirstYear, idx.FirstMonth, idx.FirstDay));
+        fault != LineDateFault::None)
+        return refuse("add", LineDateMessage(fault));
     if (!idx.HoldsYearIndex(idx.YearIndex(line.Year))) return refuse("add", kBadDateMessage);
     // One line goes into one month: the block is that month alone (or the nearest earlier month
     // with lines), so an evening's line reads and rewrites one month, not the window's block.
@@ -174,15 +178,17 @@ int runAdd(ToolContext& ctx) {
     if (!RecomputeBalances(st.block, pos + 1)) return refuse("add", "残高が計算できる範囲を超えました。");
     if (BreaksDateOrder(st.block, pos)) st.PreSortF = true;
     st.LedgerModified = true;
-    return SaveLedgerBlock(st, *ctx.dialogs) == 0 ? 0 : 1;
+    if (SaveLedgerBlock(st, *ctx.dialogs) != 0) return 1;
+    noteUnregisteredItem(ctx, line);
+    return 0;
 }
 
 } // namespace
 } // namespace mrt
 
 MRT_TOOL_COMMAND(init, "init --start YYYY-MM-DD --balance N: gives an empty ledger its initial-balance line",
-                 mrt::runInit);
+                 mrt::runInit, mrt::HomeUse::Writes);
 MRT_TOOL_COMMAND(add,
                  "add --date YYYY-MM-DD --item NAME [--note T] [--shop T] (--income EXPR | --expense EXPR) [--tax]: "
                  "adds one ledger line",
-                 mrt::runAdd);
+                 mrt::runAdd, mrt::HomeUse::Writes);

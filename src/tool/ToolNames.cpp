@@ -67,6 +67,7 @@ void writeText(const NameTables& t) {
 int runNames(ToolContext& ctx) {
     CsvEncoding enc;
     if (!ToolCsvEncoding(ctx, "names", enc)) return 2;
+    if (!ctx.requireDataFolder("names")) return 1;
     NameTables t;
     NameFilePaths files = NameFilesIn(ctx.dataFolder);
     std::string why[3];

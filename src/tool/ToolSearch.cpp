@@ -1,4 +1,5 @@
 // mrtkel-tool search: the lines whose names hold a text, within optional date and amount ranges.
+#include "ledger/LedgerCsv.h"
 #include "ledger/LedgerSearch.h"
 #include "ledger/LedgerSheet.h"
 #include "tool/ToolCsv.h"
@@ -36,12 +37,36 @@ bool amountBound(const ToolContext& ctx, const char* name, int32_t& amount) {
     return true;
 }
 
-// search TEXT [--from D] [--to D] [--min N] [--max N] [--csv [--encoding E]]: newest first, with
-// the count. Exit 0 (also when nothing matched); 1 when the ledger cannot be read; 2 on a usage error.
+// True when the text holds nothing but blanks (half- or full-width) and tabs.
+bool blankText(const std::string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == ' ' || text[i] == '\t') continue;
+        if (text.compare(i, 3, "\xE3\x80\x80") != 0) return false;
+        i += 2;
+    }
+    return true;
+}
+
+// search [--from D] [--to D] [--min N] [--max N] [--csv [--encoding E]] [--] [TEXT]: newest first,
+// with the count; without a text, the lines within the ranges. Exit 0 (also when nothing
+// matched); 1 when the ledger cannot be read; 2 on a usage error.
 int runSearch(ToolContext& ctx) {
-    const std::vector<std::string> words = ctx.positional({"--from", "--to", "--min", "--max", "--encoding"});
+    const std::vector<std::string> valueOptions = {"--from", "--to", "--min", "--max", "--encoding"};
+    const std::vector<std::string> words = ctx.positional(valueOptions);
+    std::vector<std::string> known = valueOptions;
+    known.push_back("--csv");
+    // An option the command does not know would otherwise be dropped and the search widened.
+    if (const std::string unknown = ctx.unknownOption(known); !unknown.empty()) {
+        std::cerr << "search: " << unknown << " というオプションはありません。\"-\" で始まる文字を探すときは "
+                  << "search -- " << unknown << " のように指定してください。\n";
+        return 2;
+    }
     if (words.size() > 1) {
-        std::cerr << "usage: mrtkel-tool search TEXT [--from D] [--to D] [--min N] [--max N] [--csv]\n";
+        std::cerr << "usage: mrtkel-tool search [--from D] [--to D] [--min N] [--max N] [--csv] [--] TEXT\n";
+        return 2;
+    }
+    if (!words.empty() && blankText(words[0])) {
+        std::cerr << "search: 探す文字が空白だけです。文字を指定してください。\n";
         return 2;
     }
     SearchQuery q;
@@ -52,6 +77,7 @@ int runSearch(ToolContext& ctx) {
         !amountBound(ctx, "--min", q.minAmount) || !amountBound(ctx, "--max", q.maxAmount) ||
         !ToolCsvEncoding(ctx, "search", enc))
         return 2;
+    if (!ctx.requireDataFolder("search")) return 1;
     LedgerState st;
     if (!OpenToolLedger(ctx, st, true)) return 1;
     SearchResult found;
@@ -66,8 +92,10 @@ int runSearch(ToolContext& ctx) {
         out.Text("date").Text("item").Text("note").Text("shop").Text("income").Text("expense").EndRow();
         for (const SearchHit& h : found.hits) {
             const IoRecord& l = h.line;
-            out.Date(l.Year, l.Month, l.Day).Text(TrimmedRight(l.ItemName)).Text(TrimmedRight(l.Note));
-            out.Text(TrimmedRight(l.ShopName)).Number(l.Income).Number(l.Expense).EndRow();
+            out.Date(l.Year, l.Month, l.Day);
+            for (const std::string* text : {&l.ItemName, &l.Note, &l.ShopName})
+                LedgerCsvText(out, *text);
+            out.Number(l.Income).Number(l.Expense).EndRow();
         }
         return stdoutCsv.Finish() ? 0 : 1;
     }
@@ -86,6 +114,6 @@ int runSearch(ToolContext& ctx) {
 } // namespace mrt
 
 MRT_TOOL_COMMAND(search,
-                 "search TEXT [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--min N] [--max N] [--csv [--encoding E]]: "
+                 "search [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--min N] [--max N] [--csv [--encoding E]] [--] TEXT: "
                  "lines whose item, note or shop holds the text (full-/half-width alike), newest first",
                  mrt::runSearch);

@@ -41,7 +41,8 @@ int runMakeTbInit(mrt::ToolContext& ctx) {
         std::cerr << "usage: mrtkel-tool make-tbinit SOURCE.txt OUTDIR\n";
         return 2;
     }
-    std::ifstream in(pos[0]);
+    const std::string source = ctx.argumentPath(pos[0]), outFolder = ctx.argumentPath(pos[1]);
+    std::ifstream in(source);
     if (!in) {
         std::cerr << "cannot read " << pos[0] << "\n";
         return 1;
@@ -71,17 +72,20 @@ int runMakeTbInit(mrt::ToolContext& ctx) {
             if (!trim(n).empty()) ok &= add(t, mrt::kShopTable, key, trim(n), lineNo);
     }
     if (!ok) return 1;
-    if (!mrt::MakeFolders(pos[1])) {
-        std::cerr << "cannot create " << pos[1] << "\n";
+    if (!mrt::MakeFolders(outFolder)) {
+        std::cerr << "cannot create " << outFolder << "\n";
         return 1;
     }
-    if (mrt::SaveItemTable(mrt::JoinPath(pos[1], mrt::kItemFileName), t, *ctx.dialogs) != 0 ||
-        mrt::SaveBrkDnTable(mrt::JoinPath(pos[1], mrt::kBrkDnFileName), t, *ctx.dialogs) != 0 ||
-        mrt::SaveShopTable(mrt::JoinPath(pos[1], mrt::kShopFileName), t, *ctx.dialogs) != 0)
+    if (mrt::SaveItemTable(mrt::JoinPath(outFolder, mrt::kItemFileName), t, *ctx.dialogs) != 0 ||
+        mrt::SaveBrkDnTable(mrt::JoinPath(outFolder, mrt::kBrkDnFileName), t, *ctx.dialogs) != 0 ||
+        mrt::SaveShopTable(mrt::JoinPath(outFolder, mrt::kShopFileName), t, *ctx.dialogs) != 0)
         return 1;
     return 0;
 }
 
 } // namespace
 
-MRT_TOOL_COMMAND(make-tbinit, "make-tbinit SOURCE OUTDIR: builds the initial name table files", runMakeTbInit);
+// clang-format off
+MRT_TOOL_COMMAND(make-tbinit, "make-tbinit SOURCE OUTDIR: builds the initial name table files", runMakeTbInit,
+                 mrt::HomeUse::Optional);
+// clang-format on

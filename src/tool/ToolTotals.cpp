@@ -58,27 +58,34 @@ std::string periodStartText(CivilDate d) {
     return FormatDate(d.year, d.month, d.day);
 }
 
+// One column of the text table: a blank, then the text right-aligned in kCell columns. The blank
+// keeps a number that fills its cell apart from the one before it.
+constexpr int kCell = 12;
+std::string cell(const std::string& text) {
+    return " " + rightAligned(text, kCell);
+}
+
 void writeText(const TotalsState& st, const BgtRecord& budget) {
-    constexpr int kName = 20, kCell = 12;
+    constexpr int kName = 20;
     std::cout << "表示データ " << FormatDate(st.WeekStart.year, st.WeekStart.month, st.WeekStart.day) << "～"
               << FormatDate(st.LastDate.year, st.LastDate.month, st.LastDate.day) << "  締め日 "
               << (st.closingDay == 31 ? std::string("末日") : std::to_string(st.closingDay) + "日") << "  締め期間 "
               << periodStartText(st.periodStart) << "～" << periodEndText(st.periodEnd) << "\n";
     std::cout << padded("項目名", kName);
     for (int c = 1; c <= st.DayCount; ++c)
-        std::cout << rightAligned(dayHeader(dayOfColumn(st, c)), kCell);
-    std::cout << rightAligned("週合計", kCell) << rightAligned(std::to_string(st.closingMonth) + "月締合計", kCell)
-              << rightAligned(std::to_string(st.closingMonth) + "月予算", kCell) << "\n";
+        std::cout << cell(dayHeader(dayOfColumn(st, c)));
+    std::cout << cell("週合計") << cell(std::to_string(st.closingMonth) + "月締合計")
+              << cell(std::to_string(st.closingMonth) + "月予算") << "\n";
     for (int r = 1; r <= st.RowCount; ++r) {
         if (r == st.nIn + 1 || r == st.RowCount - 2)
-            std::cout << std::string(kName + kCell * (st.DayCount + 3), '-') << "\n";
+            std::cout << std::string(kName + (1 + kCell) * (st.DayCount + 3), '-') << "\n";
         std::cout << padded(st.rowNames[r], kName);
         for (int c = 1; c <= st.DayCount + 2; ++c)
-            std::cout << rightAligned(grouped(st.table[r][c]), kCell);
+            std::cout << cell(grouped(st.table[r][c]));
         int32_t amount = 0;
         bool exceeded = false;
         if (TotalsBudgetOf(st, budget, r, amount, exceeded))
-            std::cout << rightAligned(grouped(amount) + (exceeded ? "*" : " "), kCell);
+            std::cout << cell(grouped(amount) + (exceeded ? "*" : " "));
         std::cout << "\n";
     }
 }
@@ -104,6 +111,7 @@ int runTotals(ToolContext& ctx) {
         }
         settings.ClosingDay = static_cast<int16_t>(v);
     }
+    if (!ctx.requireDataFolder("totals")) return 1;
     NameTables names;
     std::string itemPath = NameFilesIn(ctx.dataFolder).item;
     std::string why;
@@ -130,7 +138,7 @@ int runTotals(ToolContext& ctx) {
     if (ctx.flag("--csv")) {
         CsvWriter out;
         ToolCsvOutput stdoutCsv(out, enc, "totals");
-        WriteTotalsCsv(out, s.state, budget);
+        WriteTotalsCsv(out, s.state, budget, false);
         return stdoutCsv.Finish() ? 0 : 1;
     }
     writeText(s.state, budget);

@@ -5,6 +5,7 @@
 #include "totals/Totals.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
+#include "util/ProgramInfo.h"
 
 #include <cstdio>
 
@@ -14,7 +15,7 @@ namespace {
 
 constexpr const char* kLoadTitle = "集計データ読込み";
 constexpr const char* kWaitMessage = "データ処理中、しばらくお待ち下さい";
-constexpr const char* kAppTitle = "ミルテ家計簿";
+constexpr const char* kAppTitle = kProgramName;
 
 int32_t dateNum(const CivilDate& d) {
     return DateNum(d.year, d.month, d.day);

@@ -3,6 +3,7 @@
 #include "settings/IniRecord.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
+#include "util/FontFaces.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -75,7 +76,7 @@ void fullBuild(const TotalsGridModels& g, const TotalsState& st, const std::vect
     for (int i = 0; i < 3; ++i) {
         GridModel& m = *g[i];
         m.SetRedraw(false);
-        m.SetFontName("ＭＳ ゴシック");
+        m.SetFontName(kGothicFace);
         m.SetFontSize(9);
         m.SetFixedRows(0);
         m.SetFixedCols(0);

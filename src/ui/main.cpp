@@ -5,19 +5,21 @@
 #include "ui/dialogs/Desktop.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/QtDialogs.h"
+#include "ui/dialogs/WindowKeeper.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/main/QtCommandScreens.h"
 #include "ui/main/QtMainScreen.h"
 #include "ui/print/PrintCommands.h"
+#include "util/Cp932.h"
 #include "util/DataLock.h"
 #include "util/Home.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstring>
-#include <QSocketNotifier>
 #if QT_CONFIG(sessionmanager)
 #include <QSessionManager>
 #endif
@@ -32,9 +34,18 @@ namespace {
 
 void printUsage() {
     std::fputs("使い方: mrtkel [--home DIR] [Qt のオプション]\n"
-               "usage: mrtkel [--home DIR] [Qt options]\n\n"
+               "usage: mrtkel [--home DIR] [Qt options]\n"
+               "       mrtkel [--home DIR] --print-ledger FROM TO --pdf FILE\n"
+               "       mrtkel [--home DIR] --print-totals DATE --pdf FILE\n\n"
                "  --home DIR   the home folder, which holds Data1/ (default: $MRTKEL_HOME,\n"
                "               else $XDG_DATA_HOME/mrtkel, else ~/.local/share/mrtkel)\n"
+               "  --print-ledger FROM TO\n"
+               "               prints the ledger lines dated FROM to TO (YYYY-MM-DD) into the PDF\n"
+               "               file, with the stored print settings, without a window\n"
+               "  --print-totals DATE\n"
+               "               prints the totals of the week ending on DATE (YYYY-MM-DD) with the\n"
+               "               stored closing day into the PDF file, without a window\n"
+               "  --pdf FILE   the PDF file a printout is written to\n"
                "  --version    prints the version and exits\n"
                "  --help, -h   prints this text and exits\n\n"
                "See mrtkel(1) and mrtkel-tool(1).\n",
@@ -86,6 +97,26 @@ bool installEndSignals() {
     return true;
 }
 
+// A message that ends the start (the data folder cannot be used or is in use). It stays above the
+// other windows, which may be those of a program started at the same moment, and an end signal
+// closes it as its OK button does. Returns the exit status, 1.
+int refuseStart(QMessageBox::Icon icon, const QString& title, const QString& text, bool signalsWatched) {
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    std::unique_ptr<QSocketNotifier> endSignals;
+    if (signalsWatched) {
+        endSignals = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(endSignals.get(), &QSocketNotifier::activated, &box, [&] {
+            char byte = 0;
+            [[maybe_unused]] ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+            endSignals->setEnabled(false);
+            box.reject();
+        });
+    }
+    box.exec();
+    return 1;
+}
+
 // --home DIR or --home=DIR from the command line; empty when not given.
 std::string homeOption(const QStringList& args) {
     for (int i = 1; i < args.size(); ++i) {
@@ -117,22 +148,26 @@ int main(int argc, char** argv) {
     const bool signalsWatched = installEndSignals();
     if (!signalsWatched) qWarning("mrtkel: cannot watch for the end signals");
     mrt::InstallFontSubstitutions();
+    mrt::InstallWindowKeeper(app);
     if (!mrt::InstallQtTranslations(app))
         std::fputs("mrtkel: Qt's Japanese translations (qt6-translations-l10n) are missing; standard dialogs "
                    "stay in English\n",
                    stderr);
-    const QString title = QString::fromUtf8(mrt::kSystemName);
+    const QString title = QString::fromUtf8(mrt::kProgramName);
+    if (!mrt::Cp932Available()) {
+        QMessageBox::critical(nullptr, title, QString::fromUtf8(mrt::kCp932UnavailableMessage));
+        return 1;
+    }
 
     mrt::AppState state;
     state.home = mrt::ChooseHomeFolder(homeOption(app.arguments()));
     // Made absolute before it becomes the current folder, so a relative --home means the same.
     if (mrt::MakeFolders(state.home)) state.home = std::filesystem::absolute(state.home).lexically_normal().string();
     if (state.home.size() > 1 && state.home.back() == '/') state.home.pop_back();
-    if (!mrt::MakeFolders(state.home) || ::chdir(state.home.c_str()) != 0) {
-        QMessageBox::critical(nullptr, title,
-                              QStringLiteral("データフォルダを使用できません。\n") + QString::fromStdString(state.home));
-        return 1;
-    }
+    if (!mrt::MakeFolders(state.home) || ::chdir(state.home.c_str()) != 0)
+        return refuseStart(QMessageBox::Critical, title,
+                           QStringLiteral("データフォルダを使用できません。\n") + QString::fromStdString(state.home),
+                           signalsWatched);
     state.resourceFolder = mrt::FindResourceFolder(QCoreApplication::applicationFilePath().toStdString());
     mrt::SetDesktopIdentity(app, QString::fromStdString(state.resourceFolder));
     if (!state.resourceFolder.empty())
@@ -143,8 +178,7 @@ int main(int argc, char** argv) {
     if (!lock.Acquire(state.home)) {
         QString m = QString::fromUtf8(mrt::kDataLockedMessage);
         m.remove(QLatin1Char('\r'));
-        QMessageBox::warning(nullptr, title, m);
-        return 1;
+        return refuseStart(QMessageBox::Warning, title, m, signalsWatched);
     }
 
     mrt::QtDialogs dialogs(nullptr, &state.settings);

@@ -1,7 +1,9 @@
 #include "util/CommitJournal.h"
 
+#include "util/CommitGate.h"
 #include "util/FileSystem.h"
 #include "util/Paths.h"
+#include "util/SystemError.h"
 
 #include <array>
 #include <cerrno>
@@ -11,6 +13,7 @@
 #include <dirent.h>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,8 +47,7 @@ std::map<std::string, FolderMark>& marks() {
 }
 
 int failed(std::string& error, const std::string& what) {
-    error = std::strerror(errno ? errno : EIO);
-    error += " (" + what + ")";
+    error = what + ": " + SystemErrorText(errno);
     return -1;
 }
 
@@ -53,8 +55,19 @@ bool validName(std::string_view name) {
     return !name.empty() && name != "." && name != ".." && name.find_first_of("/\n") == std::string_view::npos;
 }
 
-// Removes the temporary files of one folder. False when one could not be removed.
-bool removeTempFiles(const std::string& folder, std::string& error) {
+// True for the files a commit makes: its journals, "<target>.<tag>.tmp~" and "<target>.<tag>.undo.tmp~".
+bool isCommitFileName(std::string_view name) {
+    if (name == kCommitJournalName || name == kRollbackJournalName) return true;
+    if (!IsTempFileName(name)) return false;
+    std::string_view rest = name.substr(0, name.size() - std::string_view(kTempSuffix).size());
+    if (rest.size() > 5 && rest.substr(rest.size() - 5) == ".undo") rest.remove_suffix(5);
+    constexpr size_t kTagLength = 8;
+    if (rest.size() < kTagLength + 2 || rest[rest.size() - kTagLength - 1] != '.') return false;
+    return rest.substr(rest.size() - kTagLength).find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+// Removes the temporary files of one folder that `isTemp` names. False when one could not be removed.
+bool removeTempFiles(const std::string& folder, std::string& error, bool (*isTemp)(std::string_view) = IsTempFileName) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) {
         if (errno == ENOENT || errno == ENOTDIR) return true;
@@ -63,7 +76,7 @@ bool removeTempFiles(const std::string& folder, std::string& error) {
     }
     std::vector<std::string> names;
     while (dirent* e = ::readdir(dir))
-        if (IsTempFileName(e->d_name)) names.emplace_back(e->d_name);
+        if (isTemp(e->d_name)) names.emplace_back(e->d_name);
     ::closedir(dir);
     for (const std::string& n : names) {
         std::string path = folder + n;
@@ -244,8 +257,11 @@ bool HasUnfinishedCommit(const std::string& folder) {
     return exists(f + kCommitJournalName) || exists(f + kRollbackJournalName);
 }
 
-int RecoverDataFolder(const std::string& folderIn, std::string& error) {
-    const std::string folder = withSlash(folderIn);
+namespace {
+
+// The journal part of a recovery: a rollback journal rolled back, a whole commit journal rolled
+// forward, one cut off by a crash removed. `folder` ends in "/". 0 done; -1 (error set).
+int finishCommit(const std::string& folder, std::string& error) {
     Journal journal;
     bool whole = false;
     // A rollback journal first: it was renamed from a whole commit journal.
@@ -269,8 +285,27 @@ int RecoverDataFolder(const std::string& folderIn, std::string& error) {
             return failed(error, kCommitJournalName);
         }
     }
+    return 0;
+}
+
+} // namespace
+
+int RecoverDataFolder(const std::string& folderIn, std::string& error) {
+    const std::string folder = withSlash(folderIn);
+    // Readers wait while the targets are finished or put back.
+    std::optional<CommitSection> section;
+    if (HasUnfinishedCommit(folder)) section.emplace();
+    if (finishCommit(folder, error) != 0) return -1;
     if (!removeTempFiles(folder, error)) return -1;
     if (!removeTempFiles(ResolveCase(folder, "BU") + "/", error)) return -1;
+    SetMark(folder, FolderMark::None);
+    return 0;
+}
+
+int RecoverCopyFolder(const std::string& folderIn, std::string& error) {
+    const std::string folder = withSlash(folderIn);
+    if (finishCommit(folder, error) != 0) return -1;
+    if (!removeTempFiles(folder, error, isCommitFileName)) return -1;
     SetMark(folder, FolderMark::None);
     return 0;
 }

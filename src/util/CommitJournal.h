@@ -66,6 +66,12 @@ bool HasUnfinishedCommit(const std::string& folder);
 // could not be completed (error set; the temporary files are left for the next try).
 int RecoverDataFolder(const std::string& folder, std::string& error);
 
+// The same for a folder of copies outside the home (the target of a backup, the source of a
+// restore), run before its files are listed or replaced: the journal as above, then only the
+// temporary files that commits make (staged and undo copies of any tag) are removed; no subfolder
+// is looked at. 0 done; -1 (error set).
+int RecoverCopyFolder(const std::string& folder, std::string& error);
+
 // Shown when RecoverDataFolder failed; the error follows it.
 inline constexpr const char* kRecoveryFailedMessage = "前回中断した保存を完了できませんでした。";
 

@@ -17,7 +17,7 @@ namespace {
 class Converter {
 public:
     Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
-        if (m_cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert to CP932");
+        if (m_cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error(kCp932UnavailableMessage);
     }
     ~Converter() { iconv_close(m_cd); }
     Converter(const Converter&) = delete;
@@ -58,6 +58,20 @@ Converter& fromSjis() {
     thread_local Converter c("UTF-8", "CP932");
     return c;
 }
+
+} // namespace
+
+bool Cp932Available() {
+    try {
+        toSjis();
+        fromSjis();
+        return true;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+}
+
+namespace {
 
 bool isAscii(std::string_view s) {
     for (unsigned char ch : s)
@@ -159,16 +173,16 @@ private:
 
     // Puts the `count` characters of `utf8` into the row at trails[first..]. False when the text
     // does not hold exactly that many characters of at most three bytes.
-    static bool splitInto(const std::string& utf8, const std::vector<unsigned char>& trails, size_t first,
-                          size_t count, std::array<Entry, 256>& row) {
+    static bool splitInto(const std::string& utf8, const std::vector<unsigned char>& trails, size_t first, size_t count,
+                          std::array<Entry, 256>& row) {
         size_t i = 0;
         for (size_t k = 0; k < count; ++k) {
             if (i >= utf8.size()) return false;
             const size_t len = utf8Length(static_cast<unsigned char>(utf8[i]));
             if (len > 3 || i + len > utf8.size()) return false;
             Entry& e = row[trails[first + k]];
-            std::copy(utf8.begin() + static_cast<std::ptrdiff_t>(i), utf8.begin() + static_cast<std::ptrdiff_t>(i + len),
-                      e.utf8);
+            std::copy(utf8.begin() + static_cast<std::ptrdiff_t>(i),
+                      utf8.begin() + static_cast<std::ptrdiff_t>(i + len), e.utf8);
             e.length = static_cast<uint8_t>(len);
             i += len;
         }
@@ -201,8 +215,7 @@ DecodeTable& decodeTable() {
 // Walks CP932 bytes as iconv reads them: calls `ch` with each character's UTF-8 bytes, `bad` at
 // each sequence iconv refuses (with the bytes it covers: a lead byte takes its follower only when
 // that can be a trail byte). A lead byte at the very end is left out; the result is false then.
-template <typename Ch, typename Bad>
-bool walkCp932(std::string_view sjis, Ch ch, Bad bad) {
+template <typename Ch, typename Bad> bool walkCp932(std::string_view sjis, Ch ch, Bad bad) {
     DecodeTable& t = decodeTable();
     const size_t n = sjis.size();
     size_t i = 0;
@@ -247,7 +260,8 @@ void decodeCp932Into(std::string_view sjis, std::string& out) {
     walkCp932(
         sjis,
         [&](const char* p, size_t len) {
-            for (size_t k = 0; k < len; ++k) *o++ = p[k];
+            for (size_t k = 0; k < len; ++k)
+                *o++ = p[k];
         },
         [&](size_t) {
             std::memcpy(o, "\xEF\xBF\xBD", 3);
@@ -310,9 +324,7 @@ EncodeTable& encodeTable() {
 // surrogate, not overlong), its length in `len`; -1 for anything else.
 int32_t bmpCodePoint(std::string_view s, size_t i, size_t& len) {
     const auto b0 = static_cast<unsigned char>(s[i]);
-    auto cont = [&](size_t k) {
-        return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
-    };
+    auto cont = [&](size_t k) { return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80; };
     if (b0 >= 0xC2 && b0 <= 0xDF && cont(1)) {
         len = 2;
         return ((b0 & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
@@ -428,6 +440,10 @@ std::string FirstNonCp932Char(std::string_view utf8) {
     if (toSjis().run(utf8, converted, consumed) || consumed >= utf8.size()) return {};
     size_t n = std::min(utf8Length(static_cast<unsigned char>(utf8[consumed])), utf8.size() - consumed);
     return std::string(utf8.substr(consumed, n));
+}
+
+std::string NonCp932Refusal(std::string_view ch, std::string_view action) {
+    return "「" + std::string(ch) + "」はファイルに保存できない文字のため" + std::string(action) + "できません。";
 }
 
 int AnsiByteLength(std::string_view utf8) {
@@ -548,7 +564,8 @@ FieldAppend AppendFieldText(const char* src, int n, ByteBuffer& out, const std::
     for (size_t i = 0; i < end;) {
         const auto c = static_cast<unsigned char>(src[i]);
         if (c < 0x80) {
-            if (stops[c]) return refuse(FieldAppend::Stopped);
+            // A NUL after the text's last byte is padding.
+            if (stops[c] && (c != 0 || i < last)) return refuse(FieldAppend::Stopped);
             *o++ = static_cast<char>(c);
             ++i;
             if (c != ' ' && c != 0) keep = o;

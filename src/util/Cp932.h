@@ -8,6 +8,14 @@
 // Text in memory is UTF-8; files and printouts count and store code page 932 (Shift-JIS) bytes.
 namespace mrt {
 
+// The conversions between UTF-8 and CP932 come from the C library's iconv modules. When these
+// cannot be opened, every conversion throws std::runtime_error with this message; the programs
+// check Cp932Available() first and end with it.
+inline constexpr const char* kCp932UnavailableMessage =
+    "文字コード CP932 (Shift-JIS) への変換を使用できません。C ライブラリの文字コード変換モジュール (gconv) "
+    "がインストールされているか確認してください。";
+bool Cp932Available();
+
 // True when the byte opens a double-byte CP932 character.
 bool IsCp932LeadByte(unsigned char b);
 
@@ -30,6 +38,9 @@ bool IsCp932Text(std::string_view utf8);
 // The first character (as UTF-8) that has no CP932 form, to name it when input is refused;
 // empty when every character has one.
 std::string FirstNonCp932Char(std::string_view utf8);
+// The refusal of such a character: "「" + ch + "」はファイルに保存できない文字のため" + action +
+// "できません。" (action "登録" where a name is registered, "入力" where a line is typed).
+std::string NonCp932Refusal(std::string_view ch, std::string_view action);
 
 // Number of CP932 bytes of the text (unmappable characters count as one byte each).
 int AnsiByteLength(std::string_view utf8);

@@ -148,10 +148,14 @@ CsvWriter::~CsvWriter() = default;
 bool CsvWriter::appendCp932Field(const char* src, int n, bool& memorable) {
     // The bytes that quote or guard a cell are ASCII below 0x40, which the second byte of a
     // double-byte character never is: the field's own bytes tell what its text needs.
+    // Control characters (a NUL inside the text too) are blanked on the way below.
     static constexpr auto kStops = [] {
         std::array<bool, 128> t{};
-        for (unsigned char c : {',', '"', '\r', '\n'})
+        for (unsigned char c : {',', '"'})
             t[c] = true;
+        for (unsigned char c = 0; c < 0x20; ++c)
+            t[c] = true;
+        t[0x7F] = true;
         return t;
     }();
     const size_t at = m_data.size();
@@ -163,6 +167,15 @@ bool CsvWriter::appendCp932Field(const char* src, int n, bool& memorable) {
     m_data.truncate(at);
     std::string text;
     DecodeFieldTrimmedInto(src, n, text);
+    // Lines stored before texts were checked may hold a TAB or line break, which the import refuses.
+    bool blanked = false;
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = ' ';
+            blanked = true;
+        }
+    }
+    if (blanked) text.resize(TrimmedRight(text).size());
     appendTextField(m_data, text);
     return r == FieldAppend::Stopped && IsCp932Bytes(FieldTextBytes(src, n));
 }

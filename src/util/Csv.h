@@ -29,7 +29,7 @@ public:
     // A text cell: neutralised and quoted as needed.
     CsvWriter& Text(std::string_view text);
     // A text cell from a fixed-width CP932 field of `n` bytes, decoded as DecodeFieldTrimmed does
-    // straight into the CSV text. False when the field holds bytes that are no CP932 (the cell
+    // straight into the CSV text, control characters as blanks. False when the field holds bytes that are no CP932 (the cell
     // then holds U+FFFD for them).
     bool Cp932Field(const char* src, int n);
     // A date cell, YYYY-MM-DD.

@@ -1,5 +1,6 @@
 #include "util/DataLock.h"
 
+#include "util/CommitGate.h"
 #include "util/Paths.h"
 
 #include <fcntl.h>
@@ -8,7 +9,9 @@
 
 namespace mrt {
 
-DataLock::~DataLock() { Release(); }
+DataLock::~DataLock() {
+    Release();
+}
 
 bool DataLock::Acquire(const std::string& home) {
     if (m_fd >= 0) return true;
@@ -20,11 +23,14 @@ bool DataLock::Acquire(const std::string& home) {
         return false;
     }
     m_fd = fd;
+    m_gate = OpenCommitGate(home);
     return true;
 }
 
 void DataLock::Release() {
     if (m_fd < 0) return;
+    CloseCommitGate(m_gate);
+    m_gate = -1;
     ::flock(m_fd, LOCK_UN);
     ::close(m_fd);
     m_fd = -1;

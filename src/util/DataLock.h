@@ -5,6 +5,7 @@ namespace mrt {
 
 // One program per data folder: an exclusive advisory lock on "<home>/.mrtkel.lock". The system
 // drops the lock when its holder exits or is killed, so a lock left by a crash is taken over.
+// While it is held, the commits of this process pass the home's commit gate (CommitGate.h).
 class DataLock {
 public:
     DataLock() = default;
@@ -19,6 +20,7 @@ public:
 
 private:
     int m_fd = -1;
+    int m_gate = -1;
 };
 
 // Message shown when another program holds the data folder.

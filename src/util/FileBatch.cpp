@@ -1,8 +1,10 @@
 #include "util/FileBatch.h"
 
+#include "util/CommitGate.h"
 #include "util/CommitJournal.h"
 #include "util/FileSystem.h"
 #include "util/Paths.h"
+#include "util/SystemError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -89,7 +91,7 @@ bool FileBatch::Stage(const std::string& path, std::string_view data, std::strin
         // The disk starts on the bytes now, so the commit's flushes find them mostly written.
         if (Fs().Write(fd, data.data(), data.size()) == 0 && Fs().StartFlush(fd) == 0) return true;
     }
-    error = std::strerror(errno ? errno : EIO);
+    error = e->target + ": " + SystemErrorText(errno);
     dropStaged(*e);
     std::string target = e->target;
     std::erase_if(m_entries, [&](const Entry& x) { return x.target == target; });
@@ -109,6 +111,13 @@ std::string FileBatch::StagedFile(const std::string& path) const {
     return e && e->staged ? m_folder + StagedName(e->target, m_tag) : std::string();
 }
 
+std::vector<std::string> FileBatch::Targets() const {
+    std::vector<std::string> names;
+    for (const Entry& e : m_entries)
+        names.push_back(e.target);
+    return names;
+}
+
 bool FileBatch::RemovalStaged(const std::string& path) const {
     const Entry* e = findEntry(path);
     return e && e->remove;
@@ -123,8 +132,7 @@ void FileBatch::Abort() {
 }
 
 bool FileBatch::fail(std::string& error, const std::string& what) {
-    error = std::strerror(errno ? errno : EIO);
-    if (!what.empty()) error += " (" + what + ")";
+    error = (what.empty() ? std::string() : what + ": ") + SystemErrorText(errno);
     Abort();
     return false;
 }
@@ -135,19 +143,19 @@ bool FileBatch::makeUndo(Entry& e, std::string& error) {
     e.undoMade = true;
     if (Fs().Link(target, undo) == 0) return true;
     if (!linkUnsupported(errno)) {
-        error = std::strerror(errno);
+        error = e.target + ": " + SystemErrorText(errno);
         return false;
     }
     std::string old;
     if (!ReadWholeFile(target, old)) {
-        error = std::strerror(errno ? errno : EIO);
+        error = e.target + ": " + SystemErrorText(errno);
         return false;
     }
     int fd = Fs().OpenForWrite(undo);
     bool ok = fd >= 0 && Fs().Write(fd, old.data(), old.size()) == 0 && Fs().Flush(fd) == 0;
-    if (!ok) error = std::strerror(errno ? errno : EIO);
+    if (!ok) error = e.target + ": " + SystemErrorText(errno);
     if (fd >= 0 && Fs().Close(fd) != 0 && ok) {
-        error = std::strerror(errno);
+        error = e.target + ": " + SystemErrorText(errno);
         ok = false;
     }
     return ok;
@@ -164,14 +172,7 @@ bool FileBatch::Commit(std::string& error) {
 
     // 1. The staged files become durable, each on its own: their writing began when they were
     // staged, and nothing else on the disk is waited for.
-    for (Entry& e : m_entries)
-        if (e.staged && Fs().Flush(e.fd) != 0) return fail(error, e.target);
-    for (Entry& e : m_entries) {
-        if (e.fd < 0) continue;
-        int r = Fs().Close(e.fd);
-        e.fd = -1;
-        if (r != 0) return fail(error, e.target);
-    }
+    if (!flushStaged(error)) return false;
 
     // 2. Each existing target gets a second name, so a failure can put it back.
     std::erase_if(m_entries, [&](const Entry& e) { return e.remove && !exists(folder + e.target); });
@@ -185,6 +186,9 @@ bool FileBatch::Commit(std::string& error) {
             return false;
         }
     }
+
+    // Readers of other programs wait from here until the targets are replaced or put back.
+    CommitSection section;
 
     // 3. The journal, and one folder sync for it, the staged files and the undo names.
     const bool journaled = m_entries.size() > 1 || m_entries[0].remove;
@@ -224,6 +228,71 @@ bool FileBatch::Commit(std::string& error) {
     return true;
 }
 
+bool FileBatch::flushStaged(std::string& error) {
+    for (Entry& e : m_entries)
+        if (e.staged && Fs().Flush(e.fd) != 0) return fail(error, e.target);
+    for (Entry& e : m_entries) {
+        if (e.fd < 0) continue;
+        int r = Fs().Close(e.fd);
+        e.fd = -1;
+        if (r != 0) return fail(error, e.target);
+    }
+    return true;
+}
+
+bool FileBatch::CommitInOrder(std::string& error) {
+    if (m_entries.size() <= 1) return Commit(error);
+    for (const Entry& e : m_entries)
+        if (e.remove) return Commit(error);
+    const std::string& folder = m_folder;
+    if (CommitsBlocked(folder)) {
+        error = kUnfinishedCommitMessage;
+        Abort();
+        return false;
+    }
+    if (!flushStaged(error)) return false;
+    for (Entry& e : m_entries) {
+        e.hadOld = exists(folder + e.target);
+        if (e.hadOld && !makeUndo(e, error)) {
+            std::string why = error;
+            Abort();
+            error = why;
+            return false;
+        }
+    }
+    CommitSection section;
+    // Each rename is a commit of one file; a crash between two leaves a sound folder, and the
+    // temporary files go at the next start.
+    Journal done{m_tag, {}};
+    for (const Entry& e : m_entries) {
+        done.entries.push_back({false, e.hadOld, e.target});
+        if (Fs().Rename(folder + StagedName(e.target, m_tag), folder + e.target) != 0 || Fs().SyncFolder(folder) != 0) {
+            const std::string why = e.target + ": " + SystemErrorText(errno);
+            std::string undoError;
+            for (Entry& x : m_entries)
+                x.staged = x.undoMade = false;
+            // Those not renamed yet are removed with their staged files by the rollback too.
+            for (size_t i = done.entries.size(); i < m_entries.size(); ++i)
+                done.entries.push_back({false, m_entries[i].hadOld, m_entries[i].target});
+            m_entries.clear();
+            if (RollBack(folder, done, "", undoError) != 0) {
+                SetMark(folder, FolderMark::NeedsRecovery);
+                error = std::string(kCommitNotUndoneMessage) + "\r\n" + why + " / " + undoError;
+            } else {
+                error = why;
+            }
+            return false;
+        }
+    }
+    for (Entry& e : m_entries) {
+        if (e.hadOld) Fs().Remove(folder + UndoName(e.target, m_tag));
+        e.staged = e.undoMade = false;
+    }
+    m_entries.clear();
+    error.clear();
+    return true;
+}
+
 bool FileBatch::rollBackNow(bool journaled, std::string& error) {
     const std::string& folder = m_folder;
     const std::string why = error;
@@ -242,7 +311,7 @@ bool FileBatch::rollBackNow(bool journaled, std::string& error) {
         Fs().SyncFolder(folder);
         r = RollBack(folder, journal, kRollbackJournalName, undoError);
     } else {
-        undoError = std::strerror(errno);
+        undoError = SystemErrorText(errno);
     }
     if (r < 0 && journaled) SetMark(folder, FolderMark::NeedsRecovery);
     if (r == 1) SetMark(folder, FolderMark::NeedsRecovery); // the rollback journal is still there

@@ -3,6 +3,7 @@
 #include "port/Dialogs.h"
 #include "util/FileBatch.h"
 #include "util/Paths.h"
+#include "util/ProgramInfo.h"
 #include "util/WholeCopies.h"
 
 #include <algorithm>
@@ -17,7 +18,8 @@ namespace {
 bool matchFrom(const char* p, const char* s) {
     for (; *p; ++p, ++s) {
         if (*p == '*') {
-            while (p[1] == '*') ++p;
+            while (p[1] == '*')
+                ++p;
             if (!p[1]) return true;
             for (; *s; ++s)
                 if (matchFrom(p + 1, s)) return true;
@@ -33,7 +35,7 @@ bool matchFrom(const char* p, const char* s) {
 } // namespace
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
-    // "*.*" matches names without a dot too, as the old listing did.
+    // "*.*" matches every name, also one without a dot ("README"), so a backup copies it.
     if (pattern == "*.*") return true;
     return matchFrom(pattern.c_str(), name.c_str());
 }
@@ -84,7 +86,7 @@ int ListChangedFiles(const std::string& pattern, const std::string& sourceFolder
 int CopyChangedFiles(const std::string& pattern, const std::string& sourceFolder, const std::string& targetFolder,
                      Dialogs& dlg) {
     auto fail = [&dlg]() {
-        dlg.MsgBox("ファイルの複写に失敗しました。", "ミルテ家計簿", MsgIcon::Critical, MsgButtons::OK);
+        dlg.MsgBox("ファイルの複写に失敗しました。", kProgramName, MsgIcon::Critical, MsgButtons::OK);
         return -1;
     };
     std::string patFolder, patFile;
@@ -95,15 +97,14 @@ int CopyChangedFiles(const std::string& pattern, const std::string& sourceFolder
     if (::stat(targetFolder.c_str(), &tst) != 0 || !S_ISDIR(tst.st_mode)) return fail();
     // A commit left unfinished there is completed or undone by the next start, over any copy.
     if (CommitsBlocked(targetFolder)) return fail();
-    std::vector<CopyJob> jobs;
+    std::vector<WholeCopy> jobs;
     for (const std::string& n : names) {
-        CopyJob job{JoinPath(sourceFolder, n), ResolveCase(targetFolder, n)};
+        WholeCopy job{JoinPath(sourceFolder, n), ResolveCase(targetFolder, n)};
         // Two names differing only in case land on one target, whichever case it has or is given
-        // first: the later source is copied over it, as copying them one after the other did.
-        auto twin = std::find_if(jobs.begin(), jobs.end(), [&](const CopyJob& j) {
+        // first: the later source is copied over it, so the target ends as the last source listed.
+        auto twin = std::find_if(jobs.begin(), jobs.end(), [&](const WholeCopy& j) {
             return j.target.size() == job.target.size() &&
-                   ::strcasecmp(j.target.c_str() + targetFolder.size(), job.target.c_str() + targetFolder.size()) ==
-                       0;
+                   ::strcasecmp(j.target.c_str() + targetFolder.size(), job.target.c_str() + targetFolder.size()) == 0;
         });
         const bool hasTwin = twin != jobs.end();
         if (hasTwin) {

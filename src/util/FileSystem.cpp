@@ -98,4 +98,19 @@ void SetFileSystem(FileSystem* fs) {
     g_current = fs ? fs : &g_system;
 }
 
+namespace {
+std::function<void(const std::string&)>& readHook() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+} // namespace
+
+void SetReadHook(std::function<void(const std::string& path)> hook) {
+    readHook() = std::move(hook);
+}
+
+void BeforeRead(const std::string& path) {
+    if (readHook()) readHook()(path);
+}
+
 } // namespace mrt

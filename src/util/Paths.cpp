@@ -2,6 +2,8 @@
 
 #include "port/Dialogs.h"
 #include "util/FileBatch.h"
+#include "util/FileSystem.h"
+#include "util/SystemError.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -16,7 +18,8 @@ namespace mrt {
 
 void SplitPath(std::string_view path, std::string& folder, std::string& file) {
     std::string p(path);
-    while (!p.empty() && p.back() == ' ') p.pop_back();
+    while (!p.empty() && p.back() == ' ')
+        p.pop_back();
     size_t pos = p.rfind('/');
     if (pos == std::string::npos) {
         folder.clear();
@@ -67,7 +70,7 @@ int FileMissing(std::string_view path, Dialogs& dlg) {
         struct stat st;
         if (::stat(p.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 1 : 0;
         if (errno == ENOENT || errno == ENOTDIR) return 1;
-        std::string err = std::strerror(errno);
+        std::string err = SystemErrorText(errno);
         MsgResult r = dlg.MsgBox(err, "ファイルオープンエラー ( " + std::string(path) + " )", MsgIcon::Exclamation,
                                  MsgButtons::RetryCancel);
         if (r != MsgResult::Retry) return -1;
@@ -81,6 +84,7 @@ bool IsTempFileName(std::string_view name) {
 
 bool ReadWholeFile(const std::string& path, ByteBuffer& data) {
     data.clear();
+    BeforeRead(path);
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     // Reads straight into a block of the file's size, which is not cleared first; a file that

@@ -20,6 +20,21 @@ constexpr unsigned char kVoicedMark = 0xDE;
 constexpr unsigned char kSemiVoicedMark = 0xDF;
 constexpr uint16_t kFullVu = 0x8394; // ヴ
 
+constexpr int kReplacement = 0xFFFD;
+
+bool leadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// The code point of a UTF-8 text of exactly one character of one to three bytes; -1 otherwise.
+int codePoint(const std::string& u) {
+    const auto b = [&](size_t i) { return static_cast<unsigned char>(u[i]); };
+    if (u.size() == 1 && b(0) < 0x80) return b(0);
+    if (u.size() == 2 && b(0) >= 0xC0 && b(0) < 0xE0) return (b(0) & 0x1F) << 6 | (b(1) & 0x3F);
+    if (u.size() == 3 && b(0) >= 0xE0 && b(0) < 0xF0) return (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F);
+    return -1;
+}
+
 // The fold of every single byte and every double-byte code (lead << 8 | trail).
 struct FoldTable {
     std::array<uint16_t, 256> single{};
@@ -36,19 +51,28 @@ struct FoldTable {
         }
         for (int c = 0; c < 65536; ++c)
             dbl[c] = static_cast<uint16_t>(c);
-        // Full-width forms of ASCII (U+FF01..U+FF5E) and the ideographic space sit in leads 0x81, 0x82.
-        for (int lead = 0x81; lead <= 0x82; ++lead) {
+        // Every double-byte code folds through its Unicode character: full-width forms of ASCII
+        // (U+FF01..U+FF5E) and the ideographic space to ASCII, every other character to the code
+        // CP932 encodes it as, so that the NEC-selected IBM extensions (0xED40..0xEEFC), the IBM
+        // extensions (0xFA40..0xFC4B) and the NEC special characters that repeat a character
+        // ("≒", "∵", "Ⅰ", "¬", "髙") match however the line was written.
+        std::string sj;
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!leadByte(static_cast<unsigned char>(lead))) continue;
             for (int trail = 0x40; trail <= 0xFC; ++trail) {
-                const char sj[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                std::string u = FromCp932(std::string_view(sj, 2));
-                if (u.size() != 3) continue;
-                const auto b0 = static_cast<unsigned char>(u[0]), b1 = static_cast<unsigned char>(u[1]),
-                           b2 = static_cast<unsigned char>(u[2]);
-                const int cp = (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F);
-                int ascii = 0;
-                if (cp >= 0xFF01 && cp <= 0xFF5E) ascii = cp - 0xFF01 + 0x21;
-                if (cp == 0x3000) ascii = ' ';
-                if (ascii) dbl[lead << 8 | trail] = single[ascii];
+                if (trail == 0x7F) continue;
+                const char code[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                const std::string u = FromCp932(std::string_view(code, 2));
+                const int cp = codePoint(u);
+                if (cp < 0 || cp == kReplacement) continue;
+                if (cp >= 0xFF01 && cp <= 0xFF5E) {
+                    dbl[lead << 8 | trail] = single[cp - 0xFF01 + 0x21];
+                } else if (cp == 0x3000) {
+                    dbl[lead << 8 | trail] = single[' '];
+                } else if (ToCp932(u, sj) && sj.size() == 2) {
+                    dbl[lead << 8 | trail] = static_cast<uint16_t>(static_cast<unsigned char>(sj[0]) << 8 |
+                                                                   static_cast<unsigned char>(sj[1]));
+                }
             }
         }
     }
@@ -62,9 +86,6 @@ const FoldTable& table() {
 // Half-width kana that take the voiced mark (カ..ト, ハ..ホ) and the semi-voiced one (ハ..ホ).
 bool takesVoiced(unsigned char b) {
     return (b >= 0xB6 && b <= 0xC4) || (b >= 0xCA && b <= 0xCE) || b == 0xB3;
-}
-bool leadByte(unsigned char b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 bool takesSemiVoiced(unsigned char b) {
     return b >= 0xCA && b <= 0xCE;

@@ -17,7 +17,7 @@ namespace {
 constexpr size_t kOpenAtOnce = 64;
 
 struct Pending {
-    const CopyJob* job;
+    const WholeCopy* job;
     std::string temp;
     int fd = -1;
     bool made = false; // the temporary file may exist
@@ -49,12 +49,12 @@ bool flushCopy(Pending& p) {
 
 } // namespace
 
-int ReplaceWithCopies(const std::string& folder, const std::vector<CopyJob>& jobs) {
+int ReplaceWithCopies(const std::string& folder, const std::vector<WholeCopy>& jobs) {
     if (jobs.empty()) return 0;
     const std::string tag = NewTag();
     std::vector<Pending> pending;
     pending.reserve(jobs.size());
-    for (const CopyJob& job : jobs) {
+    for (const WholeCopy& job : jobs) {
         std::string targetFolder, name;
         SplitPath(job.target, targetFolder, name);
         pending.push_back({&job, targetFolder + StagedName(name, tag)});

@@ -6,7 +6,7 @@
 namespace mrt {
 
 // One file to copy: where from, where to, and the times the copy is given.
-struct CopyJob {
+struct WholeCopy {
     std::string source;
     std::string target;
     struct timespec accessed {};
@@ -19,6 +19,6 @@ struct CopyJob {
 // folder is synced once at the end. On a failure the temporary files not renamed yet are removed;
 // the targets renamed before it keep their copies. 0 done; -1 failed (errno set). Writes, flushes,
 // renames and the folder sync go through Fs().
-int ReplaceWithCopies(const std::string& folder, const std::vector<CopyJob>& jobs);
+int ReplaceWithCopies(const std::string& folder, const std::vector<WholeCopy>& jobs);
 
 } // namespace mrt

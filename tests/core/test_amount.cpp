@@ -77,13 +77,15 @@ TEST(EvalAmount, NumbersAreReadFromTheLeadingCharacters) {
     EXPECT_EQ(mrt::EvalAmountText("   ", 5), "0");
 }
 
-// What EvalAmount would read only in part is not a whole expression: a command line refuses it.
+// What EvalAmount would read only in part is not a whole expression: the line rules refuse it.
+// Thousands separators and the tax markers, "%N" included, belong to the expression.
 TEST(IsWholeAmountExpr, EveryFactorMustBeANumberToItsEnd) {
-    for (const char* whole :
-         {"1000", " 1000 ", "1 000", "1200+300", "-500", "300*3/2", "2.5", ".5", "1000%", "1000*", "1+-2", "10*2+3*4"})
+    for (const char* whole : {"1000", " 1000 ", "1 000", "1200+300", "-500", "300*3/2", "2.5", ".5", "1000%", "1000*",
+                              "1+-2", "10*2+3*4", "1,000", "12,345,678", "1,000+2,500%", "980%8", "980 % 8", "1000%0"})
         EXPECT_TRUE(mrt::IsWholeAmountExpr(whole)) << whole;
-    for (const char* part : {"", "   ", "abc", "12abc", "1,000", "1.2.3", "500-", "--5", "%", "*", "1000**", "1+",
-                             "1e5", "１０００", "+", ".", "3/x"})
+    for (const char* part :
+         {"",         "   ", "abc", "12abc", "1.2.3", "500-", "--5",    "%",      "*",       "1000**", "1+", "1e5",
+          "１０００", "+",   ".",   "3/x",   "1,00",  ",500", "1,0000", "980%21", "980%8.5", "100%8%", "%8"})
         EXPECT_FALSE(mrt::IsWholeAmountExpr(part)) << part;
     // Too many terms is still an expression; EvalAmount reports it.
     EXPECT_TRUE(mrt::IsWholeAmountExpr("1+1+1+1+1+1+1+1+1+1+1"));

@@ -1,9 +1,11 @@
 // The backup and restore dialogue (CopyData and its questions) against scripted answers.
 #include "backup/BackupData.h"
-#include "util/FileBatch.h"
+#include "names/NameTables.h"
 #include "support/FaultFs.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
+#include "test_ledger_fixture.h"
+#include "util/FileBatch.h"
 #include "util/HomeSettings.h"
 
 #include <filesystem>
@@ -30,6 +32,26 @@ std::string infBytes(char fill = 1) {
 std::string ioBytes(int records, char fill = 2) {
     return std::string(static_cast<size_t>(records) * 108, fill);
 }
+
+// The information and year file of a sound ledger year: `lines` expenses in February, the
+// balances following on from `start`.
+std::pair<std::string, std::string> soundYear(int year, int lines, int32_t start) {
+    LedgerModel m;
+    m[year].months[1].lines = monthLines(year, 2, lines, 100);
+    m[year].months[1].lines[0].bal = start - 100;
+    recomputeModel(m);
+    return {infFileBytes(m[year]), yearFileBytes(m[year])};
+}
+
+// A sound breakdown table: "その他" for every key.
+std::string soundBreakdowns() {
+    std::string bytes;
+    for (int key = 1; key <= kItemKeyMax; ++key)
+        bytes += EncodeNameList(DefaultNameList(), kBrkDnTextBytes);
+    return bytes;
+}
+
+const std::string kSoundItems = ReadBytes(std::string(MRTKEL_TEST_DATA) + "/names/TBITEM.mrt");
 
 struct Folders {
     TempDir home;  // holds Data1/ and the settings that remember the last folder
@@ -256,11 +278,13 @@ TEST(BackupFlow, TheFolderUsedLastIsOfferedFirstWhileItIsThere) {
 
 TEST(RestoreFlow, ACaseDifferentNameReplacesTheExistingFile) {
     Folders f;
-    WriteBytes(f.data + "Io2025.usr", ioBytes(2, 'o'));
-    WriteBytes(f.data + "Inf2025.usr", infBytes('o'));
+    const auto [oldInf, oldIo] = soundYear(2025, 2, 1000);
+    const auto [newInf, newIo] = soundYear(2025, 4, 5000);
+    WriteBytes(f.data + "Io2025.usr", oldIo);
+    WriteBytes(f.data + "Inf2025.usr", oldInf);
     // A backup made on Windows spells the names in lower case.
-    WriteBytes(f.stick / "io2025.usr", ioBytes(4, 'n'));
-    WriteBytes(f.stick / "inf2025.usr", infBytes('n'));
+    WriteBytes(f.stick / "io2025.usr", newIo);
+    WriteBytes(f.stick / "inf2025.usr", newInf);
     ScriptedDialogs dlg;
     dlg.expect("GetDirName", 0).withText(f.stick.path());
     dlg.expect("MsgKel2", 1)
@@ -269,15 +293,16 @@ TEST(RestoreFlow, ACaseDifferentNameReplacesTheExistingFile) {
     CopyJob job = f.job();
     ASSERT_EQ(CopyData(kRestoreDirection, kLedgerYearKind, job, dlg), 0);
     EXPECT_TRUE(job.dataChanged);
-    EXPECT_EQ(filesIn(f.data),
-              (std::map<std::string, std::string>{{"Inf2025.usr", infBytes('n')}, {"Io2025.usr", ioBytes(4, 'n')}}));
+    EXPECT_EQ(filesIn(f.data), (std::map<std::string, std::string>{{"Inf2025.usr", newInf}, {"Io2025.usr", newIo}}));
 }
 
 TEST(RestoreFlow, AFileOfTheWrongLengthIsRefusedBeforeAnythingChanges) {
     Folders f;
-    WriteBytes(f.data + "Io2025.usr", ioBytes(2, 'o'));
-    WriteBytes(f.data + "Inf2025.usr", infBytes('o'));
-    WriteBytes(f.data + "TBITEM.mrt", "old items");
+    const auto [oldInf, oldIo] = soundYear(2025, 2, 1000);
+    const auto [newInf, newIo] = soundYear(2025, 4, 5000);
+    WriteBytes(f.data + "Io2025.usr", oldIo);
+    WriteBytes(f.data + "Inf2025.usr", oldInf);
+    WriteBytes(f.data + "TBITEM.mrt", kSoundItems);
     const auto before = filesIn(f.data);
     struct Case {
         std::map<std::string, std::string> source;
@@ -285,19 +310,20 @@ TEST(RestoreFlow, AFileOfTheWrongLengthIsRefusedBeforeAnythingChanges) {
         std::string reason;
     };
     const Case cases[] = {
-        {{{"Inf2025.usr", infBytes('n')}, {"Io2025.usr", ioBytes(4, 'n').substr(0, 4 * 108 - 50)}},
+        {{{"Inf2025.usr", newInf}, {"Io2025.usr", newIo.substr(0, newIo.size() - 50)}},
          kLedgerYearKind,
-         "Io2025.usr: 長さ 382バイト が入出金データの記録(108バイト)の倍数ではありません。"},
-        {{{"Inf2025.usr", infBytes('n').substr(0, 110)}, {"Io2025.usr", ioBytes(4, 'n')}},
+         "Io2025.usr: 長さ " + std::to_string(newIo.size() - 50) +
+             "バイト が入出金データの記録(108バイト)の倍数ではありません。"},
+        {{{"Inf2025.usr", newInf.substr(0, 110)}, {"Io2025.usr", newIo}},
          kLedgerYearKind,
          "Inf2025.usr: 長さ 110バイト が入出金情報の12か月分(120バイト)ではありません。"},
-        {{{"Inf2025.usr", infBytes('n')}}, kLedgerYearKind, "io2025.usr: ファイルがありません。"},
-        {{{"TBITEM.mrt", "new items"}, {"TBSHOP.mrt", std::string(1600, 's')}},
+        {{{"Inf2025.usr", newInf}}, kLedgerYearKind, "io2025.usr: ファイルがありません。"},
+        {{{"TBITEM.mrt", kSoundItems}, {"TBSHOP.mrt", std::string(1600, 's')}},
          kRegisteredKind,
          "TBSHOP.mrt: 長さ 1600バイト が登録データの記録(1602バイト)の倍数ではありません。"},
-        {{{"TBITEM.mrt", "new items"}, {"tbitem.mrt", "other items"}},
+        {{{"TBITEM.mrt", kSoundItems}, {"tbitem.mrt", kSoundItems}},
          kRegisteredKind,
-         "tbitem.mrt: TBITEM.mrt と大文字・小文字だけが違う同じ名前のファイルです。"},
+         "TBITEM.mrt と tbitem.mrt は大文字・小文字だけが違う名前です。どちらを復帰するか決められません。"},
     };
     for (const Case& c : cases) {
         TempDir source;
@@ -317,12 +343,14 @@ TEST(RestoreFlow, AFileOfTheWrongLengthIsRefusedBeforeAnythingChanges) {
     }
 }
 
-// The writer fails after a number of bytes (a full or removed medium): the file being written is
-// never left half, the files before it stay whole, and a restore changes nothing at all.
+// The writer fails after a number of bytes (a full or removed medium): a backup leaves the
+// target folder as it was, and a restore changes nothing at all.
 TEST(RestoreFlow, AFailingWriterLeavesNoHalfFile) {
     Folders f;
-    WriteBytes(f.data + "Inf2025.usr", infBytes('o'));
-    WriteBytes(f.data + "Io2025.usr", ioBytes(100, 'o'));
+    const auto [oldInf, oldIo] = soundYear(2025, 2, 1000);
+    const auto [newInf, newIo] = soundYear(2025, 4, 5000);
+    WriteBytes(f.data + "Inf2025.usr", oldInf);
+    WriteBytes(f.data + "Io2025.usr", oldIo);
     WriteBytes(f.data + "TBITEM.mrt", "old items");
     const auto data = filesIn(f.data);
     { // backup of three files, failing inside the second
@@ -331,19 +359,19 @@ TEST(RestoreFlow, AFailingWriterLeavesNoHalfFile) {
         dlg.expect("GetDirName", 0).withText(f.stick.path());
         dlg.expect("MsgKel2", 1);
         dlg.expectBox(MsgResult::OK)
-            .expectMessage("ファイルの複写に失敗しました。\r\nIo2025.usr: 保管先の空き容量が足りません。");
+            .expectMessage("ファイルの複写に失敗しました。\r\nIo2025.usr: 空き容量が足りません (");
         dlg.expect("MsgOK").expectMessage("データの保管に失敗しました。");
         mrt::test::FailWritesAfter(120 + 5000);
         CopyJob job = f.job();
         EXPECT_EQ(CopyData(kBackupDirection, kChosenFilesKind, job, dlg), -1);
         mrt::test::FailWritesAfter(-1);
-        EXPECT_EQ(job.copied, (std::vector<std::string>{"Inf2025.usr"}));
-        EXPECT_EQ(filesIn(f.stick.path()), (std::map<std::string, std::string>{{"Inf2025.usr", infBytes('o')}}));
+        EXPECT_TRUE(job.copied.empty());
+        EXPECT_TRUE(filesIn(f.stick.path()).empty());
     }
     { // restore of both files of a year, failing in the second: the first is not replaced either
         TempDir source;
-        WriteBytes(source / "Inf2025.usr", infBytes('n'));
-        WriteBytes(source / "Io2025.usr", ioBytes(50, 'n'));
+        WriteBytes(source / "Inf2025.usr", newInf);
+        WriteBytes(source / "Io2025.usr", newIo);
         ScriptedDialogs dlg;
         dlg.expect("GetDirName", 0).withText(source.path());
         dlg.expect("MsgKel2", 1);
@@ -364,8 +392,8 @@ TEST(RestoreFlow, RegisteredDataReplacesTheTablesAndTheSettings) {
     WriteBytes(f.data + "TBITEM.mrt", "old items");
     WriteBytes(f.data + "Io2025.usr", ioBytes(1, 'o'));
     WriteBytes(f.stick / "init.MRT", std::string(450, 'n'));
-    WriteBytes(f.stick / "TBITEM.mrt", "new items");
-    WriteBytes(f.stick / "TBBRKDN.mrt", std::string(2102 * 70, 'b'));
+    WriteBytes(f.stick / "TBITEM.mrt", kSoundItems);
+    WriteBytes(f.stick / "TBBRKDN.mrt", soundBreakdowns());
     WriteBytes(f.stick / "Io2025.usr", ioBytes(9, 'n')); // not registered data
     ScriptedDialogs dlg;
     dlg.expect("GetDirName", 0).withText(f.stick.path());
@@ -375,6 +403,6 @@ TEST(RestoreFlow, RegisteredDataReplacesTheTablesAndTheSettings) {
     ASSERT_EQ(CopyData(kRestoreDirection, kRegisteredKind, job, dlg), 0);
     EXPECT_EQ(filesIn(f.data), (std::map<std::string, std::string>{{"INIT.mrt", std::string(450, 'n')},
                                                                    {"Io2025.usr", ioBytes(1, 'o')},
-                                                                   {"TBBRKDN.mrt", std::string(2102 * 70, 'b')},
-                                                                   {"TBITEM.mrt", "new items"}}));
+                                                                   {"TBBRKDN.mrt", soundBreakdowns()},
+                                                                   {"TBITEM.mrt", kSoundItems}}));
 }

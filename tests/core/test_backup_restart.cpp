@@ -25,7 +25,7 @@ namespace {
 class ScriptedMain : public MainScreen {
 public:
     explicit ScriptedMain(Dialogs& dlg) : m_dlg(dlg) {}
-    std::deque<std::function<int(AppState&)>> periods;
+    std::deque<std::function<Command(AppState&)>> periods;
     std::vector<std::string> log;
     void SplashOn() override { log.push_back("splash"); }
     void SplashOff() override {}
@@ -36,7 +36,7 @@ public:
         if (BeginEditingPeriod(app, m_dlg) != 0) return -1;
         if (periods.empty()) {
             ADD_FAILURE() << "unexpected editing period";
-            app.MenuSel = kCmdExit;
+            app.MenuSel = Command::Exit;
         } else {
             app.MenuSel = periods.front()(app);
             periods.pop_front();
@@ -60,7 +60,7 @@ public:
     int NameRegistration(AppState&) override { return 0; }
     int BudgetRegistration(AppState&) override { return 0; }
     int Totals(AppState&) override { return 0; }
-    int Print(AppState&, int) override { return 0; }
+    int Print(AppState&) override { return 0; }
     int Backup(AppState& app) override { return RunBackupCommand(kBackupDirection, app.home, app.dataFolder, m_dlg); }
     int Restore(AppState& app) override {
         bool changed = false;
@@ -119,12 +119,12 @@ TEST(RestoreCommand, TheProgramStartsAgainFromTheRestoredLedger) {
         dlg.expect("GetDirName", 0).withText(stick.path());
         dlg.expect("MsgKel2", 1);
         dlg.expect("MsgOK").expectMessage("データの復帰が完了しました。");
-        return kCmdRestore;
+        return Command::Restore;
     });
     main.periods.push_back([&](AppState& a) {
         for (const IoRecord& r : a.ledger.block)
             restoredLines.push_back(r.ItemName + ":" + std::to_string(r.Balance));
-        return kCmdExit;
+        return Command::Exit;
     });
     ASSERT_EQ(RunApplication(app, dlg, main, screens), 0);
     EXPECT_EQ(main.log, (std::vector<std::string>{"splash", "unload", "splash", "unload"}));
@@ -153,9 +153,9 @@ TEST(RestoreCommand, ACancelledRestoreKeepsTheProgramRunning) {
         dlg.expect("SubMenuH", kRegisteredKind);
         dlg.expect("GetDirName", -1);
         dlg.expect("MsgOK").expectMessage("データの復帰に失敗しました。");
-        return kCmdRestore;
+        return Command::Restore;
     });
-    main.periods.push_back([&](AppState&) { return kCmdExit; });
+    main.periods.push_back([&](AppState&) { return Command::Exit; });
     ASSERT_EQ(RunApplication(app, dlg, main, screens), 0);
     EXPECT_EQ(main.log, (std::vector<std::string>{"splash", "unload"}));
 }

@@ -127,3 +127,45 @@ TEST(BackupTool, ATruncatedYearFileIsRefused) {
     EXPECT_NE(r.err.find("Io2024.usr: 長さ"), std::string::npos) << r.err;
     EXPECT_EQ(filesIn(home / "Data1"), data);
 }
+
+// A year file holding a line of the year 3000 is refused, named with its reason, and the ledger
+// stays readable; so is a backup folder holding the year file twice, in two letter cases.
+TEST(BackupTool, ARestoreOfADamagedOrAmbiguousYearIsRefused) {
+    TempDir home, stick;
+    makeLedger(home.path());
+    ASSERT_EQ(tool(home.path(), "backup --to '" + stick.path() + "' --year 2024").exitCode, 0);
+    const std::string ledger = tool(home.path(), "ledger --csv").out;
+    const auto data = filesIn(home / "Data1");
+    const std::string io = ReadBytes(stick / "Io2024.usr");
+    // The first line of December: its region follows the 11 regions of 500 slots before it.
+    std::string year3000 = io;
+    year3000[11 * 500 * 108] = '\xb8';
+    year3000[11 * 500 * 108 + 1] = '\x0b';
+    WriteBytes(stick / "Io2024.usr", year3000);
+    ToolRun r = tool(home.path(), "restore --from '" + stick.path() + "' --year 2024");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Io2024.usr 12月: 1行目 年月が違います (3000/12)"), std::string::npos) << r.err;
+
+    WriteBytes(stick / "Io2024.usr", io);
+    WriteBytes(stick / "io2024.usr", io);
+    r = tool(home.path(), "restore --from '" + stick.path() + "' --year 2024");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("io2024.usr と Io2024.usr は大文字・小文字だけが違う名前です。"), std::string::npos) << r.err;
+    EXPECT_TRUE(filesIn(home / "Data1") == data);
+    EXPECT_EQ(tool(home.path(), "ledger --csv").out, ledger);
+    EXPECT_EQ(tool(home.path(), "check").exitCode, 0);
+}
+
+// A backup that copies nothing makes no folder; one that cannot make its folder says why in
+// Japanese.
+TEST(BackupTool, AFailedBackupLeavesNoFolderAndSaysWhy) {
+    TempDir home, target;
+    makeLedger(home.path());
+    ToolRun r = tool(home.path(), "backup --to '" + (target / "new") + "' --files '*.none'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(fs::exists(target / "new"));
+    WriteBytes(target / "file", "a file, not a folder");
+    r = tool(home.path(), "backup --to '" + (target / "file/sub") + "' --names");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("フォルダではないものがパスの途中にあります (Not a directory)"), std::string::npos) << r.err;
+}

@@ -161,8 +161,8 @@ bool iconvStep(iconv_t cd, std::string_view& in, std::string& out) {
     return r != static_cast<size_t>(-1);
 }
 
-// The conversion straight through iconv, character by character as the decoder has always read
-// CP932: a refused sequence becomes U+FFFD (a lead byte takes its follower when that can be a
+// The reference decoding straight through iconv, character by character, that the table decoder
+// must match: a refused sequence becomes U+FFFD (a lead byte takes its follower when that can be a
 // trail byte), a lead byte at the very end is dropped.
 std::string iconvDecode(std::string_view in, bool& sound, bool& cutEnd) {
     iconv_t cd = iconv_open("UTF-8", "CP932");
@@ -224,7 +224,7 @@ TEST(Cp932Decode, RandomTextsReadAsIconvReadsThem) {
 
 namespace {
 
-// The encoding straight through iconv, as it has always been done: an unconvertible character
+// The reference encoding straight through iconv, that the table encoder must match: an unconvertible character
 // (or a byte that starts no UTF-8 character) becomes "?", and the rest goes on after it.
 std::string iconvEncode(std::string_view in, bool& ok) {
     iconv_t cd = iconv_open("CP932", "UTF-8");
@@ -273,11 +273,11 @@ TEST(Cp932Encode, EveryCharacterOfTheBmpIsEncodedAsIconvEncodesIt) {
 
 TEST(Cp932Encode, RandomTextsWithBrokenUtf8AreEncodedAsIconvEncodesThem) {
     // Characters of Japanese text and others, now and then a broken or four-byte sequence.
-    const std::vector<std::string> pool = {"食", "費", "ｶﾞ", "～", "〜", "①", "髙", "€", "😀", "a", ",",
-                                           "\xE3\x81",  // cut short
-                                           "\xC0\xAF",  // overlong
+    const std::vector<std::string> pool = {"食",           "費",   "ｶﾞ", "～", "〜", "①", "髙", "€", "😀", "a", ",",
+                                           "\xE3\x81",     // cut short
+                                           "\xC0\xAF",     // overlong
                                            "\xED\xA0\x80", // a surrogate
-                                           "\x80", "\xFF", "－", "−", "¥", "\\"};
+                                           "\x80",         "\xFF", "－", "−",  "¥",  "\\"};
     uint32_t seed = 4242;
     for (int round = 0; round < 20000; ++round) {
         std::string text;

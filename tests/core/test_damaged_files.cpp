@@ -226,7 +226,7 @@ TEST_F(DamagedLedger, ASaveNeverWritesOverLinesThatNoInformationFileCounts) {
     EXPECT_EQ(snapshot(dir.path()), before);
     dlg.VerifyDone();
 
-    // A year file holding no line (fillers only, or empty) is made anew as before.
+    // A year file holding no line (fillers only, or empty) is made anew, the same as a missing one.
     WriteBytes(dir / "Io2026.usr", "");
     EXPECT_EQ(addLine(2026, 5), 0);
     LedgerState st = stateFor(dir.path());
@@ -398,7 +398,7 @@ TEST_F(DamagedNames, ANameListOfTheWrongSizeOrWithANameThatIsNotCp932IsRefused) 
     cut[static_cast<size_t>(20) * kBrkDnRecordBytes + 2 + 100 + 40 + 39] = lead[0];
     WriteBytes(files.brkDn, cut);
     EXPECT_EQ(LoadBrkDnTable(files.brkDn, t, false), 0);
-    // Whole records fewer than 70 are completed, as before.
+    // Fewer than 70 whole records are completed with blank ones.
     WriteBytes(files.shop, ReadBytes(files.shop).substr(0, 3 * kShopRecordBytes));
     EXPECT_EQ(LoadShopTable(files.shop, t, true), 0);
     EXPECT_EQ(ReadBytes(files.shop).size(), 70u * kShopRecordBytes);

@@ -1,11 +1,15 @@
 // CSV export and import: the round trip through an empty ledger, all-or-nothing refusal with
 // every bad line named, placement after the last line of a date, and item registration.
+#include "ledger/LedgerBalance.h"
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerCsv.h"
 #include "ledger/LedgerImport.h"
+#include "ledger/LedgerSave.h"
+#include "ledger/StartDate.h"
 #include "names/NameTables.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
+#include "util/Cp932.h"
 #include "util/Home.h"
 
 #include <filesystem>
@@ -161,8 +165,90 @@ TEST_F(ImportPlanTest, EveryBadLineIsReportedWithItsReason) {
     EXPECT_FALSE(p.Ready());
 }
 
-TEST_F(ImportPlanTest, LongNamesAreCutAndUnknownItemsRegisteredOnRequest) {
-    ImportPlan p = plan("2024-01-03,新しい項目,あいうえおかきくけこさしすせそたちつてとなにぬね,,,\"1,200\",\n"
+// Every text is checked by the ledger's one text rule: nothing is cut, an over-long text, a control
+// character or a character CP932 cannot hold makes its row an error that names the field.
+TEST_F(ImportPlanTest, TextsAreTakenWholeOrTheRowIsRefused) {
+    const std::string note40 = "あいうえおかきくけこさしすせそたちつてと";
+    const std::string tooLong = "が長すぎます。";
+    struct Case {
+        std::string item, note, shop; // cells as the file holds them
+        std::string problem;          // empty: the row is taken with the texts trimmed, not cut
+    };
+    const std::vector<Case> cases = {
+        {"食費", note40, std::string(30, 's'), ""},
+        {"食費", note40 + "   ", "ｽｰﾊﾟｰ", ""}, // trailing blanks do not count
+        {"食費", std::string(40, 'n'), "", ""},
+        {"食費", note40 + "な", "", "内訳・備考" + tooLong + "内訳・備考は 40 バイト(全角 20 文字)までです。"},
+        {"食費", note40 + "x", "", "内訳・備考" + tooLong + "内訳・備考は 40 バイト(全角 20 文字)までです。"},
+        {"食費", "", std::string(31, 's'),
+         "店名・相手先" + tooLong + "店名・相手先は 30 バイト(全角 15 文字)までです。"},
+        {"あいうえおかきくけこx", "", "", "項目名" + tooLong + "項目名は 20 バイト(全角 10 文字)までです。"},
+        {"食費", "a\tb", "", "内訳・備考に改行やタブなどの制御文字は入力できません。"},
+        {"食費", "", "\"a\r\nb\"", "店名・相手先に改行やタブなどの制御文字は入力できません。"},
+        {"食費\x7F", "", "", "項目名に改行やタブなどの制御文字は入力できません。"},
+        {"食費", "", "ケーキ🍰" + std::string(40, 'x'), "「🍰」はファイルに保存できない文字のため入力できません。"},
+    };
+    for (bool registerItems : {false, true}) {
+        std::string csv;
+        for (const Case& c : cases)
+            csv += "2024-01-03," + c.item + "," + c.note + "," + c.shop + ",,100,\n";
+        ImportPlan p = plan(csv, registerItems);
+        ASSERT_EQ(p.rows.size(), cases.size());
+        for (size_t i = 0; i < cases.size(); ++i) {
+            const Case& c = cases[i];
+            EXPECT_EQ(p.rows[i].problem, c.problem) << i;
+            if (!c.problem.empty()) continue;
+            EXPECT_EQ(p.rows[i].line.Note, TrimRight(c.note)) << i;
+            EXPECT_EQ(p.rows[i].line.ShopName, c.shop) << i;
+        }
+        // A refused item is never registered with the import.
+        EXPECT_TRUE(p.newItems.empty());
+        EXPECT_FALSE(p.Ready());
+    }
+}
+
+// The tool's import reports the over-long note and adds nothing.
+TEST(CsvImport, AnOverLongNoteIsAnErrorOfItsLine) {
+    TempDir h;
+    fillLedger(h.path());
+    const std::string before = csvOf(h.path());
+    WriteBytes(h / "in.csv", "2024-01-02,食費,あいうえおかきくけこさしすせそたちつてとな,,0,500\n");
+    ToolRun r = tool(h.path(), "import '" + h.path() + "/in.csv'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("1行目: 内訳・備考が長すぎます。"), std::string::npos) << r.out;
+    EXPECT_EQ(csvOf(h.path()), before);
+}
+
+// A TAB or line break stored in a text before texts were checked is exported as a blank, so the
+// export can be imported again.
+TEST(CsvRoundTrip, ControlCharactersOfOldLinesAreExportedAsBlanks) {
+    TempDir a, c;
+    ASSERT_TRUE(MakeFolders(DataFolder(a.path())));
+    LedgerState old;
+    old.index.SetDataFolder(DataFolder(a.path()));
+    IoRecord tab = InitialBalanceLine(2024, 1, 1, 1000);
+    tab.Day = 2;
+    tab.ItemName = "食費";
+    tab.Note = "a\tb";
+    tab.ShopName = "c\r\nd\t";
+    tab.Expense = 100;
+    old.block = {InitialBalanceLine(2024, 1, 1, 1000), tab};
+    ASSERT_TRUE(RecomputeBalances(old.block, 1));
+    ScriptedDialogs dlg;
+    ASSERT_EQ(SaveLedgerBlock(old, dlg), 0);
+
+    const std::string file = a / "export.csv";
+    ASSERT_EQ(ExportLedgerCsv(scanned(a.path()).index, 0, 0, CsvEncoding::Utf8, file, dlg), 2);
+    const std::string bytes = ReadBytes(file);
+    EXPECT_EQ(bytes.find('\t'), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("2024-01-02,食費,a b,c  d,0,100,900\r\n"), std::string::npos) << bytes;
+    ToolRun r = tool(c.path(), "import '" + file + "' --register-items");
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(csvOf(c.path()).find("2024-01-02,食費,a b,c  d,0,100,900\r\n"), std::string::npos);
+}
+
+TEST_F(ImportPlanTest, UnknownItemsAreRegisteredOnRequest) {
+    ImportPlan p = plan("2024-01-03,新しい項目,あいうえおかきくけこさしすせそたちつてと,,,\"1,200\",\n"
                         "2024-01-04,新しい項目,,,,5,\n"
                         "2024-01-04,お年玉,,,3000,,\n",
                         true);

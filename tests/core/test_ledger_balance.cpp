@@ -217,18 +217,18 @@ TEST(LedgerTool, AddSaysWhyATextIsRefused) {
                                                      "2024-01-01,初期残高,,,0,0,1000\r\n");
 }
 
-// An amount option must be wholly a number or an expression of numbers: what the amount cells
-// would read in part ("12abc" as 12, "1,000" as 1) is refused, and so is blank text.
+// An amount option must be wholly a number or an expression of numbers: what would be read only
+// in part ("12abc" as 12, "1,00" as 1) is refused, and so is blank text.
 TEST(LedgerTool, AmountsThatAreNotWhollyNumbersAreRefused) {
     TempDir home;
-    for (const char* bad : {"abc", "''", "12abc", "1,000", "500-"}) {
+    for (const char* bad : {"abc", "''", "12abc", "1,00", "500-"}) {
         ToolRun r = tool(home.path(), std::string("init --start 2024-01-01 --balance ") + bad);
         EXPECT_EQ(r.exitCode, 1) << bad;
         EXPECT_NE(r.out.find("--balance"), std::string::npos) << r.out;
     }
     EXPECT_FALSE(std::filesystem::exists(home.path() + "/Data1/Io2024.usr"));
     ASSERT_EQ(tool(home.path(), "init --start 2024-01-01 --balance 1000+200").exitCode, 0);
-    for (const char* bad : {"abc", "''", "12abc", "1,000", "' '", "5x%"}) {
+    for (const char* bad : {"abc", "''", "12abc", "1,00", "' '", "5x%"}) {
         ToolRun r = tool(home.path(), std::string("add --date 2024-01-05 --item 食費 --expense ") + bad);
         EXPECT_EQ(r.exitCode, 1) << bad;
         EXPECT_NE(r.out.find("--expense"), std::string::npos) << r.out;
@@ -244,9 +244,14 @@ TEST(LedgerTool, AmountsThatAreNotWhollyNumbersAreRefused) {
                                                      "2024-01-06,食費,,,0,110,1690\r\n");
 }
 
-TEST(LedgerTool, ListingNeedsNoBlockLimitAndNoDataFolder) {
+TEST(LedgerTool, ListingNeedsNoBlockLimitAndNoLedgerFiles) {
     TempDir home;
-    ToolRun r = tool(home.path(), "ledger --csv"); // a fresh home: an empty ledger, not a failure
+    ToolRun r = tool(home.path(), "ledger --csv"); // no data folder: said so, not listed as empty
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("データフォルダがありません"), std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(home / "Data1"));
+    std::filesystem::create_directories(home / "Data1");
+    r = tool(home.path(), "ledger --csv"); // a data folder without ledger files: an empty ledger
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(r.out, "date,item,note,shop,income,expense,balance\r\n");
 

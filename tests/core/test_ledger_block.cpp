@@ -295,7 +295,7 @@ TEST_F(BlockTest, AFailedWriteChangesNoFileAndKeepsTheBlockModified) {
     for (int64_t failAt : {int64_t{0}, int64_t{2 * 648000 + 50}}) {
         SCOPED_TRACE(failAt);
         if (failAt == 0)
-            dlg.expectBox(MsgResult::OK).expectMessage("No space");
+            dlg.expectBox(MsgResult::OK).expectMessage("空き容量が足りません (No space");
         else
             dlg.expectBox(MsgResult::OK).expectMessage("入出金情報ファイルの書込みに失敗しました。");
         test::FailWritesAfter(failAt);

@@ -484,5 +484,22 @@ TEST_F(LineEntry, CarriedBalanceLineOffersTheInitialBalanceChange) {
     EXPECT_EQ(grid.Row(), 2);
 }
 
+// A screen too low for the rows set: the grid shows fewer, and a scroll that leaves the cursor
+// below them brings it back to the top row in view.
+TEST_F(EditorFixture, ScrollingFollowsTheRowsShownOnALowScreen) {
+    std::vector<IoRecord> lines{Line(2004, 6, 1, "初期残高", 0, 0)};
+    for (int d = 1; d <= 25; ++d)
+        lines.push_back(Line(2004, 6, d, "食費", 0, 100));
+    MakeLedger(lines, 100000);
+    app.settings.DisplayRows = 30;
+    editor = std::make_unique<LedgerEditor>(app, grid, dlg, view);
+    editor->SetUpGrid(FixedPitchMeasure(), 10);
+    editor->Start();
+    EXPECT_EQ(editor->ShownRows(), 10);
+    editor->CellClicked(20, kColDay);
+    editor->Scrolled(2);
+    EXPECT_EQ(grid.Row(), 2);
+}
+
 } // namespace
 } // namespace mrt::test

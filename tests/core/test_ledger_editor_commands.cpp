@@ -1,5 +1,6 @@
 // The ledger editing commands and the reading of other blocks, replayed against a six-month
 // ledger held in blocks of two months.
+#include "support/FaultFs.h"
 #include "test_ledger_editor_fixture.h"
 
 namespace mrt::test {
@@ -20,7 +21,7 @@ protected:
     }
     void MoveTo(const std::string& date) {
         dlg.expect("DateInYMD").withText(date);
-        editor->RunCommand(kCmdMoveToDate);
+        editor->RunCommand(Command::MoveToDate);
     }
     // Enters an expense line of 1 June after the line of 12 June; the new-entry line opens again.
     void EnterLineOfTheFirst() {
@@ -52,6 +53,85 @@ TEST_F(EditCommands, NewestBlockIsLoadedWithTheCarriedBalanceLine) {
     EXPECT_EQ(view.displayed, "2004年05月10日～2004年06月12日");
 }
 
+// The grid only shows the lines: whatever its cells hold, a cell opens with its line's value and a
+// save writes the lines as edited.
+TEST_F(EditCommands, ASaveWritesTheLinesWhateverTheGridShows) {
+    std::vector<IoRecord> expected = app.ledger.block;
+    expected[2].Day = 5;
+    for (int r = 1; r <= LastRow() + 1; ++r)
+        for (int c = kColYear; c <= kColBalance; ++c)
+            grid.SetTextMatrix(r, c, c >= kColItem && c <= kColShop ? "壊れた" : "99");
+    editor->CellMove(3, kColDay);
+    Press(Key::Enter);
+    EXPECT_EQ(view.editText, "3");
+    Press(Key::End);
+    Press(Key::Backspace);
+    Type("5");
+    Press(Key::Enter);
+    EXPECT_EQ(Cell(3, kColDay), " 5");
+    ASSERT_EQ(editor->ForcedSaveNow(false), 0);
+    EXPECT_EQ(Cell(4, kColItem), "壊れた"); // nothing was shown again: the lines were saved as they are
+    Reload(2);
+    EXPECT_EQ(app.ledger.block, expected);
+}
+
+// A last line without amounts is dropped when the block is saved; while nothing is saved it stays
+// on screen as it stays on disk, whatever the saves that found nothing to write and the periods
+// in between.
+TEST_F(EditCommands, ALastLineWithoutAmountsStaysShownWhileNothingIsSaved) {
+    MakeLedger({Line(2004, 5, 1, "初期残高", 0, 0), Line(2004, 5, 10, "外食", 0, 4000),
+                Line(2004, 6, 3, "食費", 0, 1200), Line(2004, 6, 12, "メモだけ", 0, 0)},
+               100000, 2);
+    StartEditing();
+    ASSERT_EQ(LastRow(), 4);
+    ASSERT_EQ(editor->ForcedSaveNow(false), 0); // nothing modified: nothing written
+    editor->End();
+    ASSERT_EQ(EndEditingPeriod(app, dlg), 0);
+    editor->Start();
+    EXPECT_EQ(LastRow(), 4);
+    EXPECT_EQ(Cell(4, kColItem), "メモだけ");
+    // A change saves the block without it.
+    editor->CellMove(3, kColExpense);
+    Press(Key::Enter);
+    Press(Key::End);
+    Press(Key::Backspace);
+    Type("5");
+    Press(Key::Enter);
+    ASSERT_EQ(editor->ForcedSaveNow(false), 0);
+    EXPECT_EQ(LastRow(), 3);
+    Reload(2);
+    EXPECT_EQ(app.ledger.block.size(), 3u);
+}
+
+// A save puts mixed months in order; when it fails the lines stay as the grid shows them, and the
+// next save sorts and shows them.
+TEST_F(EditCommands, AFailedSaveLeavesTheLinesAsShown) {
+    editor->CellMove(4, kColMonth);
+    Press(Key::Enter);
+    Press(Key::End);
+    Press(Key::Backspace);
+    Type("5"); // 12 June becomes 12 May, after 3 June
+    Press(Key::Enter);
+    ASSERT_TRUE(app.ledger.PreSortF);
+    const std::vector<std::string> shown = {"外食@10", "給与@25", "食費@ 3", "日用品@12"};
+    const std::string closing = Cell(4, kColBalance);
+    {
+        FaultFs fs(app.dataFolder);
+        fs.FailCall(1);
+        ScopedFileSystem use(fs);
+        dlg.expectBox(MsgResult::OK);
+        EXPECT_EQ(editor->ForcedSaveNow(false), -1);
+    }
+    EXPECT_TRUE(app.ledger.LedgerModified);
+    EXPECT_EQ(Items(), shown);
+    EXPECT_EQ(app.ledger.block[2].Month, 6);
+    EXPECT_EQ(app.ledger.block[3].Month, 5);
+    ASSERT_EQ(editor->ForcedSaveNow(false), 0);
+    EXPECT_EQ(Items(), (std::vector<std::string>{"外食@10", "日用品@12", "給与@25", "食費@ 3"}));
+    EXPECT_EQ(app.ledger.block[1].Month, 5);
+    EXPECT_EQ(Cell(4, kColBalance), closing);
+}
+
 TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
     Type("1"); // 1 June after 12 June
     Press(Key::Enter);
@@ -66,7 +146,7 @@ TEST_F(EditCommands, DateOutOfOrderOffersTheSortBeforeTheNextCommand) {
     EXPECT_TRUE(app.ledger.PreSortF);
 
     dlg.expect("MsgYesNo2", 0).expectMessage("まず入出力ﾃﾞｰﾀを日付順に並び替えます。");
-    editor->RunCommand(kCmdEditForcedSave);
+    editor->RunCommand(Command::EditForcedSave);
     EXPECT_TRUE(dlg.saw("MsgOn", "完了しました。"));
     EXPECT_FALSE(app.ledger.PreSortF);
     EXPECT_FALSE(app.ledger.LedgerModified);
@@ -125,7 +205,7 @@ TEST_F(EditCommands, SortThatWouldOverflowABalanceLeavesTheSortPending) {
     ASSERT_TRUE(app.ledger.PreSortF);
     dlg.expect("MsgYesNo2", 0).expectMessage("日付順に並び替えをします。");
     dlg.expect("MsgOK");
-    editor->RunCommand(kCmdSortByDate);
+    editor->RunCommand(Command::SortByDate);
     EXPECT_TRUE(app.ledger.PreSortF);
     EXPECT_EQ(Items(), (std::vector<std::string>{"初期残高@ 1", "食費@10", "給与@ 5"}));
     dlg.expect("MsgYesNo2", 1).expectMessage("まず入出力ﾃﾞｰﾀを日付順に並び替えます。");
@@ -165,26 +245,26 @@ TEST_F(EditCommands, ExitInOrderAsksOnlyWhenTold) {
 
 TEST_F(EditCommands, SortCommandWithNothingOutOfOrderOnlySaysSo) {
     dlg.expect("MsgOK").expectMessage("並び替えは完了しています。");
-    editor->RunCommand(kCmdSortByDate);
+    editor->RunCommand(Command::SortByDate);
     EXPECT_FALSE(app.ledger.LedgerModified);
 }
 
 TEST_F(EditCommands, DeleteAndInsertInTheMiddleOfTheBlock) {
     editor->CellClicked(2, kColItem);
     dlg.expect("MsgYesNo2", 1).expectMessage("現在カーソルのある行を削除します。");
-    editor->RunCommand(kCmdDeleteLine);
+    editor->RunCommand(Command::DeleteLine);
     EXPECT_EQ(LastRow(), 4); // declined
     EXPECT_FALSE(view.editVisible);
 
     dlg.expect("MsgYesNo2", 0);
-    editor->RunCommand(kCmdDeleteLine);
+    editor->RunCommand(Command::DeleteLine);
     EXPECT_EQ(Items(), (std::vector<std::string>{"外食@10", "食費@ 3", "日用品@12"}));
     EXPECT_EQ(Cell(3, kColBalance), "   283,400");
     EXPECT_EQ(grid.Row(), 2);
     EXPECT_EQ(grid.Col(), kColDay);
 
     editor->CellClicked(3, kColItem);
-    editor->RunCommand(kCmdInsertLine);
+    editor->RunCommand(Command::InsertLine);
     EXPECT_EQ(LastRow(), 4);
     EXPECT_TRUE(view.editVisible);
     EXPECT_EQ(view.editRow, 3);
@@ -218,7 +298,7 @@ TEST_F(EditCommands, DeleteAndInsertInTheMiddleOfTheBlock) {
 TEST_F(EditCommands, NewEntryLineKeepsItsDateAfterADeleteInTheMiddle) {
     editor->CellClicked(2, kColItem);
     dlg.expect("MsgYesNo2", 0);
-    editor->RunCommand(kCmdDeleteLine);
+    editor->RunCommand(Command::DeleteLine);
     ASSERT_EQ(LastRow(), 3);
     // The row under the new-entry line shows nothing; the new-entry line still has its date.
     for (int c = kColYear; c <= kColBalance; ++c)
@@ -295,7 +375,7 @@ TEST_F(EditCommands, AbandonedEarlierDayOnTheNewLineLeavesNoSortPending) {
     dlg.expect("MsgYesNo2", 1).expectMessage("家計簿プログラムを終了します。");
     EXPECT_EQ(editor->ExitQuestion(true), 1);
     dlg.expect("MsgOK").expectMessage("並び替えは完了しています。");
-    editor->RunCommand(kCmdSortByDate);
+    editor->RunCommand(Command::SortByDate);
 }
 
 TEST_F(EditCommands, ReadingAnotherBlockWithLinesOutOfOrderOffersTheSortFirst) {
@@ -311,7 +391,7 @@ TEST_F(EditCommands, ReadingAnotherBlockWithLinesOutOfOrderOffersTheSortFirst) {
     Press(Key::Esc);
     dlg.expect("DateInYMD").withText("2004/01/20");
     dlg.expect("MsgYesNo2", 1).expectMessage("並べ替えてから別データ読込みします。");
-    editor->RunCommand(kCmdMoveToDate);
+    editor->RunCommand(Command::MoveToDate);
     EXPECT_EQ(app.ledger.BlockPos, kBlockNewest);
     EXPECT_TRUE(app.ledger.PreSortF);
 }
@@ -387,7 +467,7 @@ TEST_F(EditCommands, EditListRemembersTheLastEntryAndShowsAgainAfterSortOrDelete
     EXPECT_EQ(LastRow(), 4);
 
     dlg.expect("SubMenu", 3).expectInitialLine(2);
-    editor->RunCommand(kCmdEditWorkSelect);
+    editor->RunCommand(Command::EditWorkSelect);
     EXPECT_TRUE(view.editVisible); // inserting on the new-entry line starts a new line
     EXPECT_EQ(view.editRow, 5);
 }

@@ -124,6 +124,24 @@ TEST(LedgerRows, ALongNoteContinuesOnASecondRow) {
     EXPECT_EQ(rows[0].cells[0], "  ");
 }
 
+// A balance of -10,000,000 or less is wider than the column's ten bytes: the column widens and the
+// text keeps its sign.
+TEST(LedgerRows, ABalanceWiderThanTenBytesWidensTheColumnOfThePage) {
+    const std::vector<IoRecord> lines = {line(2026, 11, 3, "食費", 0, 12345678, -12345678),
+                                         line(2026, 11, 4, "給与", 300, 0, -12345378)};
+    EXPECT_EQ(LedgerBalanceWidth(lines), 11);
+    EXPECT_EQ(LedgerBalanceWidth({line(2026, 11, 3, "a", 0, 1, -2147483647 - 1)}), 14);
+    EXPECT_EQ(LedgerBalanceWidth({line(2026, 11, 3, "a", 1, 0, 99999999)}), 10);
+    LedgerPage page;
+    BuildLedgerPage(lines, 0, 55, page);
+    EXPECT_EQ(page.balanceWidth, 11);
+    EXPECT_EQ(page.rows[0].cells[8], "-12,345,678");
+    EXPECT_EQ(page.rows[1].cells[8], "-12,345,378");
+    // A page of small balances takes the printout's width.
+    BuildLedgerPage({line(2026, 11, 5, "a", 0, 1, -5000)}, 0, 55, page, 11);
+    EXPECT_EQ(page.rows[0].cells[8], "     -5,000");
+}
+
 TEST(LedgerRows, ADoubleByteCharacterAtTheCutMovesDownWhole) {
     std::vector<LedgerPrintRow> rows;
     IoRecord r = line(2026, 11, 3, "一二三四五六七八九十", 0, 1, 1); // 20 bytes
@@ -245,6 +263,26 @@ TEST_F(LedgerPrintTest, HeadingTableThenBodyBelowIt) {
         if (op.kind == PrintOp::Kind::Line && op.y1 == op.y2 && op.y1 > frames[1].top && op.y1 < frames[1].bottom)
             ++rules;
     EXPECT_EQ(rules, 2);
+}
+
+TEST_F(LedgerPrintTest, ABalanceOfMinusTenMillionPrintsWithItsSignOnAWiderTable) {
+    std::vector<IoRecord> lines = manyLines(60);
+    lines[0].Expense = 12345678;
+    lines[0].Balance = -12345678;
+    write(lines);
+    answerRange({"2026", "03", "01", "2026", "03", "31"});
+    dlg.expect("MsgOK");
+    ASSERT_EQ(PrintLedger(session), 0);
+    ASSERT_EQ(pages().size(), 2u);
+    auto texts = test::PageTexts(pages()[0]);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "-12,345,678"), texts.end());
+    // Both pages are one byte wider: 97 + 9 × 0.73 widths of "5".
+    for (int p = 0; p < 2; ++p) {
+        for (const auto& frame : test::TableFrames(pages()[p], 6))
+            EXPECT_NEAR(frame.right - frame.left, (97 + 9 * 0.73) * 100, 1e-6) << p;
+    }
+    texts = test::PageTexts(pages()[1]);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "     94,500"), texts.end());
 }
 
 TEST_F(LedgerPrintTest, BFiveUsesNinePointsAndTheLineOffset) {

@@ -4,6 +4,7 @@
 #include "ledger/StartDate.h"
 #include "settings/IniRecord.h"
 #include "support/ScriptedDialogs.h"
+#include "util/Cp932.h"
 
 #include <gtest/gtest.h>
 
@@ -88,8 +89,12 @@ TEST_F(SheetFixture, RowsRoundTripAndBlockDates) {
     EXPECT_EQ(cell(2, kColExpense), "     1,000");
     EXPECT_EQ(cell(2, kColIncome), "");
     EXPECT_EQ(cell(1, kColBalance), "    10,000");
-    for (int r = 1; r <= 4; ++r)
-        EXPECT_EQ(ReadGridRow(grid, r), ledger.block[static_cast<size_t>(r - 1)]);
+    // The grid shows the lines; the new-entry row and the rows below are blank.
+    for (int r = 1; r <= 6; ++r)
+        for (int c = kColYear; c <= kColBalance; ++c)
+            EXPECT_EQ(cell(r, c), sheet.CellText(r, c)) << r << "," << c;
+    EXPECT_EQ(cell(4, kColItem), "外食");
+    EXPECT_EQ(cell(5, kColDay), "");
     EXPECT_EQ(sheet.Dates().first, 20030401);
     EXPECT_EQ(sheet.Dates().last, 20030430);
     EXPECT_EQ(DateRangeLabel(20030401, 20030430), "2003年04月01日～2003年04月30日");
@@ -111,7 +116,7 @@ TEST_F(SheetFixture, StoredAmountsWiderThanTheColumnRoundTripWhole) {
     sheet.FillFromBlock();
     EXPECT_EQ(cell(3, kColIncome), "123,456,789");
     EXPECT_EQ(cell(4, kColExpense), "100,000,000");
-    sheet.GridToBlock();
+    sheet.DropTrailingEmptyLines(); // as a save prepares the lines
     EXPECT_EQ(ledger.block[2].Income, 123456789);
     EXPECT_EQ(ledger.block[3].Expense, 100000000);
 
@@ -174,6 +179,14 @@ TEST_F(SheetFixture, AmountsClearTheOtherCellAndRecomputeBalances) {
     dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
     EXPECT_EQ(commit("100000000", kColIncome, 3), 1);
     EXPECT_EQ(cell(4, kColExpense), "     1,050");
+    // A rate beyond 20 % is named as the fault, not the amount, in amount and balance cells alike.
+    for (const char* text : {"1000%21", "1000%8.5"}) {
+        dlg.expect("MsgKel", 1).expectMessage("税率が異常です。( 税率の範囲は 0～20 )");
+        EXPECT_EQ(commit(text, kColExpense, 4), 1) << text;
+        dlg.expect("MsgKel", 1).expectMessage("税率が異常です。");
+        EXPECT_EQ(commit(text, kColBalance, 3), 1) << text;
+    }
+    EXPECT_EQ(cell(4, kColExpense), "     1,050");
 }
 
 // Only what an amount expression is made of may stand in an amount cell; anything else would
@@ -196,10 +209,11 @@ TEST_F(SheetFixture, AmountTextWithOtherCharactersIsRefused) {
 }
 
 TEST_F(SheetFixture, NewEntryRowBecomesALineOnItsFirstAmount) {
-    FillGridRow(grid, 5, line(2003, 5, 2, "", 0, 0, 0));
-    grid.SetTextMatrix(5, kColIncome, "");
-    grid.SetTextMatrix(5, kColExpense, "");
-    grid.SetTextMatrix(5, kColBalance, "");
+    sheet.StartEntry(true); // 30 April, the last line's date
+    EXPECT_EQ(cell(5, kColDay), "30");
+    EXPECT_EQ(commit("5", kColMonth, 5), 0);
+    EXPECT_EQ(commit("2", kColDay, 5), 0);
+    EXPECT_FALSE(ledger.LedgerModified);
     EXPECT_EQ(commit("0", kColIncome, 5), 0);
     EXPECT_EQ(sheet.LastRow(), 4);
     EXPECT_FALSE(ledger.LedgerModified);
@@ -208,7 +222,6 @@ TEST_F(SheetFixture, NewEntryRowBecomesALineOnItsFirstAmount) {
     EXPECT_EQ(cell(5, kColBalance), "    11,200");
     EXPECT_EQ(sheet.Dates().last, 20030502);
     EXPECT_TRUE(ledger.LedgerModified);
-    sheet.GridToBlock();
     ASSERT_EQ(ledger.block.size(), 5u);
     EXPECT_EQ(ledger.block[4].Expense, 800);
 }
@@ -231,10 +244,35 @@ TEST_F(SheetFixture, TextThatCp932CannotHoldIsRefused) {
     dlg.expect("MsgKel", 1).expectMessage("金額が異常です。");
     EXPECT_EQ(commit("1🎂", kColExpense, 2), 1);
     EXPECT_EQ(cell(2, kColExpense), "     1,000");
-    // A name longer than its field is cut on a character boundary (20 bytes for the item).
-    std::string t = "あいうえおかきくけこさ";
-    EXPECT_EQ(sheet.CommitCell(t, kColItem, 2), 0);
-    EXPECT_EQ(t, "あいうえおかきくけこ");
+}
+
+// A text is never cut: one longer than its field, or holding a control character, is refused
+// with the field named; trailing blanks do not count.
+TEST_F(SheetFixture, TextsLongerThanTheirFieldOrWithControlCharactersAreRefused) {
+    const struct {
+        int col;
+        std::string text, message; // message empty: taken
+    } cases[] = {
+        {kColItem, "あいうえおかきくけこ  ", ""},
+        {kColItem, "あいうえおかきくけこさ", "項目名が長すぎます。項目名は 20 バイト(全角 10 文字)までです。"},
+        {kColNote, std::string(41, 'n'), "内訳・備考が長すぎます。内訳・備考は 40 バイト(全角 20 文字)までです。"},
+        {kColShop, std::string(30, 's'), ""},
+        {kColShop, std::string(31, 's'), "店名・相手先が長すぎます。店名・相手先は 30 バイト(全角 15 文字)までです。"},
+        {kColNote, "a\tb", "内訳・備考に改行やタブなどの制御文字は入力できません。"},
+        {kColShop, "a\nb", "店名・相手先に改行やタブなどの制御文字は入力できません。"},
+    };
+    for (const auto& c : cases) {
+        const std::string before = cell(2, c.col);
+        std::string t = c.text;
+        if (c.message.empty()) {
+            EXPECT_EQ(sheet.CommitCell(t, c.col, 2), 0) << c.text;
+            EXPECT_EQ(cell(2, c.col), TrimRight(c.text));
+            continue;
+        }
+        dlg.expect("MsgKel", 1).expectMessage(c.message);
+        EXPECT_EQ(sheet.CommitCell(t, c.col, 2), 1) << c.text;
+        EXPECT_EQ(cell(2, c.col), before) << c.text;
+    }
 }
 
 TEST_F(SheetFixture, ChangedBalanceBooksAnAdjustmentLine) {
@@ -255,12 +293,12 @@ TEST_F(SheetFixture, ChangedBalanceBooksAnAdjustmentLine) {
 }
 
 TEST_F(SheetFixture, InsertAndDeleteRows) {
-    ASSERT_TRUE(sheet.InsertGridRow(3));
+    ASSERT_TRUE(sheet.InsertLine(3));
     EXPECT_EQ(sheet.LastRow(), 5);
     EXPECT_EQ(cell(3, kColItem), "");
     EXPECT_EQ(cell(4, kColItem), "給与");
-    ASSERT_TRUE(sheet.DeleteGridRow(3));
-    ASSERT_TRUE(sheet.DeleteGridRow(3)); // 給与 goes; the balances follow
+    ASSERT_TRUE(sheet.DeleteLine(3));
+    ASSERT_TRUE(sheet.DeleteLine(3)); // 給与 goes; the balances follow
     EXPECT_EQ(sheet.LastRow(), 3);
     EXPECT_EQ(cell(3, kColItem), "外食");
     EXPECT_EQ(cell(3, kColBalance), "     7,000");

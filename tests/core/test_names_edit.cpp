@@ -303,7 +303,7 @@ TEST(WorkLists, RegistrationListRemembersTheChosenEntry) {
     dlg.expect("SubMenu", -1).expectInitialLine(2);
     dlg.expect("SubMenu", 3).expectInitialLine(2);
     EXPECT_EQ(ChooseRegistrationWork(dlg), 2);
-    EXPECT_EQ(WorkCommandCode(RegistrationWorkList(), 2), 4200);
+    EXPECT_EQ(WorkCommand(RegistrationWorkList(), 2), Command::BudgetRegistration);
     EXPECT_LE(ChooseRegistrationWork(dlg), 0); // cancelled: the remembered entry stays
     EXPECT_EQ(RememberedRegistrationWork(), 2);
     EXPECT_EQ(ChooseRegistrationWork(dlg), 3);
@@ -324,8 +324,8 @@ TEST(WorkLists, AuxiliaryListUsesHelpTopic800) {
     EXPECT_EQ(dlg.transcript().front().message, "800");
     EXPECT_EQ(dlg.transcript().front().title, "    「 補助 」の 作業選択");
     const WorkList& aux = AuxiliaryWorkList();
-    EXPECT_EQ((std::vector<int>{WorkCommandCode(aux, 1), WorkCommandCode(aux, 2), WorkCommandCode(aux, 3)}),
-              (std::vector<int>{1200, 1300, 1400}));
-    EXPECT_EQ(WorkCommandCode(aux, 0), 0);
+    EXPECT_EQ((std::vector<Command>{WorkCommand(aux, 1), WorkCommand(aux, 2), WorkCommand(aux, 3)}),
+              (std::vector<Command>{Command::Backup, Command::Restore, Command::StartDate}));
+    EXPECT_EQ(WorkCommand(aux, 0), Command::None);
     EXPECT_EQ(RememberedRegistrationWork(), 1); // the lists remember separately
 }

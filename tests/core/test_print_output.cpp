@@ -204,6 +204,35 @@ TEST(PrintPageHeader, TitleThenUserRangeAndPageNumberAlignedToTheTable) {
     EXPECT_EQ(r.FontSize, 10);
 }
 
+// A title wider than the table takes smaller type, down to 10 points, then is cut with "…"; the
+// second header line stays two 16-point lines lower. Byte metrics: one byte is points × 10 twips.
+TEST(PrintPageHeader, AWideTitleFitsTheTableWidth) {
+    const std::string thirty = "あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほ";
+    struct Case {
+        int width;
+        int points;
+        std::string text;
+    } cases[] = {
+        {96, 15, "   " + thirty},                           // 63 bytes: 10,080 twips at 16, 9,450 at 15
+        {66, 10, "   " + thirty},                           // 6,300 twips at 10 points
+        {40, 10, "   あいうえおかきくけこさしすせそたち…"}, // 17 characters and the mark: 3,900 twips
+    };
+    for (const Case& c : cases) {
+        FailingPrinter p;
+        ScriptedDialogs dlg;
+        PrintTextRecord r;
+        r.FontSize = 10;
+        ASSERT_EQ(PrintPageHeader(p, dlg, r, 300, 400, c.width, thirty, "u", "r", 1), 0) << c.width;
+        const auto& ops = p.CurrentPage().ops;
+        ASSERT_EQ(ops.size(), 2u);
+        EXPECT_EQ(ops[0].text, c.text) << c.width;
+        EXPECT_EQ(p.Fonts()[ops[0].font], (PrintFont{"ＭＳ ゴシック", c.points})) << c.width;
+        EXPECT_LE(AnsiByteLength(ops[0].text) * c.points * 10, c.width * 100) << c.width;
+        EXPECT_DOUBLE_EQ(ops[1].y1, 400 + 2 * 320) << c.width;
+        EXPECT_EQ(r.FontSize, 10);
+    }
+}
+
 TEST(PrintPageHeader, AFailedTitleReturnsAtOnce) {
     FailingPrinter p;
     ScriptedDialogs dlg;

@@ -145,6 +145,35 @@ TEST(AskPrintSettings, ALineOffsetLeavingNoRowIsRefused) {
     EXPECT_EQ(PrintRowsPerPage(13, 51), 1);
 }
 
+// The settings file holds CP932: a title or user name with a character it cannot hold is refused
+// with the names window's message and asked again, never saved as "?".
+TEST(AskPrintSettings, ACharacterTheFileCannotHoldIsRefused) {
+    ScriptedPrintForm form;
+    ScriptedDialogs dlg;
+    form.answer([](PrSetData& d) {
+        d.dt2[1] = "山田😀";
+        return 0;
+    });
+    form.answer([](PrSetData& d) {
+        EXPECT_EQ(d.dt2[1], "山田😀");
+        d.dt2[1] = "山田";
+        d.dt2[0] = "家計簿🍰";
+        return 0;
+    });
+    form.answer([](PrSetData& d) {
+        d.dt2[0] = "家計簿①髙";
+        return 0;
+    });
+    dlg.expect("MsgOK").expectMessage("「😀」はファイルに保存できない文字のため登録できません。");
+    dlg.expect("MsgOK").expectMessage("「🍰」はファイルに保存できない文字のため登録できません。");
+    PrintFields f = ledgerFields();
+    ASSERT_EQ(AskPrintSettings(form, dlg, "入出金データの印刷", "m", f), 0);
+    ASSERT_EQ(dlg.ops(), "MsgOK,MsgOK");
+    EXPECT_EQ(dlg.transcript()[0].title, "入出金データの印刷");
+    EXPECT_EQ(f.user, "山田");
+    EXPECT_EQ(f.title, "家計簿①髙");
+}
+
 TEST(AskPrintSettings, TwoDigitYearsStayTwoDigits) {
     ScriptedPrintForm form;
     ScriptedDialogs dlg;

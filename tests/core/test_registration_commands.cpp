@@ -32,7 +32,7 @@ namespace {
 class FakeMain : public MainScreen {
 public:
     Dialogs* dlg = nullptr;
-    std::deque<std::function<int(AppState&)>> periods;
+    std::deque<std::function<Command(AppState&)>> periods;
     std::vector<std::string> log;
     bool flat = false;
 
@@ -48,7 +48,7 @@ public:
         if (BeginEditingPeriod(app, *dlg) != 0) return -1;
         if (periods.empty()) {
             ADD_FAILURE() << "unexpected editing period";
-            app.MenuSel = kCmdExit;
+            app.MenuSel = Command::Exit;
         } else {
             auto f = periods.front();
             periods.pop_front();
@@ -124,7 +124,7 @@ public:
         return RunBudgetCommand(app, *dlg, budget);
     }
     int Totals(AppState&) override { return 0; }
-    int Print(AppState&, int) override { return 0; }
+    int Print(AppState&) override { return 0; }
     int Backup(AppState&) override { return 0; }
     int Restore(AppState&) override { return -1; }
     void Version() override {}
@@ -159,8 +159,8 @@ struct Loop {
         dlg.expect("InputKel", 0).withText("50000");
     }
     ~Loop() { SetClock(nullptr); }
-    void commands(std::initializer_list<int> codes) {
-        for (int c : codes)
+    void commands(std::initializer_list<Command> chosen) {
+        for (Command c : chosen)
             main.periods.push_back([c](AppState&) { return c; });
     }
     NameTables namesOnFile() {
@@ -190,7 +190,7 @@ void addExpenseItem(NameRegistration& r, const std::string& item, const std::str
 
 TEST(RegistrationCommands, EachWindowOpensFromTheLoopAndItsWorkReachesTheFiles) {
     Loop f;
-    f.commands({kCmdNameRegistration, kCmdBudgetRegistration, kCmdSettings, kCmdExit});
+    f.commands({Command::NameRegistration, Command::BudgetRegistration, Command::Settings, Command::Exit});
     f.screens.names.user = [](NameRegistration& r) {
         addExpenseItem(r, "交通費", "電車", "駅");
         r.Key(WindowKey::F12);
@@ -236,7 +236,7 @@ TEST(RegistrationCommands, EachWindowOpensFromTheLoopAndItsWorkReachesTheFiles) 
 
 TEST(RegistrationCommands, AChangedBlockSettingRestartsWithTheNewBlockAndAnEmptyBudget) {
     Loop f;
-    f.commands({kCmdBudgetRegistration, kCmdSettings});
+    f.commands({Command::BudgetRegistration, Command::Settings});
     f.dlg.expect("DateInYM").withText("2004/04");
     f.screens.budget.pages.push_back([](BudgetPageEditor& e) { e.KeyInEditBox(WindowKey::F12, "100"); });
     f.dlg.expect("DateInYM", -1);
@@ -246,7 +246,7 @@ TEST(RegistrationCommands, AChangedBlockSettingRestartsWithTheNewBlockAndAnEmpty
         EXPECT_EQ(a.budget.HeldYear, 0); // the budget is read again when it is next needed
         EXPECT_TRUE(a.budget.BudgetFileName.empty());
         EXPECT_EQ(a.ledger.block.size(), 1u); // nothing lost: the initial-balance line is back
-        return kCmdExit;
+        return Command::Exit;
     });
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     // The main window went away and everything started again from the splash.
@@ -258,7 +258,7 @@ TEST(RegistrationCommands, AChangedBlockSettingRestartsWithTheNewBlockAndAnEmpty
 
 TEST(RegistrationCommands, CancelledNamesAreReadAgainFromTheFiles) {
     Loop f;
-    f.commands({kCmdNameRegistration, kCmdExit});
+    f.commands({Command::NameRegistration, Command::Exit});
     f.screens.names.user = [](NameRegistration& r) {
         r.Key(WindowKey::F2);
         r.Key(WindowKey::Enter, "交通費");
@@ -303,7 +303,7 @@ private:
 
 TEST(RegistrationCommands, ATableThatCannotBeWrittenKeepsTheEditsAndTheWindowOpensAgain) {
     Loop f;
-    f.commands({kCmdNameRegistration, kCmdExit});
+    f.commands({Command::NameRegistration, Command::Exit});
     // The breakdown file cannot be written the first time.
     RefusingFs refusing("TBBRKDN");
     refusing.on = false;
@@ -336,7 +336,7 @@ TEST(RegistrationCommands, ATableThatCannotBeWrittenKeepsTheEditsAndTheWindowOpe
 // window, and once the user raises the limit the program starts again with every line.
 TEST(RegistrationCommands, AnOverfullNewestBlockOpensTheSettingsWindow) {
     Loop f;
-    f.commands({kCmdExit});
+    f.commands({Command::Exit});
     ASSERT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0); // the first start
     LedgerModel model;
     for (int m = 4; m <= 6; ++m) {
@@ -361,7 +361,7 @@ TEST(RegistrationCommands, AnOverfullNewestBlockOpensTheSettingsWindow) {
     f.main.periods.push_back([](AppState& a) {
         EXPECT_EQ(a.ledger.block.size(), 107u);
         EXPECT_EQ(a.settings.MaxBlockLines, 200);
-        return kCmdExit;
+        return Command::Exit;
     });
     f.screens.log.clear();
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
@@ -372,7 +372,7 @@ TEST(RegistrationCommands, AnOverfullNewestBlockOpensTheSettingsWindow) {
 // use, so the next budget command shows them and registers them once the disk takes them.
 TEST(RegistrationCommands, AnUnwrittenBudgetKeepsItsAmountsForTheNextTry) {
     Loop f;
-    f.commands({kCmdBudgetRegistration, kCmdBudgetRegistration, kCmdExit});
+    f.commands({Command::BudgetRegistration, Command::BudgetRegistration, Command::Exit});
     const std::string blocker = f.home / "Data1/Bgt2004.usr";
     f.dlg.expect("DateInYM").withText("2004/04");
     f.screens.budget.pages.push_back([&](BudgetPageEditor& e) {

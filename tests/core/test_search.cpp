@@ -37,6 +37,31 @@ TEST(TextFoldTest, WidthAndCaseDoNotMatter) {
     EXPECT_FALSE(FoldUtf8("🍰", none));
 }
 
+// A character that code page 932 holds under two or three codes (the NEC-selected IBM extensions
+// 0xED40..0xEEFC, the IBM extensions 0xFA40..0xFC4B, NEC special characters) folds to one unit,
+// whichever code a line was written with and whichever the typed text converts to.
+TEST(TextFoldTest, EveryCodeOfACharacterFoldsAlike) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"髙", {"\xEE\xE0", "\xFB\xFC"}},
+        {"纊", {"\xED\x40", "\xFA\x5C"}},
+        {"ⅰ", {"\xEE\xEF", "\xFA\x40"}},
+        {"￢", {"\xEE\xF9", "\xFA\x54", "\x81\xCA"}},
+        {"∵", {"\x87\x9A", "\xFA\x5B", "\x81\xE6"}},
+        {"≒", {"\x87\x90", "\x81\xE0"}},
+        {"Ⅰ", {"\x87\x54", "\xFA\x4A"}},
+        {"\"", {"\xEE\xFC", "\xFA\x57", "\""}}, // full-width quotation mark, as ASCII
+    };
+    for (const auto& [typed, codes] : cases) {
+        for (size_t k = 0; k < codes.size(); ++k) {
+            FoldedText stored;
+            FoldCp932(codes[k], stored);
+            EXPECT_EQ(stored, fold(typed)) << typed << ", code " << k;
+        }
+    }
+    // Characters that only look alike stay apart.
+    EXPECT_NE(fold("髙"), fold("高"));
+}
+
 TEST(TextFoldTest, ContainsFindsRunsOnly) {
     FoldedText hay = fold("ｽｰﾊﾟｰ ABC店");
     EXPECT_TRUE(FoldedContains(hay.data(), hay.size(), fold("スーパー")));
@@ -88,6 +113,23 @@ TEST_F(SearchTest, TextIsFoundInEachNameColumnWhateverItsWidth) {
     EXPECT_EQ(find({.text = "eneos"}), (std::vector<std::string>{"20230105 ｶﾞｿﾘﾝ #1"}));
     EXPECT_EQ(find({.text = "満タン"}).size(), 1u);
     EXPECT_TRUE(find({.text = "🍰"}).empty());
+}
+
+// Lines written by other programs may hold 髙 as its NEC-selected code 0xEEE0; the search finds
+// them beside the 0xFBFC that this program writes.
+TEST_F(SearchTest, AllCodesOfACharacterAreFound) {
+    model[2024].months[6].lines = {Line{2024, 7, 1, "食費", "髙島屋", "", 0, 100, 0},
+                                   Line{2024, 7, 2, "食費", "髙島屋", "", 0, 200, 0}};
+    recomputeModel(model);
+    writeModel(dir / "Data1", model);
+    std::string io = ReadBytes(dir / "Data1/Io2024.usr");
+    const size_t at = io.find("\xFB\xFC");
+    ASSERT_NE(at, std::string::npos);
+    io.replace(at, 2, "\xEE\xE0");
+    WriteBytes(dir / "Data1/Io2024.usr", io);
+    ScriptedDialogs dlg;
+    ASSERT_EQ(ScanLedgerYears(st, dlg), 0);
+    EXPECT_EQ(find({.text = "髙島"}), (std::vector<std::string>{"20240702 食費 #2", "20240701 食費 #1"}));
 }
 
 TEST_F(SearchTest, NewestFirstWithinMonthsThatAreOutOfOrder) {

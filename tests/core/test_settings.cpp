@@ -143,14 +143,15 @@ TEST(SettingsFile, AnUnreadableFileIsAnErrorAndIsNeverReplaced) {
     std::string old = layoutBytes();
     old[446] = 8;
     ASSERT_TRUE(WriteBytes(dir / "INIT.mrt", old));
-    for (int err : {EIO, EACCES}) {
+    for (auto [err, reason] : {std::pair{EIO, "読み書き中に入出力エラーが起きました（媒体の異常か取り外し）"},
+                               std::pair{EACCES, "アクセスする権限がありません"}}) {
         SetSettingsReadFailure(err);
         IniRecord rec;
         rec.TaxRate = 17;
         std::string why;
         EXPECT_EQ(ReadSettings(dir / "INIT.mrt", rec, &why), -1);
         EXPECT_EQ(rec.TaxRate, 17);
-        EXPECT_EQ(why, std::string("INIT.mrt: 環境設定ファイルを読み込めません (") + std::strerror(err) + ")");
+        EXPECT_EQ(why, std::string("INIT.mrt: 環境設定ファイルを読み込めません。") + reason + " (" + std::strerror(err) + ")");
         EXPECT_EQ(WriteSettings(dir / "INIT.mrt", rec), -1);
         EXPECT_EQ(ReadBytes(dir / "INIT.mrt"), old);
     }

@@ -64,8 +64,8 @@ struct HistoryFixture : ::testing::Test {
         std::filesystem::create_directories(folder);
         LedgerState st;
         st.index.SetDataFolder(folder);
-        sheet.GridToBlock();
-        st.block = ledger.block;
+        st.block = sheet.Lines();
+        DropTrailingEmptyLines(st.block);
         st.LedgerModified = true;
         ScriptedDialogs quiet;
         EXPECT_EQ(SaveLedgerBlock(st, quiet), 0);
@@ -76,7 +76,7 @@ struct HistoryFixture : ::testing::Test {
 
 // One random change of the kinds the editor makes: an amount, a note, a day, a new line at the
 // end, an inserted line, a deleted line, a sort.
-void randomChange(std::mt19937& rng, LedgerSheet& sheet, GridModel& grid) {
+void randomChange(std::mt19937& rng, LedgerSheet& sheet) {
     const int last = sheet.LastRow();
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     switch (pick(0, 6)) {
@@ -100,8 +100,7 @@ void randomChange(std::mt19937& rng, LedgerSheet& sheet, GridModel& grid) {
     }
     case 3: {
         const int row = last + 1;
-        for (int c = kColYear; c <= kColDay; ++c)
-            grid.SetTextMatrix(row, c, grid.TextMatrix(last, c));
+        sheet.StartEntry(true);
         std::string item = "食費";
         sheet.CommitCell(item, kColItem, row);
         std::string amount = std::to_string(pick(1, 5000));
@@ -111,14 +110,11 @@ void randomChange(std::mt19937& rng, LedgerSheet& sheet, GridModel& grid) {
     case 4: {
         if (last < 2) return;
         const int row = pick(2, last);
-        if (!sheet.InsertGridRow(row)) return;
-        for (int c = kColYear; c <= kColDay; ++c)
-            grid.SetTextMatrix(row, c, grid.TextMatrix(row + 1, c));
-        sheet.RecomputeBalances(row);
+        sheet.InsertLine(row);
         return;
     }
     case 5:
-        if (last >= 3) sheet.DeleteGridRow(pick(2, last));
+        if (last >= 3) sheet.DeleteLine(pick(2, last));
         return;
     default:
         sheet.SortByDate();
@@ -135,7 +131,7 @@ TEST_F(HistoryFixture, RandomEditsUndoToTheLoadedBlockAndRedoToTheLast) {
         const int steps = 1 + static_cast<int>(rng() % 60);
         for (int i = 0; i < steps; ++i) {
             history.Begin(sheet, SheetCursor{});
-            randomChange(rng, sheet, grid);
+            randomChange(rng, sheet);
             history.End(sheet, SheetCursor{});
         }
         const std::string final = savedBytes("");
@@ -233,8 +229,8 @@ TEST_F(HistoryFixture, AHundredStepsOfAFullBlockShareTheirRows) {
     EXPECT_LE(small.Bytes(), 4u << 20);
     EXPECT_GE(small.UndoSteps(), 1u);
     EXPECT_LT(small.UndoSteps(), 40u);
-    const SheetPicture a = SheetHistory::Take(sheet);
-    const SheetPicture b = SheetHistory::Take(sheet, &a);
+    const SheetVersion a = SheetHistory::Take(sheet);
+    const SheetVersion b = SheetHistory::Take(sheet, &a);
     for (size_t i = 0; i < a.rows.size(); ++i)
         ASSERT_EQ(a.rows[i], b.rows[i]); // the same row objects, not copies
 }
@@ -268,12 +264,12 @@ protected:
 TEST_F(EditorUndo, ANewLineIsUndoneAndRedoneWithItsCursor) {
     EnterLine("10", "300");
     ASSERT_EQ(LastRow(), 4);
-    EXPECT_TRUE(editor->RunCommand(kCmdUndo));
+    EXPECT_TRUE(editor->RunCommand(Command::Undo));
     EXPECT_EQ(LastRow(), 3);
     EXPECT_EQ(Cell(4, kColItem), "");
     EXPECT_EQ(grid.Row(), 4);
     EXPECT_FALSE(editor->Editing());
-    editor->RunCommand(kCmdRedo);
+    editor->RunCommand(Command::Redo);
     EXPECT_EQ(LastRow(), 4);
     EXPECT_EQ(Cell(4, kColExpense), "       300");
     EXPECT_EQ(Cell(4, kColBalance), "    48,200");
@@ -285,7 +281,7 @@ TEST_F(EditorUndo, ANewLineIsUndoneAndRedoneWithItsCursor) {
 TEST_F(EditorUndo, ADeletedLineComesBackAndTheSortIsUndoneWithItsFlag) {
     editor->CellMove(2, kColDay);
     dlg.expect("MsgYesNo2", 0).expectMessage("現在カーソルのある行を削除します。");
-    editor->RunCommand(kCmdDeleteLine);
+    editor->RunCommand(Command::DeleteLine);
     ASSERT_EQ(LastRow(), 2);
     editor->Undo();
     EXPECT_EQ(LastRow(), 3);
@@ -296,12 +292,52 @@ TEST_F(EditorUndo, ADeletedLineComesBackAndTheSortIsUndoneWithItsFlag) {
     EnterLine("2", "100"); // before 8 June: the block is out of order
     ASSERT_TRUE(app.ledger.PreSortF);
     dlg.expect("MsgYesNo2", 0).expectMessage("日付順に並び替えをします。");
-    editor->RunCommand(kCmdSortByDate);
+    editor->RunCommand(Command::SortByDate);
     ASSERT_FALSE(app.ledger.PreSortF);
     EXPECT_EQ(Cell(2, kColDay), " 2");
     editor->Undo();
     EXPECT_TRUE(app.ledger.PreSortF); // back to the unsorted lines, still to be sorted
     EXPECT_EQ(Cell(4, kColDay), " 2");
+}
+
+// The dates of the block shown beside the grid follow the lines that undo and redo bring back.
+TEST_F(EditorUndo, UndoAndRedoShowTheDatesOfTheirLines) {
+    EnterLine("10", "300");
+    ASSERT_EQ(view.displayed, "2004年06月01日～2004年06月10日");
+    editor->Undo();
+    EXPECT_EQ(view.displayed, "2004年06月01日～2004年06月08日");
+    editor->Redo();
+    EXPECT_EQ(view.displayed, "2004年06月01日～2004年06月10日");
+    editor->CellMove(3, kColDay);
+    Press(Key::Enter);
+    Press(Key::End);
+    Press(Key::Backspace);
+    Type("12");
+    Press(Key::Enter);
+    ASSERT_EQ(view.displayed, "2004年06月01日～2004年06月12日");
+    editor->Undo();
+    EXPECT_EQ(view.displayed, "2004年06月01日～2004年06月10日");
+}
+
+// An undone sort stays undone when the period ends and starts again (another window opened and
+// closed): the lines shown are the lines kept, and still those on disk.
+TEST_F(EditorUndo, AnUndoneSortStaysUndoneAfterTheWindowComesBack) {
+    EnterLine("2", "100"); // 2 June after 8 June
+    ASSERT_EQ(editor->ForcedSaveNow(false), 0);
+    dlg.expect("MsgYesNo2", 0).expectMessage("日付順に並び替えをします。");
+    editor->RunCommand(Command::SortByDate);
+    ASSERT_EQ(Cell(2, kColDay), " 2");
+    editor->Undo();
+    ASSERT_EQ(Cell(4, kColDay), " 2");
+    editor->End();
+    ASSERT_EQ(EndEditingPeriod(app, dlg), 0);
+    editor->Start();
+    EXPECT_EQ(Cell(2, kColDay), " 5");
+    EXPECT_EQ(Cell(4, kColDay), " 2");
+    EXPECT_TRUE(app.ledger.PreSortF);
+    const std::vector<IoRecord> shown = app.ledger.block;
+    Reload();
+    EXPECT_EQ(app.ledger.block, shown);
 }
 
 TEST_F(EditorUndo, NothingIsUndoneAcrossASave) {

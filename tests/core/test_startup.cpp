@@ -4,12 +4,14 @@
 #include "app/EditingPeriod.h"
 #include "app/Startup.h"
 #include "ledger/LedgerBlock.h"
+#include "port/ConsoleDialogs.h"
 #include "support/FaultFs.h"
 #include "support/RunTool.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "test_ledger_fixture.h"
 #include "util/Clock.h"
+#include "util/CommitJournal.h"
 #include "util/Home.h"
 #include "util/Paths.h"
 
@@ -34,7 +36,7 @@ namespace {
 // scripted action, which picks the command to return with.
 class FakeMain : public MainScreen {
 public:
-    std::deque<std::function<int(AppState&)>> periods;
+    std::deque<std::function<Command(AppState&)>> periods;
     std::vector<std::string> log;
     bool flat = false;
     int state = 0;
@@ -52,7 +54,7 @@ public:
         if (BeginEditingPeriod(app, *dlg) != 0) return -1;
         if (periods.empty()) {
             ADD_FAILURE() << "unexpected editing period";
-            app.MenuSel = kCmdExit;
+            app.MenuSel = Command::Exit;
         } else {
             auto f = periods.front();
             periods.pop_front();
@@ -83,7 +85,7 @@ public:
     int NameRegistration(AppState&) override { return log.push_back("names"), 0; }
     int BudgetRegistration(AppState&) override { return log.push_back("budget"), 0; }
     int Totals(AppState&) override { return log.push_back("totals"), 0; }
-    int Print(AppState&, int) override { return log.push_back("print"), 0; }
+    int Print(AppState&) override { return log.push_back("print"), 0; }
     int Backup(AppState&) override { return log.push_back("backup"), 0; }
     int Restore(AppState&) override { return log.push_back("restore"), -1; }
     void Version() override { log.push_back("version"); }
@@ -136,7 +138,7 @@ struct Fixture {
         ASSERT_EQ(PrepareDataFolders(app, dlg), 0);
         dlg.expect("DateInYMD", 0).withText(date).expectMessage("開始する日付を入力してください。");
         dlg.expect("InputKel", 0).withText(balance).expectMessage("最初の残高を入力してください。");
-        main.periods.push_back([](AppState&) { return kCmdExit; });
+        main.periods.push_back([](AppState&) { return Command::Exit; });
         ASSERT_EQ(RunApplication(app, dlg, main, screens), 0);
         dlg.VerifyDone();
     }
@@ -162,7 +164,7 @@ TEST(StartUp, FirstStartCopiesInitialTablesAsksStartAndSavesTheFirstLine) {
         EXPECT_EQ(a.ledger.block.size(), 1u);
         EXPECT_EQ(a.ledger.block[0].ItemName, "初期残高");
         EXPECT_EQ(a.ledger.block[0].Balance, 50000);
-        return kCmdExit;
+        return Command::Exit;
     });
     ASSERT_EQ(PrepareDataFolders(again, f.dlg), 0);
     EXPECT_EQ(RunApplication(again, f.dlg, main2, f.screens), 0);
@@ -193,16 +195,16 @@ TEST(StartUp, ImportReadsTheLedgerAgainAndASearchChoiceWaitsForTheNextPeriod) {
     };
     FakeMain main;
     main.dlg = &f.dlg;
-    main.periods.push_back([](AppState&) { return kCmdImportCsv; });
+    main.periods.push_back([](AppState&) { return Command::ImportCsv; });
     main.periods.push_back([](AppState& a) {
         EXPECT_EQ(a.ledger.block.size(), 3u);
         EXPECT_EQ(a.ledger.block.back().Balance, 50700);
-        return kCmdSearch;
+        return Command::Search;
     });
     main.periods.push_back([](AppState& a) {
         EXPECT_TRUE(a.PendingJump.has_value());
         EXPECT_EQ(a.PendingJump->slot, 2);
-        return kCmdExit;
+        return Command::Exit;
     });
     EXPECT_EQ(RunApplication(app, f.dlg, main, f.screens), 0);
     EXPECT_EQ(f.screens.log, (std::vector<std::string>{"import", "search"}));
@@ -241,7 +243,7 @@ TEST(StartUp, ToolInitPreparesTheDataFolderAsTheFirstStartDoes) {
     f.main.periods.push_back([](AppState& a) {
         EXPECT_GT(a.names.items.ItemCount[kExpenseKind], 0);
         EXPECT_EQ(a.ledger.block.size(), 1u);
-        return kCmdExit;
+        return Command::Exit;
     });
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     EXPECT_EQ(f.dlg.count("MsgOK"), 0);
@@ -263,7 +265,7 @@ TEST(StartUp, DataFolderWithoutNameTablesGetsTheInitialOnes) {
     f.main.periods.push_back([](AppState& a) {
         EXPECT_EQ(a.names.items.ItemCount[kExpenseKind], 2);
         EXPECT_EQ(a.ledger.block.size(), 1u);
-        return kCmdExit;
+        return Command::Exit;
     });
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     f.dlg.VerifyDone();
@@ -290,6 +292,56 @@ TEST(StartUp, DataFolderWithoutNameTablesGetsTheInitialOnes) {
     EXPECT_EQ(PrepareDataFolders(h.app, h.dlg), -1);
 }
 
+// The initial tables go into the data folder in one commit: cut at any call (killed, killed with a
+// power cut, an I/O error there), the folder holds all three or none once it is recovered, and
+// the next start completes them.
+TEST(StartUp, InitialTablesArriveAllOrNone) {
+    auto prepared = [](Fixture& f) {
+        makeTbInit(f.home / "TbInit");
+        fs::create_directories(f.home / "Data1/BU");
+    };
+    int calls = 0;
+    {
+        Fixture f;
+        prepared(f);
+        FaultFs faults(f.home / "Data1");
+        ScopedFileSystem use(faults);
+        f.dlg.expect("MsgOK").expectMessage(kInitTablesCopiedMessage);
+        ASSERT_EQ(PrepareDataFolders(f.app, f.dlg), 0);
+        calls = faults.Calls();
+    }
+    ASSERT_GT(calls, 3);
+    enum Cut { Kill, KillAndPowerCut, KillAndPowerCutKeepingRenames, IoError };
+    for (int n = 1; n <= calls; ++n) {
+        for (Cut cut : {Kill, KillAndPowerCut, KillAndPowerCutKeepingRenames, IoError}) {
+            SCOPED_TRACE("call " + std::to_string(n) + ", cut " + std::to_string(cut));
+            Fixture f;
+            prepared(f);
+            {
+                FaultFs faults(f.home / "Data1");
+                if (cut == IoError)
+                    faults.FailCall(n);
+                else
+                    faults.CrashAt(n);
+                ScopedFileSystem use(faults);
+                ConsoleDialogs quiet;
+                PrepareDataFolders(f.app, quiet);
+                if (cut == KillAndPowerCut || cut == KillAndPowerCutKeepingRenames)
+                    faults.PowerCut(cut == KillAndPowerCutKeepingRenames);
+            }
+            std::string error;
+            ASSERT_EQ(RecoverDataFolder(DataFolder(f.home.path()), error), 0) << error;
+            const size_t copied = tableFiles(f.home / "Data1").size();
+            EXPECT_TRUE(copied == 0 || copied == 3) << copied;
+            if (copied == 0) f.dlg.expect("MsgOK").expectMessage(kInitTablesCopiedMessage);
+            ASSERT_EQ(PrepareDataFolders(f.app, f.dlg), 0);
+            EXPECT_EQ(tableFiles(f.home / "Data1"), tableFiles(f.home / "TbInit"));
+            f.dlg.VerifyDone();
+            if (HasFailure()) return;
+        }
+    }
+}
+
 TEST(StartUp, StartDateOutsideTheGridYearsIsAskedAgainAndTheLineIsSavedAtOnce) {
     Fixture f;
     makeTbInit(f.home / "TbInit");
@@ -303,7 +355,7 @@ TEST(StartUp, StartDateOutsideTheGridYearsIsAskedAgainAndTheLineIsSavedAtOnce) {
     // The initial-balance line is on disk before the user does anything else.
     f.main.periods.push_back([&f](AppState&) {
         EXPECT_TRUE(fs::exists(f.home / "Data1/Io2050.usr"));
-        return kCmdExit;
+        return Command::Exit;
     });
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     EXPECT_EQ(f.app.start.StartDateText, "20501231");
@@ -336,7 +388,7 @@ TEST(StartUp, DamagedTableRestoredFromBackupRestarts) {
     f.dlg.expect("MsgYesNo2", 0).expectMessage("項目名データが異常です。前回立ち上げ時のデータに戻します。");
     f.main.periods.push_back([](AppState& a) {
         EXPECT_EQ(a.names.items.ItemCount[kExpenseKind], 2);
-        return kCmdExit;
+        return Command::Exit;
     });
     f.main.log.clear();
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
@@ -360,7 +412,7 @@ TEST(StartUp, DecliningTheRestoreEndsWithoutChangingFiles) {
 TEST(StartUp, DamagedInformationFileOffersTheBackupCopy) {
     Fixture f;
     f.firstStart();
-    f.main.periods.push_back([](AppState&) { return kCmdExit; });
+    f.main.periods.push_back([](AppState&) { return Command::Exit; });
     ASSERT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0); // a clean start backs the ledger up
     const std::string good = ReadBytes(f.home / "Data1/Inf2004.usr");
     ASSERT_EQ(ReadBytes(f.home / "Data1/BU/Inf2004.usr"), good);
@@ -377,7 +429,7 @@ TEST(StartUp, DamagedInformationFileOffersTheBackupCopy) {
     f.main.periods.push_back([](AppState& a) {
         EXPECT_EQ(a.ledger.block.size(), 1u);
         EXPECT_EQ(a.ledger.block[0].Balance, 50000);
-        return kCmdExit;
+        return Command::Exit;
     });
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     EXPECT_EQ(ReadBytes(f.home / "Data1/Inf2004.usr"), good);
@@ -456,7 +508,7 @@ TEST(StartUp, OverfullNewestBlockRestartsOnlyOnceTheSettingsHoldIt) {
     f.dlg.expect("MsgYesNo2", 1).expectMessage("最大入力可能数(105)");
     f.main.periods.push_back([](AppState& a) {
         EXPECT_EQ(a.ledger.block.size(), 107u);
-        return kCmdExit;
+        return Command::Exit;
     });
     f.main.log.clear();
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
@@ -496,16 +548,16 @@ TEST(CommandLoop, SettingsChangeRestartsOnlyForLayoutSettings) {
     f.firstStart();
     // Tax rate only: same window, no restart.
     f.screens.settingsAction = [](AppState& a) { a.settings.TaxRate = 8; };
-    f.main.periods.push_back([](AppState&) { return kCmdSettings; });
-    f.main.periods.push_back([](AppState&) { return kCmdExit; });
+    f.main.periods.push_back([](AppState&) { return Command::Settings; });
+    f.main.periods.push_back([](AppState&) { return Command::Exit; });
     f.main.log.clear();
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     EXPECT_EQ(std::count(f.main.log.begin(), f.main.log.end(), "splash"), 1);
 
     // Display rows: the window is unloaded and everything starts again from the splash.
     f.screens.settingsAction = [](AppState& a) { a.settings.DisplayRows = 25; };
-    f.main.periods.push_back([](AppState&) { return kCmdSettings; });
-    f.main.periods.push_back([](AppState&) { return kCmdExit; });
+    f.main.periods.push_back([](AppState&) { return Command::Settings; });
+    f.main.periods.push_back([](AppState&) { return Command::Exit; });
     f.main.log.clear();
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     EXPECT_EQ(std::count(f.main.log.begin(), f.main.log.end(), "splash"), 2);
@@ -514,9 +566,9 @@ TEST(CommandLoop, SettingsChangeRestartsOnlyForLayoutSettings) {
 TEST(CommandLoop, TotalsAreNotOfferedForALedgerOfOneLine) {
     Fixture f;
     f.firstStart();
-    f.main.periods.push_back([](AppState&) { return kCmdTotals; });
-    f.main.periods.push_back([](AppState&) { return kCmdVersion; });
-    f.main.periods.push_back([](AppState&) { return kCmdExit; });
+    f.main.periods.push_back([](AppState&) { return Command::Totals; });
+    f.main.periods.push_back([](AppState&) { return Command::Version; });
+    f.main.periods.push_back([](AppState&) { return Command::Exit; });
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     EXPECT_EQ(f.screens.log, (std::vector<std::string>{"version"}));
 }
@@ -534,13 +586,13 @@ TEST(CommandLoop, FailedSaveKeepsTheLinesAndGoesBackToEditing) {
         a.ledger.block.push_back(line);
         a.ledger.LedgerModified = true;
         test::FailWritesAfter(0);
-        return kCmdTotals;
+        return Command::Totals;
     });
     f.main.periods.push_back([](AppState& a) {
         test::FailWritesAfter(-1);
         EXPECT_EQ(a.ledger.block.size(), 2u);
         EXPECT_TRUE(a.ledger.LedgerModified);
-        return kCmdExit;
+        return Command::Exit;
     });
     f.dlg.expectBox(MsgResult::OK);
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
@@ -562,10 +614,10 @@ TEST(CommandLoop, ExitWithAFailedSaveAsksFirst) {
         a.ledger.block.push_back(line);
         a.ledger.LedgerModified = true;
         test::FailWritesAfter(0);
-        return kCmdExit;
+        return Command::Exit;
     };
     f.main.periods.push_back(addLine);
-    f.main.periods.push_back([](AppState&) { return kCmdExit; });
+    f.main.periods.push_back([](AppState&) { return Command::Exit; });
     f.dlg.expectBox(MsgResult::OK);
     f.dlg.expect("MsgYesNo2", 1).expectMessage("保存せずに終了しますか？");
     f.dlg.expectBox(MsgResult::OK);
@@ -587,7 +639,7 @@ TEST(CommandLoop, EndRequestedWithAFailedSaveEndsWithoutTheQuestion) {
         a.ledger.LedgerModified = true;
         a.EndRequested = true;
         mrt::test::FailWritesAfter(0);
-        return kCmdExit;
+        return Command::Exit;
     });
     f.dlg.expectBox(MsgResult::OK).expectMessage(std::strerror(ENOSPC));
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 1);
@@ -600,13 +652,13 @@ TEST(CommandLoop, EndRequestedWithAFailedSaveEndsWithoutTheQuestion) {
 TEST(CommandLoop, RunTimeErrorOffersRestartOrExit) {
     Fixture f;
     f.firstStart();
-    f.main.periods.push_back([](AppState&) -> int { throw std::runtime_error("ディスクがいっぱいです"); });
-    f.main.periods.push_back([](AppState&) { return kCmdExit; });
+    f.main.periods.push_back([](AppState&) -> Command { throw std::runtime_error("ディスクがいっぱいです"); });
+    f.main.periods.push_back([](AppState&) { return Command::Exit; });
     f.dlg.expectBox(MsgResult::OK).expectMessage("ディスクがいっぱいです");
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     EXPECT_TRUE(f.main.periods.empty());
 
-    f.main.periods.push_back([](AppState&) -> int { throw std::runtime_error("x"); });
+    f.main.periods.push_back([](AppState&) -> Command { throw std::runtime_error("x"); });
     f.dlg.expectBox(MsgResult::Cancel);
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
 }
@@ -617,7 +669,7 @@ TEST(CommandLoop, WindowStateIsWrittenAtExitOnlyWhenChanged) {
     EXPECT_FALSE(fs::exists(f.home / "Data1/INIT.mrt"));
     f.main.periods.push_back([&f](AppState&) {
         f.main.state = 2;
-        return kCmdExit;
+        return Command::Exit;
     });
     EXPECT_EQ(RunApplication(f.app, f.dlg, f.main, f.screens), 0);
     IniRecord rec;
@@ -637,7 +689,7 @@ TEST(StartUp, AYearDamagedSinceTheLastStartIsOfferedItsBackupNotBackedUp) {
     for (int m = 1; m <= 5; ++m) model[2004].months[m - 1].lines = monthLines(2004, m, 4, 100, m * 10);
     recomputeModel(model);
     writeModel(f.home / "Data1", model);
-    auto start = [&](std::deque<std::function<int(AppState&)>> periods) {
+    auto start = [&](std::deque<std::function<Command(AppState&)>> periods) {
         AppState app;
         app.home = f.home.path();
         FakeMain main;
@@ -646,7 +698,7 @@ TEST(StartUp, AYearDamagedSinceTheLastStartIsOfferedItsBackupNotBackedUp) {
         EXPECT_EQ(PrepareDataFolders(app, f.dlg), 0);
         return RunApplication(app, f.dlg, main, f.screens);
     };
-    ASSERT_EQ(start({[](AppState&) { return kCmdExit; }}), 0);
+    ASSERT_EQ(start({[](AppState&) { return Command::Exit; }}), 0);
     const std::string sound = ReadBytes(f.home / "Data1/Io2003.usr");
     ASSERT_EQ(ReadBytes(f.home / "Data1/BU/Io2003.usr"), sound);
 
@@ -666,7 +718,7 @@ TEST(StartUp, AYearDamagedSinceTheLastStartIsOfferedItsBackupNotBackedUp) {
     f.dlg.expect("MsgYesNo2", 0);
     EXPECT_EQ(start({[](AppState& app) {
                   EXPECT_EQ(app.ledger.index.FirstYear, 2003);
-                  return kCmdExit;
+                  return Command::Exit;
               }}),
               0);
     f.dlg.VerifyDone();

@@ -37,6 +37,7 @@ std::string taxLine(const std::string& out) {
 
 TEST(ToolSettings, ListsTheNamedFieldsInRecordOrderWithoutAFile) {
     TempDir home;
+    std::filesystem::create_directories(home / "Data1");
     int status = -1;
     std::string out = runTool("", "--home '" + home.path() + "' settings", status);
     EXPECT_EQ(status, 0);

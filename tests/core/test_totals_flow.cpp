@@ -128,8 +128,8 @@ TEST_F(TotalsFlow, ClosingDayIsAskedStoredAndRecomputed) {
     EXPECT_EQ(view.rebuilds.size(), shown);
 }
 
-// The table shown, written as the totals window's CSV file: UTF-8 with its BOM, the week's
-// dates as headers, a row per item with the day, week and period amounts.
+// The table shown, written as the totals window's CSV file: UTF-8 with its BOM, Japanese headers
+// with the week's dates, a row per item with the day, week and period amounts.
 TEST_F(TotalsFlow, TheTableShownIsExportedAsCsv) {
     standardLedger();
     dlg.expect("DateInYMD").withText("2024/03/12");
@@ -139,8 +139,8 @@ TEST_F(TotalsFlow, TheTableShownIsExportedAsCsv) {
     EXPECT_EQ(rows, session.state.RowCount);
     const std::string bytes = test::ReadBytes(path);
     ASSERT_EQ(bytes.rfind("\xEF\xBB\xBF", 0), 0u);
-    EXPECT_NE(bytes.find("name,2024-03-06,2024-03-07,"), std::string::npos) << bytes;
-    EXPECT_NE(bytes.find(",2024-03-12,week,period,budget\r\n"), std::string::npos) << bytes;
+    EXPECT_EQ(bytes.find("\xEF\xBB\xBF項目名,2024-03-06,2024-03-07,"), 0u) << bytes;
+    EXPECT_NE(bytes.find(",2024-03-12,週合計,締合計,予算\r\n"), std::string::npos) << bytes;
     EXPECT_NE(bytes.find("\r\n給与,0,0,0,0,0,0,5000,5000,5000,"), std::string::npos) << bytes;
     // An existing file is replaced only after the question; "no" keeps it.
     dlg.expect("MsgYesNo2", 1);

@@ -4,6 +4,8 @@
 #include "test_totals_fixture.h"
 #include "util/Cp932.h"
 
+#include <sstream>
+
 using namespace totals_test;
 
 namespace {
@@ -114,4 +116,46 @@ TEST_F(TotalsTool, BudgetExportInShiftJis) {
     dlg.expect("MsgYesNo2", 0).expectMessage("上書きしますか");
     ASSERT_EQ(ExportBudgetCsv(names, 2025, BudgetPlaceOf(dir.path()), CsvEncoding::Utf8, file, dlg), 60);
     EXPECT_NE(test::ReadBytes(file).find("\r\n7,入金,1,1,給与,7\r\n"), std::string::npos);
+}
+
+// Amounts that fill their columns still stand apart: every row splits at blanks into as many
+// fields as the heading, the largest period total and an exceeded budget among them.
+TEST_F(TotalsFixture, ToolTextKeepsFullColumnsApart) {
+    writeLedger(99999999, {{2024, 3, 1, "初期残高", 0, 0},
+                           {2024, 3, 1, "食費", 0, 99999999},
+                           {2024, 3, 2, "食費", 0, 99999999},
+                           {2024, 3, 3, "光熱費", 0, 99999999}});
+    budget.HeldYear = 2024;
+    FillBudget(budget, -1);
+    budget.at(3, 1, 1) = 123456789; // 食費 in March
+    ASSERT_EQ(SaveBudget(budget, 2024, names.items, BudgetPlaceOf(dir.path()), dlg), 0);
+    ASSERT_EQ(SaveItemTable(DataFolder(dir.path()) + "TBITEM.mrt", names, dlg), 0);
+    int status = -1;
+    const std::string out = runTool("--home " + dir.path() + " totals --date 2024-03-03", status);
+    ASSERT_EQ(status, 0) << out;
+    auto fields = [](const std::string& line) {
+        std::vector<std::string> f;
+        std::istringstream in(line);
+        for (std::string w; in >> w;)
+            f.push_back(w);
+        return f;
+    };
+    std::istringstream lines(out);
+    std::string line, heading;
+    std::getline(lines, line); // the period
+    std::getline(lines, heading);
+    const size_t columns = fields(heading).size();
+    ASSERT_EQ(columns, 1u + 3u + 3u) << heading;
+    std::vector<std::vector<std::string>> rows;
+    while (std::getline(lines, line))
+        if (line.rfind("---", 0) != 0) rows.push_back(fields(line));
+    ASSERT_EQ(rows.size(), 10u) << out;
+    for (const auto& r : rows)
+        EXPECT_GE(r.size(), columns - 1) << r[0];
+    EXPECT_EQ(rows[3], (std::vector<std::string>{"食費", "99,999,999", "99,999,999", "0", "199,999,998", "199,999,998",
+                                                 "123,456,789*"}))
+        << out;
+    EXPECT_EQ(rows[9], (std::vector<std::string>{"(差引残高)", "0", "-99,999,999", "-199,999,998", "-199,999,998",
+                                                 "-199,999,998"}))
+        << out;
 }

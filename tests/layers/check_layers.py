@@ -8,7 +8,10 @@ import os
 import re
 import sys
 
-ORDER = ["port", "util", "grid", "settings", "names", "ledger", "budget", "totals", "print", "backup", "app"]
+ORDER = [
+    "port", "util", "grid", "settings", "names", "ledger", "budget", "totals",
+    "books", "statement", "repeat", "medical", "receipt", "print", "backup", "screens", "app",
+]
 TOPS = ["ui", "tool"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"/]+)/')
 

@@ -60,5 +60,16 @@ grep -q "該当するデータがありません。" "$WORK/err.txt" || fail "no
 set +e
 "$BIN/mrtkel" --home "$H" --print-ledger 2026-11-31 2026-12-01 --pdf "$WORK/x.pdf" 2>/dev/null
 [ $? = 2 ] || fail "2026-11-31 accepted"
+# Two printouts in one call: refused, nothing written.
+"$BIN/mrtkel" --home "$H" --print-totals 2026-11-30 --print-ledger 2026-11-01 2026-11-30 --pdf "$WORK/two.pdf" \
+    2>"$WORK/err.txt"
+[ $? = 2 ] || fail "two print requests accepted"
+[ -e "$WORK/two.pdf" ] && fail "a PDF was written for two print requests"
+grep -q "一つだけ" "$WORK/err.txt" || fail "no reason given for two requests: $(cat "$WORK/err.txt")"
 set -e
+# A relative home and PDF file are taken from the folder the program is started in.
+mkdir "$WORK/here"
+(cd "$WORK/here" && "$BIN/mrtkel" --home ../home --print-ledger 2026-11-01 2026-11-30 --pdf rel.pdf >/dev/null) ||
+    fail "relative --home and --pdf"
+[ -s "$WORK/here/rel.pdf" ] || fail "the relative PDF is not in the starting folder"
 echo "PASS: ledger printout to PDF"

@@ -7,6 +7,7 @@
 #include "ledger/LedgerBlock.h"
 #include "ledger/LedgerSave.h"
 #include "names/NameTables.h"
+#include "support/ModalScript.h"
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/main/QtCommandScreens.h"
 #include "ui/main/QtMainScreen.h"
@@ -50,7 +51,8 @@ struct Home {
         first.ItemName = kInitialBalanceItem;
         first.Balance = 50000;
         st.block = {first};
-        for (const IoRecord& e : entries) st.block.push_back(e);
+        for (const IoRecord& e : entries)
+            st.block.push_back(e);
         RecomputeBalances(st.block, 1);
         st.LedgerModified = true;
         SaveLedgerBlock(st, dlg);
@@ -63,10 +65,10 @@ struct Home {
 inline int runPeriod(Home& h, QtMainScreen& screen, QtCommandScreens& screens, const std::function<void()>& act) {
     if (StartUp(h.app, h.dlg, screen, screens) != 0) return -99;
     QTimer::singleShot(0, [&] {
-        QTest::qWaitFor([&] { return screen.editor() && screen.editor()->Editing(); });
+        QTest::qWaitFor([&] { return screen.editor() && screen.editor()->Editing(); }, mrt::test::kPatience);
         act();
         // A check that failed inside `act` returned early: end the period all the same.
-        if (screen.window()->MenuSel == 0) screen.window()->menuAction(18)->trigger();
+        if (screen.window()->MenuSel == Command::None) screen.window()->menuAction(Command::Exit)->trigger();
     });
     return screen.RunLedgerEditing(h.app);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers for the tests of the command windows: they are modal, so the test's keys are typed from
 // a timer while the window's own event loop runs.
+#include "support/ModalScript.h"
+
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
@@ -37,10 +39,12 @@ template <typename W> bool WhileOpen(const std::function<void()>& open, const st
     bool seen = false;
     QTimer::singleShot(0, [&] {
         W* w = nullptr;
-        if (!QTest::qWaitFor([&] {
-                w = qobject_cast<W*>(QApplication::activeModalWidget());
-                return w && w->isVisible() && QApplication::focusWidget();
-            }))
+        if (!QTest::qWaitFor(
+                [&] {
+                    w = qobject_cast<W*>(QApplication::activeModalWidget());
+                    return Settled(w);
+                },
+                mrt::test::kPatience))
             return;
         seen = true;
         user(w);

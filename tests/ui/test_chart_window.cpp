@@ -15,8 +15,13 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QHorizontalStackedBarSeries>
+#include <QImage>
 #include <QLineSeries>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -100,6 +105,18 @@ struct Household {
     }
 };
 
+// The texts the chart view draws (titles, axis labels, legend), once laid out.
+QStringList textsOf(QWidget* view) {
+    QStringList texts;
+    auto* chartView = qobject_cast<QChartView*>(view);
+    if (!chartView) return texts;
+    for (QGraphicsItem* item : chartView->scene()->items()) {
+        if (auto* t = dynamic_cast<QGraphicsTextItem*>(item)) texts << t->toPlainText();
+        if (auto* t = dynamic_cast<QGraphicsSimpleTextItem*>(item)) texts << t->text();
+    }
+    return texts;
+}
+
 } // namespace
 
 class TestChartWindow : public QObject {
@@ -129,6 +146,25 @@ private slots:
         QCOMPARE(marks->at(1), QPointF(25000, 2));
     }
 
+    // Yen axes read "200,000", never "200000", in both charts.
+    void yenAxesGroupThousands() {
+        Household h;
+        frmChart chart(nullptr, h.session.state, h.budget, h.periods);
+        chart.resize(900, 600);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        const QRegularExpression grouped(QStringLiteral("^[1-9]\\d{0,2}(,\\d{3})+$"));
+        const QRegularExpression ungrouped(QStringLiteral("^\\d{4,}$"));
+        for (QWidget* view : {chart.BudgetChart(), chart.PeriodsChart()}) {
+            chart.Tabs()->setCurrentIndex(view == chart.BudgetChart() ? 0 : 1);
+            QTRY_VERIFY(!textsOf(view).filter(grouped).isEmpty());
+            QVERIFY2(textsOf(view).filter(ungrouped).isEmpty(), qPrintable(textsOf(view).join(u' ')));
+        }
+        // The window around the charts wears the program's colour.
+        const QImage image = chart.grab().toImage();
+        QCOMPARE(image.pixelColor(2, image.height() - 2), QColor(224, 235, 224));
+    }
+
     void pageDownScrollsABudgetChartTallerThanTheWindow() {
         Household h;
         for (int i = 1; i <= 40; ++i)
@@ -137,7 +173,7 @@ private slots:
         ComputeTotals(h.session, last, true);
         frmChart chart(nullptr, h.session.state, h.budget, h.periods);
         chart.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        QVERIFY(QTest::qWaitForWindowExposed(&chart, mrt::test::kPatience));
         auto* scroll = qobject_cast<QScrollArea*>(chart.Tabs()->currentWidget());
         QVERIFY(scroll);
         QCOMPARE(scroll->verticalScrollBar()->value(), 0);

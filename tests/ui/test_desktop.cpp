@@ -2,6 +2,7 @@
 // resources, the input method allowed in name fields and kept away from date and amount fields,
 // and the main window's place. Runs on an offscreen screen of 1920 × 1080.
 #include "MainWindowHome.h"
+#include "support/ModalScript.h"
 #include "ui/dialogs/Desktop.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/grid/GridView.h"
@@ -20,6 +21,7 @@
 
 using namespace mrt;
 using namespace mrt::testing;
+using mrt::test::Answered;
 
 namespace {
 
@@ -36,14 +38,10 @@ bool inputMethodAccepted(QObject* w) {
 // `inspect` looks at it and `close` ends it (always, so a failed look never leaves it open).
 void withModal(const std::function<void()>& open, const std::function<void(QWidget*)>& inspect,
                const std::function<void(QWidget*)>& close) {
-    QTimer::singleShot(0, [&] {
-        if (!QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; })) return;
-        QWidget* m = QApplication::activeModalWidget();
-        QTest::qWait(20);
-        inspect(m);
-        close(m);
-    });
-    open();
+    QVERIFY(Answered(open, {[&](QWidget* m) {
+                         inspect(m);
+                         close(m);
+                     }}));
 }
 
 QString texts(QWidget* w) {
@@ -55,7 +53,8 @@ QString texts(QWidget* w) {
     return all.join(QLatin1Char('|'));
 }
 
-// The buttons of a platform message box of `buttons`, answered with its last button.
+// The buttons of a platform message box of `buttons`, answered with its escape button (No,
+// Cancel; OK when it has no other).
 QString messageBoxButtons(QtDialogs& dlg, MsgButtons buttons, MsgResult* result = nullptr) {
     QString seen;
     withModal(
@@ -70,8 +69,8 @@ QString messageBoxButtons(QtDialogs& dlg, MsgButtons buttons, MsgResult* result 
         },
         [](QWidget* m) {
             auto* box = qobject_cast<QMessageBox*>(m);
-            if (box && !box->buttons().isEmpty())
-                box->buttons().last()->click();
+            if (box && box->escapeButton())
+                box->escapeButton()->click();
             else
                 m->close();
         });
@@ -105,8 +104,8 @@ private slots:
         const QString yesNo = messageBoxButtons(dlg, MsgButtons::YesNo, &answer);
         QVERIFY2(yesNo.contains(QStringLiteral("はい")) && yesNo.contains(QStringLiteral("いいえ")), qPrintable(yesNo));
         QVERIFY2(!yesNo.contains(QStringLiteral("Yes")), qPrintable(yesNo));
-        // The box still answers through its standard buttons.
-        QVERIFY(answer == MsgResult::Yes || answer == MsgResult::No);
+        // The box still answers through its standard buttons: いいえ is No.
+        QCOMPARE(answer, MsgResult::No);
         const QString okCancel = messageBoxButtons(dlg, MsgButtons::OKCancel);
         QVERIFY2(okCancel.contains(QStringLiteral("キャンセル")), qPrintable(okCancel));
         const QString retry = messageBoxButtons(dlg, MsgButtons::RetryCancel);
@@ -199,7 +198,7 @@ private slots:
                                QTest::keyClick(grid, Qt::Key_9);
                                check(QStringLiteral("typed into 日"), false);
                                screen.editor()->CellMove(3, 3);
-                               screen.window()->menuAction(18)->trigger();
+                               screen.window()->menuAction(Command::Exit)->trigger();
                            }),
                  0);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
@@ -246,7 +245,7 @@ private slots:
                                                   .arg(room.width())
                                                   .arg(room.height());
                                }
-                               screen.window()->menuAction(18)->trigger();
+                               screen.window()->menuAction(Command::Exit)->trigger();
                            }),
                  0);
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));

@@ -10,6 +10,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
@@ -45,6 +48,12 @@ void whenShown(QDialog* dlg, std::function<void()> step) {
 void press(QDialog* dlg, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QWidget* w = QApplication::focusWidget();
     QTest::keyClick(w && dlg->isAncestorOf(w) ? w : dlg, key, mods);
+}
+
+// Types text where the focus is, one character at a time as an input method commits it.
+void typeText(const QString& text) {
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 QStringList rows(const QListWidget* list) {
@@ -86,6 +95,26 @@ struct Tree {
         return s;
     }
 };
+
+// Runs `step` on the next modal window of type W (one the chooser opens) once it is active.
+template <typename W> void whenModal(std::function<void(W*)> step) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, step] {
+        auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+        if (!w || !w->isVisible() || !w->isActiveWindow() || !QApplication::focusWidget()) return;
+        timer->stop();
+        timer->deleteLater();
+        step(w);
+        if (w->isVisible()) w->reject();
+    });
+    timer->start(5);
+}
+
+// The colour of the list's left edge, half-way down, as it is drawn.
+QColor leftEdge(QWidget* list) {
+    const QImage image = list->grab().toImage();
+    return image.pixelColor(0, image.height() / 2);
+}
 
 } // namespace
 
@@ -204,6 +233,112 @@ private slots:
         path = t.data;
         QCOMPARE(c.GetDirName(u8("保管"), u8("保管先"), path), 0);
         QCOMPARE(path, t.home);
+    }
+
+    // Letters typed in a list highlight the next name that starts with them, whatever the case and
+    // the folder list's indentation; the same letter again moves on, round to the top.
+    void typedLettersHighlightTheNextName() {
+        Tree t;
+        for (const char* name : {"Backup", "bills"})
+            QDir().mkpath(t.data + u'/' + u8(name));
+        const int interval = QApplication::keyboardInputInterval();
+        QApplication::setKeyboardInputInterval(60000); // every key of the test within one burst
+        QStringList seen;
+        frmFILE a(nullptr, t.sources(false));
+        whenShown(&a, [&] {
+            auto current = [&] { seen << a.DirList()->currentItem()->text().trimmed(); };
+            QCOMPARE(rows(a.DirList()),
+                     (QStringList{t.home, u8("data"), u8("2024"), u8("Backup"), u8("bills"), u8("BU")}));
+            for (int i = 0; i < 4; ++i) {
+                typeText(QStringLiteral("b"));
+                current();
+            }
+            typeText(QStringLiteral("u")); // "bu"
+            current();
+            typeText(QStringLiteral("x")); // "bux": none, no move
+            current();
+            press(&a, Qt::Key_F12);
+        });
+        QString path = t.data;
+        QCOMPARE(a.GetDirName(u8("保管"), u8("保管先"), path), 0);
+        QCOMPARE(seen, (QStringList{u8("Backup"), u8("bills"), u8("BU"), u8("Backup"), u8("BU"), u8("BU")}));
+        QCOMPARE(path, t.data + QStringLiteral("/BU"));
+
+        // In the file list of a one-file choice the name typed is the one chosen.
+        frmFILE b(nullptr, t.sources(false));
+        whenShown(&b, [&] {
+            typeText(QStringLiteral("tb"));
+            press(&b, Qt::Key_Return);
+        });
+        QStringList files;
+        path = t.data;
+        QCOMPARE(b.GetFileName(u8("復帰"), u8("ファイル"), u8("*.*"), 1, path, files), 0);
+        QCOMPARE(files, QStringList{u8("TBITEM.mrt")});
+        // Enter at once takes the file highlighted when the list took the focus.
+        frmFILE c(nullptr, t.sources(false));
+        whenShown(&c, [&] { press(&c, Qt::Key_Return); });
+        QCOMPARE(c.GetFileName(u8("復帰"), u8("ファイル"), u8("*.*"), 1, path, files), 0);
+        QCOMPARE(files, QStringList{u8("Inf2004.usr")});
+        QApplication::setKeyboardInputInterval(interval);
+    }
+
+    // F7 asks for a name and makes that folder in the current one, which it opens; a name already
+    // taken is refused with a message and changes nothing.
+    void f7MakesANewFolderAndOpensIt() {
+        Tree t;
+        frmFILE a(nullptr, t.sources(false));
+        QString refusal;
+        whenShown(&a, [&] {
+            whenModal<QInputDialog>([](QInputDialog*) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+                typeText(u8("BU"));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            });
+            whenModal<frmMSG>([&](frmMSG* box) {
+                refusal = box->MessageLabel()->text();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            });
+            press(&a, Qt::Key_F7);
+            QCOMPARE(a.CurrentFolder(), t.data);
+            QTRY_COMPARE(QApplication::focusWidget(), a.DirList());
+            whenModal<QInputDialog>([](QInputDialog*) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+                typeText(u8("2025年 控え"));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            });
+            press(&a, Qt::Key_F7);
+            QTRY_COMPARE(QApplication::focusWidget(), a.DirList()); // once the chooser is active again
+            press(&a, Qt::Key_F12);
+        });
+        QString path = t.data;
+        QCOMPARE(a.GetDirName(u8("保管"), u8("保管先"), path), 0);
+        QVERIFY2(refusal.contains(u8("同じ名前")), qPrintable(refusal));
+        QCOMPARE(path, t.data + u8("/2025年 控え"));
+        QVERIFY(QFileInfo(path).isDir());
+    }
+
+    // The list, drop-down list or button that has the focus shows it with a dark edge.
+    void theFocusedControlShowsADarkEdge() {
+        Tree t;
+        frmFILE a(nullptr, t.sources(false));
+        QColor filesFocused, dirsFocused, filesUnfocused, dirsUnfocused;
+        whenShown(&a, [&] {
+            QCOMPARE(QApplication::focusWidget(), a.FileList());
+            filesFocused = leftEdge(a.FileList());
+            dirsUnfocused = leftEdge(a.DirList());
+            press(&a, Qt::Key_Tab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), a.DirList());
+            dirsFocused = leftEdge(a.DirList());
+            filesUnfocused = leftEdge(a.FileList());
+            press(&a, Qt::Key_Escape);
+        });
+        QString path = t.data;
+        QStringList files;
+        QCOMPARE(a.GetFileName(u8("保管"), u8("ファイル"), u8("*.*"), 0, path, files), -1);
+        const QRgb edge = QColor(176, 202, 153).darker(260).rgb();
+        QCOMPARE(filesFocused.rgb(), edge);
+        QCOMPARE(dirsFocused.rgb(), edge);
+        QVERIFY(filesUnfocused.rgb() != edge && dirsUnfocused.rgb() != edge);
     }
 
     void cancellingLeavesThePathAndAMissingStartIsTheHomeFolder() {

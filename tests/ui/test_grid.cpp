@@ -1,5 +1,6 @@
 // The grid view: drawing matches the reported cell geometry, keys/clicks/scrolling reach the
 // model and come out as the grid's events.
+#include "support/ModalScript.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/grid/GridView.h"
 
@@ -51,7 +52,7 @@ private slots:
         GridView view;
         setUpLedger(view);
         view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(QTest::qWaitForWindowExposed(&view, mrt::test::kPatience));
         GridModel& m = view.model();
 
         auto check = [&](int row, int col) {
@@ -95,7 +96,7 @@ private slots:
         GridView view;
         setUpLedger(view);
         view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(QTest::qWaitForWindowExposed(&view, mrt::test::kPatience));
         GridModel& m = view.model();
         m.SetRedraw(false);
         for (int r = 1; r <= 5; ++r)
@@ -112,7 +113,7 @@ private slots:
         GridView view;
         setUpLedger(view);
         view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(QTest::qWaitForWindowExposed(&view, mrt::test::kPatience));
         GridModel& m = view.model();
         m.SetCursor(10, 3);
         QSignalSpy rowCol(&view, &GridView::RowColChange);
@@ -176,7 +177,7 @@ private slots:
         GridView view;
         setUpLedger(view);
         view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(QTest::qWaitForWindowExposed(&view, mrt::test::kPatience));
         GridModel& m = view.model();
         m.SetTopRow(20);
         QSignalSpy click(&view, &GridView::Click);
@@ -204,16 +205,16 @@ private slots:
         GridView view;
         setUpLedger(view);
         view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(QTest::qWaitForWindowExposed(&view, mrt::test::kPatience));
         GridModel& m = view.model();
         QVERIFY(view.verticalScrollBar()->isVisible());
         QCOMPARE(view.verticalScrollBar()->maximum(), m.MaxTopRow());
         m.SetScrollBars(GridScrollBars::None);
-        QTRY_VERIFY(!view.verticalScrollBar()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!view.verticalScrollBar()->isVisible(), mrt::test::kPatience);
         m.SetScrollBars(GridScrollBars::Vertical);
         m.SetRows(5); // everything fits: nothing to scroll
         QCOMPARE(m.MaxTopRow(), 1);
-        QTRY_VERIFY(!view.verticalScrollBar()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!view.verticalScrollBar()->isVisible(), mrt::test::kPatience);
     }
 
     void twipsConversion() {

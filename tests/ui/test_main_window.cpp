@@ -1,6 +1,7 @@
 // The main window driven by real key presses (offscreen): a ledger line typed from the keyboard
 // ends up in the grid and, after the editing period, in the year file.
 #include "MainWindowHome.h"
+#include "support/ModalScript.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/grid/GridView.h"
@@ -18,62 +19,27 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
 
 using namespace mrt;
 using namespace mrt::testing;
+using mrt::test::Answered;
+using mrt::test::Keys;
+using mrt::test::ModalScript;
+using mrt::test::Seen;
 
 namespace {
 
 std::string cell(QtMainScreen& s, int row, int col) {
     std::string t = s.window()->grid()->model().TextMatrix(row, col);
-    while (!t.empty() && t.back() == ' ') t.pop_back();
-    while (!t.empty() && t.front() == ' ') t.erase(t.begin());
+    while (!t.empty() && t.back() == ' ')
+        t.pop_back();
+    while (!t.empty() && t.front() == ' ')
+        t.erase(t.begin());
     return t;
 }
-
-// Answers modal windows with a key press while it lives: whenever a modal window is showing, the
-// key goes to its focused control (again after a while, should the window not have taken it).
-// Records the caption and texts of the first window answered.
-class ModalAnswer : public QObject {
-public:
-    ModalAnswer(Qt::Key key) : ModalAnswer(QList<Qt::Key>{key}) {}
-    ModalAnswer(QList<Qt::Key> keys) : m_keys(std::move(keys)) {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            QWidget* m = QApplication::activeModalWidget();
-            if (!m || !m->isVisible()) {
-                m_seen.invalidate();
-                return;
-            }
-            // Give the window a moment to put its focus where it wants it.
-            if (!m_seen.isValid()) m_seen.start();
-            if (m_seen.elapsed() < 50) return;
-            if (m_sent.isValid() && m_sent.elapsed() < 200) return;
-            if (!answered) {
-                caption = m->windowTitle();
-                owner = m->parentWidget();
-                for (QLabel* l : m->findChildren<QLabel*>()) text += l->text();
-            }
-            m_sent.start();
-            answered = true;
-            // Each key goes where the focus is by then (an arrow key moves it).
-            for (Qt::Key k : m_keys) QTest::keyClick(m->focusWidget() ? m->focusWidget() : m, k);
-        });
-        m_timer.start(10);
-    }
-    bool answered = false;
-    QString caption, text;
-    QWidget* owner = nullptr;
-
-private:
-    QList<Qt::Key> m_keys;
-    QTimer m_timer;
-    QElapsedTimer m_sent;
-    QElapsedTimer m_seen;
-};
 
 // Counts the key presses a widget receives (to see that a key arrives once, not again and again).
 class KeyCounter : public QObject {
@@ -115,35 +81,42 @@ private slots:
             auto fail = [&](const QString& m) {
                 if (failure.isEmpty()) failure = m;
             };
-            if (!QTest::qWaitFor([&] { return screen.editor()->Editing(); })) return fail(QStringLiteral("no edit box"));
+            if (!QTest::qWaitFor([&] { return screen.editor()->Editing(); }, mrt::test::kPatience))
+                return fail(QStringLiteral("no edit box"));
             QWidget* f = QApplication::focusWidget();
             if (!f) return fail(QStringLiteral("no focus"));
+            auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+            // Each step waits until the window shows its outcome.
+            auto until = [&](const std::function<bool()>& done, const QString& what) {
+                if (!QTest::qWaitFor(done, mrt::test::kPatience)) fail(what);
+            };
             QTest::keyClicks(f, QStringLiteral("8"));
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QTest::qWait(50);
-            if (cell(screen, 2, 3) != "8") fail(QStringLiteral("day cell: ") + QString::fromStdString(cell(screen, 2, 3)));
-            if (!screen.editor()->ItemBoxOpen()) fail(QStringLiteral("item box not open after the day"));
+            key(Qt::Key_Return);
+            until([&] { return cell(screen, 2, 3) == "8" && screen.editor()->ItemBoxOpen(); },
+                  QStringLiteral("day cell '%1', item box not open").arg(QString::fromStdString(cell(screen, 2, 3))));
             // The expense list opens on "（入力なし）"; Down to 食費, Enter takes it.
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QTest::qWait(50);
-            if (cell(screen, 2, 4) != "食費") fail(QStringLiteral("item: ") + QString::fromStdString(cell(screen, 2, 4)));
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QTest::qWait(50);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QTest::qWait(50);
+            key(Qt::Key_Down);
+            key(Qt::Key_Return);
+            until([&] { return cell(screen, 2, 4) == "食費"; },
+                  QStringLiteral("item: ") + QString::fromStdString(cell(screen, 2, 4)));
+            key(Qt::Key_Down);
+            key(Qt::Key_Return);
+            until([&] { return cell(screen, 2, 5) == "野菜"; },
+                  QStringLiteral("breakdown: ") + QString::fromStdString(cell(screen, 2, 5)));
+            key(Qt::Key_Down);
+            key(Qt::Key_Return);
             // An expense item skips the income cell.
-            if (screen.editor()->EditCol() != 8) fail(QStringLiteral("edit column %1").arg(screen.editor()->EditCol()));
+            until([&] { return screen.editor()->EditCol() == 8; },
+                  QStringLiteral("edit column %1").arg(screen.editor()->EditCol()));
             QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1000*"));
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QTest::qWait(50);
-            screen.window()->menuAction(18)->trigger();
+            key(Qt::Key_Return);
+            until([&] { return cell(screen, 2, 8) == "1,100"; },
+                  QStringLiteral("expense: ") + QString::fromStdString(cell(screen, 2, 8)));
+            screen.window()->menuAction(Command::Exit)->trigger();
         });
         QCOMPARE(screen.RunLedgerEditing(h.app), 0);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        QCOMPARE(h.app.MenuSel, int(kCmdExit));
+        QCOMPARE(h.app.MenuSel, Command::Exit);
         QCOMPARE(h.app.ledger.block.size(), size_t(2));
         const IoRecord& line = h.app.ledger.block[1];
         QCOMPARE(line.Day, int16_t(8));
@@ -159,8 +132,8 @@ private slots:
     void functionKeysChooseCommands_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("code");
-        QTest::newRow("F2 totals") << int(Qt::Key_F2) << int(kCmdTotals);
-        QTest::newRow("F3 print") << int(Qt::Key_F3) << int(kCmdPrint);
+        QTest::newRow("F2 totals") << int(Qt::Key_F2) << int(Command::Totals);
+        QTest::newRow("F3 print") << int(Qt::Key_F3) << int(Command::Print);
     }
     void functionKeysChooseCommands() {
         QFETCH(int, key);
@@ -168,9 +141,8 @@ private slots:
         Home h;
         QtMainScreen screen(h.dlg);
         QtCommandScreens screens(h.dlg);
-        QCOMPARE(runPeriod(h, screen, screens, [&] { QTest::keyClick(keyTarget(screen), Qt::Key(key)); }),
-                 0);
-        QCOMPARE(h.app.MenuSel, code);
+        QCOMPARE(runPeriod(h, screen, screens, [&] { QTest::keyClick(keyTarget(screen), Qt::Key(key)); }), 0);
+        QCOMPARE(int(h.app.MenuSel), code);
         // Only the pressed menu button stays enabled while the command runs.
         const int index = key == Qt::Key_F2 ? 0 : 1;
         QVERIFY(screen.window()->menuButton(index)->isEnabled());
@@ -184,20 +156,20 @@ private slots:
         QtCommandScreens screens(h.dlg);
         QString firstText;
         QWidget* firstOwner = nullptr;
-        QCOMPARE(runPeriod(h, screen, screens, [&] {
-                     {
-                         ModalAnswer no(Qt::Key_Escape);
-                         QTest::keyClick(keyTarget(screen), Qt::Key_F12);
-                         firstText = no.text;
-                         firstOwner = no.owner;
-                     }
-                     QVERIFY(screen.window()->MenuSel == 0);
-                     ModalAnswer yes(Qt::Key_Return);
-                     QTest::keyClick(keyTarget(screen), Qt::Key_F12);
-                 }),
+        QCOMPARE(runPeriod(h, screen, screens,
+                           [&] {
+                               Seen no;
+                               QVERIFY(Answered([&] { QTest::keyClick(keyTarget(screen), Qt::Key_F12); },
+                                                {Keys({Qt::Key_Escape}, &no)}));
+                               firstText = no.text;
+                               firstOwner = no.owner;
+                               QVERIFY(screen.window()->MenuSel == Command::None);
+                               QVERIFY(Answered([&] { QTest::keyClick(keyTarget(screen), Qt::Key_F12); },
+                                                {Keys({Qt::Key_Return})}));
+                           }),
                  0);
         QVERIFY2(firstText.contains(QStringLiteral("家計簿プログラムを終了します。")), qPrintable(firstText));
-        QCOMPARE(h.app.MenuSel, int(kCmdExit));
+        QCOMPARE(h.app.MenuSel, Command::Exit);
         // The question belongs to the main window, so it is placed against it.
         QCOMPARE(firstOwner, static_cast<QWidget*>(screen.window()));
     }
@@ -207,19 +179,18 @@ private slots:
         Home h;
         QtMainScreen screen(h.dlg);
         QtCommandScreens screens(h.dlg);
-        QCOMPARE(runPeriod(h, screen, screens, [&] {
-                     {
-                         ModalAnswer cancel(Qt::Key_Escape);
-                         QTest::keyClick(keyTarget(screen), Qt::Key_F4);
-                     }
-                     QVERIFY(screen.window()->MenuSel == 0);
-                     // The entry in progress was ended and the grid has the focus again.
-                     QCOMPARE(screen.window()->focusWidget(), static_cast<QWidget*>(screen.window()->grid()));
-                     ModalAnswer choose(Qt::Key_Return);
-                     QTest::keyClick(keyTarget(screen), Qt::Key_F4);
-                 }),
+        QCOMPARE(runPeriod(h, screen, screens,
+                           [&] {
+                               QVERIFY(Answered([&] { QTest::keyClick(keyTarget(screen), Qt::Key_F4); },
+                                                {Keys({Qt::Key_Escape})}));
+                               QVERIFY(screen.window()->MenuSel == Command::None);
+                               // The entry in progress was ended and the grid has the focus again.
+                               QCOMPARE(screen.window()->focusWidget(), static_cast<QWidget*>(screen.window()->grid()));
+                               QVERIFY(Answered([&] { QTest::keyClick(keyTarget(screen), Qt::Key_F4); },
+                                                {Keys({Qt::Key_Return})}));
+                           }),
                  0);
-        QCOMPARE(h.app.MenuSel, int(kCmdNameRegistration));
+        QCOMPARE(h.app.MenuSel, Command::NameRegistration);
     }
 
     // Ctrl+Y's menu item deletes the line under the cursor after the question (focus on "いいえ",
@@ -229,17 +200,17 @@ private slots:
         QtMainScreen screen(h.dlg);
         QtCommandScreens screens(h.dlg);
         QString question;
-        QCOMPARE(runPeriod(h, screen, screens, [&] {
-                     screen.editor()->CellMove(2, 3);
-                     {
-                         ModalAnswer yes({Qt::Key_Left, Qt::Key_Return});
-                         screen.window()->menuAction(26)->trigger();
-                         question = yes.text;
-                     }
-                     QCOMPARE(QString::fromStdString(cell(screen, 2, 4)), QStringLiteral("日用品"));
-                     QCOMPARE(QString::fromStdString(cell(screen, 2, 9)), QStringLiteral("49,500"));
-                     screen.window()->menuAction(18)->trigger();
-                 }),
+        QCOMPARE(runPeriod(h, screen, screens,
+                           [&] {
+                               screen.editor()->CellMove(2, 3);
+                               Seen yes;
+                               QVERIFY(Answered([&] { screen.window()->menuAction(Command::DeleteLine)->trigger(); },
+                                                {Keys({Qt::Key_Left, Qt::Key_Return}, &yes)}));
+                               question = yes.text;
+                               QCOMPARE(QString::fromStdString(cell(screen, 2, 4)), QStringLiteral("日用品"));
+                               QCOMPARE(QString::fromStdString(cell(screen, 2, 9)), QStringLiteral("49,500"));
+                               screen.window()->menuAction(Command::Exit)->trigger();
+                           }),
                  0);
         QVERIFY2(question.contains(QStringLiteral("現在カーソルのある行を削除します。")), qPrintable(question));
         // Saved: the block read back from the files holds the remaining line.
@@ -257,12 +228,13 @@ private slots:
         Home h;
         QtMainScreen screen(h.dlg);
         QtCommandScreens screens(h.dlg);
-        QCOMPARE(runPeriod(h, screen, screens, [&] {
-                     screen.window()->setFocus();
-                     QTest::keyClick(screen.window(), Qt::Key_9);
-                     QCOMPARE(screen.window()->editBox()->text(), QStringLiteral("9"));
-                     screen.window()->menuAction(18)->trigger();
-                 }),
+        QCOMPARE(runPeriod(h, screen, screens,
+                           [&] {
+                               screen.window()->setFocus();
+                               QTest::keyClick(screen.window(), Qt::Key_9);
+                               QCOMPARE(screen.window()->editBox()->text(), QStringLiteral("9"));
+                               screen.window()->menuAction(Command::Exit)->trigger();
+                           }),
                  0);
     }
 
@@ -273,24 +245,25 @@ private slots:
         QtMainScreen screen(h.dlg);
         QtCommandScreens screens(h.dlg);
         KeyCounter counter;
-        QCOMPARE(runPeriod(h, screen, screens, [&] {
-                     QLineEdit* edit = screen.window()->editBox();
-                     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit));
-                     edit->installEventFilter(&counter);
-                     for (Qt::Key k : {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt})
-                         QTest::keyClick(QApplication::focusWidget(), k);
-                     QCOMPARE(counter.presses, 3);
-                     // On the idle grid, and with the focus strayed to the window itself.
-                     screen.editor()->CellMove(1, 3);
-                     for (Qt::Key k : {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt})
-                         QTest::keyClick(keyTarget(screen), k);
-                     screen.window()->setFocus();
-                     QTest::keyClick(screen.window(), Qt::Key_Shift);
-                     QTest::keyClick(keyTarget(screen), Qt::Key_Escape);
-                     screen.window()->menuAction(18)->trigger();
-                 }),
+        QCOMPARE(runPeriod(h, screen, screens,
+                           [&] {
+                               QLineEdit* edit = screen.window()->editBox();
+                               QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit));
+                               edit->installEventFilter(&counter);
+                               for (Qt::Key k : {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt})
+                                   QTest::keyClick(QApplication::focusWidget(), k);
+                               QCOMPARE(counter.presses, 3);
+                               // On the idle grid, and with the focus strayed to the window itself.
+                               screen.editor()->CellMove(1, 3);
+                               for (Qt::Key k : {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt})
+                                   QTest::keyClick(keyTarget(screen), k);
+                               screen.window()->setFocus();
+                               QTest::keyClick(screen.window(), Qt::Key_Shift);
+                               QTest::keyClick(keyTarget(screen), Qt::Key_Escape);
+                               screen.window()->menuAction(Command::Exit)->trigger();
+                           }),
                  0);
-        QCOMPARE(h.app.MenuSel, int(kCmdExit));
+        QCOMPARE(h.app.MenuSel, Command::Exit);
     }
 
     // Shift+Enter in a cell of a written line goes one column to the left.
@@ -299,14 +272,15 @@ private slots:
         QtMainScreen screen(h.dlg);
         QtCommandScreens screens(h.dlg);
         int before = 0, after = 0;
-        QCOMPARE(runPeriod(h, screen, screens, [&] {
-                     screen.editor()->CellMove(2, 3);
-                     QTest::keyClick(keyTarget(screen), Qt::Key_Return);
-                     before = screen.editor()->EditCol();
-                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ShiftModifier);
-                     after = screen.window()->grid()->model().Col();
-                     screen.window()->menuAction(18)->trigger();
-                 }),
+        QCOMPARE(runPeriod(h, screen, screens,
+                           [&] {
+                               screen.editor()->CellMove(2, 3);
+                               QTest::keyClick(keyTarget(screen), Qt::Key_Return);
+                               before = screen.editor()->EditCol();
+                               QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ShiftModifier);
+                               after = screen.window()->grid()->model().Col();
+                               screen.window()->menuAction(Command::Exit)->trigger();
+                           }),
                  0);
         QCOMPARE(before, 3);
         QCOMPARE(after, 2);
@@ -319,28 +293,30 @@ private slots:
         QtMainScreen screen(h.dlg);
         QtCommandScreens screens(h.dlg);
         QString question;
-        QCOMPARE(runPeriod(h, screen, screens, [&] {
-                     screen.editor()->CellMove(2, 3);
-                     QTest::keyClick(keyTarget(screen), Qt::Key_Return);
-                     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(screen.window()->editBox()));
-                     {
-                         ModalAnswer yes({Qt::Key_Left, Qt::Key_Return});
-                         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier);
-                         question = yes.text;
-                     }
-                     // Shortcuts belong to the active window; the question's window has just closed.
-                     screen.window()->activateWindow();
-                     QVERIFY(QTest::qWaitForWindowActive(screen.window()));
-                     QTest::keyClick(keyTarget(screen), Qt::Key_S, Qt::ControlModifier);
-                     // Saved while the program still runs: the files hold one line less.
-                     LedgerState again;
-                     again.index.SetDataFolder(h.app.dataFolder);
-                     QCOMPARE(ScanLedgerYears(again, h.dlg), 0);
-                     QCOMPARE(LoadStartBlock(again, h.dlg), 0);
-                     QCOMPARE(again.block.size(), size_t(2));
-                     screen.window()->menuAction(18)->trigger();
-                 }),
-                 0);
+        QCOMPARE(
+            runPeriod(h, screen, screens,
+                      [&] {
+                          screen.editor()->CellMove(2, 3);
+                          QTest::keyClick(keyTarget(screen), Qt::Key_Return);
+                          QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(screen.window()->editBox()));
+                          Seen yes;
+                          QVERIFY(Answered(
+                              [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier); },
+                              {Keys({Qt::Key_Left, Qt::Key_Return}, &yes)}));
+                          question = yes.text;
+                          // Shortcuts belong to the active window; the question's window has just closed.
+                          screen.window()->activateWindow();
+                          QVERIFY(QTest::qWaitForWindowActive(screen.window(), mrt::test::kPatience));
+                          QTest::keyClick(keyTarget(screen), Qt::Key_S, Qt::ControlModifier);
+                          // Saved while the program still runs: the files hold one line less.
+                          LedgerState again;
+                          again.index.SetDataFolder(h.app.dataFolder);
+                          QCOMPARE(ScanLedgerYears(again, h.dlg), 0);
+                          QCOMPARE(LoadStartBlock(again, h.dlg), 0);
+                          QCOMPARE(again.block.size(), size_t(2));
+                          screen.window()->menuAction(Command::Exit)->trigger();
+                      }),
+            0);
         QVERIFY2(question.contains(QStringLiteral("現在カーソルのある行を削除します。")), qPrintable(question));
     }
 
@@ -350,20 +326,21 @@ private slots:
         Home h({expense(2, "食費", 1000), expense(5, "日用品", 500)});
         QtMainScreen screen(h.dlg);
         QtCommandScreens screens(h.dlg);
-        QCOMPARE(runPeriod(h, screen, screens, [&] {
-                     screen.editor()->CellMove(3, 3);
-                     QTest::keyClick(keyTarget(screen), Qt::Key_I, Qt::ControlModifier);
-                     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(screen.window()->editBox()));
-                     QCOMPARE(screen.editor()->EditCol(), 3);
-                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
-                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
-                     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("4"));
-                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-                     QCOMPARE(cell(screen, 3, 3), std::string("4"));
-                     QCOMPARE(screen.window()->grid()->model().Col(), 4);
-                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-                     screen.window()->menuAction(18)->trigger();
-                 }),
+        QCOMPARE(runPeriod(h, screen, screens,
+                           [&] {
+                               screen.editor()->CellMove(3, 3);
+                               QTest::keyClick(keyTarget(screen), Qt::Key_I, Qt::ControlModifier);
+                               QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(screen.window()->editBox()));
+                               QCOMPARE(screen.editor()->EditCol(), 3);
+                               QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+                               QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+                               QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("4"));
+                               QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                               QCOMPARE(cell(screen, 3, 3), std::string("4"));
+                               QCOMPARE(screen.window()->grid()->model().Col(), 4);
+                               QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                               screen.window()->menuAction(Command::Exit)->trigger();
+                           }),
                  0);
     }
 
@@ -376,12 +353,11 @@ private slots:
         QCOMPARE(runPeriod(h, screen, screens,
                            [&] {
                                screen.editor()->CellMove(2, 3);
-                               {
-                                   ModalAnswer yes({Qt::Key_Left, Qt::Key_Return});
-                                   QTest::keyClick(keyTarget(screen), Qt::Key_Y, Qt::ControlModifier);
-                               }
+                               QVERIFY(
+                                   Answered([&] { QTest::keyClick(keyTarget(screen), Qt::Key_Y, Qt::ControlModifier); },
+                                            {Keys({Qt::Key_Left, Qt::Key_Return})}));
                                screen.window()->activateWindow();
-                               QVERIFY(QTest::qWaitForWindowActive(screen.window()));
+                               QVERIFY(QTest::qWaitForWindowActive(screen.window(), mrt::test::kPatience));
                                QCOMPARE(cell(screen, 2, 4), std::string("日用品"));
                                QTest::keyClick(keyTarget(screen), Qt::Key_Z, Qt::ControlModifier);
                                QCOMPARE(cell(screen, 2, 4), std::string("食費"));
@@ -399,21 +375,22 @@ private slots:
         Home h;
         QtMainScreen screen(h.dlg);
         QtCommandScreens screens(h.dlg);
-        QCOMPARE(runPeriod(h, screen, screens, [&] {
-                     QLabel* label = screen.window()->onePointHelp();
-                     const QFontMetrics fm(label->font());
-                     const QRect room = label->contentsRect();
-                     for (const std::string& text : OnePointHelpTexts()) {
-                         const QStringList lines = QString::fromStdString(text).split(QLatin1Char('\n'));
-                         QCOMPARE(lines.size(), 2);
-                         for (const QString& line : lines)
-                             QVERIFY2(fm.horizontalAdvance(line) <= room.width(), qPrintable(line));
-                         QVERIFY(2 * fm.height() <= room.height());
-                     }
-                     QVERIFY2(screen.window()->frameGeometry().width() <= 1280,
-                              qPrintable(QString::number(screen.window()->frameGeometry().width())));
-                     screen.window()->menuAction(18)->trigger();
-                 }),
+        QCOMPARE(runPeriod(h, screen, screens,
+                           [&] {
+                               QLabel* label = screen.window()->onePointHelp();
+                               const QFontMetrics fm(label->font());
+                               const QRect room = label->contentsRect();
+                               for (const std::string& text : OnePointHelpTexts()) {
+                                   const QStringList lines = QString::fromStdString(text).split(QLatin1Char('\n'));
+                                   QCOMPARE(lines.size(), 2);
+                                   for (const QString& line : lines)
+                                       QVERIFY2(fm.horizontalAdvance(line) <= room.width(), qPrintable(line));
+                                   QVERIFY(2 * fm.height() <= room.height());
+                               }
+                               QVERIFY2(screen.window()->frameGeometry().width() <= 1280,
+                                        qPrintable(QString::number(screen.window()->frameGeometry().width())));
+                               screen.window()->menuAction(Command::Exit)->trigger();
+                           }),
                  0);
     }
 
@@ -424,21 +401,22 @@ private slots:
         h.app.settings.TwoColumnItemBox = 0;
         QtMainScreen screen(h.dlg);
         QtCommandScreens screens(h.dlg);
-        QCOMPARE(runPeriod(h, screen, screens, [&] {
-                     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("8"));
-                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-                     QVERIFY(screen.editor()->ItemBoxOpen());
-                     QWidget* panel = screen.window()->itemPanel();
-                     QVERIFY(panel->isVisible());
-                     GridView* g = screen.window()->grid();
-                     // The two-line switch button may reach into the next row, never further down.
-                     const QRect below = g->CellRect(g->model().Row() + 2, 5);
-                     const QRect belowInWindow(g->mapTo(screen.window(), below.topLeft()), below.size());
-                     const QRect panelInWindow(panel->mapTo(screen.window(), QPoint(0, 0)), panel->size());
-                     QVERIFY(!panelInWindow.intersects(belowInWindow));
-                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-                     screen.window()->menuAction(18)->trigger();
-                 }),
+        QCOMPARE(runPeriod(h, screen, screens,
+                           [&] {
+                               QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("8"));
+                               QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                               QVERIFY(screen.editor()->ItemBoxOpen());
+                               QWidget* panel = screen.window()->itemPanel();
+                               QVERIFY(panel->isVisible());
+                               GridView* g = screen.window()->grid();
+                               // The two-line switch button may reach into the next row, never further down.
+                               const QRect below = g->CellRect(g->model().Row() + 2, 5);
+                               const QRect belowInWindow(g->mapTo(screen.window(), below.topLeft()), below.size());
+                               const QRect panelInWindow(panel->mapTo(screen.window(), QPoint(0, 0)), panel->size());
+                               QVERIFY(!panelInWindow.intersects(belowInWindow));
+                               QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                               screen.window()->menuAction(Command::Exit)->trigger();
+                           }),
                  0);
     }
 

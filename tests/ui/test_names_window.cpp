@@ -245,16 +245,17 @@ private slots:
         });
         answer.start(20);
         frmTBL* window = nullptr;
-        QVERIFY(WhileOpen<frmTBL>([&] { screens.NameRegistration(h.app); },
-                                  [&](frmTBL* w) {
-                                      window = w;
-                                      Press(Qt::Key_F2);
-                                      Type(QStringLiteral("雑費"));
-                                      Press(Qt::Key_Return);
-                                      QVERIFY(QTest::qWaitFor([&] { return questionOwner != nullptr; }));
-                                      QVERIFY(QTest::qWaitFor([&] { return QApplication::activeModalWidget() == w; }));
-                                      Press(Qt::Key_Escape);
-                                  }));
+        QVERIFY(WhileOpen<frmTBL>(
+            [&] { screens.NameRegistration(h.app); },
+            [&](frmTBL* w) {
+                window = w;
+                Press(Qt::Key_F2);
+                Type(QStringLiteral("雑費"));
+                Press(Qt::Key_Return);
+                QVERIFY(QTest::qWaitFor([&] { return questionOwner != nullptr; }, mrt::test::kPatience));
+                QVERIFY(QTest::qWaitFor([&] { return QApplication::activeModalWidget() == w; }, mrt::test::kPatience));
+                Press(Qt::Key_Escape);
+            }));
         QCOMPARE(questionOwner, static_cast<QWidget*>(window));
         QCOMPARE(qt.Owner(), &mainWindow);
         QCOMPARE(FillItemList(h.app.names, kExpenseKind, false), names({"食費"}));

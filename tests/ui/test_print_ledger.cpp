@@ -29,7 +29,9 @@
 
 using namespace mrt;
 using mrt::test::FocusOf;
+using mrt::test::Keys;
 using mrt::test::ModalScript;
+using mrt::test::Seen;
 
 namespace {
 
@@ -94,15 +96,6 @@ ModalScript::Step typeFileName(const QString& path, QString* proposed = nullptr)
     };
 }
 
-ModalScript::Step pressKey(Qt::Key key, QString* text = nullptr) {
-    return [key, text](QWidget* w) {
-        if (text)
-            for (QLabel* l : w->findChildren<QLabel*>())
-                *text += l->text();
-        QTest::keyClick(FocusOf(w), key);
-    };
-}
-
 } // namespace
 
 class TestPrintLedger : public QObject {
@@ -117,15 +110,16 @@ private slots:
     void printsTheRangeIntoAPdfFileChosenInTheFileDialog() {
         Home h(70);
         const QString pdf = h.path("march.pdf");
-        QString proposed, done;
-        ModalScript script({printToPdf, typeFileName(pdf, &proposed), pressKey(Qt::Key_Return, &done)});
+        QString proposed;
+        Seen done;
+        ModalScript script({printToPdf, typeFileName(pdf, &proposed), Keys({Qt::Key_Return}, &done)});
         QtCommandScreens screens(h.dlg);
-        QCOMPARE(screens.Print(h.app, kCmdPrint), 0);
+        QCOMPARE(screens.Print(h.app), 0);
         QVERIFY(script.done());
         QCOMPARE(script.captions[1], QStringLiteral("PDFファイルに保存"));
         QVERIFY2(proposed.startsWith(QStringLiteral("家計簿_2026年03月01日-2026年03月24日")), qPrintable(proposed));
-        QVERIFY2(done.contains(QStringLiteral("2026年03月01日から 2026年03月24日まで 印刷完了しました。")),
-                 qPrintable(done));
+        QVERIFY2(done.text.contains(QStringLiteral("2026年03月01日から 2026年03月24日まで 印刷完了しました。")),
+                 qPrintable(done.text));
         const QString text = pdfText(pdf);
         QVERIFY2(text.contains(QStringLiteral("2026年 3月19日")) && text.contains(QStringLiteral("02")),
                  qPrintable(text.left(400)));
@@ -146,12 +140,13 @@ private slots:
                             },
                             [&](QWidget* w) {
                                 auto* view = w->findChild<QPrintPreviewWidget*>();
-                                const bool drawn = QTest::qWaitFor([&] { return view && view->pageCount() > 0; });
+                                const bool drawn = QTest::qWaitFor([&] { return view && view->pageCount() > 0; },
+                                                                   mrt::test::kPatience);
                                 pages = drawn ? view->pageCount() : -2;
                                 QTest::keyClick(FocusOf(w), Qt::Key_Escape);
                             }});
         QtCommandScreens screens(h.dlg);
-        QCOMPARE(screens.Print(h.app, kCmdPrint), 0);
+        QCOMPARE(screens.Print(h.app), 0);
         QVERIFY(script.done());
         QVERIFY2(script.captions[1].startsWith(QStringLiteral("プレビュー")), qPrintable(script.captions[1]));
         QCOMPARE(pages, 2);
@@ -169,7 +164,7 @@ private slots:
                                 QTest::keyClick(FocusOf(w), Qt::Key_Space);
                             }});
         QtCommandScreens screens(h.dlg);
-        QCOMPARE(screens.Print(h.app, kCmdPrint), 0);
+        QCOMPARE(screens.Print(h.app), 0);
         QVERIFY(script.done());
         QVERIFY2(error.startsWith(QStringLiteral(" 印刷エラー|PDFファイル")), qPrintable(error));
         QVERIFY(!QFileInfo::exists(pdf));

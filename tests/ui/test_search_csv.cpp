@@ -9,6 +9,7 @@
 #include "names/NameTables.h"
 #include "port/ConsoleDialogs.h"
 #include "settings/IniRecord.h"
+#include "support/ModalScript.h"
 #include "ui/csv/frmCsvExport.h"
 #include "ui/csv/frmCsvImport.h"
 #include "ui/dialogs/Fonts.h"
@@ -24,6 +25,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,6 +36,7 @@
 #include <QtTest>
 
 using namespace mrt;
+using mrt::test::ModalScript;
 
 namespace {
 
@@ -125,27 +129,28 @@ private slots:
         QtCommandScreens screens(h.dlg);
         QCOMPARE(StartUp(h.app, h.dlg, screen, screens), 0);
         QTimer::singleShot(0, [&] {
-            if (!QTest::qWaitFor([&] { return screen.editor() && screen.editor()->Editing(); })) return;
+            if (!QTest::qWaitFor([&] { return screen.editor() && screen.editor()->Editing(); }, mrt::test::kPatience))
+                return;
             QTest::keyClick(focused(), Qt::Key_F, Qt::ControlModifier);
         });
         QCOMPARE(screen.RunLedgerEditing(h.app), 0);
-        QCOMPARE(h.app.MenuSel, int(kCmdSearch));
+        QCOMPARE(h.app.MenuSel, Command::Search);
 
         SearchHit hit;
         QString count;
         int rows = -1;
-        QTimer::singleShot(0, [&] {
-            if (!QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; })) return;
-            auto* w = qobject_cast<frmSearch*>(QApplication::activeModalWidget());
-            if (!w || !QTest::qWaitForWindowActive(w)) return;
+        ModalScript script({[&](QWidget* m) {
+            auto* w = qobject_cast<frmSearch*>(m);
+            if (!w) return;
             QTest::keyClicks(w->focusWidget(), QStringLiteral("abc"));
             QTest::keyClick(w->focusWidget(), Qt::Key_Return);
             rows = w->Results()->rowCount();
             count = w->CountLabel()->text();
             QTest::keyClick(w->focusWidget(), Qt::Key_Down);
             QTest::keyClick(w->focusWidget(), Qt::Key_Return);
-        });
+        }});
         QCOMPARE(screens.Search(h.app, hit), 0);
+        QVERIFY(script.done());
         QCOMPARE(rows, 3);
         QVERIFY2(count.startsWith(QStringLiteral("3 件")), qPrintable(count));
         QCOMPARE(DateNum(hit.line), 20040203);
@@ -163,12 +168,12 @@ private slots:
             const GridModel& g = screen.window()->grid()->model();
             const bool done = !h.app.PendingJump && h.app.ledger.BlockPos == kBlockOldest &&
                               g.TextMatrix(g.Row(), kColShop) == "abcストア";
-            if (!done && waited.elapsed() < 5000) return;
+            if (!done && waited.elapsed() < mrt::test::kPatience) return;
             poll.stop();
             row = g.Row();
             item = g.TextMatrix(row, kColItem);
             shop = g.TextMatrix(row, kColShop);
-            screen.window()->menuAction(18)->trigger();
+            screen.window()->menuAction(Command::Exit)->trigger();
         });
         poll.start(20);
         screen.RunLedgerEditing(h.app);
@@ -186,7 +191,7 @@ private slots:
         QVERIFY(ScanLedgerYears(st, dlg) == 0);
         frmSearch w(st.index, dlg);
         w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(QTest::qWaitForWindowActive(&w, mrt::test::kPatience));
         QTest::keyClick(w.TextField(), Qt::Key_Tab);
         QTest::keyClicks(w.focusWidget(), QStringLiteral("2004/02/30"));
         QTest::keyClick(w.focusWidget(), Qt::Key_Return);
@@ -211,7 +216,7 @@ private slots:
         QVERIFY(ScanLedgerYears(h.app.ledger, dlg) == 0);
         frmCsvExport w(h.app, dlg);
         w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(QTest::qWaitForWindowActive(&w, mrt::test::kPatience));
         QCOMPARE(w.FromField()->text(), QStringLiteral("2004/01/05"));
         QCOMPARE(w.EncodingBox()->currentIndex(), 0); // UTF-8 with BOM
         const QString file = h.dir.path() + QStringLiteral("/out.csv");
@@ -235,7 +240,7 @@ private slots:
         LoadItemTable(h.app.namePaths().item, h.app.names);
         frmCsvExport b(h.app, dlg);
         b.show();
-        QVERIFY(QTest::qWaitForWindowActive(&b));
+        QVERIFY(QTest::qWaitForWindowActive(&b, mrt::test::kPatience));
         QCOMPARE(b.focusWidget(), static_cast<QWidget*>(b.ContentBox()));
         QTest::keyClick(b.focusWidget(), Qt::Key_Down);
         QVERIFY(!b.FromField()->isEnabled());
@@ -260,7 +265,7 @@ private slots:
                                 "2004-06-03,交際費,,,,5000\r\n";
         frmCsvImport w(h.app, dlg, "bad.csv", bad);
         w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(QTest::qWaitForWindowActive(&w, mrt::test::kPatience));
         QCOMPARE(w.Rows()->rowCount(), 3);
         QCOMPARE(w.Rows()->item(1, 7)->text(), QStringLiteral("日付が異常です。"));
         QVERIFY(w.Rows()->item(1, 0)->background().color() != w.Rows()->item(0, 0)->background().color());
@@ -279,7 +284,7 @@ private slots:
 
         frmCsvImport good(h.app, dlg, "good.csv", "2004-06-02,食費,,,,300\r\n2004-06-03,交際費,,,,5000\r\n");
         good.show();
-        QVERIFY(QTest::qWaitForWindowActive(&good));
+        QVERIFY(QTest::qWaitForWindowActive(&good, mrt::test::kPatience));
         QTest::keyClick(good.focusWidget(), Qt::Key_Tab);
         QTest::keyClick(good.focusWidget(), Qt::Key_Space);
         QVERIFY(good.ImportButton()->isEnabled());
@@ -293,6 +298,33 @@ private slots:
         NameTables onDisk;
         LoadItemTable(h.app.namePaths().item, onDisk);
         QVERIFY(FindItemPosition(onDisk, "交際費", kExpenseKind) > 0);
+    }
+
+    // The search and CSV windows wear the program's colours as drawn: the pale green window,
+    // green buttons, the table's cream cells and blue headings.
+    void windowsWearTheProgramColours() {
+        Home h;
+        RecordingDialogs dlg;
+        h.app.ledger.index.SetDataFolder(h.app.dataFolder);
+        QVERIFY(ScanLedgerYears(h.app.ledger, dlg) == 0);
+        frmSearch search(h.app.ledger.index, dlg);
+        frmCsvExport exporter(h.app, dlg);
+        frmCsvImport importer(h.app, dlg, "a.csv", "2004-06-02,食費,,,,300\r\n");
+        for (QDialog* w : std::initializer_list<QDialog*>{&search, &exporter, &importer}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            const QImage image = w->grab().toImage();
+            QCOMPARE(image.pixelColor(2, image.height() - 2), QColor(224, 235, 224));
+            for (QPushButton* b : w->findChildren<QPushButton*>()) {
+                const QImage button = b->grab().toImage();
+                QCOMPARE(button.pixelColor(button.width() / 2, 4), QColor(176, 202, 153));
+            }
+            if (auto* table = w->findChild<QTableWidget*>()) {
+                const QImage heading = table->horizontalHeader()->grab().toImage();
+                QCOMPARE(heading.pixelColor(6, heading.height() / 2), QColor(176, 224, 255));
+                QCOMPARE(table->palette().color(QPalette::Base), QColor(255, 255, 248));
+            }
+        }
     }
 };
 

@@ -10,6 +10,7 @@
 #include "support/ModalScript.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/QtDialogs.h"
+#include "ui/dialogs/frmMSG.h"
 #include "ui/grid/GridView.h"
 #include "ui/main/QtCommandScreens.h"
 #include "ui/print/frmPr.h"
@@ -291,6 +292,40 @@ private slots:
                  qPrintable(text));
         QCOMPARE(tabs, 2);
         QCOMPARE(tabAfterF9, 1);
+    }
+
+    // F12 with a top offset that leaves no row: the message opened from this window (which has a
+    // style sheet) is drawn in the message window's own font, and every line fits its label.
+    void aTopOffsetWithoutRoomIsSaidInFull() {
+        Home h({{2024, 3, 1, "初期残高", 0, 0}, {2024, 3, 9, "食費", 0, 3456}});
+        FixedClock clock({2024, 3, 10});
+        SetClock(&clock);
+        QFont labelFont, windowFont;
+        QStringList unfit;
+        ModalScript dialogs({acceptDate(),
+                             [&](QWidget* w) {
+                                 auto* pr = qobject_cast<frmPr*>(w);
+                                 pr->PosBox(1)->setFocus();
+                                 QTest::keyClick(FocusOf(w), Qt::Key_A, Qt::ControlModifier);
+                                 QTest::keyClicks(FocusOf(w), QStringLiteral("200"));
+                                 QTest::keyClick(FocusOf(w), Qt::Key_F12);
+                             },
+                             [&](QWidget* w) {
+                                 QLabel* label = qobject_cast<frmMSG*>(w)->MessageLabel();
+                                 labelFont = label->font();
+                                 windowFont = w->font();
+                                 for (const QString& line : label->text().split(u'\n'))
+                                     if (label->fontMetrics().horizontalAdvance(line) > label->width()) unfit << line;
+                                 QTest::keyClick(FocusOf(w), Qt::Key_Return);
+                             },
+                             [&](QWidget* w) { QTest::keyClick(FocusOf(w), Qt::Key_Escape); }});
+        whenShown([&](frmTotal* w) { QTest::keyClick(FocusOf(w), Qt::Key_F12); });
+        QtCommandScreens screens(h.dlg);
+        screens.Totals(h.app);
+        QVERIFY(dialogs.done());
+        QVERIFY(dialogs.captions.at(2).contains(QString::fromUtf8("集計データの印刷")));
+        QCOMPARE(labelFont, windowFont);
+        QVERIFY2(unfit.isEmpty(), qPrintable(unfit.join(u'|')));
     }
 };
 

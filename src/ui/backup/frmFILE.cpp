@@ -2,7 +2,9 @@
 
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/Pictures.h"
+#include "ui/dialogs/ProgramColours.h"
 #include "ui/dialogs/QtText.h"
+#include "ui/dialogs/frmMSG.h"
 #include "util/FileCopy.h"
 
 #include <QApplication>
@@ -10,9 +12,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -80,27 +84,30 @@ frmFILE::frmFILE(QWidget* owner, const VolumeSources& sources) : QDialog(owner) 
     m_files = new QListWidget(this);
     m_files->setFont(UiFont(GothicFace(), 10));
 
-    const QString style = QStringLiteral("QPushButton { background-color: rgb(176,202,153); border: 1px solid "
-                                         "rgb(110,130,95); border-radius: 3px; padding: 3px 10px; }"
-                                         "QPushButton:focus { border: 2px solid rgb(60,90,50); }");
     m_ok = new QPushButton(QIcon(ButtonPicture(1, QSize(22, 22))), QString::fromUtf8("決　定"), this);
     m_ok->setToolTip(QString::fromUtf8("選んだフォルダ・ファイルで作業を続けます（［F12］ｷｰ）"));
     m_cancel = new QPushButton(QIcon(ButtonPicture(2, QSize(22, 22))), QString::fromUtf8("中　止"), this);
     m_cancel->setToolTip(QString::fromUtf8("作業を中止します（［ESC］ｷｰ）"));
+    m_newFolder = new QPushButton(QString::fromUtf8("新しいフォルダ(&N)"), this);
+    m_newFolder->setToolTip(QString::fromUtf8("表示中のフォルダの中にフォルダを作ります（［F7］ｷｰ）"));
     for (QPushButton* b : {m_ok, m_cancel}) {
-        b->setStyleSheet(style);
         b->setIconSize(QSize(22, 22));
         b->setAutoDefault(false);
     }
+    m_newFolder->setAutoDefault(false);
     connect(m_ok, &QPushButton::clicked, this, &frmFILE::confirm);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_newFolder, &QPushButton::clicked, this, &frmFILE::makeFolder);
 
     setTabOrder(m_drive, m_dirs);
     setTabOrder(m_dirs, m_files);
     setTabOrder(m_files, m_ok);
     setTabOrder(m_ok, m_cancel);
-    for (QWidget* w : std::initializer_list<QWidget*>{m_drive, m_dirs, m_files, m_ok, m_cancel})
+    setTabOrder(m_cancel, m_newFolder);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_drive, m_dirs, m_files, m_ok, m_cancel, m_newFolder})
         w->installEventFilter(this);
+    // The window's colours, and an edge that shows which list or button has the focus.
+    UseProgramColours(this);
 }
 
 bool frmFILE::setFolder(const QString& folder) {
@@ -179,6 +186,68 @@ void frmFILE::confirm() {
     accept();
 }
 
+bool frmFILE::typeAhead(QListWidget* list, const QString& typed) {
+    // Letters typed within the desktop's keyboard interval make one prefix, looked for from the
+    // highlighted name on; a new prefix, or the same single letter again, from the name after it.
+    if (list != m_typedIn || !m_typedAt.isValid() || m_typedAt.elapsed() > QApplication::keyboardInputInterval())
+        m_typed.clear();
+    m_typedIn = list;
+    m_typedAt.restart();
+    const bool again = m_typed.compare(typed, Qt::CaseInsensitive) == 0 && typed.size() == 1;
+    const bool fresh = m_typed.isEmpty();
+    if (!again) m_typed += typed;
+    const int n = list->count();
+    const int current = list->currentRow();
+    const int first = current < 0 ? 0 : current + (again || fresh ? 1 : 0);
+    for (int k = 0; k < n; ++k) {
+        const int i = (first + k) % n;
+        if (!list->item(i)->text().trimmed().startsWith(m_typed, Qt::CaseInsensitive)) continue;
+        // Files chosen with Shift or Ctrl stay chosen; the highlight alone moves.
+        const auto how = list->selectionMode() == QAbstractItemView::ExtendedSelection
+                             ? QItemSelectionModel::NoUpdate
+                             : QItemSelectionModel::ClearAndSelect;
+        list->setCurrentRow(i, how);
+        return true;
+    }
+    return false;
+}
+
+void frmFILE::makeFolder() {
+    // A folder only highlighted is the one the new folder goes into, as it is the one taken.
+    openHighlighted();
+    const QString title = QString::fromUtf8("新しいフォルダ");
+    QInputDialog ask(this);
+    ask.setWindowTitle(title);
+    ask.setLabelText(m_path + QString::fromUtf8("\nの中に作るフォルダの名前を入力してください。"));
+    ask.setTextValue(title);
+    ask.setOkButtonText(QString::fromUtf8("作　成"));
+    ask.setCancelButtonText(QString::fromUtf8("中　止"));
+    UseProgramColours(&ask);
+    // The chooser takes the focus back from the windows opened here, on the control that had it.
+    const QPointer<QWidget> back = QApplication::focusWidget();
+    auto comeBack = [this](QWidget* to) {
+        activateWindow();
+        if (to) to->setFocus();
+    };
+    if (ask.exec() != QDialog::Accepted) {
+        comeBack(back);
+        return;
+    }
+    const QString name = ask.textValue().trimmed();
+    QString problem;
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..") || name.contains(u'/'))
+        problem = QString::fromUtf8("フォルダの名前に使えません。\n（空欄、「.」「..」、「/」を含む名前）");
+    else if (QFileInfo::exists(m_path + u'/' + name))
+        problem = QString::fromUtf8("同じ名前のフォルダまたはファイルがあります。");
+    else if (!QDir(m_path).mkdir(name))
+        problem = QString::fromUtf8("フォルダを作れませんでした。\n") + m_path + u'/' + name;
+    if (!problem.isEmpty())
+        frmMSG(this, 0).MsgOK(problem, title);
+    else
+        setFolder(m_path + u'/' + name);
+    comeBack(m_dirs);
+}
+
 bool frmFILE::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
@@ -201,6 +270,16 @@ bool frmFILE::eventFilter(QObject* watched, QEvent* event) {
         }
         if (enter && watched == m_drive) {
             m_dirs->setFocus();
+            return true;
+        }
+        if (k->key() == Qt::Key_F7) {
+            makeFolder();
+            return true;
+        }
+        const bool plain = !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if ((watched == m_dirs || watched == m_files) && plain && !k->text().isEmpty() && k->text()[0].isPrint() &&
+            !k->text()[0].isSpace()) {
+            if (!typeAhead(static_cast<QListWidget*>(watched), k->text())) QApplication::beep();
             return true;
         }
     } else if (event->type() == QEvent::FocusOut && watched == m_dirs) {
@@ -236,12 +315,14 @@ void frmFILE::layoutWindow(bool withFiles) {
     m_dirLabel->setGeometry(left, y, kListW, lh + 2);
     y += lh + 4;
     m_dirs->setGeometry(left, y, kListW, kListH);
+    y += kListH + 6;
+    m_newFolder->setGeometry(left, y, kListW, lh + 12);
     if (withFiles) {
         const int fx = left + kListW + side;
         m_fileLabel->setGeometry(fx, top, kListW, lh + 2);
-        m_files->setGeometry(fx, top + lh + 4, kListW, y + kListH - (top + lh + 4));
+        m_files->setGeometry(fx, top + lh + 4, kListW, y + lh + 12 - (top + lh + 4));
     }
-    y += kListH + lh;
+    y += lh + 12 + lh;
     m_ok->setGeometry(width / 2 - 10 - bw, y, bw, kButtonH);
     m_cancel->setGeometry(width / 2 + 10, y, bw, kButtonH);
     y += kButtonH + lh;
@@ -293,7 +374,8 @@ int frmFILE::GetFileName(const QString& ttl, const QString& msg, const QString& 
     if (!m_confirmed) return -1;
     QStringList chosen;
     if (mode == 1) {
-        if (QListWidgetItem* item = m_files->currentItem(); item && item->isSelected()) chosen << item->text();
+        // The highlighted file, also the first one the list highlights when it takes the focus.
+        if (QListWidgetItem* item = m_files->currentItem()) chosen << item->text();
     } else {
         for (int i = 0; i < m_files->count(); ++i)
             if (m_files->item(i)->isSelected()) chosen << m_files->item(i)->text();

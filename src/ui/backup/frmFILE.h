@@ -2,6 +2,7 @@
 #include "backup/Volumes.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <vector>
 
@@ -18,8 +19,10 @@ namespace mrt {
 // returned without a trailing "/" (the root is "/").
 //
 // Keys: in the folder list Up/Down highlight a folder and Enter opens it; leaving the list opens
-// the highlighted folder too, so a folder only highlighted is the one taken. Enter in the file
-// list or on the confirm button, or F12 anywhere, confirms; Esc cancels.
+// the highlighted folder too, so a folder only highlighted is the one taken. Letters typed in
+// either list highlight the next name starting with them. F7 (or the button) makes a new folder
+// in the current one and opens it. Enter in the file list or on the confirm button, or F12
+// anywhere, confirms; Esc cancels.
 class frmFILE : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +43,7 @@ public:
     QListWidget* FileList() const { return m_files; }
     QPushButton* OkButton() const { return m_ok; }
     QPushButton* CancelButton() const { return m_cancel; }
+    QPushButton* NewFolderButton() const { return m_newFolder; }
     QLabel* Prompt() const { return m_msg; }
     // The folder list's current folder.
     QString CurrentFolder() const { return m_path; }
@@ -55,6 +59,10 @@ private:
     void showDriveOf(const QString& folder);
     void layoutWindow(bool withFiles);
     void confirm();
+    // Highlights the next name in `list` that starts with the letters typed so far; false when none does.
+    bool typeAhead(QListWidget* list, const QString& typed);
+    // Asks for a name, makes that folder in the current one and opens it.
+    void makeFolder();
 
     std::vector<Volume> m_volumes;
     QString m_userHome;
@@ -69,7 +77,12 @@ private:
     QLabel* m_msg;
     QPushButton* m_ok;
     QPushButton* m_cancel;
+    QPushButton* m_newFolder;
     bool m_confirmed = false;
+    // The letters typed in a list in quick succession, the list and when the last one came.
+    QString m_typed;
+    QListWidget* m_typedIn = nullptr;
+    QElapsedTimer m_typedAt;
 };
 
 } // namespace mrt

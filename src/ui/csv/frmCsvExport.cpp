@@ -4,6 +4,7 @@
 #include "app/CsvCommands.h"
 #include "port/Dialogs.h"
 #include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/ProgramColours.h"
 #include "ui/dialogs/QtText.h"
 #include "util/Clock.h"
 #include "util/DateText.h"
@@ -47,7 +48,7 @@ frmCsvExport::frmCsvExport(const AppState& app, Dialogs& dlg, QWidget* owner) : 
     m_encoding = new QComboBox(this);
     m_encoding->addItems({QStringLiteral("UTF-8 (BOM付き) — 表計算ソフト向け"), QStringLiteral("UTF-8 (BOMなし)"),
                           QStringLiteral("シフトJIS (CP932)")});
-    m_path = new QLineEdit(QDir::homePath() + QStringLiteral("/家計簿_") +
+    m_path = new QLineEdit(qs(CsvStartFolder(app.home, QDir::homePath().toStdString())) + QStringLiteral("/家計簿_") +
                                qs(FormatDate(today.year, today.month, today.day, "")) + QStringLiteral(".csv"),
                            this);
     m_path->setMinimumWidth(420);
@@ -89,6 +90,7 @@ frmCsvExport::frmCsvExport(const AppState& app, Dialogs& dlg, QWidget* owner) : 
     connect(browse, &QPushButton::clicked, this, &frmCsvExport::browse);
     connect(m_export, &QPushButton::clicked, this, &frmCsvExport::exportNow);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    UseProgramColours(this);
     m_content->setFocus();
 }
 

@@ -5,6 +5,7 @@
 #include "ledger/AmountExpr.h"
 #include "port/Dialogs.h"
 #include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/ProgramColours.h"
 #include "ui/dialogs/QtText.h"
 #include "util/DateText.h"
 
@@ -60,6 +61,7 @@ frmCsvImport::frmCsvImport(AppState& app, Dialogs& dlg, const std::string& path,
     connect(m_register, &QCheckBox::toggled, this, &frmCsvImport::replan);
     connect(m_import, &QPushButton::clicked, this, &frmCsvImport::importNow);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    UseProgramColours(this);
     replan();
 }
 

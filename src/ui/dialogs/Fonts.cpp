@@ -1,16 +1,19 @@
 #include "ui/dialogs/Fonts.h"
 
 #include <QStringList>
+#include <QWidget>
 
 namespace mrt {
 
 void InstallFontSubstitutions() {
     // The fixed-pitch gothic keeps full width = 2 × half width, which the byte-counted columns
     // of the grids rely on; the Noto fallbacks keep Japanese readable if IPA is missing.
-    QFont::insertSubstitutions(GothicFace(), {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                                              QStringLiteral("Noto Sans CJK JP")});
-    QFont::insertSubstitutions(PGothicFace(), {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-    QFont::insertSubstitutions(MinchoFace(), {QStringLiteral("IPAMincho"), QStringLiteral("Noto Serif CJK JP")});
+    for (const FaceAliases& a : kFaceAliases) {
+        QStringList fonts;
+        for (const char* font : a.fonts)
+            if (font) fonts << QString::fromUtf8(font);
+        QFont::insertSubstitutions(QString::fromUtf8(a.face), fonts);
+    }
 }
 
 QFont UiFont(const QString& face, double points, bool bold) {
@@ -19,6 +22,12 @@ QFont UiFont(const QString& face, double points, bool bold) {
     f.setBold(bold);
     if (face == GothicFace()) f.setStyleHint(QFont::TypeWriter);
     return f;
+}
+
+void KeepFontInChildren(QWidget* window) {
+    // findChildren lists a parent before the widgets inside it, so fonts pass down level by level.
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if (!w->testAttribute(Qt::WA_SetFont) && w->parentWidget()) w->setFont(w->parentWidget()->font());
 }
 
 } // namespace mrt

@@ -3,6 +3,7 @@
 #include "ui/dialogs/Desktop.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/KeyInputFilter.h"
+#include "ui/dialogs/WindowKeeper.h"
 #include "util/DateText.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 
@@ -122,6 +122,7 @@ void frmDIN::layoutFields(const QStringList& names, const QStringList& values, i
         m_labels[i]->hide();
         m_fields[i]->hide();
     }
+    KeepFontInChildren(this);
 
     const QFontMetrics fm(font());
     const int kw = fm.horizontalAdvance(QString::fromUtf8("漢"));
@@ -196,10 +197,8 @@ int frmDIN::DataInXDate(const QStringList& names, QStringList& values, const QSt
     layoutFields(names, values, colQ, maxLengths);
     SetDinColor(static_cast<int>(names.size()), QColor(208, 218, 208), QColor(224, 234, 224), QColor(176, 202, 153));
 
-    QScreen* scr = QGuiApplication::primaryScreen();
-    const QRect screen = scr ? scr->geometry() : QRect(0, 0, 1024, 768);
     if (x == 0 && y == 0) {
-        move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
+        CentreOnScreen(this);
     } else if (x < 1 && g_lastPosition.x() >= 0) {
         move(g_lastPosition);
     } else {

@@ -4,6 +4,7 @@
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/KeyInputFilter.h"
 #include "ui/dialogs/Pictures.h"
+#include "ui/dialogs/WindowKeeper.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -12,7 +13,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
@@ -113,7 +113,9 @@ void frmMSG::MsgKelset(const QStringList& sel, const QString& msg, const QString
     const int iconNumber = (mode == kInput || mode == kList) ? 5 : (selq <= 1 ? 1 : 2);
     m_icon->setPixmap(IconPicture(iconNumber, kIconSide));
 
-    const QFontMetrics fm(font());
+    // The message is measured in the font it is drawn in.
+    KeepFontInChildren(this);
+    const QFontMetrics fm(m_msg->font());
     const int kw = fm.horizontalAdvance(QString::fromUtf8("漢"));
     const int lh = fm.height();
     const int margin = kw;
@@ -195,8 +197,7 @@ void frmMSG::MsgKelset(const QStringList& sel, const QString& msg, const QString
 
 void frmMSG::place(int x, int y) {
     QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-    QScreen* scr = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
-    const QRect screen = scr ? scr->geometry() : QRect(0, 0, 1024, 768);
+    const QRect screen = AvailableArea(owner ? owner : this);
     const QRect o = owner ? owner->frameGeometry() : screen;
     const int w = width(), h = height();
     int left = 0, top = 0;
@@ -243,7 +244,7 @@ void frmMSG::place(int x, int y) {
         top = screen.y() + (screen.height() - h) / 2;
         break;
     }
-    // Held within the screen.
+    // Held within the screen's available area.
     left = std::max(std::min(left, screen.right() + 1 - w), screen.x());
     top = std::max(std::min(top, screen.bottom() + 1 - h), screen.y());
     move(left, top);

@@ -2,6 +2,7 @@
 
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/Pictures.h"
+#include "ui/dialogs/WindowKeeper.h"
 #include "ui/grid/GridView.h"
 #include "ui/help/HelpWindow.h"
 
@@ -10,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <algorithm>
 
 namespace mrt {
@@ -114,8 +114,7 @@ int frmSelect::run(const QString& ttl, int& lstNm, const QStringList& sel, int h
     // Layout: help line, the list (as high as its rows), the buttons; everything centred. A list
     // taller than the screen allows (fifty ledger years) shows what fits and scrolls.
     QSize listSize = m_list->SizeForRows(selq, false);
-    const QScreen* listScreen = QGuiApplication::primaryScreen();
-    const int maxListH = (listScreen ? listScreen->availableGeometry().height() : 768) - 8 * kButtonH;
+    const int maxListH = AvailableArea(this).height() - 8 * kButtonH;
     const bool scrolls = listSize.height() > maxListH;
     m.SetScrollBars(scrolls ? GridScrollBars::Vertical : GridScrollBars::None);
     if (scrolls) listSize = m_list->SizeForRows(std::max(3, selq * maxListH / listSize.height()), true);
@@ -149,10 +148,7 @@ int frmSelect::run(const QString& ttl, int& lstNm, const QStringList& sel, int h
     y += kButtonH + margin / 2 + 2;
     setFixedSize(width, y);
 
-    QScreen* scr = QGuiApplication::primaryScreen();
-    const QRect screen = scr ? scr->geometry() : QRect(0, 0, 1024, 768);
-    move(screen.x() + (screen.width() - frameGeometry().width()) / 2,
-         screen.y() + (screen.height() - frameGeometry().height()) / 2);
+    CentreOnScreen(this);
     m_list->setFocus();
     exec();
     if (m_cancelled) return -1;

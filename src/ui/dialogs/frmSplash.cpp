@@ -1,5 +1,7 @@
 #include "ui/dialogs/frmSplash.h"
 
+#include "ui/dialogs/Fonts.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QPainter>
@@ -21,7 +23,7 @@ QPixmap titlePicture(const QString& text, int w, int h) {
     p.setBrush(QColor(208, 228, 192));
     p.setPen(Qt::NoPen);
     p.drawRoundedRect(QRectF(0, 0, w, h), 8, 8);
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont f(PGothicFace());
     f.setPointSize(22);
     f.setBold(true);
     p.setFont(f);
@@ -54,7 +56,7 @@ QPixmap iconPicture(int s) {
 } // namespace
 
 frmSplash::frmSplash(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(kSystemName));
+    setWindowTitle(QString::fromUtf8(kProgramName));
     setFixedSize(tw(6600), tw(4200));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     m_picBG = new QWidget(this);
@@ -81,7 +83,7 @@ frmSplash::frmSplash(QWidget* parent) : QDialog(parent) {
 
 void frmSplash::placeShadowed(QLabel* shadow, QLabel* front, const QString& text, int pointSize,
                               const QColor& colour, int x, int y) {
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont f(PGothicFace());
     f.setPointSize(pointSize);
     f.setBold(true);
     for (QLabel* l : {shadow, front}) {

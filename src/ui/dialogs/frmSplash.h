@@ -1,4 +1,6 @@
 #pragma once
+#include "util/ProgramInfo.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -37,10 +39,7 @@ private:
     QPushButton* m_cmdOK;
 };
 
-// Texts the start-up passes to the splash.
-inline const char* const kSystemName = "ミルテ家計簿";
+// The short name the splash shows beside the program's name (util/ProgramInfo.h).
 inline const char* const kProgramShortName = "mrtKel";
-inline const char* const kVersionText = " Ver. 3.1.1";
-inline const char* const kProviderLine = "ミルテ家計簿 開発チーム";
 
 } // namespace mrt

@@ -2,6 +2,7 @@
 
 #include "ui/dialogs/Fonts.h"
 #include "util/Home.h"
+#include "util/ProgramInfo.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,7 +18,7 @@ QString g_helpFolder; // empty = not yet looked up
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setWindowTitle(QString::fromUtf8("ミルテ家計簿 操作説明"));
+    setWindowTitle(QString::fromUtf8(MRTKEL_PROGRAM_NAME " 操作説明"));
     setAttribute(Qt::WA_DeleteOnClose);
     // The calling window keeps the keyboard: F1, Esc and the arrows still reach it.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -28,6 +29,29 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
     resize(560, 480);
+    // Sees the close requests of every window, and the owner's hiding.
+    qApp->installEventFilter(this);
+}
+
+bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A help window already closed (and about to go) has no say.
+    if (!watched->isWidgetType() || watched == this || !isVisible()) return false;
+    auto* w = static_cast<QWidget*>(watched);
+    // The window it belongs to was closed (not minimised): its help goes with it.
+    if (event->type() == QEvent::Hide && w == parentWidget() && !event->spontaneous()) {
+        if (AppHelp().Window() == this)
+            AppHelp().CloseAllHelp();
+        else
+            close();
+        return false;
+    }
+    // The window manager asks a window to close: with the help shown, only the help closes.
+    if (event->type() == QEvent::Close && event->spontaneous() && w->isWindow() && isVisible()) {
+        event->ignore();
+        AppHelp().CloseAllHelp();
+        return true;
+    }
+    return false;
 }
 
 bool HelpWindow::ShowPage(HelpFile file, int topic) {
@@ -61,8 +85,10 @@ void HelpAccess::SetHelpFolder(const QString& folder) {
 
 void HelpAccess::show(HelpFile file, int topic) {
     // A modal window blocks every window that is not its child, so the help window belongs to
-    // the modal window that asks for it (or stands alone when none is open).
+    // the modal window that asks for it, else to the window in front.
     QWidget* owner = QApplication::activeModalWidget();
+    if (!owner) owner = QApplication::activeWindow();
+    if (owner && owner == m_window) owner = m_window->parentWidget();
     if (m_window && m_window->parentWidget() != owner) {
         m_window->close();
         m_window = nullptr;

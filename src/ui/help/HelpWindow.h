@@ -9,7 +9,10 @@ class QTextBrowser;
 
 namespace mrt {
 
-// The help viewer: one top-level window showing a help page (HTML) by topic number.
+// The help viewer: one top-level window showing a help page (HTML) by topic number. It belongs to
+// the window that asked for it (`parent`) and closes when that one closes. While it is shown, a
+// request of the window manager to close another window (Alt+F4, the close box) closes the help
+// window only, and the other window stays open.
 class HelpWindow : public QWidget {
     Q_OBJECT
 public:
@@ -23,6 +26,9 @@ public:
     HelpFile CurrentFile() const { return m_file; }
     int CurrentTopic() const { return m_topic; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QTextBrowser* m_browser;
     HelpFile m_file = HelpFile::Main;
@@ -31,14 +37,15 @@ private:
 
 // Help access for the whole program: opens the help window at a topic, replaces what it shows
 // when another topic opens, and closes it. Windows ask HelpShown() to let Alt+F4 close the
-// help window instead of themselves.
+// help window instead of themselves. The help window belongs to the modal window open (which
+// blocks every other window), else to the active window.
 class HelpAccess {
 public:
     void ShowHelpContents(HelpFile file);
     void ShowHelpTopic(HelpFile file, int topic);
     // Closes the help window when one was opened; does nothing otherwise.
     void CloseAllHelp();
-    bool HelpShown() const { return m_shown && !m_window.isNull(); }
+    bool HelpShown() const { return m_shown && m_window && m_window->isVisible(); }
     // The open help window, or null.
     HelpWindow* Window() const { return m_window; }
 

@@ -3,55 +3,49 @@
 namespace mrt {
 
 const std::vector<MainMenuEntry>& MainMenuEntries() {
+    using E = MainMenuEntry;
+    using C = Command;
     static const std::vector<MainMenuEntry> entries = {
-        {1, "ファイル", 'F', ""},
-        {11, "入出金データの強制保存", 'S', "Ctrl+S"},
-        {12, "各データの保管", 'A', ""},
-        {13, "保管データの復帰", 'N', ""},
-        {14, "開始日付の変更", 'R', ""},
-        {193, "-", 0, ""},
-        {191, "CSV出力…", 'E', ""},
-        {192, "CSV取込…", 'I', ""},
-        {15, "-", 0, ""},
-        {16, "入出金データの印刷", 'P', "Ctrl+P"},
-        {17, "-", 0, ""},
-        {18, "終了", 'X', ""},
-        {2, "編集", 'E', ""},
-        {291, "元に戻す", 'U', "Ctrl+Z"},
-        {292, "やり直し", 'R', "Ctrl+Shift+Z"},
-        {293, "-", 0, ""},
-        {21, "切り取り", 'T', "Ctrl+X"},
-        {22, "コピー", 'C', "Ctrl+C"},
-        {23, "貼り付け", 'P', "Ctrl+V"},
-        {24, "-", 0, ""},
-        {25, "入出金データを日付順に並び替え", 'M', ""},
-        {26, "入出金データの行削除", 'D', "Ctrl+Y"},
-        {27, "入出金データの１行挿入", 'I', "Ctrl+I"},
-        {28, "入力位置を指定日付へ移動", 'G', "Ctrl+G"},
-        {29, "-", 0, ""},
-        {30, "入出金データの強制保存", 'S', ""},
-        {3, "表示", 'V', ""},
-        {31, "集計の表示", 'T', ""},
-        {32, "検索", 'F', "Ctrl+F"},
-        {4, "登録", 'R', ""},
-        {41, "項目名・内訳名・店名の登録", 'R', ""},
-        {42, "予算表の登録", 'B', ""},
-        {43, "-", 0, ""},
-        {44, "環境設定", 'I', ""},
-        {5, "ヘルプ", 'H', ""},
-        {51, "操作説明", 'H', ""},
-        {52, "-", 0, ""},
-        {53, "バージョン表示", 'A', ""},
+        {E::Menu, C::None, "ファイル", 'F', ""},
+        {E::Item, C::ForcedSave, "入出金データの強制保存", 'S', "Ctrl+S"},
+        {E::Item, C::Backup, "各データの保管", 'A', ""},
+        {E::Item, C::Restore, "保管データの復帰", 'N', ""},
+        {E::Item, C::StartDate, "開始日付の変更", 'R', ""},
+        {E::Separator, C::None, "-", 0, ""},
+        {E::Item, C::ExportCsv, "CSV出力…", 'E', ""},
+        {E::Item, C::ImportCsv, "CSV取込…", 'I', ""},
+        {E::Separator, C::None, "-", 0, ""},
+        {E::Item, C::Print, "入出金データの印刷", 'P', "Ctrl+P"},
+        {E::Separator, C::None, "-", 0, ""},
+        {E::Item, C::Exit, "終了", 'X', ""},
+        {E::Menu, C::None, "編集", 'E', ""},
+        {E::Item, C::Undo, "元に戻す", 'U', "Ctrl+Z"},
+        {E::Item, C::Redo, "やり直し", 'R', "Ctrl+Shift+Z"},
+        {E::Separator, C::None, "-", 0, ""},
+        {E::Item, C::Cut, "切り取り", 'T', "Ctrl+X"},
+        {E::Item, C::Copy, "コピー", 'C', "Ctrl+C"},
+        {E::Item, C::Paste, "貼り付け", 'P', "Ctrl+V"},
+        {E::Separator, C::None, "-", 0, ""},
+        {E::Item, C::SortByDate, "入出金データを日付順に並び替え", 'M', ""},
+        {E::Item, C::DeleteLine, "入出金データの行削除", 'D', "Ctrl+Y"},
+        {E::Item, C::InsertLine, "入出金データの１行挿入", 'I', "Ctrl+I"},
+        {E::Item, C::MoveToDate, "入力位置を指定日付へ移動", 'G', "Ctrl+G"},
+        {E::Separator, C::None, "-", 0, ""},
+        {E::Item, C::EditForcedSave, "入出金データの強制保存", 'S', ""},
+        {E::Menu, C::None, "表示", 'V', ""},
+        {E::Item, C::Totals, "集計の表示", 'T', ""},
+        {E::Item, C::Search, "検索", 'F', "Ctrl+F"},
+        {E::Menu, C::None, "登録", 'R', ""},
+        {E::Item, C::NameRegistration, "項目名・内訳名・店名の登録", 'R', ""},
+        {E::Item, C::BudgetRegistration, "予算表の登録", 'B', ""},
+        {E::Separator, C::None, "-", 0, ""},
+        {E::Item, C::Settings, "環境設定", 'I', ""},
+        {E::Menu, C::None, "ヘルプ", 'H', ""},
+        {E::Item, C::Help, "操作説明", 'H', ""},
+        {E::Separator, C::None, "-", 0, ""},
+        {E::Item, C::Version, "バージョン表示", 'A', ""},
     };
     return entries;
-}
-
-int MainMenuCode(int id) {
-    if (id < 10) return 0;
-    if (id >= 100) return id * 10; // three-digit ids: 191 → 1910
-    int m = id / 10, i = id % 10;
-    if (m == 2 || id == 30) return 2000 + (id - 20) * 10;
-    return m * 1000 + i * 100;
 }
 
 } // namespace mrt

@@ -40,7 +40,7 @@ int QtCommandScreens::BudgetRegistration(AppState& app) {
 int QtCommandScreens::Totals(AppState& app) {
     return RunTotalsCommand(app, m_dlg);
 }
-int QtCommandScreens::Print(AppState& app, int) {
+int QtCommandScreens::Print(AppState& app) {
     return RunLedgerPrint(app, m_dlg) < 0 ? -1 : 0;
 }
 int QtCommandScreens::Backup(AppState& app) {
@@ -55,7 +55,7 @@ int QtCommandScreens::Restore(AppState& app) {
 
 void QtCommandScreens::Version() {
     frmSplash splash;
-    splash.SplashOn(QString::fromUtf8(kSystemName), QString::fromUtf8(kProgramShortName),
+    splash.SplashOn(QString::fromUtf8(kProgramName), QString::fromUtf8(kProgramShortName),
                     QString::fromUtf8(kVersionText), QString::fromUtf8(kProviderLine), 1);
 }
 
@@ -72,7 +72,7 @@ int QtCommandScreens::ExportCsv(AppState& app) {
 
 int QtCommandScreens::ImportCsv(AppState& app) {
     std::string path, bytes;
-    if (!ChooseImportFile(m_dlg, QDir::homePath().toStdString(), path, bytes)) return 1;
+    if (!ChooseImportFile(m_dlg, app.home, QDir::homePath().toStdString(), path, bytes)) return 1;
     frmCsvImport w(app, m_dlg, path, std::move(bytes), QApplication::activeWindow());
     return w.exec() == QDialog::Accepted ? 0 : 1;
 }

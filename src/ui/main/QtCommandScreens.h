@@ -13,7 +13,7 @@ public:
     int NameRegistration(AppState& app) override;
     int BudgetRegistration(AppState& app) override;
     int Totals(AppState& app) override;
-    int Print(AppState& app, int code) override;
+    int Print(AppState& app) override;
     int Backup(AppState& app) override;
     int Restore(AppState& app) override;
     void Version() override;

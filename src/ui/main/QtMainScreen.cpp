@@ -9,6 +9,7 @@
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/dialogs/QtText.h"
+#include "ui/dialogs/WindowKeeper.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/grid/GridView.h"
 #include "ui/help/HelpWindow.h"
@@ -30,28 +31,64 @@
 namespace mrt {
 namespace {
 
+// The fewest ledger rows the window shows on a screen too low for the rows set.
+constexpr int kFewestRows = 5;
+
 // Maps a Qt key to the editor's keys; false for keys the editor does not take.
 bool toEditorKey(const QKeyEvent* ke, Key& key) {
     const bool shift = ke->modifiers() & Qt::ShiftModifier;
     switch (ke->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: key = shift ? Key::ShiftEnter : Key::Enter; return true;
-    case Qt::Key_Backtab: key = Key::ShiftTab; return true;
-    case Qt::Key_Tab: key = shift ? Key::ShiftTab : Key::Tab; return true;
-    case Qt::Key_Escape: key = Key::Esc; return true;
-    case Qt::Key_Left: key = Key::Left; return true;
-    case Qt::Key_Right: key = Key::Right; return true;
-    case Qt::Key_Up: key = Key::Up; return true;
-    case Qt::Key_Down: key = Key::Down; return true;
-    case Qt::Key_PageUp: key = Key::PageUp; return true;
-    case Qt::Key_PageDown: key = Key::PageDown; return true;
-    case Qt::Key_Home: key = Key::Home; return true;
-    case Qt::Key_End: key = Key::End; return true;
-    case Qt::Key_Insert: key = Key::Insert; return true;
-    case Qt::Key_Delete: key = Key::Delete; return true;
-    case Qt::Key_Backspace: key = Key::Backspace; return true;
-    case Qt::Key_F11: key = Key::F11; return true;
-    default: break;
+    case Qt::Key_Enter:
+        key = shift ? Key::ShiftEnter : Key::Enter;
+        return true;
+    case Qt::Key_Backtab:
+        key = Key::ShiftTab;
+        return true;
+    case Qt::Key_Tab:
+        key = shift ? Key::ShiftTab : Key::Tab;
+        return true;
+    case Qt::Key_Escape:
+        key = Key::Esc;
+        return true;
+    case Qt::Key_Left:
+        key = Key::Left;
+        return true;
+    case Qt::Key_Right:
+        key = Key::Right;
+        return true;
+    case Qt::Key_Up:
+        key = Key::Up;
+        return true;
+    case Qt::Key_Down:
+        key = Key::Down;
+        return true;
+    case Qt::Key_PageUp:
+        key = Key::PageUp;
+        return true;
+    case Qt::Key_PageDown:
+        key = Key::PageDown;
+        return true;
+    case Qt::Key_Home:
+        key = Key::Home;
+        return true;
+    case Qt::Key_End:
+        key = Key::End;
+        return true;
+    case Qt::Key_Insert:
+        key = Key::Insert;
+        return true;
+    case Qt::Key_Delete:
+        key = Key::Delete;
+        return true;
+    case Qt::Key_Backspace:
+        key = Key::Backspace;
+        return true;
+    case Qt::Key_F11:
+        key = Key::F11;
+        return true;
+    default:
+        break;
     }
     if (!ke->text().isEmpty() && ke->text().at(0).isPrint() &&
         !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
@@ -72,7 +109,7 @@ QtMainScreen::~QtMainScreen() {
 
 void QtMainScreen::SplashOn() {
     if (!m_splash) m_splash = std::make_unique<frmSplash>();
-    m_splash->SplashOn(QString::fromUtf8(kSystemName), QString::fromUtf8(kProgramShortName),
+    m_splash->SplashOn(QString::fromUtf8(kProgramName), QString::fromUtf8(kProgramShortName),
                        QString::fromUtf8(kVersionText), QString::fromUtf8(kProviderLine), 0);
 }
 
@@ -139,28 +176,62 @@ void QtMainScreen::SetUpMainWindow(AppState& app) {
     frmMain* w = m_win.get();
     GridView* g = w->grid();
     m_editor = std::make_unique<LedgerEditor>(app, g->model(), m_dlg, *this);
-    if (m_lastPlace && !w->Placed()) w->PlaceAt(*m_lastPlace);
-    // Header widths are measured in the grid font at 12 points, as the layout rules ask.
+    const bool rebuilt = !w->Placed();
+    // Column widths and row heights are measured in the grid's face at 12 points, larger than the 9
+    // points it draws in, so every cell leaves room around its text.
     QFont measureFont = UiFont(GothicFace(), 12);
     QFontMetrics fm(measureFont);
     TextMeasure measure = [fm](const std::string& text) {
         QString t = QString::fromStdString(text);
         return TextSize{PixelsToTwips(fm.horizontalAdvance(t)), PixelsToTwips(fm.height())};
     };
-    const LedgerGridGeometry geo = m_editor->SetUpGrid(measure);
-    g->setFixedSize(TwipsToPixels(geo.width) + 2, TwipsToPixels(geo.height) + 2);
     w->editBox()->setFont(g->GridFont());
-    w->setWindowTitle(QStringLiteral("ミルテ家計簿  Ver. 3.1.1"));
+    w->setWindowTitle(QString::fromUtf8(kMainWindowTitle));
     w->FormColSet();
-    w->FormSet(0);
+    const int wanted = app.settings.DisplayRows;
+    const int rows = layOutRows(measure, wanted);
+    // A rebuilt window of the same size comes back where the user had it; one of another size
+    // (the rows or the block changed) is centred again.
+    if (rebuilt && m_lastPlace && w->size() == m_lastSize)
+        w->PlaceAt(*m_lastPlace);
+    else if (rows < wanted)
+        w->Centre();
     w->SetFixedStyleFlat(true);
-    if (m_pendingState == 2) w->showMaximized();
-    else if (m_pendingState == 1) w->showMinimized();
-    else w->show();
+    if (m_pendingState == 2)
+        w->showMaximized();
+    else if (m_pendingState == 1)
+        w->showMinimized();
+    else
+        w->show();
     QApplication::processEvents();
+    if (rows < wanted && rows != m_rowsAnnounced) {
+        m_rowsAnnounced = rows;
+        m_dlg.MsgOK("家計簿データ入力画面の表示行数（" + std::to_string(wanted) + " 行）は画面に収まらないため、" +
+                        std::to_string(rows) + " 行で表示します。\r\n環境設定の表示行数は変わりません。",
+                    "表示行数");
+    }
 }
 
-bool QtMainScreen::FixedStyleFlat() const { return m_win && m_win->FixedStyleFlat(); }
+int QtMainScreen::layOutRows(const TextMeasure& measure, int rows) {
+    frmMain* w = m_win.get();
+    GridView* g = w->grid();
+    const QMargins frame = FrameMargins(w);
+    const int room = AvailableArea(w).height() - frame.top() - frame.bottom();
+    for (;;) {
+        const LedgerGridGeometry geo = m_editor->SetUpGrid(measure, rows);
+        g->setFixedSize(TwipsToPixels(geo.width) + 2, TwipsToPixels(geo.height) + 2);
+        w->FormSet(0);
+        // The window with its frame must fit the screen's height: fewer rows when it does not.
+        const int over = w->height() - room;
+        if (over <= 0 || rows <= kFewestRows || room <= 0) return rows;
+        const int rowHeight = std::max(1, TwipsToPixels(geo.textHeight * 6 / 5));
+        rows = std::max(kFewestRows, rows - (over + rowHeight - 1) / rowHeight);
+    }
+}
+
+bool QtMainScreen::FixedStyleFlat() const {
+    return m_win && m_win->FixedStyleFlat();
+}
 
 void QtMainScreen::SetFixedStyleFlat(bool flat) {
     if (m_win) m_win->SetFixedStyleFlat(flat);
@@ -175,21 +246,21 @@ int QtMainScreen::RunLedgerEditing(AppState& app) {
                          .arg(t.year, 4, 10, QLatin1Char('0'))
                          .arg(t.month, 2, 10, QLatin1Char('0'))
                          .arg(t.day, 2, 10, QLatin1Char('0')));
-    w->MenuSel = 0;
+    w->MenuSel = Command::None;
     m_inEditing = true;
     QEventLoop loop;
     connect(w, &frmMain::CommandChosen, &loop, &QEventLoop::quit);
     m_editor->Start();
     // A command may already have been chosen while Start let pending events run; once the program
     // is to end, the period ends at once as the exit command ends it.
-    if (m_endRequested && w->MenuSel == 0) w->MenuSel = kCmdExit;
-    if (w->MenuSel == 0) loop.exec();
+    if (m_endRequested && w->MenuSel == Command::None) w->MenuSel = Command::Exit;
+    if (w->MenuSel == Command::None) loop.exec();
     m_inEditing = false;
     app.MenuSel = w->MenuSel;
     m_editor->End();
     QApplication::beep();
     int r = EndEditingPeriod(app, m_dlg);
-    w->MenuSel = 0;
+    w->MenuSel = Command::None;
     return r;
 }
 
@@ -202,8 +273,8 @@ void QtMainScreen::EndNow(AppState& app) {
         auto* d = qobject_cast<QDialog*>(w);
         if (d && d->isVisible()) d->reject();
     }
-    if (m_inEditing && m_win && m_win->MenuSel == 0) {
-        m_win->MenuSel = kCmdExit;
+    if (m_inEditing && m_win && m_win->MenuSel == Command::None) {
+        m_win->MenuSel = Command::Exit;
         emit m_win->CommandChosen();
     }
 }
@@ -215,13 +286,17 @@ int QtMainScreen::WindowState() const {
     return 0;
 }
 
-void QtMainScreen::SetWindowState(int state) { m_pendingState = state; }
+void QtMainScreen::SetWindowState(int state) {
+    m_pendingState = state;
+}
 
 void QtMainScreen::Unload() {
     m_editor.reset();
     if (m_win) {
-        if (m_win->Placed() && m_win->isVisible() && !m_win->isMinimized() && !m_win->isMaximized())
+        if (m_win->Placed() && m_win->isVisible() && !m_win->isMinimized() && !m_win->isMaximized()) {
             m_lastPlace = m_win->pos();
+            m_lastSize = m_win->size();
+        }
         m_win->CloseForReal();
         m_win.reset();
     }
@@ -229,7 +304,9 @@ void QtMainScreen::Unload() {
 
 // ---- MainActions ----
 
-int QtMainScreen::PreSortCheck() { return m_editor ? m_editor->PreSortCheck() : 0; }
+int QtMainScreen::PreSortCheck() {
+    return m_editor ? m_editor->PreSortCheck() : 0;
+}
 
 int QtMainScreen::ExitCheck(bool ask) {
     FocusKeep(1);
@@ -257,12 +334,8 @@ void QtMainScreen::ForcedSave() {
     if (m_editor) m_editor->ForcedSaveNow(true);
 }
 
-void QtMainScreen::EditCommand(int menuId) {
-    if (!m_editor) return;
-    if (menuId == 291 || menuId == 292)
-        m_editor->RunCommand(menuId == 291 ? kCmdUndo : kCmdRedo);
-    else
-        m_editor->RunCommand(2000 + (menuId - 20) * 10);
+void QtMainScreen::EditCommand(Command command) {
+    if (m_editor) m_editor->RunCommand(command);
 }
 
 void QtMainScreen::EditWorkMenu() {
@@ -278,7 +351,9 @@ void QtMainScreen::CancelEntry() {
     if (m_editor) m_editor->CancelEntry();
 }
 
-int QtMainScreen::HelpTopic() const { return m_editor ? m_editor->HelpTopic() : 100; }
+int QtMainScreen::HelpTopic() const {
+    return m_editor ? m_editor->HelpTopic() : 100;
+}
 
 bool QtMainScreen::TabInItemBox() {
     if (!m_editor || !m_editor->ItemBoxOpen()) return false;
@@ -286,19 +361,27 @@ bool QtMainScreen::TabInItemBox() {
     return true;
 }
 
-int QtMainScreen::ChooseRegistration() {
-    return WorkCommandCode(RegistrationWorkList(), ChooseRegistrationWork(m_dlg));
+Command QtMainScreen::ChooseRegistration() {
+    return WorkCommand(RegistrationWorkList(), ChooseRegistrationWork(m_dlg));
 }
 
-int QtMainScreen::ChooseAuxiliary() { return WorkCommandCode(AuxiliaryWorkList(), ChooseAuxiliaryWork(m_dlg)); }
+Command QtMainScreen::ChooseAuxiliary() { return WorkCommand(AuxiliaryWorkList(), ChooseAuxiliaryWork(m_dlg)); }
 
-void QtMainScreen::Beep() { m_dlg.Beep(); }
+void QtMainScreen::Beep() {
+    m_dlg.Beep();
+}
 
-void QtMainScreen::ShowHelp(int topic) { m_dlg.ShowHelpTopic(HelpFile::Main, topic); }
+void QtMainScreen::ShowHelp(int topic) {
+    m_dlg.ShowHelpTopic(HelpFile::Main, topic);
+}
 
-bool QtMainScreen::HelpOpen() const { return AppHelp().HelpShown(); }
+bool QtMainScreen::HelpOpen() const {
+    return AppHelp().HelpShown();
+}
 
-void QtMainScreen::CloseAllHelp() { m_dlg.CloseAllHelp(); }
+void QtMainScreen::CloseAllHelp() {
+    m_dlg.CloseAllHelp();
+}
 
 void QtMainScreen::ReturnFocus() {
     if (m_editor) Focus(m_editor->CurrentInput());
@@ -317,8 +400,10 @@ void QtMainScreen::ShowEditBox(int row, int col, ImeMode ime, int maxBytes) {
     // conversion on, so Keep (editing started by a typed character) follows the column as well:
     // a date or amount cell never reaches the input method, whatever cell the box was over before.
     const bool japanese = ime == ImeMode::On || (ime == ImeMode::Keep && LedgerColumnOf(col).imeOn);
-    if (japanese) SetJapaneseInput(e);
-    else SetDirectInput(e);
+    if (japanese)
+        SetJapaneseInput(e);
+    else
+        SetDirectInput(e);
     e->show();
     e->raise();
     e->setFocus();
@@ -335,12 +420,15 @@ void QtMainScreen::SetEditText(const std::string& text, int caret, int selLength
     // Positions count code points; QLineEdit counts UTF-16 units.
     auto unitsOf = [&t](int codePoints) {
         int units = 0;
-        for (int cp = 0; cp < codePoints && units < t.size(); ++cp) units += t.at(units).isHighSurrogate() ? 2 : 1;
+        for (int cp = 0; cp < codePoints && units < t.size(); ++cp)
+            units += t.at(units).isHighSurrogate() ? 2 : 1;
         return units;
     };
     const int start = unitsOf(caret);
-    if (selLength > 0) e->setSelection(start, unitsOf(caret + selLength) - start);
-    else e->setCursorPosition(start);
+    if (selLength > 0)
+        e->setSelection(start, unitsOf(caret + selLength) - start);
+    else
+        e->setCursorPosition(start);
 }
 
 bool QtMainScreen::ReadEditBox(std::string& text, int& caret) const {
@@ -354,23 +442,29 @@ bool QtMainScreen::ReadEditBox(std::string& text, int& caret) const {
 
 ChoiceBox* QtMainScreen::boxFor(InputCtrl box) const {
     switch (box) {
-    case InputCtrl::IncomeItems: return m_win->itemBox(0);
-    case InputCtrl::ExpenseItems: return m_win->itemBox(1);
-    case InputCtrl::Breakdown: return m_win->breakdownBox();
-    case InputCtrl::Shop: return m_win->shopBox();
-    default: return nullptr;
+    case InputCtrl::IncomeItems:
+        return m_win->itemBox(0);
+    case InputCtrl::ExpenseItems:
+        return m_win->itemBox(1);
+    case InputCtrl::Breakdown:
+        return m_win->breakdownBox();
+    case InputCtrl::Shop:
+        return m_win->shopBox();
+    default:
+        return nullptr;
     }
 }
 
-void QtMainScreen::ShowChoiceBox(InputCtrl box, int row, int col, const std::vector<std::string>& entries,
-                                 int selected, const std::string& text) {
+void QtMainScreen::ShowChoiceBox(InputCtrl box, int row, int col, const std::vector<std::string>& entries, int selected,
+                                 const std::string& text) {
     ChoiceBox* c = boxFor(box);
     if (!c) return;
     for (InputCtrl other : {InputCtrl::IncomeItems, InputCtrl::ExpenseItems, InputCtrl::Breakdown, InputCtrl::Shop})
         if (other != box) boxFor(other)->Close();
     m_openBox = box;
     QStringList list;
-    for (const std::string& e : entries) list << qs(e);
+    for (const std::string& e : entries)
+        list << qs(e);
     GridView* g = m_win->grid();
     QRect r = g->CellRect(row, col);
     QPoint p = g->mapTo(m_win->centralWidget(), r.topLeft());
@@ -396,15 +490,15 @@ void QtMainScreen::ShowItemSwitch(int kind, const std::vector<std::string>& othe
     b->setText(kind == 0 ? QStringLiteral("←\n入金") : QStringLiteral("←\n出金"));
     QListWidget* other = m_win->itemList(1 - kind);
     other->clear();
-    for (const std::string& e : otherKindList) other->addItem(qs(e));
+    for (const std::string& e : otherKindList)
+        other->addItem(qs(e));
     const QRect cr = c->geometry();
     // Without the reference list the panel is only the button, so the cells beside and below the
     // box stay visible.
     const bool withList = !otherKindList.empty();
     const int listW = withList ? cr.width() : 0;
     const int buttonW = 40, buttonH = 40, listH = 180;
-    panel->setGeometry(cr.right() + 2, cr.y(), withList ? buttonW + 4 + listW : buttonW,
-                       withList ? listH : buttonH);
+    panel->setGeometry(cr.right() + 2, cr.y(), withList ? buttonW + 4 + listW : buttonW, withList ? listH : buttonH);
     b->setGeometry(0, 0, buttonW, buttonH);
     other->setGeometry(buttonW + 4, 0, listW, listH);
     other->setVisible(!otherKindList.empty());
@@ -428,7 +522,9 @@ bool QtMainScreen::DropDownFits(int row, int dropRows) const {
     return bottom.y() + dropRows * r.height() < m_win->height();
 }
 
-void QtMainScreen::SetOnePointHelp(const std::string& text) { m_win->SetOnePointHelp(qs(text)); }
+void QtMainScreen::SetOnePointHelp(const std::string& text) {
+    m_win->SetOnePointHelp(qs(text));
+}
 
 void QtMainScreen::RefreshDateLabels(const std::string& registered, const std::string& displayed) {
     m_win->registeredDateLabel()->setText(qs(registered));
@@ -437,8 +533,12 @@ void QtMainScreen::RefreshDateLabels(const std::string& registered, const std::s
 
 void QtMainScreen::Focus(InputCtrl ctrl) {
     switch (ctrl) {
-    case InputCtrl::Grid: m_win->grid()->setFocus(); return;
-    case InputCtrl::EditBox: m_win->editBox()->setFocus(); return;
+    case InputCtrl::Grid:
+        m_win->grid()->setFocus();
+        return;
+    case InputCtrl::EditBox:
+        m_win->editBox()->setFocus();
+        return;
     default:
         if (ChoiceBox* c = boxFor(ctrl)) c->field()->setFocus();
         return;
@@ -451,11 +551,14 @@ void QtMainScreen::SetButtonsEnabled(bool on) {
 }
 
 void QtMainScreen::SetEditBoxWhite(bool white) {
-    m_win->editBox()->setStyleSheet(white ? QStringLiteral("background-color: white; border: 1px solid black;")
-                                          : QStringLiteral("background-color: rgb(255,255,144); border: 1px solid black;"));
+    m_win->editBox()->setStyleSheet(
+        white ? QStringLiteral("background-color: white; border: 1px solid black;")
+              : QStringLiteral("background-color: rgb(255,255,144); border: 1px solid black;"));
 }
 
-void QtMainScreen::ProcessEvents() { QApplication::processEvents(); }
+void QtMainScreen::ProcessEvents() {
+    QApplication::processEvents();
+}
 
 // ---- keys of the edit box and the choice boxes ----
 

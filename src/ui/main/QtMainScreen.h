@@ -1,11 +1,13 @@
 #pragma once
 #include "app/AppScreens.h"
 #include "app/EditorView.h"
+#include "ledger/LedgerSheet.h"
 #include "ui/main/frmMain.h"
 
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QSize>
 #include <array>
 #include <memory>
 #include <optional>
@@ -53,13 +55,13 @@ public:
     int ExitCheck(bool ask) override;
     void FocusKeep(int mode) override;
     void ForcedSave() override;
-    void EditCommand(int menuId) override;
+    void EditCommand(Command command) override;
     void EditWorkMenu() override;
     void CancelEntry() override;
     int HelpTopic() const override;
     bool TabInItemBox() override;
-    int ChooseRegistration() override;
-    int ChooseAuxiliary() override;
+    Command ChooseRegistration() override;
+    Command ChooseAuxiliary() override;
     void Beep() override;
     void ShowHelp(int topic) override;
     bool HelpOpen() const override;
@@ -89,6 +91,9 @@ protected:
 
 private:
     void buildWindow();
+    // Sets up the grid for `rows` rows and lays the window out, with fewer rows while the window
+    // does not fit the screen's height. Returns the rows shown.
+    int layOutRows(const TextMeasure& measure, int rows);
     ChoiceBox* boxFor(InputCtrl box) const;
     bool editBoxKey(QKeyEvent* ke);
 
@@ -103,6 +108,9 @@ private:
     // Where the user had the window (frame top-left) when it was last unloaded: a rebuilt window
     // (after a restore or a layout change) comes back there.
     std::optional<QPoint> m_lastPlace;
+    QSize m_lastSize;
+    // The rows last shown in place of DisplayRows, said once.
+    int m_rowsAnnounced = 0;
     bool m_endRequested = false;
 };
 

@@ -1,19 +1,16 @@
 #include "ui/main/WindowHelpers.h"
 
+#include "ui/dialogs/WindowKeeper.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QScreen>
 
 namespace mrt {
 
 void CenterForm(QWidget* window) {
-    QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!s) return;
-    const QRect a = s->availableGeometry();
-    const QRect f = window->frameGeometry();
-    window->move(a.x() + (a.width() - f.width()) / 2, a.y() + (a.height() - f.height()) / 2);
+    CentreOnScreen(window);
 }
 
 void CopySelection(QLineEdit* box) {

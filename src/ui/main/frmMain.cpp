@@ -4,10 +4,12 @@
 #include "app/LedgerEditor.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/Pictures.h"
+#include "ui/dialogs/WindowKeeper.h"
 #include "ui/grid/GridView.h"
 #include "ui/main/ChoiceBox.h"
 #include "ui/main/MainMenu.h"
 #include "ui/main/WindowHelpers.h"
+#include "util/ProgramInfo.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,14 +21,17 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 
 namespace mrt {
 namespace {
 
-constexpr int px(int twips) { return TwipsToPixels(twips); }
+constexpr int px(int twips) {
+    return TwipsToPixels(twips);
+}
 
-QString rgb(int r, int g, int b) { return QStringLiteral("rgb(%1,%2,%3)").arg(r).arg(g).arg(b); }
+QString rgb(int r, int g, int b) {
+    return QStringLiteral("rgb(%1,%2,%3)").arg(r).arg(g).arg(b);
+}
 
 void setBackground(QWidget* w, const QString& colour, const QString& extra = QString()) {
     w->setAttribute(Qt::WA_StyledBackground, true);
@@ -42,9 +47,9 @@ QPixmap titlePixmap(QSize size) {
     QFont f = UiFont(PGothicFace(), 16, true);
     p.setFont(f);
     p.setPen(QColor(80, 80, 80));
-    p.drawText(QRect(QPoint(2, 2), size), Qt::AlignCenter, QStringLiteral("ミルテ家計簿"));
+    p.drawText(QRect(QPoint(2, 2), size), Qt::AlignCenter, QString::fromUtf8(kProgramName));
     p.setPen(QColor(96, 152, 80));
-    p.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, QStringLiteral("ミルテ家計簿"));
+    p.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, QString::fromUtf8(kProgramName));
     return pm;
 }
 
@@ -62,7 +67,7 @@ const char* const kMenuKeys[5] = {"F2", "F3", "F4", "F5", "F12"};
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle(QStringLiteral("ミルテ家計簿  Ver. 3.1.1"));
+    setWindowTitle(QString::fromUtf8(kMainWindowTitle));
     m_central = new QWidget(this);
     setCentralWidget(m_central);
 
@@ -121,11 +126,14 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     }
     m_picIO->hide();
     const QString comboTip = QStringLiteral("この一覧の中から選択します（ｷｰﾎﾞｰﾄﾞからの入力も可）");
-    for (int k = 0; k < 2; ++k) m_cboITEM[k] = new ChoiceBox(m_central);
+    for (int k = 0; k < 2; ++k)
+        m_cboITEM[k] = new ChoiceBox(m_central);
     m_cboBrkDn = new ChoiceBox(m_central);
     m_cboShop = new ChoiceBox(m_central);
-    for (ChoiceBox* c : {m_cboITEM[0], m_cboITEM[1], m_cboBrkDn, m_cboShop}) c->setFont(UiFont(GothicFace(), 9));
-    for (ChoiceBox* c : {m_cboBrkDn, m_cboShop}) c->field()->setToolTip(comboTip);
+    for (ChoiceBox* c : {m_cboITEM[0], m_cboITEM[1], m_cboBrkDn, m_cboShop})
+        c->setFont(UiFont(GothicFace(), 9));
+    for (ChoiceBox* c : {m_cboBrkDn, m_cboShop})
+        c->field()->setToolTip(comboTip);
 
     m_picICON = new QLabel(m_central);
     m_picICON->setPixmap(MainButtonPicture(MainPicture::Register, QSize(44, 40)));
@@ -164,34 +172,37 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     FormColSet();
 }
 
-frmMain::~frmMain() { qApp->removeEventFilter(this); }
+frmMain::~frmMain() {
+    qApp->removeEventFilter(this);
+}
 
-QAction* frmMain::menuAction(int id) const {
-    for (const auto& [i, a] : m_actionsById)
-        if (i == id) return a;
+QAction* frmMain::menuAction(Command command) const {
+    for (const auto& [c, a] : m_menuActions)
+        if (c == command) return a;
     return nullptr;
 }
 
 void frmMain::MenuInit() {
     menuBar()->clear();
-    m_actionsById.clear();
+    m_menuActions.clear();
     QMenu* current = nullptr;
     for (const MainMenuEntry& e : MainMenuEntries()) {
         QString text = QString::fromUtf8(e.caption);
-        if (e.id < 10) {
+        if (e.kind == MainMenuEntry::Menu) {
             current = menuBar()->addMenu(text + QStringLiteral("(&") + QChar::fromLatin1(e.accessKey) + QStringLiteral(")"));
             continue;
         }
-        if (text == QStringLiteral("-")) {
+        if (e.kind == MainMenuEntry::Separator) {
             current->addSeparator();
             continue;
         }
-        QAction* a = current->addAction(text + QStringLiteral("(&") + QChar::fromLatin1(e.accessKey) + QStringLiteral(")"));
+        QAction* a =
+            current->addAction(text + QStringLiteral("(&") + QChar::fromLatin1(e.accessKey) + QStringLiteral(")"));
         if (*e.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
         a->setShortcutContext(Qt::WindowShortcut);
-        const int id = e.id;
-        connect(a, &QAction::triggered, this, [this, id] { menuItem(id); });
-        m_actionsById.emplace_back(id, a);
+        const Command command = e.command;
+        connect(a, &QAction::triggered, this, [this, command] { menuItem(command); });
+        m_menuActions.emplace_back(command, a);
     }
 }
 
@@ -210,9 +221,9 @@ void frmMain::FormColSet() {
     g.SetBackColorFixed(Rgb(176, 224, 255));
     g.SetForeColorFixed(Rgb(128, 128, 128));
     g.SetBackColorSel(Rgb(224, 112, 160));
-    const QString capStyle =
-        QStringLiteral("background-color: %1; color: %2;").arg(rgb(0, 80, 16), rgb(192, 202, 192));
-    for (QLabel* l : {m_lblRegDateT, m_lblDspDateT, m_lblDateT}) l->setStyleSheet(capStyle);
+    const QString capStyle = QStringLiteral("background-color: %1; color: %2;").arg(rgb(0, 80, 16), rgb(192, 202, 192));
+    for (QLabel* l : {m_lblRegDateT, m_lblDspDateT, m_lblDateT})
+        l->setStyleSheet(capStyle);
     for (QLabel* l : {m_lblRegDate, m_lblDspDate, m_lblDate})
         l->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(rgb(0, 80, 16)));
     setBackground(m_picTitle, rgb(240, 248, 224));
@@ -221,14 +232,18 @@ void frmMain::FormColSet() {
     setBackground(m_lblOnePtHelp, rgb(255, 255, 232));
     setBackground(m_picHelpFrame, rgb(176, 208, 192));
     setBackground(m_cmdSubHelp, rgb(112, 208, 192));
-    for (QWidget* w : {m_picTool, m_picMENU}) setBackground(w, rgb(176, 208, 192));
-    for (QLabel* l : {m_lblToolTitle, m_lblMenuTitle}) l->setFont(UiFont(PGothicFace(), 8));
+    for (QWidget* w : {m_picTool, m_picMENU})
+        setBackground(w, rgb(176, 208, 192));
+    for (QLabel* l : {m_lblToolTitle, m_lblMenuTitle})
+        l->setFont(UiFont(PGothicFace(), 8));
 }
 
 void frmMain::FormSet(int flag) {
     m_layoutRunning = true;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_cmdITEM, m_lstITEM[0], m_lstITEM[1], m_picIO}) w->hide();
-    for (ChoiceBox* c : {m_cboITEM[0], m_cboITEM[1], m_cboBrkDn, m_cboShop}) c->Close();
+    for (QWidget* w : std::initializer_list<QWidget*>{m_cmdITEM, m_lstITEM[0], m_lstITEM[1], m_picIO})
+        w->hide();
+    for (ChoiceBox* c : {m_cboITEM[0], m_cboITEM[1], m_cboBrkDn, m_cboShop})
+        c->Close();
     const int margin = px(30);
     const QSize gridSize = m_fxgMX->minimumSize().isEmpty() ? m_fxgMX->sizeHint() : m_fxgMX->size();
     const int gridW = gridSize.width();
@@ -286,16 +301,16 @@ void frmMain::FormSet(int flag) {
     // Bottom band: icon, title, and the menu buttons right-aligned with the grid.
     m_picICON->move(left, y);
     const int titleW = gridW - m_picICON->width() - m_picMENU->width() - 2 * px(100);
-    m_picTitle->setGeometry(m_picICON->geometry().right() + px(100) + 1, y, std::max(titleW, 120),
-                            m_picMENU->height());
+    m_picTitle->setGeometry(m_picICON->geometry().right() + px(100) + 1, y, std::max(titleW, 120), m_picMENU->height());
     m_picTitle->setPixmap(titlePixmap(m_picTitle->size()));
     m_picMENU->move(left + gridW - m_picMENU->width(), y);
     y += m_picMENU->height() + px(100);
     // Date labels under the bands, one line of the taller of their two fonts high.
     const int labH = std::max(dm.height(), QFontMetrics(m_lblRegDateT->font()).height()) + 4;
     int x = left;
-    for (auto [cap, val, w] : {std::tuple{m_lblRegDateT, m_lblRegDate, valW}, std::tuple{m_lblDspDateT, m_lblDspDate, valW},
-                               std::tuple{m_lblDateT, m_lblDate, todayW}}) {
+    for (auto [cap, val, w] :
+         {std::tuple{m_lblRegDateT, m_lblRegDate, valW}, std::tuple{m_lblDspDateT, m_lblDspDate, valW},
+          std::tuple{m_lblDateT, m_lblDate, todayW}}) {
         cap->setGeometry(x, y, capW, labH);
         val->setGeometry(x + capW + 4, y, w, labH);
         x += capW + 4 + w + gap;
@@ -304,30 +319,24 @@ void frmMain::FormSet(int flag) {
     if (flag == 0 && !isMaximized()) {
         const int winH = y + menuBar()->sizeHint().height();
         resize(normalW, winH);
-        QScreen* s = screen();
-        if (!m_placed && s) {
-            QRect a = s->availableGeometry();
-            move(a.x() + (a.width() - frameGeometry().width()) / 2,
-                 a.y() + (a.height() - frameGeometry().height()) / 2 - px(100));
-            m_placed = true;
-        } else if (m_placed) {
-            // A window grown by the new layout stays on its screen.
-            PlaceAt(pos());
-        }
+        if (!m_placed)
+            Centre();
+        else
+            PlaceAt(pos()); // a window grown by the new layout stays on its screen
     }
     MenuBG();
     m_layoutRunning = false;
 }
 
+void frmMain::Centre() {
+    const QRect a = AvailableArea(this);
+    const QSize f = size().grownBy(FrameMargins(this));
+    PlaceAt(QPoint(a.x() + (a.width() - f.width()) / 2, a.y() + (a.height() - f.height()) / 2 - px(100)));
+}
+
 void frmMain::PlaceAt(QPoint topLeft) {
-    QPoint p = topLeft;
-    if (QScreen* s = screen()) {
-        const QRect a = s->availableGeometry();
-        const QSize f = frameGeometry().size();
-        p.setX(std::max(a.left(), std::min(p.x(), a.right() + 1 - f.width())));
-        p.setY(std::max(a.top(), std::min(p.y(), a.bottom() + 1 - f.height())));
-    }
-    move(p);
+    move(topLeft);
+    KeepOnScreen(this);
     m_placed = true;
 }
 
@@ -356,7 +365,9 @@ void frmMain::SetDateLabels(const QString& registered, const QString& shown, con
     m_lblDate->setText(today);
 }
 
-void frmMain::SetOnePointHelp(const QString& text) { m_lblOnePtHelp->setText(text); }
+void frmMain::SetOnePointHelp(const QString& text) {
+    m_lblOnePtHelp->setText(text);
+}
 
 void frmMain::SetFixedStyleFlat(bool flat) {
     m_flat = flat;

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Command.h"
 #include "grid/GridModel.h"
 
 #include <QMainWindow>
@@ -18,7 +19,7 @@ class GridView;
 class ChoiceBox;
 
 // What the window's menu items and buttons ask of the ledger editing behind them. The window only
-// stores command codes in MenuSel; everything that decides lives behind this interface.
+// stores commands in MenuSel; everything that decides lives behind this interface.
 class MainActions {
 public:
     virtual ~MainActions() = default;
@@ -28,17 +29,17 @@ public:
     virtual int ExitCheck(bool ask) = 0;
     virtual void FocusKeep(int mode) = 0;
     virtual void ForcedSave() = 0;
-    // Items #25..#28 of the edit menu and the F11 list (edit work codes 1..); 291/292 undo and redo.
-    virtual void EditCommand(int menuId) = 0;
+    // The editing commands of the edit menu: SortByDate .. MoveToDate, Undo, Redo.
+    virtual void EditCommand(Command command) = 0;
     virtual void EditWorkMenu() = 0;
     // Tool button 0: abandon the entry in progress.
     virtual void CancelEntry() = 0;
     virtual int HelpTopic() const = 0;
     // Tab while the item box is open: switch income/expense. True when consumed.
     virtual bool TabInItemBox() = 0;
-    // Work-selection lists of F4 and F5: the chosen command code, 0 when nothing was chosen.
-    virtual int ChooseRegistration() = 0;
-    virtual int ChooseAuxiliary() = 0;
+    // Work-selection lists of F4 and F5: the chosen command, Command::None when nothing was chosen.
+    virtual Command ChooseRegistration() = 0;
+    virtual Command ChooseAuxiliary() = 0;
     virtual void Beep() = 0;
     virtual void ShowHelp(int topic) = 0;
     virtual bool HelpOpen() const = 0;
@@ -57,7 +58,7 @@ public:
 
     void SetActions(MainActions* actions) { m_actions = actions; }
 
-    int MenuSel = 0;
+    Command MenuSel = Command::None;
 
     void MenuInit();
     void FormColSet();
@@ -67,8 +68,12 @@ public:
     void FormSet(int flag);
     // True once the window has a place (centred by the first layout, or given by PlaceAt).
     bool Placed() const { return m_placed; }
-    // Puts the window's frame at `topLeft`, pulled back inside its screen, and keeps it there.
+    // Puts the window's frame at `topLeft`, pulled back inside the screen's available area, and
+    // keeps it there.
     void PlaceAt(QPoint topLeft);
+    // Centres the window (with its frame) horizontally, 100 twips above the middle of the
+    // available area, and keeps it there.
+    void Centre();
     void MenuBG();
     void ToolBtnOnOff(bool on, int index);
     void MenuBtnOnOff(bool on, int index);
@@ -95,7 +100,7 @@ public:
     QWidget* itemPanel() const { return m_picIO; }
     QPushButton* menuButton(int i) const { return m_cmdMenu[i]; }
     QPushButton* toolButton(int i) const { return m_cmdTool[i]; }
-    QAction* menuAction(int id) const;
+    QAction* menuAction(Command command) const;
     QLabel* onePointHelp() const { return m_lblOnePtHelp; }
     QLabel* registeredDateLabel() const { return m_lblRegDate; }
     QLabel* shownDateLabel() const { return m_lblDspDate; }
@@ -104,7 +109,7 @@ public:
     void PressMenuButton(int index);
 
 signals:
-    // MenuSel became non-zero.
+    // MenuSel was set.
     void CommandChosen();
 
 protected:
@@ -114,8 +119,8 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
-    void menuItem(int id);
-    void chooseCommand(int code, int buttonIndex);
+    void menuItem(Command command);
+    void chooseCommand(Command command, int buttonIndex);
     // Handles the window's own keys; true when consumed.
     bool windowKey(QKeyEvent* e);
     // True for the controls that take the user's input (grid, edit box, choice box fields).
@@ -163,7 +168,7 @@ private:
     QLabel* m_lblDspDate;
     QLabel* m_lblDateT;
     QLabel* m_lblDate;
-    std::vector<std::pair<int, QAction*>> m_actionsById;
+    std::vector<std::pair<Command, QAction*>> m_menuActions;
 };
 
 } // namespace mrt

@@ -1,6 +1,5 @@
 // The main window's commands and keys: the menu items and menu buttons, the function keys, and
 // the key filter that keeps every key going to its control once.
-#include "app/AppState.h"
 #include "ui/grid/GridView.h"
 #include "ui/main/ChoiceBox.h"
 #include "ui/main/MainMenu.h"
@@ -16,8 +15,8 @@
 
 namespace mrt {
 
-void frmMain::chooseCommand(int code, int buttonIndex) {
-    MenuSel = code;
+void frmMain::chooseCommand(Command command, int buttonIndex) {
+    MenuSel = command;
     if (buttonIndex >= 0) {
         ToolBtnOnOff(false, -1);
         MenuBtnOnOff(false, -1);
@@ -27,98 +26,105 @@ void frmMain::chooseCommand(int code, int buttonIndex) {
 }
 
 void frmMain::PressMenuButton(int index) {
-    if (!m_actions || !m_cmdMenu[index]->isEnabled() || MenuSel != 0) return;
+    if (!m_actions || !m_cmdMenu[index]->isEnabled() || MenuSel != Command::None) return;
     switch (index) {
     case 0:
         if (m_actions->PreSortCheck() != 0) return;
-        chooseCommand(kCmdTotals, 0);
+        chooseCommand(Command::Totals, 0);
         return;
     case 1:
         m_actions->PreSortCheck();
-        chooseCommand(kCmdPrint, 1);
+        chooseCommand(Command::Print, 1);
         return;
     case 2:
     case 3: {
         if (m_actions->PreSortCheck() != 0) return;
         m_actions->FocusKeep(1);
-        int code = index == 2 ? m_actions->ChooseRegistration() : m_actions->ChooseAuxiliary();
-        if (code <= 0) {
+        const Command command = index == 2 ? m_actions->ChooseRegistration() : m_actions->ChooseAuxiliary();
+        if (command == Command::None) {
             m_actions->FocusKeep(2);
             return;
         }
-        chooseCommand(code, index);
+        chooseCommand(command, index);
         return;
     }
     case 4:
         if (m_actions->ExitCheck(true) != 0) return;
-        chooseCommand(kCmdExit, 4);
+        chooseCommand(Command::Exit, 4);
         return;
     default:
         return;
     }
 }
 
-void frmMain::menuItem(int id) {
-    if (!m_actions || MenuSel != 0) return;
-    if (id == 291 || id == 292) { // undo, redo
-        m_actions->EditCommand(id);
+void frmMain::menuItem(Command command) {
+    if (!m_actions || MenuSel != Command::None) return;
+    switch (command) {
+    case Command::Undo:
+    case Command::Redo:
+        m_actions->EditCommand(command);
         return;
-    }
-    if (id >= 21 && id <= 30) {
+    case Command::Cut:
+    case Command::Copy:
+    case Command::Paste: {
         m_actions->FocusKeep(0);
-        QWidget* f = QApplication::focusWidget();
-        auto* edit = qobject_cast<QLineEdit*>(f);
-        if (id == 21)
+        auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        if (command == Command::Cut)
             CutSelection(edit);
-        else if (id == 22)
+        else if (command == Command::Copy)
             CopySelection(edit);
-        else if (id == 23)
+        else
             PasteSelection(edit);
-        else if (id >= 25) {
-            m_actions->FocusKeep(1);
-            if (id == 30) {
-                if (m_actions->PreSortCheck() == 0) m_actions->ForcedSave();
-                m_actions->Beep();
-            } else {
-                m_actions->EditCommand(id);
-            }
-        }
         m_actions->FocusKeep(2);
         return;
     }
-    switch (id) {
-    case 11:
+    case Command::SortByDate:
+    case Command::DeleteLine:
+    case Command::InsertLine:
+    case Command::MoveToDate:
+    case Command::EditForcedSave:
+        m_actions->FocusKeep(0);
+        m_actions->FocusKeep(1);
+        if (command == Command::EditForcedSave) {
+            if (m_actions->PreSortCheck() == 0) m_actions->ForcedSave();
+            m_actions->Beep();
+        } else {
+            m_actions->EditCommand(command);
+        }
+        m_actions->FocusKeep(2);
+        return;
+    case Command::ForcedSave:
         m_actions->FocusKeep(1);
         if (m_actions->PreSortCheck() == 0) m_actions->ForcedSave();
         m_actions->Beep();
         m_actions->FocusKeep(2);
         return;
-    case 12:
-    case 13:
-        if (m_actions->PreSortCheck() == 0) chooseCommand(id == 12 ? kCmdBackup : kCmdRestore, -1);
+    case Command::Backup:
+    case Command::Restore:
+        if (m_actions->PreSortCheck() == 0) chooseCommand(command, -1);
         return;
-    case 14:
-        chooseCommand(kCmdStartDate, -1);
+    case Command::StartDate:
+        chooseCommand(command, -1);
         return;
-    case 16:
+    case Command::Print:
         m_actions->PreSortCheck();
-        chooseCommand(kCmdPrint, -1);
+        chooseCommand(command, -1);
         return;
-    case 18:
-        if (m_actions->ExitCheck(false) == 0) chooseCommand(kCmdExit, -1);
+    case Command::Exit:
+        if (m_actions->ExitCheck(false) == 0) chooseCommand(command, -1);
         return;
-    case 191:
-    case 192:
-    case 31:
-    case 32:
-    case 41:
-    case 42:
-    case 44:
-        if (m_actions->PreSortCheck() == 0) chooseCommand(MainMenuCode(id), -1);
+    case Command::ExportCsv:
+    case Command::ImportCsv:
+    case Command::Totals:
+    case Command::Search:
+    case Command::NameRegistration:
+    case Command::BudgetRegistration:
+    case Command::Settings:
+        if (m_actions->PreSortCheck() == 0) chooseCommand(command, -1);
         return;
-    case 51:
-    case 53:
-        chooseCommand(MainMenuCode(id), -1);
+    case Command::Help:
+    case Command::Version:
+        chooseCommand(command, -1);
         return;
     default:
         return;
@@ -219,8 +225,10 @@ bool frmMain::eventFilter(QObject* obj, QEvent* e) {
 bool frmMain::isMenuShortcut(const QKeyEvent* ke) const {
     if (!(ke->modifiers() & Qt::ControlModifier) || IsModifierKey(ke->key())) return false;
     const QKeySequence pressed(ke->keyCombination());
-    for (const auto& [id, a] : m_actionsById)
-        if (id != 21 && id != 22 && id != 23 && a->isEnabled() && a->shortcut() == pressed) return true;
+    for (const auto& [command, a] : m_menuActions) {
+        const bool clipboard = command == Command::Cut || command == Command::Copy || command == Command::Paste;
+        if (!clipboard && a->isEnabled() && a->shortcut() == pressed) return true;
+    }
     return false;
 }
 

@@ -9,6 +9,9 @@
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/print/QtPrintDevice.h"
 #include "ui/print/frmPr.h"
+#include "util/CommitGate.h"
+#include "util/Cp932.h"
+#include "util/DataLock.h"
 #include "util/DateText.h"
 #include "util/Home.h"
 #include "util/Paths.h"
@@ -39,6 +42,7 @@ public:
         for (const std::string& m : m_messages)
             std::cerr << m << "\n";
     }
+    void Clear() { m_messages.clear(); }
 
 private:
     void keep(const std::string& ttl, std::string msg) {
@@ -82,64 +86,27 @@ bool dateParts(const QString& text, std::vector<std::string>& parts) {
     return true;
 }
 
-} // namespace
-
-int RunLedgerPrint(AppState& app, Dialogs& dlg) {
-    auto* qt = dynamic_cast<QtDialogs*>(&dlg);
-    QWidget* owner = qt ? qt->Owner() : nullptr;
-    QtPrintSettingsForm form(owner, app.settings.KeyInputMode, g_output);
-    QtPrintDevice device(owner, dlg, g_output);
-    LedgerPrintSession s;
-    s.ledger = &app.ledger;
-    s.settings = &app.settings;
-    s.settingsPath = app.settingsPath();
-    s.dlg = &dlg;
-    s.form = &form;
-    s.device = &device;
-    s.lastFrom = g_lastFrom;
-    s.lastTo = g_lastTo;
-    const int r = PrintLedger(s);
-    g_lastFrom = s.lastFrom;
-    g_lastTo = s.lastTo;
-    return r;
-}
-
-bool IsHeadlessPrint(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (!std::strcmp(argv[i], "--print-ledger") || !std::strcmp(argv[i], "--print-totals")) return true;
-    return false;
-}
-
-int RunHeadlessPrint(const QStringList& args) {
-    const QString pdf = option(args, QStringLiteral("--pdf"));
-    std::vector<std::string> dates;
-    const bool ledger = args.contains(QStringLiteral("--print-ledger"));
-    const bool usable = ledger ? dateParts(option(args, QStringLiteral("--print-ledger"), 1), dates) &&
-                                     dateParts(option(args, QStringLiteral("--print-ledger"), 2), dates)
-                               : dateParts(option(args, QStringLiteral("--print-totals"), 1), dates);
-    if (pdf.isEmpty() || !usable) {
-        std::cerr << "usage: mrtkel [--home DIR] --print-ledger YYYY-MM-DD YYYY-MM-DD --pdf FILE\n"
-                     "       mrtkel [--home DIR] --print-totals YYYY-MM-DD --pdf FILE\n";
-        return 2;
-    }
+// One printout from the files as they are now: 0 printed; 1 failed (messages in `dlg`, and
+// `unreadable` set when the data could not be read).
+int printOnce(const std::string& home, bool ledger, const std::vector<std::string>& dates,
+              const PrintOutputChoice& output, HeadlessDialogs& dlg, DataLock& lock, bool& unreadable, int& pages) {
     AppState app;
-    app.home = ChooseHomeFolder(option(args, QStringLiteral("--home")).toStdString());
+    app.home = home;
     app.dataFolder = DataFolder(app.home);
+    if (std::string error; SettleUnfinishedCommit(app.home, app.dataFolder, lock, error) != 0) {
+        dlg.MsgOK(error, "");
+        return 1;
+    }
     if (ReadSettings(app.settingsPath(), app.settings) != 0) SettingsDefaults(app.settings);
     ClampBlockSettings(app.settings);
     app.ledger.MaxBlockLines = app.settings.MaxBlockLines;
     app.ledger.index.SetDataFolder(app.dataFolder);
-    HeadlessDialogs dlg;
     if (!QFileInfo(QString::fromStdString(app.dataFolder)).isDir() || ScanLedgerYears(app.ledger, dlg) != 0 ||
         (!ledger && LoadItemTable(app.namePaths().item, app.names) < 0)) {
-        dlg.Flush();
-        std::cerr << "データを読めません: " << app.dataFolder << "\n";
+        unreadable = true;
         return 1;
     }
 
-    PrintOutputChoice output;
-    output.pdf = true;
-    output.pdfPath = QFileInfo(pdf).absoluteFilePath();
     HeadlessPrintForm form(dates);
     QtPrintDevice device(nullptr, dlg, output, false);
     int r = 1;
@@ -175,11 +142,83 @@ int RunHeadlessPrint(const QStringList& args) {
     } else {
         dlg.MsgOK("入出金データがありません。", "集計データの印刷");
     }
-    if (r != 0) {
-        dlg.Flush();
+    pages = device.PagesCompleted();
+    return r == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int RunLedgerPrint(AppState& app, Dialogs& dlg) {
+    auto* qt = dynamic_cast<QtDialogs*>(&dlg);
+    QWidget* owner = qt ? qt->Owner() : nullptr;
+    QtPrintSettingsForm form(owner, app.settings.KeyInputMode, g_output);
+    QtPrintDevice device(owner, dlg, g_output);
+    LedgerPrintSession s;
+    s.ledger = &app.ledger;
+    s.settings = &app.settings;
+    s.settingsPath = app.settingsPath();
+    s.dlg = &dlg;
+    s.form = &form;
+    s.device = &device;
+    s.lastFrom = g_lastFrom;
+    s.lastTo = g_lastTo;
+    const int r = PrintLedger(s);
+    g_lastFrom = s.lastFrom;
+    g_lastTo = s.lastTo;
+    return r;
+}
+
+bool IsHeadlessPrint(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (!std::strcmp(argv[i], "--print-ledger") || !std::strcmp(argv[i], "--print-totals")) return true;
+    return false;
+}
+
+int RunHeadlessPrint(const QStringList& args) {
+    // One printout per call: a second request would be dropped while the call reports success.
+    const qsizetype requests =
+        args.count(QStringLiteral("--print-ledger")) + args.count(QStringLiteral("--print-totals"));
+    if (requests > 1 || args.count(QStringLiteral("--pdf")) > 1) {
+        std::cerr
+            << "印刷の指定は一度に一つだけです (--print-ledger か --print-totals のどちらか一つと --pdf 一つ)。\n";
+        return 2;
+    }
+    if (!Cp932Available()) {
+        std::cerr << kCp932UnavailableMessage << "\n";
         return 1;
     }
-    std::cout << output.pdfPath.toStdString() << ": " << device.PagesCompleted() << " ページ\n";
+    const QString pdf = option(args, QStringLiteral("--pdf"));
+    std::vector<std::string> dates;
+    const bool ledger = args.contains(QStringLiteral("--print-ledger"));
+    const bool usable = ledger ? dateParts(option(args, QStringLiteral("--print-ledger"), 1), dates) &&
+                                     dateParts(option(args, QStringLiteral("--print-ledger"), 2), dates)
+                               : dateParts(option(args, QStringLiteral("--print-totals"), 1), dates);
+    if (pdf.isEmpty() || !usable) {
+        std::cerr << "usage: mrtkel [--home DIR] --print-ledger YYYY-MM-DD YYYY-MM-DD --pdf FILE\n"
+                     "       mrtkel [--home DIR] --print-totals YYYY-MM-DD --pdf FILE\n";
+        return 2;
+    }
+    const std::string home = ChooseHomeFolder(option(args, QStringLiteral("--home")).toStdString());
+    PrintOutputChoice output;
+    output.pdf = true;
+    output.pdfPath = QFileInfo(pdf).absoluteFilePath();
+    HeadlessDialogs dlg;
+    DataLock lock; // taken only to complete a save that a crash cut short
+    bool unreadable = false;
+    int pages = 0;
+    // A save of another program while the data is read prints again, from the saved state.
+    const int r = ReadCommitted(
+        home, [&] { return printOnce(home, ledger, dates, output, dlg, lock, unreadable, pages); },
+        [&] {
+            dlg.Clear();
+            unreadable = false;
+        });
+    if (r != 0) {
+        dlg.Flush();
+        if (unreadable) std::cerr << "データを読めません: " << DataFolder(home) << "\n";
+        return 1;
+    }
+    std::cout << output.pdfPath.toStdString() << ": " << pages << " ページ\n";
     return 0;
 }
 

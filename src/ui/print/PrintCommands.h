@@ -14,9 +14,9 @@ int RunLedgerPrint(AppState& app, Dialogs& dlg);
 bool IsHeadlessPrint(int argc, char** argv);
 // mrtkel --home DIR --print-ledger FROM TO --pdf FILE, or --print-totals DATE --pdf FILE (the
 // week ending at DATE with the stored closing day), dates YYYY-MM-DD: the printout with the
-// stored print settings into a PDF file, no window and no question. A QApplication
-// must exist. Returns the exit code: 0 written; 1 nothing written (the reason on stderr);
-// 2 usage error.
+// stored print settings into a PDF file, no window and no question. One printout per call. A
+// relative FILE is taken from the current folder. A QApplication must exist. Returns the exit
+// code: 0 written; 1 nothing written (the reason on stderr); 2 usage error.
 int RunHeadlessPrint(const QStringList& args);
 
 } // namespace mrt

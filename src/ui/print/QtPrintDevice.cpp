@@ -4,6 +4,7 @@
 #include "print/PrintOutput.h"
 #include "ui/dialogs/QtText.h"
 #include "ui/print/QtPagePrinter.h"
+#include "util/ProgramInfo.h"
 
 #include <QApplication>
 #include <QDir>
@@ -51,7 +52,7 @@ bool QtPrintDevice::setUpPrinter(const PrintoutInfo& info) {
             std::make_unique<QPrinter>(QPrinterInfo::printerInfo(m_choice.printerName), QPrinter::HighResolution);
     }
     m_printer->setDocName(qs(info.documentName));
-    m_printer->setCreator(QStringLiteral("ミルテ家計簿"));
+    m_printer->setCreator(QString::fromUtf8(kProgramName));
     m_printer->setPageOrientation(QPageLayout::Portrait);
     m_printer->setPageSize(QPageSize(info.paper == kPaperB5 ? QPageSize::JisB5 : QPageSize::A4));
     if (m_choice.pdf) {

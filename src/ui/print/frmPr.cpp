@@ -195,6 +195,7 @@ void frmPr::build(const PrSetData& d, const PrintOutputChoice& output) {
     for (size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     m_firstBox = d.DinQ > 0 ? std::clamp(d.ColQ, 0, d.DinQ - 1) : -1;
+    KeepFontInChildren(this);
 }
 
 int frmPr::PrSetDataIn(PrSetData& d, PrintOutputChoice& output) {

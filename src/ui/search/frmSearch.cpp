@@ -4,6 +4,7 @@
 #include "ledger/AmountExpr.h"
 #include "port/Dialogs.h"
 #include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/ProgramColours.h"
 #include "ui/dialogs/QtText.h"
 #include "util/Cp932.h"
 #include "util/DateText.h"
@@ -109,6 +110,7 @@ frmSearch::frmSearch(const LedgerIndex& index, Dialogs& dlg, QWidget* owner)
     setTabOrder(m_to, m_min);
     setTabOrder(m_min, m_max);
     setTabOrder(m_max, m_results);
+    UseProgramColours(this);
     m_text->setFocus();
 }
 

@@ -2,6 +2,7 @@
 
 #include "totals/TotalsGrids.h"
 #include "ui/dialogs/Fonts.h"
+#include "ui/dialogs/ProgramColours.h"
 #include "ui/dialogs/QtText.h"
 #include "ui/help/HelpWindow.h"
 
@@ -13,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
+#include <QLocale>
 #include <QScatterSeries>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -47,6 +49,9 @@ QChart* newChart(const QString& title) {
     chart->setFont(UiFont(PGothicFace(), 9));
     chart->legend()->setFont(UiFont(PGothicFace(), 9));
     chart->setAnimationOptions(QChart::NoAnimation);
+    // Axis labels in yen with thousands separators ("400,000"), whatever the desktop's language.
+    chart->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    chart->setLocalizeNumbers(true);
     return chart;
 }
 
@@ -77,6 +82,7 @@ frmChart::frmChart(QWidget* owner, const TotalsState& st, const BgtRecord& budge
     auto* root = new QVBoxLayout(this);
     root->addWidget(m_tabs, 1);
     root->addWidget(hint);
+    UseProgramColours(this);
     resize(900, 640);
 }
 
