@@ -263,19 +263,21 @@ bool FileBatch::CommitInOrder(std::string& error) {
     CommitSection section;
     // Each rename is a commit of one file; a crash between two leaves a sound folder, and the
     // temporary files go at the next start.
-    Journal done{m_tag, {}};
     for (const Entry& e : m_entries) {
-        done.entries.push_back({false, e.hadOld, e.target});
         if (Fs().Rename(folder + StagedName(e.target, m_tag), folder + e.target) != 0 || Fs().SyncFolder(folder) != 0) {
             const std::string why = e.target + ": " + SystemErrorText(errno);
+            // Put back from the last to the first, each durable before the one before it, so
+            // that every state on the way is sound as well.
             std::string undoError;
-            for (Entry& x : m_entries)
+            bool undone = true;
+            for (size_t i = m_entries.size(); i-- > 0;) {
+                Entry& x = m_entries[i];
                 x.staged = x.undoMade = false;
-            // Those not renamed yet are removed with their staged files by the rollback too.
-            for (size_t i = done.entries.size(); i < m_entries.size(); ++i)
-                done.entries.push_back({false, m_entries[i].hadOld, m_entries[i].target});
+                if (undone && RollBack(folder, Journal{m_tag, {{false, x.hadOld, x.target}}}, "", undoError) != 0)
+                    undone = false;
+            }
             m_entries.clear();
-            if (RollBack(folder, done, "", undoError) != 0) {
+            if (!undone) {
                 SetMark(folder, FolderMark::NeedsRecovery);
                 error = std::string(kCommitNotUndoneMessage) + "\r\n" + why + " / " + undoError;
             } else {

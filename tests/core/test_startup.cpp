@@ -743,7 +743,7 @@ TEST(StartUp, FilesHoldingTheBytesOfTheirCopiesOnlyGiveTheCopiesTheirTimes) {
         app.home = f.home.path();
         FakeMain main;
         main.dlg = &f.dlg;
-        main.periods.push_back([](AppState&) { return kCmdExit; });
+        main.periods.push_back([](AppState&) { return Command::Exit; });
         EXPECT_EQ(PrepareDataFolders(app, f.dlg), 0);
         EXPECT_EQ(RunApplication(app, f.dlg, main, f.screens), 0);
         f.dlg.VerifyDone();
