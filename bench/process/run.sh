@@ -12,7 +12,8 @@
 # stays as made; each round adds one line at the newest date and one 15 years before it.
 #
 # MRTKEL_TOOL: the tool (default build/bin/mrtkel-tool of this checkout). Needs bash 5 (for
-# EPOCHREALTIME), `ledger`, GNU date, dd and strace: `scripts/install-deps --bench`.
+# EPOCHREALTIME), `ledger`, GNU date, dd, strace and GNU time (peak memory):
+# `scripts/install-deps --bench`.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -79,6 +80,7 @@ row() {
 row "mrtkel-tool totals --date $week_end" "$TOOL" --home "$home" totals --date "$week_end"
 row "ledger bal -p \"$period\"" ledger --init-file /dev/null -f "$journal" bal -p "$period"
 row "mrtkel-tool ledger --csv (all $lines lines)" "$TOOL" --home "$home" ledger --csv
+row "cat of the year files" cat "$home"/Data1/Io*.usr
 row "mrtkel-tool check" "$TOOL" --home "$home" check
 row "mrtkel-tool add --date $last_date (newest)" "$TOOL" --home "$work/home" add --date "$last_date" \
   --item 食費 --note 牛乳・卵 --shop スーパー --expense 238
@@ -151,7 +153,8 @@ for i in "${!commands[@]}"; do
   printf '%-56s %10s %10s\n' "${labels[$i]}" "${median[$i]}" "${minimum[$i]}"
   case $i in
     1) printf '%-56s %10s\n' "  ratio totals / ledger bal (medians)" "$(ms_ratio "${median[0]}" "${median[1]}")" ;;
-    5) printf '%-56s %10s\n' "  ratio add newest / append (medians)" "$(ms_ratio "${median[4]}" "${median[5]}")" ;;
+    3) printf '%-56s %10s\n' "  ratio ledger --csv / cat (medians)" "$(ms_ratio "${median[2]}" "${median[3]}")" ;;
+    6) printf '%-56s %10s\n' "  ratio add newest / append (medians)" "$(ms_ratio "${median[5]}" "${median[6]}")" ;;
   esac
 done
 echo
@@ -162,6 +165,13 @@ if command -v strace >/dev/null; then
   echo "bytes read by ledger bal:         $(group "$all") (journal.ledger $(group "$mine"), other $(group $((all - mine))))"
 else
   echo "bytes read: strace is not installed (scripts/install-deps --bench)"
+fi
+# Peak memory (the largest resident size) of the listing, from GNU time.
+if [ -x /usr/bin/time ]; then
+  peak=$(/usr/bin/time -f %M "$TOOL" --home "$home" ledger --csv 2>&1 >/dev/null | tail -n 1)
+  echo "peak memory of mrtkel-tool ledger --csv: $(group "$peak") kB"
+else
+  echo "peak memory: GNU time is not installed (scripts/install-deps --bench)"
 fi
 echo "sizes: ledger files $(group "$(du -cb "$home"/Data1/Io*.usr | tail -n 1 | cut -f1)") bytes," \
   "journal.ledger $(group "$(stat -c %s "$journal")") bytes"

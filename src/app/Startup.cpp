@@ -18,6 +18,7 @@
 #include "util/Home.h"
 #include "util/Paths.h"
 #include "util/ProgramInfo.h"
+#include "util/VerifiedCopies.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -250,15 +251,16 @@ int dispatch(AppState& app, Command command, Dialogs& dlg, MainScreen& main, Com
 
 // The year files changed since the last start are read whole before they replace their copies
 // in the backup folder: one damaged since (in a month the start did not load) must not take the
-// place of its last sound copy. -1 after the read-failure message when one is damaged.
-int checkChangedYears(AppState& app, Dialogs& dlg) {
+// place of its last sound copy. One that holds the bytes of its copy replaces nothing and is not
+// read line by line. -1 after the read-failure message when one is damaged.
+int checkChangedYears(AppState& app, Dialogs& dlg, VerifiedCopies& copies) {
     const LedgerIndex& idx = app.ledger.index;
     std::vector<std::string> changed;
     // A folder that cannot be listed fails the copy that follows, with its own message.
     if (ListChangedFiles("*" + idx.IoExtension, app.dataFolder, app.backupFolder, changed) < 0) return 0;
     for (const std::string& name : changed) {
         const int year = YearOfFileName(name, idx.IoPrefix, idx.IoExtension);
-        if (year < 0) continue;
+        if (year < 0 || copies.SameAsCopy(app.dataFolder, name)) continue;
         if (CheckYearLines(idx, year, dlg, app.ledger.ReadFailure) != 0) {
             dlg.MsgOK(LedgerReadFailedMessage(app.ledger), "入出金データの読込み");
             return -1;
@@ -319,15 +321,19 @@ int PrepareDataFolders(AppState& app, Dialogs& dlg) {
     return 0;
 }
 
-int VerifyAndBackUp(AppState& app, const std::string& pattern, const std::string& displayName, bool error,
-                    Dialogs& dlg) {
+int VerifyAndBackUp(AppState& app, const std::string& pattern, const std::string& displayName, bool error, Dialogs& dlg,
+                    VerifiedCopies* copies) {
     if (error) {
         std::string q = displayName + "が異常です。前回立ち上げ時のデータに戻します。" + "\r\n" +
                         "(前回の登録部分は削除されます)　　よろしいですか？";
         if (dlg.MsgYesNo2(q, displayName + "異常", 1) != 0) return -1;
         return CopyChangedFiles(pattern, app.backupFolder, app.dataFolder, dlg) == 0 ? 1 : -1;
     }
-    return CopyChangedFiles(pattern, app.dataFolder, app.backupFolder, dlg) == 0 ? 0 : -1;
+    // A folder that cannot be read fails the copy below, with its message.
+    if (copies) copies->TakeTimesOfSameCopies(pattern, app.dataFolder);
+    if (CopyChangedFiles(pattern, app.dataFolder, app.backupFolder, dlg) != 0) return -1;
+    if (copies) copies->Record(pattern, app.dataFolder);
+    return 0;
 }
 
 int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& screens) {
@@ -358,9 +364,10 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
         {loadBrkDn, paths.brkDn, kBrkDnFileName, "内訳・備考データ"},
         {loadShop, paths.shop, kShopFileName, "店名・相手先データ"},
     };
+    VerifiedCopies copies(app.backupFolder);
     for (const Table& t : tables) {
         int r = t.load(t.path, app.names);
-        int v = VerifyAndBackUp(app, t.pattern, t.display, r < 0, dlg);
+        int v = VerifyAndBackUp(app, t.pattern, t.display, r < 0, dlg, &copies);
         if (v != 0) {
             main.SplashOff();
             return v;
@@ -385,12 +392,13 @@ int StartUp(AppState& app, Dialogs& dlg, MainScreen& main, CommandScreens& scree
         main.SplashOff();
         return settleBlockOverflow(app, dlg, screens);
     }
-    if (r == 0) r = checkChangedYears(app, dlg);
-    int v = VerifyAndBackUp(app, "*.usr", "入出金データ", r != 0, dlg);
+    if (r == 0) r = checkChangedYears(app, dlg, copies);
+    int v = VerifyAndBackUp(app, "*.usr", "入出金データ", r != 0, dlg, &copies);
     if (v != 0) {
         main.SplashOff();
         return v;
     }
+    copies.Save(); // a record not written only means more reading at the next start
     // The data as this clean start found it is kept as the day's generation.
     KeepGenerationAtStart(app.home, app.dataFolder, app.backupFolder, dlg);
     app.settings.MaxBlockLines = static_cast<int16_t>(app.ledger.MaxBlockLines);

@@ -8,6 +8,7 @@ class Dialogs;
 class MainScreen;
 class CommandScreens;
 struct AppState;
+class VerifiedCopies;
 
 // Message shown when the initial name tables cannot be copied on the first start.
 inline constexpr const char* kInitTablesMessage = "テーブルデータ用初期ファイルが異常です\r\nプログラムを終了します。";
@@ -25,10 +26,11 @@ inline constexpr const char* kInitTablesCopiedMessage =
 int PrepareDataFolders(AppState& app, Dialogs& dlg);
 
 // Copies the files matching `pattern` from the data folder to the backup folder (error clear), or
-// after the restore question from the backup folder back (error set).
+// after the restore question from the backup folder back (error set). With `copies`, a file that
+// holds the bytes of its copy only gives the copy its time, and the copies are noted there.
 // 0 backed up; 1 restored (restart); -1 failed or declined (the program ends).
-int VerifyAndBackUp(AppState& app, const std::string& pattern, const std::string& displayName, bool error,
-                    Dialogs& dlg);
+int VerifyAndBackUp(AppState& app, const std::string& pattern, const std::string& displayName, bool error, Dialogs& dlg,
+                    VerifiedCopies* copies = nullptr);
 
 // Steps from the restart point: splash, settings, name tables, ledger scan and newest block,
 // backups, window state, main window. 0 ready; 1 go to the restart point again; -1 exit.

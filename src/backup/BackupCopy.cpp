@@ -150,7 +150,7 @@ int BackupFilesTogether(const std::string& source, const std::string& target, co
     const int count = static_cast<int>(names.size());
     int64_t done = 0;
     dlg.MsgProgress(0, count, 0, total);
-    std::string data;
+    ByteBuffer data; // each file read into the same block, never cleared first
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
         if (!ReadWholeFile(JoinPath(source, name), data))

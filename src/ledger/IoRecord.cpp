@@ -120,7 +120,13 @@ InfRecord DecodeInfRecord(const char* src) {
     return r;
 }
 
+bool LineNumbersSound(const IoRecord& rec, int year, int month) {
+    return rec.Year == year && rec.Month == month && IsValidDate(rec.Year, rec.Month, rec.Day) &&
+           IsLedgerAmount(rec.Income) && IsLedgerAmount(rec.Expense);
+}
+
 std::string LineDamage(const IoRecord& rec, int year, int month) {
+    if (LineNumbersSound(rec, year, month)) return {};
     if (rec.Year != year || rec.Month != month || !IsValidDate(rec.Year, rec.Month, rec.Day))
         return "日付が異常です (" + std::to_string(rec.Year) + "/" + std::to_string(rec.Month) + "/" +
                std::to_string(rec.Day) + ")";

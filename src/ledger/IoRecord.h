@@ -74,6 +74,8 @@ IoRecord RegionEndRecord();
 // calendar or outside its region (a marker record included), or an income or expense outside
 // 0..99,999,999. Empty when the line is sound. Balances may hold any value.
 std::string LineDamage(const IoRecord& rec, int year, int month);
+// True when LineDamage finds nothing, without making its text.
+bool LineNumbersSound(const IoRecord& rec, int year, int month);
 
 // Why the texts of an encoded record (kIoRecordSize bytes) cannot be read as they were written:
 // the field that is not CP932 (a double-byte character cut at a field's end is allowed). Such a

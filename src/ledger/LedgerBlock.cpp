@@ -4,9 +4,11 @@
 #include "ledger/LedgerSave.h"
 #include "port/Dialogs.h"
 #include "util/FileCopy.h"
+#include "util/FileSystem.h"
 #include "util/Paths.h"
 
 #include <algorithm>
+#include <climits>
 #include <cctype>
 
 namespace mrt {
@@ -77,7 +79,7 @@ bool openCountedYear(const LedgerIndex& idx, int year, Dialogs& dlg, IoFileReade
 
 // Reads the lines of month m of the open year file (the first LineCount slots of its region).
 bool readMonthLines(const LedgerIndex& idx, int yi, const std::array<int, 13>& ms, int m, IoFileReader& file,
-                    std::string& bytes, std::string& why) {
+                    ByteBuffer& bytes, std::string& why) {
     if (file.Read(ms[m - 1] + 1, idx.Inf(yi, m).LineCount, bytes)) return true;
     why = file.Error();
     return false;
@@ -127,7 +129,7 @@ int probeDay(LedgerState& st, int year, int month, bool last, int& day, Dialogs&
     }
     std::array<int, 13> ms = MonthStartTable(idx, yi);
     IoFileReader file;
-    std::string bytes;
+    ByteBuffer bytes;
     const int k = last ? count : 1;
     if (!openCountedYear(idx, year, dlg, file, st.ReadFailure)) return -1;
     if (!file.Read(ms[month - 1] + k, 1, bytes)) {
@@ -280,7 +282,7 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
     bool preSort = false;
     int32_t smallest = 0, largest = 0;
     IoFileReader file;
-    std::string bytes;
+    ByteBuffer bytes;
     for (int y = sy; y <= idx.LastYear && toRead > 0; ++y) {
         int yi = idx.YearIndex(y);
         if (!idx.HoldsYearIndex(yi) || idx.YearLines[yi - 1] < 1) continue;
@@ -339,40 +341,122 @@ int LoadLedgerBlock(LedgerState& st, std::vector<IoRecord>& target, bool probe, 
     return 0;
 }
 
-int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit,
-                      std::string* why) {
-    return ForEachLedgerLineOfYears(idx, idx.FirstYear, idx.FirstYear + idx.YearCount - 1, dlg, visit, why);
-}
+namespace {
 
-int ForEachLedgerLineOfYears(const LedgerIndex& idx, int firstYear, int lastYear, Dialogs& dlg,
-                             const std::function<bool(const IoRecord&)>& visit, std::string* why) {
-    IoFileReader file;
-    IoRecord rec; // one record, its texts' storage used again line after line
-    std::string bytes, failure;
-    auto failed = [&] {
-        if (why) *why = failure;
-        return -1;
-    };
-    for (int yi = std::max(1, firstYear - idx.FirstYear + 1); yi <= idx.YearCount && yi <= kMaxLedgerYears; ++yi) {
+// Walks every line of the ledger in ledger order, one year file open at a time: `line(file, src,
+// year, month, k)` gets the k-th line of the month as its record bytes and returns 1 to go on, 0 to
+// stop, -1 when the line is damaged (`failure` set). 0 done or stopped, -1 failed (`failure` set).
+template <typename Line>
+int walkLedgerLines(const LedgerIndex& idx, Dialogs& dlg, const LedgerYearFiles* opened, std::string& failure,
+                    Line line, int firstYear = INT_MIN, int lastYear = INT_MAX) {
+    IoFileReader own;
+    ByteBuffer bytes; // one month's lines, its storage used again month after month
+    const int firstIndex = firstYear <= idx.FirstYear ? 1 : firstYear - idx.FirstYear + 1;
+    for (int yi = firstIndex; yi <= idx.YearCount && yi <= kMaxLedgerYears; ++yi) {
         const int year = idx.FirstYear + yi - 1;
         if (year > lastYear) break;
         if (idx.YearLines[yi - 1] < 1) continue;
-        if (!openCountedYear(idx, year, dlg, file, failure)) return failed();
+        IoFileReader* file = opened ? opened->Year(yi) : &own;
+        if (!file) {
+            failure = IoFileName(idx, year) + ": 開かれていません";
+            return -1;
+        }
+        if (opened)
+            BeforeRead(file->Path());
+        else if (!openCountedYear(idx, year, dlg, own, failure))
+            return -1;
         std::array<int, 13> ms = MonthStartTable(idx, yi);
         for (int m = 1; m <= 12; ++m) {
             const int count = idx.Inf(yi, m).LineCount;
             if (count <= 0) continue;
-            if (!readMonthLines(idx, yi, ms, m, file, bytes, failure)) return failed();
+            if (!readMonthLines(idx, yi, ms, m, *file, bytes, failure)) return -1;
             for (int k = 1; k <= count; ++k) {
-                const char* src = bytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize;
-                DecodeIoRecordInto(src, rec);
-                failure = damagedLine(file, src, rec, year, m, k);
-                if (!failure.empty()) return failed();
-                if (!visit(rec)) return 0;
+                const int r = line(*file, bytes.data() + static_cast<size_t>(k - 1) * kIoRecordSize, year, m, k);
+                if (r <= 0) return r;
             }
         }
     }
     return 0;
+}
+
+} // namespace
+
+LedgerYearFiles::LedgerYearFiles() = default;
+LedgerYearFiles::~LedgerYearFiles() = default;
+
+bool LedgerYearFiles::Open(const LedgerIndex& idx, Dialogs& dlg, std::string& why) {
+    m_files.clear();
+    for (int yi = 1; yi <= idx.YearCount && yi <= kMaxLedgerYears; ++yi) {
+        m_files.emplace_back();
+        if (idx.YearLines[yi - 1] < 1) continue;
+        auto file = std::make_unique<IoFileReader>();
+        if (!openCountedYear(idx, idx.FirstYear + yi - 1, dlg, *file, why)) return false;
+        m_files.back() = std::move(file);
+    }
+    return true;
+}
+
+IoFileReader* LedgerYearFiles::Year(int yi) const {
+    return yi >= 1 && yi <= static_cast<int>(m_files.size()) ? m_files[yi - 1].get() : nullptr;
+}
+
+int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit,
+                      std::string* why, const LedgerYearFiles* opened) {
+    IoRecord rec; // one record, its texts' storage used again line after line
+    std::string failure;
+    const int r = walkLedgerLines(idx, dlg, opened, failure,
+                                  [&](const IoFileReader& file, const char* src, int year, int m, int k) {
+                                      DecodeIoRecordInto(src, rec);
+                                      failure = damagedLine(file, src, rec, year, m, k);
+                                      if (!failure.empty()) return -1;
+                                      return visit(rec) ? 1 : 0;
+                                  });
+    if (r < 0 && why) *why = failure;
+    return r;
+}
+
+int ForEachLedgerLineOfYears(const LedgerIndex& idx, int firstYear, int lastYear, Dialogs& dlg,
+                             const std::function<bool(const IoRecord&)>& visit, std::string* why) {
+    IoRecord rec;
+    std::string failure;
+    const int r = walkLedgerLines(
+        idx, dlg, nullptr, failure,
+        [&](const IoFileReader& file, const char* src, int year, int m, int k) {
+            DecodeIoRecordInto(src, rec);
+            failure = damagedLine(file, src, rec, year, m, k);
+            if (!failure.empty()) return -1;
+            return visit(rec) ? 1 : 0;
+        },
+        firstYear, lastYear);
+    if (r < 0 && why) *why = failure;
+    return r;
+}
+
+int ForEachLedgerRecord(const LedgerIndex& idx, Dialogs& dlg,
+                        const std::function<int(const char*, const IoRecord&)>& visit, std::string* why,
+                        const LedgerYearFiles* opened) {
+    std::string failure;
+    IoRecord numbers;
+    const int r = walkLedgerLines(
+        idx, dlg, opened, failure, [&](const IoFileReader& file, const char* src, int year, int m, int k) {
+            numbers.Year = EncodedYear(src);
+            numbers.Month = EncodedMonth(src);
+            numbers.Day = EncodedDay(src);
+            numbers.Income = EncodedIncome(src);
+            numbers.Expense = EncodedExpense(src);
+            numbers.Balance = EncodedBalance(src);
+            if (!LineNumbersSound(numbers, year, m)) {
+                failure = damagedLine(file, src, numbers, year, m, k);
+                return -1;
+            }
+            const int v = visit(src, numbers);
+            if (v >= 0) return v;
+            failure = damagedLine(file, src, numbers, year, m, k, false);
+            if (failure.empty()) failure = file.Name() + " " + std::to_string(m) + "月 " + std::to_string(k) + "行目";
+            return -1;
+        });
+    if (r < 0 && why) *why = failure;
+    return r;
 }
 
 int CheckYearLines(const LedgerIndex& idx, int year, Dialogs& dlg, std::string& why) {
@@ -380,7 +464,7 @@ int CheckYearLines(const LedgerIndex& idx, int year, Dialogs& dlg, std::string& 
     const int yi = idx.YearIndex(year);
     if (!idx.HoldsYearIndex(yi) || idx.YearLines[yi - 1] < 1) return 0;
     IoFileReader file;
-    std::string bytes;
+    ByteBuffer bytes;
     if (!openCountedYear(idx, year, dlg, file, why)) return -1;
     const std::array<int, 13> ms = MonthStartTable(idx, yi);
     for (int m = 1; m <= 12; ++m) {

@@ -2,6 +2,7 @@
 #include "ledger/LedgerIndex.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,13 +43,43 @@ int LinesToLoadAtStart(const LedgerIndex& idx, int blockMonths);
 // 0 done, -1 failed (message shown).
 int ReReadBlock(LedgerState& st, int direction, int year, int month, Dialogs& dlg);
 
+class IoFileReader;
+
+// The year files of every year with lines, all open at once: opened while the files hold one saved
+// state, they are read in that state however long the reading takes, for a save renames new files
+// over the old ones and never writes into one.
+class LedgerYearFiles {
+public:
+    LedgerYearFiles();
+    ~LedgerYearFiles();
+    LedgerYearFiles(const LedgerYearFiles&) = delete;
+    LedgerYearFiles& operator=(const LedgerYearFiles&) = delete;
+
+    // False with `why` set as the walks below report it: a year file missing, unreadable or
+    // shorter than its regions.
+    bool Open(const LedgerIndex& idx, Dialogs& dlg, std::string& why);
+    // The file of year index yi (1-based); nullptr when that year has no lines or was not opened.
+    IoFileReader* Year(int yi) const;
+
+private:
+    std::vector<std::unique_ptr<IoFileReader>> m_files; // by year index - 1
+};
+
 // Visits every line of the ledger in ledger order (year by year, month by month, slot order),
-// holding one year file at a time; `visit` returns false to stop. 0 done, -1 a year file is
-// missing, unreadable, shorter than its regions or holds a damaged line (nothing shown; `why`,
-// when given, receives the file and the reason).
+// holding one year file at a time, or reading those `opened` holds; `visit` returns false to stop. 0 done, -1 a year
+// file is missing, unreadable, shorter than its regions or holds a damaged line (nothing shown; `why`, when given,
+// receives the file and the reason).
 int ForEachLedgerLine(const LedgerIndex& idx, Dialogs& dlg, const std::function<bool(const IoRecord&)>& visit,
-                      std::string* why = nullptr);
-// The same for the lines of the years firstYear..lastYear only; the other year files are not opened.
+                      std::string* why = nullptr, const LedgerYearFiles* opened = nullptr);
+// The same for readers that decode the texts themselves: `visit` gets each line as its record bytes
+// (kIoRecordSize) and its numbers (texts left empty), once the numbers passed the checks, and
+// returns 1 to go on, 0 to stop, -1 when a text holds bytes that are no CP932 (the line is then
+// reported as damaged).
+int ForEachLedgerRecord(const LedgerIndex& idx, Dialogs& dlg,
+                        const std::function<int(const char* record, const IoRecord& numbers)>& visit,
+                        std::string* why = nullptr, const LedgerYearFiles* opened = nullptr);
+// The lines of the years firstYear..lastYear only, as ForEachLedgerLine visits them; the other
+// year files are not opened.
 int ForEachLedgerLineOfYears(const LedgerIndex& idx, int firstYear, int lastYear, Dialogs& dlg,
                              const std::function<bool(const IoRecord&)>& visit, std::string* why = nullptr);
 

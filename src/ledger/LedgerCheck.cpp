@@ -42,7 +42,7 @@ struct Walk {
 // the lines following on from `walk`.
 void checkYear(const LedgerIndex& names, int year, const std::string& infName,
                const std::map<int, std::string>& ioYears, Walk& walk, std::vector<std::string>& out) {
-    std::string lineBytes, endBytes;
+    ByteBuffer lineBytes, endBytes;
     int& firstYearWithLines = walk.firstYearWithLines;
     LedgerIndex one = names;
     one.FirstYear = year;

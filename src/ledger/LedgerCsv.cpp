@@ -25,24 +25,35 @@ void LedgerCsvText(CsvWriter& csv, std::string_view text) {
 }
 
 void LedgerCsvRow(CsvWriter& csv, const IoRecord& l) {
-    csv.Text(FormatDate(l.Year, l.Month, l.Day, "-"));
+    csv.Date(l.Year, l.Month, l.Day);
     for (const std::string* text : {&l.ItemName, &l.Note, &l.ShopName})
         LedgerCsvText(csv, *text);
     csv.Number(l.Income).Number(l.Expense).Number(l.Balance).EndRow();
 }
 
-int WriteLedgerCsv(const LedgerIndex& idx, int32_t from, int32_t to, bool japaneseHeader, CsvWriter& csv,
-                   Dialogs& dlg) {
+int WriteLedgerCsv(const LedgerIndex& idx, int32_t from, int32_t to, bool japaneseHeader, CsvWriter& csv, Dialogs& dlg,
+                   std::string* why, const LedgerYearFiles* opened) {
     LedgerCsvHeader(csv, japaneseHeader);
     if (from == 0 && to == 0) csv.Reserve(static_cast<size_t>(idx.TotalLines) * 96);
     int lines = 0;
-    int r = ForEachLedgerLine(idx, dlg, [&](const IoRecord& l) {
-        const int32_t date = DateNum(l);
-        if ((from > 0 && date < from) || (to > 0 && date > to)) return true;
-        LedgerCsvRow(csv, l);
-        ++lines;
-        return true;
-    });
+    // The texts go from the record's bytes straight into the CSV text, without a decoded line.
+    constexpr int kItemAt = 6, kNoteAt = kItemAt + kItemNameBytes, kShopAt = kNoteAt + kNoteBytes;
+    int r = ForEachLedgerRecord(
+        idx, dlg,
+        [&](const char* src, const IoRecord& l) {
+            const int32_t date = DateNum(l);
+            if ((from > 0 && date < from) || (to > 0 && date > to)) return 1;
+            csv.Date(l.Year, l.Month, l.Day);
+            bool sound = csv.Cp932Field(src + kItemAt, kItemNameBytes);
+            sound = csv.Cp932Field(src + kNoteAt, kNoteBytes) && sound;
+            sound = csv.Cp932Field(src + kShopAt, kShopNameBytes) && sound;
+            // A damaged line's row is never ended, so a streaming writer never hands it on.
+            if (!sound) return -1;
+            csv.Number(l.Income).Number(l.Expense).Number(l.Balance).EndRow();
+            ++lines;
+            return 1;
+        },
+        why, opened);
     return r < 0 ? -1 : lines;
 }
 

@@ -7,6 +7,8 @@
 
 namespace mrt {
 
+class LedgerYearFiles;
+
 class Dialogs;
 
 // The ledger's CSV columns: date (YYYY-MM-DD), item, breakdown/note, shop, income, expense,
@@ -24,8 +26,10 @@ void LedgerCsvRow(CsvWriter& csv, const IoRecord& line);
 
 // Every ledger line dated from..to (yyyymmdd, inclusive; 0 leaves a side open), in ledger order
 // with its stored balance, after the header. The number of lines written; -1 when the ledger
-// cannot be read.
-int WriteLedgerCsv(const LedgerIndex& idx, int32_t from, int32_t to, bool japaneseHeader, CsvWriter& csv, Dialogs& dlg);
+// cannot be read (`why`, when given: the file and the reason). A streaming writer may have handed
+// on the lines before the failure. The year files are read from `opened` when given.
+int WriteLedgerCsv(const LedgerIndex& idx, int32_t from, int32_t to, bool japaneseHeader, CsvWriter& csv, Dialogs& dlg,
+                   std::string* why = nullptr, const LedgerYearFiles* opened = nullptr);
 
 // The export command: the lines from..to with the Japanese header into the file `path` in the
 // encoding. An existing file is replaced only after the question; the file is written whole or

@@ -174,7 +174,7 @@ std::string IoFileReader::Name() const {
     return fileNameOf(m_path);
 }
 
-bool IoFileReader::Read(int slot, int n, std::string& out) {
+bool IoFileReader::Read(int slot, int n, ByteBuffer& out) {
     out.clear();
     if (m_fd < 0 || slot < 1 || n < 0 || slot - 1 > m_count - n) {
         m_error = fileNameOf(m_path) + ": " + std::to_string(slot) + "件目からの " + std::to_string(n) +
@@ -182,7 +182,7 @@ bool IoFileReader::Read(int slot, int n, std::string& out) {
         return false;
     }
     size_t want = static_cast<size_t>(n) * kIoRecordSize;
-    out.resize(want);
+    out.resizeForOverwrite(want);
     off_t at = static_cast<off_t>(slot - 1) * kIoRecordSize;
     size_t got = 0;
     while (got < want) {

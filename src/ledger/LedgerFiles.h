@@ -1,5 +1,6 @@
 #pragma once
 #include "ledger/LedgerIndex.h"
+#include "util/ByteBuffer.h"
 
 #include <array>
 #include <string>
@@ -13,7 +14,7 @@ class FileBatch;
 // back whole (through a FileBatch), so the file on disk is never half-updated.
 struct YearFile {
     std::string path;   // resolved file name
-    std::string bytes;  // the file's bytes; slot n is at (n - 1) * 108
+    ByteBuffer bytes;   // the file's bytes; slot n is at (n - 1) * 108
     bool existed = false;
     std::string error;  // description of the last failure
 
@@ -53,7 +54,7 @@ public:
     void Close();
     // Reads the `n` slots from `slot` (1-based) into `out`, replacing its content. False with
     // Error() set when they lie beyond the file or the read fails.
-    bool Read(int slot, int n, std::string& out);
+    bool Read(int slot, int n, ByteBuffer& out);
 
     bool Existed() const { return m_fd >= 0; }
     int RecordCount() const { return m_count; }

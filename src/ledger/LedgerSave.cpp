@@ -27,8 +27,8 @@ class SaveWriter {
 public:
     SaveWriter(LedgerIndex& idx, Dialogs& dlg, FileBatch& batch) : m_idx(idx), m_dlg(dlg), m_batch(batch) {}
 
-    std::string error;       // description for the write-error message
-    bool messageShown = false;  // the failure was already reported (information file)
+    std::string error;         // description for the write-error message
+    bool messageShown = false; // the failure was already reported (information file)
 
     // The months the block was loaded from: every line they held is in the block. Months
     // outside it are written or emptied only when they hold no line of their own.
@@ -127,7 +127,8 @@ public:
         for (; i < lines.size() && lines[i].Year == m_year && lines[i].Month == month; ++i) {
             if (pos == m_ms[month]) {
                 size_t n = 1;
-                while (i + n < lines.size() && lines[i + n].Year == m_year && lines[i + n].Month == month) ++n;
+                while (i + n < lines.size() && lines[i + n].Year == m_year && lines[i + n].Month == month)
+                    ++n;
                 if (!growMonth(month, static_cast<int>(n))) return false;
             }
             WriteIoRecord(m_file, pos++, lines[i]);
@@ -259,7 +260,8 @@ private:
         fillers.reserve(static_cast<size_t>(n) * kIoRecordSize);
         std::string one(kIoRecordSize, '\0');
         EncodeIoRecord(FillerRecord(), one.data());
-        for (int k = 0; k < n; ++k) fillers += one;
+        for (int k = 0; k < n; ++k)
+            fillers += one;
         m_file.bytes.insert(static_cast<size_t>(m_ms[month] - 1) * kIoRecordSize, fillers);
         inf.Capacity = static_cast<int16_t>(inf.Capacity + n);
         m_ms = MonthStartTable(m_idx, m_yi);
@@ -273,10 +275,10 @@ private:
     bool m_hasFile = false;
     int m_year = 0;
     int m_yi = 0;
-    bool m_created = false;                  // the current year got a new year file
-    std::array<InfRecord, 12> m_openedMonths{};  // the current year's months when it was opened
-    std::array<bool, 12> m_checkedMonths{};      // months whose unloaded slots were found free
-    int m_loadedFirst = 0, m_loadedLast = -1;    // year * 12 + month of the block's loaded range
+    bool m_created = false;                     // the current year got a new year file
+    std::array<InfRecord, 12> m_openedMonths{}; // the current year's months when it was opened
+    std::array<bool, 12> m_checkedMonths{};     // months whose unloaded slots were found free
+    int m_loadedFirst = 0, m_loadedLast = -1;   // year * 12 + month of the block's loaded range
     YearFile m_file;
     std::array<int, 13> m_ms{};
 };
@@ -302,6 +304,40 @@ bool checkLines(const LedgerIndex& idx, const std::vector<IoRecord>& lines, std:
     return true;
 }
 
+// True when the batch replaces just the year file and the information file of one year (staged in
+// that order) and the new year file holds every slot the old information file counts (lines and
+// region ends) as the old one does: the old information file reads the old lines from it. The
+// year file can then be committed first and the information file after it, with no journal.
+bool yearFileOnlyAdds(const LedgerIndex& before, const LedgerIndex& after, FileBatch& batch) {
+    if (batch.Count() != 2 || before.YearCount == 0 || after.FirstYear != before.FirstYear) return false;
+    for (int yi = 1; yi <= before.YearCount && yi <= kMaxLedgerYears; ++yi) {
+        const std::string io = IoFileName(before, before.FirstYear + yi - 1), inf = InfFileName(before, yi);
+        const std::string staged = batch.StagedFile(io);
+        if (staged.empty()) continue;
+        std::string folder, name;
+        SplitPath(io, folder, name);
+        if (batch.StagedFile(inf).empty() || batch.Targets().front() != name) return false;
+        for (int m = 1; m <= 12; ++m) {
+            const InfRecord &o = before.Inf(yi, m), &n = after.Inf(yi, m);
+            if (o.Capacity != n.Capacity || n.LineCount < o.LineCount) return false;
+        }
+        ByteBuffer old, now;
+        if (!ReadWholeFile(io, old) || !ReadWholeFile(staged, now)) return false;
+        const std::array<int, 13> ms = MonthStartTable(before, yi);
+        const auto bytesAt = [](int slot) { return static_cast<size_t>(slot - 1) * kIoRecordSize; };
+        if (old.size() < bytesAt(ms[12] + 1) || now.size() < bytesAt(ms[12] + 1)) return false;
+        for (int m = 1; m <= 12; ++m) {
+            const size_t from = bytesAt(ms[m - 1] + 1), lines = bytesAt(before.Inf(yi, m).LineCount + 1);
+            const size_t end = bytesAt(ms[m]);
+            if (std::memcmp(old.data() + from, now.data() + from, lines) != 0 ||
+                std::memcmp(old.data() + end, now.data() + end, kIoRecordSize) != 0)
+                return false;
+        }
+        return true;
+    }
+    return false;
+}
+
 int saveBlock(LedgerState& st, Dialogs& dlg, FileBatch* outer, std::string& error, bool& messageShown) {
     std::vector<IoRecord>& lines = st.block;
     LedgerIndex idx = st.index;
@@ -311,7 +347,8 @@ int saveBlock(LedgerState& st, Dialogs& dlg, FileBatch* outer, std::string& erro
         idx.FirstMonth = lines.front().Month;
         idx.FirstDay = lines.front().Day;
         idx.LastYear = idx.LastMonth = idx.LastDay = 0;
-        for (int yi = 1; yi <= kMaxLedgerYears; ++yi) idx.ClearYear(yi);
+        for (int yi = 1; yi <= kMaxLedgerYears; ++yi)
+            idx.ClearYear(yi);
     }
     if (!checkLines(idx, lines, error)) return -1;
     const IoRecord& first = lines.front();
@@ -335,7 +372,8 @@ int saveBlock(LedgerState& st, Dialogs& dlg, FileBatch* outer, std::string& erro
         auto outsideMonthHoldsLines = [&](int fy, int fm, int ty, int tm) {
             for (; CompareYearMonth(fy, fm, ty, tm) <= 0; AddMonths(fy, fm, 1)) {
                 if (idx.LinesOf(fy, fm) > 0) {
-                    error = "読み込んだ範囲外の月(" + FormatDate(fy, fm, 1).substr(0, 7) + ")に登録済みのデータがあります。";
+                    error = "読み込んだ範囲外の月(" + FormatDate(fy, fm, 1).substr(0, 7) +
+                            ")に登録済みのデータがあります。";
                     return true;
                 }
             }
@@ -416,13 +454,19 @@ int saveBlock(LedgerState& st, Dialogs& dlg, FileBatch* outer, std::string& erro
 
     idx.YearCount = idx.LastYear - idx.FirstYear + 1;
     idx.TotalLines = 0;
-    for (int yi = 1; yi <= idx.YearCount; ++yi) idx.TotalLines += idx.YearLines[yi - 1];
+    for (int yi = 1; yi <= idx.YearCount; ++yi)
+        idx.TotalLines += idx.YearLines[yi - 1];
     idx.BlockStartYear = first.Year;
     idx.BlockStartMonth = first.Month;
     idx.BlockSpan = MonthsFromTo(first.Year, first.Month, last.Year, last.Month);
     idx.BlockEndBalance = last.Balance;
 
-    if (!outer && !batch.Commit(error)) return -1;
+    if (!outer) {
+        // Lines added to the months of one year: the year file alone changes nothing a reader
+        // sees, and the information file's rename commits them.
+        const bool inOrder = yearFileOnlyAdds(st.index, idx, batch);
+        if (!(inOrder ? batch.CommitInOrder(error) : batch.Commit(error))) return -1;
+    }
     st.index = idx;
     st.BlockPos = ComputeBlockPos(st.index);
     st.LedgerModified = false;

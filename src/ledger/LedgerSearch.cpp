@@ -105,7 +105,7 @@ int SearchLedger(const LedgerIndex& idx, const SearchQuery& query, SearchResult&
     const int firstYear = query.fromDate > 0 ? std::max(idx.FirstYear, query.fromDate / 10000) : idx.FirstYear;
     const int lastYear = query.toDate > 0 ? std::min(idx.LastYear, query.toDate / 10000) : idx.LastYear;
     IoFileReader file;
-    std::string bytes;
+    ByteBuffer bytes;
     struct Found {
         int day;
         int slot;

@@ -39,8 +39,9 @@ int runBudget(ToolContext& ctx) {
     }
     if (ctx.flag("--csv")) {
         CsvWriter out;
+        ToolCsvOutput stdoutCsv(out, enc, "budget");
         WriteBudgetCsv(t, rec, false, out);
-        return WriteToolCsv(out, enc, "budget") ? 0 : 1;
+        return stdoutCsv.Finish() ? 0 : 1;
     }
     static const char* kKindTitles[2] = {"入金", "出金"};
     std::cout << " 月  区分  項目名                 予算額\n";

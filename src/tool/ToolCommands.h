@@ -49,6 +49,13 @@ struct ToolContext {
     // (after a message on stderr) when another program holds the lock or the recovery failed.
     // Commands that write call this first.
     bool lockForWriting();
+    // Called by a reading command once it has opened every file it goes on to read: true when they
+    // hold one saved state, and from then on the command's output goes straight to standard output
+    // rather than being held back. False when a save came between: the command returns at once
+    // and is run again.
+    bool openedOneState();
+    // Set by RunToolCommand for openedOneState.
+    std::function<bool()> holdReads;
 };
 
 using ToolFunction = int (*)(ToolContext&);

@@ -20,7 +20,7 @@ int runImport(ToolContext& ctx) {
         std::cerr << "usage: mrtkel-tool import FILE [--register-items] [--dry-run]\n";
         return 2;
     }
-    std::string bytes;
+    ByteBuffer bytes;
     if (!ReadWholeFile(ctx.argumentPath(files[0]), bytes)) {
         std::cerr << "import: " << files[0] << " を読めません\n";
         return 1;

@@ -26,7 +26,7 @@ bool OpenToolLedger(ToolContext& ctx, LedgerState& st, bool anyBlockSize) {
     st.BlockMonthsInUse = std::clamp<int>(ctx.settings.BlockMonths, 2, 6);
     st.MaxBlockLines = anyBlockSize ? INT_MAX : std::clamp<int>(ctx.settings.MaxBlockLines, 100, 1500);
     std::error_code ec;
-    if (!std::filesystem::exists(ctx.dataFolder, ec) && !ec) return true;  // nothing recorded yet
+    if (!std::filesystem::exists(ctx.dataFolder, ec) && !ec) return true; // nothing recorded yet
     return ScanLedgerYears(st, *ctx.dialogs) == 0;
 }
 
@@ -36,7 +36,9 @@ bool ParseToolDate(const std::string& text, int& year, int& month, int& day) {
 
 namespace {
 
-std::string isoDate(const IoRecord& r) { return FormatDate(r.Year, r.Month, r.Day, "-"); }
+std::string isoDate(const IoRecord& r) {
+    return FormatDate(r.Year, r.Month, r.Day, "-");
+}
 
 bool dateOption(ToolContext& ctx, const char* name, int32_t& num) {
     auto text = ctx.option(name);
@@ -61,29 +63,42 @@ int runLedger(ToolContext& ctx) {
     if (!ctx.requireDataFolder("ledger")) return 1;
     LedgerState st;
     if (!OpenToolLedger(ctx, st, true)) return 1;
+    // With every year file open in one saved state the lines go out as they are read, in chunks.
+    LedgerYearFiles years;
+    std::string why;
+    const bool opened = years.Open(st.index, *ctx.dialogs, why);
+    if (!ctx.openedOneState()) return 1;
+    if (!opened) {
+        std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n" << why << "\n";
+        return 1;
+    }
     if (csv) {
         CsvWriter out;
-        if (WriteLedgerCsv(st.index, from, to, false, out, *ctx.dialogs) < 0) {
-            std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n";
+        ToolCsvOutput stdoutCsv(out, enc, "ledger");
+        if (WriteLedgerCsv(st.index, from, to, false, out, *ctx.dialogs, &why, &years) < 0) {
+            std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n" << why << "\n";
+            stdoutCsv.Abandon();
             return 1;
         }
-        return WriteToolCsv(out, enc, "ledger") ? 0 : 1;
+        return stdoutCsv.Finish() ? 0 : 1;
     }
     std::cout << padded("日付", 10) << "  " << padded("項目名", kItemNameBytes) << "  "
               << padded("内訳・備考", kNoteBytes) << "  " << padded("店名・相手先", kShopNameBytes) << "  "
               << FitRightBytes("入金", 10) << "  " << FitRightBytes("出金", 10) << "  " << FitRightBytes("残高", 10)
               << "\n";
-    std::string why;
-    int r = ForEachLedgerLine(st.index, *ctx.dialogs, [&](const IoRecord& l) {
-        int32_t num = DateNum(l);
-        if (num < from || num > to) return true;
-        std::cout << isoDate(l) << "  " << padded(TrimRight(l.ItemName), kItemNameBytes) << "  "
-                  << padded(TrimRight(l.Note), kNoteBytes) << "  " << padded(TrimRight(l.ShopName), kShopNameBytes)
-                  << "  " << LedgerCellDisplay(kColIncome, l.Income) << "  "
-                  << LedgerCellDisplay(kColExpense, l.Expense) << "  " << LedgerCellDisplay(kColBalance, l.Balance)
-                  << "\n";
-        return true;
-    }, &why);
+    int r = ForEachLedgerLine(
+        st.index, *ctx.dialogs,
+        [&](const IoRecord& l) {
+            int32_t num = DateNum(l);
+            if (num < from || num > to) return true;
+            std::cout << isoDate(l) << "  " << padded(TrimRight(l.ItemName), kItemNameBytes) << "  "
+                      << padded(TrimRight(l.Note), kNoteBytes) << "  " << padded(TrimRight(l.ShopName), kShopNameBytes)
+                      << "  " << LedgerCellDisplay(kColIncome, l.Income) << "  "
+                      << LedgerCellDisplay(kColExpense, l.Expense) << "  " << LedgerCellDisplay(kColBalance, l.Balance)
+                      << "\n";
+            return true;
+        },
+        &why, &years);
     if (r < 0) {
         std::cerr << "ledger: " << kLedgerReadFailedMessage << "\n" << why << "\n";
         return 1;

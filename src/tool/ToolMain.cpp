@@ -112,11 +112,30 @@ bool ToolContext::lockForWriting() {
     return true;
 }
 
+bool ToolContext::openedOneState() {
+    return !holdReads || holdReads();
+}
+
 int RunToolCommand(ToolContext& ctx, const ToolCommand& cmd) {
     // The output of a run that saw another program's save is dropped with the run.
     std::ostringstream out, err;
     std::streambuf* realOut = std::cout.rdbuf(out.rdbuf());
     std::streambuf* realErr = std::cerr.rdbuf(err.rdbuf());
+    auto release = [&] {
+        std::cout.rdbuf(realOut);
+        std::cerr.rdbuf(realErr);
+        const std::string_view errText = err.view(), outText = out.view();
+        std::cerr.write(errText.data(), static_cast<std::streamsize>(errText.size()));
+        std::cout.write(outText.data(), static_cast<std::streamsize>(outText.size()));
+        out.str({});
+        err.str({});
+    };
+    // A run kept whatever saves come later writes the rest of its output as it goes.
+    ctx.holdReads = [&] {
+        if (!HoldCommittedRun()) return false;
+        release();
+        return true;
+    };
     const std::string command = cmd.name;
     const int r = ReadCommitted(
         ctx.home,
@@ -155,11 +174,8 @@ int RunToolCommand(ToolContext& ctx, const ToolCommand& cmd) {
             out.str({});
             err.str({});
         });
-    std::cout.rdbuf(realOut);
-    std::cerr.rdbuf(realErr);
-    const std::string_view errText = err.view(), outText = out.view();
-    std::cerr.write(errText.data(), static_cast<std::streamsize>(errText.size()));
-    std::cout.write(outText.data(), static_cast<std::streamsize>(outText.size()));
+    ctx.holdReads = nullptr;
+    release();
     std::cout.flush();
     if (!std::cout && r == 0) {
         std::cerr << command << ": 標準出力に書き込めませんでした\n";

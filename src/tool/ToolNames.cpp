@@ -86,8 +86,9 @@ int runNames(ToolContext& ctx) {
     }
     if (ctx.flag("--csv")) {
         CsvWriter out;
+        ToolCsvOutput stdoutCsv(out, enc, "names");
         writeCsv(out, t);
-        return WriteToolCsv(out, enc, "names") ? 0 : 1;
+        return stdoutCsv.Finish() ? 0 : 1;
     }
     writeText(t);
     return 0;

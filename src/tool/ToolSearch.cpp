@@ -88,15 +88,16 @@ int runSearch(ToolContext& ctx) {
     }
     if (ctx.flag("--csv")) {
         CsvWriter out;
+        ToolCsvOutput stdoutCsv(out, enc, "search");
         out.Text("date").Text("item").Text("note").Text("shop").Text("income").Text("expense").EndRow();
         for (const SearchHit& h : found.hits) {
             const IoRecord& l = h.line;
-            out.Text(FormatDate(l.Year, l.Month, l.Day, "-"));
+            out.Date(l.Year, l.Month, l.Day);
             for (const std::string* text : {&l.ItemName, &l.Note, &l.ShopName})
                 LedgerCsvText(out, *text);
             out.Number(l.Income).Number(l.Expense).EndRow();
         }
-        return WriteToolCsv(out, enc, "search") ? 0 : 1;
+        return stdoutCsv.Finish() ? 0 : 1;
     }
     for (const SearchHit& h : found.hits) {
         const IoRecord& l = h.line;

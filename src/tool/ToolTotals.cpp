@@ -148,8 +148,9 @@ int runTotals(ToolContext& ctx) {
     if (ComputeTotals(s, lastDate, true) != 0) return 1;
     if (ctx.flag("--csv")) {
         CsvWriter out;
+        ToolCsvOutput stdoutCsv(out, enc, "totals");
         WriteTotalsCsv(out, s.state, budget, false);
-        return WriteToolCsv(out, enc, "totals") ? 0 : 1;
+        return stdoutCsv.Finish() ? 0 : 1;
     }
     if (ctx.allBooks) std::cout << kAllBooksLabel << " (家計簿間の振替を除く、予算は1番目の家計簿)\n";
     writeText(s.state, budget);

@@ -19,6 +19,10 @@ int g_writers = 0; // DataLocks held by this process
 int g_depth = 0;   // CommitSections open on g_gate
 int g_shared = -1; // a reader's gate while it holds the shared lock over a whole run
 
+// The free run of ReadCommitted under way: its home and the gate as the run began.
+struct FreeRun;
+FreeRun* g_run = nullptr;
+
 bool lockGate(int fd, int op) {
     while (::flock(fd, op) != 0)
         if (errno != EINTR) return false;
@@ -71,6 +75,24 @@ void dropShared() {
     g_shared = -1;
 }
 
+struct FreeRun {
+    const std::string& home;
+    Stamp before;
+    bool held = false;
+};
+
+// Marks the free run in `g_run` for the time of one call of a reader; runs may nest.
+class RunScope {
+public:
+    explicit RunScope(FreeRun* run) : m_outer(g_run) { g_run = run; }
+    ~RunScope() { g_run = m_outer; }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+private:
+    FreeRun* m_outer;
+};
+
 } // namespace
 
 int OpenCommitGate(const std::string& home) {
@@ -117,22 +139,39 @@ CommitSection::~CommitSection() {
 
 int ReadCommitted(const std::string& home, const std::function<int()>& read, const std::function<void()>& discard) {
     for (int run = 0;; ++run) {
-        if (CommitGateHeld()) return read();
+        if (CommitGateHeld()) {
+            RunScope scope(nullptr);
+            return read();
+        }
         if (run >= kFreeReadRuns) {
             int fd = ::open(JoinPath(home, kCommitGateName).c_str(), O_RDONLY | O_CLOEXEC);
             if (fd >= 0 && lockGate(fd, LOCK_SH)) {
                 g_shared = fd;
+                RunScope scope(nullptr);
                 int r = read();
                 dropShared();
                 return r;
             }
             if (fd >= 0) ::close(fd);
         }
-        const Stamp before = stampOf(home);
-        int r = read();
-        if (CommitGateHeld() || stampOf(home) == before) return r;
+        FreeRun free{home, stampOf(home)};
+        int r;
+        {
+            RunScope scope(&free);
+            r = read();
+        }
+        if (free.held || CommitGateHeld() || stampOf(home) == free.before) return r;
         discard();
     }
+}
+
+bool HoldCommittedRun() {
+    // Under the shared lock no commit runs: the files opened so far hold the present state.
+    dropShared();
+    if (!g_run || CommitGateHeld()) return true;
+    if (stampOf(g_run->home) != g_run->before) return false;
+    g_run->held = true;
+    return true;
 }
 
 int SettleUnfinishedCommit(const std::string& home, const std::string& dataFolder, DataLock& lock, std::string& error) {

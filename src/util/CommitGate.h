@@ -45,6 +45,14 @@ inline constexpr int kFreeReadRuns = 4;
 // ends, a commit waiting for it meanwhile.
 int ReadCommitted(const std::string& home, const std::function<int()>& read, const std::function<void()>& discard);
 
+// Inside a run of ReadCommitted, by a reader that has opened every file it goes on to read: true
+// when no commit of another program started or ended since the run began. The run is then kept
+// whatever commits come later, for a commit renames new files over the old ones and never writes
+// into a file, so the files open already keep the bytes of that state; the gate's shared lock, if
+// the run held it, is let go. False when a commit came between: the reader ends the run, which is
+// run again. True outside ReadCommitted.
+bool HoldCommittedRun();
+
 // For a reader that holds no lock and finds the journal of an unfinished commit in `dataFolder`:
 // a commit that another program is making is waited for; one a crash cut short is finished or
 // undone after taking `lock`, which stays held. 0 when no unfinished commit is left; -1 with

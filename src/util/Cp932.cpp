@@ -173,16 +173,16 @@ private:
 
     // Puts the `count` characters of `utf8` into the row at trails[first..]. False when the text
     // does not hold exactly that many characters of at most three bytes.
-    static bool splitInto(const std::string& utf8, const std::vector<unsigned char>& trails, size_t first,
-                          size_t count, std::array<Entry, 256>& row) {
+    static bool splitInto(const std::string& utf8, const std::vector<unsigned char>& trails, size_t first, size_t count,
+                          std::array<Entry, 256>& row) {
         size_t i = 0;
         for (size_t k = 0; k < count; ++k) {
             if (i >= utf8.size()) return false;
             const size_t len = utf8Length(static_cast<unsigned char>(utf8[i]));
             if (len > 3 || i + len > utf8.size()) return false;
             Entry& e = row[trails[first + k]];
-            std::copy(utf8.begin() + static_cast<std::ptrdiff_t>(i), utf8.begin() + static_cast<std::ptrdiff_t>(i + len),
-                      e.utf8);
+            std::copy(utf8.begin() + static_cast<std::ptrdiff_t>(i),
+                      utf8.begin() + static_cast<std::ptrdiff_t>(i + len), e.utf8);
             e.length = static_cast<uint8_t>(len);
             i += len;
         }
@@ -215,8 +215,7 @@ DecodeTable& decodeTable() {
 // Walks CP932 bytes as iconv reads them: calls `ch` with each character's UTF-8 bytes, `bad` at
 // each sequence iconv refuses (with the bytes it covers: a lead byte takes its follower only when
 // that can be a trail byte). A lead byte at the very end is left out; the result is false then.
-template <typename Ch, typename Bad>
-bool walkCp932(std::string_view sjis, Ch ch, Bad bad) {
+template <typename Ch, typename Bad> bool walkCp932(std::string_view sjis, Ch ch, Bad bad) {
     DecodeTable& t = decodeTable();
     const size_t n = sjis.size();
     size_t i = 0;
@@ -261,7 +260,8 @@ void decodeCp932Into(std::string_view sjis, std::string& out) {
     walkCp932(
         sjis,
         [&](const char* p, size_t len) {
-            for (size_t k = 0; k < len; ++k) *o++ = p[k];
+            for (size_t k = 0; k < len; ++k)
+                *o++ = p[k];
         },
         [&](size_t) {
             std::memcpy(o, "\xEF\xBF\xBD", 3);
@@ -324,9 +324,7 @@ EncodeTable& encodeTable() {
 // surrogate, not overlong), its length in `len`; -1 for anything else.
 int32_t bmpCodePoint(std::string_view s, size_t i, size_t& len) {
     const auto b0 = static_cast<unsigned char>(s[i]);
-    auto cont = [&](size_t k) {
-        return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
-    };
+    auto cont = [&](size_t k) { return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80; };
     if (b0 >= 0xC2 && b0 <= 0xDF && cont(1)) {
         len = 2;
         return ((b0 & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
@@ -504,7 +502,7 @@ std::string DecodeField(const char* src, int n) {
     return FromCp932(raw.substr(0, end));
 }
 
-void DecodeFieldTrimmedInto(const char* src, int n, std::string& out) {
+std::string_view FieldTextBytes(const char* src, int n, bool* ascii) {
     // Most of a field is padding: the walk stops one byte after the last byte that is no blank or
     // NUL (a lead byte there takes that blank as its pair).
     size_t last = static_cast<size_t>(n);
@@ -517,29 +515,83 @@ void DecodeFieldTrimmedInto(const char* src, int n, std::string& out) {
     }
     while (last > 0 && (src[last - 1] == ' ' || src[last - 1] == '\0'))
         --last;
-    if (last == 0) {
-        out.clear();
-        return;
-    }
+    if (ascii) *ascii = true;
+    if (last == 0) return {};
     std::string_view raw(src, std::min(static_cast<size_t>(n), last + 1));
     // The walk of DecodeField, noting where the last character that is no blank or NUL ends; a
     // double-byte unit always counts, as its second byte is never part of the padding.
     size_t i = 0, end = raw.size(), keep = 0;
-    bool ascii = true;
+    bool plain = true;
     while (i < end) {
         auto c = static_cast<unsigned char>(raw[i]);
         if (IsCp932LeadByte(c)) {
             if (i + 1 >= end) break;
             i += 2;
             keep = i;
-            ascii = false;
+            plain = false;
         } else {
             ++i;
             if (c != ' ' && c != '\0') keep = i;
-            if (c >= 0x80) ascii = false;
+            if (c >= 0x80) plain = false;
         }
     }
-    std::string_view text = raw.substr(0, keep);
+    if (ascii) *ascii = plain;
+    return raw.substr(0, keep);
+}
+
+FieldAppend AppendFieldText(const char* src, int n, ByteBuffer& out, const std::array<bool, 128>& stops) {
+    size_t last = static_cast<size_t>(n);
+    while (last >= 8) {
+        uint64_t word;
+        std::memcpy(&word, src + last - 8, 8);
+        if ((word & 0xDFDFDFDFDFDFDFDFull) != 0) break;
+        last -= 8;
+    }
+    while (last > 0 && (src[last - 1] == ' ' || src[last - 1] == '\0'))
+        --last;
+    if (last == 0) return FieldAppend::Done;
+    // The walk of FieldTextBytes and the decoding in one: a character is written as three bytes,
+    // of which its length counts, and the text ends after its last character that is no blank.
+    const size_t end = std::min(static_cast<size_t>(n), last + 1), start = out.size();
+    char* const base = out.extend(end * 3);
+    char* o = base;
+    char* keep = base;
+    DecodeTable& t = decodeTable();
+    auto refuse = [&](FieldAppend why) {
+        out.truncate(start);
+        return why;
+    };
+    for (size_t i = 0; i < end;) {
+        const auto c = static_cast<unsigned char>(src[i]);
+        if (c < 0x80) {
+            // A NUL after the text's last byte is padding.
+            if (stops[c] && (c != 0 || i < last)) return refuse(FieldAppend::Stopped);
+            *o++ = static_cast<char>(c);
+            ++i;
+            if (c != ' ' && c != 0) keep = o;
+            continue;
+        }
+        const DecodeTable::Entry* e;
+        if (IsCp932LeadByte(c)) {
+            if (i + 1 >= end) break; // a lead byte cut off at the field's end is dropped
+            e = &t.Pair(c, static_cast<unsigned char>(src[i + 1]));
+            i += 2;
+        } else {
+            e = &t.Single(c);
+            ++i;
+        }
+        if (e->length == 0) return refuse(FieldAppend::NotCp932);
+        std::memcpy(o, e->utf8, 3);
+        o += e->length;
+        keep = o;
+    }
+    out.truncate(start + static_cast<size_t>(keep - base));
+    return FieldAppend::Done;
+}
+
+void DecodeFieldTrimmedInto(const char* src, int n, std::string& out) {
+    bool ascii = true;
+    const std::string_view text = FieldTextBytes(src, n, &ascii);
     if (ascii) {
         out.assign(text);
         return;

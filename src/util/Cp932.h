@@ -1,4 +1,7 @@
 #pragma once
+#include "util/ByteBuffer.h"
+
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -58,6 +61,14 @@ std::string DecodeField(const char* src, int n);
 std::string DecodeFieldTrimmed(const char* src, int n);
 // The same into `out`, reusing its storage.
 void DecodeFieldTrimmedInto(const char* src, int n, std::string& out);
+// The bytes of a fixed-width field that DecodeFieldTrimmed decodes: its padding (blanks, NULs) and
+// a lead byte alone at its end left out. `ascii` (when given): every one of them is below 0x80.
+std::string_view FieldTextBytes(const char* src, int n, bool* ascii = nullptr);
+// Appends the text of a fixed-width field, as DecodeFieldTrimmed decodes it, to `out` in one walk.
+// Done; NotCp932 when the field holds bytes that are no CP932, Stopped when its text holds an
+// ASCII byte that `stops` marks (`out` is then left as it was).
+enum class FieldAppend { Done, NotCp932, Stopped };
+FieldAppend AppendFieldText(const char* src, int n, ByteBuffer& out, const std::array<bool, 128>& stops);
 
 // Every NUL replaced by a blank, then trailing blanks removed.
 std::string NulToBlankTrim(std::string_view text);

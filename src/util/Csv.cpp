@@ -2,6 +2,7 @@
 
 #include "port/Dialogs.h"
 #include "util/Cp932.h"
+#include "util/DateText.h"
 #include "util/Paths.h"
 
 #include <algorithm>
@@ -58,21 +59,23 @@ bool ParseCsvEncoding(std::string_view name, CsvEncoding& enc) {
 
 namespace {
 
-// Appends the cell text as written (see CsvTextField) to `out`, without a copy of the text.
-void appendTextField(std::string& out, std::string_view text) {
-    // The bytes that make a cell quoted, looked up rather than compared one by one.
-    static constexpr auto kQuoted = [] {
-        std::array<bool, 256> t{};
-        for (unsigned char c : {',', '"', '\r', '\n'})
-            t[c] = true;
-        return t;
-    }();
-    bool quote = false;
+// The bytes that make a cell quoted, looked up rather than compared one by one.
+constexpr auto kQuoted = [] {
+    std::array<bool, 256> t{};
+    for (unsigned char c : {',', '"', '\r', '\n'})
+        t[c] = true;
+    return t;
+}();
+
+bool needsQuotes(std::string_view text) {
     for (char c : text)
-        if (kQuoted[static_cast<unsigned char>(c)]) {
-            quote = true;
-            break;
-        }
+        if (kQuoted[static_cast<unsigned char>(c)]) return true;
+    return false;
+}
+
+// Appends the cell text as written (see CsvTextField) to `out`, without a copy of the text.
+template <typename Out> void appendTextField(Out& out, std::string_view text) {
+    const bool quote = needsQuotes(text);
     if (quote) out += '"';
     if (needsGuard(text)) out += '\'';
     if (!quote) {
@@ -105,11 +108,137 @@ CsvWriter& CsvWriter::Text(std::string_view text) {
     return *this;
 }
 
-CsvWriter& CsvWriter::Number(int64_t value) {
+// Cells of fixed-width fields remembered by the field's bytes: a ledger's texts come from its name
+// tables, so most of them repeat and are decoded once. A field maps to one slot; a new field there
+// takes the slot over.
+struct CsvWriter::FieldMemo {
+    static constexpr int kMinField = 8, kMaxField = 40;
+    static constexpr int kSlotBits = 9;
+    struct Slot {
+        uint8_t fieldBytes = 0; // 0: empty
+        uint8_t cellBytes = 0;
+        char field[kMaxField];
+        char cell[kMaxField * 3 + 1];
+    };
+    std::array<Slot, size_t{1} << kSlotBits> slots{};
+
+    // The field read as whole words, the last one ending with the field.
+    static uint64_t word(const char* p) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        return w;
+    }
+    static bool same(const char* a, const char* b, int n) {
+        for (int i = 0; i + 8 < n; i += 8)
+            if (word(a + i) != word(b + i)) return false;
+        return word(a + n - 8) == word(b + n - 8);
+    }
+    Slot& slotFor(const char* src, int n) {
+        uint64_t h = static_cast<uint64_t>(n);
+        for (int i = 0; i + 8 < n; i += 8)
+            h = (h ^ word(src + i)) * 0x9E3779B97F4A7C15ull;
+        h = (h ^ word(src + n - 8)) * 0x9E3779B97F4A7C15ull;
+        return slots[h >> (64 - kSlotBits)];
+    }
+};
+
+CsvWriter::CsvWriter() = default;
+CsvWriter::~CsvWriter() = default;
+
+bool CsvWriter::appendCp932Field(const char* src, int n, bool& memorable) {
+    // The bytes that quote or guard a cell are ASCII below 0x40, which the second byte of a
+    // double-byte character never is: the field's own bytes tell what its text needs.
+    // Control characters (a NUL inside the text too) are blanked on the way below.
+    static constexpr auto kStops = [] {
+        std::array<bool, 128> t{};
+        for (unsigned char c : {',', '"'})
+            t[c] = true;
+        for (unsigned char c = 0; c < 0x20; ++c)
+            t[c] = true;
+        t[0x7F] = true;
+        return t;
+    }();
+    const size_t at = m_data.size();
+    if (needsGuard(std::string_view(src, static_cast<size_t>(n)))) m_data += '\'';
+    const FieldAppend r = AppendFieldText(src, n, m_data, kStops);
+    memorable = r == FieldAppend::Done;
+    if (memorable) return true;
+    // A text to quote, or damaged: decoded apart and written as Text writes it.
+    m_data.truncate(at);
+    std::string text;
+    DecodeFieldTrimmedInto(src, n, text);
+    // Lines stored before texts were checked may hold a TAB or line break, which the import refuses.
+    bool blanked = false;
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = ' ';
+            blanked = true;
+        }
+    }
+    if (blanked) text.resize(TrimmedRight(text).size());
+    appendTextField(m_data, text);
+    return r == FieldAppend::Stopped && IsCp932Bytes(FieldTextBytes(src, n));
+}
+
+bool CsvWriter::Cp932Field(const char* src, int n) {
     separate();
-    char buf[24];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    m_data.append(buf, end);
+    bool memorable = false;
+    if (n < FieldMemo::kMinField || n > FieldMemo::kMaxField) return appendCp932Field(src, n, memorable);
+    if (!m_memo) m_memo = std::make_unique<FieldMemo>();
+    FieldMemo::Slot& slot = m_memo->slotFor(src, n);
+    const auto bytes = static_cast<size_t>(n);
+    if (slot.fieldBytes == n && FieldMemo::same(slot.field, src, n)) {
+        // Short cells are copied as one block of fixed length, the bytes beyond them dropped again.
+        constexpr size_t kBlock = 64;
+        static_assert(sizeof slot.cell >= kBlock);
+        if (slot.cellBytes <= kBlock) {
+            std::memcpy(m_data.extend(kBlock), slot.cell, kBlock);
+            m_data.truncate(m_data.size() - kBlock + slot.cellBytes);
+        } else {
+            m_data.append(slot.cell, slot.cellBytes);
+        }
+        return true;
+    }
+    const size_t at = m_data.size();
+    const bool sound = appendCp932Field(src, n, memorable);
+    if (memorable) {
+        slot.fieldBytes = static_cast<uint8_t>(n);
+        std::memcpy(slot.field, src, bytes);
+        slot.cellBytes = static_cast<uint8_t>(m_data.size() - at);
+        std::memcpy(slot.cell, m_data.data() + at, slot.cellBytes);
+    }
+    return sound;
+}
+
+CsvWriter& CsvWriter::Date(int year, int month, int day) {
+    separate();
+    if (year < 0 || year > 9999 || month < 0 || month > 99 || day < 0 || day > 99) {
+        m_data += FormatDate(year, month, day, "-");
+        return *this;
+    }
+    char* o = m_data.extend(10);
+    auto two = [](char* p, int v) {
+        p[0] = static_cast<char>('0' + v / 10 % 10);
+        p[1] = static_cast<char>('0' + v % 10);
+    };
+    two(o, year / 100);
+    two(o + 2, year % 100);
+    o[4] = o[7] = '-';
+    two(o + 5, month);
+    two(o + 8, day);
+    return *this;
+}
+
+CsvWriter& CsvWriter::Number(int64_t value) {
+    char* const start = m_data.extend(21);
+    char* o = start;
+    if (m_rowOpen) *o++ = ',';
+    m_rowOpen = true;
+    if (value == 0)
+        *o++ = '0'; // most amounts of a ledger line are
+    else
+        o = std::to_chars(o, start + 21, value).ptr;
+    m_data.truncate(m_data.size() - 21 + static_cast<size_t>(o - start));
     return *this;
 }
 
@@ -136,7 +265,24 @@ CsvWriter& CsvWriter::EndRow() {
     m_data += "\r\n";
     m_rowOpen = false;
     ++m_rows;
+    if (m_sink && m_data.size() >= m_chunk) handOn();
     return *this;
+}
+
+void CsvWriter::StreamTo(std::function<bool(std::string_view)> sink, size_t chunk) {
+    m_sink = std::move(sink);
+    m_chunk = chunk;
+    m_data.reserve(chunk + 1024);
+}
+
+void CsvWriter::handOn() {
+    if (!m_sinkFailed && !m_sink(m_data.view())) m_sinkFailed = true;
+    m_data.clear();
+}
+
+bool CsvWriter::Finish() {
+    if (m_sink && !m_data.empty()) handOn();
+    return !m_sinkFailed;
 }
 
 bool EncodeCsv(std::string_view utf8, CsvEncoding enc, std::string& out, std::string* badChar) {

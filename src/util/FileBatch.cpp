@@ -167,6 +167,13 @@ std::string FileBatch::StagedFile(const std::string& path) const {
     return e && e->staged ? m_folder + StagedName(e->target, m_tag) : std::string();
 }
 
+std::vector<std::string> FileBatch::Targets() const {
+    std::vector<std::string> names;
+    for (const Entry& e : m_entries)
+        names.push_back(e.target);
+    return names;
+}
+
 bool FileBatch::RemovalStaged(const std::string& path) const {
     const Entry* e = findEntry(path);
     return e && e->remove;
@@ -222,14 +229,7 @@ bool FileBatch::Commit(std::string& error) {
 
     // 1. The staged files become durable, each on its own: their writing began when they were
     // staged, and nothing else on the disk is waited for.
-    for (Entry& e : m_entries)
-        if (e.staged && Fs().Flush(e.fd) != 0) return fail(error, e.target);
-    for (Entry& e : m_entries) {
-        if (e.fd < 0) continue;
-        int r = Fs().Close(e.fd);
-        e.fd = -1;
-        if (r != 0) return fail(error, e.target);
-    }
+    if (!flushStaged(error)) return false;
 
     // 2. Each existing target gets a second name, so a failure can put it back.
     std::erase_if(m_entries, [&](const Entry& e) { return e.remove && !exists(folder + e.target); });
@@ -285,6 +285,73 @@ bool FileBatch::Commit(std::string& error) {
         e.staged = e.undoMade = false;
     m_entries.clear();
     if (journaled) SetMark(folder, r == 0 ? FolderMark::None : FolderMark::FinishedJournalLeft);
+    error.clear();
+    return true;
+}
+
+bool FileBatch::flushStaged(std::string& error) {
+    for (Entry& e : m_entries)
+        if (e.staged && Fs().Flush(e.fd) != 0) return fail(error, e.target);
+    for (Entry& e : m_entries) {
+        if (e.fd < 0) continue;
+        int r = Fs().Close(e.fd);
+        e.fd = -1;
+        if (r != 0) return fail(error, e.target);
+    }
+    return true;
+}
+
+bool FileBatch::CommitInOrder(std::string& error) {
+    if (m_entries.size() <= 1) return Commit(error);
+    for (const Entry& e : m_entries)
+        if (e.remove) return Commit(error);
+    const std::string& folder = m_folder;
+    if (CommitsBlocked(folder)) {
+        error = kUnfinishedCommitMessage;
+        Abort();
+        return false;
+    }
+    if (!flushStaged(error)) return false;
+    for (Entry& e : m_entries) {
+        e.hadOld = exists(folder + e.target);
+        if (e.hadOld && !makeUndo(e, error)) {
+            std::string why = error;
+            Abort();
+            error = why;
+            return false;
+        }
+    }
+    CommitSection section;
+    // Each rename is a commit of one file; a crash between two leaves a sound folder, and the
+    // temporary files go at the next start.
+    for (const Entry& e : m_entries) {
+        if (Fs().Rename(folder + StagedName(e.target, m_tag), folder + e.target) != 0 || Fs().SyncFolder(folder) != 0) {
+            const std::string why = e.target + ": " + SystemErrorText(errno);
+            // Put back from the last to the first, each durable before the one before it, so
+            // that every state on the way is sound as well.
+            std::string undoError;
+            bool undone = true;
+            for (size_t i = m_entries.size(); i-- > 0;) {
+                Entry& x = m_entries[i];
+                x.staged = x.undoMade = false;
+                if (undone && RollBack(folder, Journal{m_tag, {{false, x.hadOld, x.target}}}, "", undoError) != 0)
+                    undone = false;
+            }
+            m_entries.clear();
+            if (!undone) {
+                SetMark(folder, FolderMark::NeedsRecovery);
+                error = std::string(kCommitNotUndoneMessage) + "\r\n" + why + " / " + undoError;
+            } else {
+                error = why;
+            }
+            return false;
+        }
+    }
+    for (Entry& e : m_entries) {
+        if (e.hadOld) Fs().Remove(folder + UndoName(e.target, m_tag));
+        e.staged = e.undoMade = false;
+    }
+    m_entries.clear();
     error.clear();
     return true;
 }

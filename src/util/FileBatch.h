@@ -38,6 +38,16 @@ public:
     // The one exception is a failure that could not be undone either: the error says so, and the
     // folder takes no further commit until RecoverDataFolder has run (at the next start).
     bool Commit(std::string& error);
+    // Commits the staged files one after another in the order they were first staged, each
+    // durable before the next is renamed, without a journal: for a caller that knows the folder
+    // holds a sound state after every first part of the renames (a new file that only adds what
+    // the old files beside it do not point to yet, then the file that points to it). A batch with
+    // a removal, or of one file, is committed as Commit does. On failure the files already
+    // renamed are put back.
+    bool CommitInOrder(std::string& error);
+    size_t Count() const { return m_entries.size(); }
+    // The file names (without folder) in the order they were first staged.
+    std::vector<std::string> Targets() const;
     // Removes the temporary files without touching the targets.
     void Abort();
 
@@ -62,6 +72,7 @@ private:
     bool makeUndo(Entry& e, std::string& error);
     bool fail(std::string& error, const std::string& what);
     bool rollBackNow(bool journaled, std::string& error);
+    bool flushStaged(std::string& error);
 
     // The folders the commit touches: m_folder and, in a spanning batch, the targets' subfolders.
     std::vector<std::string> touchedFolders() const;

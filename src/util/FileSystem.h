@@ -46,7 +46,8 @@ FileSystem& Fs();
 void SetFileSystem(FileSystem* fs);
 
 // Called with the path of every file that ReadWholeFile or the year-file reader is about to open,
-// so a test can let another program save between two reads. An empty hook (the default) removes it.
+// and of a year file opened earlier that a walk of the ledger is about to read, so a test can let
+// another program save between two reads. An empty hook (the default) removes it.
 void SetReadHook(std::function<void(const std::string& path)> hook);
 void BeforeRead(const std::string& path);
 

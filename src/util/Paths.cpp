@@ -82,21 +82,22 @@ bool IsTempFileName(std::string_view name) {
     return name.size() > suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& data) {
+bool ReadWholeFile(const std::string& path, ByteBuffer& data) {
     data.clear();
     BeforeRead(path);
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    // One buffer of the file's size and reads straight into it; a file that grows meanwhile is
-    // still read to its end, one that shrinks is cut to what was read.
+    // Reads straight into a block of the file's size, which is not cleared first; a file that
+    // grows meanwhile is still read to its end, one that shrinks is cut to what was read.
     struct stat st {};
     size_t cap =
         ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536;
-    data.resize(cap);
+    data.reserve(cap);
     size_t used = 0;
     bool ok = true;
     for (;;) {
-        if (used == data.size()) data.resize(data.size() * 2);
+        if (used == data.capacity()) data.reserve(data.capacity() * 2);
+        data.resizeForOverwrite(data.capacity());
         ssize_t n = ::read(fd, data.data() + used, data.size() - used);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -106,8 +107,17 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
         if (n == 0) break;
         used += static_cast<size_t>(n);
     }
+    int saved = errno;
     ::close(fd);
-    data.resize(ok ? used : 0);
+    errno = saved;
+    data.truncate(ok ? used : 0);
+    return ok;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& data) {
+    ByteBuffer bytes;
+    const bool ok = ReadWholeFile(path, bytes);
+    data.assign(bytes.view());
     return ok;
 }
 

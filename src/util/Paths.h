@@ -1,4 +1,6 @@
 #pragma once
+#include "util/ByteBuffer.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +24,10 @@ std::string ResolvePath(std::string_view path);
 // check the retry question goes through the dialogs: Retry repeats, Cancel returns -1.
 int FileMissing(std::string_view path, Dialogs& dlg);
 
-// Reads a whole file; false when it cannot be read.
+// Reads a whole file; false (errno set) when it cannot be read. Into a ByteBuffer the bytes are
+// read where they stay, never cleared first: the form for files of any size.
+bool ReadWholeFile(const std::string& path, ByteBuffer& data);
+// The same as a string, for the small files whose readers take one.
 bool ReadWholeFile(const std::string& path, std::string& data);
 // Suffix of the temporary file a write goes through ("<name>.tmp~"); one left by a crash is never
 // data and is skipped by listings and copies.

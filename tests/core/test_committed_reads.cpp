@@ -29,12 +29,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Three years of lines, written byte by byte: no program has committed in this home yet.
-LedgerModel writeLedger(const std::string& home) {
+// Three years of lines (`perMonth` a month), written byte by byte: no program has committed in
+// this home yet.
+LedgerModel writeLedger(const std::string& home, int perMonth = 4) {
     LedgerModel model;
     for (int y = 2021; y <= 2023; ++y)
         for (int m = 1; m <= 12; ++m)
-            model[y].months[m - 1].lines = monthLines(y, m, 4, 100 + m, m * 10);
+            model[y].months[m - 1].lines = monthLines(y, m, perMonth, 100 + m, m * 10);
     model[2021].months[0].lines.insert(model[2021].months[0].lines.begin(),
                                        Line{2021, 1, 1, "初期残高", "", "", 0, 0, 100000});
     recomputeModel(model);
@@ -51,7 +52,7 @@ std::string listing(const std::string& home) {
     CsvWriter csv;
     if (ScanLedgerYears(st, dlg) != 0 || WriteLedgerCsv(st.index, 0, 99999999, false, csv, dlg) < 0)
         return "unreadable";
-    return csv.Data();
+    return std::string(csv.Data());
 }
 
 std::string checkReport(const std::string& home) {
@@ -77,12 +78,13 @@ bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// Runs `onOpen` when the reader is about to open a file named `name` while armed, and disarms.
+// Runs `onOpen` when the reader is about to open (or read) a file named `name` while armed, and
+// disarms; the first `pass` such moments are let by.
 class ReadHook {
 public:
-    ReadHook(const std::string& name, std::function<void()> onOpen) {
-        SetReadHook([this, name, onOpen = std::move(onOpen)](const std::string& path) {
-            if (armed && endsWith(path, "/" + name)) {
+    ReadHook(const std::string& name, std::function<void()> onOpen, int pass = 0) {
+        SetReadHook([this, name, pass, onOpen = std::move(onOpen)](const std::string& path) mutable {
+            if (armed && endsWith(path, "/" + name) && pass-- <= 0) {
                 armed = false;
                 onOpen();
             }
@@ -149,6 +151,71 @@ TEST(CommittedReads, ASaveBetweenTwoReadsIsReadAgainFromTheSavedState) {
         EXPECT_NE(plain, last);
         EXPECT_NE(plain, c.read(home.path()));
     }
+}
+
+// The listing as the tool makes it: every year file opened first, then the lines streamed from
+// them once the run is held. -1 when the run must be read again.
+int heldListing(const std::string& home, std::string& out) {
+    ConsoleDialogs dlg;
+    LedgerState st;
+    st.index.SetDataFolder(home + "/Data1/");
+    st.MaxBlockLines = INT_MAX;
+    LedgerYearFiles years;
+    std::string why;
+    if (ScanLedgerYears(st, dlg) != 0 || !years.Open(st.index, dlg, why)) return out = "unreadable", 1;
+    if (!HoldCommittedRun()) return -1;
+    CsvWriter csv;
+    csv.StreamTo([&](std::string_view chunk) { return out.append(chunk), true; }, 4096);
+    if (WriteLedgerCsv(st.index, 0, 99999999, false, csv, dlg, &why, &years) < 0 || !csv.Finish())
+        return out = "unreadable", 1;
+    return 0;
+}
+
+// A save while the files are being opened reads them again; one while the lines of the second year
+// go out changes nothing of the listing: its files were open before, and it shows the state before.
+TEST(CommittedReads, AStreamedListingShowsTheStateItsFilesWereOpenedIn) {
+    struct Step {
+        const char* what;
+        int pass; // moments at Io2022.usr let by: its opening, then its reading
+        int runs;
+        bool showsSave;
+    };
+    for (const Step& step : {Step{"opening", 0, 2, true}, Step{"reading", 1, 1, false}}) {
+        SCOPED_TRACE(step.what);
+        TempDir home;
+        writeLedger(home.path(), 40);
+        save(home.path(), 1); // the gate exists
+        const std::string before = listing(home.path());
+        int runs = 0;
+        std::string got;
+        {
+            ReadHook hook(
+                "Io2022.usr", [&] { save(home.path(), 2); }, step.pass);
+            ReadCommitted(
+                home.path(),
+                [&] {
+                    ++runs;
+                    return heldListing(home.path(), got);
+                },
+                [&] { got.clear(); });
+            EXPECT_FALSE(hook.armed);
+        }
+        const std::string after = listing(home.path());
+        ASSERT_NE(before, after);
+        EXPECT_EQ(runs, step.runs);
+        EXPECT_EQ(got, step.showsSave ? after : before);
+    }
+    // The same save in the middle of a walk that opens each year file as it comes tears the listing.
+    TempDir home;
+    writeLedger(home.path(), 40);
+    const std::string before = listing(home.path());
+    std::string torn;
+    {
+        ReadHook hook("Io2022.usr", [&] { save(home.path(), 1); });
+        torn = listing(home.path());
+    }
+    EXPECT_NE(torn, before);
+    EXPECT_NE(torn, listing(home.path()));
 }
 
 // True once another process waits for the lock of the home's gate (as /proc/locks shows), false
@@ -256,7 +323,8 @@ TEST(CommittedReads, AToolReaderSlowedBetweenItsReadsShowsOneSavedState) {
         const std::string trace = scratch / "trace", out = scratch / "out";
         auto reader = std::async(std::launch::async, [&] {
             // The leak checker of a sanitizer build refuses to run under a tracer.
-            const std::string cmd = "ASAN_OPTIONS=\"${ASAN_OPTIONS:-}:detect_leaks=0\" strace -qq -o '" + trace + "' -P '" + home.path() +
+            const std::string cmd = "ASAN_OPTIONS=\"${ASAN_OPTIONS:-}:detect_leaks=0\" strace -qq -o '" + trace +
+                                    "' -P '" + home.path() +
                                     "/Data1/Io2021.usr' -e trace=openat -e inject=openat:delay_enter=2000000:when=1 '" +
                                     MRTKEL_TOOL_PATH + "' " + tool + " >'" + out + "' 2>/dev/null";
             const int rc = std::system(cmd.c_str());
@@ -273,6 +341,44 @@ TEST(CommittedReads, AToolReaderSlowedBetweenItsReadsShowsOneSavedState) {
         const std::string after = RunTool(tool, status), got = ReadBytes(out);
         EXPECT_TRUE(got == before || got == after) << got;
     }
+}
+
+// The tool's listing held up by the tracer at its first read of the third year, after the first
+// chunks went out, while the tool saves in another process: it goes on from the files it opened
+// and shows the state before the save.
+TEST(CommittedReads, AToolListingHeldAfterItsFirstChunksShowsTheStateBefore) {
+    if (std::system("strace -qq -o /dev/null true >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace cannot trace here";
+    TempDir home, scratch;
+    writeLedger(home.path(), 150); // two years make more than one chunk of CSV
+    const std::string tool = "--home '" + home.path() + "' ledger --csv";
+    int status = -1;
+    const std::string before = RunTool(tool, status);
+    ASSERT_EQ(status, 0);
+    const std::string trace = scratch / "trace", out = scratch / "out";
+    auto reader = std::async(std::launch::async, [&] {
+        const std::string cmd = "ASAN_OPTIONS=\"${ASAN_OPTIONS:-}:detect_leaks=0\" strace -qq -o '" + trace + "' -P '" +
+                                home.path() + "/Data1/Io2023.usr' -e trace=pread64 " +
+                                "-e inject=pread64:delay_enter=2000000:when=2 '" + MRTKEL_TOOL_PATH + "' " + tool +
+                                " >'" + out + "' 2>/dev/null";
+        const int rc = std::system(cmd.c_str());
+        return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    });
+    // The first read of the newest year is the scan's look at its last line; the second, the walk's.
+    bool held = false;
+    for (int i = 0; i < 2000 && !held && !ready(reader); ++i) {
+        const std::string t = ReadBytes(trace);
+        held = t.find("pread64(") != t.rfind("pread64(");
+        if (!held) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(held) << "the listing never read the third year";
+    // The first years went out before the third was read: the listing is not held back whole.
+    const std::string early = ReadBytes(out);
+    EXPECT_GT(early.size(), 0u);
+    EXPECT_TRUE(early == before.substr(0, early.size()));
+    save(home.path(), 1);
+    EXPECT_EQ(reader.get(), 0);
+    EXPECT_TRUE(ReadBytes(out) == before);
+    EXPECT_FALSE(RunTool(tool, status) == before);
 }
 
 } // namespace

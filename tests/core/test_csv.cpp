@@ -1,6 +1,7 @@
 // The CSV writer and reader: quoting, formula guards, encodings, and the tool's --encoding.
 #include "support/RunTool.h"
 #include "support/TempDir.h"
+#include "test_ledger_fixture.h"
 #include "util/Cp932.h"
 #include "util/Csv.h"
 
@@ -9,7 +10,7 @@
 namespace mrt::test {
 namespace {
 
-std::vector<std::string> cellsOf(const std::string& csv) {
+std::vector<std::string> cellsOf(std::string_view csv) {
     std::vector<CsvRecord> recs;
     std::string error;
     EXPECT_TRUE(ParseCsv(csv, recs, error)) << error;
@@ -33,6 +34,97 @@ TEST(CsvWrite, FormulaLookingTextStaysText) {
     EXPECT_EQ(CsvTextField("a=b"), "a=b");
     EXPECT_EQ(CsvTextField("'quoted"), "'quoted");
     EXPECT_EQ(CsvTextField("'=x"), "''=x");
+}
+
+// A fixed-width field decoded straight into the CSV text gives the cell of its decoded text, and
+// says whether its bytes are CP932, also when the field is met again (remembered) or when many
+// fields take each other's place in the memory.
+TEST(CsvWrite, AFieldDecodedIntoTheTextIsTheCellOfItsDecodedText) {
+    auto sj = [](const std::string& utf8) {
+        std::string s;
+        EXPECT_TRUE(ToCp932(utf8, s)) << utf8;
+        return s;
+    };
+    auto padded = [](std::string s, size_t width, char pad = ' ') {
+        s.resize(width, pad);
+        return s;
+    };
+    std::vector<std::string> fields = {
+        padded(sj("食費"), 20),
+        padded(sj("肉・魚"), 40, '\0'),
+        padded("=1+1", 20),
+        padded("''@a", 20),
+        padded(sj("a,b 食費"), 40),
+        padded("say \"hi\"", 30),
+        padded(sj("ｶﾞｿﾘﾝ"), 20),
+        padded("ab  cd", 20),
+        sj("あいうえおかきくけ") + "x\x88", // a double-byte character cut at the field's end
+        padded("\x88", 20),                 // a lead byte before the padding
+        padded("ab\xFD", 20),               // no CP932 byte
+        padded("ab", 6),                    // too short to be remembered
+        padded(sj("電気代１１月分（１０／２８～１１／２６）電気代"), 60), // too long to be remembered
+        padded("", 30),
+        padded("", 30, '\0'),
+    };
+    for (int i = 0; i < 3000; ++i)
+        fields.push_back(padded(sj("品目") + std::to_string(i), 20));
+    auto check = [](const std::vector<std::string>& all) {
+        CsvWriter direct, reference;
+        for (const std::string& f : all) {
+            const int n = static_cast<int>(f.size());
+            EXPECT_EQ(direct.Cp932Field(f.data(), n), IsCp932Bytes(f, true)) << f;
+            reference.Text(DecodeFieldTrimmed(f.data(), n));
+        }
+        EXPECT_EQ(direct.Data(), reference.Data());
+    };
+    check(fields);
+    std::vector<std::string> twice = fields;
+    twice.insert(twice.end(), fields.rbegin(), fields.rend());
+    check(twice);
+}
+
+TEST(CsvWrite, AStreamedTextIsHandedOnInWholeRowsAndEndsAsTheWholeText) {
+    auto fill = [](CsvWriter& w) {
+        for (int i = 0; i < 500; ++i)
+            w.Text("行" + std::to_string(i))
+                .Text("a,\"b\"")
+                .Number(i * 1000)
+                .Date(2024, 1 + i % 12, 1 + i % 28)
+                .EndRow();
+    };
+    CsvWriter whole;
+    fill(whole);
+    std::vector<std::string> chunks;
+    CsvWriter streamed;
+    streamed.StreamTo(
+        [&](std::string_view t) {
+            chunks.emplace_back(t);
+            return true;
+        },
+        1000);
+    fill(streamed);
+    EXPECT_TRUE(streamed.Finish());
+    ASSERT_GT(chunks.size(), 10u);
+    std::string joined;
+    for (const std::string& c : chunks) {
+        EXPECT_EQ(c.substr(c.size() - 2), "\r\n"); // never a row cut in two
+        joined += c;
+    }
+    EXPECT_EQ(joined, whole.Data());
+    EXPECT_EQ(streamed.Rows(), whole.Rows());
+
+    // A sink that fails once makes the end fail, and is not called again.
+    int calls = 0;
+    CsvWriter failing;
+    failing.StreamTo(
+        [&](std::string_view) {
+            ++calls;
+            return false;
+        },
+        1000);
+    fill(failing);
+    EXPECT_FALSE(failing.Finish());
+    EXPECT_EQ(calls, 1);
 }
 
 TEST(CsvRead, EveryTextSurvivesTheRoundTrip) {
@@ -96,7 +188,8 @@ TEST(CsvTool, EncodingOptionOfTheListings) {
     EXPECT_EQ(status, 2);
 }
 
-// A listing that meets a damaged line writes no CSV at all: a script keeps no half of a ledger.
+// A listing shorter than one chunk that meets a damaged line writes no CSV at all: a script keeps
+// no half of a ledger.
 TEST(CsvTool, ALedgerWithADamagedLineListsNothing) {
     TempDir home;
     int status = -1;
@@ -121,6 +214,48 @@ TEST(CsvTool, ALedgerWithADamagedLineListsNothing) {
         EXPECT_EQ(status, 1) << enc;
         EXPECT_EQ(out, "") << enc;
         EXPECT_NE(err.find("入出金ﾃﾞｰﾀの読込みに失敗しました。"), std::string::npos) << err;
+    }
+}
+
+// A long listing goes out in chunks as it is read: when a damaged line turns up after some went
+// out, the listing stops at a whole row, says so and exits with 1, so it is never taken for whole.
+TEST(CsvTool, ADamagedLineAfterTheFirstChunkEndsTheListingWithAnError) {
+    TempDir home;
+    const std::string data = home.path() + "/Data1";
+    std::filesystem::create_directories(data + "/BU");
+    LedgerModel model;
+    for (int m = 1; m <= 12; ++m)
+        for (int d = 1; d <= 28; ++d)
+            for (int k = 0; k < 5; ++k)
+                model[2023].months[m - 1].lines.push_back(
+                    {2023, m, d, "食費", "野菜・果物", "スーパー", 0, 100 + k, 0});
+    model[2023].months[0].lines[0] = {2023, 1, 1, "初期残高", "", "", 0, 0, 900000};
+    for (int d = 1; d <= 5; ++d)
+        model[2024].months[0].lines.push_back({2024, 1, d, "日用品", "洗剤", "ドラッグストア", 0, 300, 0});
+    recomputeModel(model);
+    writeModel(data, model);
+    int status = -1;
+    std::string err;
+    const std::string whole = RunTool("--home " + home.path() + " ledger --csv", status, "", &err);
+    ASSERT_EQ(status, 0) << err;
+    ASSERT_GT(whole.size(), 100000u);
+
+    // The expense of the third line of 2024 goes beyond the range (the last line of the ledger is
+    // read when it is opened).
+    std::string io = ReadBytes(data + "/Io2024.usr");
+    io.replace(2 * 108u + 100, 4, le32(-5));
+    ASSERT_TRUE(WriteBytes(data + "/Io2024.usr", io));
+    for (const char* enc : {"utf8", "cp932"}) {
+        const std::string out = RunTool("--home " + home.path() + " ledger --csv --encoding " + enc, status, "", &err);
+        EXPECT_EQ(status, 1) << enc;
+        const std::string text = std::string(enc) == "cp932" ? FromCp932(out) : out;
+        ASSERT_FALSE(text.empty()) << enc;
+        EXPECT_LT(text.size(), whole.size()) << enc;
+        EXPECT_EQ(whole.compare(0, text.size(), text), 0) << enc;
+        EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << enc;
+        EXPECT_NE(err.find("入出金ﾃﾞｰﾀの読込みに失敗しました。"), std::string::npos) << err;
+        EXPECT_NE(err.find("Io2024.usr 1月 3行目"), std::string::npos) << err;
+        EXPECT_NE(err.find("途中で打ち切られました"), std::string::npos) << err;
     }
 }
 

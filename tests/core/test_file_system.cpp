@@ -1,11 +1,13 @@
 // The system's own file-system calls that have a fallback: the copy inside the kernel and the
-// started flush.
+// started flush; and a whole file read into a buffer.
 #include "support/TempDir.h"
 #include "util/FileSystem.h"
+#include "util/Paths.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -70,6 +72,55 @@ TEST(SystemFileSystem, StartingTheFlushOfNoOpenFileFails) {
     ASSERT_EQ(Fs().Close(fd), 0);
     EXPECT_EQ(Fs().StartFlush(fd), -1);
     EXPECT_EQ(errno, EBADF);
+}
+
+} // namespace
+} // namespace mrt::test
+
+namespace mrt::test {
+namespace {
+
+// A whole file read into a buffer that is used again: every byte in place, also from a pipe whose
+// length is unknown until its end (the buffer grows past its first 64 KiB).
+TEST(ReadWholeFile, ReadsEveryByteIntoAReusedBufferAlsoFromAPipe) {
+    TempDir dir;
+    const std::string big = pattern(700000), small = pattern(1000);
+    ASSERT_TRUE(WriteBytes(dir / "big", big));
+    ASSERT_TRUE(WriteBytes(dir / "small", small));
+    ByteBuffer buffer;
+    ASSERT_TRUE(ReadWholeFile(dir / "big", buffer));
+    EXPECT_TRUE(buffer == big);
+    ASSERT_TRUE(ReadWholeFile(dir / "small", buffer));
+    EXPECT_TRUE(buffer == small);
+    EXPECT_FALSE(ReadWholeFile(dir / "missing", buffer));
+    EXPECT_TRUE(buffer.empty());
+
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    std::thread writer([&] {
+        int fd = ::open((dir / "pipe").c_str(), O_WRONLY | O_CLOEXEC);
+        for (size_t done = 0; fd >= 0 && done < big.size();) {
+            ssize_t n = ::write(fd, big.data() + done, big.size() - done);
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+        ::close(fd);
+    });
+    EXPECT_TRUE(ReadWholeFile(dir / "pipe", buffer));
+    writer.join();
+    EXPECT_TRUE(buffer == big);
+
+    // The members a year file's bytes use keep the meaning they have for a string.
+    std::string expected = small;
+    ByteBuffer copy = buffer;
+    copy.resize(1000, 'x');
+    copy.insert(10, "ins");
+    copy.resize(1010, '\0');
+    expected.insert(10, "ins");
+    expected.resize(1010, '\0');
+    EXPECT_TRUE(copy == expected); // the pattern's first 1000 bytes are `small`
+    ByteBuffer moved = std::move(copy);
+    EXPECT_EQ(moved.size(), 1010u);
+    EXPECT_TRUE(copy.empty());
 }
 
 } // namespace

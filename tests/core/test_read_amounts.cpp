@@ -151,7 +151,8 @@ TEST(IoFileReaderTest, MissingPartialAndOutOfRangeReads) {
     EXPECT_EQ(reader.RecordCount(), 3);
     EXPECT_EQ(reader.Size(), 3u * kIoRecordSize + 7);
 
-    std::string out = "left over";
+    ByteBuffer out;
+    out.append("left over");
     EXPECT_TRUE(reader.Read(2, 2, out));
     EXPECT_EQ(out.size(), 2u * kIoRecordSize);
     EXPECT_TRUE(reader.Read(4, 0, out));

@@ -19,11 +19,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <deque>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/stat.h>
 
 using namespace mrt;
 using namespace mrt::test;
@@ -771,4 +774,71 @@ TEST(StartUp, AYearDamagedSinceTheLastStartIsOfferedItsBackupNotBackedUp) {
               0);
     f.dlg.VerifyDone();
     EXPECT_EQ(ReadBytes(f.home / "Data1/Io2003.usr"), sound);
+}
+
+// After a restore every file has a new time. A file that holds the bytes of its copy in the backup
+// folder is not copied again (the copy keeps its inode and takes the file's time); a file whose
+// bytes changed is copied. A record that cannot be read counts for nothing: everything is copied.
+TEST(StartUp, FilesHoldingTheBytesOfTheirCopiesOnlyGiveTheCopiesTheirTimes) {
+    Fixture f;
+    f.firstStart();
+    LedgerModel model;
+    model[2003].months[1].lines = monthLines(2003, 2, 3);
+    model[2003].months[1].lines[0] = Line{2003, 2, 1, "初期残高", "", "", 0, 0, 50000};
+    for (int m = 1; m <= 5; ++m)
+        model[2004].months[m - 1].lines = monthLines(2004, m, 4, 100, m * 10);
+    recomputeModel(model);
+    writeModel(f.home / "Data1", model);
+    auto start = [&] {
+        AppState app;
+        app.home = f.home.path();
+        FakeMain main;
+        main.dlg = &f.dlg;
+        main.periods.push_back([](AppState&) { return Command::Exit; });
+        EXPECT_EQ(PrepareDataFolders(app, f.dlg), 0);
+        EXPECT_EQ(RunApplication(app, f.dlg, main, f.screens), 0);
+        f.dlg.VerifyDone();
+    };
+    auto inode = [&](const std::string& rel) {
+        struct stat st {};
+        EXPECT_EQ(::stat((f.home / rel).c_str(), &st), 0) << rel;
+        return st.st_ino;
+    };
+    // Every file of the data folder a day later than now, as a restore from elsewhere leaves them.
+    auto restoreTimes = [&](int dayOffset) {
+        const struct timespec t[2] = {{std::time(nullptr) + dayOffset * 86400, 0},
+                                      {std::time(nullptr) + dayOffset * 86400, 0}};
+        for (const auto& e : fs::directory_iterator(f.home / "Data1"))
+            if (e.is_regular_file()) ASSERT_EQ(::utimensat(AT_FDCWD, e.path().c_str(), t, 0), 0);
+    };
+    start();
+    const std::vector<std::string> files = {"Io2003.usr", "Inf2003.usr", "Io2004.usr", "Inf2004.usr", "TBITEM.mrt"};
+    std::map<std::string, ino_t> before;
+    for (const std::string& n : files)
+        before[n] = inode("Data1/BU/" + n);
+
+    // The same bytes with new times, but 2004 holds other notes.
+    for (Line& l : model[2004].months[2].lines)
+        l.note = "別の内訳";
+    writeModel(f.home / "Data1", model);
+    restoreTimes(1);
+    start();
+    for (const std::string& n : files) {
+        EXPECT_EQ(ReadBytes(f.home / ("Data1/BU/" + n)), ReadBytes(f.home / ("Data1/" + n))) << n;
+        EXPECT_EQ(fs::last_write_time(f.home / ("Data1/BU/" + n)), fs::last_write_time(f.home / ("Data1/" + n))) << n;
+        if (n == "Io2004.usr")
+            EXPECT_NE(inode("Data1/BU/" + n), before[n]) << n;
+        else
+            EXPECT_EQ(inode("Data1/BU/" + n), before[n]) << n;
+    }
+
+    WriteBytes(f.home / "Data1/BU/verified-copies.txt", "mrtkel-verified-copies 1\nio2003.usr 1 2 3\n");
+    for (const std::string& n : files)
+        before[n] = inode("Data1/BU/" + n);
+    restoreTimes(2);
+    start();
+    for (const std::string& n : files) {
+        EXPECT_EQ(ReadBytes(f.home / ("Data1/BU/" + n)), ReadBytes(f.home / ("Data1/" + n))) << n;
+        EXPECT_NE(inode("Data1/BU/" + n), before[n]) << n;
+    }
 }

@@ -2,8 +2,11 @@
 
 #include "ui/dialogs/QtText.h"
 
+#include <QGlyphRun>
+#include <QHash>
 #include <QPen>
 #include <QPrinter>
+#include <QRawFont>
 
 namespace mrt {
 
@@ -49,14 +52,39 @@ double QtPrinterMetrics::Height(const std::string&, int points, const std::strin
     return points * 20.0;
 }
 
-// Fonts of a printout for one device, and where their glyphs stand below a text's top.
+// Fonts of a printout for one device, each found once: the font, its face at the device's
+// resolution with the glyphs of the characters met so far, and where its glyphs stand below a
+// text's top.
 struct DeviceFonts {
+    struct Glyph {
+        quint32 index = 0; // 0: the face has no glyph for the character
+        qreal advance = 0;
+    };
+    struct Face {
+        QRawFont raw;
+        QHash<char16_t, Glyph> glyphs;
+        const Glyph& glyph(QChar c) {
+            auto it = glyphs.find(c.unicode());
+            if (it != glyphs.end()) return *it;
+            Glyph g;
+            int n = 1;
+            QPointF advance;
+            if (raw.glyphIndexesForChars(&c, 1, &g.index, &n) && n == 1 &&
+                raw.advancesForGlyphIndexes(&g.index, &advance, 1))
+                g.advance = advance.x();
+            else
+                g.index = 0;
+            return *glyphs.insert(c.unicode(), g);
+        }
+    };
     std::vector<QFont> fonts;
+    std::vector<Face> faces;
     std::vector<double> ascents;
     void update(const std::vector<PrintFont>& wanted, QPrinter& printer) {
         while (fonts.size() < wanted.size()) {
             const PrintFont& f = wanted[fonts.size()];
-            fonts.push_back(PrintQFont(f.face, f.points));
+            fonts.emplace_back(PrintQFont(f.face, f.points), &printer);
+            faces.push_back({QRawFont::fromFont(fonts.back()), {}});
             ascents.push_back(QFontMetricsF(fonts.back(), &printer).ascent());
         }
     }
@@ -64,15 +92,55 @@ struct DeviceFonts {
 
 namespace {
 
-void paintPage(QPainter& painter, double s, const PrintPage& page, const DeviceFonts& df) {
+// A text as glyphs of one face placed by their advances, as a painter lays out a text of a font
+// that holds all its characters; false (nothing drawn) when the face lacks a character, which the
+// painter's own layout then takes from another font. Blanks only move the next glyph: the cells of
+// a printout are padded with them, and a PDF would otherwise hold most of its glyphs for nothing.
+class GlyphPainter {
+public:
+    bool draw(QPainter& painter, DeviceFonts::Face& face, const QPointF& at, const QString& text) {
+        if (!face.raw.isValid()) return false;
+        m_glyphs.clear();
+        m_positions.clear();
+        qreal x = 0;
+        for (QChar c : text) {
+            if (c.isSurrogate()) return false;
+            const DeviceFonts::Glyph& g = face.glyph(c);
+            if (g.index == 0) return false;
+            if (c != QLatin1Char(' ')) {
+                m_glyphs.append(g.index);
+                m_positions.append(QPointF(x, 0));
+            }
+            x += g.advance;
+        }
+        if (m_glyphs.isEmpty()) return true;
+        m_run.setRawFont(face.raw);
+        m_run.setGlyphIndexes(m_glyphs);
+        m_run.setPositions(m_positions);
+        painter.drawGlyphRun(at, m_run);
+        return true;
+    }
+
+private:
+    QList<quint32> m_glyphs;
+    QList<QPointF> m_positions;
+    QGlyphRun m_run;
+};
+
+void paintPage(QPainter& painter, double s, const PrintPage& page, DeviceFonts& df) {
     int font = -1, pen = -1;
+    GlyphPainter glyphs;
     for (const PrintOp& op : page.ops) {
         if (op.kind == PrintOp::Kind::Text) {
-            if (op.font != font) {
-                font = op.font;
+            const int f = op.font;
+            const QPointF at(op.x1 * s, op.y1 * s + df.ascents[f]);
+            const QString text = qs(op.text);
+            if (glyphs.draw(painter, df.faces[f], at, text)) continue;
+            if (f != font) {
+                font = f;
                 painter.setFont(df.fonts[font]);
             }
-            painter.drawText(QPointF(op.x1 * s, op.y1 * s + df.ascents[font]), qs(op.text));
+            painter.drawText(at, text);
         } else {
             if (op.pen != pen) {
                 pen = op.pen;
