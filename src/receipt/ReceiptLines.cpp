@@ -89,7 +89,7 @@ std::string ProposedLinesCsv(const std::vector<ProposedLine>& lines) {
         std::snprintf(date, sizeof date, "%04d/%02d/%02d", l.date / 10000, l.date / 100 % 100, l.date % 100);
         csv.Text(l.date > 0 ? date : "").Text(l.item).Text(l.note).Text(l.shop).Empty().Number(l.amount).EndRow();
     }
-    return csv.Data();
+    return std::string(csv.Data());
 }
 
 } // namespace mrt

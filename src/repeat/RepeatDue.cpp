@@ -71,7 +71,7 @@ std::string AcceptedLinesCsv(const RepeatTable& table, const std::vector<DueLine
             csv.Empty().Text(l.amount);
         csv.EndRow();
     }
-    return csv.Data();
+    return std::string(csv.Data());
 }
 
 int ApplyDueLines(const LedgerState& st, NameTables& names, const std::string& dataFolder, RepeatTable& table,

@@ -63,7 +63,7 @@ std::string EncodeShopRules(const ShopRules& rules) {
             w.Text(h);
         w.EndRow();
     }
-    return w.Data();
+    return std::string(w.Data());
 }
 
 bool DecodeShopRules(std::string_view text, ShopRules& rules, std::string& why) {

@@ -171,7 +171,7 @@ std::string importCsv(const StatementPlan& plan, const std::vector<size_t>& whic
             w.Empty().Number(l.Expense);
         w.EndRow();
     }
-    return w.Data();
+    return std::string(w.Data());
 }
 
 ImportPlan planImport(const StatementPlan& plan, const std::vector<size_t>& which, const PlanContext& ctx) {
@@ -392,7 +392,7 @@ std::string PreviewCsv(const StatementPlan& plan) {
         w.Text(p.source).Text(p.problem.empty() ? p.reason : p.problem);
         w.EndRow();
     }
-    return w.Data();
+    return std::string(w.Data());
 }
 
 } // namespace mrt

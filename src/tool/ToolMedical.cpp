@@ -100,8 +100,9 @@ int runMedical(ToolContext& ctx) {
     }
     if (ctx.flag("--csv")) {
         CsvWriter csv;
+        ToolCsvOutput stdoutCsv(csv, enc, "medical");
         WriteMedicalCsv(csv, form);
-        return WriteToolCsv(csv, enc, "medical") ? 0 : 1;
+        return stdoutCsv.Finish() ? 0 : 1;
     }
     if (!ctx.option("--out")) writeText(form, income);
     return 0;

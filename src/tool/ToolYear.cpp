@@ -84,8 +84,9 @@ int runYear(ToolContext& ctx) {
     }
     if (ctx.flag("--csv")) {
         CsvWriter out;
+        ToolCsvOutput stdoutCsv(out, enc, "year");
         WriteYearReportCsv(out, report);
-        return WriteToolCsv(out, enc, "year") ? 0 : 1;
+        return stdoutCsv.Finish() ? 0 : 1;
     }
     writeText(report);
     return 0;

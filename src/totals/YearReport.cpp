@@ -4,6 +4,7 @@
 #include "ledger/LedgerFiles.h"
 #include "names/NameTables.h"
 #include "totals/Totals.h"
+#include "util/ByteBuffer.h"
 #include "util/Cp932.h"
 #include "util/Paths.h"
 
@@ -64,7 +65,7 @@ int forEachLine(const LedgerIndex& index, int fromY, int fromM, int toY, int toM
         toM = index.LastMonth;
     }
     IoFileReader file;
-    std::string bytes;
+    ByteBuffer bytes;
     IoRecord rec;
     for (int y = fromY; y <= toY; ++y) {
         const int yi = index.YearIndex(y);

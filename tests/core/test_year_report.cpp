@@ -204,7 +204,7 @@ TEST_F(YearReportTest, DataFolderReportReadsTheBudgetFileAndWritesCsv) {
     EXPECT_EQ(report.rows[4].average, 400);
     CsvWriter csv;
     WriteYearReportCsv(csv, report);
-    const std::string& text = csv.Data();
+    const std::string text(csv.Data());
     EXPECT_EQ(
         text.substr(0, text.find("\r\n")),
         "項目名,1月,2月,3月,4月,5月,6月,7月,8月,9月,10月,11月,12月,年間合計,月平均,年間予算,差額,前年合計,前年比(%)");

@@ -171,7 +171,7 @@ void frmReceipt::addNow() {
             .Text(cell(kAmount))
             .EndRow();
     }
-    const ImportPlan plan = PlanAppImport(m_app, csv.Data(), false);
+    const ImportPlan plan = PlanAppImport(m_app, std::string(csv.Data()), false);
     if (!plan.Ready()) {
         std::string why = plan.fileError.empty() ? "行がありません。" : plan.fileError;
         for (const ImportRow& row : plan.rows)
