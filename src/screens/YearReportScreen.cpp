@@ -1,7 +1,7 @@
 #include "screens/YearReportScreen.h"
 
 #include "port/Dialogs.h"
-#include "totals/TotalsGrids.h"
+#include "screens/TotalsGrids.h"
 #include "util/FontFaces.h"
 
 #include <algorithm>

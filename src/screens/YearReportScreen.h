@@ -1,6 +1,6 @@
 #pragma once
 #include "grid/GridModel.h"
-#include "ledger/LedgerSheet.h"
+#include "screens/LedgerSheet.h"
 #include "totals/YearReport.h"
 
 #include <string>
