@@ -70,6 +70,8 @@ public:
     // The statement import (bank, card, e-money files): file choice, preview, import. 0 when the
     // ledger changed, 1 when nothing was added.
     virtual int ImportStatement(AppState&) { return 1; }
+    // The shop rules window of the statement import (登録 › 明細取込の規則).
+    virtual int ShopRules(AppState&) { return 0; }
 };
 
 } // namespace mrt

@@ -59,14 +59,6 @@ bool ShopRulesScreen::inputBreakdown(ShopRule& rule) {
 }
 
 bool ShopRulesScreen::store(ShopRule rule, int replace) {
-    rule.shop = NormaliseShopName(rule.shop);
-    // A statement's shop may be longer than the ledger's field (the import cuts it with consent),
-    // but a character the ledger cannot hold could never match a line that imports.
-    const LineTextFault fault = CheckLineText(LineText::Shop, rule.shop);
-    if (fault && fault.kind != LineTextFault::TooLong) {
-        m_dlg.MsgOK(LineTextMessage(LineText::Shop, fault), kTitle);
-        return false;
-    }
     const std::string key = ShopKey(rule.shop);
     for (int i = 0; i < Rows(); ++i)
         if (i != replace && !key.empty() && ShopKey(m_rules.rules[static_cast<size_t>(i)].shop) == key &&
@@ -99,6 +91,13 @@ int ShopRulesScreen::Add() {
     rule.shop = NormaliseShopName(rule.shop);
     if (ShopKey(rule.shop).empty()) {
         m_dlg.MsgOK("店名を指定してください。", kTitle);
+        return -1;
+    }
+    // A statement's shop may be longer than the ledger's field (the import cuts it with consent),
+    // but a character the ledger cannot hold could never match a line that imports.
+    const LineTextFault fault = CheckLineText(LineText::Shop, rule.shop);
+    if (fault && fault.kind != LineTextFault::TooLong) {
+        m_dlg.MsgOK(LineTextMessage(LineText::Shop, fault), kTitle);
         return -1;
     }
     if (!chooseItem(rule) || (!rule.skip && !inputBreakdown(rule))) return -1;

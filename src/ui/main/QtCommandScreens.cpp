@@ -17,6 +17,7 @@
 #include "ui/repeat/frmRepeatDue.h"
 #include "ui/search/frmSearch.h"
 #include "ui/settings/frmINI.h"
+#include "ui/statement/frmShopRules.h"
 #include "ui/statement/frmStatement.h"
 #include "ui/totals/TotalsCommand.h"
 #include "ui/year/YearCommand.h"
@@ -132,6 +133,14 @@ int QtCommandScreens::ImportStatement(AppState& app) {
     if (!preview.Load(path, bytes)) return 1;
     frmStatement w(preview, m_dlg, QApplication::activeWindow());
     return w.exec() == QDialog::Accepted ? 0 : 1;
+}
+
+int QtCommandScreens::ShopRules(AppState& app) {
+    ShopRulesScreen screen(app.dataFolder, app.names, m_dlg);
+    if (!screen.Load()) return -1;
+    frmShopRules w(screen, m_dlg, QApplication::activeWindow());
+    w.exec();
+    return 0;
 }
 
 } // namespace mrt

@@ -25,6 +25,7 @@ public:
     int DueLines(AppState& app) override;
     int RecurringRegistration(AppState& app, const IoRecord* line) override;
     int ImportStatement(AppState& app) override;
+    int ShopRules(AppState& app) override;
 
 private:
     Dialogs& m_dlg;
