@@ -52,7 +52,7 @@ bool ShopRulesScreen::chooseItem(ShopRule& rule) {
 
 bool ShopRulesScreen::inputBreakdown(ShopRule& rule) {
     std::string text = rule.breakdown;
-    if (m_dlg.InputKel(text, "店名「" + rule.shop + "」の明細の内訳・備考 (空欄で省略):", kTitle, 0, 0, "") != 0)
+    if (m_dlg.InputText(text, "店名「" + rule.shop + "」の明細の内訳・備考 (空欄で省略):", kTitle, 60) != 0)
         return false;
     rule.breakdown = text;
     return true;
@@ -86,7 +86,7 @@ bool ShopRulesScreen::store(ShopRule rule, int replace) {
 
 int ShopRulesScreen::Add() {
     ShopRule rule;
-    if (m_dlg.InputKel(rule.shop, "規則を作る店名 (明細の店名にこの文字列を含む行に使います):", kTitle, 0, 0, "") != 0)
+    if (m_dlg.InputText(rule.shop, "規則を作る店名 (明細の店名にこの文字列を含む行に使います):", kTitle, 100) != 0)
         return -1;
     rule.shop = NormaliseShopName(rule.shop);
     if (ShopKey(rule.shop).empty()) {
