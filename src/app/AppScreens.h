@@ -73,6 +73,8 @@ public:
     // The receipt reader: image choice, reading, preview, adding. 0 when lines were added, 1 when
     // nothing was added (also where the program has no receipt reader).
     virtual int ReadReceipt(AppState&) { return 1; }
+    // The shop rules window of the statement import (登録 › 明細取込の規則).
+    virtual int ShopRules(AppState&) { return 0; }
 };
 
 } // namespace mrt

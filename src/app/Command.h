@@ -31,6 +31,7 @@ enum class Command : int {
     Settings = 4400,
     DueLines = 4500,        // the recurring lines due since they were last offered
     LineToRecurring = 4600, // Ctrl+R: the registration window with the current line as a new entry
+    ShopRules = 4700,       // the shop rules of the statement import
     Help = 5100,
     Version = 5300,
     Leave = -1, // the editing period asks the program to end at once

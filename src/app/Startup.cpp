@@ -238,6 +238,9 @@ int dispatch(AppState& app, Command command, Dialogs& dlg, MainScreen& main, Com
     case Command::RecurringRegistration:
         screens.RecurringRegistration(app, nullptr);
         return 0;
+    case Command::ShopRules:
+        screens.ShopRules(app);
+        return 0;
     case Command::LineToRecurring: {
         const std::optional<IoRecord> line = std::move(app.PendingRecurringLine);
         app.PendingRecurringLine.reset();

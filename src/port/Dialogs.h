@@ -40,6 +40,12 @@ public:
     // check: "min,max", ",max", "min" or "" (see the input dialog). 0 confirmed, -1 cancelled.
     virtual int InputKel(std::string& txt, const std::string& msg, const std::string& ttl, int x, int y,
                          const std::string& check) = 0;
+    // A free text (a name, a note): txt in the initial text, out the confirmed text of at most
+    // maxChars characters. 0 confirmed, -1 cancelled. Without its own form it is InputKel.
+    virtual int InputText(std::string& txt, const std::string& msg, const std::string& ttl, int maxChars) {
+        (void)maxChars;
+        return InputKel(txt, msg, ttl, 0, 0, "");
+    }
     // nm: 1-based entry selected at opening (0 = none). Result: the chosen entry or -1.
     virtual int ListKel(const std::vector<std::string>& dt, int nm, const std::string& msg, const std::string& ttl,
                         int x = 0, int y = 0) = 0;

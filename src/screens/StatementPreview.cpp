@@ -3,6 +3,7 @@
 #include "ledger/AmountExpr.h"
 #include "ledger/LineRules.h"
 #include "port/Dialogs.h"
+#include "screens/ItemChoice.h"
 #include "util/DateText.h"
 
 #include <algorithm>
@@ -158,14 +159,10 @@ bool StatementPreview::ChangeItem(int r) {
         return false;
     }
     const int kind = p.line.Income > 0 ? kIncomeKind : kExpenseKind;
-    const std::vector<std::string> items = FillItemList(*m_target.names, kind, false);
-    if (items.empty()) {
-        m_dlg.MsgOK(std::string(kind == kIncomeKind ? "入金" : "出金") + "項目名が登録されていません。", kTitle);
-        return false;
-    }
-    const int at = FindListEntry(items, p.line.ItemName);
-    const int chosen = m_dlg.ListKel(items, std::max(at, 0) + 1, "「" + p.line.ShopName + "」の項目名を選んでください。",
-                                     kind == kIncomeKind ? "入金項目名" : "出金項目名");
+    std::vector<std::string> items;
+    const int chosen = ChooseItem(m_dlg, *m_target.names, {kind}, {}, p.line.ItemName,
+                                  "「" + p.line.ShopName + "」の項目名を選んでください。",
+                                  kind == kIncomeKind ? "入金項目名" : "出金項目名", items);
     if (chosen < 1) return false;
     SetLineItem(m_import.Plan(), r, items[static_cast<size_t>(chosen - 1)], m_import.Context());
     return true;

@@ -98,6 +98,15 @@ int QtDialogs::InputKel(std::string& txt, const std::string& msg, const std::str
     return r;
 }
 
+int QtDialogs::InputText(std::string& txt, const std::string& msg, const std::string& ttl, int maxChars) {
+    if (m_quiet) return m_quiet->InputText(txt, msg, ttl, maxChars);
+    frmMSG dlg(m_owner, KeyInputMode());
+    QString text = qs(txt);
+    const int r = dlg.InputKel(text, qs(msg), qs(ttl), 0, 0, QString(), maxChars);
+    if (r == 0) txt = utf8(text);
+    return r;
+}
+
 int QtDialogs::ListKel(const std::vector<std::string>& dt, int nm, const std::string& msg, const std::string& ttl,
                        int x, int y) {
     if (m_quiet) return m_quiet->ListKel(dt, nm, msg, ttl, x, y);

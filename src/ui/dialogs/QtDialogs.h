@@ -43,6 +43,7 @@ public:
                   int y = 0) override;
     int InputKel(std::string& txt, const std::string& msg, const std::string& ttl, int x, int y,
                  const std::string& check) override;
+    int InputText(std::string& txt, const std::string& msg, const std::string& ttl, int maxChars) override;
     int ListKel(const std::vector<std::string>& dt, int nm, const std::string& msg, const std::string& ttl, int x = 0,
                 int y = 0) override;
     int ListKelBtn(const std::vector<std::string>& dt, int nm, const std::string& msg, const std::string& ttl,

@@ -392,8 +392,9 @@ int frmMSG::MsgKelBtn(const std::vector<int>& btnNm, const QString& msg, const Q
     return r > 0 ? r : static_cast<int>(btnNm.size());
 }
 
-int frmMSG::InputKel(QString& txt, const QString& msg, const QString& ttl, int x, int y, const QString& check) {
-    m_maxInput = static_cast<int>(txt.size());
+int frmMSG::InputKel(QString& txt, const QString& msg, const QString& ttl, int x, int y, const QString& check,
+                     int maxInput) {
+    m_maxInput = maxInput >= 0 ? maxInput : static_cast<int>(txt.size());
     const RangeCheck range = ParseRangeCheck(check);
     QString message = msg;
     QString entered = txt;

@@ -41,7 +41,9 @@ public:
     int MsgKel(const QStringList& sel, const QString& msg, const QString& ttl, int x = 0, int y = 0);
     int MsgKel2(const QStringList& sel, const QString& msg, const QString& ttl, int x, int y, int fnm);
     int MsgKelBtn(const std::vector<int>& btnNm, const QString& msg, const QString& ttl, int x = 0, int y = 0);
-    int InputKel(QString& txt, const QString& msg, const QString& ttl, int x, int y, const QString& check);
+    // maxInput: the longest text in characters; -1 takes the initial text's length.
+    int InputKel(QString& txt, const QString& msg, const QString& ttl, int x, int y, const QString& check,
+                 int maxInput = -1);
     int ListKel(const QStringList& dt, int nm, const QString& msg, const QString& ttl, int x = 0, int y = 0);
     int ListKelBtn(const QStringList& dt, int nm, const QString& msg, const QString& ttl, int x = 0, int y = 0);
     // Not modal: shows the window in the middle of the screen, painted before returning.

@@ -50,6 +50,7 @@ const std::vector<MainMenuEntry>& MainMenuEntries() {
         {E::Item, C::RecurringRegistration, "定期入出金の登録", 'T', ""},
         {E::Item, C::LineToRecurring, "現在行を定期入出金に登録", 'L', "Ctrl+R"},
         {E::Item, C::DueLines, "期日が来た定期入出金の確認", 'D', ""},
+        {E::Item, C::ShopRules, "明細取込の規則", 'S', ""},
         {E::Separator, C::None, "-", 0, ""},
         {E::Item, C::Settings, "環境設定", 'I', ""},
         {E::Menu, C::None, "ヘルプ", 'H', ""},

@@ -18,6 +18,7 @@
 #include "ui/receipt/frmReceipt.h"
 #include "ui/search/frmSearch.h"
 #include "ui/settings/frmINI.h"
+#include "ui/statement/frmShopRules.h"
 #include "ui/statement/frmStatement.h"
 #include "ui/totals/TotalsCommand.h"
 #include "ui/year/YearCommand.h"
@@ -142,6 +143,14 @@ int QtCommandScreens::ReadReceipt(AppState& app) {
     frmReceipt w(app, m_dlg, JoinPath(folder, files.front()), QApplication::activeWindow());
     if (!w.ReadImage()) return 1;
     return w.exec() == QDialog::Accepted ? 0 : 1;
+}
+
+int QtCommandScreens::ShopRules(AppState& app) {
+    ShopRulesScreen screen(app.dataFolder, app.names, m_dlg);
+    if (!screen.Load()) return -1;
+    frmShopRules w(screen, m_dlg, QApplication::activeWindow());
+    w.exec();
+    return 0;
 }
 
 } // namespace mrt

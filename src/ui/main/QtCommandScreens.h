@@ -26,6 +26,7 @@ public:
     int RecurringRegistration(AppState& app, const IoRecord* line) override;
     int ImportStatement(AppState& app) override;
     int ReadReceipt(AppState& app) override;
+    int ShopRules(AppState& app) override;
 
 private:
     Dialogs& m_dlg;

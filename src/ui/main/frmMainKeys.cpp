@@ -133,6 +133,7 @@ void frmMain::menuItem(Command command) {
     case Command::BudgetRegistration:
     case Command::RecurringRegistration:
     case Command::DueLines:
+    case Command::ShopRules:
     case Command::Settings:
         if (m_actions->PreSortCheck() == 0) chooseCommand(command, -1);
         return;
