@@ -19,7 +19,7 @@ const std::vector<MainMenuEntry>& MainMenuEntries() {
         {E::Item, C::ExportCsv, "CSV出力…", 'E', ""},
         {E::Item, C::ImportCsv, "CSV取込…", 'I', ""},
         {E::Item, C::ImportStatement, "明細取込…", 'M', ""},
-        {E::Item, C::MedicalForm, "医療費控除の集計…", 'K', ""},
+        {E::Item, C::MedicalForm, "医療費控除の集計…", 'D', ""},
         {E::Item, C::ReadReceipt, "レシート読取…", 'O', ""},
         {E::Separator, C::None, "-", 0, ""},
         {E::Item, C::Print, "入出金データの印刷", 'P', "Ctrl+P"},
