@@ -30,8 +30,13 @@ struct PixHolder {
     ~PixHolder() { pixDestroy(&p); }
     PixHolder(const PixHolder&) = delete;
     PixHolder& operator=(const PixHolder&) = delete;
+    // Leptonica hands back the same image as a new reference (a clone) where nothing changed:
+    // that reference is dropped, not leaked.
     void reset(PIX* x) {
-        if (x == p) return;
+        if (x == p) {
+            pixDestroy(&x);
+            return;
+        }
         pixDestroy(&p);
         p = x;
     }
