@@ -15,6 +15,7 @@
 #include "util/Paths.h"
 #include "util/ProgramInfo.h"
 
+#include "totals/TotalsText.h"
 #include "util/CommitJournal.h"
 
 #include <algorithm>
@@ -38,15 +39,6 @@ std::string trimmed(std::string s) {
     return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
-std::string grouped(int64_t v) {
-    std::string digits = std::to_string(v < 0 ? -v : v), out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return (v < 0 ? "-" : "") + out;
-}
-
 // "1 家計簿 (現金) 12,345円" per book, balances at the end of today.
 std::vector<std::string> bookLines(const AppState& app, const std::vector<Book>& books, Dialogs& dlg) {
     std::vector<std::string> r;
@@ -56,7 +48,7 @@ std::vector<std::string> bookLines(const AppState& app, const std::vector<Book>&
         std::string error;
         const bool ok = BookBalanceAt(BookDataFolder(app.home, books[i].folder), today, dlg, balance, error) == 0;
         r.push_back(std::to_string(i + 1) + " " + books[i].name + " (" + BookKindName(books[i].kind) + ") " +
-                    (ok ? grouped(balance) + "円" : std::string("読込みエラー")));
+                    (ok ? GroupedAmount(balance) + "円" : std::string("読込みエラー")));
     }
     return r;
 }

@@ -2,23 +2,13 @@
 
 #include "medical/MedicalExport.h"
 #include "port/Dialogs.h"
+#include "totals/TotalsText.h"
 
 #include <algorithm>
 #include <filesystem>
 
 namespace mrt {
-namespace {
-
-std::string yen(int64_t v) {
-    std::string digits = std::to_string(v < 0 ? -v : v), out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return (v < 0 ? "-" : "") + out + "円";
-}
-
-} // namespace
+namespace {} // namespace
 
 MedicalScreen::MedicalScreen(const std::string& home, const LedgerIndex& idx, Dialogs& dlg)
     : m_home(home), m_idx(idx), m_dlg(dlg) {
@@ -92,12 +82,12 @@ void MedicalScreen::SetReimbursed(int row, int64_t amount) {
 std::vector<std::string> MedicalScreen::SummaryLines() const {
     std::vector<std::string> lines;
     for (const auto& [person, s] : MedicalSumsPerPerson(m_form))
-        lines.push_back((person.empty() ? std::string("（未定）") : person) + "  支払 " + yen(s.paid) + "  補填 " +
-                        yen(s.reimbursed));
+        lines.push_back((person.empty() ? std::string("（未定）") : person) + "  支払 " +
+                        (GroupedAmount(s.paid) + "円") + "  補填 " + (GroupedAmount(s.reimbursed) + "円"));
     const MedicalSums s = SumMedicalForm(m_form, m_income);
-    lines.push_back("合計  支払 " + yen(s.paid) + "  補填 " + yen(s.reimbursed) + "  差引 " + yen(s.threshold) +
-                    (m_income < 0 ? "（所得の入力なし）" : ""));
-    lines.push_back("医療費控除額の見込み  " + yen(s.deduction));
+    lines.push_back("合計  支払 " + (GroupedAmount(s.paid) + "円") + "  補填 " + (GroupedAmount(s.reimbursed) + "円") +
+                    "  差引 " + (GroupedAmount(s.threshold) + "円") + (m_income < 0 ? "（所得の入力なし）" : ""));
+    lines.push_back("医療費控除額の見込み  " + (GroupedAmount(s.deduction) + "円"));
     return lines;
 }
 

@@ -4,6 +4,7 @@
 #include "ledger/LineRules.h"
 #include "port/Dialogs.h"
 #include "screens/ItemChoice.h"
+#include "totals/TotalsText.h"
 #include "util/DateText.h"
 
 #include <algorithm>
@@ -12,15 +13,6 @@ namespace mrt {
 namespace {
 
 constexpr const char* kTitle = "明細取込";
-
-std::string yen(int64_t v) {
-    std::string digits = std::to_string(v < 0 ? -v : v), out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return (v < 0 ? "-" : "") + out;
-}
 
 } // namespace
 
@@ -123,7 +115,7 @@ std::vector<std::string> StatementPreview::RowCells(int r) const {
             LineStateName(p.Shown()),
             FormatDate(p.line.Year, p.line.Month, p.line.Day),
             row.rawShop,
-            yen(row.amount),
+            GroupedAmount(row.amount),
             p.line.ItemName,
             p.line.Note,
             p.line.ShopName,
@@ -132,12 +124,12 @@ std::vector<std::string> StatementPreview::RowCells(int r) const {
 
 std::string StatementPreview::Summary() const {
     const StatementPlan& p = m_import.Plan();
-    std::string s = "取り込む行: " + std::to_string(p.Included()) + " 行  出金 " + yen(p.IncludedOut()) + " 円  入金 " +
-                    yen(p.IncludedIn()) + " 円    重複 " + std::to_string(p.Count(LineState::Duplicate)) + "  対象外 " +
-                    std::to_string(p.Count(LineState::Skipped)) + "  相殺 " +
-                    std::to_string(p.Count(LineState::Cancelled)) + "  項目未定 " +
-                    std::to_string(p.Count(LineState::NeedsItem)) + "  誤り " +
-                    std::to_string(p.Count(LineState::Error));
+    std::string s =
+        "取り込む行: " + std::to_string(p.Included()) + " 行  出金 " + GroupedAmount(p.IncludedOut()) + " 円  入金 " +
+        GroupedAmount(p.IncludedIn()) + " 円    重複 " + std::to_string(p.Count(LineState::Duplicate)) + "  対象外 " +
+        std::to_string(p.Count(LineState::Skipped)) + "  相殺 " + std::to_string(p.Count(LineState::Cancelled)) +
+        "  項目未定 " + std::to_string(p.Count(LineState::NeedsItem)) + "  誤り " +
+        std::to_string(p.Count(LineState::Error));
     if (!p.ledgerError.empty())
         s += "\n" + p.ledgerError;
     else if (p.IncludedProblems() > 0)

@@ -9,6 +9,7 @@
 #include "tool/ToolCommands.h"
 #include "tool/ToolLedger.h"
 #include "tool/ToolText.h"
+#include "totals/TotalsText.h"
 #include "util/Clock.h"
 #include "util/Home.h"
 #include "util/Paths.h"
@@ -50,15 +51,6 @@ int ChooseToolBook(ToolContext& ctx, const std::string& command, const std::opti
 }
 
 namespace {
-
-std::string grouped(int64_t v) {
-    std::string digits = std::to_string(v < 0 ? -v : v), out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return (v < 0 ? "-" : "") + out;
-}
 
 bool loadBooks(ToolContext& ctx, const char* cmd, std::vector<Book>& books) {
     std::string error;
@@ -111,7 +103,7 @@ int runBooks(ToolContext& ctx) {
             std::cerr << "books: " << books[i].name << ": " << error << "\n";
             result = 1;
         } else {
-            shown = grouped(balance);
+            shown = GroupedAmount(balance);
         }
         std::cout << (i + 1) << "  " << padded(books[i].name, 20) << "  " << padded(BookKindName(books[i].kind), 10)
                   << "  " << rightAligned(shown, 14) << "\n";

@@ -6,20 +6,12 @@
 #include "tool/ToolCsv.h"
 #include "tool/ToolLedger.h"
 #include "tool/ToolText.h"
+#include "totals/TotalsText.h"
 
 #include <iostream>
 
 namespace mrt {
 namespace {
-
-std::string grouped(int64_t v) {
-    std::string digits = std::to_string(v < 0 ? -v : v), out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return (v < 0 ? "-" : "") + out;
-}
 
 std::string personText(const std::string& p) {
     return p.empty() ? "（不明）" : p;
@@ -31,15 +23,15 @@ void writeText(const MedicalForm& form, int64_t income) {
               << rightAligned("金額", 12) << rightAligned("件数", 6) << "\n";
     for (const auto& row : form.rows)
         std::cout << padded(personText(row.person), 16) << padded(row.payee, 32)
-                  << padded(MedicalCategoryText(row.category), 18) << rightAligned(grouped(row.amount), 12)
+                  << padded(MedicalCategoryText(row.category), 18) << rightAligned(GroupedAmount(row.amount), 12)
                   << rightAligned(std::to_string(row.lines), 6) << "\n";
     std::cout << "\n";
     for (const auto& [person, sums] : MedicalSumsPerPerson(form))
-        std::cout << padded(personText(person), 16) << "支払 " << grouped(sums.paid) << "円\n";
+        std::cout << padded(personText(person), 16) << "支払 " << GroupedAmount(sums.paid) << "円\n";
     MedicalSums s = SumMedicalForm(form, income);
-    std::cout << "支払った医療費 " << grouped(s.paid) << "円  補填 " << grouped(s.reimbursed) << "円  差引 "
-              << grouped(s.threshold) << "円" << (income < 0 ? "（所得の指定なし）" : "") << "\n";
-    std::cout << "医療費控除額の見込み " << grouped(s.deduction) << "円\n";
+    std::cout << "支払った医療費 " << GroupedAmount(s.paid) << "円  補填 " << GroupedAmount(s.reimbursed) << "円  差引 "
+              << GroupedAmount(s.threshold) << "円" << (income < 0 ? "（所得の指定なし）" : "") << "\n";
+    std::cout << "医療費控除額の見込み " << GroupedAmount(s.deduction) << "円\n";
 }
 
 // medical YYYY [--items A,B] [--persons A,B] [--income N] [--out FILE.xlsx] [--csv [--encoding E]].

@@ -5,6 +5,7 @@
 #include "statement/StatementImport.h"
 #include "tool/ToolLedger.h"
 #include "tool/ToolText.h"
+#include "totals/TotalsText.h"
 #include "util/Paths.h"
 
 #include <cstdio>
@@ -51,15 +52,6 @@ void printHeaderForMapping(const StatementFile& f) {
     std::cerr << "\n--map date=1,shop=2,out=3 のように割り当て、--save-layout 名前 で保存できます。\n";
 }
 
-std::string yen(int64_t v) {
-    std::string digits = std::to_string(v < 0 ? -v : v), out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return (v < 0 ? "-" : "") + out;
-}
-
 std::string dateDash(const IoRecord& l) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", l.Year, l.Month, l.Day);
@@ -77,7 +69,8 @@ void printPreview(const StatementPlan& plan) {
         if (row.problem.empty()) {
             line += dateDash(p.line) + "  " + padded(p.line.ItemName.empty() ? "-" : p.line.ItemName, 12) + " " +
                     padded(p.line.ShopName, 30) + " " +
-                    rightAligned(p.line.Income > 0 ? "+" + yen(p.line.Income) : yen(p.line.Expense), 11);
+                    rightAligned(p.line.Income > 0 ? "+" + GroupedAmount(p.line.Income) : GroupedAmount(p.line.Expense),
+                                 11);
         }
         const std::string why = p.problem.empty() ? p.reason : p.problem;
         if (!p.source.empty()) line += "  [" + p.source + "]";
@@ -87,8 +80,8 @@ void printPreview(const StatementPlan& plan) {
 }
 
 void printSummary(const StatementPlan& plan, std::ostream& out) {
-    out << "取り込む行: " << plan.Included() << " 行 (出金 " << yen(plan.IncludedOut()) << " 円, 入金 "
-        << yen(plan.IncludedIn()) << " 円)  重複: " << plan.Count(LineState::Duplicate)
+    out << "取り込む行: " << plan.Included() << " 行 (出金 " << GroupedAmount(plan.IncludedOut()) << " 円, 入金 "
+        << GroupedAmount(plan.IncludedIn()) << " 円)  重複: " << plan.Count(LineState::Duplicate)
         << "  対象外: " << plan.Count(LineState::Skipped) << "  相殺: " << plan.Count(LineState::Cancelled)
         << "  項目未定: " << plan.Count(LineState::NeedsItem) << "  誤り: " << plan.Count(LineState::Error) << "\n";
 }

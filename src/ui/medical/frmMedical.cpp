@@ -2,7 +2,9 @@
 
 #include "app/AppState.h"
 #include "app/CsvCommands.h"
+#include "ledger/LineRules.h"
 #include "port/Dialogs.h"
+#include "totals/TotalsText.h"
 #include "ui/dialogs/Fonts.h"
 #include "ui/dialogs/ProgramColours.h"
 #include "ui/dialogs/QtText.h"
@@ -47,16 +49,6 @@ public:
 private:
     std::function<QStringList()> m_choices;
 };
-
-// "#,0", as the other windows show amounts.
-QString yen(int64_t v) {
-    QString digits = QString::number(v < 0 ? -v : v), out;
-    for (int i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += u',';
-        out += digits[i];
-    }
-    return (v < 0 ? QStringLiteral("-") : QString()) + out;
-}
 
 // The tax return is made in the first months of the year for the year before.
 int defaultYear() {
@@ -174,8 +166,10 @@ frmMedical::frmMedical(const AppState& app, Dialogs& dlg, QWidget* owner)
 void frmMedical::collect() {
     bool ok = false;
     const int year = m_year->text().trimmed().toInt(&ok);
-    if (!ok || year < 2000 || year > 2050) {
-        m_dlg.MsgOK("年は 2000 から 2050 までの数字で入力してください。", kMedicalTitle);
+    if (!ok || !IsLedgerYear(year)) {
+        m_dlg.MsgOK("年は " + std::to_string(kFirstLedgerYear) + " から " + std::to_string(kLastLedgerYear) +
+                        " までの数字で入力してください。",
+                    kMedicalTitle);
         m_year->setFocus();
         return;
     }
@@ -207,8 +201,8 @@ void frmMedical::refresh() {
         const QString texts[ColCount] = {qs(row.person),
                                          qs(row.payee),
                                          qs(MedicalCategoryText(row.category)),
-                                         yen(row.amount),
-                                         yen(row.reimbursed),
+                                         qs(GroupedAmount(row.amount)),
+                                         qs(GroupedAmount(row.reimbursed)),
                                          dateText,
                                          QString::number(row.lines)};
         for (int c = 0; c < ColCount; ++c) {
